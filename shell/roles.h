@@ -1,0 +1,46 @@
+#pragma once
+#include <string_view>
+
+// What a process does, chosen by the switches on its command line.
+enum class Role {
+    None,
+    StartControlModule,  // "/run"
+    Close,
+    Disable,
+    Enable,
+    SettingsNessel,
+    SettingsExercise,
+    SettingsTolder,
+    SettingsCombined,
+    ShowNesselTurnoff,
+    ShowNesselSleep,
+    ShowHopsaManual,
+    ShowHopsaUsual,
+    ShowHopsaFirst,
+    ShowTolder,
+    ShowTest,
+    Uninstall,
+    SideWindow,
+    Message,
+};
+
+struct DispatchPlan {
+    bool runControlModule = false;  // "/control" runs before the role
+    Role role = Role::None;
+};
+
+// Switches are found anywhere in the whole command line (case-sensitive);
+// the first switch of the fixed order wins.
+DispatchPlan planDispatch(std::string_view commandLine);
+
+// Everything after the first "/message:".
+std::string_view messageText(std::string_view commandLine);
+
+struct SceneRequest {
+    const char16_t* script = nullptr;
+    const char16_t* commonScript = nullptr;  // null: none
+    bool manual = false;
+};
+
+// The scripts of a scene role; a role that plays no scene gives a null script.
+SceneRequest sceneFor(Role role);
