@@ -17,6 +17,7 @@ endfunction()
 # Native builds run with AddressSanitizer and UBSan unless told otherwise.
 option(PALLO_SANITIZE "Build native code with ASan and UBSan" ON)
 option(PALLO_FUZZ "Build the libFuzzer targets (clang) instead of the unit tests" OFF)
+option(PALLO_BENCH "Build the benchmarks (use with PALLO_SANITIZE=OFF, Release) instead of the unit tests" OFF)
 if(NOT WIN32)
   if(PALLO_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1)
