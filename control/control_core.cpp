@@ -4,6 +4,7 @@
 
 #include "control/control_commands.h"
 #include "control/controlled_user.h"
+#include "settings/password.h"
 
 namespace {
 
@@ -131,12 +132,12 @@ std::intptr_t ControlCore::command(int code, std::intptr_t argument, std::u16str
         schedules_.sceneReported(now.utc);
         return 0;
     case kCommandTestQuery:
-        return static_cast<std::intptr_t>(host_.proof(static_cast<std::uint32_t>(argument)));
+        return static_cast<std::intptr_t>(proof(static_cast<std::uint32_t>(argument)));
     case kCommandAskQuery:
         challenge_ = host_.newChallenge();
         return static_cast<std::intptr_t>(challenge_);
     case kCommandInformAdmin:
-        if (challenge_ != 0 && static_cast<std::uint32_t>(argument) == host_.proof(challenge_)) adminProven_ = true;
+        if (challenge_ != 0 && static_cast<std::uint32_t>(argument) == proof(challenge_)) adminProven_ = true;
         challenge_ = 0;
         return 0;
     case kCommandCloseAllWindows:

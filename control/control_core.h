@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "control/control_host.h"
-#include "control/control_settings.h"
+#include "settings/settings.h"
 #include "control/module_schedules.h"
 #include "control/state_record.h"
 #include "control/usage_time.h"
@@ -36,7 +36,7 @@ public:
     bool sessionActive() const { return sessionActive_; }
     bool closeAllRequested() const { return closeAllRequested_; }
     const StateRecord& state() const { return state_; }
-    const ControlSettings& settings() const { return settings_; }
+    const Settings& settings() const { return settings_; }
     const ModuleSchedules& schedules() const { return schedules_; }
 
 private:
@@ -48,7 +48,7 @@ private:
 
     ControlHost& host_;
     const std::u16string userName_;
-    ControlSettings settings_;
+    Settings settings_;
     StateRecord state_;
     ModuleSchedules schedules_;
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "control/control_settings.h"
+#include "settings/settings.h"
 #include "control/state_record.h"
 
 // What the control window gives the control logic and does for it. The logic
@@ -17,10 +17,10 @@ public:
     virtual std::uint32_t lastInputTick() = 0;
     virtual bool isVideoPlaying() = 0;
     // Fills the record from the settings file; a missing or short file leaves it as it is.
-    virtual void loadSettings(ControlSettings& settings) = 0;
+    virtual void loadSettings(Settings& settings) = 0;
     virtual bool checkPassword(std::u16string_view password) = 0;
+    // A fresh challenge of at least 128 for the administrator proof.
     virtual std::uint32_t newChallenge() = 0;
-    virtual std::uint32_t proof(std::uint32_t challenge) = 0;
 
     // Reads the start of the state file; returns the number of bytes read (0 when it is not open).
     virtual std::size_t readState(std::uint8_t* bytes, std::size_t capacity) = 0;

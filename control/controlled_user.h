@@ -1,8 +1,8 @@
 #pragma once
 #include <string_view>
 
-#include "control/control_settings.h"
+#include "settings/settings.h"
 
 // Whether the suite acts for this user: everyone, or only the listed names
 // (exact, case-sensitive) when selectedUsersOnly is set.
-bool isControlledUser(const ControlSettings& settings, std::u16string_view userName);
+bool isControlledUser(const Settings& settings, std::u16string_view userName);

@@ -11,7 +11,7 @@ constexpr std::int32_t kShortestGrumbleInterval = 15;
 
 }  // namespace
 
-ModuleSchedules::ModuleSchedules(ControlHost& host, const ControlSettings& settings, StateRecord& state)
+ModuleSchedules::ModuleSchedules(ControlHost& host, const Settings& settings, StateRecord& state)
     : host_(host), settings_(settings), state_(state) {}
 
 std::uint32_t ModuleSchedules::idleSeconds(Moment now) { return ::idleSeconds(now.tick, host_.lastInputTick()); }

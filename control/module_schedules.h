@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "control/control_host.h"
-#include "control/control_settings.h"
+#include "settings/settings.h"
 #include "control/state_record.h"
 #include "control/usage_time.h"
 
@@ -21,7 +21,7 @@ enum class NesselPhase : std::int32_t {
 // Nessel's, Hopsa's and Tolder's schedules and the one-scene-at-a-time rule.
 class ModuleSchedules {
 public:
-    ModuleSchedules(ControlHost& host, const ControlSettings& settings, StateRecord& state);
+    ModuleSchedules(ControlHost& host, const Settings& settings, StateRecord& state);
 
     // The schedules' part of a resynchronisation, once the record is read and
     // lastActive is set to now; offMinutes is the time since the previous lastActive.
@@ -54,7 +54,7 @@ private:
     std::uint32_t idleSeconds(Moment now);
 
     ControlHost& host_;
-    const ControlSettings& settings_;
+    const Settings& settings_;
     StateRecord& state_;
 
     NesselPhase nesselPhase_ = NesselPhase::Counting;

@@ -87,10 +87,10 @@ TEST(BreakCredit, ExtremeValuesStayInRange) {
 
 // A module that last counted a minute `minutesAgo` before its start, with this record.
 struct Restart {
-    ControlSettings settings;
+    Settings settings;
     SimulatedEvening evening{settings};
 
-    explicit Restart(ControlSettings chosen = {}) : settings(chosen), evening(chosen) {}
+    explicit Restart(Settings chosen = {}) : settings(chosen), evening(chosen) {}
 
     void startAfter(StateRecord record, std::int64_t awakeMinutesAgo, std::int64_t activeMinutesAgo) {
         record.lastAwake = evening.host.now.utc - static_cast<std::uint64_t>(awakeMinutesAgo * std::int64_t{kMinute});
@@ -144,7 +144,7 @@ TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
     StateRecord record;
     record.sleepPending = true;
     record.nesselMinutes = 49;
-    ControlSettings nessel;
+    Settings nessel;
     nessel.nesselDisabled = false;
 
     Restart inside(nessel);
@@ -229,7 +229,7 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
 }
 
 TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
-    ControlSettings hopsa;
+    Settings hopsa;
     hopsa.hopsaDisabled = false;
     SimulatedEvening exact(hopsa);
     exact.startModule();

@@ -33,7 +33,7 @@ public:
     std::uint32_t lastInput = 0;
     bool videoOpen = false;
     bool settingsFilePresent = true;
-    ControlSettings fileSettings;
+    Settings fileSettings;
     std::u16string storedPassword;  // empty: no password set
     std::uint32_t nextChallenge = 1000;
     bool stateFileOpen = true;
@@ -57,12 +57,11 @@ public:
         ++videoChecks;
         return videoOpen;
     }
-    void loadSettings(ControlSettings& settings) override {
+    void loadSettings(Settings& settings) override {
         if (settingsFilePresent) settings = fileSettings;
     }
     bool checkPassword(std::u16string_view password) override { return password == storedPassword; }
     std::uint32_t newChallenge() override { return nextChallenge++; }
-    std::uint32_t proof(std::uint32_t challenge) override { return challenge * 2654435761u ^ 0x5a5a5a5au; }
     std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {
         if (!stateFileOpen) return 0;
         const std::size_t size = stateFile.size() < capacity ? stateFile.size() : capacity;
@@ -114,7 +113,7 @@ struct SceneBehaviour {
 
 class SimulatedEvening {
 public:
-    explicit SimulatedEvening(ControlSettings settings, std::u16string userName = u"kid") : userName_(userName) {
+    explicit SimulatedEvening(Settings settings, std::u16string userName = u"kid") : userName_(userName) {
         host.fileSettings = std::move(settings);
     }
 
