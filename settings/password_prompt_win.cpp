@@ -2,9 +2,9 @@
 
 #include "common/text_win.h"
 #include "resources/resource_ids.h"
-#include "settings/control_query_win.h"
 #include "settings/password.h"
 #include "settings/password_store_win.h"
+#include "shell/control_channel_win.h"
 #include "shell/messages_win.h"
 
 namespace {
@@ -33,7 +33,7 @@ bool PasswordDialog::onInitDialog() {
 
 void PasswordDialog::onTimer(UINT_PTR) {
     if (!showingError_) SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (controlModuleAsksToClose()) onCancel();
+    if (sendControlCommand(kCommandTestCloseWindow, 0, nullptr) > 0) onCancel();
 }
 
 void PasswordDialog::onOK() {
@@ -52,7 +52,7 @@ void PasswordDialog::onOK() {
 }
 
 bool PasswordDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message != WM_CONTROL_COMMAND) return false;
+    if (message != kControlMessage) return false;
     result = wParam == kCommandTestQuery ? LRESULT(proof(uint32_t(lParam))) : 0;
     return true;
 }

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "content/random.h"
-#include "settings/control_query_win.h"
 #include "settings/password.h"
 #include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "resources/resource_ids.h"
 #include "settings/whole_file_win.h"
+#include "shell/control_commands.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 
@@ -201,7 +201,7 @@ private:
             SetWindowLongPtrW(window, GWLP_USERDATA,
                               LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         auto self = reinterpret_cast<FakeControlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == WM_CONTROL_COMMAND) {
+        if (self && message == kControlMessage) {
             if (wParam == kCommandTestQuery)
                 return self->answersChallenges_ ? LRESULT(proof(uint32_t(lParam))) : LRESULT(lParam);
             if (wParam == kCommandTestCloseWindow) {
@@ -245,8 +245,8 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
         if (!prompt) return;
         seen.found = true;
         seen.challenge = randomUInt32(nullptr);
-        seen.testAnswer = SendMessageW(prompt, WM_CONTROL_COMMAND, kCommandTestQuery, LPARAM(seen.challenge));
-        seen.otherAnswer = SendMessageW(prompt, WM_CONTROL_COMMAND, kCommandTestCloseWindow, 0);
+        seen.testAnswer = SendMessageW(prompt, kControlMessage, kCommandTestQuery, LPARAM(seen.challenge));
+        seen.otherAnswer = SendMessageW(prompt, kControlMessage, kCommandTestCloseWindow, 0);
         SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"secret");
         PostMessageW(prompt, WM_COMMAND, IDOK, 0);
         if (HWND box = waitForOwnedBox(prompt, 5000)) {
