@@ -3,16 +3,16 @@
 namespace {
 
 bool isBeforeWindows2000() {
-    OSVERSIONINFOW version{};
+    OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExW(&version) && version.dwMajorVersion < 5;
+    return GetVersionExA(&version) && version.dwMajorVersion < 5;
 }
 
 using GetLastInputInfoFn = BOOL(WINAPI*)(LASTINPUTINFO*);
 
 GetLastInputInfoFn systemLastInput() {
     static const GetLastInputInfoFn function = [] {
-        HMODULE user = LoadLibraryW(L"user32.dll");
+        HMODULE user = LoadLibraryA("user32.dll");
         return user ? reinterpret_cast<GetLastInputInfoFn>(GetProcAddress(user, "GetLastInputInfo")) : nullptr;
     }();
     return function;

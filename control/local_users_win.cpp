@@ -12,7 +12,7 @@ using NetApiBufferFreeFn = NET_API_STATUS(WINAPI*)(LPVOID);
 
 int enumerateLocalUsers(std::vector<std::u16string>& list) {
     list.clear();
-    HMODULE library = LoadLibraryW(L"netapi32.dll");
+    HMODULE library = LoadLibraryA("netapi32.dll");
     if (!library) return -1;
     auto enumerate = reinterpret_cast<NetUserEnumFn>(GetProcAddress(library, "NetUserEnum"));
     auto release = reinterpret_cast<NetApiBufferFreeFn>(GetProcAddress(library, "NetApiBufferFree"));

@@ -5,7 +5,7 @@ namespace {
 constexpr DWORD kNotifyForThisSession = 0;
 
 FARPROC terminalServicesFunction(const char* name) {
-    HMODULE library = LoadLibraryW(L"wtsapi32.dll");
+    HMODULE library = LoadLibraryA("wtsapi32.dll");
     return library ? GetProcAddress(library, name) : nullptr;
 }
 
