@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "control/control_commands.h"
+#include "shell/control_commands.h"
 #include "control/controlled_user.h"
 #include "settings/password.h"
 

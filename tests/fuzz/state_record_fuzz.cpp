@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "control/control_commands.h"
+#include "shell/control_commands.h"
 #include "control/control_core.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "control/control_commands.h"
+#include "shell/control_commands.h"
 #include "control/control_core.h"
 #include "control/control_host.h"
 
