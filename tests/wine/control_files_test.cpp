@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "control/hand_over_password_win.h"
 #include "control/state_file_win.h"
 #include "control/tray_icon_win.h"
 #include "resources/resource_ids.h"
+#include "shell/data_locations_win.h"
 
 namespace {
 
@@ -90,6 +92,31 @@ TEST(TrayIcon, AddedAndRemovedThroughTheShell) {
     EXPECT_TRUE(trayIconCountBecomes(before));
     DestroyWindow(window);
     DestroyIcon(icon);
+}
+
+}  // namespace
+
+namespace {
+
+void writeHandOver(const std::wstring& text) {
+    HANDLE file = CreateFileW(dataLocations().handOverPath(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written;
+    WriteFile(file, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST(HandOver, ThePasswordIsTakenCutAndTheFileWiped) {
+    writeHandOver(L"\u043f\u0430\u0440\u043e\u043b\u044c");
+    EXPECT_EQ(takeHandOverPassword(), u"\u043f\u0430\u0440\u043e\u043b\u044c");
+    EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
+
+    writeHandOver(std::wstring(1500, L'k'));
+    EXPECT_EQ(takeHandOverPassword(), std::u16string(1024, u'k'));
+    EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_EQ(takeHandOverPassword(), u"");
+    EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
