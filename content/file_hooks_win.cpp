@@ -6,6 +6,7 @@
 
 #include "common/critical_section_win.h"
 #include "common/text_win.h"
+#include "content/ordinary_handles.h"
 #include "content/probe_read.h"
 #include "content/random.h"
 #include "content/virtual_file_table.h"
@@ -23,8 +24,14 @@ VirtualFileTable table;
 // False while the table is empty: then the replacements pass every call on
 // without taking the lock.
 std::atomic<bool> tableInUse{false};
+// Handles of the table known to be ordinary files, which skip the lock too.
+OrdinaryHandles ordinaryHandles;
 
-void noteTableUse() { tableInUse.store(!table.empty(), std::memory_order_release); }
+void noteTableUse() {
+    bool inUse = !table.empty();
+    if (!inUse) ordinaryHandles.clear();
+    tableInUse.store(inUse, std::memory_order_release);
+}
 
 VirtualFileTable::Handle keyOf(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(handle); }
 
@@ -62,6 +69,7 @@ HandleState* stateForRead(HANDLE handle, LPOVERLAPPED overlapped) {
         noteTableUse();
     }
     if (state->probePending && (overlapped || GetFileType(handle) != FILE_TYPE_DISK)) state->probePending = false;
+    if (!state->probePending && !state->movie) ordinaryHandles.add(keyOf(handle));
     return state;
 }
 
@@ -73,6 +81,7 @@ BOOL probeFirstRead(HandleState& state, HANDLE handle, LPVOID buffer, DWORD toRe
     state.probePending = false;
     if (outcome.captured && table.bind(state, firstBytes) && state.servedFromMemory())
         return readFromMemory(state, buffer, toRead, bytesRead);
+    if (!state.movie) ordinaryHandles.add(keyOf(handle));
     if (bytesRead) *bytesRead = reported;
     return outcome.succeeded;
 }
@@ -155,7 +164,8 @@ std::size_t registeredVirtualFiles() {
 }
 
 BOOL WINAPI hookReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD bytesRead, LPOVERLAPPED overlapped) {
-    if (tableInUse.load(std::memory_order_acquire) && handle && handle != INVALID_HANDLE_VALUE) {
+    if (tableInUse.load(std::memory_order_acquire) && handle && handle != INVALID_HANDLE_VALUE &&
+        !ordinaryHandles.contains(keyOf(handle))) {
         Locked locked(tableLock);
         if (HandleState* state = stateForRead(handle, overlapped)) {
             if (state->probePending) return probeFirstRead(*state, handle, buffer, toRead, bytesRead);
@@ -168,7 +178,7 @@ BOOL WINAPI hookReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD byt
 }
 
 DWORD WINAPI hookSetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
-    if (tableInUse.load(std::memory_order_acquire)) {
+    if (tableInUse.load(std::memory_order_acquire) && !ordinaryHandles.contains(keyOf(handle))) {
         Locked locked(tableLock);
         HandleState* state = table.find(keyOf(handle));
         if (state && state->servedFromMemory()) {
@@ -196,6 +206,7 @@ BOOL WINAPI hookCloseHandle(HANDLE handle) {
         // Closed under the lock, so that no other thread can open a handle
         // with the same value while this one's state is still in the table.
         Locked locked(tableLock);
+        ordinaryHandles.remove(keyOf(handle));
         closed = realCloseHandle(handle);
         if (closed) {
             released = table.forget(keyOf(handle));
