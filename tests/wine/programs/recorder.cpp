@@ -1,5 +1,6 @@
 // A stand-in for a program the suite starts: appends its command line and
-// working directory to "<its own path>.log" and ends.
+// working directory to "<its own path>.log" and ends, or with "/stay" keeps
+// running for a minute (a program whose file is in use).
 #include <windows.h>
 
 #include <string>
@@ -14,5 +15,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     DWORD written;
     WriteFile(log, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
     CloseHandle(log);
+    if (wcsstr(GetCommandLineW(), L"/stay")) Sleep(60000);
     return 0;
 }
