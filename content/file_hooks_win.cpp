@@ -95,6 +95,7 @@ std::uint64_t markerSeed() {
 }
 
 void writePlaceholder(const wchar_t* path, const Marker& marker) {
+    if (!path) return;
     HANDLE file = createFileU(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
