@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -208,6 +210,30 @@ TEST_F(FileHooks, OrdinaryFilesReadAsWithoutTheReplacements) {
     EXPECT_EQ(readSome(reader, 2), (Bytes{'a', 'b'}));
     EXPECT_EQ(readSome(reader, 4), (Bytes{'c', 'd', 'e', 'f'}));
     closeFile(reader);
+}
+
+// The runtime library's streams (which the archive reader's file source uses)
+// read through the runtime's own import of ReadFile.
+TEST_F(FileHooks, RuntimeStreamsReadOrdinaryFilesAsTheyAreAndPlaceholdersAsMovies) {
+    std::wstring moviePath = scratchPath(L"movie-stream.swf"), plainPath = scratchPath(L"plain-stream.bin");
+    Bytes movie = movieBytes(20000, 13), plain = movieBytes(50000, 14);
+    registerMovie(moviePath, movie);
+    writeFile(plainPath, plain);
+    auto narrow = [](const std::wstring& path) { return std::string(path.begin(), path.end()); };
+
+    std::ifstream stream(narrow(plainPath), std::ios::binary);
+    ASSERT_TRUE(stream.is_open());
+    for (std::size_t offset : {30000u, 5u, 49990u, 0u, 12345u}) {
+        Bytes bytes(10);
+        stream.clear();
+        stream.seekg(std::streamoff(offset));
+        stream.read(reinterpret_cast<char*>(bytes.data()), 10);
+        EXPECT_EQ(bytes, slice(plain, offset, 10)) << offset;
+    }
+
+    std::ifstream movieStream(narrow(moviePath), std::ios::binary);
+    Bytes streamed((std::istreambuf_iterator<char>(movieStream)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(streamed, movie);
 }
 
 TEST_F(FileHooks, ThirdOpenOfAPlaceholderReadsTheMarker) {
