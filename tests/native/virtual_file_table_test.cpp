@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -23,13 +22,6 @@ VirtualFile movie(std::u16string path, std::size_t size, std::uint8_t markerFill
     file.marker = markerOf(markerFill);
     file.deleteOnLastClose = true;
     return file;
-}
-
-std::vector<std::uint8_t> readAll(VirtualFileTable& table, HandleState& state, std::size_t chunk) {
-    std::vector<std::uint8_t> all;
-    std::vector<std::uint8_t> buffer(chunk);
-    while (std::size_t n = table.readBound(state, buffer.data(), chunk)) all.insert(all.end(), buffer.begin(), buffer.begin() + n);
-    return all;
 }
 
 void failingSource(void*, std::size_t) {}
@@ -53,22 +45,6 @@ TEST(VirtualFileTable, MarkerBindsAtMostMaxMatchesHandles) {
     // Closing a bound handle does not make room: the match count never falls.
     EXPECT_FALSE(table.forget(10).has_value());
     EXPECT_FALSE(table.bind(table.track(13), markerOf(1)));
-}
-
-TEST(VirtualFileTable, EachHandleBindsToTheMovieWithItsMarkerInAnyOrder) {
-    VirtualFileTable table;
-    VirtualFile& a = table.add(movie(u"a", 50, 1));
-    VirtualFile& b = table.add(movie(u"b", 70, 2));
-    HandleState& forB = table.track(1);
-    HandleState& forA = table.track(2);
-    HandleState& stranger = table.track(3);
-    EXPECT_TRUE(table.bind(forB, markerOf(2)));
-    EXPECT_TRUE(table.bind(forA, markerOf(1)));
-    EXPECT_FALSE(table.bind(stranger, markerOf(3)));
-    EXPECT_EQ(forB.movie, &b);
-    EXPECT_EQ(forA.movie, &a);
-    EXPECT_EQ(readAll(table, forA, 16), std::vector<std::uint8_t>(a.data.get(), a.data.get() + 50));
-    EXPECT_EQ(readAll(table, forB, 4096), std::vector<std::uint8_t>(b.data.get(), b.data.get() + 70));
 }
 
 TEST(VirtualFileTable, EveryMovieWithTheMarkerCountsTheMatchButOnlyTheOldestWithRoomBinds) {
