@@ -18,9 +18,19 @@ decltype(&ReadFile) realReadFile;
 decltype(&SetFilePointer) realSetFilePointer;
 decltype(&CloseHandle) realCloseHandle;
 
-// The registry and the handle table, under one lock.
-CriticalSection tableLock;
-VirtualFileTable table;
+// The registry and the handle table, under one lock. Never destroyed: other
+// modules' threads may still read through the replacements while the process
+// runs its exit code.
+struct Registry {
+    CriticalSection lock;
+    VirtualFileTable table;
+};
+Registry& registry() {
+    static Registry* const instance = new Registry;
+    return *instance;
+}
+VirtualFileTable& table() { return registry().table; }
+
 // False while the table is empty: then the replacements pass every call on
 // without taking the lock.
 std::atomic<bool> tableInUse{false};
@@ -28,7 +38,7 @@ std::atomic<bool> tableInUse{false};
 OrdinaryHandles ordinaryHandles;
 
 void noteTableUse() {
-    bool inUse = !table.empty();
+    bool inUse = !table().empty();
     if (!inUse) ordinaryHandles.clear();
     tableInUse.store(inUse, std::memory_order_release);
 }
@@ -53,7 +63,7 @@ private:
 };
 
 BOOL readFromMemory(HandleState& state, LPVOID buffer, DWORD toRead, LPDWORD bytesRead) {
-    DWORD count = static_cast<DWORD>(table.readBound(state, buffer, toRead));
+    DWORD count = static_cast<DWORD>(table().readBound(state, buffer, toRead));
     if (bytesRead) *bytesRead = count;
     return TRUE;
 }
@@ -62,10 +72,10 @@ BOOL readFromMemory(HandleState& state, LPVOID buffer, DWORD toRead, LPDWORD byt
 // synchronous read of a file on disk is probed: a pipe cannot give back the
 // surplus of an enlarged read, and an overlapped read ends after the call.
 HandleState* stateForRead(HANDLE handle, LPOVERLAPPED overlapped) {
-    HandleState* state = table.find(keyOf(handle));
+    HandleState* state = table().find(keyOf(handle));
     if (!state) {
-        if (!table.hasMovies()) return nullptr;
-        state = &table.track(keyOf(handle));
+        if (!table().hasMovies()) return nullptr;
+        state = &table().track(keyOf(handle));
         noteTableUse();
     }
     if (state->probePending && (overlapped || GetFileType(handle) != FILE_TYPE_DISK)) state->probePending = false;
@@ -79,7 +89,7 @@ BOOL probeFirstRead(HandleState& state, HANDLE handle, LPVOID buffer, DWORD toRe
     std::uint32_t reported = 0;
     ProbeOutcome outcome = probeRead(file, buffer, toRead, &reported, firstBytes);
     state.probePending = false;
-    if (outcome.captured && table.bind(state, firstBytes) && state.servedFromMemory())
+    if (outcome.captured && table().bind(state, firstBytes) && state.servedFromMemory())
         return readFromMemory(state, buffer, toRead, bytesRead);
     if (!state.movie) ordinaryHandles.add(keyOf(handle));
     if (bytesRead) *bytesRead = reported;
@@ -144,30 +154,30 @@ void registerVirtualFile(const wchar_t* path, std::unique_ptr<std::uint8_t[]> da
     movie.deleteOnLastClose = deleteOnLastClose;
     movie.marker = newMarker(randomBytes, markerSeed());
     writePlaceholder(path, movie.marker);
-    Locked locked(tableLock);
-    table.add(std::move(movie));
+    Locked locked(registry().lock);
+    table().add(std::move(movie));
     noteTableUse();
 }
 
 void releaseVirtualFiles() {
     std::list<VirtualFile> released;
     {
-        Locked locked(tableLock);
-        released = table.releaseAll();
+        Locked locked(registry().lock);
+        released = table().releaseAll();
         noteTableUse();
     }
     for (const VirtualFile& movie : released) deletePlaceholder(movie);
 }
 
 std::size_t registeredVirtualFiles() {
-    Locked locked(tableLock);
-    return table.movieCount();
+    Locked locked(registry().lock);
+    return table().movieCount();
 }
 
 BOOL WINAPI hookReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD bytesRead, LPOVERLAPPED overlapped) {
     if (tableInUse.load(std::memory_order_acquire) && handle && handle != INVALID_HANDLE_VALUE &&
         !ordinaryHandles.contains(keyOf(handle))) {
-        Locked locked(tableLock);
+        Locked locked(registry().lock);
         if (HandleState* state = stateForRead(handle, overlapped)) {
             if (state->probePending) return probeFirstRead(*state, handle, buffer, toRead, bytesRead);
             if (state->servedFromMemory()) return readFromMemory(*state, buffer, toRead, bytesRead);
@@ -180,13 +190,13 @@ BOOL WINAPI hookReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD byt
 
 DWORD WINAPI hookSetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
     if (tableInUse.load(std::memory_order_acquire) && !ordinaryHandles.contains(keyOf(handle))) {
-        Locked locked(tableLock);
-        HandleState* state = table.find(keyOf(handle));
+        Locked locked(registry().lock);
+        HandleState* state = table().find(keyOf(handle));
         if (state && state->servedFromMemory()) {
             std::int64_t move = distance;
             if (distanceHigh) move = static_cast<std::int64_t>(std::uint64_t(std::uint32_t(*distanceHigh)) << 32 |
                                                               std::uint32_t(distance));
-            std::optional<std::uint64_t> position = table.seekBound(*state, move, method);
+            std::optional<std::uint64_t> position = table().seekBound(*state, move, method);
             if (!position) {
                 SetLastError(ERROR_NEGATIVE_SEEK);
                 return INVALID_SET_FILE_POINTER;
@@ -206,11 +216,11 @@ BOOL WINAPI hookCloseHandle(HANDLE handle) {
     {
         // Closed under the lock, so that no other thread can open a handle
         // with the same value while this one's state is still in the table.
-        Locked locked(tableLock);
+        Locked locked(registry().lock);
         ordinaryHandles.remove(keyOf(handle));
         closed = realCloseHandle(handle);
         if (closed) {
-            released = table.forget(keyOf(handle));
+            released = table().forget(keyOf(handle));
             noteTableUse();
         }
     }

@@ -27,9 +27,10 @@ struct Hooks {
     std::map<void**, const void*> originals;  // replaced entry -> what it held before
 };
 
+// Never destroyed, like the replacements it describes.
 Hooks& hooks() {
-    static Hooks instance;
-    return instance;
+    static Hooks* const instance = new Hooks;
+    return *instance;
 }
 
 constexpr DWORD kReadableProtection = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
