@@ -72,6 +72,10 @@ __attribute__((noinline)) DWORD seek(HANDLE file, LONG distance, DWORD method) {
     return SetFilePointer(file, distance, nullptr, method);
 }
 
+__attribute__((noinline)) DWORD seekWithHigh(HANDLE file, LONG distance, LONG& high, DWORD method) {
+    return SetFilePointer(file, distance, &high, method);
+}
+
 __attribute__((noinline)) BOOL closeFile(HANDLE file) { return CloseHandle(file); }
 
 __attribute__((noinline)) FARPROC lookUp(const wchar_t* library, const char* name) {
@@ -174,6 +178,14 @@ TEST_F(FileHooks, BoundHandleReadsAndSeeksInTheMovie) {
     EXPECT_EQ(seek(file, -1, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NEGATIVE_SEEK));
     EXPECT_EQ(seek(file, 0, FILE_CURRENT), 5000u);
+
+    LONG high = -1;  // with the low part: a 64-bit distance of -2
+    EXPECT_EQ(seekWithHigh(file, -2, high, FILE_END), 4998u);
+    EXPECT_EQ(high, 0);
+    high = 1;
+    EXPECT_EQ(seekWithHigh(file, 7, high, FILE_BEGIN), 7u);
+    EXPECT_EQ(high, 1);  // 4 GB on
+    EXPECT_TRUE(readSome(file, 4).empty());
     EXPECT_TRUE(closeFile(file));
 }
 
