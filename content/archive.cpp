@@ -79,17 +79,19 @@ VfsBuffer VfsArchive::decodeItem(std::uint64_t fileOffset, std::uint32_t storedS
     const std::uint64_t fileSize = source_->size();
     const std::uint64_t readSize = roundUpToBlock(storedSize);
     if (storedSize < 8 || fileOffset > fileSize || readSize > fileSize - fileOffset ||
-        readSize > std::numeric_limits<std::size_t>::max() ||
-        plainSize > std::numeric_limits<std::size_t>::max() - 2)
+        readSize > std::numeric_limits<std::size_t>::max())
         return nullptr;
+    // Content and its two zero bytes; wraps only where size_t has 32 bits.
+    const std::size_t contentSize = std::size_t(plainSize) + 2;
+    if (contentSize < 2) return nullptr;
     const std::uint64_t payloadSize = storedSize - 8;
     std::unique_ptr<std::uint8_t[]> item(new (std::nothrow) std::uint8_t[readSize]);
     if (!item || !source_->read(fileOffset, item.get(), readSize)) return nullptr;
     const bool compressed = (item[0] & 1) != 0;
     if (plainSize > payloadSize * (compressed ? kMostInflation : 1)) return nullptr;
-    VfsBuffer content(new (std::nothrow) std::uint8_t[std::size_t(plainSize) + 2]);
+    VfsBuffer content(new (std::nothrow) std::uint8_t[contentSize]);
     if (!content) return nullptr;
-    content[plainSize] = content[plainSize + 1] = 0;
+    content[contentSize - 2] = content[contentSize - 1] = 0;
     // Content shorter than plainSize would hand the caller bytes never written.
     if (codec_.decode(item.get(), storedSize, content.get(), plainSize) != std::optional<std::size_t>(plainSize))
         return nullptr;
