@@ -104,6 +104,7 @@ size_t sha256Begin(void* context, uint32_t) {
 }
 
 void sha256Add(void* context, const void* data, size_t length) {
+    if (length == 0) return;
     auto& c = *static_cast<Sha256Context*>(context);
     auto bytes = static_cast<const uint8_t*>(data);
     size_t used = c.length % 64;
