@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/text_win.h"
+#include "content/archive_win.h"
 #include "control/control_module_win.h"
 #include "control/privileges_win.h"
 #include "resources/resource_ids.h"
@@ -101,4 +102,5 @@ void runStartup(const char* commandLine, const StartupChecks& checks) {
     else
         setCurrentDirectoryToExe();
     runRole(plan.role, line);
+    vfsCloseArchive();
 }
