@@ -46,10 +46,12 @@ int main(int argc, char** argv) {
     std::error_code error;
     if (!fs::is_directory(folder, error)) return fail("'" + folder.string() + "' is not a folder");
 
+    // The archive itself may be written into the folder it packs: never pack it.
+    const fs::path output = fs::weakly_canonical(argv[2], error);
     std::map<std::u16string, fs::path> files;  // archive path in lower case -> file
     for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
          it.increment(error)) {
-        if (!it->is_regular_file(error)) continue;
+        if (!it->is_regular_file(error) || fs::weakly_canonical(it->path(), error) == output) continue;
         std::u16string inside = lowerCase(it->path().lexically_relative(folder).generic_u16string());
         auto [existing, added] = files.emplace(inside, it->path());
         if (!added)

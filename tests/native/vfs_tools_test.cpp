@@ -106,3 +106,14 @@ TEST_F(VfsTools, DamageAndMisuseAreReportedWithAFailingStatus) {
         EXPECT_EQ(run(tool), 2);
     }
 }
+
+TEST_F(VfsTools, RepackingIntoTheSourceFolderLeavesTheOldArchiveOut) {
+    write("a.txt", "a");
+    const std::string archivePath = (root / "content" / "content.vfs").string();
+    ASSERT_EQ(run("vfspack " + (root / "content").string() + " " + archivePath), 0);
+    ASSERT_EQ(run("vfspack " + (root / "content").string() + " " + archivePath), 0);
+    ASSERT_EQ(run("vfsls " + archivePath), 0);
+    std::string listing = readBack(root / "out.txt");
+    EXPECT_NE(listing.find("a.txt"), std::string::npos);
+    EXPECT_EQ(listing.find("content.vfs"), std::string::npos) << listing;
+}
