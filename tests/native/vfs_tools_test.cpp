@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "content/archive.h"
+#include "content/archive_writer.h"
 #include "content/file_byte_source.h"
 
 namespace fs = std::filesystem;
@@ -116,4 +117,29 @@ TEST_F(VfsTools, RepackingIntoTheSourceFolderLeavesTheOldArchiveOut) {
     std::string listing = readBack(root / "out.txt");
     EXPECT_NE(listing.find("a.txt"), std::string::npos);
     EXPECT_EQ(listing.find("content.vfs"), std::string::npos) << listing;
+}
+
+TEST_F(VfsTools, ListingMarksHiddenRecordsAndRefusesToFollowVeryDeepFolders) {
+    const VfsCodec codec = VfsCodec::standard();
+    std::vector<std::uint8_t> directory;
+    std::vector<std::uint8_t> data;
+    for (const char* content : {"old", "new"}) {
+        EncodedItem item = encodeVfsItem(codec, content, 3, Compression::Never, randomBytes);
+        appendVfsFileRecord(directory, u"a", data.size(), item);
+        data.insert(data.end(), item.bytes.begin(), item.bytes.end());
+    }
+    for (int i = 0; i < 300; ++i) appendVfsFolderRecord(directory, u"d");
+    appendVfsFolderRecord(directory, u"bottom");
+    EncodedItem encoded = encodeVfsItem(codec, directory.data(), directory.size(), Compression::Never, randomBytes);
+    std::vector<std::uint8_t> archive = assembleVfsArchive(encoded, data);
+    const fs::path archivePath = root / "deep.vfs";
+    std::ofstream(archivePath, std::ios::binary).write(reinterpret_cast<const char*>(archive.data()), archive.size());
+
+    EXPECT_EQ(run("vfsls " + archivePath.string()), 1);
+    std::string listing = readBack(root / "out.txt");
+    EXPECT_LT(listing.find("hidden  a"), listing.find("ok      a")) << listing;
+    EXPECT_EQ(listing.find("bottom"), std::string::npos);
+    EXPECT_NE(readBack(root / "err.txt").find("deeper than 256 levels"), std::string::npos);
+    ASSERT_EQ(run("vfscat " + archivePath.string() + " A"), 0);
+    EXPECT_EQ(readBack(root / "out.txt"), "new");
 }
