@@ -1,0 +1,311 @@
+#include "player/frame_renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+inline uint32_t scalePixel(uint32_t p, uint32_t f) {
+    uint32_t rb = (p & 0x00FF00FFu) * f + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    uint32_t ag = ((p >> 8) & 0x00FF00FFu) * f + 0x00800080u;
+    ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+inline uint32_t over(uint32_t dst, uint32_t src) { return src + scalePixel(dst, 255 - (src >> 24)); }
+
+inline uint32_t premultiplied(Rgba c) {
+    uint32_t a = c.a;
+    auto mul = [a](uint32_t v) { return (v * a + 127) / 255; };
+    return (a << 24) | (mul(c.r) << 16) | (mul(c.g) << 8) | mul(c.b);
+}
+
+inline void blendSpan(uint32_t* row, int x0, int x1, const uint8_t* cov, uint32_t color) {
+    bool opaque = (color >> 24) == 255;
+    for (int x = x0; x < x1; ++x) {
+        uint32_t c = cov[x - x0];
+        if (c == 0) continue;
+        if (c == 255)
+            row[x] = opaque ? color : over(row[x], color);
+        else
+            row[x] = over(row[x], scalePixel(color, c));
+    }
+}
+
+void buildGradientTable(const FillStyle& style, const ColorTransform& cx, uint32_t table[256]) {
+    const auto& stops = style.stops;
+    size_t k = 0;
+    for (int i = 0; i < 256; ++i) {
+        while (k < stops.size() && stops[k].ratio < i) ++k;
+        Rgba c;
+        if (k == 0) {
+            c = stops.front().color;
+        } else if (k == stops.size()) {
+            c = stops.back().color;
+        } else {
+            const GradientStop& a = stops[k - 1];
+            const GradientStop& b = stops[k];
+            float t = b.ratio == a.ratio ? 1.0f : float(i - a.ratio) / float(b.ratio - a.ratio);
+            auto lerp = [t](uint8_t u, uint8_t v) { return static_cast<uint8_t>(u + (v - u) * t + 0.5f); };
+            c = {lerp(a.color.r, b.color.r), lerp(a.color.g, b.color.g), lerp(a.color.b, b.color.b),
+                 lerp(a.color.a, b.color.a)};
+        }
+        table[i] = premultiplied(cx.apply(c));
+    }
+}
+
+inline int gradientIndex(float t) {
+    if (!(t > 0)) return 0;
+    if (t >= 255.0f) return 255;
+    return static_cast<int>(t);
+}
+
+uint32_t transformPixel(uint32_t p, const ColorTransform& cx) {
+    uint32_t a = p >> 24;
+    if (a == 0 && cx.add[3] <= 0) return 0;
+    auto unmul = [a](uint32_t v) { return static_cast<uint8_t>(a ? std::min<uint32_t>(255, (v * 255 + a / 2) / a) : 0); };
+    Rgba c{unmul((p >> 16) & 255), unmul((p >> 8) & 255), unmul(p & 255), static_cast<uint8_t>(a)};
+    return premultiplied(cx.apply(c));
+}
+
+void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m, const ColorTransform& cx,
+             std::vector<DrawItem>& out) {
+    for (const auto& entry : timeline.objects()) {
+        const DisplayObject& obj = *entry.second;
+        const Character* ch = movie.character(obj.characterId);
+        if (!ch) continue;
+        Matrix om = m * obj.matrix;
+        ColorTransform ocx = cx * obj.colorTransform;
+        if (ch->kind == Character::Kind::Shape)
+            out.push_back({&ch->shape, om, ocx});
+        else if (obj.sprite)
+            collect(movie, *obj.sprite, om, ocx, out);
+    }
+}
+
+}  // namespace
+
+Matrix showAllTransform(const Movie& movie, int width, int height) {
+    float mw = static_cast<float>(movie.frameRect.width());
+    float mh = static_cast<float>(movie.frameRect.height());
+    Matrix m;
+    if (mw <= 0 || mh <= 0 || width <= 0 || height <= 0) {
+        m.a = m.d = 1.0f / 20.0f;
+        return m;
+    }
+    float s = std::min(width / mw, height / mh);
+    m.a = m.d = s;
+    m.tx = (width - mw * s) * 0.5f - movie.frameRect.xMin * s;
+    m.ty = (height - mh * s) * 0.5f - movie.frameRect.yMin * s;
+    return m;
+}
+
+std::vector<DrawItem> collectDrawItems(const MoviePlayer& player, const Matrix& stageToDevice) {
+    std::vector<DrawItem> items;
+    collect(player.movie(), player.root(), stageToDevice, ColorTransform{}, items);
+    return items;
+}
+
+void FrameRenderer::render(const MoviePlayer& player, Surface& surface) {
+    if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return;
+    const Movie& movie = player.movie();
+    uint32_t bg = 0xFF000000u | (uint32_t(movie.background.r) << 16) | (uint32_t(movie.background.g) << 8) |
+                  movie.background.b;
+    for (int y = 0; y < surface.height; ++y)
+        std::fill_n(surface.pixels + static_cast<size_t>(y) * surface.stride, surface.width, bg);
+    for (const DrawItem& item : collectDrawItems(player, showAllTransform(movie, surface.width, surface.height)))
+        drawShape(movie, item, surface);
+}
+
+void FrameRenderer::flattenEdges(const Shape& shape, const Matrix& m) {
+    fillSegments_.resize(shape.fills.size() + 1);
+    lineSegments_.resize(shape.lines.size() + 1);
+    for (auto& v : fillSegments_) v.clear();
+    for (auto& v : lineSegments_) v.clear();
+    auto emit = [&](const ShapeEdge& e, PointF a, PointF b) {
+        if (e.fill0 != e.fill1) {
+            if (e.fill1) fillSegments_[e.fill1].push_back({a.x, a.y, b.x, b.y});
+            if (e.fill0) fillSegments_[e.fill0].push_back({b.x, b.y, a.x, a.y});
+        }
+        if (e.line) lineSegments_[e.line].push_back({a.x, a.y, b.x, b.y});
+    };
+    for (const ShapeEdge& e : shape.edges) {
+        PointF p0 = m.apply(e.from.x, e.from.y);
+        PointF p2 = m.apply(e.to.x, e.to.y);
+        if (!e.curved) {
+            emit(e, p0, p2);
+            continue;
+        }
+        PointF p1 = m.apply(e.control.x, e.control.y);
+        float ddx = p0.x - 2 * p1.x + p2.x, ddy = p0.y - 2 * p1.y + p2.y;
+        float dd = std::sqrt(ddx * ddx + ddy * ddy);
+        // Chord error of n equal steps is dd / (4 n^2); keep it under 0.1 px.
+        int n = std::isfinite(dd) ? static_cast<int>(std::ceil(std::sqrt(dd * 2.5f))) : 1;
+        n = std::clamp(n, 1, 64);
+        PointF prev = p0;
+        for (int i = 1; i <= n; ++i) {
+            float t = static_cast<float>(i) / n, u = 1 - t;
+            PointF q = i == n ? p2
+                              : PointF{u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x,
+                                       u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y};
+            emit(e, prev, q);
+            prev = q;
+        }
+    }
+}
+
+void FrameRenderer::drawShape(const Movie& movie, const DrawItem& item, Surface& surface) {
+    const Shape& shape = *item.shape;
+    if (item.colorTransform.mul[3] <= 0 && item.colorTransform.add[3] <= 0) return;
+    if (rasterizer_.width() != surface.width || rasterizer_.height() != surface.height)
+        rasterizer_.reset(surface.width, surface.height);
+
+    // Skip shapes that lie wholly outside the surface.
+    const Matrix& m = item.toDevice;
+    float scale = std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
+    float margin = 0;
+    for (const LineStyle& l : shape.lines) margin = std::max(margin, l.width * scale * 0.5f + 1.0f);
+    const TwipsRect& b = shape.bounds;
+    PointF corners[4] = {m.apply(b.xMin, b.yMin), m.apply(b.xMax, b.yMin), m.apply(b.xMin, b.yMax),
+                         m.apply(b.xMax, b.yMax)};
+    float minX = corners[0].x, maxX = minX, minY = corners[0].y, maxY = minY;
+    for (const PointF& c : corners) {
+        minX = std::min(minX, c.x);
+        maxX = std::max(maxX, c.x);
+        minY = std::min(minY, c.y);
+        maxY = std::max(maxY, c.y);
+    }
+    if (maxX + margin < 0 || maxY + margin < 0 || minX - margin > surface.width || minY - margin > surface.height)
+        return;
+
+    flattenEdges(shape, m);
+    for (size_t i = 1; i < fillSegments_.size(); ++i) {
+        if (fillSegments_[i].empty()) continue;
+        for (const Segment& s : fillSegments_[i]) rasterizer_.addLine(s.x0, s.y0, s.x1, s.y1);
+        fill(movie, shape.fills[i - 1], item, surface);
+    }
+    for (size_t i = 1; i < lineSegments_.size(); ++i) {
+        if (lineSegments_[i].empty()) continue;
+        const LineStyle& style = shape.lines[i - 1];
+        float halfWidth = std::max(0.5f, style.width * scale * 0.5f);
+        if (!std::isfinite(halfWidth)) continue;
+        stroke(lineSegments_[i], std::min(halfWidth, 1e5f), premultiplied(item.colorTransform.apply(style.color)),
+               surface);
+    }
+}
+
+void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawItem& item, Surface& surface) {
+    const ColorTransform& cx = item.colorTransform;
+    auto rowOf = [&](int y) { return surface.pixels + static_cast<size_t>(y) * surface.stride; };
+    if (style.kind == FillStyle::Kind::Solid) {
+        uint32_t color = premultiplied(cx.apply(style.color));
+        if (color == 0) {
+            rasterizer_.sweep([](int, int, int, const uint8_t*) {});
+            return;
+        }
+        rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) { blendSpan(rowOf(y), x0, x1, cov, color); });
+        return;
+    }
+
+    Matrix inv;
+    const Bitmap* bitmap = nullptr;
+    if (style.kind == FillStyle::Kind::Bitmap) {
+        const Character* ch = movie.character(style.bitmapId);
+        if (ch && ch->kind == Character::Kind::Bitmap) bitmap = &ch->bitmap;
+    }
+    if (!(item.toDevice * style.matrix).invert(inv) ||
+        (style.kind == FillStyle::Kind::Bitmap && !bitmap)) {
+        rasterizer_.sweep([](int, int, int, const uint8_t*) {});
+        return;
+    }
+
+    if (bitmap) {
+        bool identity = cx.isIdentity();
+        int bw = bitmap->width, bh = bitmap->height;
+        rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) {
+            uint32_t* row = rowOf(y);
+            float fx = x0 + 0.5f, fy = y + 0.5f;
+            float u = inv.a * fx + inv.c * fy + inv.tx, v = inv.b * fx + inv.d * fy + inv.ty;
+            for (int x = x0; x < x1; ++x, u += inv.a, v += inv.b) {
+                uint32_t c = cov[x - x0];
+                if (c == 0) continue;
+                float fu = std::floor(u), fv = std::floor(v);
+                if (!(std::fabs(fu) < 1e9f && std::fabs(fv) < 1e9f)) continue;
+                long iu = static_cast<long>(fu), iv = static_cast<long>(fv);
+                if (style.repeat) {
+                    iu %= bw;
+                    iv %= bh;
+                    if (iu < 0) iu += bw;
+                    if (iv < 0) iv += bh;
+                } else {
+                    iu = std::clamp<long>(iu, 0, bw - 1);
+                    iv = std::clamp<long>(iv, 0, bh - 1);
+                }
+                uint32_t p = bitmap->pixels[static_cast<size_t>(iv) * bw + iu];
+                if (!identity) p = transformPixel(p, cx);
+                row[x] = over(row[x], c == 255 ? p : scalePixel(p, c));
+            }
+        });
+        return;
+    }
+
+    uint32_t table[256];
+    buildGradientTable(style, cx, table);
+    bool radial = style.kind == FillStyle::Kind::Radial;
+    rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) {
+        uint32_t* row = rowOf(y);
+        float fx = x0 + 0.5f, fy = y + 0.5f;
+        float gx = inv.a * fx + inv.c * fy + inv.tx, gy = inv.b * fx + inv.d * fy + inv.ty;
+        for (int x = x0; x < x1; ++x, gx += inv.a, gy += inv.b) {
+            uint32_t c = cov[x - x0];
+            if (c == 0) continue;
+            float t = radial ? std::sqrt(gx * gx + gy * gy) * (255.0f / 16384.0f) : (gx + 16384.0f) * (255.0f / 32768.0f);
+            uint32_t p = table[gradientIndex(t)];
+            if (c == 255 && (p >> 24) == 255)
+                row[x] = p;
+            else
+                row[x] = over(row[x], c == 255 ? p : scalePixel(p, c));
+        }
+    });
+}
+
+void FrameRenderer::stroke(const std::vector<Segment>& segments, float hw, uint32_t color, Surface& surface) {
+    auto addDisc = [&](float cx, float cy) {
+        int n = std::clamp(static_cast<int>(hw * 1.5f), 8, 32);
+        float px = cx + hw, py = cy;
+        for (int i = 1; i <= n; ++i) {
+            float a = 6.2831853f * i / n;
+            float qx = cx + hw * std::cos(a), qy = cy - hw * std::sin(a);
+            rasterizer_.addLine(px, py, qx, qy);
+            px = qx;
+            py = qy;
+        }
+    };
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const Segment& s = segments[i];
+        float dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+        float len = std::sqrt(dx * dx + dy * dy);
+        if (len > 1e-6f) {
+            float nx = -dy / len * hw, ny = dx / len * hw;
+            rasterizer_.addLine(s.x0 + nx, s.y0 + ny, s.x1 + nx, s.y1 + ny);
+            rasterizer_.addLine(s.x1 + nx, s.y1 + ny, s.x1 - nx, s.y1 - ny);
+            rasterizer_.addLine(s.x1 - nx, s.y1 - ny, s.x0 - nx, s.y0 - ny);
+            rasterizer_.addLine(s.x0 - nx, s.y0 - ny, s.x0 + nx, s.y0 + ny);
+        }
+        // Round joins and caps where the direction turns or the line ends.
+        if (hw <= 1.0f) continue;
+        bool startsFresh = i == 0 || segments[i - 1].x1 != s.x0 || segments[i - 1].y1 != s.y0;
+        if (startsFresh) addDisc(s.x0, s.y0);
+        bool smoothNext = false;
+        if (i + 1 < segments.size() && segments[i + 1].x0 == s.x1 && segments[i + 1].y0 == s.y1 && len > 1e-6f) {
+            const Segment& t = segments[i + 1];
+            float ex = t.x1 - t.x0, ey = t.y1 - t.y0;
+            float elen = std::sqrt(ex * ex + ey * ey);
+            smoothNext = elen > 1e-6f && (dx * ex + dy * ey) / (len * elen) > 0.995f;
+        }
+        if (!smoothNext) addDisc(s.x1, s.y1);
+    }
+    auto rowOf = [&](int y) { return surface.pixels + static_cast<size_t>(y) * surface.stride; };
+    rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) { blendSpan(rowOf(y), x0, x1, cov, color); });
+}
