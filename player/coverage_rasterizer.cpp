@@ -20,7 +20,6 @@ void CoverageRasterizer::addLine(float x0, float y0, float x1, float y1) {
     if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
     if (y0 == y1) return;
     float h = static_cast<float>(height_);
-    float w = static_cast<float>(width_);
     if ((y0 <= 0 && y1 <= 0) || (y0 >= h && y1 >= h)) return;
     // Clip to the rows first so that far-away coordinates stay exact enough.
     auto xAt = [&](float y) { return x0 + (x1 - x0) * ((y - y0) / (y1 - y0)); };
