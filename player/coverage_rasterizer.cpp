@@ -11,6 +11,8 @@ void CoverageRasterizer::reset(int width, int height) {
     if (cells_.size() != cells) cells_.assign(cells, 0.0f);
     rowMin_.assign(height_, width_ + 2);
     rowMax_.assign(height_, -1);
+    blocksPerRow_ = (stride_ >> 4) + 1;
+    touched_.assign(static_cast<size_t>(blocksPerRow_) * height_, 0);
     coverage_.resize(stride_);
     top_ = height_;
     bottom_ = -1;
@@ -78,6 +80,7 @@ void CoverageRasterizer::accumulate(float x0, float y0, float x1, float y1) {
     float wMax = static_cast<float>(width_);
     for (int y = yStart; y < yEnd; ++y) {
         float* row = cells_.data() + static_cast<size_t>(y) * stride_;
+        uint8_t* marks = touched_.data() + static_cast<size_t>(y) * blocksPerRow_;
         float dy = std::min(static_cast<float>(y + 1), y1) - std::max(static_cast<float>(y), y0);
         float xnext = std::clamp(x + dxdy * dy, 0.0f, wMax);
         float d = dy * dir;
@@ -92,6 +95,8 @@ void CoverageRasterizer::accumulate(float x0, float y0, float x1, float y1) {
             row[xai] += d - d * xmf;
             row[xai + 1] += d * xmf;
             rowMax_[y] = std::max(rowMax_[y], xai + 1);
+            marks[xai >> 4] = 1;
+            marks[(xai + 1) >> 4] = 1;
         } else {
             float s = 1.0f / (xb - xa);
             float xaf = xa - xaFloor;
@@ -110,6 +115,7 @@ void CoverageRasterizer::accumulate(float x0, float y0, float x1, float y1) {
             }
             row[xbi] += d * am;
             rowMax_[y] = std::max(rowMax_[y], xbi);
+            for (int b = xai >> 4; b <= xbi >> 4; ++b) marks[b] = 1;
         }
         x = xnext;
     }
@@ -126,4 +132,12 @@ void CoverageRasterizer::extendToRightEdge(float y0, float y1) {
         top_ = std::min(top_, yStart);
         bottom_ = std::max(bottom_, yEnd - 1);
     }
+}
+
+void CoverageRasterizer::discard() {
+    struct Nothing {
+        void span(int, int, int, const uint8_t*) {}
+        void run(int, int, int, uint8_t) {}
+    } nothing;
+    sweep(nothing);
 }

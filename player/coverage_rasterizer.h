@@ -13,10 +13,12 @@ public:
     void addLine(float x0, float y0, float x1, float y1);
     bool empty() const { return top_ > bottom_; }
 
-    // Calls paint(y, x0, x1, coverage) for each touched row, coverage[0] being
-    // the value at x0; clears what it read, ready for the next path.
-    template <class Paint>
-    void sweep(Paint&& paint);
+    // Hands each touched row to the painter: painter.span(y, x0, x1, coverage)
+    // where coverage varies (coverage[0] is at x0) and painter.run(y, x0, x1, c)
+    // where it is a constant c > 0. Clears what it read, ready for the next path.
+    template <class Painter>
+    void sweep(Painter& painter);
+    void discard();
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -29,29 +31,56 @@ private:
     int width_ = 0, height_ = 0, stride_ = 0;
     std::vector<float> cells_;
     std::vector<int> rowMin_, rowMax_;
+    std::vector<uint8_t> touched_;  // per row, one flag per block of 16 cells
+    int blocksPerRow_ = 0;
     std::vector<uint8_t> coverage_;
     int top_ = 1, bottom_ = 0;
 };
 
-template <class Paint>
-void CoverageRasterizer::sweep(Paint&& paint) {
+inline uint8_t coverageOf(float sum) {
+    float a = sum < 0 ? -sum : sum;
+    return a >= 1.0f ? 255 : static_cast<uint8_t>(a * 255.0f + 0.5f);
+}
+
+template <class Painter>
+void CoverageRasterizer::sweep(Painter& painter) {
     for (int y = top_; y <= bottom_; ++y) {
-        int x0 = rowMin_[y], x1 = rowMax_[y];
-        if (x0 > x1) continue;
-        x1 = x1 + 2 < width_ ? x1 + 2 : width_;
+        int x0 = rowMin_[y], last = rowMax_[y];
+        if (x0 > last) continue;
+        int xEnd = last + 1 < width_ ? last + 1 : width_;
         float* row = cells_.data() + static_cast<size_t>(y) * stride_;
-        float sum = 0;
+        uint8_t* marks = touched_.data() + static_cast<size_t>(y) * blocksPerRow_;
         uint8_t* cov = coverage_.data();
-        for (int x = x0; x < x1; ++x) {
-            sum += row[x];
-            row[x] = 0;
-            float a = sum < 0 ? -sum : sum;
-            cov[x - x0] = a >= 1.0f ? 255 : static_cast<uint8_t>(a * 255.0f + 0.5f);
+        float sum = 0;
+        int x = x0, varying = -1;
+        while (x < xEnd) {
+            int blockEnd = ((x >> 4) + 1) << 4;
+            if (blockEnd > xEnd) blockEnd = xEnd;
+            if (marks[x >> 4]) {
+                marks[x >> 4] = 0;
+                if (varying < 0) varying = x;
+                for (; x < blockEnd; ++x) {
+                    sum += row[x];
+                    row[x] = 0;
+                    cov[x - varying] = coverageOf(sum);
+                }
+                continue;
+            }
+            if (varying >= 0) {
+                painter.span(y, varying, x, cov);
+                varying = -1;
+            }
+            int runEnd = blockEnd;
+            while (runEnd < xEnd && !marks[runEnd >> 4]) runEnd = runEnd + 16 < xEnd ? runEnd + 16 : xEnd;
+            uint8_t c = coverageOf(sum);
+            if (c) painter.run(y, x, runEnd, c);
+            x = runEnd;
         }
-        for (int x = x1; x <= rowMax_[y] + 2 && x < stride_; ++x) row[x] = 0;
+        if (varying >= 0) painter.span(y, varying, x, cov);
+        for (int i = xEnd; i <= last + 1 && i < stride_; ++i) row[i] = 0;
+        for (int b = xEnd >> 4; b <= (last + 1) >> 4 && b < blocksPerRow_; ++b) marks[b] = 0;
         rowMin_[y] = width_ + 2;
         rowMax_[y] = -1;
-        if (x1 > x0) paint(y, x0, x1, cov);
     }
     top_ = height_;
     bottom_ = -1;

@@ -69,6 +69,128 @@ uint32_t transformPixel(uint32_t p, const ColorTransform& cx) {
     return premultiplied(cx.apply(c));
 }
 
+// Painters receive the rasteriser's rows: varying coverage (span) or a
+// constant coverage over a stretch (run).
+struct SolidPainter {
+    const Surface& surface;
+    uint32_t color;
+
+    uint32_t* row(int y) const { return surface.pixels + static_cast<size_t>(y) * surface.stride; }
+    void span(int y, int x0, int x1, const uint8_t* cov) { blendSpan(row(y), x0, x1, cov, color); }
+    void run(int y, int x0, int x1, uint8_t c) {
+        uint32_t* r = row(y);
+        uint32_t src = c == 255 ? color : scalePixel(color, c);
+        if ((src >> 24) == 255) {
+            std::fill(r + x0, r + x1, src);
+            return;
+        }
+        uint32_t keep = 255 - (src >> 24);
+        for (int x = x0; x < x1; ++x) r[x] = src + scalePixel(r[x], keep);
+    }
+};
+
+// Shared by gradient and bitmap painters: a source colour per pixel.
+template <class Source>
+struct SourcePainter {
+    const Surface& surface;
+    Source source;
+
+    uint32_t* row(int y) const { return surface.pixels + static_cast<size_t>(y) * surface.stride; }
+    void span(int y, int x0, int x1, const uint8_t* cov) {
+        uint32_t* r = row(y);
+        source.start(x0, y);
+        for (int x = x0; x < x1; ++x) {
+            uint32_t p = source.next();
+            uint32_t c = cov[x - x0];
+            if (c == 255 && (p >> 24) == 255)
+                r[x] = p;
+            else if (c)
+                r[x] = over(r[x], c == 255 ? p : scalePixel(p, c));
+        }
+    }
+    void run(int y, int x0, int x1, uint8_t c) {
+        uint32_t* r = row(y);
+        uint32_t flat;
+        if (source.constantOver(x0, x1, y, flat)) {
+            SolidPainter{surface, flat}.run(y, x0, x1, c);
+            return;
+        }
+        source.start(x0, y);
+        if (c == 255) {
+            for (int x = x0; x < x1; ++x) {
+                uint32_t p = source.next();
+                r[x] = (p >> 24) == 255 ? p : over(r[x], p);
+            }
+        } else {
+            for (int x = x0; x < x1; ++x) r[x] = over(r[x], scalePixel(source.next(), c));
+        }
+    }
+};
+
+struct GradientSource {
+    const uint32_t* table;
+    Matrix inv;  // device -> gradient square
+    bool radial;
+    float gx = 0, gy = 0;
+
+    int indexAt(float x, float y) const {
+        float u = inv.a * x + inv.c * y + inv.tx, v = inv.b * x + inv.d * y + inv.ty;
+        return gradientIndex(radial ? std::sqrt(u * u + v * v) * (255.0f / 16384.0f) : (u + 16384.0f) * (255.0f / 32768.0f));
+    }
+    void start(int x, int y) {
+        float fx = x + 0.5f, fy = y + 0.5f;
+        gx = inv.a * fx + inv.c * fy + inv.tx;
+        gy = inv.b * fx + inv.d * fy + inv.ty;
+    }
+    uint32_t next() {
+        float t = radial ? std::sqrt(gx * gx + gy * gy) * (255.0f / 16384.0f) : (gx + 16384.0f) * (255.0f / 32768.0f);
+        gx += inv.a;
+        gy += inv.b;
+        return table[gradientIndex(t)];
+    }
+    // A linear gradient is monotonic along a row: equal ends mean one colour.
+    bool constantOver(int x0, int x1, int y, uint32_t& color) const {
+        if (radial) return false;
+        int a = indexAt(x0 + 0.5f, y + 0.5f), b = indexAt(x1 - 0.5f, y + 0.5f);
+        color = table[a];
+        return a == b;
+    }
+};
+
+struct BitmapSource {
+    const Bitmap& bitmap;
+    Matrix inv;  // device -> bitmap pixels
+    bool repeat;
+    const ColorTransform* transform;  // null when identity
+    float u = 0, v = 0;
+
+    void start(int x, int y) {
+        float fx = x + 0.5f, fy = y + 0.5f;
+        u = inv.a * fx + inv.c * fy + inv.tx;
+        v = inv.b * fx + inv.d * fy + inv.ty;
+    }
+    uint32_t next() {
+        float fu = std::floor(u), fv = std::floor(v);
+        u += inv.a;
+        v += inv.b;
+        if (!(std::fabs(fu) < 1e9f && std::fabs(fv) < 1e9f)) return 0;
+        long iu = static_cast<long>(fu), iv = static_cast<long>(fv);
+        long bw = bitmap.width, bh = bitmap.height;
+        if (repeat) {
+            iu %= bw;
+            iv %= bh;
+            if (iu < 0) iu += bw;
+            if (iv < 0) iv += bh;
+        } else {
+            iu = std::clamp<long>(iu, 0, bw - 1);
+            iv = std::clamp<long>(iv, 0, bh - 1);
+        }
+        uint32_t p = bitmap.pixels[static_cast<size_t>(iv) * bw + iu];
+        return transform ? transformPixel(p, *transform) : p;
+    }
+    bool constantOver(int, int, int, uint32_t&) const { return false; }
+};
+
 void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m, const ColorTransform& cx,
              std::vector<DrawItem>& out) {
     for (const auto& entry : timeline.objects()) {
@@ -197,14 +319,14 @@ void FrameRenderer::drawShape(const Movie& movie, const DrawItem& item, Surface&
 
 void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawItem& item, Surface& surface) {
     const ColorTransform& cx = item.colorTransform;
-    auto rowOf = [&](int y) { return surface.pixels + static_cast<size_t>(y) * surface.stride; };
     if (style.kind == FillStyle::Kind::Solid) {
         uint32_t color = premultiplied(cx.apply(style.color));
         if (color == 0) {
-            rasterizer_.sweep([](int, int, int, const uint8_t*) {});
+            rasterizer_.discard();
             return;
         }
-        rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) { blendSpan(rowOf(y), x0, x1, cov, color); });
+        SolidPainter painter{surface, color};
+        rasterizer_.sweep(painter);
         return;
     }
 
@@ -214,60 +336,19 @@ void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawI
         const Character* ch = movie.character(style.bitmapId);
         if (ch && ch->kind == Character::Kind::Bitmap) bitmap = &ch->bitmap;
     }
-    if (!(item.toDevice * style.matrix).invert(inv) ||
-        (style.kind == FillStyle::Kind::Bitmap && !bitmap)) {
-        rasterizer_.sweep([](int, int, int, const uint8_t*) {});
+    if (!(item.toDevice * style.matrix).invert(inv) || (style.kind == FillStyle::Kind::Bitmap && !bitmap)) {
+        rasterizer_.discard();
         return;
     }
-
     if (bitmap) {
-        bool identity = cx.isIdentity();
-        int bw = bitmap->width, bh = bitmap->height;
-        rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) {
-            uint32_t* row = rowOf(y);
-            float fx = x0 + 0.5f, fy = y + 0.5f;
-            float u = inv.a * fx + inv.c * fy + inv.tx, v = inv.b * fx + inv.d * fy + inv.ty;
-            for (int x = x0; x < x1; ++x, u += inv.a, v += inv.b) {
-                uint32_t c = cov[x - x0];
-                if (c == 0) continue;
-                float fu = std::floor(u), fv = std::floor(v);
-                if (!(std::fabs(fu) < 1e9f && std::fabs(fv) < 1e9f)) continue;
-                long iu = static_cast<long>(fu), iv = static_cast<long>(fv);
-                if (style.repeat) {
-                    iu %= bw;
-                    iv %= bh;
-                    if (iu < 0) iu += bw;
-                    if (iv < 0) iv += bh;
-                } else {
-                    iu = std::clamp<long>(iu, 0, bw - 1);
-                    iv = std::clamp<long>(iv, 0, bh - 1);
-                }
-                uint32_t p = bitmap->pixels[static_cast<size_t>(iv) * bw + iu];
-                if (!identity) p = transformPixel(p, cx);
-                row[x] = over(row[x], c == 255 ? p : scalePixel(p, c));
-            }
-        });
+        SourcePainter<BitmapSource> painter{surface, {*bitmap, inv, style.repeat, cx.isIdentity() ? nullptr : &cx}};
+        rasterizer_.sweep(painter);
         return;
     }
-
     uint32_t table[256];
     buildGradientTable(style, cx, table);
-    bool radial = style.kind == FillStyle::Kind::Radial;
-    rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) {
-        uint32_t* row = rowOf(y);
-        float fx = x0 + 0.5f, fy = y + 0.5f;
-        float gx = inv.a * fx + inv.c * fy + inv.tx, gy = inv.b * fx + inv.d * fy + inv.ty;
-        for (int x = x0; x < x1; ++x, gx += inv.a, gy += inv.b) {
-            uint32_t c = cov[x - x0];
-            if (c == 0) continue;
-            float t = radial ? std::sqrt(gx * gx + gy * gy) * (255.0f / 16384.0f) : (gx + 16384.0f) * (255.0f / 32768.0f);
-            uint32_t p = table[gradientIndex(t)];
-            if (c == 255 && (p >> 24) == 255)
-                row[x] = p;
-            else
-                row[x] = over(row[x], c == 255 ? p : scalePixel(p, c));
-        }
-    });
+    SourcePainter<GradientSource> painter{surface, {table, inv, style.kind == FillStyle::Kind::Radial}};
+    rasterizer_.sweep(painter);
 }
 
 void FrameRenderer::stroke(const std::vector<Segment>& segments, float hw, uint32_t color, Surface& surface) {
@@ -306,6 +387,6 @@ void FrameRenderer::stroke(const std::vector<Segment>& segments, float hw, uint3
         }
         if (!smoothNext) addDisc(s.x1, s.y1);
     }
-    auto rowOf = [&](int y) { return surface.pixels + static_cast<size_t>(y) * surface.stride; };
-    rasterizer_.sweep([&](int y, int x0, int x1, const uint8_t* cov) { blendSpan(rowOf(y), x0, x1, cov, color); });
+    SolidPainter painter{surface, color};
+    rasterizer_.sweep(painter);
 }

@@ -1,6 +1,7 @@
 // swfsamples DIR: writes sample movies covering everything the SWF writer
 // produces, each with a JSON summary of how the player's decoder reads it.
 // tools/swf_crosscheck.mjs compares those summaries with an independent parser.
+#include "player/demo_character.h"
 #include "player/swf_movie.h"
 #include "player/swf_tags.h"
 #include "player/swf_writer.h"
@@ -213,16 +214,17 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     SwfWriter w = everything();
-    for (bool compressed : {false, true}) {
-        std::vector<uint8_t> bytes = w.finish(compressed);
+    const std::pair<const char*, std::vector<uint8_t>> samples[] = {
+        {"everything-fws", w.finish(false)}, {"everything-cws", w.finish(true)}, {"character", demoCharacterMovie(true)}};
+    for (const auto& [name, bytes] : samples) {
         auto movie = decodeMovie(bytes.data(), bytes.size());
         if (!movie) {
-            std::fprintf(stderr, "swfsamples: the player cannot read its own sample\n");
+            std::fprintf(stderr, "swfsamples: the player cannot read its own sample %s\n", name);
             return 1;
         }
-        std::string name = dir + (compressed ? "/everything-cws" : "/everything-fws");
-        if (!writeFile(name + ".swf", std::string(bytes.begin(), bytes.end())) ||
-            !writeFile(name + ".json", summarize(*movie))) {
+        std::string base = dir + "/" + name;
+        if (!writeFile(base + ".swf", std::string(bytes.begin(), bytes.end())) ||
+            !writeFile(base + ".json", summarize(*movie))) {
             std::fprintf(stderr, "swfsamples: cannot write into %s\n", dir.c_str());
             return 1;
         }

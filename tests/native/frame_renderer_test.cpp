@@ -70,8 +70,11 @@ TEST(FrameRenderer, CurvedEdgesFollowTheCircle) {
         for (int x = 0; x < 100; ++x) {
             double dist = std::hypot(x + 0.5 - 50, y + 0.5 - 50);
             uint32_t p = f.at(x, y);
-            if (dist < 29) EXPECT_EQ(p, kRed) << x << "," << y;
-            if (dist > 31) EXPECT_EQ(p, kWhite) << x << "," << y;
+            if (dist < 29) {
+                EXPECT_EQ(p, kRed) << x << "," << y;
+            } else if (dist > 31) {
+                EXPECT_EQ(p, kWhite) << x << "," << y;
+            }
             covered += (255 - channel(p, 8)) / 255.0;
         }
     EXPECT_NEAR(covered, M_PI * 30 * 30, M_PI * 30 * 30 * 0.01);
