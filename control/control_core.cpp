@@ -1,0 +1,156 @@
+#include "control/control_core.h"
+
+#include <utility>
+
+#include "shell/control_commands.h"
+#include "control/controlled_user.h"
+#include "settings/password.h"
+
+namespace {
+
+constexpr std::int64_t kResynchroniseGap = 90 * kUnitsPerSecond;
+
+enum SessionEvent : std::uint32_t {
+    kConsoleConnect = 1,
+    kConsoleDisconnect = 2,
+    kSessionLock = 7,
+    kSessionUnlock = 8,
+};
+
+}  // namespace
+
+ControlCore::ControlCore(ControlHost& host, std::u16string userName)
+    : host_(host), userName_(std::move(userName)), schedules_(host, settings_, state_) {}
+
+bool ControlCore::isActive() const { return childMode_ && isControlledUser(settings_, userName_); }
+
+void ControlCore::start(Moment now) {
+    reloadSettings();
+    resynchronise(now);
+}
+
+void ControlCore::reloadSettings() {
+    host_.loadSettings(settings_);
+    if (state_.nesselMinutes >= settings_.bedtimeMinutes) state_.nesselMinutes = settings_.bedtimeMinutes - 1;
+}
+
+void ControlCore::resynchronise(Moment now) {
+    StateImage image{};
+    const std::size_t read = host_.readState(image.data(), image.size());
+    decodeStateRecord(image.data(), read < image.size() ? read : image.size(), state_);
+    childMode_ = true;
+    refreshTrayIcon();
+    const std::int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
+    state_.lastActive = now.utc;
+    lastTick_ = now.utc;
+    schedules_.resynchronise(now, offMinutes);
+    writeState();
+}
+
+void ControlCore::writeState() { host_.writeState(encodeStateRecord(state_)); }
+
+void ControlCore::minuteTick(Moment now) {
+    if (unitsBetween(lastTick_, now.utc) > kResynchroniseGap) resynchronise(now);
+    lastTick_ = now.utc;
+    if (!sessionActive_ || closeAllRequested_ || !isActive()) return;
+    if (!settings_.nesselDisabled) schedules_.nesselMinute(now);
+    if (!settings_.hopsaDisabled) schedules_.hopsaMinute(now);
+    if (!settings_.tolderDisabled && !schedules_.tolderFast()) schedules_.tolderCheck(now);
+    state_.lastActive = now.utc;
+    if (!schedules_.sleepMode()) state_.lastAwake = now.utc;
+    writeState();
+    refreshTrayIcon();
+}
+
+void ControlCore::tolderSecondTick(Moment now) {
+    if (sessionActive_ && !closeAllRequested_ && !settings_.tolderDisabled && isActive())
+        schedules_.tolderCheck(now);
+    else
+        schedules_.stopTolderFast();
+}
+
+void ControlCore::watchdogTick(Moment now) { schedules_.watchdogTick(now.utc); }
+
+void ControlCore::refreshTrayIcon() {
+    const bool allDisabled = settings_.nesselDisabled && settings_.hopsaDisabled && settings_.tolderDisabled;
+    const bool wanted = !settings_.selectedUsersOnly && !allDisabled && isActive();
+    if (wanted == trayShown_) return;
+    host_.showTrayIcon(wanted);
+    trayShown_ = wanted;
+}
+
+void ControlCore::sessionChanged(std::uint32_t event) {
+    if (event == kConsoleConnect || event == kSessionUnlock) sessionActive_ = true;
+    if (event == kConsoleDisconnect || event == kSessionLock) sessionActive_ = false;
+}
+
+void ControlCore::enterParentsMode() {
+    state_.hopsaMinutes = 0;
+    state_.sleepPending = false;
+    schedules_.leaveSleepMode();
+    childMode_ = false;
+    refreshTrayIcon();
+    writeState();
+}
+
+bool ControlCore::sceneMustClose() const {
+    return !isActive() || closeAllRequested_ || schedules_.nesselSceneObsolete();
+}
+
+bool ControlCore::carriesPassword(int code, std::intptr_t argument) {
+    return argument != 0 && (code == kCommandParents || code == kCommandClose || code == kCommandCloseAllWindows);
+}
+
+std::intptr_t ControlCore::command(int code, std::intptr_t argument, std::u16string_view password, Moment now) {
+    if (!carriesPassword(code, argument)) password = {};
+    switch (code) {
+    case kCommandParents:
+        if (host_.checkPassword(password) && (!settings_.requireAdmin || adminProven_)) enterParentsMode();
+        return 0;
+    case kCommandChild:
+        if (!childMode_) resynchronise(now);
+        return 0;
+    case kCommandClose:
+        if (host_.checkPassword(password) && adminProven_) {
+            enterParentsMode();
+            host_.endModule();
+        }
+        return 0;
+    case kCommandOptionsUpdate:
+        reloadSettings();
+        refreshTrayIcon();
+        return 0;
+    case kCommandGetMode:
+        return childMode_ ? 1 : 0;
+    case kCommandTikkoWork:
+        schedules_.sceneReported(now.utc);
+        return sceneMustClose() ? 1 : 0;
+    case kCommandTikkoComplete:
+        schedules_.sceneComplete();
+        return 0;
+    case kCommandTikkoStart:
+        schedules_.sceneReported(now.utc);
+        return 0;
+    case kCommandTestQuery:
+        return static_cast<std::intptr_t>(proof(static_cast<std::uint32_t>(argument)));
+    case kCommandAskQuery:
+        challenge_ = host_.newChallenge();
+        return static_cast<std::intptr_t>(challenge_);
+    case kCommandInformAdmin:
+        if (challenge_ != 0 && static_cast<std::uint32_t>(argument) == proof(challenge_)) adminProven_ = true;
+        challenge_ = 0;
+        return 0;
+    case kCommandCloseAllWindows:
+        if (host_.checkPassword(password) && adminProven_) closeAllRequested_ = true;
+        return 0;
+    case kCommandTestCloseWindow:
+        return closeAllRequested_ ? 1 : 0;
+    case kCommandSetOptionsWindow:
+        optionsWindow_ = argument;
+        return 0;
+    case kCommandGetOptionsWindow:
+        return optionsWindow_;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "control/control_host.h"
+#include "settings/settings.h"
+#include "control/module_schedules.h"
+#include "control/state_record.h"
+#include "control/usage_time.h"
+
+// The resident control module's logic: mode, minute tick, usage accounting,
+// commands of the control channel and the tray icon's rule. The control window
+// forwards its timers and messages here with the time of their arrival.
+class ControlCore {
+public:
+    ControlCore(ControlHost& host, std::u16string userName);
+
+    // Window start-up, with the state file already opened: load the settings
+    // and resynchronise. The window then starts timer 0 and timer 1.
+    void start(Moment now);
+
+    void minuteTick(Moment now);       // timer 1
+    void tolderSecondTick(Moment now);  // timer 4
+    void watchdogTick(Moment now);      // timer 2
+    void refreshTrayIcon();             // timer 0
+    void sessionChanged(std::uint32_t event);  // WM_WTSSESSION_CHANGE
+
+    // Whether a command comes with a password in the hand-over file.
+    static bool carriesPassword(int code, std::intptr_t argument);
+    // Handles WM_CONTROL_COMMAND; password is the hand-over text when carriesPassword holds.
+    std::intptr_t command(int code, std::intptr_t argument, std::u16string_view password, Moment now);
+
+    bool childMode() const { return childMode_; }
+    bool isActive() const;
+    bool sessionActive() const { return sessionActive_; }
+    bool closeAllRequested() const { return closeAllRequested_; }
+    const StateRecord& state() const { return state_; }
+    const Settings& settings() const { return settings_; }
+    const ModuleSchedules& schedules() const { return schedules_; }
+
+private:
+    void resynchronise(Moment now);
+    void reloadSettings();
+    void enterParentsMode();
+    void writeState();
+    bool sceneMustClose() const;
+
+    ControlHost& host_;
+    const std::u16string userName_;
+    Settings settings_;
+    StateRecord state_;
+    ModuleSchedules schedules_;
+
+    bool childMode_ = true;
+    std::uint64_t lastTick_ = 0;
+    bool trayShown_ = false;
+    bool sessionActive_ = true;
+    bool adminProven_ = false;
+    bool closeAllRequested_ = false;
+    std::uint32_t challenge_ = 0;
+    std::intptr_t optionsWindow_ = 0;
+};

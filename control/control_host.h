@@ -1,0 +1,43 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "settings/settings.h"
+#include "control/state_record.h"
+
+// What the control window gives the control logic and does for it. The logic
+// owns no timer and reads no clock: the window passes the time with every call
+// (Moment) and carries out these requests.
+class ControlHost {
+public:
+    virtual ~ControlHost() = default;
+
+    // Tick count of the last keyboard or mouse input.
+    virtual std::uint32_t lastInputTick() = 0;
+    virtual bool isVideoPlaying() = 0;
+    // Fills the record from the settings file; a missing or short file leaves it as it is.
+    virtual void loadSettings(Settings& settings) = 0;
+    virtual bool checkPassword(std::u16string_view password) = 0;
+    // A fresh challenge of at least 128 for the administrator proof.
+    virtual std::uint32_t newChallenge() = 0;
+
+    // Reads the start of the state file; returns the number of bytes read (0 when it is not open).
+    virtual std::size_t readState(std::uint8_t* bytes, std::size_t capacity) = 0;
+    // Writes the image at the start of the state file and flushes it.
+    virtual void writeState(const StateImage& image) = 0;
+
+    // Starts a program of the suite from the current directory, shown normally;
+    // false when it could not be started.
+    virtual bool startProgram(std::u16string_view file, std::u16string_view parameters) = 0;
+    // Timer 2, the one-second scene watchdog: stop it and start it anew.
+    virtual void restartSceneWatchdog() = 0;
+    virtual void stopSceneWatchdog() = 0;
+    // Timer 4, Tolder's one-second tick.
+    virtual void startTolderTimer() = 0;
+    virtual void stopTolderTimer() = 0;
+    virtual void requestShutdown(bool force) = 0;
+    virtual void showTrayIcon(bool shown) = 0;
+    // Ends the control window (and with it the module).
+    virtual void endModule() = 0;
+};

@@ -1,0 +1,169 @@
+#include "control/module_schedules.h"
+
+#include "control/break_credit.h"
+
+namespace {
+
+constexpr std::uint32_t kIdleMinuteSeconds = 40;  // a minute with older input counts as idle
+constexpr std::int32_t kSleepTicksBeforeShutdown = 3;
+constexpr std::int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
+constexpr std::int32_t kShortestGrumbleInterval = 15;
+
+}  // namespace
+
+ModuleSchedules::ModuleSchedules(ControlHost& host, const Settings& settings, StateRecord& state)
+    : host_(host), settings_(settings), state_(state) {}
+
+std::uint32_t ModuleSchedules::idleSeconds(Moment now) { return ::idleSeconds(now.tick, host_.lastInputTick()); }
+
+void ModuleSchedules::resynchronise(Moment now, std::int32_t offMinutes) {
+    resyncTick_ = now.tick;
+    nesselPhase_ = NesselPhase::Counting;
+    const std::int32_t sleptMinutes = minutesBetween(state_.lastAwake, now.utc);
+    if (state_.sleepPending && sleepTimeRunning(sleptMinutes, settings_.sleepMinutes)) {
+        sleepTicks_ = 0;
+        sleepMode_ = true;
+        if (!settings_.nesselDisabled) startNesselScene(true);
+    } else if (state_.sleepPending) {
+        state_.sleepPending = false;
+        state_.nesselMinutes = 0;
+        sleepMode_ = false;
+    } else {
+        state_.nesselMinutes = nesselMinutesAfterBreak(state_.nesselMinutes, sleptMinutes,
+                                                       settings_.bedtimeMinutes, settings_.sleepMinutes);
+    }
+    if (!sleepMode_) state_.lastAwake = state_.lastActive;
+    state_.hopsaMinutes = hopsaMinutesAfterBreak(state_.hopsaMinutes, offMinutes, settings_.exerciseInterval);
+    tolderNext_ = 0;
+    tolderCount_ = 0;
+    stopTolderFast();
+}
+
+void ModuleSchedules::nesselMinute(Moment now) {
+    if (sleepMode_) {
+        if (nesselPhase_ != NesselPhase::Counting) return;
+        if (++sleepTicks_ >= kSleepTicksBeforeShutdown) {
+            nesselPhase_ = NesselPhase::Held;
+            host_.requestShutdown(true);
+        }
+        return;
+    }
+    const std::int32_t bedtime = settings_.bedtimeMinutes;
+    ++state_.nesselMinutes;
+    if (state_.nesselMinutes < bedtime) {
+        nesselPhase_ = NesselPhase::Counting;
+    } else {
+        if (idleSeconds(now) > kIdleMinuteSeconds) --state_.nesselMinutes;
+        if (nesselPhase_ == NesselPhase::Counting) {
+            if (sceneKind_ == SceneKind::None) {
+                startNesselScene(false);
+                nesselPhase_ = NesselPhase::TurnOffShown;
+                state_.sleepPending = true;
+            } else {
+                // Another scene is on screen: bedtime comes at the first minute after it.
+                state_.nesselMinutes = bedtime - 1;
+            }
+        }
+        if (sceneKind_ == SceneKind::Hopsa || sceneKind_ == SceneKind::Tolder) state_.nesselMinutes = bedtime - 1;
+    }
+    if (nesselPhase_ == NesselPhase::TurnOffShown && state_.nesselMinutes >= bedtime + 3) {
+        nesselPhase_ = NesselPhase::ShutdownRequested;
+        host_.requestShutdown(false);
+    }
+    if (nesselPhase_ == NesselPhase::ShutdownRequested && state_.nesselMinutes >= bedtime + 5) {
+        nesselPhase_ = NesselPhase::ForcedShutdownRequested;
+        host_.requestShutdown(true);
+    }
+}
+
+void ModuleSchedules::hopsaMinute(Moment now) {
+    if (nesselPhase_ != NesselPhase::Counting) return;
+    if (settings_.skipIdleTime && idleSeconds(now) > kIdleMinuteSeconds) return;
+    if (++state_.hopsaMinutes >= settings_.exerciseInterval) {
+        state_.hopsaMinutes = 0;
+        startHopsaScene();
+    }
+}
+
+void ModuleSchedules::tolderCheck(Moment now) {
+    if (nesselPhase_ != NesselPhase::Counting) return;
+    const std::uint32_t lastInput = host_.lastInputTick();
+    if (!isLaterTick(lastInput, resyncTick_)) return;  // untouched since the resynchronisation
+    if (!tolderFast_ && host_.isVideoPlaying()) return;
+    const std::uint32_t idle = ::idleSeconds(now.tick, lastInput);
+    if (std::int64_t{idle} < std::int64_t{settings_.grumbleAfter} * 60 - 20) {
+        stopTolderFast();
+        tolderCount_ = 0;
+        tolderNext_ = 0;
+        return;
+    }
+    if (tolderCount_ == 0) tolderNext_ += idle - 1;  // the first grumble is due now
+    if (idle < tolderNext_) return;
+    std::int32_t interval = settings_.grumbleRepeat * 60 / (tolderCount_ + 1);
+    if (interval >= kShortestGrumbleInterval)
+        ++tolderCount_;
+    else
+        interval = kShortestGrumbleInterval;
+    if (tolderCount_ == 0) tolderCount_ = 1;
+    tolderNext_ += static_cast<std::uint32_t>(interval);
+    startTolderScene();
+    if (interval < 60 && !tolderFast_) {
+        tolderFast_ = true;
+        tolderNext_ = idle + static_cast<std::uint32_t>(interval);
+        host_.startTolderTimer();
+    }
+}
+
+void ModuleSchedules::stopTolderFast() {
+    tolderFast_ = false;
+    host_.stopTolderTimer();
+}
+
+bool ModuleSchedules::startScene(SceneKind kind, std::u16string_view showSwitch) {
+    if (!host_.startProgram(u"qz.exe", showSwitch)) return false;
+    sceneKind_ = kind;
+    sceneHeartbeat_ = 0;  // the new scene is judged by its own reports only
+    host_.restartSceneWatchdog();
+    return true;
+}
+
+void ModuleSchedules::startNesselScene(bool sleep) {
+    if (sceneKind_ != SceneKind::None) return;
+    startScene(SceneKind::Nessel, sleep ? u"/show:nessel-sleep" : u"/show:nessel-turnoff");
+}
+
+void ModuleSchedules::startHopsaScene() {
+    if (sceneKind_ != SceneKind::None) return;
+    if (startScene(SceneKind::Hopsa, state_.firstExerciseDone ? u"/show:hopsa-usual" : u"/show:hopsa-first"))
+        state_.firstExerciseDone = true;
+}
+
+void ModuleSchedules::startTolderScene() {
+    if (sceneKind_ != SceneKind::None) return;
+    startScene(SceneKind::Tolder, u"/show:tolder");
+}
+
+void ModuleSchedules::sceneReported(std::uint64_t utc) { sceneHeartbeat_ = utc; }
+
+void ModuleSchedules::sceneComplete() {
+    host_.stopSceneWatchdog();
+    if (sceneKind_ == SceneKind::Hopsa) state_.hopsaMinutes = 0;
+    sceneKind_ = SceneKind::None;
+    sceneHeartbeat_ = 0;
+}
+
+void ModuleSchedules::watchdogTick(std::uint64_t utc) {
+    if (sceneKind_ != SceneKind::None && sceneHeartbeat_ != 0 && unitsBetween(sceneHeartbeat_, utc) > kHeartbeatLimit)
+        sceneLost();
+}
+
+void ModuleSchedules::sceneLost() {
+    host_.stopSceneWatchdog();
+    const SceneKind lost = sceneKind_;
+    sceneKind_ = SceneKind::None;
+    if (lost == SceneKind::Hopsa) startHopsaScene();
+}
+
+bool ModuleSchedules::nesselSceneObsolete() const {
+    return sceneKind_ == SceneKind::Nessel && nesselPhase_ == NesselPhase::Counting && !sleepMode_;
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "control/control_host.h"
+#include "settings/settings.h"
+#include "control/state_record.h"
+#include "control/usage_time.h"
+
+// The scene the module started and has not yet seen end.
+enum class SceneKind : std::int32_t { None = 0, Nessel = 1, Hopsa = 2, Tolder = 3 };
+
+enum class NesselPhase : std::int32_t {
+    Counting = 0,         // towards bedtime, or counting the sleep minutes in sleep mode
+    Held = 1,             // the sleep-mode shut-down has been requested
+    TurnOffShown = 2,     // the turn-off scene was started; counting towards the shut-down
+    ShutdownRequested = 3,
+    ForcedShutdownRequested = 4,
+};
+
+// Nessel's, Hopsa's and Tolder's schedules and the one-scene-at-a-time rule.
+class ModuleSchedules {
+public:
+    ModuleSchedules(ControlHost& host, const Settings& settings, StateRecord& state);
+
+    // The schedules' part of a resynchronisation, once the record is read and
+    // lastActive is set to now; offMinutes is the time since the previous lastActive.
+    void resynchronise(Moment now, std::int32_t offMinutes);
+
+    void nesselMinute(Moment now);
+    void hopsaMinute(Moment now);
+    void tolderCheck(Moment now);
+    // Tolder's one-second tick is not wanted any more.
+    void stopTolderFast();
+
+    void sceneReported(std::uint64_t utc);  // "Tikko Start" and "Tikko Work"
+    void sceneComplete();                   // "Tikko Complete"
+    void watchdogTick(std::uint64_t utc);   // timer 2
+    // A Nessel scene left over from before the counter went back below bedtime.
+    bool nesselSceneObsolete() const;
+    void leaveSleepMode() { sleepMode_ = false; }
+
+    NesselPhase nesselPhase() const { return nesselPhase_; }
+    SceneKind sceneKind() const { return sceneKind_; }
+    bool sleepMode() const { return sleepMode_; }
+    bool tolderFast() const { return tolderFast_; }
+
+private:
+    void startNesselScene(bool sleep);
+    void startHopsaScene();
+    void startTolderScene();
+    bool startScene(SceneKind kind, std::u16string_view showSwitch);
+    void sceneLost();
+    std::uint32_t idleSeconds(Moment now);
+
+    ControlHost& host_;
+    const Settings& settings_;
+    StateRecord& state_;
+
+    NesselPhase nesselPhase_ = NesselPhase::Counting;
+    bool sleepMode_ = false;
+    std::int32_t sleepTicks_ = 0;
+    SceneKind sceneKind_ = SceneKind::None;
+    std::uint64_t sceneHeartbeat_ = 0;
+    std::int32_t tolderCount_ = 0;
+    std::uint32_t tolderNext_ = 0;  // idle seconds at which the next grumble is due
+    bool tolderFast_ = false;
+    std::uint32_t resyncTick_ = 0;
+};

@@ -1,0 +1,4 @@
+#pragma once
+
+// Keeps the help viewer open until it closes or the control module asks.
+void showSideWindow();

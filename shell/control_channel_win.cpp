@@ -1,0 +1,102 @@
+#include "shell/control_channel_win.h"
+
+#include <cwchar>
+
+#include "common/text_win.h"
+#include "content/random.h"
+#include "control/privileges_win.h"
+#include "settings/password.h"
+#include "shell/data_locations_win.h"
+#include "shell/start_program_win.h"
+
+namespace {
+
+constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
+constexpr int kLocateAttempts = 32;
+constexpr DWORD kLocatePauseMs = 250;
+constexpr UINT kTestTimeoutMs = 5000;
+constexpr DWORD kWipeBytes = 1024;
+
+HWND gCachedControlWindow = nullptr;
+
+// A window that does not answer the test in time is treated as failing it,
+// so that a hung impostor cannot stop the sender.
+bool passesWindowTest(HWND window) {
+    uint32_t challenge = drawChallenge(nullptr);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, kControlMessage, kCommandTestQuery, static_cast<LPARAM>(challenge),
+                             SMTO_ABORTIFHUNG, kTestTimeoutMs, &answer))
+        return false;
+    return static_cast<uint32_t>(answer) == proof(challenge);
+}
+
+void writeHandOverFile(const wchar_t* password) {
+    HANDLE file = createFileU(dataLocations().handOverPath(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(file, password, static_cast<DWORD>((std::wcslen(password) + 1) * sizeof(wchar_t)), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+HWND findSuiteWindow(const wchar_t* title) {
+    for (HWND window = FindWindowW(nullptr, title); window; window = FindWindowExW(nullptr, window, nullptr, title))
+        if (passesWindowTest(window)) return window;
+    return nullptr;
+}
+
+HWND locateControlWindow(bool mayStart) {
+    for (int attempt = 0; attempt < kLocateAttempts; ++attempt) {
+        if (HWND window = findSuiteWindow(kControlWindowTitle)) return window;
+        if (!mayStart) return nullptr;
+        if (startProgram(dataLocations().controlModulePath(), L"/control", SW_SHOWNORMAL) != 0) return nullptr;
+        Sleep(kLocatePauseMs);
+    }
+    return nullptr;
+}
+
+LRESULT sendControlCommand(UINT code, LPARAM flag, const wchar_t* password) {
+    if (!gCachedControlWindow || !IsWindow(gCachedControlWindow))
+        gCachedControlWindow = locateControlWindow(code != kCommandClose);
+    if (!gCachedControlWindow) return -1;
+    if (password) writeHandOverFile(password);
+    LRESULT result = SendMessageA(gCachedControlWindow, kControlMessage, code, flag);
+    if (password) wipeHandOverFile();
+    return result;
+}
+
+void proveAdministrator(HWND controlWindow) {
+    auto challenge = static_cast<uint32_t>(SendMessageA(controlWindow, kControlMessage, kCommandAskQuery, 0));
+    SendMessageA(controlWindow, kControlMessage, kCommandInformAdmin, static_cast<LPARAM>(proof(challenge)));
+}
+
+void requestChildMode() { sendControlCommand(kCommandChild, 0, nullptr); }
+
+void requestParentsMode(const wchar_t* password) {
+    if (isUserAnAdmin()) {
+        if (HWND window = locateControlWindow(true)) proveAdministrator(window);
+    }
+    sendControlCommand(kCommandParents, 1, password);
+}
+
+LRESULT queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
+
+void wipeHandOverFile() {
+    const wchar_t* path = dataLocations().handOverPath();
+    setFileAttributesU(path, FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = createFileU(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    if (file != INVALID_HANDLE_VALUE) {
+        static const char zeros[kWipeBytes] = {};
+        DWORD written;
+        WriteFile(file, zeros, kWipeBytes, &written, nullptr);
+        CloseHandle(file);
+    }
+    deleteFileU(path);
+}
+
+void bringWindowToFront(HWND window) {
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <windows.h>
+
+enum class ApiFamily { Wide, Ansi };
+
+// The suite's folders and files: a shared data folder for settings and the
+// password, a per-user one for state, hand-over and temporary files. Building
+// the object creates the folders.
+class DataLocations {
+public:
+    explicit DataLocations(ApiFamily family);
+
+    const wchar_t* commonFolder() const { return paths_[kCommonFolder]; }
+    const wchar_t* userFolder() const { return paths_[kUserFolder]; }
+    const wchar_t* controlModulePath() const { return paths_[kControlModule]; }
+    const wchar_t* passwordPath() const { return paths_[kPassword]; }
+    const wchar_t* handOverPath() const { return paths_[kHandOver]; }
+    const wchar_t* settingsPath() const { return paths_[kSettings]; }
+    const wchar_t* statePath() const { return paths_[kState]; }
+    const wchar_t* tempFolder() const { return paths_[kTemp]; }
+
+private:
+    enum Index { kCommonFolder, kUserFolder, kControlModule, kPassword, kHandOver, kSettings, kState, kTemp, kCount };
+
+    struct FileInFolder {
+        Index index, base;
+        const char* name;
+    };
+    static const FileInFolder kFiles[];
+
+    void buildWide();
+    void buildAnsi();
+
+    wchar_t paths_[kCount][MAX_PATH] = {};
+};
+
+// The process-wide object, built during static initialisation.
+const DataLocations& dataLocations();

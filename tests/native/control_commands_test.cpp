@@ -1,0 +1,34 @@
+#include "shell/control_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::vector<uint32_t> gValues;
+size_t gNext = 0;
+
+void scripted(void* buffer, size_t length) {
+    uint32_t value = gValues[std::min(gNext++, gValues.size() - 1)];
+    std::memcpy(buffer, &value, std::min(length, sizeof value));
+}
+
+void failing(void*, size_t) {}
+
+}  // namespace
+
+TEST(Challenge, SmallDrawsAreRepeatedUntilOneIsAtLeast128) {
+    gValues = {0, 127, 5, 128};
+    gNext = 0;
+    EXPECT_EQ(drawChallenge(&scripted), 128u);
+    EXPECT_EQ(gNext, 4u);
+}
+
+TEST(Challenge, AFailingSourceStillEndsWithAValidChallenge) {
+    EXPECT_GE(drawChallenge(&failing), 128u);
+    gValues = {3};
+    gNext = 0;
+    EXPECT_GE(drawChallenge(&scripted), 128u);
+}

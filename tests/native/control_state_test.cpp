@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "control/break_credit.h"
+#include "control/state_record.h"
+#include "simulated_evening.h"
+
+namespace {
+
+TEST(StateRecord, EncodesTheExactLittleEndianLayout) {
+    StateRecord record;
+    record.lastActive = 0x0102030405060708ULL;
+    record.lastAwake = 0x1112131415161718ULL;
+    record.nesselMinutes = -2;
+    record.hopsaMinutes = 0x21222324;
+    record.sleepPending = true;
+    record.firstExerciseDone = false;
+    const StateImage image = encodeStateRecord(record);
+    const StateImage expected = {0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01, 0x18, 0x17,
+                                 0x16, 0x15, 0x14, 0x13, 0x12, 0x11, 0xfe, 0xff, 0xff, 0xff,
+                                 0x24, 0x23, 0x22, 0x21, 0x01, 0x00, 0x00, 0x00};
+    EXPECT_EQ(image, expected);
+
+    StateRecord decoded;
+    decodeStateRecord(image.data(), image.size(), decoded);
+    EXPECT_EQ(decoded.lastActive, record.lastActive);
+    EXPECT_EQ(decoded.lastAwake, record.lastAwake);
+    EXPECT_EQ(decoded.nesselMinutes, -2);
+    EXPECT_EQ(decoded.hopsaMinutes, 0x21222324);
+    EXPECT_TRUE(decoded.sleepPending);
+    EXPECT_FALSE(decoded.firstExerciseDone);
+}
+
+TEST(StateRecord, ShortImagesReplaceOnlyTheFieldsTheyCoverWhole) {
+    StateRecord filled;
+    filled.lastActive = 11;
+    filled.lastAwake = 22;
+    filled.nesselMinutes = 33;
+    filled.hopsaMinutes = 44;
+    filled.sleepPending = true;
+    filled.firstExerciseDone = true;
+    const StateImage zeros{};
+
+    StateRecord record = filled;
+    decodeStateRecord(zeros.data(), 0, record);
+    EXPECT_EQ(encodeStateRecord(record), encodeStateRecord(filled));
+
+    record = filled;
+    decodeStateRecord(zeros.data(), 19, record);  // ends inside nesselMinutes
+    EXPECT_EQ(record.lastActive, 0u);
+    EXPECT_EQ(record.lastAwake, 0u);
+    EXPECT_EQ(record.nesselMinutes, 33);
+    EXPECT_TRUE(record.sleepPending);
+
+    record = filled;
+    decodeStateRecord(zeros.data(), 25, record);
+    EXPECT_EQ(record.hopsaMinutes, 0);
+    EXPECT_FALSE(record.sleepPending);
+    EXPECT_TRUE(record.firstExerciseDone);
+
+    const std::uint8_t flags[26] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 255};
+    decodeStateRecord(flags, sizeof flags, record);
+    EXPECT_TRUE(record.sleepPending);
+    EXPECT_TRUE(record.firstExerciseDone);
+}
+
+TEST(BreakCredit, SleepTimeBelowOneMinuteActsAsOneMinute) {
+    for (std::int16_t sleep : {std::int16_t{0}, std::int16_t{-5}, std::int16_t{SHRT_MIN}}) {
+        EXPECT_EQ(nesselMinutesAfterBreak(30, 0, 45, sleep), 30) << sleep;
+        EXPECT_EQ(nesselMinutesAfterBreak(30, 1, 45, sleep), 0) << sleep;
+        EXPECT_TRUE(sleepTimeRunning(0, sleep));
+        EXPECT_FALSE(sleepTimeRunning(1, sleep));
+    }
+}
+
+TEST(BreakCredit, ExtremeValuesStayInRange) {
+    EXPECT_EQ(nesselMinutesAfterBreak(INT_MAX, INT_MAX, SHRT_MAX, 1), 0);
+    EXPECT_EQ(nesselMinutesAfterBreak(INT_MIN, INT_MIN, SHRT_MAX, 1), 0);
+    EXPECT_EQ(nesselMinutesAfterBreak(INT_MAX, INT_MIN, 45, 60), 42);
+    EXPECT_EQ(hopsaMinutesAfterBreak(INT_MAX, INT_MIN, SHRT_MIN), 0);
+    EXPECT_EQ(hopsaMinutesAfterBreak(INT_MAX, 0, 15), 0);
+    EXPECT_EQ(hopsaMinutesAfterBreak(20, 0, 15), 13);
+    EXPECT_EQ(hopsaMinutesAfterBreak(INT_MIN, 0, SHRT_MAX), 0);  // a negative count is no count
+    EXPECT_EQ(hopsaMinutesAfterBreak(INT_MIN, 10, SHRT_MIN), 0);
+}
+
+// A module that last counted a minute `minutesAgo` before its start, with this record.
+struct Restart {
+    Settings settings;
+    SimulatedEvening evening{settings};
+
+    explicit Restart(Settings chosen = {}) : settings(chosen), evening(chosen) {}
+
+    void startAfter(StateRecord record, std::int64_t awakeMinutesAgo, std::int64_t activeMinutesAgo) {
+        record.lastAwake = evening.host.now.utc - static_cast<std::uint64_t>(awakeMinutesAgo * std::int64_t{kMinute});
+        record.lastActive = evening.host.now.utc - static_cast<std::uint64_t>(activeMinutesAgo * std::int64_t{kMinute});
+        const StateImage image = encodeStateRecord(record);
+        evening.host.stateFile.assign(image.begin(), image.end());
+        evening.startModule();
+    }
+    StateRecord stored() const { return evening.host.storedState(); }
+};
+
+TEST(Resynchronise, BreaksGiveNesselMinutesBackInProportion) {
+    StateRecord used;
+    used.nesselMinutes = 30;
+    Restart twenty;
+    twenty.startAfter(used, 20, 20);
+    EXPECT_EQ(twenty.stored().nesselMinutes, 15);
+
+    Restart hour;
+    hour.startAfter(used, 60, 60);
+    EXPECT_EQ(hour.stored().nesselMinutes, 0);
+
+    used.nesselMinutes = 50;  // past bedtime: first back to bedtime - 3
+    Restart past;
+    past.startAfter(used, 4, 4);
+    EXPECT_EQ(past.stored().nesselMinutes, 42 - 3);
+}
+
+TEST(Resynchronise, ShortRestartsKeepTheNextExerciseTwoMinutesAway) {
+    StateRecord record;
+    record.hopsaMinutes = 14;
+    Restart three;
+    three.startAfter(record, 3, 3);
+    EXPECT_EQ(three.stored().hopsaMinutes, 13);
+
+    Restart ten;
+    ten.startAfter(record, 10, 10);
+    EXPECT_EQ(ten.stored().hopsaMinutes, 0);
+
+    record.hopsaMinutes = 5;  // far from the exercise: kept
+    Restart early;
+    early.startAfter(record, 8, 8);
+    EXPECT_EQ(early.stored().hopsaMinutes, 5);
+
+    Restart longBreak;
+    longBreak.startAfter(record, 61, 61);
+    EXPECT_EQ(longBreak.stored().hopsaMinutes, 0);
+}
+
+TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
+    StateRecord record;
+    record.sleepPending = true;
+    record.nesselMinutes = 49;
+    Settings nessel;
+    nessel.nesselDisabled = false;
+
+    Restart inside(nessel);
+    inside.startAfter(record, 30, 30);
+    EXPECT_TRUE(inside.evening.core().schedules().sleepMode());
+    EXPECT_EQ(inside.evening.host.startSeconds(u"/show:nessel-sleep").size(), 1u);
+    EXPECT_TRUE(inside.stored().sleepPending);
+    EXPECT_EQ(inside.stored().lastAwake, inside.evening.host.now.utc - 30 * kMinute);  // frozen
+    EXPECT_EQ(inside.stored().lastActive, inside.evening.host.now.utc);
+
+    Restart after(nessel);
+    after.startAfter(record, 61, 61);
+    EXPECT_FALSE(after.evening.core().schedules().sleepMode());
+    EXPECT_TRUE(after.evening.host.starts.empty());
+    EXPECT_FALSE(after.stored().sleepPending);
+    EXPECT_EQ(after.stored().nesselMinutes, 0);
+    EXPECT_EQ(after.stored().lastAwake, after.evening.host.now.utc);
+}
+
+TEST(Resynchronise, ClockSetBackwardsOnlyClampsAndCreditsNothing) {
+    StateRecord record;
+    record.hopsaMinutes = 14;
+    record.nesselMinutes = 30;
+    Restart backwards;
+    backwards.startAfter(record, -120, -120);
+    EXPECT_EQ(backwards.stored().hopsaMinutes, 13);
+    EXPECT_EQ(backwards.stored().nesselMinutes, 30);
+    EXPECT_EQ(backwards.stored().lastActive, backwards.evening.host.now.utc);
+
+    record.sleepPending = true;
+    Restart sleeping;
+    sleeping.startAfter(record, -120, -120);
+    EXPECT_TRUE(sleeping.evening.core().schedules().sleepMode());
+}
+
+TEST(Resynchronise, EmptyShortAndMissingStateFiles) {
+    Restart fresh;
+    fresh.evening.startModule();
+    StateRecord stored = fresh.stored();
+    EXPECT_EQ(fresh.evening.host.stateFile.size(), kStateRecordSize);
+    EXPECT_EQ(stored.nesselMinutes, 0);
+    EXPECT_EQ(stored.hopsaMinutes, 0);
+    EXPECT_FALSE(stored.sleepPending);
+    EXPECT_FALSE(stored.firstExerciseDone);
+    EXPECT_EQ(stored.lastActive, fresh.evening.host.now.utc);
+    EXPECT_EQ(stored.lastAwake, fresh.evening.host.now.utc);
+
+    // Times and counters only: no flags, so nothing is pending.
+    StateRecord record;
+    record.nesselMinutes = 30;
+    record.hopsaMinutes = 7;
+    record.lastActive = record.lastAwake = fresh.evening.host.now.utc - 20 * kMinute;
+    const StateImage image = encodeStateRecord(record);
+    Restart shortFile;
+    shortFile.evening.host.stateFile.assign(image.begin(), image.begin() + 24);
+    shortFile.evening.startModule();
+    EXPECT_EQ(shortFile.stored().nesselMinutes, 15);
+    EXPECT_EQ(shortFile.stored().hopsaMinutes, 0);  // 20 - 5 > 15 - 7
+
+    Restart unopened;
+    unopened.evening.host.stateFileOpen = false;
+    unopened.evening.startModule();
+    unopened.evening.minutes(3);
+    EXPECT_EQ(unopened.evening.core().state().nesselMinutes, 0);
+    EXPECT_TRUE(unopened.evening.host.stateFile.empty());
+}
+
+TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
+    StateRecord record;
+    record.nesselMinutes = INT_MAX;
+    record.hopsaMinutes = INT_MAX;
+    record.lastActive = UINT64_MAX;  // read as a very long break
+    record.lastAwake = 1;
+    Restart damaged;
+    const StateImage image = encodeStateRecord(record);
+    damaged.evening.host.stateFile.assign(image.begin(), image.end());
+    damaged.evening.startModule();
+    EXPECT_EQ(damaged.stored().nesselMinutes, 0);
+    EXPECT_EQ(damaged.stored().hopsaMinutes, 0);
+    damaged.evening.minutes(5);
+    EXPECT_GE(damaged.stored().nesselMinutes, 0);
+}
+
+TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
+    Settings hopsa;
+    hopsa.hopsaDisabled = false;
+    SimulatedEvening exact(hopsa);
+    exact.startModule();
+    exact.minutes(14);
+    ASSERT_EQ(exact.host.storedState().hopsaMinutes, 14);
+    exact.standByFor(30);  // the next tick comes 90 s after the previous one
+    exact.untilNextMinuteTick();
+    EXPECT_EQ(exact.host.startSeconds(u"/show:hopsa-first").size(), 1u);
+
+    SimulatedEvening gap(hopsa);
+    gap.startModule();
+    gap.minutes(14);
+    gap.standByFor(31);
+    gap.untilNextMinuteTick();  // resynchronised: clamped to 13, then counted to 14
+    EXPECT_TRUE(gap.host.starts.empty());
+    EXPECT_EQ(gap.host.storedState().hopsaMinutes, 14);
+
+    SimulatedEvening backwards(hopsa);
+    backwards.startModule();
+    backwards.minutes(14);
+    backwards.host.now.utc -= 60 * kMinute;
+    backwards.untilNextMinuteTick();
+    backwards.minutes(1);
+    EXPECT_EQ(backwards.host.startSeconds(u"/show:hopsa-first").size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include "content/digest.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "test_bytes.h"
+
+namespace {
+
+std::vector<uint8_t> sha256Of(const std::string& text) {
+    std::vector<uint8_t> out(32);
+    EXPECT_EQ(hashDigest(sha256Descriptor, out.data(), 32, text.data(), text.size(), nullptr, 0), 32);
+    return out;
+}
+
+TEST(Sha256, NistVectors) {
+    EXPECT_EQ(sha256Of(""), hexBytes("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+    EXPECT_EQ(sha256Of("abc"), hexBytes("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+    EXPECT_EQ(sha256Of("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              hexBytes("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));
+    EXPECT_EQ(sha256Of(std::string(1000000, 'a')),
+              hexBytes("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"));
+}
+
+TEST(Sha256, PaddingBoundaries) {
+    // 55, 56 and 64 bytes put the length into the same, the next and a fresh block.
+    EXPECT_EQ(sha256Of(std::string(55, 'a')), hexBytes("9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"));
+    EXPECT_EQ(sha256Of(std::string(56, 'a')), hexBytes("b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"));
+    EXPECT_EQ(sha256Of(std::string(64, 'a')), hexBytes("ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"));
+}
+
+TEST(Sha256, PiecewiseAddsMatchOneShot) {
+    std::string text(3000, '\0');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = char(i * 31 + 7);
+    const HashDescriptor& h = *sha256Descriptor();
+    ASSERT_EQ(h.contextSize, 212u);
+    ASSERT_EQ(h.digestSize, 32u);
+    alignas(8) uint8_t context[212];
+    for (size_t step : {1u, 3u, 63u, 64u, 65u, 700u}) {
+        SCOPED_TRACE(step);
+        EXPECT_EQ(h.begin(context, 0), 212u);
+        for (size_t at = 0; at < text.size(); at += step)
+            h.add(context, text.data() + at, std::min(step, text.size() - at));
+        std::vector<uint8_t> out(32);
+        EXPECT_EQ(h.finish(context, out.data()), 32u);
+        EXPECT_EQ(out, sha256Of(text));
+    }
+}
+
+TEST(HashDigest, PrefixComesBeforeData) {
+    const std::string prefix = "key", data = "content";
+    std::vector<uint8_t> out(32);
+    hashDigest(sha256Descriptor, out.data(), 32, data.data(), data.size(), prefix.data(), prefix.size());
+    EXPECT_EQ(out, sha256Of(prefix + data));
+    hashDigest(sha256Descriptor, out.data(), 32, data.data(), 0, prefix.data(), prefix.size());
+    EXPECT_EQ(out, sha256Of(prefix));
+    hashDigest(sha256Descriptor, out.data(), 32, data.data(), data.size(), prefix.data(), 0);
+    EXPECT_EQ(out, sha256Of(data));
+}
+
+TEST(HashDigest, TruncationWritesOnlyWhatIsAsked) {
+    const std::string data = "abc";
+    const auto full = sha256Of(data);
+    for (int outLength : {0, -5, 32, 40}) {
+        SCOPED_TRACE(outLength);
+        std::vector<uint8_t> out(48, 0xEE);
+        EXPECT_EQ(hashDigest(sha256Descriptor, out.data(), outLength, data.data(), data.size(), nullptr, 0), 32);
+        EXPECT_TRUE(std::equal(full.begin(), full.end(), out.begin()));
+        EXPECT_EQ(out[32], 0xEE);
+    }
+    std::vector<uint8_t> out(8, 0xEE);
+    EXPECT_EQ(hashDigest(sha256Descriptor, out.data(), 4, data.data(), data.size(), nullptr, 0), 4);
+    EXPECT_TRUE(std::equal(full.begin(), full.begin() + 4, out.begin()));
+    EXPECT_EQ(out[4], 0xEE);
+}
+
+// A digest that records which operation received which bytes.
+std::string recorded;
+size_t recordBegin(void*, uint32_t) { recorded.clear(); return 8; }
+void recordAdd(void*, const void* data, size_t length) { recorded += "add:" + std::string(static_cast<const char*>(data), length) + ";"; }
+void recordKeyedAdd(void*, const void* data, size_t length) { recorded += "key:" + std::string(static_cast<const char*>(data), length) + ";"; }
+size_t recordFinish(void*, uint8_t* out) { std::memset(out, 0x11, 4); return 4; }
+const HashDescriptor keyedRecorder = {8, 4, recordBegin, recordAdd, recordFinish, recordKeyedAdd};
+const HashDescriptor hugeContext = {4096, 4, recordBegin, recordAdd, recordFinish, nullptr};
+
+TEST(HashDigest, UsesKeyedAddForPrefixAndRefusesHugeContexts) {
+    uint8_t out[4] = {};
+    EXPECT_EQ(hashDigest([] { return &keyedRecorder; }, out, 4, "data", 4, "pre", 3), 4);
+    EXPECT_EQ(recorded, "key:pre;add:data;");
+    recorded = "untouched";
+    EXPECT_EQ(hashDigest([] { return &hugeContext; }, out, 4, "data", 4, "pre", 3), 0);
+    EXPECT_EQ(recorded, "untouched");
+}
+
+}  // namespace

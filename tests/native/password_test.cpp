@@ -1,0 +1,45 @@
+#include "settings/password.h"
+
+#include <gtest/gtest.h>
+
+#include "test_bytes.h"
+
+namespace {
+
+std::vector<uint8_t> asBytes(const PasswordDigest& d) { return {d.begin(), d.end()}; }
+
+TEST(PasswordDigest, SaltThenUtf16LittleEndianUnits) {
+    EXPECT_EQ(asBytes(passwordDigest(u"")), hexBytes("3f6c852ea1c13afafb84d600b9682323b4b6d714f2b0c6e16e58852c72537e32"));
+    EXPECT_EQ(asBytes(passwordDigest(u"\u041F\u0430\u0440\u043E\u043B\u044C1")),
+              hexBytes("76571b148444004f4c7a7d776729d844d37342873d72e50aa432f11e4c370eba"));
+}
+
+TEST(PasswordCheck, MissingFileAcceptsOnlyTheEmptyPassword) {
+    EXPECT_TRUE(passwordAccepted(u"", std::nullopt));
+    EXPECT_FALSE(passwordAccepted(u"x", std::nullopt));
+}
+
+TEST(PasswordCheck, StoredDigestDecidesAndCaseMatters) {
+    const auto stored = asBytes(passwordDigest(u"Secret"));
+    EXPECT_TRUE(passwordAccepted(u"Secret", stored));
+    EXPECT_FALSE(passwordAccepted(u"secret", stored));
+    EXPECT_FALSE(passwordAccepted(u"", stored));
+    EXPECT_TRUE(passwordAccepted(u"", asBytes(passwordDigest(u""))));
+}
+
+TEST(PasswordCheck, ShortFileAcceptsEverythingAndOnlyThirtyTwoBytesCount) {
+    auto stored = asBytes(passwordDigest(u"Secret"));
+    const std::vector<uint8_t> shortFile(stored.begin(), stored.begin() + 31);
+    EXPECT_TRUE(passwordAccepted(u"anything", shortFile));
+    EXPECT_TRUE(passwordAccepted(u"", std::vector<uint8_t>{}));
+    stored.push_back(0x55);
+    EXPECT_TRUE(passwordAccepted(u"Secret", stored));
+    EXPECT_FALSE(passwordAccepted(u"Secret!", stored));
+}
+
+TEST(Proof, FirstFourDigestBytesOverTenSaltBytesAndChallenge) {
+    EXPECT_EQ(proof(0), 0x2099D7E6u);
+    EXPECT_EQ(proof(0x12345678), 0x9C37C91Fu);
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#include "content/random.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+void allZero(void* buffer, size_t length) { std::memset(buffer, 0, length); }
+void allOnes(void* buffer, size_t length) { std::memset(buffer, 0xFF, length); }
+void counting(void* buffer, size_t length) {
+    for (size_t i = 0; i < length; ++i) static_cast<uint8_t*>(buffer)[i] = uint8_t(i + 1);
+}
+void half(void* buffer, size_t length) {
+    std::memset(buffer, 0, length);
+    static_cast<uint8_t*>(buffer)[3] = 0x80;
+}
+
+TEST(Random, BytesAreReadLittleEndian) {
+    EXPECT_EQ(randomUInt32(counting), 0x04030201u);
+    EXPECT_EQ(randomUnit(allZero), 0.0);
+    EXPECT_EQ(randomUnit(half), 0.5);
+    EXPECT_LT(randomUnit(allOnes), 1.0);
+}
+
+TEST(Random, RangeStaysBelowHigh) {
+    for (RandomSource source : {allZero, allOnes, half}) {
+        EXPECT_EQ(randomInRange(0, 1, source), 0u);
+        EXPECT_EQ(randomInRange(5, 5, source), 5u);
+        EXPECT_EQ(randomInRange(7, 3, source), 3u);
+    }
+    EXPECT_EQ(randomInRange(10, 20, allZero), 10u);
+    EXPECT_EQ(randomInRange(10, 20, half), 15u);
+    EXPECT_EQ(randomInRange(10, 20, allOnes), 19u);
+    EXPECT_EQ(randomInRange(0, 0xFFFFFFFFu, allOnes), 0xFFFFFFFEu);
+}
+
+TEST(Random, SystemSourceFillsTheBuffer) {
+    // Sixteen zero bytes surviving a fill has probability 2^-128.
+    uint8_t buffer[16] = {};
+    randomBytes(buffer, sizeof buffer);
+    EXPECT_NE(std::memcmp(buffer, std::vector<uint8_t>(16).data(), 16), 0);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "scene/placeholder_name.h"
+#include "scene/window_shape.h"
+
+namespace {
+const ScreenArea kWorkArea{0, 0, 1280, 1000};
+}
+
+TEST(WindowShape, FractionOfTheAreaAtTheMoviesProportionsInTheBottomRightCorner) {
+    WindowPlacement p = shapeWindow("2/3", "640x480", kWorkArea, 8, 30);
+    EXPECT_EQ(p.shape, WindowShape::Fraction);
+    EXPECT_EQ(p.width, 853 + 8);
+    EXPECT_EQ(p.height, 640 + 30);
+    EXPECT_EQ(p.x + p.width, 1280);
+    EXPECT_EQ(p.y + p.height, 1000);
+
+    // The default third of the area, 800x600 when the size is absent: the
+    // height limits on a wide screen.
+    WindowPlacement third = shapeWindow("1/3", "", ScreenArea{0, 0, 1920, 1040}, 0, 0);
+    EXPECT_EQ(third.height, 346);
+    EXPECT_EQ(third.width, 462);
+}
+
+TEST(WindowShape, UnreadableOrImpossibleFractionsKeepTheTemplate) {
+    for (const char* mode : {"abc", "3", "1/0", "", "-1/3", "1/-3", "Fullscreen"})
+        EXPECT_EQ(shapeWindow(mode, "640x480", kWorkArea, 8, 30).shape, WindowShape::TemplateSize) << mode;
+}
+
+TEST(WindowShape, MovieSizesThatCannotScaleFallBackToTheDefault) {
+    WindowPlacement zero = shapeWindow("1/2", "0x0", kWorkArea, 0, 0);
+    WindowPlacement fallback = shapeWindow("1/2", "", kWorkArea, 0, 0);
+    EXPECT_EQ(zero.width, fallback.width);
+    EXPECT_EQ(zero.height, fallback.height);
+    EXPECT_GT(zero.width, 0);
+    // A width alone keeps the default height.
+    WindowPlacement wide = shapeWindow("1/1", "1600", kWorkArea, 0, 0);
+    EXPECT_EQ(wide.width, 1280);
+    EXPECT_EQ(wide.height, 480);
+}
+
+TEST(WindowShape, FullscreenCoversTheAreaAndMaximizedPutsTheBordersOutside) {
+    ScreenArea area{0, 0, 1280, 1024};
+    WindowPlacement full = shapeWindow("fullscreen", "", area, 8, 30);
+    EXPECT_EQ(full.shape, WindowShape::Fullscreen);
+    EXPECT_EQ(full.width, 1280);
+    EXPECT_EQ(full.height, 1024);
+
+    WindowPlacement maximized = shapeWindow("maximized", "", area, 9, 30);
+    EXPECT_EQ(maximized.shape, WindowShape::Maximized);
+    EXPECT_EQ(maximized.x, -4);
+    EXPECT_EQ(maximized.y, -5);
+    EXPECT_EQ(maximized.width, 1289);
+    EXPECT_EQ(maximized.height, 1034);
+}
+
+TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {
+    std::string name = kFirstPlaceholderName;
+    advancePlaceholderName(name);
+    EXPECT_EQ(name, "aaaaaaab");
+    name = "aaaaaaaz";
+    advancePlaceholderName(name);
+    EXPECT_EQ(name, "aaaaaaba");
+    name = "azzzzzzz";
+    advancePlaceholderName(name);
+    EXPECT_EQ(name, "baaaaaaa");
+    name = "zzzzzzzz";
+    advancePlaceholderName(name);
+    EXPECT_EQ(name, "zzzzzzzz");
+}

@@ -1,0 +1,152 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void appendUnits(std::vector<uint8_t>& image, const std::u16string& text, bool terminated = true) {
+    for (char16_t unit : text) {
+        image.push_back(uint8_t(unit));
+        image.push_back(uint8_t(unit >> 8));
+    }
+    if (terminated) image.insert(image.end(), {0, 0});
+}
+
+// A file image with recognisable fixed fields, N and the strings that follow.
+std::vector<uint8_t> image(int16_t count, const std::u16string& text, const std::vector<std::u16string>& names) {
+    std::vector<uint8_t> bytes = {20, 0, 50, 0, 0xF6, 0xFF, 4, 0, 2, 0, 1, 0, 0, 1, 1, 0, 7, 9};
+    bytes.push_back(uint8_t(count));
+    bytes.push_back(uint8_t(uint16_t(count) >> 8));
+    appendUnits(bytes, text);
+    for (const auto& name : names) appendUnits(bytes, name);
+    return bytes;
+}
+
+void expectDefaults(const Settings& s) {
+    EXPECT_EQ(s.exerciseInterval, 15);
+    EXPECT_EQ(s.bedtimeMinutes, 45);
+    EXPECT_EQ(s.sleepMinutes, 60);
+    EXPECT_EQ(s.grumbleAfter, 3);
+    EXPECT_EQ(s.grumbleRepeat, 1);
+    EXPECT_EQ(std::vector<int>({s.skipIdleTime, s.nesselDisabled, s.hopsaDisabled, s.tolderDisabled,
+                                s.selectedUsersOnly, s.requireAdmin, s.reserved16, s.reserved17}),
+              std::vector<int>({0, 1, 1, 0, 0, 1, 0, 255}));
+    EXPECT_TRUE(s.reservedText.empty());
+    EXPECT_TRUE(s.users.empty());
+}
+
+void expectFixedFieldsOfImage(const Settings& s) {
+    EXPECT_EQ(s.exerciseInterval, 20);
+    EXPECT_EQ(s.bedtimeMinutes, 50);
+    EXPECT_EQ(s.sleepMinutes, -10);
+    EXPECT_EQ(s.grumbleAfter, 4);
+    EXPECT_EQ(s.grumbleRepeat, 2);
+    EXPECT_EQ(std::vector<int>({s.skipIdleTime, s.nesselDisabled, s.hopsaDisabled, s.tolderDisabled,
+                                s.selectedUsersOnly, s.requireAdmin, s.reserved16, s.reserved17}),
+              std::vector<int>({1, 0, 0, 1, 1, 0, 7, 9}));
+}
+
+TEST(Settings, ShortOrEmptyImagesLeaveTheDefaults) {
+    Settings s;
+    expectDefaults(s);
+    s.load({});
+    expectDefaults(s);
+    auto full = image(0, u"", {});
+    s.load(std::vector<uint8_t>(full.begin(), full.begin() + 18));
+    expectDefaults(s);
+}
+
+TEST(Settings, ImagesEndingInsideTheCountOrTextKeepFixedFields) {
+    auto full = image(1, u"abc", {u"Masha"});
+    for (size_t length : {19u, 20u, 21u, 25u}) {
+        SCOPED_TRACE(length);
+        Settings s;
+        s.users = {u"old"};
+        s.reservedText = u"old";
+        s.load(std::vector<uint8_t>(full.begin(), full.begin() + length));
+        expectFixedFieldsOfImage(s);
+        EXPECT_TRUE(s.reservedText.empty());
+        EXPECT_TRUE(s.users.empty());
+    }
+}
+
+TEST(Settings, SmallestFileRoundTrips) {
+    auto bytes = image(0, u"", {});
+    ASSERT_EQ(bytes.size(), 22u);
+    Settings s;
+    s.load(bytes);
+    expectFixedFieldsOfImage(s);
+    EXPECT_TRUE(s.users.empty());
+    std::vector<uint8_t> saved;
+    s.save(saved);
+    EXPECT_EQ(saved, bytes);
+}
+
+TEST(Settings, NamesLoadInOrderAndRemovingOneShortensTheFile) {
+    auto bytes = image(2, u"note", {u"Masha", u"Petya"});
+    Settings s;
+    s.load(bytes);
+    EXPECT_EQ(s.reservedText, u"note");
+    EXPECT_EQ(s.users, (std::vector<std::u16string>{u"Masha", u"Petya"}));
+
+    std::vector<uint8_t> saved(400, 0xAB);  // stale longer contents must go
+    s.save(saved);
+    EXPECT_EQ(saved, bytes);
+
+    s.users.erase(s.users.begin());
+    s.save(saved);
+    EXPECT_EQ(saved.size(), bytes.size() - 12);
+    EXPECT_EQ(saved, image(1, u"note", {u"Petya"}));
+}
+
+TEST(Settings, CountDecidesHowManyNamesAreRead) {
+    Settings s;
+    s.load(image(-1, u"", {u"Masha"}));
+    expectFixedFieldsOfImage(s);
+    EXPECT_TRUE(s.users.empty());
+
+    s.load(image(1, u"", {u"Masha", u"Petya"}));
+    EXPECT_EQ(s.users, std::vector<std::u16string>{u"Masha"});
+
+    s.load(image(32767, u"", {u"Masha", u"Petya"}));
+    EXPECT_EQ(s.users, (std::vector<std::u16string>{u"Masha", u"Petya"}));
+}
+
+TEST(Settings, UnterminatedStringsAreDropped) {
+    auto bytes = image(2, u"", {u"Masha"});
+    appendUnits(bytes, u"Pet", false);
+    Settings s;
+    s.load(bytes);
+    EXPECT_EQ(s.users, std::vector<std::u16string>{u"Masha"});
+
+    bytes = image(0, u"", {});
+    bytes.resize(20);
+    appendUnits(bytes, u"text", false);
+    bytes.push_back(0);  // half a terminator
+    s.load(bytes);
+    EXPECT_TRUE(s.reservedText.empty());
+    expectFixedFieldsOfImage(s);
+}
+
+TEST(Settings, ReservedFieldsAndNonAsciiSurviveLoadAndSave) {
+    auto bytes = image(1, u"\u0434\u0430\U0001F600", {u"\u041C\u0430\u0448\u0430"});
+    Settings s;
+    s.load(bytes);
+    s.grumbleAfter = 9;
+    std::vector<uint8_t> saved;
+    s.save(saved);
+    Settings again;
+    again.load(saved);
+    EXPECT_EQ(again.reserved16, 7);
+    EXPECT_EQ(again.reserved17, 9);
+    EXPECT_EQ(again.reservedText, s.reservedText);
+    EXPECT_EQ(again.users, s.users);
+    EXPECT_EQ(again.grumbleAfter, 9);
+    saved[6] = 4;
+    EXPECT_EQ(saved, bytes);
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#pragma once
+// A replayable evening for the control logic: a simulated clock, user, window
+// timers, state file and scene processes around one ControlCore.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/control_commands.h"
+#include "control/control_core.h"
+#include "control/control_host.h"
+
+// 2026-12-06 18:00 UTC as a FILETIME.
+constexpr std::uint64_t kEveningStart = 134'094'888'000'000'000ULL;
+constexpr std::uint64_t kSecond = 10'000'000ULL;
+constexpr std::uint64_t kMinute = 60 * kSecond;
+
+class SimulatedHost : public ControlHost {
+public:
+    struct Start {
+        std::uint64_t second;  // seconds since the evening began
+        std::u16string file;
+        std::u16string parameters;
+    };
+    struct Shutdown {
+        std::uint64_t second;
+        bool force;
+    };
+
+    Moment now{kEveningStart, 5'000'000};
+    std::uint32_t lastInput = 0;
+    bool videoOpen = false;
+    bool settingsFilePresent = true;
+    Settings fileSettings;
+    std::u16string storedPassword;  // empty: no password set
+    std::uint32_t nextChallenge = 1000;
+    bool stateFileOpen = true;
+    std::vector<std::uint8_t> stateFile;
+    bool programsPresent = true;
+
+    std::vector<Start> starts;
+    std::vector<Shutdown> shutdowns;
+    int stateWrites = 0;
+    int videoChecks = 0;
+    bool watchdogRunning = false;
+    bool tolderTimerRunning = false;
+    bool trayShown = false;
+    int trayChanges = 0;
+    bool ended = false;
+
+    std::uint64_t secondsSinceEvening() const { return (now.utc - kEveningStart) / kSecond; }
+
+    std::uint32_t lastInputTick() override { return lastInput; }
+    bool isVideoPlaying() override {
+        ++videoChecks;
+        return videoOpen;
+    }
+    void loadSettings(Settings& settings) override {
+        if (settingsFilePresent) settings = fileSettings;
+    }
+    bool checkPassword(std::u16string_view password) override { return password == storedPassword; }
+    std::uint32_t newChallenge() override { return nextChallenge++; }
+    std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {
+        if (!stateFileOpen) return 0;
+        const std::size_t size = stateFile.size() < capacity ? stateFile.size() : capacity;
+        std::copy(stateFile.begin(), stateFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
+        return size;
+    }
+    void writeState(const StateImage& image) override {
+        if (!stateFileOpen) return;
+        if (stateFile.size() < image.size()) stateFile.resize(image.size());
+        std::copy(image.begin(), image.end(), stateFile.begin());
+        ++stateWrites;
+    }
+    bool startProgram(std::u16string_view file, std::u16string_view parameters) override {
+        if (!programsPresent) return false;
+        starts.push_back({secondsSinceEvening(), std::u16string(file), std::u16string(parameters)});
+        return true;
+    }
+    void restartSceneWatchdog() override { watchdogRunning = true; }
+    void stopSceneWatchdog() override { watchdogRunning = false; }
+    void startTolderTimer() override { tolderTimerRunning = true; }
+    void stopTolderTimer() override { tolderTimerRunning = false; }
+    void requestShutdown(bool force) override { shutdowns.push_back({secondsSinceEvening(), force}); }
+    void showTrayIcon(bool shown) override {
+        trayShown = shown;
+        ++trayChanges;
+    }
+    void endModule() override { ended = true; }
+
+    // The record as the state file holds it now.
+    StateRecord storedState() const {
+        StateRecord record;
+        decodeStateRecord(stateFile.data(), stateFile.size(), record);
+        return record;
+    }
+    std::vector<std::uint64_t> startSeconds(std::u16string_view parameters) const {
+        std::vector<std::uint64_t> seconds;
+        for (const Start& start : starts)
+            if (start.parameters == parameters) seconds.push_back(start.second);
+        return seconds;
+    }
+};
+
+// How the simulated scene processes behave.
+struct SceneBehaviour {
+    int secondsToStart = 1;     // until "Tikko Start"
+    int lengthSeconds = 20;     // until the script runs out
+    bool diesAfterStart = false;  // reports "Tikko Start" and is never heard of again
+};
+
+class SimulatedEvening {
+public:
+    explicit SimulatedEvening(Settings settings, std::u16string userName = u"kid") : userName_(userName) {
+        host.fileSettings = std::move(settings);
+    }
+
+    SimulatedHost host;
+    SceneBehaviour sceneBehaviour;               // of every scene not queued below
+    std::vector<SceneBehaviour> nextScenes;      // of the next scenes started, in order
+    bool userActive = true;  // input every second while set
+
+    ControlCore& core() { return *core_; }
+
+    // Starts the control module, as a new process would (a second call is a restart).
+    void startModule() {
+        core_ = std::make_unique<ControlCore>(host, userName_);
+        host.watchdogRunning = false;
+        host.tolderTimerRunning = false;
+        host.trayShown = false;
+        scenes_.clear();
+        core_->start(host.now);
+        core_->refreshTrayIcon();
+        nextMinuteTick_ = host.now.utc + kMinute;
+    }
+
+    // The computer is off (or asleep) for a while: no timers, no scenes.
+    void switchOffFor(std::uint64_t minutes) {
+        core_.reset();
+        scenes_.clear();
+        host.now.utc += minutes * kMinute;
+        host.now.tick = 100'000;  // a fresh boot
+        host.lastInput = 60'000;  // the logon
+    }
+
+    // Stand-by: the clocks jump forward and the minute timer resumes where it stopped.
+    void standByFor(std::uint64_t seconds) {
+        host.now.utc += seconds * kSecond;
+        host.now.tick += static_cast<std::uint32_t>(seconds * 1000);
+        nextMinuteTick_ += seconds * kSecond;
+    }
+
+    void input() { host.lastInput = host.now.tick; }
+
+    void seconds(std::uint64_t count) {
+        for (std::uint64_t i = 0; i < count; ++i) second();
+    }
+    void minutes(std::uint64_t count) { seconds(60 * count); }
+    // Runs until just after the next minute tick.
+    void untilNextMinuteTick() {
+        const std::uint64_t due = nextMinuteTick_;
+        while (host.now.utc < due) second();
+    }
+
+    std::intptr_t send(int code, std::intptr_t argument = 0, std::u16string_view password = {}) {
+        return core_->command(code, argument, password, host.now);
+    }
+
+    std::size_t runningScenes() const {
+        std::size_t running = 0;
+        for (const Scene& scene : scenes_) running += scene.alive ? 1 : 0;
+        return running;
+    }
+
+private:
+    struct Scene {
+        SceneBehaviour behaviour;
+        int age = 0;
+        bool alive = true;
+    };
+
+    void second() {
+        host.now.utc += kSecond;
+        host.now.tick += 1000;
+        if (userActive) input();
+        for (std::size_t i = known_; i < host.starts.size(); ++i)
+            if (host.starts[i].parameters.rfind(u"/show:", 0) == 0) scenes_.push_back(Scene{nextBehaviour()});
+        known_ = host.starts.size();
+        for (Scene& scene : scenes_) playSceneSecond(scene);
+        if (host.tolderTimerRunning) core_->tolderSecondTick(host.now);
+        if (host.watchdogRunning) core_->watchdogTick(host.now);
+        if (host.now.utc >= nextMinuteTick_) {
+            core_->minuteTick(host.now);
+            nextMinuteTick_ += kMinute;
+        }
+    }
+
+    SceneBehaviour nextBehaviour() {
+        if (nextScenes.empty()) return sceneBehaviour;
+        const SceneBehaviour behaviour = nextScenes.front();
+        nextScenes.erase(nextScenes.begin());
+        return behaviour;
+    }
+
+    void playSceneSecond(Scene& scene) {
+        if (!scene.alive) return;
+        const SceneBehaviour& behaviour = scene.behaviour;
+        ++scene.age;
+        if (scene.age < behaviour.secondsToStart) return;
+        if (scene.age == behaviour.secondsToStart) {
+            send(kCommandTikkoStart);
+            if (behaviour.diesAfterStart) scene.alive = false;
+            return;
+        }
+        if (scene.age >= behaviour.secondsToStart + behaviour.lengthSeconds || send(kCommandTikkoWork) > 0) {
+            send(kCommandTikkoComplete);
+            scene.alive = false;
+        }
+    }
+
+    std::u16string userName_;
+    std::unique_ptr<ControlCore> core_;
+    std::vector<Scene> scenes_;
+    std::size_t known_ = 0;
+    std::uint64_t nextMinuteTick_ = 0;
+};

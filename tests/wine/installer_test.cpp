@@ -1,0 +1,94 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shell/data_locations_win.h"
+#include "support/suite.h"
+
+namespace {
+
+const std::wstring kProgramFolder = L"C:\\Program Files\\Pallo";
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pallo";
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring registryText(const wchar_t* key, const wchar_t* value) {
+    wchar_t data[512] = L"";
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return data;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string readFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe", L"/S", 60000), 0u); }
+
+// The uninstaller hands over to a copy of itself and returns at once.
+bool uninstall(const std::wstring& arguments) {
+    suite::run(kProgramFolder + L"\\uinst.exe", arguments, 30000);
+    for (int i = 0; i < 200; ++i, Sleep(50))
+        if (!exists(kProgramFolder)) return true;
+    return false;
+}
+
+class Installer : public ::testing::Test {
+protected:
+    const std::wstring common = dataLocations().commonFolder();
+    const std::wstring settings = dataLocations().settingsPath();
+    const std::wstring password = dataLocations().passwordPath();
+};
+
+}  // namespace
+
+TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) {
+    install();
+    for (const wchar_t* name : {L"qz.exe", L"qza.exe", L"uinst.exe"})
+        EXPECT_TRUE(exists(kProgramFolder + L"\\" + name)) << name;
+    EXPECT_TRUE(exists(dataLocations().controlModulePath()));
+    EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
+    EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qz.exe\" /uninstall");
+
+    writeFile(settings, std::string("\x05\x00settings-of-the-parents", 25));
+    writeFile(password, std::string(32, '\x7f'));
+    install();
+    EXPECT_EQ(readFile(settings), std::string("\x05\x00settings-of-the-parents", 25));
+    EXPECT_EQ(readFile(password), std::string(32, '\x7f'));
+
+    ASSERT_TRUE(uninstall(L"/S"));
+    EXPECT_FALSE(exists(dataLocations().controlModulePath()));
+    EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"<missing>");
+    EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"<missing>");
+    EXPECT_EQ(readFile(settings), std::string("\x05\x00settings-of-the-parents", 25));
+    EXPECT_EQ(readFile(password), std::string(32, '\x7f'));
+    DeleteFileW(settings.c_str());
+    DeleteFileW(password.c_str());
+}
+
+TEST_F(Installer, SilentUninstallCanRemoveTheSettingsToo) {
+    install();
+    writeFile(settings, "x");
+    writeFile(password, "y");
+    ASSERT_TRUE(uninstall(L"/S /REMOVESETTINGS"));
+    EXPECT_FALSE(exists(settings));
+    EXPECT_FALSE(exists(password));
+    EXPECT_FALSE(exists(dataLocations().controlModulePath()));
+}

@@ -1,0 +1,126 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "shell/data_locations_win.h"
+#include "shell/startup_win.h"
+#include "support/suite.h"
+
+namespace {
+
+std::wstring specialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+bool isFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring readLog(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return L"";
+    std::wstring text(GetFileSize(file, nullptr) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
+    CloseHandle(file);
+    return text;
+}
+
+const wchar_t kAdminRequired[] = L"Для выполнения операции требуются права администратора";
+
+}  // namespace
+
+TEST(DataLocations, AnyRoleCreatesTheSharedAndPerUserFolders) {
+    std::wstring common = specialFolder(CSIDL_COMMON_APPDATA) + L"\\Brenmoor";
+    std::wstring user = specialFolder(CSIDL_APPDATA) + L"\\Brenmoor";
+    ASSERT_TRUE(suite::removeTree(common));
+    ASSERT_TRUE(suite::removeTree(user));
+
+    EXPECT_EQ(suite::run(suite::qzPath(), L""), 0u);
+
+    EXPECT_TRUE(isFolder(common + L"\\qz-tolder"));
+    EXPECT_TRUE(isFolder(user + L"\\qz-tolder\\Temp"));
+}
+
+TEST(DataLocations, PathsNameTheSuiteFilesInTheirFolders) {
+    DataLocations wide(ApiFamily::Wide);
+    std::wstring common = specialFolder(CSIDL_COMMON_APPDATA) + L"\\Brenmoor\\qz-tolder\\";
+    std::wstring user = specialFolder(CSIDL_APPDATA) + L"\\Brenmoor\\qz-tolder\\";
+    EXPECT_EQ(wide.commonFolder(), common);
+    EXPECT_EQ(wide.userFolder(), user);
+    EXPECT_EQ(wide.controlModulePath(), common + L"services.exe");
+    EXPECT_EQ(wide.passwordPath(), common + L"nessel20p.cfg");
+    EXPECT_EQ(wide.settingsPath(), common + L"nessel20.cfg");
+    EXPECT_EQ(wide.handOverPath(), user + L"psw");
+    EXPECT_EQ(wide.statePath(), user + L"nessel20i.cfg");
+    EXPECT_EQ(wide.tempFolder(), user + L"Temp\\");
+
+    DataLocations narrow(ApiFamily::Ansi);
+    EXPECT_EQ(std::wstring(narrow.statePath()), wide.statePath());
+    EXPECT_EQ(std::wstring(narrow.passwordPath()), wide.passwordPath());
+    EXPECT_EQ(std::wstring(narrow.tempFolder()), wide.tempFolder());
+}
+
+TEST(Startup, MessageRoleShowsTheRestOfTheCommandLine) {
+    HANDLE process = suite::start(suite::qzPath(), L"/message:hello big world");
+    ASSERT_NE(process, nullptr);
+    HWND box = suite::waitForWindow(L"Info", 10000, L"#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(suite::messageBoxText(box), L"hello big world");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
+    CloseHandle(process);
+}
+
+TEST(Startup, RunStartsTheInstalledControlModuleAndIgnoresLaterSwitches) {
+    const DataLocations& paths = dataLocations();
+    std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
+    DeleteFileW(log.c_str());
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
+
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/run /close /message:x"), 0u);
+
+    std::wstring recorded;
+    for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
+    EXPECT_NE(recorded.find(L"/control"), std::wstring::npos) << recorded;
+    EXPECT_EQ(FindWindowW(L"#32770", L"Info"), nullptr);
+    DeleteFileW(paths.controlModulePath());
+    DeleteFileW(log.c_str());
+}
+
+TEST(Startup, ElevatedCopyWithoutAdministratorRightsStopsWithMessage115) {
+    StartupChecks notAdmin{[] { return true; }, [] { return false; }};
+    std::thread startup([&] { runStartup("qza.exe /message:never", notAdmin); });
+
+    wchar_t expectedCaption[64];
+    const wchar_t* caption = GetACP() == 1251 ? L"Tolder" : L"Info";
+    lstrcpyW(expectedCaption, caption);
+    HWND box = suite::waitForWindow(expectedCaption, 10000, L"#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(suite::messageBoxText(box), kAdminRequired);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    startup.join();  // a dispatched "/message:never" would block here on its own box
+    EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+}
+
+TEST(Startup, ElevatedCopyRunsItsRoleForAnAdministrator) {
+    StartupChecks admin{[] { return true; }, [] { return true; }};
+    std::thread startup([&] { runStartup("qza.exe /message:granted", admin); });
+    HWND box = suite::waitForWindow(L"Info", 10000, L"#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(suite::messageBoxText(box), L"granted");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    startup.join();
+}
+
+TEST(Startup, OnlyTheFileNameQzaMakesTheElevatedCopy) {
+    EXPECT_FALSE(isElevatedCopy());  // the test runner is wine_tests.exe
+}

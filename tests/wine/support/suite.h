@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Helpers for tests that run the suite's processes under Wine.
+namespace suite {
+
+// Folder of qz.exe and the other binaries of the build.
+std::wstring binDir();
+std::wstring qzPath();
+
+// Starts qz.exe (or another program) with the arguments; the handle must be closed.
+HANDLE start(const std::wstring& program, const std::wstring& arguments);
+// Runs to the end and returns the exit code, or -1 when it did not end in time.
+DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 20000);
+
+// Polls until a top-level window with this title (and class, when given) exists.
+HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
+bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
+
+// The message of a standard message box and its title.
+std::wstring messageBoxText(HWND box);
+std::wstring windowTitle(HWND window);
+
+// Deletes a folder with everything in it; true when it is gone.
+bool removeTree(const std::wstring& folder);
+
+}  // namespace suite

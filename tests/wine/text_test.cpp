@@ -1,0 +1,160 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "common/text_win.h"
+#include "resources/resource_ids.h"
+#include "shell/data_locations_win.h"
+#include "shell/messages_win.h"
+#include "support/suite.h"
+
+namespace {
+
+std::wstring scratchPath(const wchar_t* name) { return std::wstring(dataLocations().tempFolder()) + name; }
+
+void touch(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+}
+
+// The code page the test's locale asks Wine for, or 0 when none is set.
+UINT requestedCodePage() {
+    const char* locale = std::getenv("LC_ALL");
+    if (!locale) return 0;
+    std::string name = locale;
+    if (name.rfind("ru_RU", 0) == 0) return 1251;
+    if (name.rfind("en_US", 0) == 0) return 1252;
+    return 0;
+}
+
+// Shows the box on a thread of its own and returns caption and text.
+struct ShownBox {
+    std::wstring caption, text;
+};
+ShownBox showAndClose(UINT textId, bool withModuleCaption) {
+    std::thread shower([=] { errorBox(nullptr, textId, withModuleCaption); });
+    HWND box = suite::waitForWindow(nullptr, 10000, L"#32770");
+    ShownBox shown;
+    if (box) {
+        shown = {suite::windowTitle(box), suite::messageBoxText(box)};
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    shower.join();
+    return shown;
+}
+
+}  // namespace
+
+TEST(Text, CyrillicRoundTripsThroughCodePage1251) {
+    const wchar_t* text = L"Привет, Тикко! ёЁ";
+    auto narrow = wideToCodePage(1251, text);
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_EQ(static_cast<unsigned char>(narrow[0]), 0xCF);  // "П" in 1251
+    EXPECT_EQ(std::strlen(narrow.get()), std::wcslen(text));
+    auto back = codePageToWide(1251, narrow.get());
+    EXPECT_STREQ(back.get(), text);
+}
+
+TEST(Text, NullInNullOut) {
+    EXPECT_EQ(codePageToWide(1251, nullptr), nullptr);
+    EXPECT_EQ(wideToCodePage(1251, nullptr), nullptr);
+    EXPECT_EQ(ansiToWide(nullptr), nullptr);
+    EXPECT_EQ(wideToAnsi(nullptr), nullptr);
+    EXPECT_FALSE(pathExists(static_cast<const wchar_t*>(nullptr), PathKind::Any));
+}
+
+TEST(Text, ToWideWithCapacityMinusOneConvertsTheWholeText) {
+    wchar_t out[16];
+    EXPECT_EQ(toWide(CP_ACP, "abc", out, -1), 4);
+    EXPECT_STREQ(out, L"abc");
+}
+
+TEST(Text, PathExistsTellsFilesFromFolders) {
+    std::wstring folder = scratchPath(L"exists-folder");
+    std::wstring file = scratchPath(L"exists-file.txt");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    touch(file);
+    EXPECT_TRUE(pathExists(folder.c_str(), PathKind::Directory));
+    EXPECT_FALSE(pathExists(folder.c_str(), PathKind::File));
+    EXPECT_TRUE(pathExists(folder.c_str(), PathKind::Any));
+    EXPECT_TRUE(pathExists(file.c_str(), PathKind::Any));
+    EXPECT_TRUE(fileExists(file.c_str()));
+    EXPECT_FALSE(pathExists(file.c_str(), PathKind::Directory));
+    EXPECT_TRUE(fileExists(wideToAnsi(file.c_str()).get()));
+    EXPECT_FALSE(fileExists((file + L".missing").c_str()));
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+TEST(Text, WindowWithoutTextGivesZeroAndAnEmptyBufferOnBothPaths) {
+    HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    wchar_t buffer[16] = L"junk";
+    EXPECT_EQ(getWindowTextU(window, buffer, 16), 0);
+    EXPECT_STREQ(buffer, L"");
+    lstrcpyW(buffer, L"junk");
+    EXPECT_EQ(ansi::getWindowText(window, buffer, 16), 0);
+    EXPECT_STREQ(buffer, L"");
+    DestroyWindow(window);
+}
+
+TEST(CodePage, ProcessRunsWithTheCodePageOfItsLocale) {
+    UINT expected = requestedCodePage();
+    if (!expected) GTEST_SKIP() << "no locale requested";
+    EXPECT_EQ(GetACP(), expected);
+}
+
+TEST(CodePage, AnsiRoundTripKeepsTheCodePagesOwnLetters) {
+    const wchar_t* text = GetACP() == 1251 ? L"Ребёнок" : L"Enfant élève";
+    EXPECT_STREQ(ansiToWide(wideToAnsi(text).get()).get(), text);
+}
+
+// The ANSI path hands the system the name's 1251 bytes, which the system
+// reads in its own code page: on a Cyrillic system the very same name.
+TEST(CodePage, CyrillicFileNamesOnTheAnsiPathUse1251) {
+    std::wstring path = scratchPath(L"Тикко-файл.txt");
+    std::wstring seenBySystem = codePageToWide(CP_ACP, wideToCodePage(1251, path.c_str()).get()).get();
+    if (GetACP() == 1251) {
+        EXPECT_EQ(seenBySystem, path);
+    }
+
+    HANDLE file = ansi::createFile(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_TRUE(fileExists(seenBySystem.c_str()));
+    EXPECT_TRUE(ansi::setFileAttributes(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(GetFileAttributesW(seenBySystem.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(ansi::setFileAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(ansi::deleteFile(path.c_str()));
+    EXPECT_FALSE(fileExists(seenBySystem.c_str()));
+}
+
+TEST(CodePage, MessageBoxCaptionsFollowTheCodePageAndTextsStayRussian) {
+    bool cyrillic = GetACP() == 1251;
+    ShownBox module = showAndClose(IDS_ADMIN_REQUIRED, true);
+    EXPECT_EQ(module.caption, cyrillic ? L"Tolder" : L"Info");
+    EXPECT_EQ(module.text, L"Для выполнения операции требуются права администратора");
+    ShownBox plain = showAndClose(IDS_WRONG_PASSWORD, false);
+    EXPECT_EQ(plain.caption, cyrillic ? L"Ошибка" : L"Error");
+    EXPECT_EQ(plain.text, L"Неправильный пароль");
+}
+
+TEST(CodePage, TitlesTurnEnglishOffCyrillicSystems) {
+    HWND window = CreateWindowW(L"STATIC", L"Компьютер", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    setCaptionForCodePage(window, IDS_TITLE_COMPUTER, 1251);
+    EXPECT_EQ(suite::windowTitle(window), GetACP() == 1251 ? L"Компьютер" : L"Computer");
+    DestroyWindow(window);
+}
+
+TEST(Strings, LoadStringGivesTheExactRussianText) {
+    wchar_t text[256];
+    EXPECT_GT(loadString(IDS_OTHER_SESSIONS, text, 256), 0);
+    EXPECT_STREQ(text, L"Для удаления программы необходимо завершить все другие сессии Windows");
+    EXPECT_EQ(loadString(9999, text, 256), 0);
+    EXPECT_STREQ(text, L"");
+}
