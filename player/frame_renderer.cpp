@@ -161,6 +161,7 @@ struct BitmapSource {
     const Bitmap& bitmap;
     Matrix inv;  // device -> bitmap pixels
     bool repeat;
+    bool smooth;
     const ColorTransform* transform;  // null when identity
     float u = 0, v = 0;
 
@@ -169,23 +170,35 @@ struct BitmapSource {
         u = inv.a * fx + inv.c * fy + inv.tx;
         v = inv.b * fx + inv.d * fy + inv.ty;
     }
+    long wrap(long i, long n) const {
+        if (!repeat) return std::clamp<long>(i, 0, n - 1);
+        i %= n;
+        return i < 0 ? i + n : i;
+    }
+    uint32_t texel(long iu, long iv) const {
+        return bitmap.pixels[static_cast<size_t>(wrap(iv, bitmap.height)) * bitmap.width + wrap(iu, bitmap.width)];
+    }
     uint32_t next() {
-        float fu = std::floor(u), fv = std::floor(v);
+        float su = smooth ? u - 0.5f : u, sv = smooth ? v - 0.5f : v;
         u += inv.a;
         v += inv.b;
+        float fu = std::floor(su), fv = std::floor(sv);
         if (!(std::fabs(fu) < 1e9f && std::fabs(fv) < 1e9f)) return 0;
         long iu = static_cast<long>(fu), iv = static_cast<long>(fv);
-        long bw = bitmap.width, bh = bitmap.height;
-        if (repeat) {
-            iu %= bw;
-            iv %= bh;
-            if (iu < 0) iu += bw;
-            if (iv < 0) iv += bh;
+        uint32_t p;
+        if (smooth) {
+            uint32_t wu = static_cast<uint32_t>((su - fu) * 256.0f), wv = static_cast<uint32_t>((sv - fv) * 256.0f);
+            wu = std::min(wu, 256u);
+            wv = std::min(wv, 256u);
+            auto mix = [](uint32_t a, uint32_t b, uint32_t w) {  // w/256 of b
+                uint32_t rb = (((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
+                uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
+                return rb | (ag << 8);
+            };
+            p = mix(mix(texel(iu, iv), texel(iu + 1, iv), wu), mix(texel(iu, iv + 1), texel(iu + 1, iv + 1), wu), wv);
         } else {
-            iu = std::clamp<long>(iu, 0, bw - 1);
-            iv = std::clamp<long>(iv, 0, bh - 1);
+            p = texel(iu, iv);
         }
-        uint32_t p = bitmap.pixels[static_cast<size_t>(iv) * bw + iu];
         return transform ? transformPixel(p, *transform) : p;
     }
     bool constantOver(int, int, int, uint32_t&) const { return false; }
@@ -341,7 +354,7 @@ void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawI
         return;
     }
     if (bitmap) {
-        SourcePainter<BitmapSource> painter{surface, {*bitmap, inv, style.repeat, cx.isIdentity() ? nullptr : &cx}};
+        SourcePainter<BitmapSource> painter{surface, {*bitmap, inv, style.repeat, style.smooth, cx.isIdentity() ? nullptr : &cx}};
         rasterizer_.sweep(painter);
         return;
     }

@@ -23,6 +23,19 @@ TEST(FrameRenderer, RedSquareFillsExactlyItsPixels) {
     }
 }
 
+TEST(FrameRenderer, ShapesBeyondEverySurfaceEdgeAreClippedNotLost) {
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, squareShape(w, -50, -50, 200, {255, 0, 0, 255}));
+    ShapeBuilder far;  // a thin sliver far outside on the left, crossing every row
+    far.setStyles(0, far.addSolidFill({0, 0, 255, 255}), 0);
+    far.rectangle(-2000000, -20000, 20, 80000);
+    w.timeline().place(2, w.defineShape(far));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 37, 23);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(f.at(x, y), kRed) << x << "," << y;
+}
+
 TEST(FrameRenderer, SquareOffThePixelGridBlendsOnlyItsEdge) {
     SwfWriter w = stageWriter();
     ShapeBuilder s;
@@ -261,6 +274,24 @@ TEST(FrameRenderer, BitmapFillsRepeatTheirPixels) {
         EXPECT_EQ(f.at(25, 95), kRed);
         EXPECT_TRUE(near(f.at(95, 45), second, 1)) << std::hex << f.at(95, 45);
     }
+}
+
+TEST(FrameRenderer, SmoothedBitmapsBlendBetweenTheirPixels) {
+    SwfWriter w = stageWriter();
+    uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, 0xFF0000FFu}, false);
+    ShapeBuilder s;
+    Matrix m;  // one bitmap pixel becomes 50 x 100 screen pixels, clamped at the ends
+    m.a = 1000;
+    m.d = 2000;
+    s.setStyles(0, s.addBitmapFill(bitmap, m, false, true), 0);
+    s.rectangle(0, 0, 2000, 2000);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(5, 50), kRed);
+    EXPECT_TRUE(near(f.at(50, 50), 0x7F0080, 3)) << std::hex << f.at(50, 50);
+    EXPECT_TRUE(near(f.at(37, 50), 0xBF0040, 4)) << std::hex << f.at(37, 50);
+    EXPECT_EQ(f.at(95, 50), kBlue);
 }
 
 TEST(FrameRenderer, ShowAllKeepsProportionsWithBackgroundBars) {
