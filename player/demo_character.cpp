@@ -35,16 +35,21 @@ uint16_t scenery(SwfWriter& w) {
     ShapeBuilder s;
     uint32_t sky = s.addLinearGradient(gradientBox(0, 0, 16000, 12000, kPi / 2),
                                        {{0, {90, 160, 230, 255}}, {200, {200, 230, 255, 255}}, {255, {240, 250, 255, 255}}});
-    s.setStyles(0, sky, 0);
-    s.rectangle(0, 0, 16000, 9000);
     uint32_t hill = s.addLinearGradient(gradientBox(0, 7000, 16000, 2000, kPi / 2),
                                         {{0, {110, 190, 90, 255}}, {255, {50, 120, 40, 255}}});
-    s.setStyles(0, hill, 0);
-    s.moveTo(0, 9000);
-    s.lineTo(0, 7400);
-    for (int i = 0; i < 8; ++i) s.curveTo(1000 + i * 2000, 6400 + (i % 2) * 1400, 2000 + i * 2000, 7300);
-    s.lineTo(16000, 9000);
+    // Sky and hills meet along the hill line, one edge with a fill on each side.
+    s.setStyles(0, sky, 0);
+    s.moveTo(0, 7400);
+    s.lineTo(0, 0);
+    s.lineTo(16000, 0);
+    s.lineTo(16000, 7300);
+    s.setStyles(hill, sky, 0);
+    for (int i = 7; i >= 0; --i)
+        s.curveTo(1000 + i * 2000, 6400 + (i % 2) * 1400, i * 2000, i == 0 ? 7400 : 7300);
+    s.setStyles(hill, 0, 0);
     s.lineTo(0, 9000);
+    s.lineTo(16000, 9000);
+    s.lineTo(16000, 7300);
     uint32_t sun = s.addRadialGradient(gradientBox(12000, 500, 2400, 2400),
                                        {{0, {255, 250, 200, 255}}, {160, {255, 220, 90, 255}}, {255, {255, 220, 90, 0}}});
     s.setStyles(0, sun, 0);

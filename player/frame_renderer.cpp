@@ -258,8 +258,35 @@ void FrameRenderer::flattenEdges(const Shape& shape, const Matrix& m) {
     lineSegments_.resize(shape.lines.size() + 1);
     for (auto& v : fillSegments_) v.clear();
     for (auto& v : lineSegments_) v.clear();
+    // Segments are oriented with their fill's inside on the right (y down);
+    // a mirroring matrix swaps the sides.
+    float inside = m.a * m.d - m.b * m.c < 0 ? -1.0f : 1.0f;
+    // Where two fills share an edge, the one drawn first reaches under the
+    // other by a pixel and a half: the later fill's anti-aliased edge then blends
+    // with it, not with what lies below the shape.
+    auto reachUnder = [&](std::vector<Segment>& out, PointF p, PointF q) {
+        float dx = q.x - p.x, dy = q.y - p.y;
+        float len = std::sqrt(dx * dx + dy * dy);
+        if (!(len > 1e-6f) || !std::isfinite(len)) {
+            out.push_back({p.x, p.y, q.x, q.y});
+            return;
+        }
+        float k = 1.5f * inside / len;
+        float ox = dy * k, oy = -dx * k;  // away from the inside
+        out.push_back({p.x, p.y, p.x + ox, p.y + oy});
+        out.push_back({p.x + ox, p.y + oy, q.x + ox, q.y + oy});
+        out.push_back({q.x + ox, q.y + oy, q.x, q.y});
+    };
     auto emit = [&](const ShapeEdge& e, PointF a, PointF b) {
-        if (e.fill0 != e.fill1) {
+        if (e.fill0 && e.fill1 && e.fill0 != e.fill1) {
+            if (e.fill1 < e.fill0) {
+                reachUnder(fillSegments_[e.fill1], a, b);
+                fillSegments_[e.fill0].push_back({b.x, b.y, a.x, a.y});
+            } else {
+                fillSegments_[e.fill1].push_back({a.x, a.y, b.x, b.y});
+                reachUnder(fillSegments_[e.fill0], b, a);
+            }
+        } else if (e.fill0 != e.fill1) {
             if (e.fill1) fillSegments_[e.fill1].push_back({a.x, a.y, b.x, b.y});
             if (e.fill0) fillSegments_[e.fill0].push_back({b.x, b.y, a.x, a.y});
         }
@@ -354,7 +381,8 @@ void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawI
         return;
     }
     if (bitmap) {
-        SourcePainter<BitmapSource> painter{surface, {*bitmap, inv, style.repeat, style.smooth, cx.isIdentity() ? nullptr : &cx}};
+        SourcePainter<BitmapSource> painter{
+            surface, {*bitmap, inv, style.repeat, style.smooth, cx.isIdentity() ? nullptr : &cx}};
         rasterizer_.sweep(painter);
         return;
     }

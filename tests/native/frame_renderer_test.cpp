@@ -142,6 +142,38 @@ TEST(FrameRenderer, TwoFillsShareOneEdge) {
     EXPECT_EQ(f.at(90, 50), kWhite);
 }
 
+TEST(FrameRenderer, ADiagonalSharedEdgeLetsNothingBelowShowThrough) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    uint32_t red = s.addSolidFill({255, 0, 0, 255});
+    uint32_t blue = s.addSolidFill({0, 0, 255, 255});
+    // Two triangles splitting the square (10,10)-(90,90) along a slanted edge.
+    s.moveTo(200, 200);
+    s.setStyles(blue, red, 0);
+    s.lineTo(1800, 1500);
+    s.setStyles(0, red, 0);
+    s.lineTo(200, 1800);
+    s.lineTo(200, 200);
+    s.moveTo(1800, 1500);
+    s.setStyles(blue, 0, 0);
+    s.lineTo(1800, 200);
+    s.lineTo(200, 200);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    int mixed = 0;
+    for (int y = 11; y < 75; ++y)
+        for (int x = 11; x < 89; ++x) {
+            uint32_t p = f.at(x, y);
+            ASSERT_EQ(channel(p, 8), 0) << x << "," << y << " " << std::hex << p;  // no white from below
+            ASSERT_NEAR(channel(p, 16) + channel(p, 0), 255, 1) << x << "," << y;
+            mixed += channel(p, 16) > 20 && channel(p, 0) > 20;
+        }
+    EXPECT_GT(mixed, 60);  // the edge itself is anti-aliased
+    EXPECT_EQ(f.at(20, 60), kRed);
+    EXPECT_EQ(f.at(80, 20), kBlue);
+}
+
 TEST(FrameRenderer, NewStyleArraysRestartTheIndices) {
     SwfWriter w = stageWriter();
     ShapeBuilder s;
