@@ -209,7 +209,7 @@ void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m,
     for (const auto& entry : timeline.objects()) {
         const DisplayObject& obj = *entry.second;
         const Character* ch = movie.character(obj.characterId);
-        if (!ch) continue;
+        if (!ch || obj.isMask) continue;
         Matrix om = m * obj.matrix;
         ColorTransform ocx = cx * obj.colorTransform;
         if (ch->kind == Character::Kind::Shape)

@@ -24,6 +24,7 @@ public:
     uint16_t characterId;
     Matrix matrix;
     ColorTransform colorTransform;
+    bool isMask = false;  // masks are not drawn (masking itself is not supported)
     std::unique_ptr<TimelineState> sprite;  // for sprite characters
 
 private:

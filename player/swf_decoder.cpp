@@ -380,6 +380,9 @@ void decodePlace2(BitReader& in, std::vector<FrameCommand>& frame) {
     if (flags & 0x02) p.characterId = in.u16();
     if (flags & 0x04) p.matrix = readMatrix(in);
     if (flags & 0x08) p.colorTransform = readColorTransform(in, true);
+    if (flags & 0x10) in.u16();  // ratio
+    if (flags & 0x20) in.cString();  // instance name
+    if (flags & 0x40) p.clipDepth = in.u16();
     if (!in.overrun()) frame.push_back(cmd);
 }
 

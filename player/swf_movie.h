@@ -58,6 +58,7 @@ struct PlaceCommand {
     std::optional<uint16_t> characterId;
     std::optional<Matrix> matrix;
     std::optional<ColorTransform> colorTransform;
+    std::optional<uint16_t> clipDepth;  // a mask for the depths up to this one
 };
 
 struct RemoveCommand {

@@ -339,6 +339,15 @@ void TimelineWriter::place(uint16_t depth, uint16_t characterId, const std::opti
     appendTag(tags_, SwfTag::PlaceObject2, w.data());
 }
 
+void TimelineWriter::placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth) {
+    BitWriter w;
+    w.u8(0x02 | 0x40);
+    w.u16(depth);
+    w.u16(characterId);
+    w.u16(clipDepth);
+    appendTag(tags_, SwfTag::PlaceObject2, w.data());
+}
+
 void TimelineWriter::placeV1(uint16_t depth, uint16_t characterId, const Matrix& matrix,
                              const std::optional<ColorTransform>& colorTransform) {
     BitWriter w;

@@ -72,7 +72,7 @@ function timeline(tags, characters) {
             [cx.redAdd, cx.greenAdd, cx.blueAdd, cx.alphaAdd].join(",")
           : "-";
         pending.push(`${t.isUpdate ? "move" : "place"}:${t.depth}:${t.characterId ?? "-"}:` +
-          `${t.matrix ? matrix(t.matrix) : "-"}:${cxText}`);
+          `${t.matrix ? matrix(t.matrix) : "-"}:${cxText}:${t.clipDepth ?? "-"}`);
         break;
       }
       case TagType.DefineShape: characters[t.id] = shape(t); break;

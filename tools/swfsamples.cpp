@@ -65,6 +65,7 @@ void summarizeTimeline(std::ostringstream& out, const Timeline& t) {
                 } else {
                     out << "-";
                 }
+                out << ":" << (c.place.clipDepth ? std::to_string(*c.place.clipDepth) : "-");
             }
             out << "\"";
         }
@@ -188,6 +189,7 @@ SwfWriter everything() {
     ColorTransform noAlpha;
     noAlpha.add[2] = 255;
     t.placeV1(11, mixed, Matrix{}, noAlpha);
+    t.placeMask(12, mixed, 20);
     t.showFrame();
     t.move(10, std::nullopt, cx);
     t.move(11, std::nullopt, std::nullopt, mixed);

@@ -269,6 +269,16 @@ TEST(FrameRenderer, DepthDecidesTheOrderNotThePlacement) {
     EXPECT_EQ(f.at(70, 70), kBlue);
 }
 
+TEST(FrameRenderer, MaskShapesAreNotDrawn) {
+    SwfWriter w = stageWriter();
+    w.timeline().placeMask(1, squareShape(w, 0, 0, 100, {255, 0, 0, 255}), 3);
+    w.timeline().place(2, squareShape(w, 0, 0, 50, {0, 0, 255, 255}));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(25, 25), kBlue);
+    EXPECT_EQ(f.at(75, 75), kWhite);
+}
+
 TEST(FrameRenderer, StrokesCoverTheirWidth) {
     SwfWriter w = stageWriter();
     ShapeBuilder s;
