@@ -143,7 +143,6 @@ TEST(FrameRenderer, TwoFillsShareOneEdge) {
 }
 
 TEST(FrameRenderer, ADiagonalSharedEdgeLetsNothingBelowShowThrough) {
-    SwfWriter w = stageWriter();
     ShapeBuilder s;
     uint32_t red = s.addSolidFill({255, 0, 0, 255});
     uint32_t blue = s.addSolidFill({0, 0, 255, 255});
@@ -158,20 +157,26 @@ TEST(FrameRenderer, ADiagonalSharedEdgeLetsNothingBelowShowThrough) {
     s.setStyles(blue, 0, 0);
     s.lineTo(1800, 200);
     s.lineTo(200, 200);
-    w.timeline().place(1, w.defineShape(s));
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
-    int mixed = 0;
-    for (int y = 11; y < 75; ++y)
-        for (int x = 11; x < 89; ++x) {
-            uint32_t p = f.at(x, y);
-            ASSERT_EQ(channel(p, 8), 0) << x << "," << y << " " << std::hex << p;  // no white from below
-            ASSERT_NEAR(channel(p, 16) + channel(p, 0), 255, 1) << x << "," << y;
-            mixed += channel(p, 16) > 20 && channel(p, 0) > 20;
-        }
-    EXPECT_GT(mixed, 60);  // the edge itself is anti-aliased
-    EXPECT_EQ(f.at(20, 60), kRed);
-    EXPECT_EQ(f.at(80, 20), kBlue);
+    Matrix mirrored;  // left and right swapped: the inside of each fill changes side
+    mirrored.a = -1;
+    mirrored.tx = 2000;
+    for (const Matrix& m : {Matrix{}, mirrored}) {
+        SwfWriter w = stageWriter();
+        w.timeline().place(1, w.defineShape(s), m);
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        int mixed = 0;
+        for (int y = 11; y < 75; ++y)
+            for (int x = 11; x < 89; ++x) {
+                uint32_t p = f.at(x, y);
+                ASSERT_EQ(channel(p, 8), 0) << x << "," << y << " " << std::hex << p;  // no white from below
+                ASSERT_NEAR(channel(p, 16) + channel(p, 0), 255, 1) << x << "," << y;
+                mixed += channel(p, 16) > 20 && channel(p, 0) > 20;
+            }
+        EXPECT_GT(mixed, 60);  // the edge itself is anti-aliased
+        EXPECT_EQ(f.at(m.a > 0 ? 20 : 79, 60), kRed);
+        EXPECT_EQ(f.at(m.a > 0 ? 80 : 19, 20), kBlue);
+    }
 }
 
 TEST(FrameRenderer, NewStyleArraysRestartTheIndices) {
