@@ -147,7 +147,7 @@ void cairoFrame(benchmark::State& state, bool withStrokes) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
     std::map<const Shape*, CairoShape> shapes;
-    std::vector<DrawItem> items = collectDrawItems(player, showAllTransform(player.movie(), kWidth, kHeight));
+    std::vector<DrawItem> items = collectDrawList(player, showAllTransform(player.movie(), kWidth, kHeight)).items;
     for (const DrawItem& item : items)
         if (!shapes.count(item.shape)) shapes[item.shape] = buildCairoShape(cr, *item.shape);
     const Rgba bg = player.movie().background;

@@ -204,18 +204,83 @@ struct BitmapSource {
     bool constantOver(int, int, int, uint32_t&) const { return false; }
 };
 
-void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m, const ColorTransform& cx,
-             std::vector<DrawItem>& out) {
+// Coverage of a mask, taken as the largest coverage of any of its fills.
+struct MaskPainter {
+    uint8_t* mask;
+    int stride;
+
+    void span(int y, int x0, int x1, const uint8_t* cov) {
+        uint8_t* row = mask + static_cast<size_t>(y) * stride;
+        for (int x = x0; x < x1; ++x) row[x] = std::max(row[x], cov[x - x0]);
+    }
+    void run(int y, int x0, int x1, uint8_t c) {
+        uint8_t* row = mask + static_cast<size_t>(y) * stride;
+        for (int x = x0; x < x1; ++x) row[x] = std::max(row[x], c);
+    }
+};
+
+// Passes coverage on to another painter, scaled by a mask.
+template <class Painter>
+struct MaskedPainter {
+    Painter& inner;
+    const uint8_t* mask;
+    int stride;
+    uint8_t* scratch;
+
+    void span(int y, int x0, int x1, const uint8_t* cov) {
+        const uint8_t* row = mask + static_cast<size_t>(y) * stride;
+        for (int x = x0; x < x1; ++x) scratch[x - x0] = static_cast<uint8_t>((cov[x - x0] * row[x] + 127) / 255);
+        inner.span(y, x0, x1, scratch);
+    }
+    void run(int y, int x0, int x1, uint8_t c) {
+        const uint8_t* row = mask + static_cast<size_t>(y) * stride;
+        for (int x = x0; x < x1; ++x) scratch[x - x0] = static_cast<uint8_t>((c * row[x] + 127) / 255);
+        inner.span(y, x0, x1, scratch);
+    }
+};
+
+void collectMaskShapes(const Movie& movie, const TimelineState& timeline, const Matrix& m, MaskItem& mask) {
     for (const auto& entry : timeline.objects()) {
         const DisplayObject& obj = *entry.second;
         const Character* ch = movie.character(obj.characterId);
-        if (!ch || obj.isMask) continue;
+        if (!ch || obj.clipDepth) continue;
+        if (ch->kind == Character::Kind::Shape)
+            mask.shapes.push_back({&ch->shape, m * obj.matrix});
+        else if (obj.sprite)
+            collectMaskShapes(movie, *obj.sprite, m * obj.matrix, mask);
+    }
+}
+
+// Walks one timeline back to front. A mask at depth d covers the objects
+// above it up to its clip depth, and everything they contain.
+void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m, const ColorTransform& cx,
+             int outerMask, DrawList& out) {
+    std::vector<std::pair<uint16_t, int>> masks;  // clip depth, mask index
+    for (const auto& entry : timeline.objects()) {
+        uint16_t depth = entry.first;
+        const DisplayObject& obj = *entry.second;
+        while (!masks.empty() && masks.back().first < depth) masks.pop_back();
+        int mask = masks.empty() ? outerMask : masks.back().second;
+        const Character* ch = movie.character(obj.characterId);
+        if (!ch) continue;
         Matrix om = m * obj.matrix;
+        if (obj.clipDepth) {
+            if (obj.clipDepth <= depth) continue;
+            MaskItem item;
+            item.parent = mask;
+            if (ch->kind == Character::Kind::Shape)
+                item.shapes.push_back({&ch->shape, om});
+            else if (obj.sprite)
+                collectMaskShapes(movie, *obj.sprite, om, item);
+            out.masks.push_back(std::move(item));
+            masks.push_back({obj.clipDepth, static_cast<int>(out.masks.size()) - 1});
+            continue;
+        }
         ColorTransform ocx = cx * obj.colorTransform;
         if (ch->kind == Character::Kind::Shape)
-            out.push_back({&ch->shape, om, ocx});
+            out.items.push_back({&ch->shape, om, ocx, mask});
         else if (obj.sprite)
-            collect(movie, *obj.sprite, om, ocx, out);
+            collect(movie, *obj.sprite, om, ocx, mask, out);
     }
 }
 
@@ -236,10 +301,10 @@ Matrix showAllTransform(const Movie& movie, int width, int height) {
     return m;
 }
 
-std::vector<DrawItem> collectDrawItems(const MoviePlayer& player, const Matrix& stageToDevice) {
-    std::vector<DrawItem> items;
-    collect(player.movie(), player.root(), stageToDevice, ColorTransform{}, items);
-    return items;
+DrawList collectDrawList(const MoviePlayer& player, const Matrix& stageToDevice) {
+    DrawList list;
+    collect(player.movie(), player.root(), stageToDevice, ColorTransform{}, -1, list);
+    return list;
 }
 
 void FrameRenderer::render(const MoviePlayer& player, Surface& surface) {
@@ -249,8 +314,60 @@ void FrameRenderer::render(const MoviePlayer& player, Surface& surface) {
                   movie.background.b;
     for (int y = 0; y < surface.height; ++y)
         std::fill_n(surface.pixels + static_cast<size_t>(y) * surface.stride, surface.width, bg);
-    for (const DrawItem& item : collectDrawItems(player, showAllTransform(movie, surface.width, surface.height)))
+    DrawList list = collectDrawList(player, showAllTransform(movie, surface.width, surface.height));
+    currentMask_ = -1;
+    for (const DrawItem& item : list.items) {
+        useMask(list, item.mask, surface);
         drawShape(movie, item, surface);
+    }
+    currentMask_ = -1;
+}
+
+template <class Painter>
+void FrameRenderer::sweep(Painter& painter) {
+    if (currentMask_ < 0) {
+        rasterizer_.sweep(painter);
+        return;
+    }
+    MaskedPainter<Painter> masked{painter, mask_.data(), rasterizer_.width(), maskScratch_.data()};
+    rasterizer_.sweep(masked);
+}
+
+void FrameRenderer::useMask(const DrawList& list, int mask, const Surface& surface) {
+    if (mask == currentMask_) return;
+    currentMask_ = -1;
+    if (mask < 0 || mask >= static_cast<int>(list.masks.size())) return;
+    if (rasterizer_.width() != surface.width || rasterizer_.height() != surface.height)
+        rasterizer_.reset(surface.width, surface.height);
+    renderMask(list, mask, surface);
+    currentMask_ = mask;
+}
+
+// The mask's own coverage, times that of the masks it lies in (the nearest
+// few; deeper nesting is ignored so the work per mask stays bounded).
+void FrameRenderer::renderMask(const DrawList& list, int mask, const Surface& surface) {
+    constexpr int kMaxMaskNesting = 8;
+    size_t size = static_cast<size_t>(surface.width) * surface.height;
+    auto coverageOf = [&](const MaskItem& item, std::vector<uint8_t>& out) {
+        out.assign(size, 0);
+        MaskPainter painter{out.data(), surface.width};
+        for (const auto& [shape, toDevice] : item.shapes) {
+            flattenEdges(*shape, toDevice);
+            for (size_t i = 1; i < fillSegments_.size(); ++i) {
+                if (fillSegments_[i].empty()) continue;
+                for (const Segment& s : fillSegments_[i]) rasterizer_.addLine(s.x0, s.y0, s.x1, s.y1);
+                rasterizer_.sweep(painter);
+            }
+        }
+    };
+    coverageOf(list.masks[mask], mask_);
+    // Masks are listed after the masks they lie in, so the chain ends.
+    for (int level = 0, inner = mask, outer = list.masks[mask].parent; outer >= 0 && outer < inner && level < kMaxMaskNesting;
+         ++level, inner = outer, outer = list.masks[outer].parent) {
+        coverageOf(list.masks[outer], maskScratch_);
+        for (size_t i = 0; i < size; ++i) mask_[i] = static_cast<uint8_t>((mask_[i] * maskScratch_[i] + 127) / 255);
+    }
+    maskScratch_.resize(static_cast<size_t>(surface.width) + 3);
 }
 
 void FrameRenderer::flattenEdges(const Shape& shape, const Matrix& m) {
@@ -366,7 +483,7 @@ void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawI
             return;
         }
         SolidPainter painter{surface, color};
-        rasterizer_.sweep(painter);
+        sweep(painter);
         return;
     }
 
@@ -383,13 +500,13 @@ void FrameRenderer::fill(const Movie& movie, const FillStyle& style, const DrawI
     if (bitmap) {
         SourcePainter<BitmapSource> painter{
             surface, {*bitmap, inv, style.repeat, style.smooth, cx.isIdentity() ? nullptr : &cx}};
-        rasterizer_.sweep(painter);
+        sweep(painter);
         return;
     }
     uint32_t table[256];
     buildGradientTable(style, cx, table);
     SourcePainter<GradientSource> painter{surface, {table, inv, style.kind == FillStyle::Kind::Radial}};
-    rasterizer_.sweep(painter);
+    sweep(painter);
 }
 
 void FrameRenderer::stroke(const std::vector<Segment>& segments, float hw, uint32_t color, Surface& surface) {
@@ -429,5 +546,5 @@ void FrameRenderer::stroke(const std::vector<Segment>& segments, float hw, uint3
         if (!smoothNext) addDisc(s.x1, s.y1);
     }
     SolidPainter painter{surface, color};
-    rasterizer_.sweep(painter);
+    sweep(painter);
 }

@@ -62,7 +62,7 @@ void TimelineState::place(const PlaceCommand& cmd) {
             if (!replacement) return;
             replacement->matrix = existing->second->matrix;
             replacement->colorTransform = existing->second->colorTransform;
-            replacement->isMask = existing->second->isMask;
+            replacement->clipDepth = existing->second->clipDepth;
             existing->second = std::move(replacement);
         }
         if (cmd.matrix) existing->second->matrix = *cmd.matrix;
@@ -75,7 +75,7 @@ void TimelineState::place(const PlaceCommand& cmd) {
     if (!obj) return;
     if (cmd.matrix) obj->matrix = *cmd.matrix;
     if (cmd.colorTransform) obj->colorTransform = *cmd.colorTransform;
-    obj->isMask = cmd.clipDepth.has_value();
+    obj->clipDepth = cmd.clipDepth.value_or(0);
     objects_[cmd.depth] = std::move(obj);
 }
 

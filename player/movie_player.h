@@ -24,7 +24,7 @@ public:
     uint16_t characterId;
     Matrix matrix;
     ColorTransform colorTransform;
-    bool isMask = false;  // masks are not drawn (masking itself is not supported)
+    uint16_t clipDepth = 0;  // non-zero: a mask for the depths above it up to this one
     std::unique_ptr<TimelineState> sprite;  // for sprite characters
 
 private:

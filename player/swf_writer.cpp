@@ -339,11 +339,13 @@ void TimelineWriter::place(uint16_t depth, uint16_t characterId, const std::opti
     appendTag(tags_, SwfTag::PlaceObject2, w.data());
 }
 
-void TimelineWriter::placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth) {
+void TimelineWriter::placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth,
+                               const std::optional<Matrix>& matrix) {
     BitWriter w;
-    w.u8(0x02 | 0x40);
+    w.u8(0x02 | 0x40 | (matrix ? 0x04 : 0));
     w.u16(depth);
     w.u16(characterId);
+    if (matrix) writeMatrix(w, *matrix);
     w.u16(clipDepth);
     appendTag(tags_, SwfTag::PlaceObject2, w.data());
 }

@@ -57,7 +57,8 @@ public:
     void place(uint16_t depth, uint16_t characterId, const std::optional<Matrix>& matrix = std::nullopt,
                const std::optional<ColorTransform>& colorTransform = std::nullopt);
     // A mask for the depths above it up to clipDepth.
-    void placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth);
+    void placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth,
+                   const std::optional<Matrix>& matrix = std::nullopt);
     // The original PlaceObject tag (colour transform without alpha).
     void placeV1(uint16_t depth, uint16_t characterId, const Matrix& matrix,
                  const std::optional<ColorTransform>& colorTransform = std::nullopt);

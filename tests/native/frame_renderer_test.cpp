@@ -274,14 +274,64 @@ TEST(FrameRenderer, DepthDecidesTheOrderNotThePlacement) {
     EXPECT_EQ(f.at(70, 70), kBlue);
 }
 
-TEST(FrameRenderer, MaskShapesAreNotDrawn) {
+TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
     SwfWriter w = stageWriter();
-    w.timeline().placeMask(1, squareShape(w, 0, 0, 100, {255, 0, 0, 255}), 3);
-    w.timeline().place(2, squareShape(w, 0, 0, 50, {0, 0, 255, 255}));
+    uint16_t leftHalf = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
+    ShapeBuilder wide;
+    wide.setStyles(0, wide.addSolidFill({0, 0, 255, 255}), 0);
+    wide.rectangle(0, 0, 2000, 2000);
+    uint16_t blue = w.defineShape(wide);
+    // A sprite with a mask of its own, placed under the outer mask.
+    TimelineWriter inner;
+    Matrix down;
+    down.ty = 1000;
+    inner.placeMask(1, leftHalf, 2);
+    inner.place(2, blue, down);
+    inner.showFrame();
+    uint16_t sprite = w.defineSprite(inner);
+    Matrix right;
+    right.tx = 500;
+    w.timeline().placeMask(1, leftHalf, 3, right);  // covers x 25..75, y 0..50
+    w.timeline().place(2, blue);
+    w.timeline().place(3, sprite);
+    w.timeline().place(4, squareShape(w, 80, 80, 20, {0, 255, 0, 255}));  // above the clip depth
     w.timeline().showFrame();
     RenderedFrame f = renderFrame(w.finish(false), 100, 100);
-    EXPECT_EQ(f.at(25, 25), kBlue);
-    EXPECT_EQ(f.at(75, 75), kWhite);
+    EXPECT_EQ(f.at(10, 10), kWhite);  // outside the mask
+    EXPECT_EQ(f.at(30, 10), kBlue);   // inside it
+    EXPECT_EQ(f.at(74, 49), kBlue);
+    EXPECT_EQ(f.at(76, 10), kWhite);
+    EXPECT_EQ(f.at(50, 60), kWhite);  // the mask's own red is never drawn
+    EXPECT_EQ(f.at(90, 90), kGreen);
+    // The sprite's blue (y 50..100) lies in its own mask (y 0..50): nothing shows.
+    SwfWriter w2 = stageWriter();
+    w2.timeline().place(1, w2.defineSprite(inner));
+    w2.timeline().showFrame();
+    RenderedFrame g = renderFrame(w2.finish(false), 100, 100);
+    for (int y = 0; y < 100; y += 7)
+        for (int x = 0; x < 100; x += 7) EXPECT_EQ(g.at(x, y), kWhite) << x << "," << y;
+}
+
+TEST(FrameRenderer, NestedMasksIntersect) {
+    SwfWriter w = stageWriter();
+    uint16_t topLeft = squareShape(w, 0, 0, 60, {255, 0, 0, 255});
+    uint16_t bottomRight = squareShape(w, 40, 40, 60, {255, 0, 0, 255});
+    ShapeBuilder wide;
+    wide.setStyles(0, wide.addSolidFill({0, 0, 255, 255}), 0);
+    wide.rectangle(0, 0, 2000, 2000);
+    uint16_t blue = w.defineShape(wide);
+    TimelineWriter inner;
+    inner.placeMask(1, bottomRight, 2);
+    inner.place(2, blue);
+    inner.showFrame();
+    uint16_t sprite = w.defineSprite(inner);
+    w.timeline().placeMask(1, topLeft, 2);
+    w.timeline().place(2, sprite);
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(50, 50), kBlue);  // in both
+    EXPECT_EQ(f.at(20, 20), kWhite);
+    EXPECT_EQ(f.at(80, 80), kWhite);
 }
 
 TEST(FrameRenderer, StrokesCoverTheirWidth) {
