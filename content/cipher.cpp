@@ -137,7 +137,15 @@ const CipherDescriptor blowfish = {
 };
 
 void xorInto(uint8_t* target, const uint8_t* source, size_t length) {
-    for (size_t i = 0; i < length; ++i) target[i] ^= source[i];
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t t, s;
+        std::memcpy(&t, target + i, 8);
+        std::memcpy(&s, source + i, 8);
+        t ^= s;
+        std::memcpy(target + i, &t, 8);
+    }
+    for (; i < length; ++i) target[i] ^= source[i];
 }
 
 }  // namespace

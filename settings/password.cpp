@@ -35,6 +35,11 @@ bool passwordAccepted(const std::u16string& password, const std::optional<std::v
     return std::equal(digest.begin(), digest.end(), fileStart->begin());
 }
 
+std::u16string& promptedPassword() {
+    static std::u16string password;
+    return password;
+}
+
 uint32_t proof(uint32_t x) {
     const uint8_t challenge[4] = {uint8_t(x), uint8_t(x >> 8), uint8_t(x >> 16), uint8_t(x >> 24)};
     uint8_t answer[4];

@@ -18,6 +18,10 @@ PasswordDigest passwordDigest(const std::u16string& password);
 // the password must equal the first 32 bytes.
 bool passwordAccepted(const std::u16string& password, const std::optional<std::vector<uint8_t>>& fileStart);
 
+// The password typed when this process's settings dialog was opened (empty
+// when no prompt was needed); sent along with the Parents command.
+std::u16string& promptedPassword();
+
 // Answer to a window test with challenge x: the first 4 bytes, little-endian,
 // of SHA-256 over the first 10 bytes of the salt followed by x in little-endian order.
 uint32_t proof(uint32_t x);

@@ -1,0 +1,74 @@
+#include "settings/password_store_win.h"
+
+#include <optional>
+#include <vector>
+
+#include "common/text_win.h"
+#include "resources/resource_ids.h"
+#include "settings/password.h"
+#include "settings/whole_file_win.h"
+#include "shell/data_locations_win.h"
+#include "shell/messages_win.h"
+
+namespace {
+
+constexpr int kPasswordCapacity = 1024;
+
+std::u16string fieldText(HWND dialog, int id) {
+    wchar_t text[kPasswordCapacity + 1] = L"";
+    getWindowTextU(GetDlgItem(dialog, id), text, kPasswordCapacity + 1);
+    return reinterpret_cast<const char16_t*>(text);
+}
+
+}  // namespace
+
+bool checkPasswordAt(const wchar_t* digestPath, const std::u16string& password) {
+    std::optional<std::vector<uint8_t>> fileStart;
+    HANDLE file = createFileU(digestPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL);
+    if (file != INVALID_HANDLE_VALUE) {
+        std::vector<uint8_t> bytes(32);
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr)) read = 0;
+        CloseHandle(file);
+        bytes.resize(read);
+        fileStart = std::move(bytes);
+    }
+    return passwordAccepted(password, fileStart);
+}
+
+bool checkPassword(const std::u16string& password) {
+    return checkPasswordAt(dataLocations().passwordPath(), password);
+}
+
+bool storePasswordAt(const wchar_t* digestPath, const std::u16string& password) {
+    setFileAttributesU(digestPath, FILE_ATTRIBUTE_NORMAL);
+    const PasswordDigest digest = passwordDigest(password);
+    return writeWholeFile(digestPath, digest.data(), DWORD(digest.size()));
+}
+
+bool storePassword(const std::u16string& password) {
+    return storePasswordAt(dataLocations().passwordPath(), password);
+}
+
+int changePassword(HWND dialog) {
+    const std::u16string oldPassword = fieldText(dialog, kOldPasswordId);
+    const std::u16string newPassword = fieldText(dialog, kNewPasswordId);
+    const std::u16string confirmation = fieldText(dialog, kConfirmPasswordId);
+    if (oldPassword.empty() && newPassword.empty() && confirmation.empty()) return 0;
+    if (!checkPassword(oldPassword)) {
+        errorBox(dialog, IDS_WRONG_PASSWORD, false);
+        SetFocus(GetDlgItem(dialog, kOldPasswordId));
+        return 1;
+    }
+    if (newPassword != confirmation) {
+        errorBox(dialog, IDS_PASSWORD_NOT_CONFIRMED, false);
+        SetFocus(GetDlgItem(dialog, kNewPasswordId));
+        return 2;
+    }
+    if (!storePassword(newPassword)) {
+        errorBox(dialog, IDS_CONFIG_NOT_SAVED, false);
+        return 3;
+    }
+    return 0;
+}

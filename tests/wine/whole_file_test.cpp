@@ -1,0 +1,131 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "settings/settings_file_win.h"
+#include "settings/whole_file_win.h"
+#include "shell/data_locations_win.h"
+#include "support/suite.h"
+
+namespace {
+
+class WholeFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder = std::wstring(temp) + L"pallo-whole-file";
+        suite::removeTree(folder);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        path = folder + L"\\nessel20.cfg";
+    }
+    void TearDown() override { suite::removeTree(folder); }
+
+    std::vector<std::wstring> filesInFolder() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") names.push_back(name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+    std::vector<uint8_t> bytes(size_t count, uint8_t seed) const {
+        std::vector<uint8_t> result(count);
+        for (size_t i = 0; i < count; ++i) result[i] = uint8_t(seed + i * 7);
+        return result;
+    }
+
+    std::wstring folder, path;
+};
+
+TEST_F(WholeFile, ShorterImageReplacesLongerOneExactly) {
+    auto first = bytes(100, 1), second = bytes(10, 50);
+    ASSERT_TRUE(writeWholeFile(path.c_str(), first.data(), DWORD(first.size())));
+    std::vector<uint8_t> read;
+    EXPECT_EQ(readWholeFile(path.c_str(), read), 100u);
+    EXPECT_EQ(read, first);
+
+    ASSERT_TRUE(writeWholeFile(path.c_str(), second.data(), DWORD(second.size())));
+    EXPECT_EQ(readWholeFile(path.c_str(), read), 10u);
+    EXPECT_EQ(read, second);
+    EXPECT_EQ(filesInFolder(), std::vector<std::wstring>{L"nessel20.cfg"});
+}
+
+TEST_F(WholeFile, MissingFileReadsNothingAndLeavesTheBuffer) {
+    std::vector<uint8_t> buffer = {1, 2, 3};
+    EXPECT_EQ(readWholeFile(path.c_str(), buffer), 0u);
+    EXPECT_EQ(buffer, (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST_F(WholeFile, FailedReplacementKeepsTheOldFileAndNoTemporary) {
+    auto old = bytes(30, 9), fresh = bytes(40, 3);
+    ASSERT_TRUE(writeWholeFile(path.c_str(), old.data(), DWORD(old.size())));
+    // A reader that keeps the file open blocks the replacement for good.
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(writeWholeFile(path.c_str(), fresh.data(), DWORD(fresh.size())));
+    CloseHandle(reader);
+    std::vector<uint8_t> read;
+    readWholeFile(path.c_str(), read);
+    EXPECT_EQ(read, old);
+    EXPECT_EQ(filesInFolder(), std::vector<std::wstring>{L"nessel20.cfg"});
+
+    const std::wstring missingFolder = folder + L"\\absent\\nessel20.cfg";
+    EXPECT_FALSE(writeWholeFile(missingFolder.c_str(), fresh.data(), DWORD(fresh.size())));
+}
+
+TEST_F(WholeFile, ReplacementWaitsForAReaderToClose) {
+    auto old = bytes(30, 9), fresh = bytes(12, 3);
+    ASSERT_TRUE(writeWholeFile(path.c_str(), old.data(), DWORD(old.size())));
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    std::thread closer([reader] {
+        Sleep(150);
+        CloseHandle(reader);
+    });
+    EXPECT_TRUE(writeWholeFile(path.c_str(), fresh.data(), DWORD(fresh.size())));
+    closer.join();
+    std::vector<uint8_t> read;
+    readWholeFile(path.c_str(), read);
+    EXPECT_EQ(read, fresh);
+}
+
+}  // namespace
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileW(dataLocations().settingsPath()); }
+    void TearDown() override { DeleteFileW(dataLocations().settingsPath()); }
+};
+
+TEST_F(SettingsFile, MissingFileKeepsTheRecordAndSavedOneLoadsBack) {
+    Settings settings;
+    settings.grumbleAfter = 7;
+    loadSettingsFile(settings);
+    EXPECT_EQ(settings.grumbleAfter, 7);
+
+    settings.users = {u"\u041C\u0430\u0448\u0430", u"Petya"};
+    settings.requireAdmin = 0;
+    ASSERT_TRUE(saveSettingsFile(settings));
+    std::vector<uint8_t> image;
+    EXPECT_EQ(readWholeFile(dataLocations().settingsPath(), image), 22u + 10u + 12u);
+
+    Settings loaded;
+    loadSettingsFile(loaded);
+    EXPECT_EQ(loaded.grumbleAfter, 7);
+    EXPECT_EQ(loaded.requireAdmin, 0);
+    EXPECT_EQ(loaded.users, settings.users);
+}
+
+}  // namespace
