@@ -11,7 +11,11 @@
 
 // The resident control module's logic: mode, minute tick, usage accounting,
 // commands of the control channel and the tray icon's rule. The control window
-// forwards its timers and messages here with the time of their arrival.
+// forwards its timers and messages here with the time of their arrival:
+//   WM_INITDIALOG        open the state file, start(now), then timers 0 and 1
+//   timer 0 / 1 / 2 / 4  refreshTrayIcon / minuteTick / watchdogTick / tolderSecondTick
+//   WM_CONTROL_COMMAND   command(code, lParam, hand-over password when carriesPassword, now)
+//   WM_WTSSESSION_CHANGE sessionChanged(wParam)
 class ControlCore {
 public:
     ControlCore(ControlHost& host, std::u16string userName);

@@ -1,4 +1,174 @@
 #include "control/control_module_win.h"
 
-// The control window is not built yet: the module ends at once.
-void runControlModule() {}
+#include <memory>
+#include <vector>
+
+#include "control/control_core.h"
+#include "control/control_host.h"
+#include "control/controlled_user_win.h"
+#include "control/hand_over_password_win.h"
+#include "control/last_input_win.h"
+#include "control/session_notifications_win.h"
+#include "control/shutdown_win.h"
+#include "control/state_file_win.h"
+#include "control/tray_icon_win.h"
+#include "control/video_title_win.h"
+#include "resources/resource_ids.h"
+#include "settings/password_store_win.h"
+#include "settings/whole_file_win.h"
+#include "shell/control_channel_win.h"
+#include "shell/data_locations_win.h"
+#include "shell/start_program_win.h"
+#include "ui/dialog_win.h"
+
+namespace {
+
+constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
+
+enum Timer : UINT_PTR {
+    kFirstTrayRefresh = 0,
+    kMinute = 1,
+    kSceneWatchdog = 2,
+    kTolderSecond = 4,
+    kDelayedDisable = 5,
+};
+
+Moment currentMoment() {
+    FILETIME utc;
+    GetSystemTimeAsFileTime(&utc);
+    return {(static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime, GetTickCount()};
+}
+
+// The never-shown dialog whose title every other process looks for. It owns
+// the timers and the state file; the logic lives in ControlCore.
+class ControlModule : public Dialog, private ControlHost {
+public:
+    explicit ControlModule(const ControlModuleOptions& options)
+        : Dialog(IDD_CONTROL_MODULE), options_(options), core_(*this, currentUserName()) {
+        keepHidden();
+    }
+
+    ~ControlModule() override {
+        if (smallIcon_) DestroyIcon(smallIcon_);
+        if (largeIcon_) DestroyIcon(largeIcon_);
+    }
+
+protected:
+    bool onInitDialog() override {
+        SetWindowTextW(hwnd(), kControlWindowTitle);
+        SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
+        HINSTANCE module = GetModuleHandleW(nullptr);
+        smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
+        largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));
+        registerSessionNotifications(hwnd());
+        stateFile_ = std::make_unique<StateFile>(dataLocations().statePath());
+        core_.start(currentMoment());
+        setTimer(kFirstTrayRefresh, 0);
+        setTimer(kMinute, options_.minuteMs);
+        return true;
+    }
+
+    void onTimer(UINT_PTR id) override {
+        switch (id) {
+            case kFirstTrayRefresh:
+                killTimer(kFirstTrayRefresh);
+                core_.refreshTrayIcon();
+                break;
+            case kMinute: core_.minuteTick(currentMoment()); break;
+            case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
+            case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
+            case kDelayedDisable:
+                killTimer(kDelayedDisable);
+                ::startProgram(L"qz.exe", L"/disable", SW_SHOWNORMAL);
+                break;
+        }
+        ShowWindow(hwnd(), SW_HIDE);
+    }
+
+    bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        switch (message) {
+            case kControlMessage: {
+                int code = static_cast<int>(wParam);
+                std::u16string password;
+                if (ControlCore::carriesPassword(code, lParam)) password = takeHandOverPassword();
+                result = core_.command(code, lParam, password, currentMoment());
+                return true;
+            }
+            case WM_WTSSESSION_CHANGE:
+                core_.sessionChanged(static_cast<std::uint32_t>(wParam));
+                result = 0;
+                return true;
+            case kTrayCallbackMessage:
+                if (lParam == WM_LBUTTONDBLCLK) setTimer(kDelayedDisable, 500);
+                result = 0;
+                return true;
+            case WM_PAINT: ShowWindow(hwnd(), SW_HIDE); return false;
+            case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(largeIcon_); return true;
+            case WM_DESTROY:
+                stateFile_.reset();
+                unregisterSessionNotifications(hwnd());
+                return false;
+        }
+        return false;
+    }
+
+private:
+    std::uint32_t lastInputTick() override { return ::lastInputTick(); }
+    bool isVideoPlaying() override { return ::isVideoPlaying(); }
+
+    void loadSettings(Settings& settings) override {
+        std::vector<std::uint8_t> image;
+        readWholeFile(dataLocations().settingsPath(), image);
+        settings.load(image);
+    }
+
+    bool checkPassword(std::u16string_view password) override { return ::checkPassword(std::u16string(password)); }
+    std::uint32_t newChallenge() override { return drawChallenge(nullptr); }
+
+    std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {
+        return stateFile_ ? stateFile_->read(bytes, capacity) : 0;
+    }
+    void writeState(const StateImage& image) override {
+        if (stateFile_) stateFile_->write(image);
+    }
+
+    bool startProgram(std::u16string_view file, std::u16string_view parameters) override {
+        std::wstring wideFile(file.begin(), file.end()), wideParameters(parameters.begin(), parameters.end());
+        return ::startProgram(wideFile.c_str(), wideParameters.c_str(), SW_SHOWNORMAL) == 0;
+    }
+
+    void restartSceneWatchdog() override {
+        killTimer(kSceneWatchdog);
+        setTimer(kSceneWatchdog, 1000);
+    }
+    void stopSceneWatchdog() override { killTimer(kSceneWatchdog); }
+    void startTolderTimer() override { setTimer(kTolderSecond, 1000); }
+    void stopTolderTimer() override { killTimer(kTolderSecond); }
+
+    void requestShutdown(bool force) override {
+        if (options_.shutdown)
+            options_.shutdown(force);
+        else
+            ::requestShutdown(force);
+    }
+
+    void showTrayIcon(bool shown) override { ::showTrayIcon(hwnd(), smallIcon_, shown); }
+
+    void endModule() override { endDialog(IDOK); }
+
+    ControlModuleOptions options_;
+    ControlCore core_;
+    std::unique_ptr<StateFile> stateFile_;
+    HICON smallIcon_ = nullptr;
+    HICON largeIcon_ = nullptr;
+};
+
+}  // namespace
+
+void runControlModule() { runControlModule(ControlModuleOptions{}); }
+
+void runControlModule(const ControlModuleOptions& options) {
+    if (findSuiteWindow(kControlWindowTitle)) return;
+    ControlModule module(options);
+    module.runModal();
+}

@@ -1,4 +1,14 @@
 #pragma once
+#include <windows.h>
 
-// Runs the resident control module until it is closed.
+// What a test may change about the control module: the length of its minute
+// and what a shut-down request does.
+struct ControlModuleOptions {
+    UINT minuteMs = 60000;
+    void (*shutdown)(bool force) = nullptr;  // null: ask Windows
+};
+
+// Runs the resident control module until it is closed; returns at once when
+// another one already runs in this session.
 void runControlModule();
+void runControlModule(const ControlModuleOptions& options);

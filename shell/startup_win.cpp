@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/text_win.h"
 #include "control/control_module_win.h"
@@ -10,7 +11,10 @@
 #include "resources/resource_ids.h"
 #include "scene/show_window_win.h"
 #include "scene/side_window_win.h"
+#include "settings/password.h"
+#include "settings/settings.h"
 #include "settings/settings_dialogs_win.h"
+#include "settings/whole_file_win.h"
 #include "shell/command_sender_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
@@ -38,7 +42,7 @@ bool exeFolderAndName(wchar_t* path, wchar_t** name) {
     return true;
 }
 
-void runRole(Role role, const std::string& commandLine) {
+void runRole(Role role, const std::string& commandLine, const Settings& settings, const StartupChecks& checks) {
     switch (role) {
         case Role::None: return;
         case Role::StartControlModule:
@@ -47,7 +51,7 @@ void runRole(Role role, const std::string& commandLine) {
         case Role::Close:
         case Role::Disable:
         case Role::Enable:
-        case Role::Uninstall: runCommandSender(role); return;
+        case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return;
         case Role::SettingsCombined: openSettings(0); return;
         case Role::SettingsNessel: openSettings(1); return;
         case Role::SettingsExercise: openSettings(2); return;
@@ -95,10 +99,15 @@ void runStartup(const char* commandLine, const StartupChecks& checks) {
         return;
     }
     std::string line = commandLine ? commandLine : "";
+    promptedPassword().clear();
+    Settings settings;
+    std::vector<uint8_t> image;
+    readWholeFile(dataLocations().settingsPath(), image);
+    settings.load(image);
     DispatchPlan plan = planDispatch(line);
     if (plan.runControlModule)
         runControlModule();
     else
         setCurrentDirectoryToExe();
-    runRole(plan.role, line);
+    runRole(plan.role, line, settings, checks);
 }

@@ -30,7 +30,7 @@ public:
     };
 
     Moment now{kEveningStart, 5'000'000};
-    std::uint32_t lastInput = 0;
+    std::uint32_t lastInput = 5'000'000 - 60'000;  // the logon
     bool videoOpen = false;
     bool settingsFilePresent = true;
     Settings fileSettings;
@@ -141,8 +141,7 @@ public:
         core_.reset();
         scenes_.clear();
         host.now.utc += minutes * kMinute;
-        host.now.tick = 100'000;  // a fresh boot
-        host.lastInput = 60'000;  // the logon
+        bootedAt(100'000);
     }
 
     // Stand-by: the clocks jump forward and the minute timer resumes where it stopped.
@@ -153,6 +152,12 @@ public:
     }
 
     void input() { host.lastInput = host.now.tick; }
+
+    // The tick count reads `tick`; the last input was the logon a minute before.
+    void bootedAt(std::uint32_t tick) {
+        host.now.tick = tick;
+        host.lastInput = tick - 60'000;
+    }
 
     void seconds(std::uint64_t count) {
         for (std::uint64_t i = 0; i < count; ++i) second();

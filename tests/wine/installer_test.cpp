@@ -52,6 +52,9 @@ bool uninstall(const std::wstring& arguments) {
 
 class Installer : public ::testing::Test {
 protected:
+    void SetUp() override { suite::stopControlModules(); }
+    void TearDown() override { suite::stopControlModules(); }
+
     const std::wstring common = dataLocations().commonFolder();
     const std::wstring settings = dataLocations().settingsPath();
     const std::wstring password = dataLocations().passwordPath();
@@ -66,13 +69,17 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     EXPECT_TRUE(exists(dataLocations().controlModulePath()));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
     EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qz.exe\" /uninstall");
+    EXPECT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr) << "the module starts at once";
 
     writeFile(settings, std::string("\x05\x00settings-of-the-parents", 25));
     writeFile(password, std::string(32, '\x7f'));
+    suite::stopControlModules();
     install();
+    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
     EXPECT_EQ(readFile(settings), std::string("\x05\x00settings-of-the-parents", 25));
     EXPECT_EQ(readFile(password), std::string(32, '\x7f'));
 
+    suite::stopControlModules();
     ASSERT_TRUE(uninstall(L"/S"));
     EXPECT_FALSE(exists(dataLocations().controlModulePath()));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"<missing>");
@@ -87,6 +94,8 @@ TEST_F(Installer, SilentUninstallCanRemoveTheSettingsToo) {
     install();
     writeFile(settings, "x");
     writeFile(password, "y");
+    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    suite::stopControlModules();
     ASSERT_TRUE(uninstall(L"/S /REMOVESETTINGS"));
     EXPECT_FALSE(exists(settings));
     EXPECT_FALSE(exists(password));

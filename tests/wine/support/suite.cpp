@@ -83,3 +83,57 @@ bool removeTree(const std::wstring& folder) {
 }
 
 }  // namespace suite
+
+namespace suite {
+
+void removeSuiteFiles() {
+    const DataLocations& paths = dataLocations();
+    for (const wchar_t* path : {paths.settingsPath(), paths.passwordPath(), paths.statePath(), paths.handOverPath()}) {
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path);
+    }
+}
+
+void installControlModule() {
+    CopyFileW(qzPath().c_str(), dataLocations().controlModulePath(), FALSE);
+}
+
+void stopControlModules() {
+    for (int i = 0; i < 250; ++i) {
+        HWND window = FindWindowW(nullptr, kControlWindowTitle);
+        if (!window) return;
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        HANDLE process = processId != GetCurrentProcessId() ? OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr;
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        if (process) {
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        } else {
+            Sleep(20);
+        }
+    }
+}
+
+std::string readBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+bool writeBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return written == bytes.size();
+}
+
+}  // namespace suite

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "shell/data_locations_win.h"
+
 // Helpers for tests that run the suite's processes under Wine.
 namespace suite {
 
@@ -25,5 +27,24 @@ std::wstring windowTitle(HWND window);
 
 // Deletes a folder with everything in it; true when it is gone.
 bool removeTree(const std::wstring& folder);
+
+}  // namespace suite
+
+namespace suite {
+
+constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
+
+// The suite's files in the data folders, removed before a test.
+void removeSuiteFiles();
+
+// The control module as installed: qz.exe copied to "services.exe" in the
+// shared data folder.
+void installControlModule();
+// Ends every running control module and waits until its process is gone.
+void stopControlModules();
+
+// Reads a whole file; empty when it cannot be opened.
+std::string readBytes(const std::wstring& path);
+bool writeBytes(const std::wstring& path, const std::string& bytes);
 
 }  // namespace suite

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "control/hand_over_password.h"
+#include "control/video_title.h"
+#include "settings/password.h"
+#include "simulated_evening.h"
+
+namespace {
+
+struct Module {
+    SimulatedEvening evening;
+    explicit Module(Settings settings = {}, std::u16string password = u"secret") : evening(std::move(settings)) {
+        evening.host.storedPassword = std::move(password);
+        evening.startModule();
+    }
+    std::intptr_t send(int code, std::intptr_t argument = 0, std::u16string_view password = {}) {
+        return evening.send(code, argument, password);
+    }
+    void proveAdministrator() {
+        const auto challenge = static_cast<std::uint32_t>(send(kCommandAskQuery));
+        send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(challenge)));
+    }
+    bool child() { return send(kCommandGetMode) == 1; }
+};
+
+TEST(ControlCommands, ParentsModeNeedsThePasswordAndTheProofWhenRequired) {
+    Module module;
+    module.send(kCommandParents, 1, u"wrong");
+    module.send(kCommandParents, 0, u"secret");  // no hand-over file: no password
+    module.send(kCommandParents, 1, u"secret");  // requireAdmin without a proof
+    EXPECT_TRUE(module.child());
+    EXPECT_TRUE(module.evening.host.trayShown);
+
+    module.proveAdministrator();
+    module.send(kCommandParents, 1, u"secret");
+    EXPECT_FALSE(module.child());
+    EXPECT_FALSE(module.evening.host.trayShown);
+
+    Settings open;
+    open.requireAdmin = 0;
+    Module noAdmin(open);
+    noAdmin.send(kCommandParents, 1, u"secret");
+    EXPECT_FALSE(noAdmin.child());
+}
+
+TEST(ControlCommands, EachChallengeIsGoodForOneProofOnly) {
+    Settings settings;
+    settings.requireAdmin = 1;
+    Module module(settings, u"");
+    const auto challenge = static_cast<std::uint32_t>(module.send(kCommandAskQuery));
+    module.send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(challenge) + 1));
+    module.send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(challenge)));
+    module.send(kCommandParents);
+    EXPECT_TRUE(module.child());
+    module.send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(0)));  // no challenge out
+    module.send(kCommandParents);
+    EXPECT_TRUE(module.child());
+
+    EXPECT_EQ(static_cast<std::uint32_t>(module.send(kCommandTestQuery, 4242)), proof(4242));
+}
+
+TEST(ControlCommands, ParentsModeStopsCountingAndItsTimeIsABreak) {
+    Settings settings;
+    settings.requireAdmin = 0;
+    settings.nesselDisabled = 0;
+    settings.hopsaDisabled = 0;
+    Module module(settings);
+    module.evening.minutes(30);
+    module.send(kCommandParents, 1, u"secret");
+    StateRecord stored = module.evening.host.storedState();
+    EXPECT_EQ(stored.nesselMinutes, 30);
+    EXPECT_EQ(stored.hopsaMinutes, 0);
+    EXPECT_FALSE(stored.sleepPending);
+
+    module.evening.minutes(20);
+    EXPECT_EQ(module.evening.host.storedState().nesselMinutes, 30);
+    const int writes = module.evening.host.stateWrites;
+    module.send(kCommandChild);
+    EXPECT_TRUE(module.child());
+    EXPECT_TRUE(module.evening.host.trayShown);
+    EXPECT_EQ(module.evening.host.storedState().nesselMinutes, 30 - 45 * 20 / 60);
+    EXPECT_EQ(module.evening.host.stateWrites, writes + 1);
+    module.send(kCommandChild);  // already in Child mode: no second resynchronisation
+    EXPECT_EQ(module.evening.host.stateWrites, writes + 1);
+}
+
+TEST(ControlCommands, CloseNeedsPasswordAndProofAndLeavesTheRecordWritten) {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    Module module(settings);
+    module.evening.minutes(7);
+    module.send(kCommandClose, 1, u"secret");
+    EXPECT_FALSE(module.evening.host.ended);
+    module.proveAdministrator();
+    module.send(kCommandClose, 1, u"secret");
+    EXPECT_TRUE(module.evening.host.ended);
+    EXPECT_FALSE(module.child());
+    EXPECT_EQ(module.evening.host.storedState().hopsaMinutes, 0);
+}
+
+TEST(ControlCommands, CloseAllTellsScenesToCloseAndStopsCounting) {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    settings.exerciseInterval = 2;
+    Module module(settings);
+    module.evening.sceneBehaviour.lengthSeconds = 100;
+    module.evening.minutes(2);
+    module.evening.seconds(5);
+    ASSERT_EQ(module.evening.runningScenes(), 1u);
+    EXPECT_EQ(module.send(kCommandTestCloseWindow), 0);
+
+    module.send(kCommandCloseAllWindows, 1, u"secret");  // no proof yet
+    EXPECT_EQ(module.send(kCommandTestCloseWindow), 0);
+    module.proveAdministrator();
+    module.send(kCommandCloseAllWindows, 1, u"secret");
+    EXPECT_EQ(module.send(kCommandTestCloseWindow), 1);
+    module.evening.seconds(2);
+    EXPECT_EQ(module.evening.runningScenes(), 0u);
+    module.evening.minutes(5);
+    EXPECT_EQ(module.evening.host.starts.size(), 1u);
+    EXPECT_EQ(module.send(kCommandTestCloseWindow), 1);
+}
+
+TEST(ControlCommands, ScenesAreToldToCloseInParentsMode) {
+    Settings settings;
+    settings.requireAdmin = 0;
+    settings.hopsaDisabled = 0;
+    settings.exerciseInterval = 1;
+    Module module(settings);
+    module.evening.sceneBehaviour.lengthSeconds = 100;
+    module.evening.minutes(1);
+    module.evening.seconds(5);
+    EXPECT_EQ(module.send(kCommandTikkoWork), 0);
+    module.send(kCommandParents, 1, u"secret");
+    EXPECT_EQ(module.send(kCommandTikkoWork), 1);
+}
+
+TEST(ControlCommands, OptionsWindowRegistrationAndSettingsReload) {
+    Module module;
+    EXPECT_EQ(module.send(kCommandGetOptionsWindow), 0);
+    module.send(kCommandSetOptionsWindow, 0x1234);
+    EXPECT_EQ(module.send(kCommandGetOptionsWindow), 0x1234);
+    module.send(kCommandSetOptionsWindow, 0);
+    EXPECT_EQ(module.send(kCommandGetOptionsWindow), 0);
+    EXPECT_EQ(module.send(1028), 0);
+
+    module.evening.host.fileSettings.nesselDisabled = 0;
+    module.evening.host.fileSettings.bedtimeMinutes = 10;
+    module.evening.minutes(12);  // not yet reloaded: nothing counted for Nessel
+    module.send(kCommandOptionsUpdate);
+    EXPECT_EQ(module.evening.core().settings().bedtimeMinutes, 10);
+    module.evening.minutes(9);
+    EXPECT_TRUE(module.evening.host.starts.empty());
+    module.evening.minutes(1);
+    EXPECT_EQ(module.evening.host.startSeconds(u"/show:nessel-turnoff").size(), 1u);
+
+    module.evening.host.fileSettings.hopsaDisabled = 1;
+    module.evening.host.fileSettings.nesselDisabled = 1;
+    module.evening.host.fileSettings.tolderDisabled = 1;
+    module.send(kCommandOptionsUpdate);
+    EXPECT_FALSE(module.evening.host.trayShown);
+    module.evening.host.settingsFilePresent = false;
+    module.evening.host.fileSettings = Settings{};
+    module.send(kCommandOptionsUpdate);
+    EXPECT_TRUE(module.evening.core().settings().tolderDisabled);
+}
+
+TEST(ControlCommands, ReloadPinsACounterPastANewBedtime) {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    Module module(settings);
+    module.evening.minutes(30);
+    module.evening.host.fileSettings.bedtimeMinutes = 20;
+    module.send(kCommandOptionsUpdate);
+    EXPECT_EQ(module.evening.core().state().nesselMinutes, 19);
+}
+
+TEST(HandOverPassword, EndsAtTheTerminatorTheImageOr1024Units) {
+    const std::uint8_t text[] = {'a', 0, 0x16, 0x04, 0, 0, 'z', 0};
+    EXPECT_EQ(passwordFromHandOver(text, sizeof text), u"a\u0416");
+    EXPECT_EQ(passwordFromHandOver(text, 3), u"a");  // a torn last unit is dropped
+    EXPECT_EQ(passwordFromHandOver(text, 0), u"");
+
+    std::vector<std::uint8_t> longText;
+    for (int unit = 0; unit < 1500; ++unit) longText.insert(longText.end(), {'x', 0});
+    EXPECT_EQ(passwordFromHandOver(longText.data(), longText.size()).size(), kHandOverPasswordLimit);
+    longText.resize(kHandOverReadBytes);
+    EXPECT_EQ(passwordFromHandOver(longText.data(), longText.size()), std::u16string(1024, u'x'));
+}
+
+TEST(VideoTitle, PatternFollowedByAtMostThreeCharactersOrASeparator) {
+    for (std::u16string_view title : {u"film.avi - player", u"film.avi", u"FILM.AVI", u"x.mkv 12", u"Windows Media",
+                                      u"clip.3gp - ", u"\u0444\u0438\u043b\u044c\u043c.MPEG - \u043f\u043b\u0435\u0435\u0440"})
+        EXPECT_TRUE(isVideoTitle(title)) << std::string(title.begin(), title.end());
+    for (std::u16string_view title : {u"holiday.mp4 [2]", u"windows media player", u"x.rmvb - y", u"", u"report.doc",
+                                      u"a.avi1234 and b.avi"})
+        EXPECT_FALSE(isVideoTitle(title)) << std::string(title.begin(), title.end());
+}
+
+}  // namespace

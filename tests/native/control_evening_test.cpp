@@ -1,0 +1,290 @@
+// Whole evenings replayed second by second through the control logic.
+#include <gtest/gtest.h>
+
+#include "simulated_evening.h"
+
+namespace {
+
+using Seconds = std::vector<std::uint64_t>;
+
+Settings withNessel() {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    return settings;
+}
+
+Settings withHopsa() {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    return settings;
+}
+
+std::vector<std::pair<std::uint64_t, bool>> shutdowns(const SimulatedHost& host) {
+    std::vector<std::pair<std::uint64_t, bool>> list;
+    for (const auto& request : host.shutdowns) list.emplace_back(request.second, request.force);
+    return list;
+}
+
+TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
+    SimulatedEvening evening(withNessel());
+    evening.startModule();
+    evening.minutes(44);
+    EXPECT_TRUE(evening.host.starts.empty());
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
+
+    evening.minutes(1);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
+    EXPECT_EQ(evening.core().schedules().nesselPhase(), NesselPhase::TurnOffShown);
+    EXPECT_TRUE(evening.host.storedState().sleepPending);
+    evening.seconds(10);
+    EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
+
+    evening.minutes(10);
+    EXPECT_EQ(shutdowns(evening.host), (std::vector<std::pair<std::uint64_t, bool>>{{2880, false}, {3000, true}}));
+    EXPECT_EQ(evening.core().schedules().nesselPhase(), NesselPhase::ForcedShutdownRequested);
+    EXPECT_EQ(evening.host.starts.size(), 1u);
+}
+
+TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown) {
+    SimulatedEvening evening(withNessel());
+    evening.startModule();
+    evening.minutes(50);  // turn-off at 45, forced shut-down requested at 50
+    const std::uint64_t lastAwake = evening.host.storedState().lastAwake;
+
+    evening.switchOffFor(30);
+    evening.host.shutdowns.clear();
+    evening.startModule();
+    EXPECT_EQ(evening.host.starts.back().parameters, u"/show:nessel-sleep");
+    EXPECT_EQ(evening.host.starts.back().second, evening.host.secondsSinceEvening());
+    evening.seconds(15);
+    EXPECT_EQ(evening.runningScenes(), 1u);  // not told to close: the sleep scene plays out
+    evening.minutes(5);
+    EXPECT_EQ(shutdowns(evening.host).size(), 1u);
+    EXPECT_TRUE(evening.host.shutdowns[0].force);
+    EXPECT_EQ(evening.host.shutdowns[0].second, evening.host.secondsSinceEvening() - 300 + 180 - 15);
+    EXPECT_EQ(evening.host.storedState().lastAwake, lastAwake);  // sleep minutes are not awake minutes
+
+    // Still inside the sleep time counted from the last awake minute...
+    evening.switchOffFor(20);
+    evening.startModule();
+    EXPECT_TRUE(evening.core().schedules().sleepMode());
+    // ...and over once it has passed: a fresh evening.
+    evening.switchOffFor(5);
+    evening.startModule();
+    EXPECT_FALSE(evening.core().schedules().sleepMode());
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 0);
+    EXPECT_FALSE(evening.host.storedState().sleepPending);
+}
+
+TEST(NesselEvening, AnIdleMinuteAtBedtimeIsNotCounted) {
+    SimulatedEvening evening(withNessel());
+    evening.startModule();
+    evening.seconds(44 * 60 + 10);
+    evening.userActive = false;
+    evening.seconds(80);  // the tick at 45:00 finds the last input 50 s old
+    evening.userActive = true;
+    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
+    evening.minutes(10);
+    EXPECT_EQ(shutdowns(evening.host), (std::vector<std::pair<std::uint64_t, bool>>{{2940, false}, {3060, true}}));
+}
+
+TEST(NesselEvening, BedtimeDuringAGrumbleWaitsForTheGrumbleToEnd) {
+    SimulatedEvening evening(withNessel());
+    evening.sceneBehaviour.lengthSeconds = 90;
+    evening.startModule();
+    evening.seconds(41 * 60 + 20);
+    evening.userActive = false;
+    evening.seconds(190);  // 160 s idle at the tick of 44:00: a grumble until about 45:31
+    evening.userActive = true;
+    evening.seconds(30);   // back at 44:30; bedtime is reached at 45:00
+    ASSERT_EQ(evening.host.startSeconds(u"/show:tolder"), Seconds{2640});
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
+    EXPECT_TRUE(evening.host.startSeconds(u"/show:nessel-turnoff").empty());
+
+    evening.minutes(1);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2760});
+    evening.minutes(5);
+    EXPECT_EQ(shutdowns(evening.host), (std::vector<std::pair<std::uint64_t, bool>>{{2940, false}, {3060, true}}));
+}
+
+TEST(NesselEvening, AMissingSceneProgramDoesNotStopTheShutdown) {
+    Settings settings = withNessel();
+    settings.hopsaDisabled = 0;
+    SimulatedEvening evening(settings);
+    evening.host.programsPresent = false;
+    evening.startModule();
+    evening.minutes(50);
+    EXPECT_EQ(shutdowns(evening.host), (std::vector<std::pair<std::uint64_t, bool>>{{2880, false}, {3000, true}}));
+    EXPECT_FALSE(evening.host.storedState().firstExerciseDone);
+}
+
+TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
+    SimulatedEvening evening(withHopsa());
+    evening.startModule();
+    evening.minutes(50);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{1800, 2700}));
+    EXPECT_TRUE(evening.host.storedState().firstExerciseDone);
+    EXPECT_EQ(evening.host.storedState().hopsaMinutes, 5);
+
+    evening.switchOffFor(4);
+    evening.startModule();
+    evening.minutes(10);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), 1u);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual").size(), 3u);
+
+    evening.host.stateFile.clear();  // a new user account
+    evening.switchOffFor(1);
+    evening.startModule();
+    evening.minutes(15);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), 2u);
+}
+
+TEST(HopsaEvening, ALongExerciseDelaysTheNextOne) {
+    Settings settings = withHopsa();
+    settings.exerciseInterval = 1;
+    SimulatedEvening evening(settings);
+    evening.sceneBehaviour.lengthSeconds = 90;
+    evening.startModule();
+    evening.minutes(5);
+    // One exercise at a time: the ticks that find one on screen miss their turn.
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{60});
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{180, 300}));
+}
+
+TEST(HopsaEvening, AnExerciseThatStopsReportingIsStartedAgainOnce) {
+    SimulatedEvening evening(withHopsa());
+    evening.nextScenes = {SceneBehaviour{1, 20, true}, SceneBehaviour{3, 20, false}};
+    evening.startModule();
+    evening.minutes(15);
+    evening.seconds(30);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
+    // Last heard at 901, missed for more than 3 s at 905; the new scene is slow to
+    // report but is not started a second time.
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), Seconds{905});
+    EXPECT_EQ(evening.runningScenes(), 0u);
+    EXPECT_EQ(evening.core().schedules().sceneKind(), SceneKind::None);
+    EXPECT_FALSE(evening.host.watchdogRunning);
+}
+
+TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
+    struct Case {
+        bool skipIdleTime;
+        std::uint64_t idleSeconds;
+        std::int32_t expectedMinutes;
+    };
+    for (const Case& c : {Case{true, 40, 14}, Case{true, 41, 13}, Case{false, 41, 14}}) {
+        Settings settings = withHopsa();
+        settings.skipIdleTime = c.skipIdleTime;
+        SimulatedEvening evening(settings);
+        evening.startModule();
+        evening.seconds(14 * 60 - c.idleSeconds);
+        evening.userActive = false;
+        evening.seconds(c.idleSeconds);
+        EXPECT_EQ(evening.host.storedState().hopsaMinutes, c.expectedMinutes)
+            << c.skipIdleTime << " " << c.idleSeconds;
+    }
+}
+
+class TolderEvening : public ::testing::TestWithParam<std::uint32_t> {};
+
+// Starts of "/show:tolder", in seconds of idleness, after the last input at 2:20.
+Seconds grumblesAfterInputStopsAt140(SimulatedEvening& evening, std::uint64_t idleSeconds) {
+    evening.sceneBehaviour.lengthSeconds = 10;
+    evening.startModule();
+    evening.seconds(140);
+    evening.userActive = false;
+    evening.seconds(idleSeconds);
+    Seconds idle;
+    for (std::uint64_t second : evening.host.startSeconds(u"/show:tolder")) idle.push_back(second - 140);
+    return idle;
+}
+
+TEST_P(TolderEvening, GrumblesComeAtShrinkingIntervalsUntilInput) {
+    SimulatedEvening evening{Settings{}};
+    evening.bootedAt(GetParam());
+    EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 315), (Seconds{160, 220, 250, 270, 285, 300, 315}));
+    EXPECT_TRUE(evening.host.tolderTimerRunning);
+
+    evening.userActive = true;
+    evening.seconds(1);
+    EXPECT_FALSE(evening.host.tolderTimerRunning);
+    evening.minutes(10);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder").size(), 7u);
+}
+
+// An ordinary boot, and one whose tick count wraps during the idle stretch.
+INSTANTIATE_TEST_SUITE_P(Boots, TolderEvening, ::testing::Values(5'000'000u, 0xFFFFFFFFu - 299'000u));
+
+TEST(TolderEvening, RepeatZeroGrumblesEvery15Seconds) {
+    Settings settings;
+    settings.grumbleRepeat = 0;
+    SimulatedEvening evening(settings);
+    EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 205), (Seconds{160, 175, 190, 205}));
+}
+
+TEST(TolderEvening, SilentWhileAVideoTitleIsOpen) {
+    SimulatedEvening evening{Settings{}};
+    evening.host.videoOpen = true;
+    EXPECT_TRUE(grumblesAfterInputStopsAt140(evening, 600).empty());
+    evening.host.videoOpen = false;
+    evening.minutes(1);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder").size(), 1u);
+}
+
+TEST(TolderEvening, SilentUntilTheFirstInputSinceTheResynchronisation) {
+    SimulatedEvening evening{Settings{}};
+    evening.userActive = false;
+    evening.startModule();
+    evening.minutes(10);
+    EXPECT_TRUE(evening.host.starts.empty());
+    evening.input();
+    evening.minutes(3);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder"), Seconds{780});
+}
+
+TEST(ControlEvening, LockedMinutesAreNotCountedAndNotCredited) {
+    SimulatedEvening evening(withNessel());
+    evening.startModule();
+    evening.minutes(10);
+    evening.core().sessionChanged(7);  // locked
+    evening.minutes(2);
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 10);
+    evening.core().sessionChanged(3);  // other events change nothing
+    evening.minutes(1);
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 10);
+    evening.core().sessionChanged(8);
+    evening.minutes(1);
+    EXPECT_EQ(evening.host.storedState().nesselMinutes, 11);
+    evening.core().sessionChanged(2);
+    EXPECT_FALSE(evening.core().sessionActive());
+    evening.core().sessionChanged(1);
+    EXPECT_TRUE(evening.core().sessionActive());
+}
+
+TEST(ControlEvening, UsersOutsideTheListAreNeitherCountedNorShownTheIcon) {
+    Settings settings = withNessel();
+    settings.selectedUsersOnly = 1;
+    SimulatedEvening nobody(settings);
+    nobody.startModule();
+    nobody.minutes(50);
+    EXPECT_TRUE(nobody.host.starts.empty());
+    EXPECT_EQ(nobody.host.storedState().nesselMinutes, 0);
+    EXPECT_EQ(nobody.host.trayChanges, 0);
+
+    settings.users = {u"Kid", u"kid2"};
+    SimulatedEvening otherCase(settings, u"kid");
+    otherCase.startModule();
+    otherCase.minutes(5);
+    EXPECT_EQ(otherCase.host.storedState().nesselMinutes, 0);
+
+    settings.users = {u"anna", u"kid"};
+    SimulatedEvening listed(settings, u"kid");
+    listed.startModule();
+    listed.minutes(5);
+    EXPECT_EQ(listed.host.storedState().nesselMinutes, 5);
+    EXPECT_EQ(listed.host.trayChanges, 0);  // never an icon with selected users
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/state_record.h"
+#include "settings/password.h"
+#include "settings/password_store_win.h"
+#include "settings/settings.h"
+#include "shell/control_channel_win.h"
+#include "support/suite.h"
+
+namespace {
+
+bool exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+void writeSettings(bool requireAdmin) {
+    Settings settings;
+    settings.requireAdmin = requireAdmin;
+    std::vector<uint8_t> image;
+    settings.save(image);
+    suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+}
+
+LRESULT send(UINT code, LPARAM flag = 0) {
+    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
+    return window ? SendMessageW(window, kControlMessage, code, flag) : -1;
+}
+
+class ControlChannel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        suite::installControlModule();
+    }
+    void TearDown() override { suite::stopControlModules(); }
+
+    HWND startModule() {
+        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
+        if (process) CloseHandle(process);
+        return suite::waitForWindow(suite::kControlWindowTitle, 10000);
+    }
+};
+
+// A window with the control module's title that cannot prove itself.
+class Impostor {
+public:
+    Impostor() {
+        thread_ = std::thread([this] {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = &Impostor::procedure;
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"PalloImpostor";
+            RegisterClassW(&windowClass);
+            window_ = CreateWindowW(L"PalloImpostor", suite::kControlWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                    nullptr, nullptr, nullptr);
+            threadId_ = GetCurrentThreadId();
+            ready_ = true;
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        });
+        while (!ready_) Sleep(5);
+    }
+    ~Impostor() {
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        else PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    HWND window() const { return window_; }
+    static std::atomic<int> commandsOtherThanTheTest;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == kControlMessage) {
+            if (wParam == kCommandTestQuery) return 12345;  // never the proof
+            ++commandsOtherThanTheTest;
+            return 0;
+        }
+        if (message == WM_CLOSE) {
+            DestroyWindow(window);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    std::thread thread_;
+    HWND window_ = nullptr;
+    DWORD threadId_ = 0;
+    std::atomic<bool> ready_{false};
+};
+std::atomic<int> Impostor::commandsOtherThanTheTest{0};
+
+}  // namespace
+
+TEST_F(ControlChannel, EnableStartsTheInstalledModuleAndASecondModuleEndsAtOnce) {
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/enable"), 0u);
+    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(send(kCommandGetMode), 1);
+
+    DWORD started = GetTickCount();
+    EXPECT_EQ(suite::run(dataLocations().controlModulePath(), L"/control", 10000), 0u);
+    EXPECT_LT(GetTickCount() - started, 5000u);
+    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), window);
+    EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, suite::kControlWindowTitle), nullptr);
+}
+
+TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
+    EXPECT_EQ(sendControlCommand(kCommandClose, 0, nullptr), -1);
+    Sleep(1000);
+    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
+}
+
+TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
+    Impostor impostor;
+    ASSERT_NE(startModule(), nullptr);
+    HWND module = nullptr;
+    for (int i = 0; i < 200 && !module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
+    ASSERT_NE(module, nullptr);
+    EXPECT_NE(module, impostor.window());
+    ASSERT_TRUE(storePassword(u"secret"));
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
+    EXPECT_EQ(Impostor::commandsOtherThanTheTest.load(), 0);
+    EXPECT_FALSE(exists(dataLocations().handOverPath()));
+}
+
+TEST_F(ControlChannel, ParentsModeNeedsTheRightPasswordAndTheProofWhenRequired) {
+    writeSettings(true);
+    ASSERT_TRUE(storePassword(u"Secret"));
+    ASSERT_NE(startModule(), nullptr);
+
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
+    EXPECT_EQ(queryMode(), 1) << "no administrator proof yet";
+    EXPECT_FALSE(exists(dataLocations().handOverPath()));
+
+    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
+    EXPECT_EQ(queryMode(), 1) << "case matters";
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
+    EXPECT_EQ(queryMode(), 0);
+    EXPECT_FALSE(exists(dataLocations().handOverPath()));
+
+    requestChildMode();
+    EXPECT_EQ(queryMode(), 1);
+}
+
+TEST_F(ControlChannel, WithoutTheAdministratorRequirementThePasswordAloneSwitches) {
+    writeSettings(false);
+    ASSERT_TRUE(storePassword(u"pw"));
+    ASSERT_NE(startModule(), nullptr);
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"wrong"), 0);
+    EXPECT_EQ(queryMode(), 1);
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"pw"), 0);
+    EXPECT_EQ(queryMode(), 0);
+}
+
+TEST_F(ControlChannel, CloseAllIsHeldUntilTheModuleEnds) {
+    ASSERT_NE(startModule(), nullptr);
+    EXPECT_EQ(send(kCommandTestCloseWindow), 0);
+    EXPECT_EQ(sendControlCommand(kCommandCloseAllWindows, 1, L""), 0);
+    EXPECT_EQ(send(kCommandTestCloseWindow), 0) << "no administrator proof";
+    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+    EXPECT_EQ(sendControlCommand(kCommandCloseAllWindows, 1, L""), 0);
+    EXPECT_EQ(send(kCommandTestCloseWindow), 1);
+    EXPECT_EQ(send(kCommandTikkoWork), 1);
+}
+
+TEST_F(ControlChannel, AProofCountsOnlyForTheLastChallenge) {
+    ASSERT_NE(startModule(), nullptr);
+    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
+    auto first = static_cast<uint32_t>(SendMessageW(window, kControlMessage, kCommandAskQuery, 0));
+    auto second = static_cast<uint32_t>(SendMessageW(window, kControlMessage, kCommandAskQuery, 0));
+    EXPECT_GE(first, 128u);
+    EXPECT_GE(second, 128u);
+    SendMessageW(window, kControlMessage, kCommandInformAdmin, static_cast<LPARAM>(proof(first)));
+    sendControlCommand(kCommandCloseAllWindows, 1, L"");
+    EXPECT_EQ(send(kCommandTestCloseWindow), 0);
+}
+
+TEST_F(ControlChannel, CloseCommandEndsTheModuleWithItsStateWritten) {
+    ASSERT_NE(startModule(), nullptr);
+    FILETIME before;
+    GetSystemTimeAsFileTime(&before);
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/close"), 0u);
+    EXPECT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
+
+    std::string bytes = suite::readBytes(dataLocations().statePath());
+    ASSERT_EQ(bytes.size(), kStateRecordSize);
+    StateRecord record;
+    decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record);
+    uint64_t beforeUtc = (static_cast<uint64_t>(before.dwHighDateTime) << 32) | before.dwLowDateTime;
+    EXPECT_GT(record.lastActive, beforeUtc - 600'000'000ull);
+}
+
+TEST_F(ControlChannel, StateSurvivesARestartOfTheModule) {
+    ASSERT_NE(startModule(), nullptr);
+    suite::stopControlModules();
+    std::string first = suite::readBytes(dataLocations().statePath());
+    ASSERT_EQ(first.size(), kStateRecordSize);
+    StateRecord stored;
+    decodeStateRecord(reinterpret_cast<const uint8_t*>(first.data()), first.size(), stored);
+    stored.hopsaMinutes = 7;
+    stored.nesselMinutes = 20;
+    StateImage image = encodeStateRecord(stored);
+    suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end()));
+
+    ASSERT_NE(startModule(), nullptr);
+    suite::stopControlModules();
+    StateRecord restored;
+    std::string second = suite::readBytes(dataLocations().statePath());
+    decodeStateRecord(reinterpret_cast<const uint8_t*>(second.data()), second.size(), restored);
+    EXPECT_EQ(restored.nesselMinutes, 20);
+    EXPECT_EQ(restored.hopsaMinutes, 7);
+}
+
+TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninstaller) {
+    std::wstring program = std::wstring(dataLocations().tempFolder()) + L"uninstall-program";
+    CreateDirectoryW(program.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), (program + L"\\qz.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (program + L"\\uinst.exe").c_str(), FALSE));
+    std::wstring log = program + L"\\uinst.exe.log";
+    DeleteFileW(log.c_str());
+    ASSERT_NE(startModule(), nullptr);
+
+    EXPECT_EQ(suite::run(program + L"\\qz.exe", L"/uninstall", 30000), 0u);
+    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
+    std::string recorded;
+    for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
+    EXPECT_FALSE(recorded.empty()) << "uinst.exe did not start";
+    EXPECT_TRUE(exists(dataLocations().controlModulePath())) << "the module's file is put back";
+}
+
+TEST_F(ControlChannel, DisableWinsOverEnableOnOneCommandLine) {
+    writeSettings(false);
+    ASSERT_NE(startModule(), nullptr);
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/disable /enable"), 0u);
+    EXPECT_EQ(queryMode(), 0);
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/enable"), 0u);
+    EXPECT_EQ(queryMode(), 1);
+}

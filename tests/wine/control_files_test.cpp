@@ -1,0 +1,122 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "control/hand_over_password_win.h"
+#include "control/state_file_win.h"
+#include "control/tray_icon_win.h"
+#include "resources/resource_ids.h"
+#include "shell/data_locations_win.h"
+
+namespace {
+
+std::wstring tempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
+    const std::wstring path = tempPath(L"pallo-state.cfg");
+    DeleteFileW(path.c_str());
+    StateRecord record;
+    record.nesselMinutes = 17;
+    record.firstExerciseDone = true;
+    {
+        StateFile file(path.c_str());
+        ASSERT_TRUE(file.isOpen());
+        std::uint8_t bytes[kStateRecordSize];
+        EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);  // created empty
+
+        HANDLE other = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(other, INVALID_HANDLE_VALUE);
+        if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+
+        file.write(encodeStateRecord(StateRecord{}));
+        file.write(encodeStateRecord(record));
+        ASSERT_EQ(file.read(bytes, sizeof bytes), kStateRecordSize);
+        StateRecord back;
+        decodeStateRecord(bytes, sizeof bytes, back);
+        EXPECT_EQ(back.nesselMinutes, 17);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes));
+    EXPECT_EQ(attributes.nFileSizeLow, kStateRecordSize);
+
+    StateFile reopened(path.c_str());
+    std::uint8_t bytes[kStateRecordSize];
+    ASSERT_EQ(reopened.read(bytes, sizeof bytes), kStateRecordSize);
+    StateRecord back;
+    decodeStateRecord(bytes, sizeof bytes, back);
+    EXPECT_TRUE(back.firstExerciseDone);
+}
+
+TEST(StateFile, AnUnopenableFileReadsNothingAndDropsWrites) {
+    StateFile file(tempPath(L"no-such-folder\\pallo-state.cfg").c_str());
+    EXPECT_FALSE(file.isOpen());
+    std::uint8_t bytes[4];
+    EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
+    file.write(StateImage{});
+}
+
+// Wine shows notification icons as child windows of its own tray window.
+int trayIconCount() {
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    int count = 0;
+    for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
+        wchar_t className[64] = L"";
+        GetClassNameW(icon, className, 64);
+        if (std::wstring(className) == L"__winex11_tray_icon" && IsWindowVisible(icon)) ++count;
+    }
+    return count;
+}
+
+bool trayIconCountBecomes(int expected) {
+    for (int attempt = 0; attempt < 100; ++attempt, Sleep(20))
+        if (trayIconCount() == expected) return true;
+    return false;
+}
+
+TEST(TrayIcon, AddedAndRemovedThroughTheShell) {
+    const int before = trayIconCount();
+    HWND window = CreateWindowW(L"STATIC", L"tray-owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    auto icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
+    ASSERT_NE(icon, nullptr);
+    showTrayIcon(window, icon, true);
+    EXPECT_TRUE(trayIconCountBecomes(before + 1));
+    showTrayIcon(window, icon, false);
+    EXPECT_TRUE(trayIconCountBecomes(before));
+    DestroyWindow(window);
+    DestroyIcon(icon);
+}
+
+}  // namespace
+
+namespace {
+
+void writeHandOver(const std::wstring& text) {
+    HANDLE file = CreateFileW(dataLocations().handOverPath(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written;
+    WriteFile(file, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST(HandOver, ThePasswordIsTakenCutAndTheFileWiped) {
+    writeHandOver(L"\u043f\u0430\u0440\u043e\u043b\u044c");
+    EXPECT_EQ(takeHandOverPassword(), u"\u043f\u0430\u0440\u043e\u043b\u044c");
+    EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
+
+    writeHandOver(std::wstring(1500, L'k'));
+    EXPECT_EQ(takeHandOverPassword(), std::u16string(1024, u'k'));
+    EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_EQ(takeHandOverPassword(), u"");
+    EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace

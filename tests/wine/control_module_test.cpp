@@ -1,0 +1,197 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/control_module_win.h"
+#include "control/state_record.h"
+#include "settings/password_store_win.h"
+#include "settings/settings.h"
+#include "shell/control_channel_win.h"
+#include "support/suite.h"
+
+namespace {
+
+std::mutex gShutdownsLock;
+std::vector<bool> gShutdowns;  // the force flag of each request
+
+void recordShutdown(bool force) {
+    std::lock_guard<std::mutex> hold(gShutdownsLock);
+    gShutdowns.push_back(force);
+}
+
+std::vector<bool> shutdowns() {
+    std::lock_guard<std::mutex> hold(gShutdownsLock);
+    return gShutdowns;
+}
+
+// Runs the control module on a thread of the test with a short minute; the
+// programs it starts are a recorder standing in for qz.exe.
+class ControlModuleRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        gShutdowns.clear();
+        folder_ = std::wstring(dataLocations().tempFolder()) + L"program";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        DeleteFileW(log().c_str());
+        CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (folder_ + L"\\qz.exe").c_str(), FALSE);
+        GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
+        SetCurrentDirectoryW(folder_.c_str());
+    }
+
+    void TearDown() override {
+        stop();
+        SetCurrentDirectoryW(savedDirectory_);
+    }
+
+    void writeSettings(const Settings& settings) {
+        std::vector<uint8_t> image;
+        settings.save(image);
+        suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+    }
+
+    HWND start(UINT minuteMs) {
+        ControlModuleOptions options;
+        options.minuteMs = minuteMs;
+        options.shutdown = &recordShutdown;
+        module_ = std::thread([options] { runControlModule(options); });
+        return suite::waitForWindow(suite::kControlWindowTitle, 5000);
+    }
+
+    void stop() {
+        if (!module_.joinable()) return;
+        suite::stopControlModules();
+        module_.join();
+    }
+
+    std::wstring log() const { return folder_ + L"\\qz.exe.log"; }
+    std::wstring recorded() const {
+        std::string bytes = suite::readBytes(log());
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    }
+    static size_t count(const std::wstring& text, const std::wstring& part) {
+        size_t found = 0;
+        for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++found;
+        return found;
+    }
+    bool waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const {
+        for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20))
+            if (count(recorded(), part) >= times) return true;
+        return false;
+    }
+
+    // Keeps the user "at the computer": input every 50 ms while it lives.
+    class Fidget {
+    public:
+        Fidget() {
+            thread_ = std::thread([this] {
+                while (!stop_) {
+                    INPUT input{};
+                    input.type = INPUT_MOUSE;
+                    input.mi.dx = 1;
+                    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+                    SendInput(1, &input, sizeof input);
+                    Sleep(50);
+                }
+            });
+        }
+        ~Fidget() {
+            stop_ = true;
+            thread_.join();
+        }
+
+    private:
+        std::atomic<bool> stop_{false};
+        std::thread thread_;
+    };
+
+    std::wstring folder_;
+    wchar_t savedDirectory_[MAX_PATH] = L"";
+    std::thread module_;
+};
+
+bool trayIconPresent(HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = window;
+    data.uFlags = NIF_TIP;
+    lstrcpyW(data.szTip, L"Tolder");
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+}  // namespace
+
+TEST_F(ControlModuleRun, NesselPlaysTheTurnOffSceneThenAsksForShutdownAndForcesIt) {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    settings.bedtimeMinutes = 2;
+    writeSettings(settings);
+    Fidget user;
+    ASSERT_NE(start(100), nullptr);
+
+    for (DWORD started = GetTickCount(); shutdowns().size() < 2 && GetTickCount() - started < 10000;) Sleep(20);
+    EXPECT_EQ(shutdowns(), (std::vector<bool>{false, true}));
+    EXPECT_EQ(count(recorded(), L"/show:nessel-turnoff"), 1u);
+}
+
+TEST_F(ControlModuleRun, HopsaStartsTheFirstExerciseAndRestartsALostOne) {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    settings.exerciseInterval = 1;
+    writeSettings(settings);
+    HWND window = start(100);
+    ASSERT_NE(window, nullptr);
+
+    ASSERT_TRUE(waitFor(L"/show:hopsa-first", 1, 3000));
+    SendMessageW(window, kControlMessage, kCommandTikkoStart, 0);  // the scene starts, then falls silent
+    DWORD silent = GetTickCount();
+    ASSERT_TRUE(waitFor(L"/show:hopsa-usual", 1, 6000));
+    DWORD noticed = GetTickCount() - silent;
+    EXPECT_GE(noticed, 2900u);
+    EXPECT_LE(noticed, 4500u);
+    EXPECT_EQ(count(recorded(), L"/show:hopsa-first"), 1u);
+}
+
+TEST_F(ControlModuleRun, NoListedUserMeansNothingCountedAndNoIcon) {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    settings.exerciseInterval = 1;
+    settings.selectedUsersOnly = 1;
+    writeSettings(settings);
+    HWND window = start(100);
+    ASSERT_NE(window, nullptr);
+    Sleep(800);
+    EXPECT_EQ(recorded(), L"");
+    EXPECT_FALSE(trayIconPresent(window));
+}
+
+TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClickDisables) {
+    Settings settings;
+    settings.requireAdmin = 0;
+    writeSettings(settings);
+    HWND window = start(60000);
+    ASSERT_NE(window, nullptr);
+    Sleep(300);
+    EXPECT_TRUE(trayIconPresent(window));
+
+    SendMessageW(window, WM_USER + 1, 0, WM_LBUTTONDOWN);
+    SendMessageW(window, WM_USER + 1, 0, WM_RBUTTONUP);
+    Sleep(800);
+    EXPECT_EQ(recorded(), L"");
+    SendMessageW(window, WM_USER + 1, 0, WM_LBUTTONDBLCLK);
+    DWORD clicked = GetTickCount();
+    ASSERT_TRUE(waitFor(L"/disable", 1, 3000));
+    EXPECT_GE(GetTickCount() - clicked, 400u);
+
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L""), 0);
+    EXPECT_EQ(queryMode(), 0);
+    EXPECT_FALSE(trayIconPresent(window));
+}

@@ -1,0 +1,116 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "control/controlled_user_win.h"
+#include "control/last_input_win.h"
+#include "control/local_users_win.h"
+#include "control/video_title_win.h"
+#include "support/suite.h"
+
+namespace {
+
+bool tickBetween(DWORD tick, DWORD from, DWORD to) { return tick - from <= to - from; }
+
+TEST(LastInput, FollowsInjectedInput) {
+    const DWORD before = GetTickCount();
+    Sleep(30);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = 3;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    ASSERT_EQ(SendInput(1, &move, sizeof move), 1u);
+    Sleep(30);
+    EXPECT_TRUE(tickBetween(lastInputTick(), before + 1, GetTickCount()));
+}
+
+TEST(LastInput, CursorFallbackSeesOnlyMovements) {
+    SetCursorPos(100, 100);
+    const DWORD first = lastInputTickByCursor();
+    Sleep(50);
+    EXPECT_EQ(lastInputTickByCursor(), first);
+    SetCursorPos(200, 150);
+    Sleep(50);
+    const DWORD moved = lastInputTickByCursor();
+    EXPECT_GE(moved - first, 50u);
+    EXPECT_TRUE(tickBetween(moved, first, GetTickCount()));
+}
+
+class TitledWindow {
+public:
+    explicit TitledWindow(const wchar_t* title)
+        : window_(CreateWindowW(L"STATIC", title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)) {}
+    ~TitledWindow() { DestroyWindow(window_); }
+    void retitle(const wchar_t* title) { SetWindowTextW(window_, title); }
+
+private:
+    HWND window_;
+};
+
+TEST(VideoDetection, AnyTopLevelTitleCounts) {
+    ASSERT_FALSE(isVideoPlaying());
+    TitledWindow window(L"Holiday.MP4 [2]");
+    EXPECT_FALSE(isVideoPlaying());
+    window.retitle(L"Film.AVI - Player");
+    EXPECT_TRUE(isVideoPlaying());
+    window.retitle(L"");
+    EXPECT_FALSE(isVideoPlaying());
+}
+
+TEST(CodePageVideoDetection, CyrillicTitles) {
+    TitledWindow window(L"\u041c\u0443\u043b\u044c\u0442\u0438\u043a.WMV - \u043f\u0440\u043e\u0438\u0433\u0440\u044b\u0432\u0430\u0442\u0435\u043b\u044c");
+    EXPECT_TRUE(isVideoPlaying());
+    window.retitle(L"\u041c\u0443\u043b\u044c\u0442\u0438\u043a.WMV \u043f\u0440\u043e");
+    EXPECT_FALSE(isVideoPlaying());
+}
+
+TEST(Users, TheCurrentUserIsAListedLocalAccount) {
+    const std::u16string name = currentUserName();
+    ASSERT_FALSE(name.empty());
+    std::vector<std::u16string> users{u"stale"};
+    EXPECT_EQ(enumerateLocalUsers(users), 0);
+    EXPECT_NE(std::find(users.begin(), users.end(), name), users.end());
+    EXPECT_EQ(std::find(users.begin(), users.end(), u"stale"), users.end());
+
+    Settings settings;
+    EXPECT_TRUE(isControlledUser(settings));
+    settings.selectedUsersOnly = 1;
+    EXPECT_FALSE(isControlledUser(settings));
+    std::u16string otherCase = name;
+    for (char16_t& c : otherCase) c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    settings.users = {otherCase};
+    EXPECT_EQ(isControlledUser(settings), otherCase == name);
+    settings.users.push_back(name);
+    EXPECT_TRUE(isControlledUser(settings));
+}
+
+std::string readLog(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string text(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    return text;
+}
+
+// Under Wine a normal shut-down ends the prefix's windowed programs and leaves
+// the computer alone; this console test process survives it.
+TEST(Shutdown, ANormalRequestEndsTheSession) {
+    const std::wstring canary = suite::binDir() + L"\\canary.exe";
+    DeleteFileW((canary + L".log").c_str());
+    HANDLE canaryProcess = suite::start(canary, L"");
+    ASSERT_NE(canaryProcess, nullptr);
+    ASSERT_NE(suite::waitForWindow(L"pallo-canary", 10000), nullptr);
+
+    EXPECT_EQ(suite::run(suite::binDir() + L"\\shutdown_requester.exe", L""), 0u);
+    EXPECT_EQ(WaitForSingleObject(canaryProcess, 10000), WAIT_OBJECT_0);
+    CloseHandle(canaryProcess);
+    EXPECT_EQ(readLog(canary + L".log"), "query\nend\n");
+}
+
+}  // namespace
