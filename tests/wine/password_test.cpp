@@ -219,7 +219,22 @@ private:
     int closeQueries_ = 0;
 };
 
-class PasswordPrompt : public PasswordStore {};
+// The prompt's poll may start the control module when none answers; an
+// installed one is moved aside so that no test leaves a module running.
+class PasswordPrompt : public PasswordStore {
+protected:
+    void SetUp() override {
+        PasswordStore::SetUp();
+        aside = std::wstring(dataLocations().controlModulePath()) + L".aside";
+        movedAside = MoveFileW(dataLocations().controlModulePath(), aside.c_str());
+    }
+    void TearDown() override {
+        if (movedAside) MoveFileW(aside.c_str(), dataLocations().controlModulePath());
+        PasswordStore::TearDown();
+    }
+    std::wstring aside;
+    bool movedAside = false;
+};
 
 TEST_F(PasswordPrompt, NoPasswordNeedsNoPrompt) {
     std::u16string out = u"stale";
