@@ -1,4 +1,230 @@
 #include "scene/show_window_win.h"
 
-// The show window is not built yet: a scene ends at once.
-void playScene(const wchar_t*, const wchar_t*, bool) {}
+#include <optional>
+#include <string>
+
+#include "common/text_win.h"
+#include "content/archive_win.h"
+#include "content/file_hooks_win.h"
+#include "player/tikkoplay_win.h"
+#include "resources/resource_ids.h"
+#include "scene/key_value_document_win.h"
+#include "scene/placeholder_name.h"
+#include "scene/player_version.h"
+#include "scene/player_version_win.h"
+#include "scene/scene_script_win.h"
+#include "scene/window_shape.h"
+#include "shell/control_channel_win.h"
+#include "shell/data_locations_win.h"
+#include "shell/messages_win.h"
+#include "ui/dialog_win.h"
+
+namespace {
+
+enum Timer : UINT_PTR { kMovieTimer = 1, kPollTimer = 2 };
+constexpr UINT kPollMs = 1000;
+
+const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// Puts the window on top of the topmost band without moving it.
+void raiseToTop(HWND window) {
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+ScreenArea toArea(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The suite's password prompt, if one is open: it must stay reachable above a
+// full-screen scene.
+HWND passwordPrompt() {
+    wchar_t title[64];
+    for (UINT id : {IDS_MODULE_CAPTION, IDS_MODULE_NAME_ENGLISH}) {
+        loadString(id, title, 64);
+        if (HWND prompt = findSuiteWindow(title)) return prompt;
+    }
+    return nullptr;
+}
+
+class SceneDialog : public Dialog {
+public:
+    SceneDialog(std::u16string script, std::u16string commonScript, bool manual)
+        : Dialog(IDD_SCENE),
+          scriptName_(std::move(script)),
+          commonScriptName_(std::move(commonScript)),
+          manual_(manual),
+          script_(processSceneScript()) {}
+
+    ~SceneDialog() override {
+        if (smallIcon_) DestroyIcon(smallIcon_);
+        if (largeIcon_) DestroyIcon(largeIcon_);
+    }
+
+protected:
+    bool onInitDialog() override {
+        HINSTANCE module = GetModuleHandleW(nullptr);
+        smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
+        largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+        setCaptionForCodePage(hwnd(), IDS_TITLE_COMPUTER, 1251);
+        script_.load(commonScriptName_);
+        script_.load(scriptName_);
+        applyWindowKeys();
+        MoveWindow(item(IDC_MOVIE_PLAYER), 0, 0, clientWidth_, clientHeight_, TRUE);
+        installFileHooks();
+        hooksInstalled_ = true;
+        script_.nextList();
+        if (!playMovieStep()) endScene();
+        // Sent even when the scene ended above: the module then sees its end first.
+        if (!manual_) sendControlCommand(kCommandTikkoStart, 0, nullptr);
+        setTimer(kPollTimer, kPollMs);
+        return true;
+    }
+
+    void onOK() override {}
+
+    void onCancel() override {
+        std::string action = toAnsiCodePage(script_.document().text(u"close", u"close"));
+        if (action == "close")
+            endScene();
+        else if (action == "minimize")
+            ShowWindow(hwnd(), SW_MINIMIZE);
+    }
+
+    void onTimer(UINT_PTR id) override {
+        if (id == kMovieTimer) advanceScene();
+        if (id == kPollTimer) poll();
+    }
+
+    bool onMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) override {
+        if (message == WM_SIZE) {
+            clientWidth_ = LOWORD(lParam);
+            clientHeight_ = HIWORD(lParam);
+            if (HWND player = item(IDC_MOVIE_PLAYER)) MoveWindow(player, 0, 0, clientWidth_, clientHeight_, TRUE);
+        } else if (message == WM_DESTROY && hooksInstalled_) {
+            releaseVirtualFiles();
+            removeAllHooks();
+        }
+        return false;
+    }
+
+private:
+    void applyWindowKeys() {
+        const KeyValueDocument& keys = script_.document();
+        std::string mode = toAnsiCodePage(keys.text(u"screen-size", u"1/3"));
+        bool hideCursor = keys.flag(u"hide-cursor", false);
+        bool hideTaskbar = keys.flag(u"hide-taskbar", false);
+
+        RECT area;
+        GetWindowRect(GetDesktopWindow(), &area);
+        if (hideCursor) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            input.mi.dx = 65535;
+            input.mi.dy = 32767;
+            input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            SendInput(1, &input, sizeof input);
+        }
+        if (!hideTaskbar) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+
+        // The frame is measured with the shape's own style, so that the client
+        // area gets exactly the size the shape computes.
+        const std::string originalSize = keys.ansiText(u"original-size", &toAnsiCodePage);
+        const WindowShape shape = shapeWindow(mode, originalSize, toArea(area), 0, 0).shape;
+        LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
+        switch (shape) {
+            case WindowShape::Fullscreen:
+                style = (style & ~(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME)) | DS_MODALFRAME;
+                fullscreen_ = true;
+                break;
+            case WindowShape::Maximized: style |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX; break;
+            default: style = (style & ~WS_THICKFRAME) | DS_MODALFRAME; break;
+        }
+        SetWindowLongW(hwnd(), GWL_STYLE, style);
+        SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+        RECT window, client;
+        GetWindowRect(hwnd(), &window);
+        GetClientRect(hwnd(), &client);
+        const int frameWidth = (window.right - window.left) - client.right;
+        const int frameHeight = (window.bottom - window.top) - client.bottom;
+        clientWidth_ = client.right;
+        clientHeight_ = client.bottom;
+        if (shape == WindowShape::TemplateSize) return;
+
+        WindowPlacement place = shapeWindow(mode, originalSize, toArea(area), frameWidth, frameHeight);
+        SetWindowPos(hwnd(), HWND_TOPMOST, place.x, place.y, place.width, place.height, 0);
+        if (shape == WindowShape::Maximized && !hideTaskbar) ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
+    }
+
+    bool playMovieStep() {
+        std::optional<MovieStep> step = script_.nextMovie();
+        if (!step) return false;
+        std::u16string path = u"swf\\" + step->movieName;
+        std::wstring placeholder =
+            std::wstring(dataLocations().tempFolder()) + std::wstring(placeholderName_.begin(), placeholderName_.end()) +
+            L".swf";
+        advancePlaceholderName(placeholderName_);
+
+        std::uint32_t size = 0;
+        VfsBuffer movie;
+        if (VfsArchive* archive = vfsArchive()) {
+            movie = isWideApiAvailable() ? vfsReadFile(archive, asWide(path), &size)
+                                         : vfsReadFileA(archive, wideToAnsi(asWide(path)).get(), &size);
+        }
+        const int delay = movie ? step->durationMs : 0;
+        if (!movie) size = 0;
+        registerVirtualFile(placeholder.c_str(), std::move(movie), size, true, 2);
+        if (delay != -1) setTimer(kMovieTimer, static_cast<UINT>(delay));
+        SendMessageW(item(IDC_MOVIE_PLAYER), WM_TIKKO_PUT_MOVIE, 0,
+                     reinterpret_cast<LPARAM>(wideToAnsi(placeholder.c_str()).get()));
+        return true;
+    }
+
+    void advanceScene() {
+        killTimer(kMovieTimer);
+        while (!playMovieStep()) {
+            if (!script_.nextList()) {
+                endScene();
+                return;
+            }
+        }
+    }
+
+    void poll() {
+        if (fullscreen_) {
+            raiseToTop(hwnd());
+            SetForegroundWindow(hwnd());
+            if (HWND prompt = passwordPrompt()) {
+                raiseToTop(prompt);
+                HWND popup = GetWindow(prompt, GW_ENABLEDPOPUP);
+                SetForegroundWindow(popup ? popup : prompt);
+            }
+        }
+        LRESULT answer = sendControlCommand(manual_ ? kCommandTestCloseWindow : kCommandTikkoWork, 0, nullptr);
+        if (answer > 0) endScene();
+    }
+
+    void endScene() {
+        if (!manual_) sendControlCommand(kCommandTikkoComplete, 0, nullptr);
+        endDialog(0);
+    }
+
+    std::u16string scriptName_, commonScriptName_;
+    bool manual_;
+    SceneScript script_;
+    HICON smallIcon_ = nullptr, largeIcon_ = nullptr;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    std::string placeholderName_ = kFirstPlaceholderName;
+    bool fullscreen_ = false;
+    bool hooksInstalled_ = false;
+};
+
+}  // namespace
+
+void playScene(const wchar_t* script, const wchar_t* commonScript, bool manual) {
+    auto text = [](const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : u""; };
+    SceneDialog dialog(text(script), text(commonScript), manual);
+    if (flashVersion() < kRequiredPlayerVersion || dialog.runModal() == -1)
+        errorBox(nullptr, IDS_PLAYER_MISSING, true);
+}

@@ -1,11 +1,15 @@
 #include "scene/window_shape.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 constexpr int kDefaultMovieWidth = 800;
 constexpr int kDefaultMovieHeight = 600;
+// Larger numbers in the keys are nonsense; capping them keeps the exact
+// arithmetic within 64 bits.
+constexpr int kLargestFactor = 1'000'000;
 
 }  // namespace
 
@@ -32,12 +36,19 @@ WindowPlacement shapeWindow(const std::string& mode, const std::string& original
         movieWidth = kDefaultMovieWidth;
         movieHeight = kDefaultMovieHeight;
     }
-    const double fraction = static_cast<double>(numerator) / denominator;
-    const double sx = static_cast<double>(area.width()) / movieWidth * fraction;
-    const double sy = static_cast<double>(area.height()) / movieHeight * fraction;
-    const double scale = sy < sx ? sy : sx;
-    const int width = static_cast<int>(movieWidth * scale) + frameWidth;
-    const int height = static_cast<int>(movieHeight * scale) + frameHeight;
+    // The scale is the smaller of widthScale = area width * num / (movie width
+    // * den) and its height twin, taken as exact fractions so that the
+    // truncated client size does not depend on floating-point rounding.
+    const long long num = std::min(numerator, kLargestFactor), den = std::min(denominator, kLargestFactor);
+    const long long movieW = std::min(movieWidth, kLargestFactor), movieH = std::min(movieHeight, kLargestFactor);
+    long long scaleTop = static_cast<long long>(area.width()) * num, scaleBottom = movieW * den;
+    const long long heightTop = static_cast<long long>(area.height()) * num, heightBottom = movieH * den;
+    if (static_cast<long double>(heightTop) * scaleBottom < static_cast<long double>(scaleTop) * heightBottom) {
+        scaleTop = heightTop;
+        scaleBottom = heightBottom;
+    }
+    const int width = static_cast<int>(movieW * scaleTop / scaleBottom) + frameWidth;
+    const int height = static_cast<int>(movieH * scaleTop / scaleBottom) + frameHeight;
     placement = {WindowShape::Fraction, area.right - width, area.bottom - height, width, height};
     return placement;
 }

@@ -68,3 +68,12 @@ TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {
     advancePlaceholderName(name);
     EXPECT_EQ(name, "zzzzzzzz");
 }
+
+TEST(WindowShape, TruncationIsExactAtWholeNumbers) {
+    // 1280 / 800 / 3 * 600 is exactly 320; rounding must not make it 319.
+    WindowPlacement p = shapeWindow("1/3", "", ScreenArea{0, 0, 1280, 1024}, 0, 0);
+    EXPECT_EQ(p.width, 426);
+    EXPECT_EQ(p.height, 320);
+    WindowPlacement huge = shapeWindow("2000000000/1", "2000000000x1", kWorkArea, 0, 0);
+    EXPECT_EQ(huge.shape, WindowShape::Fraction);
+}

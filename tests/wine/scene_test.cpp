@@ -1,0 +1,277 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/control_module_win.h"
+#include "settings/settings.h"
+#include "shell/control_channel_win.h"
+#include "support/fake_control_module.h"
+#include "support/suite.h"
+
+namespace {
+
+const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
+
+size_t placeholdersLeft() {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(dataLocations().tempFolder()) + L"*.swf").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    size_t count = 0;
+    do ++count;
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+struct ProcessWindow {
+    HWND window = nullptr;
+    DWORD processId = 0;
+};
+
+// The scene window of another process than the one given (0: any).
+ProcessWindow findSceneWindow(DWORD notProcess) {
+    for (HWND w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != notProcess) return {w, owner};
+    }
+    return {};
+}
+
+ProcessWindow waitForSceneWindow(DWORD timeoutMs, DWORD notProcess = 0) {
+    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
+        ProcessWindow found = findSceneWindow(notProcess);
+        if (found.window && IsWindowVisible(found.window)) return found;
+    }
+    return {};
+}
+
+COLORREF clientPixel(HWND window, int x, int y) {
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    HDC screen = GetDC(nullptr);
+    COLORREF color = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
+
+bool closeTo(COLORREF color, int r, int g, int b) {
+    return std::abs(GetRValue(color) - r) <= 8 && std::abs(GetGValue(color) - g) <= 8 && std::abs(GetBValue(color) - b) <= 8;
+}
+
+class ScenePlayer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        DeleteFileW(dataLocations().controlModulePath());  // nothing may start a real module
+        program_ = std::wstring(dataLocations().userFolder()) + L"scene-program";
+        suite::removeTree(program_);
+        CreateDirectoryW(program_.c_str(), nullptr);
+        for (const wchar_t* name : {L"qz.exe", L"tikkoplay.dll"})
+            ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\" + name).c_str(), (program_ + L"\\" + name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+        GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
+    }
+
+    void TearDown() override {
+        for (HANDLE process : processes_) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+        if (module_.joinable()) {
+            suite::stopControlModules();
+            module_.join();
+        }
+        SetCurrentDirectoryW(savedDirectory_);
+    }
+
+    HANDLE play(const wchar_t* scene) {
+        HANDLE process = suite::start(program_ + L"\\qz.exe", std::wstring(L"/show:") + scene);
+        if (process) processes_.push_back(process);
+        return process;
+    }
+
+    static bool ends(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
+
+    // The real control module on a thread of the test, with a 100 ms minute,
+    // starting the scenes from the program folder.
+    void runModule(const Settings& settings) {
+        std::vector<uint8_t> image;
+        settings.save(image);
+        suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+        SetCurrentDirectoryW(program_.c_str());
+        ControlModuleOptions options;
+        options.minuteMs = 100;
+        options.shutdown = [](bool) {};
+        module_ = std::thread([options] { runControlModule(options); });
+        ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 5000), nullptr);
+    }
+
+    std::wstring program_;
+    wchar_t savedDirectory_[MAX_PATH] = L"";
+    std::vector<HANDLE> processes_;
+    std::thread module_;
+};
+
+Settings exerciseEvery(int minutes) {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    settings.exerciseInterval = static_cast<int16_t>(minutes);
+    return settings;
+}
+
+}  // namespace
+
+TEST_F(ScenePlayer, AnExerciseBreakRunsFromTheMinuteTickToTheScreenAndBack) {
+    runModule(exerciseEvery(30));  // the first exercise after 3 s
+    ProcessWindow first = waitForSceneWindow(10000);
+    ASSERT_NE(first.window, nullptr);
+    DWORD shown = GetTickCount();
+    Sleep(700);
+    EXPECT_TRUE(closeTo(clientPixel(first.window, 4, 4), 200, 230, 255)) << std::hex << clientPixel(first.window, 4, 4);
+
+    // The 4 s movie outlives the 3 s heartbeat limit: only the scene's own
+    // heartbeats keep a second exercise from starting meanwhile.
+    HANDLE firstProcess = OpenProcess(SYNCHRONIZE, FALSE, first.processId);
+    ASSERT_NE(firstProcess, nullptr);
+    EXPECT_EQ(findSceneWindow(first.processId).window, nullptr);
+    EXPECT_TRUE(ends(firstProcess, 8000));
+    CloseHandle(firstProcess);
+    EXPECT_GE(GetTickCount() - shown, 3000u);
+    EXPECT_EQ(findSceneWindow(first.processId).window, nullptr) << "a scene started while the first still ran";
+    EXPECT_EQ(placeholdersLeft(), 0u);
+
+    // Its end cleared the scene: Hopsa counts again and the next exercise comes.
+    ProcessWindow second = waitForSceneWindow(8000, first.processId);
+    EXPECT_NE(second.window, nullptr);
+}
+
+TEST_F(ScenePlayer, AKilledSceneIsNoticedAndTheExerciseStartsAgain) {
+    runModule(exerciseEvery(30));
+    ProcessWindow first = waitForSceneWindow(10000);
+    ASSERT_NE(first.window, nullptr);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first.processId);
+    Sleep(1200);
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    DWORD killed = GetTickCount();
+    ProcessWindow again = waitForSceneWindow(8000, first.processId);
+    EXPECT_NE(again.window, nullptr);
+    EXPECT_LE(GetTickCount() - killed, 6000u);
+}
+
+TEST_F(ScenePlayer, AManualSceneReportsNothingAndClosesWhenTheModuleAsks) {
+    suite::FakeControlModule module;
+    HANDLE process = play(L"test");
+    ASSERT_NE(waitForSceneWindow(10000).window, nullptr);
+    ASSERT_TRUE(module.waitFor(kCommandTestCloseWindow, 2, 4000));
+    module.askToClose(true);
+    DWORD asked = GetTickCount();
+    EXPECT_TRUE(ends(process, 3000));
+    EXPECT_LE(GetTickCount() - asked, 1500u);
+    for (unsigned code : module.codes()) EXPECT_EQ(code, kCommandTestCloseWindow);
+    EXPECT_EQ(placeholdersLeft(), 0u);
+}
+
+TEST_F(ScenePlayer, CloseRequestsFollowTheCloseKeyAndEnterNeverCloses) {
+    suite::FakeControlModule module;
+    HANDLE minimizing = play(L"hopsa-manual");  // "close" = "minimize" from the common script
+    HWND window = waitForSceneWindow(10000).window;
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    Sleep(500);
+    EXPECT_TRUE(IsIconic(window));
+    size_t polls = module.codes().size();
+    Sleep(1500);
+    EXPECT_GT(module.codes().size(), polls) << "a minimised scene goes on polling";
+    EXPECT_FALSE(ends(minimizing, 0));
+    TerminateProcess(minimizing, 1);
+    WaitForSingleObject(minimizing, 5000);
+
+    HANDLE ignoring = play(L"tolder");  // "close" = "none"
+    window = waitForSceneWindow(10000).window;
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(ends(ignoring, 800));
+    EXPECT_FALSE(IsIconic(window));
+}
+
+TEST_F(ScenePlayer, AMissingMovieIsSkippedAtOnce) {
+    suite::FakeControlModule module;
+    HANDLE process = play(L"hopsa-usual");
+    EXPECT_TRUE(ends(process, 10000));
+    std::vector<suite::FakeControlModule::Command> commands = module.commands();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.front().code, kCommandTikkoStart);
+    EXPECT_EQ(commands.back().code, kCommandTikkoComplete);
+    DWORD played = commands.back().tick - commands.front().tick;
+    EXPECT_GE(played, 1500u);
+    EXPECT_LE(played, 3500u) << "the missing movie's 5 s were not skipped";
+}
+
+TEST_F(ScenePlayer, ASceneWithoutAFirstMovieEndsAtOnceReportingEndThenStart) {
+    suite::FakeControlModule module;
+    HANDLE process = play(L"nessel-sleep");
+    EXPECT_TRUE(ends(process, 5000));
+    EXPECT_EQ(module.codes(), (std::vector<unsigned>{kCommandTikkoComplete, kCommandTikkoStart}));
+}
+
+TEST_F(ScenePlayer, WithoutThePlayerMessage110ShowsAndNothingIsSent) {
+    suite::FakeControlModule module;
+    ASSERT_TRUE(DeleteFileW((program_ + L"\\tikkoplay.dll").c_str()));
+    HANDLE process = play(L"tolder");
+    HWND box = suite::waitForWindow(nullptr, 10000, L"#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(suite::messageBoxText(box).rfind(L"Для работы программы необходимо установить", 0), 0u);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(ends(process, 5000));
+    EXPECT_TRUE(module.codes().empty());
+}
+
+TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
+    suite::FakeControlModule module;
+    play(L"tolder");
+    HWND window = waitForSceneWindow(10000).window;
+    ASSERT_NE(window, nullptr);
+    RECT work, frame, client;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    LONG style = GetWindowLongW(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_EQ(frame.right, work.right);
+    EXPECT_EQ(frame.bottom, work.bottom);
+    const int width = work.right - work.left, height = work.bottom - work.top;
+    if (width * 600 <= height * 800) {  // the width limits
+        EXPECT_EQ(client.right, width / 3);
+        EXPECT_EQ(client.bottom, 600 * width / (800 * 3));
+    } else {
+        EXPECT_EQ(client.right, 800 * height / (600 * 3));
+        EXPECT_EQ(client.bottom, height / 3);
+    }
+    EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {
+    suite::FakeControlModule module;
+    play(L"nessel-turnoff");
+    HWND window = waitForSceneWindow(10000).window;
+    ASSERT_NE(window, nullptr);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    EXPECT_EQ(frame.left, 0);
+    EXPECT_EQ(frame.top, 0);
+    EXPECT_EQ(frame.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(frame.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
+}

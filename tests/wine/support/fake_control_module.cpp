@@ -1,0 +1,67 @@
+#include "support/fake_control_module.h"
+
+#include "settings/password.h"
+#include "shell/control_commands.h"
+#include "support/suite.h"
+
+namespace suite {
+
+FakeControlModule* FakeControlModule::instance_ = nullptr;
+
+FakeControlModule::FakeControlModule() {
+    instance_ = this;
+    thread_ = std::thread([this] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &FakeControlModule::procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"PalloFakeControlModule";
+        RegisterClassW(&windowClass);
+        window_ = CreateWindowW(windowClass.lpszClassName, kControlWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                nullptr, windowClass.hInstance, nullptr);
+        threadId_ = GetCurrentThreadId();
+        ready_ = true;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        if (window_) DestroyWindow(window_);
+    });
+    while (!ready_) Sleep(5);
+}
+
+FakeControlModule::~FakeControlModule() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+    instance_ = nullptr;
+}
+
+std::vector<FakeControlModule::Command> FakeControlModule::commands() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return commands_;
+}
+
+std::vector<unsigned> FakeControlModule::codes() const {
+    std::vector<unsigned> codes;
+    for (const Command& c : commands()) codes.push_back(c.code);
+    return codes;
+}
+
+bool FakeControlModule::waitFor(unsigned code, size_t times, DWORD timeoutMs) const {
+    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
+        size_t seen = 0;
+        for (const Command& c : commands()) seen += c.code == code;
+        if (seen >= times) return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK FakeControlModule::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kControlMessage || !instance_) return DefWindowProcW(window, message, wParam, lParam);
+    if (wParam == kCommandTestQuery) return static_cast<LRESULT>(proof(static_cast<uint32_t>(lParam)));
+    {
+        std::lock_guard<std::mutex> hold(instance_->lock_);
+        instance_->commands_.push_back({static_cast<unsigned>(wParam), GetTickCount()});
+    }
+    if (wParam == kCommandTikkoWork || wParam == kCommandTestCloseWindow) return instance_->closeAnswer_;
+    return 0;
+}
+
+}  // namespace suite

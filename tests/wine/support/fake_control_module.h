@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace suite {
+
+// Stands in for the control module on a thread of the test: a window with
+// its title that passes the window test, records every other command with the
+// time it came, and answers heartbeats and close polls as told.
+class FakeControlModule {
+public:
+    struct Command {
+        unsigned code;
+        DWORD tick;
+    };
+
+    FakeControlModule();
+    ~FakeControlModule();
+
+    std::vector<Command> commands() const;
+    std::vector<unsigned> codes() const;
+    // The answer to 1035 and 1042: 1 tells the scene to close.
+    void askToClose(bool close) { closeAnswer_ = close ? 1 : 0; }
+    // Waits until the code has come `times` times; false on timeout.
+    bool waitFor(unsigned code, size_t times, DWORD timeoutMs) const;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    static FakeControlModule* instance_;
+    std::thread thread_;
+    HWND window_ = nullptr;
+    DWORD threadId_ = 0;
+    std::atomic<bool> ready_{false};
+    std::atomic<int> closeAnswer_{0};
+    mutable std::mutex lock_;
+    std::vector<Command> commands_;
+};
+
+}  // namespace suite
