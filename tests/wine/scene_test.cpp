@@ -229,7 +229,7 @@ TEST_F(ScenePlayer, WithoutThePlayerMessage110ShowsAndNothingIsSent) {
     suite::FakeControlModule module;
     ASSERT_TRUE(DeleteFileW((program_ + L"\\tikkoplay.dll").c_str()));
     HANDLE process = play(L"tolder");
-    HWND box = suite::waitForWindow(nullptr, 10000, L"#32770");
+    HWND box = suite::waitForWindow(GetACP() == 1251 ? L"Tolder" : L"Info", 10000, L"#32770");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(suite::messageBoxText(box).rfind(L"Для работы программы необходимо установить", 0), 0u);
     PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -45,9 +45,16 @@ protected:
         processes_.push_back(process);
         return process;
     }
-    static HWND waitForHelp() {
-        for (int i = 0; i < 500; ++i, Sleep(20))
-            if (HWND help = FindWindowW(kHelpClass, nullptr); help && IsWindowVisible(help)) return help;
+    // The visible help window of the given process (of any, when null).
+    static HWND waitForHelp(HANDLE process = nullptr) {
+        DWORD wanted = process ? GetProcessId(process) : 0;
+        for (int i = 0; i < 500; ++i, Sleep(20)) {
+            for (HWND w = FindWindowW(kHelpClass, nullptr); w; w = FindWindowExW(nullptr, w, kHelpClass, nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (IsWindowVisible(w) && (!wanted || owner == wanted)) return w;
+            }
+        }
         return nullptr;
     }
 
@@ -61,7 +68,7 @@ protected:
 TEST_F(SideWindow, ASecondStartRaisesTheOneHelpWindow) {
     withHelpFile();
     HANDLE first = advtop();
-    HWND help = waitForHelp();
+    HWND help = waitForHelp(first);
     ASSERT_NE(help, nullptr);
     EXPECT_NE(suite::waitForWindow(kSideWindowTitle, 5000), nullptr);
     EXPECT_TRUE(IsZoomed(help));
@@ -79,7 +86,7 @@ TEST_F(SideWindow, ASecondStartRaisesTheOneHelpWindow) {
 TEST_F(SideWindow, ClosingTheHelpEndsTheProcessWithinASecond) {
     withHelpFile();
     HANDLE process = advtop();
-    HWND help = waitForHelp();
+    HWND help = waitForHelp(process);
     ASSERT_NE(help, nullptr);
     PostMessageW(help, WM_CLOSE, 0, 0);
     DWORD closed = GetTickCount();
@@ -90,7 +97,7 @@ TEST_F(SideWindow, ClosingTheHelpEndsTheProcessWithinASecond) {
 TEST_F(SideWindow, CloseAllEndsTheProcessAndTheHelp) {
     withHelpFile();
     HANDLE process = advtop();
-    ASSERT_NE(waitForHelp(), nullptr);
+    ASSERT_NE(waitForHelp(process), nullptr);
     module_.askToClose(true);
     DWORD asked = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
