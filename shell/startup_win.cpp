@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/text_win.h"
+#include "content/archive_win.h"
 #include "control/control_module_win.h"
 #include "control/privileges_win.h"
 #include "resources/resource_ids.h"
@@ -110,4 +111,5 @@ void runStartup(const char* commandLine, const StartupChecks& checks) {
     else
         setCurrentDirectoryToExe();
     runRole(plan.role, line, settings, checks);
+    vfsCloseArchive();
 }

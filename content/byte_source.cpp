@@ -1,0 +1,9 @@
+#include "content/byte_source.h"
+
+#include <cstring>
+
+bool MemoryByteSource::read(std::uint64_t offset, void* out, std::size_t length) {
+    if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
+    if (length != 0) std::memcpy(out, bytes_.data() + offset, length);
+    return true;
+}

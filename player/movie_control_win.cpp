@@ -1,0 +1,159 @@
+#include "player/movie_control_win.h"
+
+#include "player/frame_renderer.h"
+#include "player/movie_file_win.h"
+#include "player/movie_player.h"
+#include "player/tikkoplay_win.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr UINT_PTR kFrameTimer = 1;
+
+// One control window: the movie, its playback and the frame it shows.
+struct MovieControl {
+    std::unique_ptr<MoviePlayer> player;
+    FrameRenderer renderer;
+    HBITMAP dib = nullptr;
+    uint32_t* pixels = nullptr;
+    int width = 0, height = 0;
+
+    ~MovieControl() {
+        if (dib) DeleteObject(dib);
+    }
+
+    void resize(int w, int h) {
+        if (dib) DeleteObject(dib);
+        dib = nullptr;
+        pixels = nullptr;
+        width = std::max(w, 0);
+        height = std::max(h, 0);
+        if (width == 0 || height == 0) return;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        pixels = dib ? static_cast<uint32_t*>(bits) : nullptr;
+        if (!pixels) width = height = 0;
+        draw();
+    }
+
+    void draw() {
+        if (!pixels) return;
+        GdiFlush();
+        if (player) {
+            Surface surface{pixels, width, height, width};
+            renderer.render(*player, surface);
+        } else {
+            std::fill_n(pixels, static_cast<size_t>(width) * height, 0xFFFFFFFFu);
+        }
+    }
+
+    void paint(HDC target) const {
+        if (!dib) return;
+        HDC source = CreateCompatibleDC(target);
+        HGDIOBJ old = SelectObject(source, dib);
+        BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+};
+
+MovieControl* controlOf(HWND window) {
+    return reinterpret_cast<MovieControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+UINT frameInterval(float frameRate) {
+    if (!(frameRate > 0)) frameRate = 12;
+    frameRate = std::clamp(frameRate, 1.0f, 120.0f);
+    return static_cast<UINT>(std::lround(1000.0f / frameRate));
+}
+
+LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MovieControl* control = controlOf(window);
+    switch (message) {
+    case WM_CREATE: {
+        control = new MovieControl;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        RECT client;
+        GetClientRect(window, &client);
+        control->resize(client.right, client.bottom);
+        return 0;
+    }
+    case WM_SIZE:
+        if (control) {
+            control->resize(LOWORD(lParam), HIWORD(lParam));
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kFrameTimer && control && control->player) {
+            control->player->nextFrame();
+            control->draw();
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        if (control) control->paint(dc);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        if (control) control->paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_TIKKO_PUT_MOVIE:
+        return putMovie(window, reinterpret_cast<const char*>(lParam)) ? 1 : 0;
+    case WM_DESTROY:
+        KillTimer(window, kFrameTimer);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete control;
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool putMovie(HWND control, const char* ansiPath) {
+    MovieControl* state = controlOf(control);
+    if (!state) return false;
+    KillTimer(control, kFrameTimer);
+    state->player.reset();
+    std::vector<uint8_t> bytes;
+    std::optional<Movie> movie;
+    if (readMovieFile(ansiPath, bytes)) movie = decodeMovie(bytes.data(), bytes.size());
+    if (movie) {
+        float rate = movie->frameRate;
+        state->player = std::make_unique<MoviePlayer>(std::make_shared<const Movie>(std::move(*movie)));
+        SetTimer(control, kFrameTimer, frameInterval(rate), nullptr);
+    }
+    state->draw();
+    InvalidateRect(control, nullptr, FALSE);
+    return state->player != nullptr;
+}
+
+bool registerMovieControlClass(HINSTANCE module) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_GLOBALCLASS | CS_DBLCLKS;
+    wc.lpfnWndProc = controlProc;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kTikkoPlayerClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+void unregisterMovieControlClass(HINSTANCE module) { UnregisterClassW(kTikkoPlayerClass, module); }

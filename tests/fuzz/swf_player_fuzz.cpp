@@ -1,0 +1,22 @@
+// Decodes a movie, plays a few frames and draws each into a small surface.
+#include "player/frame_renderer.h"
+#include "player/movie_player.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    auto movie = decodeMovie(data, size);
+    if (!movie) return 0;
+    MoviePlayer player(std::make_shared<const Movie>(std::move(*movie)));
+    std::vector<uint32_t> pixels(48 * 32);
+    Surface surface{pixels.data(), 48, 32, 48};
+    FrameRenderer renderer;
+    for (int frame = 0; frame < 4; ++frame) {
+        renderer.render(player, surface);
+        player.nextFrame();
+    }
+    return 0;
+}

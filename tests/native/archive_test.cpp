@@ -1,0 +1,368 @@
+#include "content/archive.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "content/archive_writer.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void countingBytes(void* buffer, size_t length) {
+    static std::uint8_t next = 0x5A;
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    for (size_t i = 0; i < length; ++i) bytes[i] = next += 0x3B;
+}
+
+const VfsCodec& codec() {
+    static const VfsCodec standard = VfsCodec::standard();
+    return standard;
+}
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::string textOf(const VfsBuffer& buffer, std::uint32_t size) {
+    return std::string(reinterpret_cast<const char*>(buffer.get()), size);
+}
+
+// Reads served from a vector the test may change; counts the reads.
+class TestSource : public ByteSource {
+public:
+    explicit TestSource(Bytes bytes) : bytes(std::move(bytes)) {}
+    std::uint64_t size() const override { return bytes.size(); }
+    bool read(std::uint64_t offset, void* out, size_t length) override {
+        ++reads;
+        if (offset > bytes.size() || length > bytes.size() - offset) return false;
+        std::memcpy(out, bytes.data() + offset, length);
+        return true;
+    }
+    Bytes bytes;
+    int reads = 0;
+};
+
+// The content read at the path, or "<null>" when the read fails.
+std::string readText(VfsArchive* archive, std::u16string_view path) {
+    std::uint32_t size = 0;
+    VfsBuffer buffer = vfsReadFile(archive, path, &size);
+    return buffer ? textOf(buffer, size) : "<null>";
+}
+
+std::unique_ptr<VfsArchive> mounted(const Bytes& bytes, int* error = nullptr) {
+    return VfsArchive::mount(std::make_unique<MemoryByteSource>(bytes), codec(), u"test.vfs", error);
+}
+
+// An archive of one directory and the data area holding the given items in order.
+struct ArchiveBuilder {
+    Bytes directory;
+    Bytes data;
+
+    std::uint64_t add(const EncodedItem& item) {
+        std::uint64_t offset = data.size();
+        data.insert(data.end(), item.bytes.begin(), item.bytes.end());
+        return offset;
+    }
+    void file(std::u16string_view name, const std::string& content, Compression compression = Compression::Never) {
+        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, countingBytes);
+        appendVfsFileRecord(directory, name, add(item), item);
+    }
+    Bytes build() const {
+        return assembleVfsArchive(
+            encodeVfsItem(codec(), directory.data(), directory.size(), Compression::WhenSmaller, countingBytes), data);
+    }
+};
+
+Bytes sampleArchive() {
+    VfsWriter writer(codec(), countingBytes);
+    writer.addFile(u"README.TXT", bytesOf("read me"), Compression::WhenSmaller);
+    writer.addFile(u"swf/A.swf", bytesOf(std::string(5000, 'a')), Compression::WhenSmaller);
+    writer.addFile(u"swf\\b.swf", bytesOf("bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb"), Compression::Never);
+    writer.addFile(u"info/c-test.txt", bytesOf("x"), Compression::Always);
+    writer.addFile(u"empty", {}, Compression::WhenSmaller);
+    return writer.build();
+}
+
+}  // namespace
+
+TEST(VfsArchive, WrittenFilesReadBackUnderFoldedPaths) {
+    std::unique_ptr<VfsArchive> archive = mounted(sampleArchive());
+    ASSERT_TRUE(archive);
+    std::uint32_t size = 0;
+    for (std::u16string_view path : {u"/README.TXT", u"readme.txt", u"\\\\readme.txt\\"}) {
+        VfsBuffer readme = vfsReadFile(archive.get(), path, &size);
+        ASSERT_TRUE(readme);
+        EXPECT_EQ(textOf(readme, size), "read me");
+        EXPECT_EQ(readme[size], 0);
+        EXPECT_EQ(readme[size + 1], 0);
+    }
+    VfsBuffer movie = vfsReadFile(archive.get(), u"SWF/A.swf/", &size);
+    ASSERT_TRUE(movie);
+    EXPECT_EQ(textOf(movie, size), std::string(5000, 'a'));
+    EXPECT_LT(vfsFindEntry(archive.get(), u"swf/a.swf")->storedSize, 1000u);
+    EXPECT_EQ(readText(archive.get(), u"swf//b.swf"), std::string(39, 'b'));
+    EXPECT_EQ(readText(archive.get(), u"info\\c-test.txt"), "x");
+    ASSERT_TRUE(vfsReadFile(archive.get(), u"empty", &size));
+    EXPECT_EQ(size, 0u);
+}
+
+TEST(VfsArchive, FoldersAreFoundButNotReadAndMissingPathsAreNotFound) {
+    std::unique_ptr<VfsArchive> archive = mounted(sampleArchive());
+    ASSERT_TRUE(archive);
+    VfsEntry* folder = vfsFindEntry(archive.get(), u"/swf/");
+    ASSERT_TRUE(folder);
+    EXPECT_TRUE(folder->isFolder());
+    std::uint32_t size = 77;
+    EXPECT_FALSE(vfsReadFile(archive.get(), u"swf", &size));
+    EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
+    for (std::u16string_view path : {u"", u"/", u"//", u"swf/missing.swf", u"readme.txt/x", u"a.swf"}) {
+        size = 77;
+        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size));
+        EXPECT_EQ(size, 77u);
+        EXPECT_EQ(archive->lastError(), kVfsNotFound);
+    }
+    EXPECT_FALSE(vfsReadFile(nullptr, u"readme.txt", &size));
+}
+
+TEST(VfsArchive, StoredNamesAreComparedExactlyAndLaterRecordsWin) {
+    ArchiveBuilder builder;
+    builder.file(u"UPPER.TXT", "u");
+    builder.file(u"a", "first");
+    builder.file(u"a", "second");
+    builder.file(u"\x0434\x043E\x043A", "cyrillic");
+    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+    ASSERT_TRUE(archive);
+    EXPECT_FALSE(vfsFindEntry(archive.get(), u"UPPER.TXT"));
+    EXPECT_FALSE(vfsFindEntry(archive.get(), u"upper.txt"));
+    EXPECT_EQ(readText(archive.get(), u"A"), "second");
+    EXPECT_EQ(readText(archive.get(), u"\x0414\x041E\x041A"), "cyrillic");
+}
+
+TEST(VfsArchive, StoredSizeThirteenUsesFiveBytesOfTwoBlocks) {
+    ArchiveBuilder builder;
+    builder.file(u"five", "12345");
+    Bytes bytes = builder.build();
+    std::unique_ptr<VfsArchive> archive = mounted(bytes);
+    ASSERT_TRUE(archive);
+    VfsEntry* entry = vfsFindEntry(archive.get(), u"five");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->storedSize, 13u);
+    EXPECT_EQ(bytes.size(), archive->dataBase() + 16);
+    std::uint32_t size = 0;
+    EXPECT_EQ(readText(archive.get(), u"five"), "12345");
+    // The item needs its whole last block.
+    bytes.resize(bytes.size() - 3);
+    archive = mounted(bytes);
+    ASSERT_TRUE(archive);
+    EXPECT_FALSE(vfsReadFile(archive.get(), u"five", &size));
+}
+
+TEST(VfsArchive, UncompressedItemIsCopiedEvenWhenItLooksLikeAZlibStream) {
+    std::string plain(300, 'z');
+    uLongf length = compressBound(plain.size());
+    std::string stream(length, '\0');
+    compress(reinterpret_cast<Bytef*>(stream.data()), &length, reinterpret_cast<const Bytef*>(plain.data()),
+             plain.size());
+    stream.resize(length);
+    ArchiveBuilder builder;
+    builder.file(u"raw", stream, Compression::Never);
+    builder.file(u"inflated", stream, Compression::Always);
+    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(readText(archive.get(), u"raw"), stream);
+    EXPECT_EQ(readText(archive.get(), u"inflated"), stream);
+}
+
+TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
+    const std::string content(100, 'q');
+    ArchiveBuilder builder;
+    for (Compression compression : {Compression::Always, Compression::Never}) {
+        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, countingBytes);
+        std::uint64_t offset = builder.add(item);
+        // Too small, with the check of what a truncated read would give.
+        EncodedItem small = item;
+        small.plainSize = 50;
+        small.checkValue = codec().checkValue(content.data(), 50);
+        appendVfsFileRecord(builder.directory, compression == Compression::Always ? u"zsmall" : u"rsmall", offset, small);
+        EncodedItem large = item;
+        large.plainSize = 150;
+        appendVfsFileRecord(builder.directory, compression == Compression::Always ? u"zlarge" : u"rlarge", offset, large);
+        appendVfsFileRecord(builder.directory, compression == Compression::Always ? u"zexact" : u"rexact", offset, item);
+    }
+    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+    ASSERT_TRUE(archive);
+    std::uint32_t size = 0;
+    for (std::u16string_view path : {u"zsmall", u"zlarge", u"rlarge"}) {
+        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size));
+        EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
+        EXPECT_EQ(vfsFindEntry(archive.get(), path)->check, VfsCheckState::Failed);
+    }
+    // An item copied as it is may carry more payload than its content.
+    EXPECT_EQ(readText(archive.get(), u"rsmall"), content.substr(0, 50));
+    EXPECT_EQ(readText(archive.get(), u"zexact"), content);
+    EXPECT_EQ(readText(archive.get(), u"rexact"), content);
+}
+
+TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedItemsAreNotReadAgain) {
+    ArchiveBuilder builder;
+    builder.file(u"good", "good content");
+    EncodedItem bad = encodeVfsItem(codec(), "bad", 3, Compression::Never, countingBytes);
+    bad.checkValue ^= 1;
+    appendVfsFileRecord(builder.directory, u"bad", builder.add(bad), bad);
+    auto owned = std::make_unique<TestSource>(builder.build());
+    TestSource* source = owned.get();
+    std::unique_ptr<VfsArchive> archive = VfsArchive::mount(std::move(owned), codec(), u"t.vfs");
+    ASSERT_TRUE(archive);
+
+    std::uint32_t size = 0;
+    EXPECT_FALSE(vfsReadFile(archive.get(), u"bad", &size));
+    EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
+    int readsBefore = source->reads;
+    EXPECT_FALSE(vfsReadFile(archive.get(), u"bad", &size));
+    EXPECT_EQ(source->reads, readsBefore);
+
+    ASSERT_TRUE(vfsReadFile(archive.get(), u"good", &size));
+    EXPECT_EQ(vfsFindEntry(archive.get(), u"good")->check, VfsCheckState::Verified);
+    // Once verified, the content is not checked again: a changed payload shows.
+    source->bytes[archive->dataBase() + 8] ^= 0x40;
+    VfsBuffer again = vfsReadFile(archive.get(), u"good", &size);
+    ASSERT_TRUE(again);
+    EXPECT_NE(textOf(again, size), "good content");
+}
+
+TEST(VfsArchive, HeaderNeedsMagicAndACheckedDirectory) {
+    Bytes bytes = sampleArchive();
+    bytes[3] = 0xAB;
+    EXPECT_TRUE(mounted(bytes));
+    int error = 0;
+    Bytes wrongMagic = bytes;
+    wrongMagic[2] = 'X';
+    EXPECT_FALSE(mounted(wrongMagic, &error));
+    EXPECT_EQ(error, kVfsNotAnArchive);
+    Bytes wrongCheck = bytes;
+    wrongCheck[12] ^= 1;
+    EXPECT_FALSE(mounted(wrongCheck, &error));
+    EXPECT_EQ(error, kVfsNotAnArchive);
+    EXPECT_FALSE(mounted(Bytes{'V', 'F', 'S'}, &error));
+    EXPECT_FALSE(VfsArchive::mount(nullptr, codec(), u"x", &error));
+    EXPECT_TRUE(mounted(bytes, &error));
+    EXPECT_EQ(error, kVfsNoError);
+}
+
+// Every prefix and every single-byte change of a real archive: mounting and
+// reading never crash, and whatever is read is the original content.
+TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
+    const Bytes original = sampleArchive();
+    const std::vector<std::pair<std::u16string, std::string>> files = {
+        {u"readme.txt", "read me"}, {u"swf/a.swf", std::string(5000, 'a')},
+        {u"swf/b.swf", std::string(39, 'b')}, {u"info/c-test.txt", "x"}, {u"empty", ""}};
+    auto readAll = [&](const Bytes& bytes) {
+        std::unique_ptr<VfsArchive> archive = mounted(bytes);
+        if (!archive) return;
+        for (const auto& [path, content] : files) {
+            std::uint32_t size = 0;
+            VfsBuffer buffer = vfsReadFile(archive.get(), path, &size);
+            if (buffer) {
+                ASSERT_EQ(textOf(buffer, size), content);
+            }
+        }
+    };
+    for (size_t length = 0; length < original.size(); ++length)
+        readAll(Bytes(original.begin(), original.begin() + length));
+    for (size_t at = 0; at < original.size(); ++at) {
+        Bytes flipped = original;
+        flipped[at] ^= static_cast<std::uint8_t>(1u << (at % 8));
+        readAll(flipped);
+    }
+}
+
+TEST(VfsArchiveDamage, HugeSizesAndOffsetsAreRefused) {
+    ArchiveBuilder builder;
+    builder.file(u"real", "real");
+    EncodedItem huge = encodeVfsItem(codec(), "x", 1, Compression::Always, countingBytes);
+    EncodedItem hugePlain = huge;
+    hugePlain.plainSize = 0xFFFFFFFE;
+    appendVfsFileRecord(builder.directory, u"plain", 0, hugePlain);
+    EncodedItem hugeStored = huge;
+    hugeStored.storedSize = 0xFFFFFFFF;
+    appendVfsFileRecord(builder.directory, u"stored", 0, hugeStored);
+    appendVfsFileRecord(builder.directory, u"offset", 0xFFFFFFFFFFFFFFF0ull, huge);
+    appendVfsFileRecord(builder.directory, u"beyond", 1 << 20, huge);
+    EncodedItem tiny = huge;
+    tiny.storedSize = 7;
+    appendVfsFileRecord(builder.directory, u"tiny", 0, tiny);
+    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+    ASSERT_TRUE(archive);
+    std::uint32_t size = 0;
+    for (std::u16string_view path : {u"plain", u"stored", u"offset", u"beyond", u"tiny"}) {
+        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size)) << std::string(path.begin(), path.end());
+        EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
+    }
+    EXPECT_EQ(readText(archive.get(), u"real"), "real");
+
+    Bytes header = builder.build();
+    for (std::uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFFFu}) {
+        Bytes damaged = header;
+        std::memcpy(damaged.data() + 4, &value, 4);
+        EXPECT_FALSE(mounted(damaged));
+        damaged = header;
+        std::memcpy(damaged.data() + 8, &value, 4);
+        EXPECT_FALSE(mounted(damaged));
+    }
+}
+
+TEST(VfsArchiveDamage, FoldersNestedAMillionDeep) {
+    ArchiveBuilder builder;
+    const int depth = 1000000;
+    for (int i = 0; i < depth; ++i) appendVfsFolderRecord(builder.directory, u"d");
+    builder.file(u"deep", "bottom");
+    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+    ASSERT_TRUE(archive);
+    std::u16string path;
+    for (int i = 0; i < depth; ++i) path += u"d/";
+    EXPECT_EQ(readText(archive.get(), path + u"deep"), "bottom");
+    EXPECT_TRUE(vfsFindEntry(archive.get(), u"d/d/d"));
+}
+
+TEST(VfsArchiveDamage, NameWithoutTerminatorEndsTheDirectory) {
+    ArchiveBuilder builder;
+    builder.file(u"kept", "kept");
+    EncodedItem item = encodeVfsItem(codec(), "lost", 4, Compression::Never, countingBytes);
+    appendVfsFileRecord(builder.directory, u"lost", builder.add(item), item);
+    builder.directory.resize(builder.directory.size() - 2);
+    for (int odd = 0; odd < 2; ++odd) {
+        std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+        ASSERT_TRUE(archive);
+        EXPECT_EQ(readText(archive.get(), u"kept"), "kept");
+        EXPECT_FALSE(vfsFindEntry(archive.get(), u"lost"));
+        builder.directory.push_back(0);
+    }
+}
+
+TEST(VfsArchive, EndMarkersCloseFoldersAndTheTopLevel) {
+    ArchiveBuilder builder;
+    appendVfsFolderRecord(builder.directory, u"f");
+    builder.file(u"inner", "in f");
+    appendVfsEndMarker(builder.directory);
+    builder.file(u"outer", "top");
+    appendVfsFolderRecord(builder.directory, u"open");
+    builder.file(u"unclosed", "in open");
+    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(readText(archive.get(), u"f/inner"), "in f");
+    EXPECT_EQ(readText(archive.get(), u"outer"), "top");
+    EXPECT_EQ(readText(archive.get(), u"open/unclosed"), "in open");
+    EXPECT_FALSE(vfsFindEntry(archive.get(), u"inner"));
+
+    ArchiveBuilder stopped;
+    stopped.file(u"before", "b");
+    appendVfsEndMarker(stopped.directory);
+    stopped.file(u"after", "a");
+    archive = mounted(stopped.build());
+    ASSERT_TRUE(archive);
+    EXPECT_TRUE(vfsFindEntry(archive.get(), u"before"));
+    EXPECT_FALSE(vfsFindEntry(archive.get(), u"after"));
+}

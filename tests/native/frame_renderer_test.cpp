@@ -1,0 +1,412 @@
+#include "movie_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(FrameRenderer, RedSquareFillsExactlyItsPixels) {
+    for (int version : {1, 2, 3, 4}) {
+        SwfWriter w = stageWriter();
+        w.timeline().place(1, squareShape(w, 20, 30, 40, {255, 0, 0, 255}, version));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        int red = 0, white = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                bool inside = x >= 20 && x < 60 && y >= 30 && y < 70;
+                EXPECT_EQ(f.at(x, y), inside ? kRed : kWhite) << "version " << version << " at " << x << "," << y;
+                (f.at(x, y) == kRed ? red : white) += 1;
+            }
+        EXPECT_EQ(red, 1600);
+    }
+}
+
+TEST(FrameRenderer, ShapesBeyondEverySurfaceEdgeAreClippedNotLost) {
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, squareShape(w, -50, -50, 200, {255, 0, 0, 255}));
+    ShapeBuilder far;  // a thin sliver far outside on the left, crossing every row
+    far.setStyles(0, far.addSolidFill({0, 0, 255, 255}), 0);
+    far.rectangle(-2000000, -20000, 20, 80000);
+    w.timeline().place(2, w.defineShape(far));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 37, 23);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(f.at(x, y), kRed) << x << "," << y;
+}
+
+TEST(FrameRenderer, SquareOffThePixelGridBlendsOnlyItsEdge) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill({255, 0, 0, 255}), 0);
+    s.rectangle(10 * 20 + 10, 10 * 20, 20 * 20, 20 * 20);  // x from 10.5 to 30.5
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_TRUE(near(f.at(10, 20), 0xFF8080, 2));
+    EXPECT_EQ(f.at(11, 20), kRed);
+    EXPECT_EQ(f.at(29, 20), kRed);
+    EXPECT_TRUE(near(f.at(30, 20), 0xFF8080, 2));
+    EXPECT_EQ(f.at(9, 20), kWhite);
+    EXPECT_EQ(f.at(31, 20), kWhite);
+}
+
+void circle(ShapeBuilder& s, int cx, int cy, int r) {
+    // Eight quadratic arcs, control points on the circumscribed octagon.
+    const double k = std::tan(M_PI / 8);
+    double px = cx + r, py = cy;
+    s.moveTo(cx + r, cy);
+    for (int i = 1; i <= 8; ++i) {
+        double a = i * M_PI / 4, am = a - M_PI / 8;
+        double qx = cx + r * std::cos(a), qy = cy + r * std::sin(a);
+        double ctrlX = cx + r / std::cos(M_PI / 8) * std::cos(am), ctrlY = cy + r / std::cos(M_PI / 8) * std::sin(am);
+        (void)k;
+        s.curveTo(std::lround(ctrlX), std::lround(ctrlY), std::lround(qx), std::lround(qy));
+        px = qx;
+        py = qy;
+    }
+    (void)px;
+    (void)py;
+}
+
+TEST(FrameRenderer, CurvedEdgesFollowTheCircle) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill({255, 0, 0, 255}), 0);
+    circle(s, 1000, 1000, 600);  // centre (50, 50), radius 30 px
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    double covered = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            double dist = std::hypot(x + 0.5 - 50, y + 0.5 - 50);
+            uint32_t p = f.at(x, y);
+            if (dist < 29) {
+                EXPECT_EQ(p, kRed) << x << "," << y;
+            } else if (dist > 31) {
+                EXPECT_EQ(p, kWhite) << x << "," << y;
+            }
+            covered += (255 - channel(p, 8)) / 255.0;
+        }
+    EXPECT_NEAR(covered, M_PI * 30 * 30, M_PI * 30 * 30 * 0.01);
+}
+
+TEST(FrameRenderer, InnerContourCutsAHole) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    uint32_t red = s.addSolidFill({255, 0, 0, 255});
+    s.setStyles(0, red, 0);
+    s.rectangle(200, 200, 1600, 1600);
+    // Same direction, the fill on the other side: the inside is outside the shape.
+    s.setStyles(red, 0, 0);
+    s.rectangle(600, 600, 800, 800);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(50, 50), kWhite);
+    EXPECT_EQ(f.at(30, 30), kWhite);
+    EXPECT_EQ(f.at(29, 50), kRed);
+    EXPECT_EQ(f.at(15, 15), kRed);
+    EXPECT_EQ(f.at(85, 85), kRed);
+    EXPECT_EQ(f.at(5, 5), kWhite);
+}
+
+TEST(FrameRenderer, TwoFillsShareOneEdge) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    uint32_t red = s.addSolidFill({255, 0, 0, 255});
+    uint32_t blue = s.addSolidFill({0, 0, 255, 255});
+    // The shared edge runs down x = 50: red on its right (west), blue on its left.
+    s.moveTo(1000, 200);
+    s.setStyles(blue, red, 0);
+    s.lineTo(1000, 1800);
+    s.setStyles(0, red, 0);
+    s.lineTo(200, 1800);
+    s.lineTo(200, 200);
+    s.lineTo(1000, 200);
+    s.moveTo(1000, 1800);
+    s.setStyles(blue, 0, 0);
+    s.lineTo(1800, 1800);
+    s.lineTo(1800, 200);
+    s.lineTo(1000, 200);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    for (int y = 10; y < 90; ++y) {
+        EXPECT_EQ(f.at(49, y), kRed) << y;
+        EXPECT_EQ(f.at(50, y), kBlue) << y;
+    }
+    EXPECT_EQ(f.at(9, 50), kWhite);
+    EXPECT_EQ(f.at(90, 50), kWhite);
+}
+
+TEST(FrameRenderer, ADiagonalSharedEdgeLetsNothingBelowShowThrough) {
+    ShapeBuilder s;
+    uint32_t red = s.addSolidFill({255, 0, 0, 255});
+    uint32_t blue = s.addSolidFill({0, 0, 255, 255});
+    // Two triangles splitting the square (10,10)-(90,90) along a slanted edge.
+    s.moveTo(200, 200);
+    s.setStyles(blue, red, 0);
+    s.lineTo(1800, 1500);
+    s.setStyles(0, red, 0);
+    s.lineTo(200, 1800);
+    s.lineTo(200, 200);
+    s.moveTo(1800, 1500);
+    s.setStyles(blue, 0, 0);
+    s.lineTo(1800, 200);
+    s.lineTo(200, 200);
+    Matrix mirrored;  // left and right swapped: the inside of each fill changes side
+    mirrored.a = -1;
+    mirrored.tx = 2000;
+    for (const Matrix& m : {Matrix{}, mirrored}) {
+        SwfWriter w = stageWriter();
+        w.timeline().place(1, w.defineShape(s), m);
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        int mixed = 0;
+        for (int y = 11; y < 75; ++y)
+            for (int x = 11; x < 89; ++x) {
+                uint32_t p = f.at(x, y);
+                ASSERT_EQ(channel(p, 8), 0) << x << "," << y << " " << std::hex << p;  // no white from below
+                ASSERT_NEAR(channel(p, 16) + channel(p, 0), 255, 1) << x << "," << y;
+                mixed += channel(p, 16) > 20 && channel(p, 0) > 20;
+            }
+        EXPECT_GT(mixed, 60);  // the edge itself is anti-aliased
+        EXPECT_EQ(f.at(m.a > 0 ? 20 : 79, 60), kRed);
+        EXPECT_EQ(f.at(m.a > 0 ? 80 : 19, 20), kBlue);
+    }
+}
+
+TEST(FrameRenderer, NewStyleArraysRestartTheIndices) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill({255, 0, 0, 255}), 0);
+    s.rectangle(0, 0, 1000, 1000);
+    s.newStyles();
+    s.addSolidFill({0, 255, 0, 255});
+    s.setStyles(0, 1, 0);
+    s.rectangle(1000, 1000, 1000, 1000);
+    w.timeline().place(1, w.defineShape(s, 2));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(25, 25), kRed);
+    EXPECT_EQ(f.at(75, 75), kGreen);
+    EXPECT_EQ(f.at(75, 25), kWhite);
+}
+
+TEST(FrameRenderer, GradientsAtTheirEndsAndMiddle) {
+    std::vector<GradientStop> stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    // Gradient square of 32768 units mapped onto the 2000-twip stage.
+    Matrix g;
+    g.a = g.d = 2000.0f / 32768.0f;
+    g.tx = g.ty = 1000;
+    for (bool radial : {false, true}) {
+        SwfWriter w = stageWriter();
+        ShapeBuilder s;
+        s.setStyles(0, radial ? s.addRadialGradient(g, stops) : s.addLinearGradient(g, stops), 0);
+        s.rectangle(0, 0, 2000, 2000);
+        w.timeline().place(1, w.defineShape(s));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        if (!radial) {
+            EXPECT_TRUE(near(f.at(0, 40), kRed, 3)) << std::hex << f.at(0, 40);
+            EXPECT_TRUE(near(f.at(99, 40), kBlue, 3)) << std::hex << f.at(99, 40);
+            EXPECT_TRUE(near(f.at(50, 40), 0x7F0080, 4)) << std::hex << f.at(50, 40);
+            EXPECT_TRUE(near(f.at(25, 90), 0xBF0040, 4)) << std::hex << f.at(25, 90);
+        } else {
+            EXPECT_TRUE(near(f.at(50, 50), kRed, 3)) << std::hex << f.at(50, 50);
+            EXPECT_TRUE(near(f.at(75, 50), 0x7F0080, 5)) << std::hex << f.at(75, 50);
+            EXPECT_TRUE(near(f.at(50, 25), 0x7F0080, 5)) << std::hex << f.at(50, 25);
+            EXPECT_TRUE(near(f.at(99, 50), kBlue, 3)) << std::hex << f.at(99, 50);
+            EXPECT_EQ(f.at(2, 2), kBlue);  // beyond the last stop the colour holds
+        }
+    }
+}
+
+TEST(FrameRenderer, AlphaBlendsOverWhatIsBelow) {
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, squareShape(w, 0, 0, 60, {0, 0, 255, 255}));
+    w.timeline().place(2, squareShape(w, 40, 40, 60, {255, 0, 0, 128}));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_TRUE(near(f.at(80, 80), 0xFF7F7F, 1)) << std::hex << f.at(80, 80);
+    EXPECT_TRUE(near(f.at(50, 50), 0x80007F, 1)) << std::hex << f.at(50, 50);
+    EXPECT_EQ(f.at(20, 20), kBlue);
+}
+
+TEST(FrameRenderer, ColourTransformsChangeEveryChannel) {
+    SwfWriter w = stageWriter();
+    uint16_t red = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
+    ColorTransform toGreen;
+    toGreen.mul[0] = 0;
+    toGreen.add[1] = 255;
+    w.timeline().place(1, red, std::nullopt, toGreen);
+    ColorTransform half;
+    half.mul[3] = 0.5f;
+    Matrix right;
+    right.tx = 1000;
+    w.timeline().place(2, red, right, half);
+    Matrix down;
+    down.ty = 1000;
+    ColorTransform noRed;  // the first place tag has no alpha terms
+    noRed.mul[0] = 0.5f;
+    noRed.add[2] = 100;
+    w.timeline().placeV1(3, red, down, noRed);
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(25, 25), kGreen);
+    EXPECT_TRUE(near(f.at(75, 25), 0xFF7F7F, 1)) << std::hex << f.at(75, 25);
+    EXPECT_TRUE(near(f.at(25, 75), 0x800064, 1)) << std::hex << f.at(25, 75);
+    EXPECT_EQ(f.at(75, 75), kWhite);
+}
+
+TEST(FrameRenderer, DepthDecidesTheOrderNotThePlacement) {
+    SwfWriter w = stageWriter();
+    uint16_t red = squareShape(w, 0, 0, 60, {255, 0, 0, 255});
+    uint16_t blue = squareShape(w, 40, 40, 60, {0, 0, 255, 255});
+    w.timeline().place(5, red);
+    w.timeline().place(2, blue);
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(50, 50), kRed);
+    EXPECT_EQ(f.at(70, 70), kBlue);
+}
+
+TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
+    SwfWriter w = stageWriter();
+    uint16_t leftHalf = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
+    ShapeBuilder wide;
+    wide.setStyles(0, wide.addSolidFill({0, 0, 255, 255}), 0);
+    wide.rectangle(0, 0, 2000, 2000);
+    uint16_t blue = w.defineShape(wide);
+    // A sprite with a mask of its own, placed under the outer mask.
+    TimelineWriter inner;
+    Matrix down;
+    down.ty = 1000;
+    inner.placeMask(1, leftHalf, 2);
+    inner.place(2, blue, down);
+    inner.showFrame();
+    uint16_t sprite = w.defineSprite(inner);
+    Matrix right;
+    right.tx = 500;
+    w.timeline().placeMask(1, leftHalf, 3, right);  // covers x 25..75, y 0..50
+    w.timeline().place(2, blue);
+    w.timeline().place(3, sprite);
+    w.timeline().place(4, squareShape(w, 80, 80, 20, {0, 255, 0, 255}));  // above the clip depth
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(10, 10), kWhite);  // outside the mask
+    EXPECT_EQ(f.at(30, 10), kBlue);   // inside it
+    EXPECT_EQ(f.at(74, 49), kBlue);
+    EXPECT_EQ(f.at(76, 10), kWhite);
+    EXPECT_EQ(f.at(50, 60), kWhite);  // the mask's own red is never drawn
+    EXPECT_EQ(f.at(90, 90), kGreen);
+    // The sprite's blue (y 50..100) lies in its own mask (y 0..50): nothing shows.
+    SwfWriter w2 = stageWriter();
+    w2.timeline().place(1, w2.defineSprite(inner));
+    w2.timeline().showFrame();
+    RenderedFrame g = renderFrame(w2.finish(false), 100, 100);
+    for (int y = 0; y < 100; y += 7)
+        for (int x = 0; x < 100; x += 7) EXPECT_EQ(g.at(x, y), kWhite) << x << "," << y;
+}
+
+TEST(FrameRenderer, NestedMasksIntersect) {
+    SwfWriter w = stageWriter();
+    uint16_t topLeft = squareShape(w, 0, 0, 60, {255, 0, 0, 255});
+    uint16_t bottomRight = squareShape(w, 40, 40, 60, {255, 0, 0, 255});
+    ShapeBuilder wide;
+    wide.setStyles(0, wide.addSolidFill({0, 0, 255, 255}), 0);
+    wide.rectangle(0, 0, 2000, 2000);
+    uint16_t blue = w.defineShape(wide);
+    TimelineWriter inner;
+    inner.placeMask(1, bottomRight, 2);
+    inner.place(2, blue);
+    inner.showFrame();
+    uint16_t sprite = w.defineSprite(inner);
+    w.timeline().placeMask(1, topLeft, 2);
+    w.timeline().place(2, sprite);
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(50, 50), kBlue);  // in both
+    EXPECT_EQ(f.at(20, 20), kWhite);
+    EXPECT_EQ(f.at(80, 80), kWhite);
+}
+
+TEST(FrameRenderer, StrokesCoverTheirWidth) {
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    s.setStyles(0, 0, s.addLineStyle(8 * 20, {0, 0, 255, 255}));
+    s.moveTo(200, 1000);
+    s.lineTo(1800, 1000);
+    s.lineTo(1800, 1800);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(50, 47), kBlue);
+    EXPECT_EQ(f.at(50, 52), kBlue);
+    EXPECT_EQ(f.at(50, 44), kWhite);
+    EXPECT_EQ(f.at(50, 55), kWhite);
+    EXPECT_EQ(f.at(92, 50), kBlue);  // the outer corner is rounded, not cut
+    EXPECT_EQ(f.at(88, 70), kBlue);
+    EXPECT_EQ(f.at(50, 70), kWhite);
+}
+
+TEST(FrameRenderer, BitmapFillsRepeatTheirPixels) {
+    for (bool alpha : {false, true}) {
+        SwfWriter w = stageWriter();
+        uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, alpha ? 0x800000FFu : 0xFF0000FFu}, alpha);
+        ShapeBuilder s;
+        Matrix m;  // one bitmap pixel becomes 10 x 10 screen pixels
+        m.a = m.d = 200;
+        s.setStyles(0, s.addBitmapFill(bitmap, m, true, false), 0);
+        s.rectangle(0, 0, 2000, 2000);
+        w.timeline().place(1, w.defineShape(s));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        uint32_t second = alpha ? 0x7F7FFF : kBlue;
+        EXPECT_EQ(f.at(5, 5), kRed);
+        EXPECT_TRUE(near(f.at(15, 5), second, 1)) << std::hex << f.at(15, 5);
+        EXPECT_EQ(f.at(25, 95), kRed);
+        EXPECT_TRUE(near(f.at(95, 45), second, 1)) << std::hex << f.at(95, 45);
+    }
+}
+
+TEST(FrameRenderer, SmoothedBitmapsBlendBetweenTheirPixels) {
+    SwfWriter w = stageWriter();
+    uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, 0xFF0000FFu}, false);
+    ShapeBuilder s;
+    Matrix m;  // one bitmap pixel becomes 50 x 100 screen pixels, clamped at the ends
+    m.a = 1000;
+    m.d = 2000;
+    s.setStyles(0, s.addBitmapFill(bitmap, m, false, true), 0);
+    s.rectangle(0, 0, 2000, 2000);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_EQ(f.at(5, 50), kRed);
+    EXPECT_TRUE(near(f.at(50, 50), 0x7F0080, 3)) << std::hex << f.at(50, 50);
+    EXPECT_TRUE(near(f.at(37, 50), 0xBF0040, 4)) << std::hex << f.at(37, 50);
+    EXPECT_EQ(f.at(95, 50), kBlue);
+}
+
+TEST(FrameRenderer, ShowAllKeepsProportionsWithBackgroundBars) {
+    SwfWriter w = stageWriter();
+    w.setBackground({0, 255, 0, 255});
+    w.timeline().place(1, squareShape(w, 0, 0, 100, {255, 0, 0, 255}));
+    w.timeline().showFrame();
+    std::vector<uint8_t> movie = w.finish(false);
+    RenderedFrame wide = renderFrame(movie, 200, 100);
+    EXPECT_EQ(wide.at(49, 50), kGreen);
+    EXPECT_EQ(wide.at(50, 0), kRed);
+    EXPECT_EQ(wide.at(149, 99), kRed);
+    EXPECT_EQ(wide.at(150, 50), kGreen);
+    RenderedFrame tall = renderFrame(movie, 60, 120);
+    EXPECT_EQ(tall.at(30, 29), kGreen);
+    EXPECT_EQ(tall.at(0, 30), kRed);
+    EXPECT_EQ(tall.at(59, 89), kRed);
+    EXPECT_EQ(tall.at(30, 90), kGreen);
+}
+
+}  // namespace

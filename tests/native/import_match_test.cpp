@@ -1,0 +1,89 @@
+#include "content/import_match.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+// A sparse 32-bit address space: runs of bytes at given addresses.
+class FakeMemory {
+public:
+    void put(std::uint32_t address, std::vector<std::uint8_t> bytes) {
+        for (std::uint8_t b : bytes) memory_[address++] = b;
+    }
+    void putWord(std::uint32_t address, std::uint32_t word) {
+        put(address, {std::uint8_t(word), std::uint8_t(word >> 8), std::uint8_t(word >> 16), std::uint8_t(word >> 24)});
+    }
+    ReadProcessBytes reader() const {
+        return [this](std::uint32_t address, void* out, std::size_t length) {
+            for (std::size_t i = 0; i < length; ++i) {
+                auto found = memory_.find(address + std::uint32_t(i));
+                if (found == memory_.end()) return false;
+                static_cast<std::uint8_t*>(out)[i] = found->second;
+            }
+            return true;
+        };
+    }
+
+private:
+    std::map<std::uint32_t, std::uint8_t> memory_;
+};
+
+std::vector<std::uint8_t> realCode() { return {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0x8D, 0x4C, 0x24, 0x04}; }
+
+TEST(ImportMatch, HotPatchedIndirectJumpLeadsToTheImplementation) {
+    // kernel32's export jumps through its own import slot into kernelbase.
+    FakeMemory memory;
+    memory.put(0x7B60D390, {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0xFF, 0x25, 0xFC, 0xF6, 0x64, 0x7B});
+    memory.putWord(0x7B64F6FC, 0x7B01EEE0);
+    memory.put(0x7B01EEE0, realCode());
+    EXPECT_EQ(jumpChain(0x7B60D390, memory.reader()), (std::vector<std::uint32_t>{0x7B60D390, 0x7B01EEE0}));
+    EXPECT_EQ(jumpChain(0x7B01EEE0, memory.reader()), (std::vector<std::uint32_t>{0x7B01EEE0}));
+}
+
+TEST(ImportMatch, RelativeJumpsAreFollowedBothWays) {
+    FakeMemory memory;
+    memory.put(0x1000, {0xE9, 0xFB, 0x0F, 0x00, 0x00});  // to 0x1000 + 5 + 0xFFB = 0x2000
+    memory.put(0x2000, {0xEB, 0xFE - 0x10, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90});  // to 0x2002 - 0x12 = 0x1FF0
+    memory.put(0x1FF0, {0xC3, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(jumpChain(0x1000, memory.reader()), (std::vector<std::uint32_t>{0x1000, 0x2000, 0x1FF0}));
+}
+
+TEST(ImportMatch, ChainStopsAtLoopsAndUnreadableMemory) {
+    FakeMemory memory;
+    memory.put(0x3000, {0xEB, 0xFE, 0, 0, 0, 0, 0, 0});  // jumps to itself
+    EXPECT_EQ(jumpChain(0x3000, memory.reader()).size(), 1u);
+    memory.put(0x4000, {0xFF, 0x25, 0x00, 0x50, 0x00, 0x00, 0, 0});  // slot 0x5000 unreadable
+    EXPECT_EQ(jumpChain(0x4000, memory.reader()).size(), 1u);
+    memory.put(0x6000, {0xE9, 0x00});  // cut short
+    EXPECT_EQ(jumpChain(0x6000, memory.reader()).size(), 1u);
+    EXPECT_EQ(jumpChain(0x9999, memory.reader()), (std::vector<std::uint32_t>{0x9999}));
+    // Two stubs pointing at each other end after both.
+    memory.put(0x7000, {0xE9, 0xFB, 0x0F, 0x00, 0x00, 0, 0, 0});
+    memory.put(0x8000, {0xE9, 0xFB, 0xEF, 0xFF, 0xFF, 0, 0, 0});
+    EXPECT_EQ(jumpChain(0x7000, memory.reader()), (std::vector<std::uint32_t>{0x7000, 0x8000}));
+}
+
+TEST(ImportMatch, PushStubNamesItsFunction) {
+    FakeMemory memory;
+    memory.put(0xBFF70000, {0x68, 0x78, 0x56, 0x34, 0x12, 0xE9, 0, 0, 0, 0});
+    memory.put(0xBFF80000, realCode());
+    EXPECT_EQ(pushStubOperand(0xBFF70000, memory.reader()), 0x12345678u);
+    EXPECT_EQ(pushStubOperand(0xBFF80000, memory.reader()), 0u);
+    EXPECT_EQ(pushStubOperand(0x10, memory.reader()), 0u);
+}
+
+TEST(ImportMatch, Kernel32FunctionsMayComeFromItsImplementationLibraries) {
+    EXPECT_TRUE(importsFromLibrary("KERNEL32.dll", "kernel32.dll"));
+    EXPECT_TRUE(importsFromLibrary("kernelbase.dll", "kernel32.dll"));
+    EXPECT_TRUE(importsFromLibrary("API-MS-Win-Core-File-L1-1-0.dll", "kernel32.dll"));
+    EXPECT_FALSE(importsFromLibrary("api-ms-win-core-", "kernel32.dll"));
+    EXPECT_FALSE(importsFromLibrary("msvcrt.dll", "kernel32.dll"));
+    EXPECT_FALSE(importsFromLibrary("kernel32.dl", "kernel32.dll"));
+    EXPECT_TRUE(importsFromLibrary("USER32.DLL", "user32.dll"));
+    EXPECT_FALSE(importsFromLibrary("kernelbase.dll", "user32.dll"));
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "player/frame_renderer.h"
+#include "player/movie_player.h"
+#include "player/swf_writer.h"
+
+#include <memory>
+#include <vector>
+
+// Renders movies written by SwfWriter for the player tests.
+struct RenderedFrame {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu; }
+};
+
+inline std::shared_ptr<const Movie> decodeOrNull(const std::vector<uint8_t>& bytes) {
+    auto movie = decodeMovie(bytes.data(), bytes.size());
+    return movie ? std::make_shared<const Movie>(std::move(*movie)) : nullptr;
+}
+
+inline RenderedFrame renderFrame(const std::vector<uint8_t>& bytes, int width, int height, int frame = 0) {
+    RenderedFrame out;
+    auto movie = decodeOrNull(bytes);
+    if (!movie) return out;
+    MoviePlayer player(movie);
+    player.gotoFrame(frame);
+    out.width = width;
+    out.height = height;
+    out.pixels.assign(static_cast<size_t>(width) * height, 0);
+    Surface surface{out.pixels.data(), width, height, width};
+    FrameRenderer().render(player, surface);
+    return out;
+}
+
+// A 100 x 100 pixel stage, white, 12 fps.
+inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
+    SwfWriter w(8, TwipsRect{0, widthPx * 20, 0, heightPx * 20}, 12.0f);
+    w.setBackground({255, 255, 255, 255});
+    return w;
+}
+
+inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color, int version = 3) {
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill(color), 0);
+    s.rectangle(x * 20, y * 20, size * 20, size * 20);
+    return w.defineShape(s, version);
+}
+
+inline int channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 255); }
+
+inline bool near(uint32_t got, uint32_t want, int tolerance) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(channel(got, shift) - channel(want, shift)) > tolerance) return false;
+    return true;
+}
+
+constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;

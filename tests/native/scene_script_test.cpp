@@ -1,0 +1,166 @@
+#include "scene/scene_script.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::mt19937 seededGenerator;
+
+void seededBytes(void* buffer, size_t length) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<unsigned char>(seededGenerator());
+}
+
+// Scripts by file name, served as the content store would under "info\".
+struct Scripts {
+    std::map<std::u16string, std::u16string> files;
+    std::vector<std::u16string> reads;
+
+    SceneScript script() {
+        return SceneScript(
+            [this](const std::u16string& path, KeyValueDocument& document) {
+                reads.push_back(path);
+                if (path.rfind(u"info\\", 0) != 0) return false;
+                auto found = files.find(path.substr(5));
+                if (found == files.end()) return false;
+                document.parse(found->second);
+                return true;
+            },
+            seededBytes, asciiText);
+    }
+};
+
+}  // namespace
+
+TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
+    Scripts scripts;
+    scripts.files[u"c-test.txt"] = u"close=none";
+    SceneScript script = scripts.script();
+    EXPECT_FALSE(script.load(u""));
+    EXPECT_TRUE(scripts.reads.empty());
+    EXPECT_FALSE(script.load(u"c-missing.txt"));
+    EXPECT_EQ(script.document().size(), 0u);
+    EXPECT_TRUE(script.load(u"c-test.txt"));
+    EXPECT_EQ(scripts.reads.back(), u"info\\c-test.txt");
+    EXPECT_EQ(script.document().text(u"close"), u"none");
+}
+
+TEST(SceneScript, OneMovieWithoutListPlaysOnceThenEnds) {
+    Scripts scripts;
+    scripts.files[u"c-tolder.txt"] = u"swf1=grumble.swf\r\ntime1=0:30:0";
+    SceneScript script = scripts.script();
+    ASSERT_TRUE(script.load(u"c-tolder.txt"));
+    EXPECT_FALSE(script.nextList());
+    std::optional<MovieStep> first = script.nextMovie();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->movieName, u"grumble.swf");
+    EXPECT_EQ(first->durationMs, 30000);
+    EXPECT_FALSE(script.nextMovie());
+    EXPECT_FALSE(script.nextList());
+    EXPECT_FALSE(script.document().contains(u"swf1"));
+    EXPECT_FALSE(script.document().contains(u"time1"));
+}
+
+TEST(SceneScript, TimeWithoutMovieIsAnEmptyStepAndMovieWithoutTimeEndsTheRun) {
+    Scripts scripts;
+    scripts.files[u"c-test.txt"] = u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0";
+    SceneScript script = scripts.script();
+    script.load(u"c-test.txt");
+    std::optional<MovieStep> first = script.nextMovie();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->movieName, u"");
+    EXPECT_EQ(first->durationMs, -1);
+    EXPECT_FALSE(script.nextMovie());
+    EXPECT_EQ(script.movieCounter(), 2);
+    EXPECT_FALSE(script.document().contains(u"swf2"));
+}
+
+TEST(SceneScript, ListFileRestartsMovieNumbering) {
+    Scripts scripts;
+    scripts.files[u"c-hopsa-common.txt"] = u"close=minimize\r\nswf-list1=a.txt";
+    scripts.files[u"c-hopsa-usual.txt"] =
+        u"close=close\r\nswf1=intro.swf\r\ntime1=0:1:0\r\nswf2=unplayed.swf\r\ntime2=0:2:0";
+    scripts.files[u"a.txt"] = u"swf2=a2.swf\r\ntime2=0:0:5\r\nswf1=a1.swf\r\ntime1=2\r\nclose=none";
+    SceneScript script = scripts.script();
+    script.load(u"c-hopsa-common.txt");
+    script.load(u"c-hopsa-usual.txt");
+    EXPECT_EQ(script.document().text(u"close"), u"close");
+    EXPECT_EQ(script.nextMovie()->movieName, u"intro.swf");
+    ASSERT_TRUE(script.nextList());
+    EXPECT_EQ(script.movieCounter(), 0);
+    EXPECT_EQ(script.document().text(u"close"), u"none");
+    std::optional<MovieStep> first = script.nextMovie();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->movieName, u"a1.swf");
+    EXPECT_EQ(first->durationMs, 120000);
+    std::optional<MovieStep> second = script.nextMovie();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->movieName, u"a2.swf");
+    EXPECT_EQ(second->durationMs, 5);
+    EXPECT_FALSE(script.nextMovie());
+    EXPECT_FALSE(script.nextList());
+    EXPECT_EQ(script.listCounter(), 2);
+}
+
+TEST(SceneScript, ListWithOnlyBlankEntriesResetsTheMovieCounterAndFails) {
+    Scripts scripts;
+    scripts.files[u"c-test.txt"] = u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|";
+    SceneScript script = scripts.script();
+    script.load(u"c-test.txt");
+    script.nextMovie();
+    EXPECT_FALSE(script.nextList());
+    EXPECT_EQ(script.movieCounter(), 0);
+    EXPECT_EQ(script.listCounter(), 1);
+}
+
+TEST(SceneScript, ListEntryThatIsMissingFailsTheList) {
+    Scripts scripts;
+    scripts.files[u"c-test.txt"] = u"swf-list1=gone.txt\r\nswf-list2=a.txt";
+    scripts.files[u"a.txt"] = u"swf1=a.swf\r\ntime1=1";
+    SceneScript script = scripts.script();
+    script.load(u"c-test.txt");
+    EXPECT_FALSE(script.nextList());
+    EXPECT_EQ(scripts.reads.back(), u"info\\gone.txt");
+    EXPECT_TRUE(script.nextList());
+}
+
+TEST(SceneScript, ThreeEntriesAreChosenWithEqualChance) {
+    seededGenerator.seed(20261206);
+    Scripts scripts;
+    scripts.files[u"a.txt"] = u"swf1=a";
+    scripts.files[u"b.txt"] = u"swf1=b";
+    scripts.files[u"c.txt"] = u"swf1=c";
+    scripts.files[u"c-test.txt"] = u"swf-list1= a.txt |b.txt|\tc.txt ";
+    std::map<std::u16string, int> counts;
+    const int draws = 30000;
+    for (int i = 0; i < draws; ++i) {
+        SceneScript script = scripts.script();
+        script.load(u"c-test.txt");
+        ASSERT_TRUE(script.nextList());
+        ++counts[script.document().text(u"swf1")];
+    }
+    ASSERT_EQ(counts.size(), 3u);
+    for (const auto& [name, count] : counts) EXPECT_NEAR(count, draws / 3, draws / 3 * 0.05) << std::string(name.begin(), name.end());
+}
+
+TEST(MovieDuration, ScansMinutesSecondsAndMilliseconds) {
+    EXPECT_EQ(movieDurationMs("infinity"), -1);
+    EXPECT_EQ(movieDurationMs("0:30:0"), 30000);
+    EXPECT_EQ(movieDurationMs("1:5:500"), 65500);
+    EXPECT_EQ(movieDurationMs("2"), 120000);
+    EXPECT_EQ(movieDurationMs("1:5"), 65000);
+    EXPECT_EQ(movieDurationMs("abc"), 0);
+    EXPECT_EQ(movieDurationMs("Infinity"), 0);
+    EXPECT_EQ(movieDurationMs("1 :5"), 60000);
+    EXPECT_EQ(movieDurationMs("1: 5x"), 65000);
+    EXPECT_EQ(movieDurationMs("-1:0:0"), -1);
+    EXPECT_EQ(movieDurationMs("0:0:-1"), -1);
+    EXPECT_EQ(movieDurationMs("0:-0:5"), 5);
+    EXPECT_EQ(movieDurationMs("99999999999:0:0"), 2147483647);
+    EXPECT_EQ(movieDurationMs("35791:23:647"), 2147483647);
+}

@@ -1,0 +1,166 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "content/archive_win.h"
+#include "scene/key_value_document_win.h"
+#include "scene/scene_script_win.h"
+#include "shell/data_locations_win.h"
+
+namespace {
+
+const std::wstring kArchiveDir = PALLO_TEST_ARCHIVE_DIR;
+const std::wstring kArchivePath = kArchiveDir + L"\\pallo.vfs";
+
+std::string text(const VfsBuffer& buffer, std::uint32_t size) {
+    return buffer ? std::string(reinterpret_cast<const char*>(buffer.get()), size) : "<null>";
+}
+
+// Runs with the current directory set to the folder, and puts it back.
+class InFolder {
+public:
+    explicit InFolder(const std::wstring& folder) {
+        GetCurrentDirectoryW(MAX_PATH, previous_);
+        SetCurrentDirectoryW(folder.c_str());
+    }
+    ~InFolder() {
+        vfsCloseArchive();
+        SetCurrentDirectoryW(previous_);
+    }
+
+private:
+    wchar_t previous_[MAX_PATH];
+};
+
+// An empty scratch folder of the test's own.
+std::wstring scratchFolder(const wchar_t* name) {
+    std::wstring folder = std::wstring(dataLocations().tempFolder()) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*.vfs").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return folder;
+}
+
+}  // namespace
+
+TEST(Archive, ReadsAnArchiveMadeByVfspack) {
+    int error = -1;
+    std::unique_ptr<VfsArchive> archive = vfsOpenArchive((kArchiveDir + L"\\*.vfs").c_str(), VfsCodec::standard(), &error);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(error, kVfsNoError);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(archive->fileName().c_str())), kArchivePath);
+
+    std::uint32_t size = 0;
+    VfsBuffer movie = vfsReadFile(archive.get(), L"/SWF/MOVIE.swf", &size);
+    ASSERT_TRUE(movie);
+    std::string expected = "FWS";
+    for (int i = 0; i < 200; ++i) expected += "frame shape sprite ";
+    EXPECT_EQ(text(movie, size), expected);
+    EXPECT_EQ(movie[size], 0);
+    EXPECT_EQ(movie[size + 1], 0);
+    EXPECT_LT(vfsFindEntry(archive.get(), u"swf/movie.swf")->storedSize, size / 4);
+
+    VfsBuffer info = vfsReadFileA(archive.get(), "ck\\INFO.TXT", &size);
+    ASSERT_TRUE(info);
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(info.get()), L"\xFEFFhelpfile=pallo.chm\r\n");
+    size = 99;
+    EXPECT_FALSE(vfsReadFile(archive.get(), L"swf", &size));
+    EXPECT_FALSE(vfsReadFile(archive.get(), L"swf\\other.swf", &size));
+    EXPECT_EQ(archive->lastError(), kVfsNotFound);
+    EXPECT_FALSE(vfsReadFile(nullptr, L"ck\\info.txt", &size));
+
+    EXPECT_FALSE(vfsOpenArchive((kArchiveDir + L"\\*.none").c_str(), VfsCodec::standard(), &error));
+    EXPECT_EQ(error, kVfsNotFound);
+}
+
+TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
+    std::wstring folder = scratchFolder(L"archive-lazy");
+    InFolder inFolder(folder);
+    EXPECT_EQ(vfsArchive(), nullptr);
+    std::wstring copy = folder + L"\\content.vfs";
+    ASSERT_TRUE(CopyFileW(kArchivePath.c_str(), copy.c_str(), FALSE));
+    VfsArchive* archive = vfsArchive();
+    ASSERT_NE(archive, nullptr);
+    EXPECT_EQ(vfsArchive(), archive);
+    std::uint32_t size = 0;
+    EXPECT_TRUE(vfsReadFile(archive, L"info\\c-test.txt", &size));
+
+    HANDLE writer = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    vfsCloseArchive();
+    EXPECT_TRUE(DeleteFileW(copy.c_str()));
+    EXPECT_EQ(vfsArchive(), nullptr);
+}
+
+TEST(Archive, DamagedArchiveFilesAreRefusedCleanly) {
+    std::wstring folder = scratchFolder(L"archive-damaged");
+    InFolder inFolder(folder);
+    std::wstring copy = folder + L"\\damaged.vfs";
+    ASSERT_TRUE(CopyFileW(kArchivePath.c_str(), copy.c_str(), FALSE));
+    HANDLE file = CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD fileSize = GetFileSize(file, nullptr);
+    // Flip a byte of the last item, then cut the file in the middle of it.
+    unsigned char byte = 0;
+    DWORD done = 0;
+    SetFilePointer(file, fileSize - 3, nullptr, FILE_BEGIN);
+    ReadFile(file, &byte, 1, &done, nullptr);
+    byte ^= 0x80;
+    SetFilePointer(file, fileSize - 3, nullptr, FILE_BEGIN);
+    WriteFile(file, &byte, 1, &done, nullptr);
+    CloseHandle(file);
+
+    VfsArchive* archive = vfsArchive();
+    ASSERT_NE(archive, nullptr);
+    int readable = 0;
+    for (const wchar_t* path : {L"ck/info.txt", L"info/c-test.txt", L"swf/movie.swf", L"\x0434.txt"}) {
+        std::uint32_t size = 0;
+        readable += vfsReadFile(archive, path, &size) != nullptr;
+    }
+    EXPECT_EQ(readable, 3);
+    EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
+    vfsCloseArchive();
+
+    file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFilePointer(file, 20, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    EXPECT_EQ(vfsArchive(), nullptr);
+}
+
+TEST(Archive, SceneScriptReadsItsScriptsFromTheProcessArchive) {
+    InFolder inFolder(kArchiveDir);
+    SceneScript script = processSceneScript();
+    EXPECT_FALSE(script.load(u"c-missing.txt"));
+    ASSERT_TRUE(script.load(u"c-test.txt"));
+    EXPECT_EQ(script.document().text(u"close"), u"none");
+    std::optional<MovieStep> step = script.nextMovie();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->movieName, u"movie.swf");
+    EXPECT_EQ(step->durationMs, 30000);
+    EXPECT_FALSE(script.nextList());
+}
+
+// "Д" is 0xC4 in code page 1251; in 1252 the same byte is "Ä".
+TEST(CodePage, AnsiArchivePathsAndValuesFollowTheAnsiCodePage) {
+    std::unique_ptr<VfsArchive> archive = vfsOpenArchive(kArchivePath.c_str(), VfsCodec::standard());
+    ASSERT_TRUE(archive);
+    std::uint32_t size = 0;
+    VfsBuffer cyrillic = vfsReadFileA(archive.get(), "\xC4.TXT", &size);
+    EXPECT_EQ(cyrillic != nullptr, GetACP() == 1251);
+    VfsBuffer wide = vfsReadFile(archive.get(), L"\x0414.TXT", &size);
+    EXPECT_EQ(text(wide, size), "cyrillic");
+
+    KeyValueDocument document;
+    document.parse(u"name=\x0416 1/3");
+    EXPECT_EQ(document.ansiText(u"name", toAnsiCodePage), GetACP() == 1251 ? "\xC6 1/3" : "? 1/3");
+}

@@ -1,0 +1,465 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "content/file_hooks_win.h"
+#include "shell/data_locations_win.h"
+#include "support/suite.h"
+
+// The calls to the file functions sit in functions of their own that are
+// never inlined: within one function GCC may keep an import entry it loaded
+// before the entry was patched.
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::wstring scratchPath(const std::wstring& name) { return std::wstring(dataLocations().tempFolder()) + name; }
+
+Bytes movieBytes(std::size_t size, std::uint32_t seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes[i] = std::uint8_t(seed >> 16);
+    }
+    return bytes;
+}
+
+std::unique_ptr<std::uint8_t[]> heapCopy(const Bytes& bytes) {
+    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.size() + 2]());
+    std::copy(bytes.begin(), bytes.end(), copy.get());
+    return copy;
+}
+
+void registerMovie(const std::wstring& path, const Bytes& bytes, unsigned maxMatches = 2, bool deleteOnLastClose = true) {
+    registerVirtualFile(path.c_str(), heapCopy(bytes), bytes.size(), deleteOnLastClose, maxMatches);
+}
+
+__attribute__((noinline)) HANDLE openFile(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
+__attribute__((noinline)) BOOL readFile(HANDLE file, Bytes& out, DWORD length) {
+    out.assign(length, 0);
+    DWORD got = 0xDEAD;
+    BOOL ok = ReadFile(file, out.data(), length, &got, nullptr);
+    out.resize(std::min<DWORD>(got, length));
+    return ok;
+}
+
+Bytes readSome(HANDLE file, DWORD length) {
+    Bytes out;
+    EXPECT_TRUE(readFile(file, out, length));
+    return out;
+}
+
+Bytes readToEnd(HANDLE file, DWORD chunk) {
+    Bytes all, part;
+    while (readFile(file, part, chunk) && !part.empty()) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+__attribute__((noinline)) DWORD seek(HANDLE file, LONG distance, DWORD method) {
+    return SetFilePointer(file, distance, nullptr, method);
+}
+
+__attribute__((noinline)) DWORD seekWithHigh(HANDLE file, LONG distance, LONG& high, DWORD method) {
+    return SetFilePointer(file, distance, &high, method);
+}
+
+__attribute__((noinline)) BOOL closeFile(HANDLE file) { return CloseHandle(file); }
+
+__attribute__((noinline)) FARPROC lookUp(const wchar_t* library, const char* name) {
+    return GetProcAddress(GetModuleHandleW(library), name);
+}
+
+__attribute__((noinline)) HMODULE loadLibrary(const std::wstring& path) { return LoadLibraryW(path.c_str()); }
+
+__attribute__((noinline)) HMODULE loadAsData(const std::wstring& path) {
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
+
+void writeFile(const std::wstring& path, const Bytes& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// A file's bytes through a mapping, which the replacements do not see.
+Bytes bytesOnDisk(const std::wstring& path) {
+    Bytes bytes;
+    HANDLE file = openFile(path);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    DWORD size = GetFileSize(file, nullptr);
+    if (HANDLE mapping = size ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr) {
+        auto view = static_cast<const std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+        if (view) bytes.assign(view, view + size);
+        UnmapViewOfFile(view);
+        CloseHandle(mapping);
+    }
+    closeFile(file);
+    return bytes;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
+    return Bytes(bytes.begin() + from, bytes.begin() + from + count);
+}
+
+class FileHooks : public ::testing::Test {
+protected:
+    void SetUp() override { installFileHooks(); }
+    void TearDown() override {
+        releaseVirtualFiles();
+        removeAllHooks();
+    }
+};
+
+TEST_F(FileHooks, MovieIsReadFromMemoryAndGoesWithItsLastHandle) {
+    std::wstring path = scratchPath(L"movie-whole.swf");
+    Bytes movie = movieBytes(100003, 1);
+    registerMovie(path, movie);
+    Bytes marker = bytesOnDisk(path);
+    EXPECT_EQ(marker.size(), 32u);
+    EXPECT_EQ(registeredVirtualFiles(), 1u);
+
+    HANDLE file = openFile(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(readToEnd(file, 4096), movie);
+    EXPECT_TRUE(closeFile(file));
+    EXPECT_FALSE(exists(path));
+    EXPECT_EQ(registeredVirtualFiles(), 0u);
+}
+
+TEST_F(FileHooks, EveryPlaceholderHoldsItsOwnRandomMarker) {
+    std::wstring first = scratchPath(L"marker-1.swf"), second = scratchPath(L"marker-2.swf");
+    registerMovie(first, movieBytes(10, 2));
+    registerMovie(second, movieBytes(10, 2));
+    Bytes a = bytesOnDisk(first), b = bytesOnDisk(second);
+    ASSERT_EQ(a.size(), 32u);
+    ASSERT_EQ(b.size(), 32u);
+    EXPECT_NE(a, b);
+    EXPECT_NE(a, Bytes(32, 0));
+}
+
+TEST_F(FileHooks, BoundHandleReadsAndSeeksInTheMovie) {
+    std::wstring path = scratchPath(L"movie-seek.swf");
+    Bytes movie = movieBytes(5000, 3);
+    registerMovie(path, movie);
+    HANDLE file = openFile(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+
+    EXPECT_EQ(readSome(file, 8), slice(movie, 0, 8));
+    EXPECT_EQ(readSome(file, 8), slice(movie, 8, 8));
+    EXPECT_EQ(seek(file, 0, FILE_END), 5000u);
+    Bytes rest;
+    EXPECT_TRUE(readFile(file, rest, 4096));
+    EXPECT_TRUE(rest.empty());
+    EXPECT_EQ(seek(file, 10, FILE_BEGIN), 10u);
+    EXPECT_EQ(readSome(file, 5), slice(movie, 10, 5));
+    EXPECT_EQ(seek(file, -3, FILE_CURRENT), 12u);
+    EXPECT_EQ(readSome(file, 4), slice(movie, 12, 4));
+    EXPECT_EQ(seek(file, -100, FILE_END), 4900u);
+    EXPECT_EQ(readSome(file, 4096), slice(movie, 4900, 100));
+
+    SetLastError(0);
+    EXPECT_EQ(seek(file, -1, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NEGATIVE_SEEK));
+    EXPECT_EQ(seek(file, 0, FILE_CURRENT), 5000u);
+
+    LONG high = -1;  // with the low part: a 64-bit distance of -2
+    EXPECT_EQ(seekWithHigh(file, -2, high, FILE_END), 4998u);
+    EXPECT_EQ(high, 0);
+    high = 1;
+    EXPECT_EQ(seekWithHigh(file, 7, high, FILE_BEGIN), 7u);
+    EXPECT_EQ(high, 1);  // 4 GB on
+    EXPECT_TRUE(readSome(file, 4).empty());
+    EXPECT_TRUE(closeFile(file));
+}
+
+TEST_F(FileHooks, OrdinaryFilesReadAsWithoutTheReplacements) {
+    registerMovie(scratchPath(L"movie-bystander.swf"), movieBytes(64, 4));
+    Bytes hundred = movieBytes(100, 5), twenty = movieBytes(20, 6);
+    writeFile(scratchPath(L"plain-100.bin"), hundred);
+    writeFile(scratchPath(L"plain-20.bin"), twenty);
+
+    HANDLE file = openFile(scratchPath(L"plain-100.bin"));
+    EXPECT_EQ(readSome(file, 10), slice(hundred, 0, 10));
+    EXPECT_EQ(readSome(file, 1000), slice(hundred, 10, 90));
+    EXPECT_EQ(seek(file, 0, FILE_END), 100u);
+    closeFile(file);
+
+    file = openFile(scratchPath(L"plain-20.bin"));
+    EXPECT_EQ(readSome(file, 10), slice(twenty, 0, 10));
+    EXPECT_EQ(readSome(file, 10), slice(twenty, 10, 10));
+    EXPECT_TRUE(readSome(file, 10).empty());
+    closeFile(file);
+
+    file = openFile(scratchPath(L"plain-100.bin"));
+    Bytes oneByOne;
+    for (int i = 0; i < 100; ++i) oneByOne.push_back(readSome(file, 1).at(0));
+    EXPECT_EQ(oneByOne, hundred);
+    closeFile(file);
+
+    // A pipe cannot give back the surplus of an enlarged first read.
+    HANDLE reader, writer;
+    ASSERT_TRUE(CreatePipe(&reader, &writer, nullptr, 0));
+    DWORD written;
+    WriteFile(writer, "abcdef", 6, &written, nullptr);
+    closeFile(writer);
+    EXPECT_EQ(readSome(reader, 2), (Bytes{'a', 'b'}));
+    EXPECT_EQ(readSome(reader, 4), (Bytes{'c', 'd', 'e', 'f'}));
+    closeFile(reader);
+}
+
+// The runtime library's streams (which the archive reader's file source uses)
+// read through the runtime's own import of ReadFile.
+TEST_F(FileHooks, RuntimeStreamsReadOrdinaryFilesAsTheyAreAndPlaceholdersAsMovies) {
+    std::wstring moviePath = scratchPath(L"movie-stream.swf"), plainPath = scratchPath(L"plain-stream.bin");
+    Bytes movie = movieBytes(20000, 13), plain = movieBytes(50000, 14);
+    registerMovie(moviePath, movie);
+    writeFile(plainPath, plain);
+    auto narrow = [](const std::wstring& path) { return std::string(path.begin(), path.end()); };
+
+    std::ifstream stream(narrow(plainPath), std::ios::binary);
+    ASSERT_TRUE(stream.is_open());
+    for (std::size_t offset : {30000u, 5u, 49990u, 0u, 12345u}) {
+        Bytes bytes(10);
+        stream.clear();
+        stream.seekg(std::streamoff(offset));
+        stream.read(reinterpret_cast<char*>(bytes.data()), 10);
+        EXPECT_EQ(bytes, slice(plain, offset, 10)) << offset;
+    }
+
+    std::ifstream movieStream(narrow(moviePath), std::ios::binary);
+    Bytes streamed((std::istreambuf_iterator<char>(movieStream)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(streamed, movie);
+}
+
+TEST_F(FileHooks, ThirdOpenOfAPlaceholderReadsTheMarker) {
+    std::wstring path = scratchPath(L"movie-three.swf");
+    Bytes movie = movieBytes(3000, 7);
+    registerMovie(path, movie);
+    Bytes marker = bytesOnDisk(path);
+    HANDLE first = openFile(path), second = openFile(path), third = openFile(path);
+    EXPECT_EQ(readSome(second, 100), slice(movie, 0, 100));
+    EXPECT_EQ(readSome(first, 4096), movie);
+    EXPECT_EQ(readSome(third, 4096), marker);
+    EXPECT_EQ(readSome(second, 100), slice(movie, 100, 100));
+
+    closeFile(third);
+    closeFile(first);
+    EXPECT_TRUE(exists(path));
+    EXPECT_EQ(registeredVirtualFiles(), 1u);
+    closeFile(second);
+    EXPECT_FALSE(exists(path));
+    EXPECT_EQ(registeredVirtualFiles(), 0u);
+}
+
+TEST_F(FileHooks, TwoMoviesBindTheirOwnHandlesInAnyOrder) {
+    std::wstring pathA = scratchPath(L"movie-a.swf"), pathB = scratchPath(L"movie-b.swf");
+    Bytes a = movieBytes(7000, 8), b = movieBytes(9000, 9);
+    registerMovie(pathA, a);
+    registerMovie(pathB, b);
+    HANDLE b1 = openFile(pathB), a1 = openFile(pathA), b2 = openFile(pathB), a2 = openFile(pathA);
+    EXPECT_EQ(readToEnd(b1, 4096), b);
+    EXPECT_EQ(readToEnd(a1, 1000), a);
+    EXPECT_EQ(readToEnd(a2, 4096), a);
+    EXPECT_EQ(readToEnd(b2, 333), b);
+    for (HANDLE file : {a1, a2, b1, b2}) closeFile(file);
+    EXPECT_FALSE(exists(pathA) || exists(pathB));
+}
+
+TEST_F(FileHooks, MovieWithoutBytesReadsItsPlaceholderAndStillGoes) {
+    std::wstring path = scratchPath(L"movie-empty.swf");
+    registerVirtualFile(path.c_str(), nullptr, 500, true, 2);
+    registerVirtualFile(scratchPath(L"no-such-folder\\movie.swf").c_str(), heapCopy(movieBytes(10, 1)), 10, true, 2);
+    Bytes marker = bytesOnDisk(path);
+    EXPECT_EQ(registeredVirtualFiles(), 2u);
+    HANDLE file = openFile(path);
+    EXPECT_EQ(readSome(file, 8), slice(marker, 0, 8));
+    EXPECT_EQ(readToEnd(file, 4096), slice(marker, 8, 24));
+    EXPECT_EQ(seek(file, 0, FILE_END), 32u);
+    closeFile(file);
+    EXPECT_FALSE(exists(path));
+    EXPECT_EQ(registeredVirtualFiles(), 1u);
+}
+
+// The value of a module's import entry for a kernel32 function, or null.
+const void* importEntry(HMODULE module, const char* name) {
+    auto base = reinterpret_cast<const BYTE*>(module);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "kernel32.dll")) continue;
+        auto names = reinterpret_cast<const DWORD*>(base + d->OriginalFirstThunk);
+        auto entries = reinterpret_cast<void* const*>(base + d->FirstThunk);
+        for (int i = 0; names[i]; ++i) {
+            if (names[i] & IMAGE_ORDINAL_FLAG32) continue;
+            if (!std::strcmp(reinterpret_cast<const char*>(base + names[i] + 2), name)) return entries[i];
+        }
+    }
+    return nullptr;
+}
+
+// import_probe_user.dll is loaded after installation and is patched; its
+// dependency import_probe.dll comes in with it and is not, but its calls still
+// meet the replacement in kernel32's stub. Loading that one as a data file
+// leaves it alone; loading it as a library patches it.
+TEST_F(FileHooks, LibrariesLoadedLaterArePatchedDataFilesAreNot) {
+    std::wstring path = scratchPath(L"movie-library.swf");
+    Bytes movie = movieBytes(2000, 10);
+    registerMovie(path, movie, 10, false);
+    const void* replacement = reinterpret_cast<const void*>(&hookReadFile);
+    using Read = BOOL(__cdecl*)(HANDLE, void*, DWORD, DWORD*);
+    auto readWith = [&](FARPROC function) {
+        HANDLE file = openFile(path);
+        Bytes bytes(64);
+        DWORD got = 0;
+        reinterpret_cast<Read>(function)(file, bytes.data(), DWORD(bytes.size()), &got);
+        closeFile(file);
+        bytes.resize(got);
+        return bytes;
+    };
+
+    HMODULE user = loadLibrary(suite::binDir() + L"\\import_probe_user.dll");
+    ASSERT_NE(user, nullptr);
+    EXPECT_EQ(importEntry(user, "ReadFile"), replacement);
+    EXPECT_EQ(readWith(GetProcAddress(user, "userReadFile")), slice(movie, 0, 64));
+    HMODULE dependency = GetModuleHandleW(L"import_probe.dll");
+    ASSERT_NE(dependency, nullptr);
+    EXPECT_NE(importEntry(dependency, "ReadFile"), nullptr);
+    EXPECT_NE(importEntry(dependency, "ReadFile"), replacement);
+    EXPECT_EQ(readWith(GetProcAddress(user, "userReadThroughDependency")), slice(movie, 0, 64));
+
+    HMODULE asData = loadAsData(suite::binDir() + L"\\import_probe.dll");
+    EXPECT_NE(asData, nullptr);
+    EXPECT_NE(importEntry(dependency, "ReadFile"), replacement);
+
+    HMODULE probe = loadLibrary(suite::binDir() + L"\\import_probe.dll");
+    EXPECT_EQ(probe, dependency);
+    EXPECT_EQ(importEntry(dependency, "ReadFile"), replacement);
+
+    FreeLibrary(probe);
+    if (asData) FreeLibrary(asData);
+    FreeLibrary(user);
+}
+
+// Reads through kernel32's own export (a stub that jumps through kernel32's
+// import of kernelbase), as code that looked the function up earlier would.
+BOOL readThroughExport(FARPROC readFileExport, HANDLE file, Bytes& out, DWORD length) {
+    out.assign(length, 0);
+    DWORD got = 0;
+    BOOL ok = reinterpret_cast<decltype(&ReadFile)>(readFileExport)(file, out.data(), length, &got, nullptr);
+    out.resize(got);
+    return ok;
+}
+
+TEST(FileHooksInstallation, GetProcAddressHandsOutTheReplacementOnlyWhileInstalled) {
+    FARPROC real = lookUp(L"kernel32.dll", "ReadFile");
+    installFileHooks();
+    installFileHooks();  // a second installation changes nothing
+    EXPECT_EQ(lookUp(L"kernel32.dll", "ReadFile"), reinterpret_cast<FARPROC>(&hookReadFile));
+    EXPECT_EQ(lookUp(L"kernel32.dll", "CloseHandle"), reinterpret_cast<FARPROC>(&hookCloseHandle));
+    if (GetModuleHandleW(L"kernelbase.dll")) {
+        EXPECT_EQ(lookUp(L"kernelbase.dll", "ReadFile"), reinterpret_cast<FARPROC>(&hookReadFile));
+    }
+
+    std::wstring path = scratchPath(L"movie-export.swf");
+    Bytes movie = movieBytes(100, 11), bytes;
+    registerMovie(path, movie, 10, false);
+    Bytes marker = bytesOnDisk(path);
+    HANDLE file = openFile(path);
+    EXPECT_TRUE(readThroughExport(real, file, bytes, 50));
+    EXPECT_EQ(bytes, slice(movie, 0, 50));
+    closeFile(file);
+
+    releaseVirtualFiles();
+    removeAllHooks();
+    EXPECT_EQ(lookUp(L"kernel32.dll", "ReadFile"), real);
+    writeFile(path, marker);
+    file = openFile(path);
+    EXPECT_EQ(readSome(file, 50), marker);
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(readThroughExport(real, file, bytes, 50));
+    EXPECT_EQ(bytes, marker);
+    closeFile(file);
+    DeleteFileW(path.c_str());
+}
+
+// The movie's 4-byte words count up, so a chunk shows where it came from and
+// whether it is whole.
+Bytes countingMovie(std::uint32_t words) {
+    Bytes bytes(words * 4);
+    for (std::uint32_t i = 0; i < words; ++i) std::memcpy(&bytes[i * 4], &i, 4);
+    return bytes;
+}
+
+TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
+    constexpr std::uint32_t kChunk = 64, kWords = 64 * 1024, kRounds = 32;
+    std::wstring path = scratchPath(L"movie-stress.swf");
+    std::wstring plain = scratchPath(L"plain-stress.bin");
+    Bytes plainBytes = movieBytes(777, 12);
+    writeFile(plain, plainBytes);
+    registerMovie(path, countingMovie(kWords), 2, false);
+    HANDLE file = openFile(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+
+    bool bothRead = false;
+    for (std::uint32_t round = 0; round < kRounds; ++round) {
+        seek(file, 0, FILE_BEGIN);
+        std::vector<std::uint32_t> seen[2];
+        bool whole[2] = {true, true}, plainRight = true;
+        std::atomic<int> ready{0};
+        auto reader = [&](int which) {
+            ++ready;
+            while (ready < 2) {
+            }
+            Bytes chunk;
+            for (int reads = 0; readFile(file, chunk, kChunk) && !chunk.empty(); ++reads) {
+                std::uint32_t first;
+                std::memcpy(&first, chunk.data(), 4);
+                for (std::uint32_t w = 0; w < chunk.size() / 4; ++w) {
+                    std::uint32_t word;
+                    std::memcpy(&word, &chunk[w * 4], 4);
+                    if (word != first + w || first % (kChunk / 4)) whole[which] = false;
+                }
+                seen[which].push_back(first);
+                // Meanwhile ordinary handles come and go in the table.
+                if (which == 1 && reads % 256 == 0) {
+                    HANDLE other = openFile(plain);
+                    if (readToEnd(other, 100) != plainBytes) plainRight = false;
+                    closeFile(other);
+                }
+            }
+        };
+        std::thread second(reader, 1);
+        reader(0);
+        second.join();
+
+        EXPECT_TRUE(whole[0] && whole[1]) << "round " << round;
+        EXPECT_TRUE(plainRight) << "round " << round;
+        bothRead = bothRead || (!seen[0].empty() && !seen[1].empty());
+        std::vector<std::uint32_t> all = seen[0];
+        all.insert(all.end(), seen[1].begin(), seen[1].end());
+        std::sort(all.begin(), all.end());
+        ASSERT_EQ(all.size(), kWords / (kChunk / 4));
+        for (std::size_t i = 0; i < all.size(); ++i) ASSERT_EQ(all[i], i * (kChunk / 4));
+    }
+    EXPECT_TRUE(bothRead);
+    closeFile(file);
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "player/swf_writer.h"
+#include "player/tikkoplay_win.h"
+#include "support/suite.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string tempPath(const char* name) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+// A 100 x 100 stage in green with a square over all of it; each further colour
+// is one more frame.
+std::vector<uint8_t> squareMovie(std::vector<Rgba> colors, float rate = 12, bool compressed = false) {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, rate);
+    w.setBackground({0, 255, 0, 255});
+    for (size_t i = 0; i < colors.size(); ++i) {
+        ShapeBuilder s;
+        s.setStyles(0, s.addSolidFill(colors[i]), 0);
+        s.rectangle(0, 0, 2000, 2000);
+        uint16_t id = w.defineShape(s);
+        if (i == 0)
+            w.timeline().place(1, id);
+        else
+            w.timeline().move(1, std::nullopt, std::nullopt, id);
+        w.timeline().showFrame();
+    }
+    return w.finish(compressed);
+}
+
+void pump(DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+COLORREF pixel(HWND window, int x, int y) {
+    UpdateWindow(window);
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+class MoviePlayerControl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = LoadLibraryW((suite::binDir() + L"\\" + kTikkoPlayerDll).c_str());
+        ASSERT_NE(module, nullptr);
+        control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+        ASSERT_NE(control, nullptr);
+    }
+    void TearDown() override {
+        if (control) DestroyWindow(control);
+        if (module) FreeLibrary(module);
+    }
+    BOOL put(const std::string& path) {
+        BOOL loaded = static_cast<BOOL>(SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(path.c_str())));
+        pump(50);
+        return loaded;
+    }
+    HMODULE module = nullptr;
+    HWND control = nullptr;
+};
+
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
+
+TEST_F(MoviePlayerControl, ExportsAVersionTheShowWindowAccepts) {
+    auto version = reinterpret_cast<TikkoPlayerVersionFn>(GetProcAddress(module, "TikkoPlayerVersion"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_GE(version(), 7);
+    EXPECT_NE(GetProcAddress(module, "TikkoPlayerPutMovie"), nullptr);
+}
+
+TEST_F(MoviePlayerControl, ShowsTheWholeMovieAndFollowsItsWindowSize) {
+    std::string path = tempPath("pallo-player-square.swf");
+    writeFile(path, squareMovie({{255, 0, 0, 255}}, 12, true));
+    ASSERT_TRUE(put(path));
+    EXPECT_EQ(pixel(control, 100, 50), kRed);
+    EXPECT_EQ(pixel(control, 10, 50), kGreen);   // bar left of the 100 x 100 stage
+    EXPECT_EQ(pixel(control, 190, 50), kGreen);  // and right of it
+    SetWindowPos(control, nullptr, 0, 0, 100, 200, SWP_NOZORDER | SWP_NOMOVE);
+    pump(50);
+    EXPECT_EQ(pixel(control, 50, 100), kRed);
+    EXPECT_EQ(pixel(control, 50, 10), kGreen);
+    EXPECT_EQ(pixel(control, 50, 190), kGreen);
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(MoviePlayerControl, PlaysItsFramesInALoopAtTheMovieRate) {
+    std::string path = tempPath("pallo-player-frames.swf");
+    writeFile(path, squareMovie({{255, 0, 0, 255}, {0, 0, 255, 255}}, 20));
+    auto putMovie = reinterpret_cast<TikkoPlayerPutMovieFn>(GetProcAddress(module, "TikkoPlayerPutMovie"));
+    ASSERT_TRUE(putMovie(control, path.c_str()));
+    int red = 0, blue = 0, changes = 0;
+    COLORREF last = pixel(control, 100, 50);
+    for (int i = 0; i < 40; ++i) {
+        pump(25);
+        COLORREF now = pixel(control, 100, 50);
+        red += now == kRed;
+        blue += now == kBlue;
+        changes += now != last;
+        last = now;
+    }
+    EXPECT_GT(red, 5);
+    EXPECT_GT(blue, 5);
+    EXPECT_GE(changes, 6);  // 20 frames a second for a second: about 20 changes
+    EXPECT_LE(changes, 30);
+    DeleteFileA(path.c_str());
+}
+
+TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
+    std::string empty = tempPath("pallo-player-empty.swf"), damaged = tempPath("pallo-player-damaged.swf"),
+                good = tempPath("pallo-player-good.swf");
+    writeFile(empty, {});
+    std::vector<uint8_t> movie = squareMovie({{255, 0, 0, 255}}, 12, true);
+    writeFile(damaged, std::vector<uint8_t>(movie.begin(), movie.begin() + 12));
+    writeFile(good, movie);
+    ASSERT_TRUE(put(good));
+    EXPECT_FALSE(put(tempPath("pallo-player-no-such-file.swf")));
+    EXPECT_EQ(pixel(control, 100, 50), kWhite);
+    EXPECT_FALSE(put(empty));
+    EXPECT_FALSE(put(damaged));
+    std::vector<uint8_t> noise(5000);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
+    std::memcpy(noise.data(), "FWS\x08", 4);
+    writeFile(damaged, noise);
+    put(damaged);
+    pump(200);
+    EXPECT_TRUE(IsWindow(control));
+    EXPECT_TRUE(put(good));
+    EXPECT_EQ(pixel(control, 100, 50), kRed);
+    for (const std::string& p : {empty, damaged, good}) DeleteFileA(p.c_str());
+}
+
+// A stand-in for the file redirection: the DLL's import entries for ReadFile,
+// SetFilePointer and CloseHandle are replaced; a handle whose first read shows
+// the 32-byte marker is served a movie from memory.
+namespace redirect {
+using ReadFn = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+using SeekFn = DWORD(WINAPI*)(HANDLE, LONG, PLONG, DWORD);
+using CloseFn = BOOL(WINAPI*)(HANDLE);
+ReadFn realRead;
+SeekFn realSeek;
+CloseFn realClose;
+std::vector<uint8_t> marker, movie;
+HANDLE bound = nullptr;
+bool probed = false;
+DWORD position = 0;
+int boundReads = 0;
+
+BOOL WINAPI read(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {
+    if (!probed) {
+        probed = true;
+        std::vector<uint8_t> head(32);
+        DWORD n = 0;
+        if (realRead(h, head.data(), 32, &n, nullptr) && n == 32 && head == marker) bound = h;
+        else realSeek(h, 0, nullptr, FILE_BEGIN);
+    }
+    if (h != bound) return realRead(h, buffer, size, got, overlapped);
+    ++boundReads;
+    DWORD n = position < movie.size() ? std::min<DWORD>(size, static_cast<DWORD>(movie.size()) - position) : 0;
+    std::memcpy(buffer, movie.data() + position, n);
+    position += n;
+    if (got) *got = n;
+    return TRUE;
+}
+
+DWORD WINAPI seek(HANDLE h, LONG distance, PLONG high, DWORD method) {
+    if (h != bound) return realSeek(h, distance, high, method);
+    position = method == FILE_BEGIN ? distance : method == FILE_END ? static_cast<DWORD>(movie.size()) + distance
+                                                                     : position + distance;
+    return position;
+}
+
+BOOL WINAPI close(HANDLE h) {
+    if (h == bound) bound = nullptr;
+    return realClose(h);
+}
+
+// Replaces the module's import entry that holds `target`; true when found.
+bool patch(HMODULE module, void* target, void* replacement) {
+    auto base = reinterpret_cast<uint8_t*>(module);
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        for (auto entry = reinterpret_cast<void**>(base + d->FirstThunk); *entry; ++entry) {
+            if (*entry != target) continue;
+            DWORD old;
+            VirtualProtect(entry, sizeof *entry, PAGE_READWRITE, &old);
+            *entry = replacement;
+            VirtualProtect(entry, sizeof *entry, old, &old);
+            return true;
+        }
+    }
+    return false;
+}
+}  // namespace redirect
+
+TEST_F(MoviePlayerControl, ReadsThroughItsOwnImportsSoARedirectionCanServeIt) {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    redirect::realRead = reinterpret_cast<redirect::ReadFn>(GetProcAddress(kernel, "ReadFile"));
+    redirect::realSeek = reinterpret_cast<redirect::SeekFn>(GetProcAddress(kernel, "SetFilePointer"));
+    redirect::realClose = reinterpret_cast<redirect::CloseFn>(GetProcAddress(kernel, "CloseHandle"));
+    ASSERT_TRUE(redirect::patch(module, reinterpret_cast<void*>(redirect::realRead), reinterpret_cast<void*>(&redirect::read)));
+    ASSERT_TRUE(redirect::patch(module, reinterpret_cast<void*>(redirect::realSeek), reinterpret_cast<void*>(&redirect::seek)));
+    ASSERT_TRUE(redirect::patch(module, reinterpret_cast<void*>(redirect::realClose), reinterpret_cast<void*>(&redirect::close)));
+    redirect::marker.resize(32);
+    for (int i = 0; i < 32; ++i) redirect::marker[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
+    redirect::movie = squareMovie({{0, 0, 255, 255}}, 12, true);
+    std::string placeholder = tempPath("pallo-player-placeholder.swf");
+    writeFile(placeholder, redirect::marker);
+    EXPECT_TRUE(put(placeholder));
+    EXPECT_EQ(pixel(control, 100, 50), kBlue);
+    EXPECT_GE(redirect::boundReads, 2);
+    EXPECT_EQ(redirect::bound, nullptr);  // closed through the import as well
+    DeleteFileA(placeholder.c_str());
+}
+
+}  // namespace
