@@ -132,9 +132,12 @@ protected:
         suite::removeSuiteFiles();
         suite::installControlModule();
     }
+    // Nothing of the test stays: a control module installed but not running
+    // would be started by the next test that sends a command.
     void TearDown() override {
         suite::stopControlModules();
         suite::removeSuiteFiles();
+        DeleteFileW(dataLocations().controlModulePath());
     }
     HWND startModule() {
         HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
@@ -152,6 +155,13 @@ protected:
         return true;
     }
     static void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    // Until the module reports the mode and the dialog shows it.
+    static bool waitForMode(HWND dialog, LRESULT mode) {
+        int shown = mode == 0 ? IDC_PARENTS_MODE : IDC_CHILD_MODE;
+        for (DWORD started = GetTickCount(); GetTickCount() - started < 3000; Sleep(20))
+            if (moduleCommand(kCommandGetMode) == mode && checked(dialog, shown)) return true;
+        return false;
+    }
 };
 
 // The list's check box of an item, clicked as the mouse would.
@@ -434,12 +444,14 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     EXPECT_EQ(text(dialog, IDC_REQUIRE_ADMIN), L"Требовать права администратора для отключения программы");
     EXPECT_TRUE(checked(dialog, IDC_CHILD_MODE));
 
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PARENTS_MODE, BN_CLICKED), 0);
-    EXPECT_EQ(moduleCommand(kCommandGetMode), 0);
+    // Posted as a click would be: a sent one could run inside the dialog's
+    // own poll of the mode and be overtaken by the poll's older answer.
+    press(dialog, IDC_PARENTS_MODE);
+    EXPECT_TRUE(waitForMode(dialog, 0));
     EXPECT_TRUE(checked(dialog, IDC_PARENTS_MODE));
     EXPECT_FALSE(checked(dialog, IDC_CHILD_MODE));
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CHILD_MODE, BN_CLICKED), 0);
-    EXPECT_EQ(moduleCommand(kCommandGetMode), 1);
+    press(dialog, IDC_CHILD_MODE);
+    EXPECT_TRUE(waitForMode(dialog, 1));
     EXPECT_TRUE(checked(dialog, IDC_CHILD_MODE));
     EXPECT_FALSE(checked(dialog, IDC_PARENTS_MODE));
 
