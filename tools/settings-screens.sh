@@ -16,6 +16,7 @@ xvfb=$!
 export DISPLAY=":$display" WINEPREFIX="$root/build/screens-prefix" WINEARCH=win32 WINEDEBUG=-all
 stop() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
 trap stop EXIT
+trap 'exit 1' INT TERM HUP PIPE
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 mkdir -p "$WINEPREFIX"
 wineserver -p
