@@ -1,4 +1,45 @@
 #pragma once
+#include <windows.h>
 
-// Opens a settings dialog: 0 combined, 1 Nessel, 2 Hopsa, 3 Tolder.
+#include "settings/settings.h"
+#include "settings/settings_fields.h"
+#include "ui/dialog_win.h"
+#include "ui/report_list_ctrl_win.h"
+
+// Opens a settings dialog: 0 combined, 1 Nessel, 2 Hopsa, 3 Tolder. Only for
+// administrators, only when no other settings dialog is open (that one is
+// raised instead), and only after the password.
 void openSettings(int dialogType);
+
+// One settings dialog: registered with the control module while open, it
+// shows and switches the mode, and on OK changes the password and writes
+// nessel20.cfg.
+class SettingsForm : public Dialog {
+public:
+    explicit SettingsForm(SettingsKind kind);
+    ~SettingsForm() override;
+
+protected:
+    bool onInitDialog() override;
+    void onOK() override;
+    void onCancel() override;
+    void onTimer(UINT_PTR id) override;
+    bool onCommand(int id, int code) override;
+
+private:
+    void setIconsFontAndTitle();
+    void prepareUserList();
+    void fillControls();
+    void readControls();
+    void refreshModeButtons();
+    bool isChecked(int id) const { return IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
+
+    SettingsKind kind_;
+    const SettingsFields& fields_;
+    ReportListCtrl userList_;
+    bool userListAvailable_ = true;
+    Settings settings_;
+    bool firstTickDone_ = false;
+    HICON smallIcon_ = nullptr;
+    HICON bigIcon_ = nullptr;
+};

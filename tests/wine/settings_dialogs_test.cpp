@@ -1,0 +1,509 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/controlled_user_win.h"
+#include "control/local_users_win.h"
+#include "resources/resource_ids.h"
+#include "settings/password_store_win.h"
+#include "settings/settings.h"
+#include "settings/settings_dialogs_win.h"
+#include "settings/whole_file_win.h"
+#include "shell/control_channel_win.h"
+#include "support/suite.h"
+
+namespace {
+
+std::wstring titleOf(SettingsKind kind) {
+    bool cyrillic = GetACP() == 1251;
+    switch (kind) {
+        case SettingsKind::Nessel: return cyrillic ? L"Настройки Nessel" : L"Nessel Options";
+        case SettingsKind::Hopsa: return cyrillic ? L"Настройки Hopsa" : L"Exercises Options";
+        case SettingsKind::Tolder: return cyrillic ? L"Настройки Tolder" : L"Tolder Options";
+        default: return cyrillic ? L"Настройки" : L"Options";
+    }
+}
+
+bool settingsFileExists() { return GetFileAttributesW(dataLocations().settingsPath()) != INVALID_FILE_ATTRIBUTES; }
+
+Settings savedSettings() {
+    Settings settings;
+    std::vector<uint8_t> image;
+    readWholeFile(dataLocations().settingsPath(), image);
+    settings.load(image);
+    return settings;
+}
+
+void writeSettings(const Settings& settings) {
+    std::vector<uint8_t> image;
+    settings.save(image);
+    suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+}
+
+std::wstring text(HWND dialog, int id) {
+    wchar_t buffer[1100] = L"";
+    GetDlgItemTextW(dialog, id, buffer, 1100);
+    return buffer;
+}
+
+bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+LRESULT moduleCommand(UINT code, LPARAM argument = 0) {
+    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
+    return window ? SendMessageW(window, kControlMessage, code, argument) : -1;
+}
+
+// A visible window that belongs to the dialog, once it appears.
+HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
+    DWORD started = GetTickCount();
+    do {
+        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
+             box = FindWindowExW(nullptr, box, L"#32770", nullptr))
+            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
+        Sleep(20);
+    } while (GetTickCount() - started < timeoutMs);
+    return nullptr;
+}
+
+BOOL CALLBACK cancelDialog(HWND window, LPARAM) {
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (lstrcmpW(className, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+// openSettings on a thread of the test. Whatever happens, every window it
+// opened (prompt, dialog, message box) is cancelled before it goes.
+class SettingsRun {
+public:
+    explicit SettingsRun(SettingsKind kind) {
+        thread_ = std::thread([this, kind] {
+            threadId_ = GetCurrentThreadId();
+            openSettings(int(kind));
+            endedAt_ = GetTickCount();
+            ended_ = true;
+        });
+        while (!threadId_) Sleep(1);
+    }
+    ~SettingsRun() {
+        for (DWORD started = GetTickCount(); !ended_ && GetTickCount() - started < 10000; Sleep(50))
+            EnumThreadWindows(threadId_, &cancelDialog, 0);
+        thread_.join();
+    }
+    // The top-level dialog of this run with the title, once it is shown
+    // (that is, initialised).
+    HWND waitForWindow(const std::wstring& title, DWORD timeoutMs = 10000) const {
+        DWORD started = GetTickCount();
+        do {
+            for (HWND window = FindWindowW(L"#32770", title.c_str()); window;
+                 window = FindWindowExW(nullptr, window, L"#32770", title.c_str()))
+                if (GetWindowThreadProcessId(window, nullptr) == threadId_ && IsWindowVisible(window)) return window;
+            Sleep(20);
+        } while (GetTickCount() - started < timeoutMs);
+        return nullptr;
+    }
+    bool waitForEnd(DWORD timeoutMs) const {
+        for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(10))
+            if (ended_) return true;
+        return ended_;
+    }
+    DWORD endedAt() const { return endedAt_; }
+
+private:
+    std::thread thread_;
+    std::atomic<DWORD> threadId_{0};
+    std::atomic<bool> ended_{false};
+    std::atomic<DWORD> endedAt_{0};
+};
+
+// Every test starts from a fresh installation with the control module running.
+class SettingsDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        suite::installControlModule();
+    }
+    // Nothing of the test stays: a control module installed but not running
+    // would be started by the next test that sends a command.
+    void TearDown() override {
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        DeleteFileW(dataLocations().controlModulePath());
+    }
+    HWND startModule() {
+        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
+        if (process) CloseHandle(process);
+        HWND window = suite::waitForWindow(suite::kControlWindowTitle, 10000);
+        for (int i = 0; i < 200 && window && !findSuiteWindow(suite::kControlWindowTitle); ++i) Sleep(25);
+        return window;
+    }
+    // Answers the password prompt of the run.
+    static bool enterPassword(const SettingsRun& run, const wchar_t* password) {
+        HWND prompt = run.waitForWindow(L"Tolder");
+        if (!prompt) return false;
+        SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, password);
+        PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+        return true;
+    }
+    static void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    // Until the module reports the mode and the dialog shows it.
+    static bool waitForMode(HWND dialog, LRESULT mode) {
+        int shown = mode == 0 ? IDC_PARENTS_MODE : IDC_CHILD_MODE;
+        for (DWORD started = GetTickCount(); GetTickCount() - started < 3000; Sleep(20))
+            if (moduleCommand(kCommandGetMode) == mode && checked(dialog, shown)) return true;
+        return false;
+    }
+};
+
+// The list's check box of an item, clicked as the mouse would.
+void clickListCheckBox(HWND list, int item) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, item, LPARAM(&bounds));
+    int y = (bounds.top + bounds.bottom) / 2;
+    for (int x = bounds.left; x < bounds.left + 40; ++x) {
+        LVHITTESTINFO hit{};
+        hit.pt = {x, y};
+        SendMessageW(list, LVM_HITTEST, 0, LPARAM(&hit));
+        if (hit.iItem == item && (hit.flags & LVHT_ONITEMSTATEICON)) {
+            PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            SendMessageW(list, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+            return;
+        }
+    }
+    ADD_FAILURE() << "no check box for item " << item;
+}
+
+std::u16string listText(HWND list, int item) {
+    wchar_t buffer[260] = L"";
+    LVITEMW cell{};
+    cell.pszText = buffer;
+    cell.cchTextMax = 260;
+    SendMessageW(list, LVM_GETITEMTEXTW, item, LPARAM(&cell));
+    return reinterpret_cast<const char16_t*>(buffer);
+}
+
+bool listChecked(HWND list, int item) {
+    return (SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+}  // namespace
+
+TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing) {
+    HANDLE process = suite::start(suite::qzPath(), L"/pallo");
+    ASSERT_NE(process, nullptr);
+    HWND dialog = suite::waitForWindow(titleOf(SettingsKind::All).c_str(), 15000, L"#32770");
+    for (int i = 0; i < 250 && dialog && !IsWindowVisible(dialog); ++i) Sleep(20);
+    if (dialog) {
+        EXPECT_EQ(text(dialog, IDC_ALL_BEDTIME), L"45");
+        EXPECT_EQ(text(dialog, IDC_ALL_SLEEP), L"60");
+        EXPECT_EQ(text(dialog, IDC_ALL_EXERCISE), L"15");
+        EXPECT_EQ(text(dialog, IDC_ALL_GRUMBLE_AFTER), L"3");
+        EXPECT_EQ(text(dialog, IDC_ALL_GRUMBLE_REPEAT), L"1");
+        EXPECT_TRUE(checked(dialog, IDC_ALL_NESSEL_DISABLED));
+        EXPECT_TRUE(checked(dialog, IDC_ALL_HOPSA_DISABLED));
+        EXPECT_FALSE(checked(dialog, IDC_ALL_TOLDER_DISABLED));
+        EXPECT_FALSE(checked(dialog, IDC_ALL_SKIP_IDLE));
+        EXPECT_TRUE(checked(dialog, IDC_REQUIRE_ADMIN));
+        EXPECT_FALSE(checked(dialog, IDC_SELECTED_USERS));
+        HWND list = GetDlgItem(dialog, IDC_USER_LIST);
+        EXPECT_FALSE(IsWindowEnabled(list));
+        std::vector<std::u16string> accounts;
+        enumerateLocalUsers(accounts);
+        EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), LRESULT(accounts.size()));
+        // The dialog started the control module and registered with it.
+        EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), LRESULT(dialog));
+        Sleep(600);
+        EXPECT_TRUE(checked(dialog, IDC_CHILD_MODE));
+        EXPECT_FALSE(checked(dialog, IDC_PARENTS_MODE));
+        SetDlgItemTextW(dialog, IDC_ALL_BEDTIME, L"20");
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+    TerminateProcess(process, 1);
+    CloseHandle(process);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
+    EXPECT_FALSE(settingsFileExists());
+}
+
+TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
+    ASSERT_NE(startModule(), nullptr);
+    SettingsRun run(SettingsKind::All);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::All));
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, IDC_ALL_BEDTIME, L"0");
+    SetDlgItemTextW(dialog, IDC_ALL_SLEEP, L"");
+    SetDlgItemTextW(dialog, IDC_ALL_EXERCISE, L"70000");
+    SetDlgItemTextW(dialog, IDC_ALL_GRUMBLE_AFTER, L"99999");
+    SetDlgItemTextW(dialog, IDC_ALL_GRUMBLE_REPEAT, L"1234");
+    SendDlgItemMessageW(dialog, IDC_ALL_SKIP_IDLE, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(dialog, IDC_ALL_NESSEL_DISABLED, BM_CLICK, 0, 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.waitForEnd(5000));
+
+    Settings saved = savedSettings();
+    EXPECT_EQ(saved.bedtimeMinutes, 1);
+    EXPECT_EQ(saved.sleepMinutes, 1);
+    EXPECT_EQ(saved.exerciseInterval, 4464);
+    EXPECT_EQ(saved.grumbleAfter, 1);
+    EXPECT_EQ(saved.grumbleRepeat, 1234);
+    EXPECT_EQ(saved.skipIdleTime, 1);
+    EXPECT_EQ(saved.nesselDisabled, 0);
+    EXPECT_EQ(saved.hopsaDisabled, 1);
+    EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
+}
+
+TEST_F(SettingsDialogs, SavingTheNesselDialogKeepsEveryOtherField) {
+    Settings stored;
+    stored.exerciseInterval = 21;
+    stored.bedtimeMinutes = 50;
+    stored.sleepMinutes = 70;
+    stored.grumbleAfter = 9;
+    stored.grumbleRepeat = 4;
+    stored.skipIdleTime = 1;
+    stored.hopsaDisabled = 0;
+    stored.tolderDisabled = 1;
+    stored.requireAdmin = 0;
+    stored.reserved16 = 0x5A;
+    stored.reserved17 = 0x33;
+    stored.reservedText = u"не трогать";
+    stored.selectedUsersOnly = 1;
+    stored.users = {currentUserName()};
+    writeSettings(stored);
+    ASSERT_NE(startModule(), nullptr);
+    SettingsRun run(SettingsKind::Nessel);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(text(dialog, IDC_FIRST_MINUTES), L"50");
+    EXPECT_EQ(text(dialog, IDC_SECOND_MINUTES), L"70");
+    EXPECT_TRUE(checked(dialog, IDC_MODULE_DISABLED));
+    EXPECT_FALSE(checked(dialog, IDC_REQUIRE_ADMIN));
+    SetDlgItemTextW(dialog, IDC_FIRST_MINUTES, L"0");
+    SetDlgItemTextW(dialog, IDC_SECOND_MINUTES, L"");
+    SendDlgItemMessageW(dialog, IDC_MODULE_DISABLED, BM_CLICK, 0, 0);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.waitForEnd(5000));
+
+    Settings saved = savedSettings();
+    EXPECT_EQ(saved.bedtimeMinutes, 1);
+    EXPECT_EQ(saved.sleepMinutes, 1);
+    EXPECT_EQ(saved.nesselDisabled, 0);
+    EXPECT_EQ(saved.exerciseInterval, 21);
+    EXPECT_EQ(saved.grumbleAfter, 9);
+    EXPECT_EQ(saved.grumbleRepeat, 4);
+    EXPECT_EQ(saved.skipIdleTime, 1);
+    EXPECT_EQ(saved.hopsaDisabled, 0);
+    EXPECT_EQ(saved.tolderDisabled, 1);
+    EXPECT_EQ(saved.requireAdmin, 0);
+    EXPECT_EQ(saved.reserved16, 0x5A);
+    EXPECT_EQ(saved.reserved17, 0x33);
+    EXPECT_EQ(saved.reservedText, u"не трогать");
+    EXPECT_EQ(saved.selectedUsersOnly, 1);
+    EXPECT_EQ(saved.users, std::vector<std::u16string>{currentUserName()});
+}
+
+TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
+    const std::u16string me = currentUserName();
+    ASSERT_FALSE(me.empty());
+    std::u16string upper = me;
+    CharUpperBuffW(reinterpret_cast<wchar_t*>(upper.data()), DWORD(upper.size()));
+    ASSERT_NE(upper, me) << "the account name needs a letter";
+    Settings stored;
+    stored.selectedUsersOnly = 1;
+    stored.users = {u"Ghost", upper};
+    writeSettings(stored);
+    ASSERT_NE(startModule(), nullptr);
+    SettingsRun run(SettingsKind::Tolder);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
+    ASSERT_NE(dialog, nullptr);
+
+    HWND list = GetDlgItem(dialog, IDC_USER_LIST);
+    EXPECT_TRUE(checked(dialog, IDC_SELECTED_USERS));
+    EXPECT_TRUE(IsWindowEnabled(list));
+    std::vector<std::u16string> accounts;
+    ASSERT_EQ(enumerateLocalUsers(accounts), 0);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), LRESULT(accounts.size()));
+    int mine = -1;
+    for (int item = 0; item < int(accounts.size()); ++item) {
+        EXPECT_EQ(listText(list, item), accounts[item]);
+        EXPECT_FALSE(listChecked(list, item)) << "a name differing in case is another name";
+        if (accounts[item] == me) mine = item;
+    }
+    ASSERT_GE(mine, 0);
+    clickListCheckBox(list, mine);
+    EXPECT_TRUE(listChecked(list, mine));
+    EXPECT_TRUE(SendMessageW(list, LVM_GETITEMSTATE, mine, LVIS_SELECTED) & LVIS_SELECTED);
+    // Unchecking the box disables the list; its checks are saved all the same.
+    SendDlgItemMessageW(dialog, IDC_SELECTED_USERS, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(list));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.waitForEnd(5000));
+
+    Settings saved = savedSettings();
+    EXPECT_EQ(saved.users, std::vector<std::u16string>{me});
+    EXPECT_EQ(saved.selectedUsersOnly, 0);
+}
+
+TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndOpensNothing) {
+    ASSERT_NE(startModule(), nullptr);
+    SettingsRun run(SettingsKind::Hopsa);
+    HWND hopsa = run.waitForWindow(titleOf(SettingsKind::Hopsa));
+    ASSERT_NE(hopsa, nullptr);
+    HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    auto above = [](HWND first, HWND second) {
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            if (window == first) return true;
+            if (window == second) return false;
+        }
+        return false;
+    };
+    EXPECT_TRUE(above(cover, hopsa));
+
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/nessel", 15000), 0u);
+    EXPECT_TRUE(above(hopsa, cover));
+    EXPECT_FALSE(GetWindowLongPtrW(hopsa, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(FindWindowW(L"#32770", titleOf(SettingsKind::Nessel).c_str()), nullptr);
+    EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), LRESULT(hopsa));
+    DestroyWindow(cover);
+}
+
+TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
+    ASSERT_TRUE(storePassword(u"Secret"));
+    ASSERT_NE(startModule(), nullptr);
+    SettingsRun run(SettingsKind::Nessel);
+    ASSERT_TRUE(enterPassword(run, L"Secret"));
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
+    ASSERT_NE(dialog, nullptr);
+
+    SetDlgItemTextW(dialog, IDC_FIRST_MINUTES, L"30");
+    SetDlgItemTextW(dialog, IDC_OLD_PASSWORD, L"secret");
+    SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"New");
+    SetDlgItemTextW(dialog, IDC_CONFIRM_PASSWORD, L"New");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    HWND box = waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(suite::messageBoxText(box), L"Неправильный пароль");
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+    Sleep(100);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(text(dialog, IDC_FIRST_MINUTES), L"30");
+    EXPECT_EQ(text(dialog, IDC_OLD_PASSWORD), L"secret");
+    EXPECT_EQ(text(dialog, IDC_NEW_PASSWORD), L"New");
+    EXPECT_EQ(text(dialog, IDC_CONFIRM_PASSWORD), L"New");
+    EXPECT_FALSE(settingsFileExists());
+    EXPECT_TRUE(checkPassword(u"Secret"));
+
+    // The right old password alone sets the empty password.
+    SetDlgItemTextW(dialog, IDC_OLD_PASSWORD, L"Secret");
+    SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"");
+    SetDlgItemTextW(dialog, IDC_CONFIRM_PASSWORD, L"");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.waitForEnd(5000));
+    EXPECT_TRUE(checkPassword(u""));
+    EXPECT_EQ(savedSettings().bedtimeMinutes, 30);
+}
+
+TEST_F(SettingsDialogs, CloseAllClosesAnOpenDialogWithinHalfASecondWithoutSaving) {
+    HWND module = startModule();
+    ASSERT_NE(module, nullptr);
+    SettingsRun run(SettingsKind::Tolder);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, IDC_FIRST_MINUTES, L"9");
+    proveAdministrator(module);
+    ASSERT_EQ(sendControlCommand(kCommandCloseAllWindows, 1, L""), 0);
+    DWORD asked = GetTickCount();
+    ASSERT_TRUE(run.waitForEnd(3000));
+    EXPECT_LE(run.endedAt() - asked, 700u);
+    EXPECT_FALSE(settingsFileExists());
+    EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
+}
+
+TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
+    ASSERT_TRUE(storePassword(u"pw"));
+    HWND module = startModule();
+    ASSERT_NE(module, nullptr);
+    SettingsRun run(SettingsKind::Tolder);
+    ASSERT_TRUE(enterPassword(run, L"pw"));
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(text(dialog, IDC_PARENTS_MODE), L"Отключить");
+    EXPECT_EQ(text(dialog, IDC_CHILD_MODE), L"Включить");
+    EXPECT_EQ(text(dialog, IDC_REQUIRE_ADMIN), L"Требовать права администратора для отключения программы");
+    EXPECT_TRUE(checked(dialog, IDC_CHILD_MODE));
+
+    // Posted as a click would be: a sent one could run inside the dialog's
+    // own poll of the mode and be overtaken by the poll's older answer.
+    press(dialog, IDC_PARENTS_MODE);
+    EXPECT_TRUE(waitForMode(dialog, 0));
+    EXPECT_TRUE(checked(dialog, IDC_PARENTS_MODE));
+    EXPECT_FALSE(checked(dialog, IDC_CHILD_MODE));
+    press(dialog, IDC_CHILD_MODE);
+    EXPECT_TRUE(waitForMode(dialog, 1));
+    EXPECT_TRUE(checked(dialog, IDC_CHILD_MODE));
+    EXPECT_FALSE(checked(dialog, IDC_PARENTS_MODE));
+
+    // A switch made elsewhere shows within a tick.
+    proveAdministrator(module);
+    sendControlCommand(kCommandParents, 1, L"pw");
+    ASSERT_EQ(moduleCommand(kCommandGetMode), 0);
+    Sleep(700);
+    EXPECT_TRUE(checked(dialog, IDC_PARENTS_MODE));
+    EXPECT_FALSE(checked(dialog, IDC_CHILD_MODE));
+}
+
+TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
+    std::wstring folder = std::wstring(dataLocations().tempFolder()) + L"help-program";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (folder + L"\\qz.exe").c_str(), FALSE));
+    std::wstring log = folder + L"\\qz.exe.log";
+    DeleteFileW(log.c_str());
+    wchar_t saved[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    SetCurrentDirectoryW(folder.c_str());
+    {
+        SettingsRun run(SettingsKind::Hopsa);
+        HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
+        if (dialog) press(dialog, IDC_HELP_BUTTON);
+        std::string recorded;
+        for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
+        std::wstring line(reinterpret_cast<const wchar_t*>(recorded.data()), recorded.size() / sizeof(wchar_t));
+        EXPECT_NE(line.find(L"/advtop"), std::wstring::npos);
+        EXPECT_TRUE(dialog && IsWindow(dialog)) << "the dialog stays open";
+    }
+    SetCurrentDirectoryW(saved);
+}
+
+// Runs again on a Cyrillic and a Western code page.
+class CodePageSettingsDialogs : public SettingsDialogs {};
+
+TEST_F(CodePageSettingsDialogs, TitlesFollowTheCodePage) {
+    ASSERT_NE(startModule(), nullptr);
+    for (SettingsKind kind : {SettingsKind::All, SettingsKind::Nessel, SettingsKind::Hopsa, SettingsKind::Tolder}) {
+        SettingsRun run(kind);
+        HWND dialog = run.waitForWindow(titleOf(kind));
+        EXPECT_NE(dialog, nullptr) << int(kind);
+        if (!dialog) continue;
+        EXPECT_EQ(text(dialog, IDC_SELECTED_USERS), L"Запускать для отдельных пользователей");
+        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
+        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+        auto font = HFONT(SendDlgItemMessageW(dialog, IDC_OLD_PASSWORD_LABEL, WM_GETFONT, 0, 0));
+        LOGFONTW description{};
+        GetObjectW(font, sizeof description, &description);
+        EXPECT_EQ(description.lfCharSet, RUSSIAN_CHARSET);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(run.waitForEnd(5000));
+    }
+}

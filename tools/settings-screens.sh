@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Screenshots of the four settings dialogs on a Cyrillic (1251) and a Western
+# (1252) ANSI code page, into docs/screens/. Needs the Windows build
+# (build/win/bin/qz.exe); runs on its own Xvfb display and Wine prefix.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+qz="$root/build/win/bin/qz.exe"
+out="$root/docs/screens"
+[ -f "$qz" ] || { echo "build the Windows target first: $qz is missing" >&2; exit 1; }
+mkdir -p "$out"
+
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$display" WINEPREFIX="$root/build/screens-prefix" WINEARCH=win32 WINEDEBUG=-all
+stop() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
+trap stop EXIT
+trap 'exit 1' INT TERM HUP PIPE
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+mkdir -p "$WINEPREFIX"
+wineserver -p
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+for locale in ru_RU.UTF-8:cp1251 en_US.UTF-8:cp1252; do
+  for switch in pallo nessel exercise tolder; do
+    LC_ALL=${locale%%:*} wine "$qz" "/$switch" >/dev/null 2>&1 &
+    dialog=$!
+    shot="$out/settings-$switch-${locale##*:}.png"
+    # Until the dialog is on the (otherwise black) screen and initialised.
+    for _ in $(seq 40); do
+      sleep 0.5
+      import -window root -trim +repage "$shot" 2>/dev/null || continue
+      [ "$(identify -format %w "$shot")" -gt 100 ] && break
+    done
+    sleep 1
+    import -window root -trim +repage "$shot"
+    kill "$dialog" 2>/dev/null || true
+    wait "$dialog" 2>/dev/null || true
+    sleep 0.5
+  done
+done
+ls -1 "$out"
