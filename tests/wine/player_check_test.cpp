@@ -63,3 +63,21 @@ TEST(CodePageInstallDialog, OffersBothPagesAndCopiesExactlyTheFieldsText) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     shown.join();
 }
+
+TEST(PlayerCheck, SettingsWithoutThePlayerOfferItsInstallation) {
+    suite::stopControlModules();
+    suite::removeSuiteFiles();
+    DeleteFileW(dataLocations().controlModulePath());
+    std::wstring program = std::wstring(dataLocations().userFolder()) + L"no-player-program";
+    suite::removeTree(program);
+    CreateDirectoryW(program.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), (program + L"\\qz.exe").c_str(), FALSE));
+
+    HANDLE settings = suite::start(program + L"\\qz.exe", L"/pallo");
+    ASSERT_NE(settings, nullptr);
+    HWND install = suite::waitForWindow(installTitle(), 15000, L"#32770");
+    EXPECT_NE(install, nullptr);
+    TerminateProcess(settings, 0);
+    WaitForSingleObject(settings, 5000);
+    CloseHandle(settings);
+}
