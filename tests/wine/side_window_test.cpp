@@ -88,6 +88,7 @@ TEST_F(SideWindow, ClosingTheHelpEndsTheProcessWithinASecond) {
     HANDLE process = advtop();
     HWND help = waitForHelp(process);
     ASSERT_NE(help, nullptr);
+    ASSERT_NE(suite::waitForWindow(kSideWindowTitle, 5000), nullptr);  // the help has finished opening
     PostMessageW(help, WM_CLOSE, 0, 0);
     DWORD closed = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
