@@ -14,4 +14,4 @@ for movie in "$movies"/*.swf; do
     tiles+=(-label "$name  $((frame + 1))/$count" "$work/$name-$frame.png")
   done
 done
-montage "${tiles[@]}" -tile 3x -geometry +4+4 -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -pointsize 14 -background '#f4f4f4' "$out"
+montage "${tiles[@]}" -depth 8 -tile 3x -geometry +4+4 -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -pointsize 14 -background '#f4f4f4' "$out"

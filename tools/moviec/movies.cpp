@@ -114,17 +114,18 @@ std::vector<uint8_t> sleepMovie(const VectorFont& font) {
              translate(440, 90), 0);
     TimelineWriter& t = w.timeline();
     t.place(kDepthBehind, bed, translate(360, 370));
-    const Matrix cover = translate(335, 342);
+    const Matrix cover = translate(390, 342);
     return stage.film(9.0, [](double time) {
         Pose p;
         // Lying on the bed, head on the pillow, breathing slowly.
         p.lean = -kPi / 2;
-        p.x = 374;
+        p.x = 428;
         p.ground = 304;
+        p.tail = kPi;  // tucked under the blanket
         p.size = 1.05;
         p.squash = 1 + 0.03 * std::sin(time * 2 * kPi / 4.5);
         p.headTilt = 0.25;
-        p.armLeft = p.armRight = 0.2;
+        p.armLeft = p.armRight = 0;
         p.eyes = Eyes::Closed;
         p.mouth = Mouth::Small;
         return p;
@@ -137,7 +138,7 @@ std::vector<uint8_t> sleepMovie(const VectorFont& font) {
         for (int i = 0; i < 3; ++i) {
             double u = std::fmod(time / 4.5 + i / 3.0, 1.0);
             double size = 0.5 + 0.7 * u;
-            Matrix zm = translate(215 + 60 * u + 12 * std::sin(u * 6), 215 - 130 * u) * scale(size, size);
+            Matrix zm = translate(240 - 30 * u + 12 * std::sin(u * 6), 215 - 120 * u) * scale(size, size);
             ColorTransform fade;
             fade.mul[3] = static_cast<float>(std::min(1.0, std::min(u * 5, (1 - u) * 4)));
             uint16_t depth = kFirstFreeDepth + 1 + i;

@@ -206,13 +206,13 @@ uint16_t defineBed(SwfWriter& w) {
     uint32_t mattress = s.addLinearGradient(gradientBox(-220, -10, 440, 30, kPi / 2), stops({{0, rgb(0xf4f0ff)}, {255, rgb(0xc8c0e8)}}));
     p.styles(0, mattress, line);
     p.roundedRect(-218, -4, 436, 20, 8);
-    uint32_t pillow = s.addRadialGradient(gradientBox(-220, -40, 110, 50), stops({{0, rgb(0xffffff)}, {255, rgb(0xd8d8f0)}}));
+    uint32_t pillow = s.addRadialGradient(gradientBox(-190, -40, 130, 50), stops({{0, rgb(0xffffff)}, {255, rgb(0xd8d8f0)}}));
     p.styles(0, pillow, line);
-    p.move(-210, -4);
-    p.curve(-214, -36, -170, -36);
-    p.curve(-120, -38, -112, -10);
-    p.curve(-120, 2, -160, 0);
-    p.curve(-200, 2, -210, -4);
+    p.move(-196, -4);
+    p.curve(-200, -38, -150, -38);
+    p.curve(-84, -40, -74, -10);
+    p.curve(-84, 2, -136, 0);
+    p.curve(-186, 2, -196, -4);
     return w.defineShape(s);
 }
 
