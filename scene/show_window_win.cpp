@@ -46,8 +46,9 @@ HWND passwordPrompt() {
 
 class SceneDialog : public Dialog {
 public:
-    SceneDialog(std::u16string script, std::u16string commonScript, bool manual)
+    SceneDialog(std::u16string script, std::u16string commonScript, bool manual, bool checkOnly = false)
         : Dialog(IDD_SCENE),
+          checkOnly_(checkOnly),
           scriptName_(std::move(script)),
           commonScriptName_(std::move(commonScript)),
           manual_(manual),
@@ -60,6 +61,10 @@ public:
 
 protected:
     bool onInitDialog() override {
+        if (checkOnly_) {
+            endDialog(0);
+            return true;
+        }
         HINSTANCE module = GetModuleHandleW(nullptr);
         smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
         largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));
@@ -210,6 +215,7 @@ private:
         endDialog(0);
     }
 
+    bool checkOnly_;
     std::u16string scriptName_, commonScriptName_;
     bool manual_;
     SceneScript script_;
@@ -221,6 +227,11 @@ private:
 };
 
 }  // namespace
+
+bool canCreateSceneWindow() {
+    SceneDialog dialog(u"", u"", true, true);
+    return dialog.runModal() != -1;
+}
 
 void playScene(const wchar_t* script, const wchar_t* commonScript, bool manual) {
     auto text = [](const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : u""; };

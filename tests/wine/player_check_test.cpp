@@ -1,0 +1,65 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "resources/resource_ids.h"
+#include "scene/download_pages.h"
+#include "scene/install_dialog_win.h"
+#include "scene/player_check_win.h"
+#include "support/suite.h"
+
+namespace {
+
+const wchar_t* installTitle() {
+    return GetACP() == 1251 ? L"Установка Adobe Flash Player" : L"Install Adobe Flash Player";
+}
+
+std::string clipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "<no clipboard>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::string fieldText(HWND dialog, int id) {
+    char text[512] = "";
+    GetDlgItemTextA(dialog, id, text, 512);
+    return text;
+}
+
+}  // namespace
+
+TEST(PlayerCheck, WithTheSuitesPlayerNothingIsShown) {
+    DWORD started = GetTickCount();
+    EXPECT_TRUE(checkFlashPlayer());
+    EXPECT_LT(GetTickCount() - started, 5000u);
+    EXPECT_EQ(FindWindowW(nullptr, installTitle()), nullptr);
+}
+
+TEST(CodePageInstallDialog, OffersBothPagesAndCopiesExactlyTheFieldsText) {
+    std::thread shown([] { FlashInstallDialog().runModal(); });
+    HWND dialog = suite::waitForWindow(installTitle(), 10000, L"#32770");
+    ASSERT_NE(dialog, nullptr);
+    for (int i = 0; i < 250 && !IsWindowVisible(dialog); ++i) Sleep(20);  // initialised once shown
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    EXPECT_EQ(fieldText(dialog, IDC_INSTALL_FIRST_ADDRESS), suitePlayerPage(version.dwMajorVersion));
+    EXPECT_EQ(fieldText(dialog, IDC_INSTALL_SECOND_ADDRESS), vendorPlayerPage());
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_BRING_TOP)));
+
+    SendMessageW(dialog, WM_COMMAND, IDC_INSTALL_SECOND_COPY, 0);
+    EXPECT_EQ(clipboardText(), vendorPlayerPage());
+    SendMessageW(dialog, WM_COMMAND, IDC_INSTALL_FIRST_COPY, 0);
+    EXPECT_EQ(clipboardText(), suitePlayerPage(version.dwMajorVersion));
+
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    shown.join();
+}

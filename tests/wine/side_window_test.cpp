@@ -1,0 +1,108 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/fake_control_module.h"
+#include "support/suite.h"
+
+namespace {
+
+constexpr wchar_t kSideWindowTitle[] = L"qz-tolder-AdvWnd";
+constexpr wchar_t kHelpClass[] = L"HH Parent";
+
+size_t helpWindows() {
+    size_t count = 0;
+    for (HWND w = FindWindowW(kHelpClass, nullptr); w; w = FindWindowExW(nullptr, w, kHelpClass, nullptr))
+        count += IsWindowVisible(w) ? 1 : 0;
+    return count;
+}
+
+class SideWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileW(dataLocations().controlModulePath());
+        program_ = std::wstring(dataLocations().userFolder()) + L"help-program";
+        suite::removeTree(program_);
+        CreateDirectoryW(program_.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), (program_ + L"\\qz.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+    }
+    void TearDown() override {
+        for (HANDLE process : processes_) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    void withHelpFile() {
+        ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\..\\pallo.chm").c_str(), (program_ + L"\\pallo.chm").c_str(), FALSE));
+    }
+    HANDLE advtop() {
+        HANDLE process = suite::start(program_ + L"\\qz.exe", L"/advtop");
+        processes_.push_back(process);
+        return process;
+    }
+    static HWND waitForHelp() {
+        for (int i = 0; i < 500; ++i, Sleep(20))
+            if (HWND help = FindWindowW(kHelpClass, nullptr); help && IsWindowVisible(help)) return help;
+        return nullptr;
+    }
+
+    std::wstring program_;
+    std::vector<HANDLE> processes_;
+    suite::FakeControlModule module_;
+};
+
+}  // namespace
+
+TEST_F(SideWindow, ASecondStartRaisesTheOneHelpWindow) {
+    withHelpFile();
+    HANDLE first = advtop();
+    HWND help = waitForHelp();
+    ASSERT_NE(help, nullptr);
+    EXPECT_NE(suite::waitForWindow(kSideWindowTitle, 5000), nullptr);
+    EXPECT_TRUE(IsZoomed(help));
+    ShowWindow(help, SW_MINIMIZE);
+
+    HANDLE second = advtop();
+    EXPECT_EQ(WaitForSingleObject(second, 10000), WAIT_OBJECT_0);
+    Sleep(500);
+    EXPECT_FALSE(IsIconic(help));
+    EXPECT_TRUE(IsZoomed(help));
+    EXPECT_EQ(helpWindows(), 1u);
+    EXPECT_NE(WaitForSingleObject(first, 0), WAIT_OBJECT_0);
+}
+
+TEST_F(SideWindow, ClosingTheHelpEndsTheProcessWithinASecond) {
+    withHelpFile();
+    HANDLE process = advtop();
+    HWND help = waitForHelp();
+    ASSERT_NE(help, nullptr);
+    PostMessageW(help, WM_CLOSE, 0, 0);
+    DWORD closed = GetTickCount();
+    EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
+    EXPECT_LE(GetTickCount() - closed, 2000u);
+}
+
+TEST_F(SideWindow, CloseAllEndsTheProcessAndTheHelp) {
+    withHelpFile();
+    HANDLE process = advtop();
+    ASSERT_NE(waitForHelp(), nullptr);
+    module_.askToClose(true);
+    DWORD asked = GetTickCount();
+    EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
+    EXPECT_LE(GetTickCount() - asked, 2000u);
+    Sleep(300);
+    EXPECT_EQ(helpWindows(), 0u);
+}
+
+TEST_F(SideWindow, WithoutAHelpFileTheProcessEndsAfterASecondShowingNothing) {
+    HANDLE process = advtop();
+    DWORD started = GetTickCount();
+    EXPECT_EQ(WaitForSingleObject(process, 8000), WAIT_OBJECT_0);
+    EXPECT_LE(GetTickCount() - started, 4000u);
+    EXPECT_EQ(helpWindows(), 0u);
+}
