@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <random>
@@ -189,4 +190,40 @@ TEST(Content, TheInformationFileNamesTheHelpBesideTheProgram) {
     KeyValueDocument info;
     ASSERT_TRUE(readDocument(u"/ck/info.txt", info));
     EXPECT_EQ(info.text(u"helpfile"), u"pallo.chm");
+}
+
+// Every placed part, Tikko's limbs as well as captions, moves by small steps:
+// a pose that jumps between two frames shows as a jerk on screen.
+TEST(Content, EveryPartMovesSmoothlyFromFrameToFrame) {
+    ASSERT_NE(archive(), nullptr);
+    VfsEntry* folder = archive()->find(u"swf");
+    ASSERT_NE(folder, nullptr);
+    for (VfsEntry* entry = folder->firstChild; entry; entry = entry->next) {
+        auto decoded = movie(entry->name);
+        ASSERT_NE(decoded, nullptr);
+        MoviePlayer player(decoded);
+        player.gotoFrame(0);
+        std::map<uint16_t, std::pair<Matrix, float>> previous;
+        double worstTurn = 0, worstStep = 0;
+        int worstFrame = 0;
+        for (int frame = 0; frame < player.frameCount(); ++frame) {
+            if (frame > 0) player.nextFrame();
+            std::map<uint16_t, std::pair<Matrix, float>> now;
+            for (const auto& [depth, object] : player.root().objects())
+                now[depth] = {object->matrix, object->colorTransform.mul[3]};
+            for (const auto& [depth, state] : now) {
+                auto old = previous.find(depth);
+                if (old == previous.end() || state.second < 0.1f || old->second.second < 0.1f) continue;
+                const Matrix &a = old->second.first, &b = state.first;
+                double turn = std::max({std::fabs(a.a - b.a), std::fabs(a.b - b.b), std::fabs(a.c - b.c), std::fabs(a.d - b.d)});
+                double step = std::hypot(a.tx - b.tx, a.ty - b.ty) / 20;
+                if (turn > worstTurn || step > worstStep) worstFrame = frame;
+                worstTurn = std::max(worstTurn, turn);
+                worstStep = std::max(worstStep, step);
+            }
+            previous = std::move(now);
+        }
+        EXPECT_LT(worstTurn, 0.5) << narrow(entry->name) << " near frame " << worstFrame;
+        EXPECT_LT(worstStep, 30.0) << narrow(entry->name) << " near frame " << worstFrame;
+    }
 }

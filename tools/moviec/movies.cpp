@@ -58,7 +58,11 @@ Mouth talking(double time, double since, double forSeconds = 1.6) {
 
 Eyes blinkOr(double time, Eyes eyes) { return blinking(time) ? Eyes::Closed : eyes; }
 
-double wave(double time) { return 2.5 + 0.45 * std::sin(time * 2 * kPi / 0.8); }
+// An arm that rises from rest at `from`, waves, and is back at rest at `to`.
+double waving(double time, double from, double to) {
+    double up = Keyframes(0).hold(from).to(from + 0.5, 1).hold(to - 0.5).to(to, 0).at(time);
+    return 0.35 + up * (2.15 + 0.45 * std::sin((time - from) * 2 * kPi / 0.8));
+}
 
 std::vector<uint8_t> testMovie(const VectorFont& font) {
     Stage stage(defineMeadow, rgb(0xb8e0ff));
@@ -67,8 +71,7 @@ std::vector<uint8_t> testMovie(const VectorFont& font) {
     return stage.film(6.0, [](double t) {
         Pose p;
         p.x = 190;
-        p.armRight = Keyframes(0.35).to(0.5, 2.5).hold(5.2).to(5.8, 0.35).at(t);
-        if (t > 0.5 && t < 5.2) p.armRight = wave(t - 0.5);
+        p.armRight = waving(t, 0.0, 5.6);
         p.headTilt = 0.08 * std::sin(t * 2 * kPi / 1.6);
         p.tail = 0.2 * std::sin(t * 2 * kPi / 1.2);
         p.eyes = blinkOr(t, Eyes::Open);
@@ -180,7 +183,7 @@ std::vector<uint8_t> exerciseMovie(const VectorFont& font, const Exercise& e) {
         p.tail = 0.2 * std::sin(t * 2 * kPi / 1.2);
         p.eyes = blinkOr(t, Eyes::Open);
         if (t < kExerciseLead) {
-            p.armRight = t > 0.4 ? wave(t) : 0.35 + 5.4 * t;
+            p.armRight = waving(t, 0.1, 2.9);
             p.mouth = talking(t, 0.2);
         } else if (t < kExerciseLead + moving) {
             double phase = std::fmod(t - kExerciseLead, e.period) / e.period;
@@ -190,7 +193,7 @@ std::vector<uint8_t> exerciseMovie(const VectorFont& font, const Exercise& e) {
         } else {
             double u = t - kExerciseLead - moving;
             p.jump = 30 * std::fabs(std::sin(u * kPi / 0.6)) * (u < 1.2);
-            p.armLeft = p.armRight = 0.35 + 2.2 * Keyframes(0).to(0.3, 1).hold(1.8).to(2.4, 0).at(u);
+            p.armLeft = p.armRight = 0.35 + 2.2 * Keyframes(0).to(0.5, 1).hold(1.8).to(2.5, 0).at(u);
             p.eyes = Eyes::Happy;
             p.mouth = Mouth::Talk;
         }
@@ -225,7 +228,7 @@ const Exercise kSquats{"Приседания", "Приседаем!\nРуки в
 const Exercise kBends{"Наклоны", "Наклоны в стороны:\nвлево и вправо!", 12, 3.0, [](Pose& p, double u) {
                           double side = std::sin(u * 2 * kPi);
                           p.lean = 0.32 * side;
-                          p.spread = 1.4;
+                          p.spread = 1 + 0.4 * std::fabs(side);
                           p.armLeft = 0.35 + 2.4 * std::max(0.0, side);
                           p.armRight = 0.35 + 2.4 * std::max(0.0, -side);
                           p.headTilt = 0.1 * side;
@@ -245,7 +248,7 @@ std::vector<uint8_t> introMovie(const VectorFont& font) {
         p.eyes = blinkOr(t, Eyes::Open);
         double hop = Keyframes(0).hold(0.2).to(0.5, 1).to(0.8, 0).at(t);
         p.jump = 30 * hop;
-        p.armRight = t < 4.2 ? (t < 0.5 ? 0.35 + 4.3 * t : wave(t)) : 0.35 + 0.1 * std::sin(t);
+        p.armRight = waving(t, 0.1, 4.4);
         p.armLeft = 0.35 + 0.9 * Keyframes(0).hold(5.0).to(5.5, 1).hold(8.8).to(9.3, 0).at(t);
         if (t > 9.5) p.armLeft = p.armRight = 0.35 + 2.0 * Keyframes(0).hold(10.0).to(10.5, 1).hold(12.5).to(13.2, 0).at(t);
         p.headTilt = 0.08 * std::sin(t * 2 * kPi / 2.2);
@@ -263,8 +266,8 @@ std::vector<uint8_t> doneMovie(const VectorFont& font) {
         Pose p;
         p.x = 190;
         p.jump = t < 2.4 ? 40 * std::fabs(std::sin(t * kPi / 0.6)) : 0;
-        p.armLeft = p.armRight = t < 2.4 ? 2.6 : Keyframes(2.6).hold(2.4).to(3.0, 0.35).at(t);
-        if (t > 3.0) p.armRight = wave(t);
+        p.armLeft = p.armRight = Keyframes(0.35).to(0.5, 2.6).hold(2.4).to(3.0, 0.35).at(t);
+        if (t > 3.0) p.armRight = waving(t, 3.0, 5.0);
         p.eyes = t < 2.4 ? Eyes::Happy : blinkOr(t, Eyes::Open);
         p.mouth = t < 2.4 ? Mouth::Talk : Mouth::Smile;
         p.tail = 0.3 * std::sin(t * 2 * kPi / 0.8);
