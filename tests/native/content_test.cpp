@@ -1,0 +1,229 @@
+// The built content archive: scene scripts, the movies they name and the
+// information file, as the scene player and side window will read them.
+#include "content/archive.h"
+#include "content/file_byte_source.h"
+#include "player/frame_renderer.h"
+#include "player/movie_player.h"
+#include "scene/scene_script.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+VfsArchive* archive() {
+    static std::unique_ptr<VfsArchive> mounted =
+        VfsArchive::mount(FileByteSource::open(PALLO_CONTENT_ARCHIVE), VfsCodec::standard(), u"pallo.vfs");
+    return mounted.get();
+}
+
+std::u16string wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::string narrow(const std::u16string& text) { return asciiText(text); }
+
+bool readDocument(const std::u16string& path, KeyValueDocument& document) {
+    std::uint32_t size = 0;
+    VfsBuffer buffer = vfsReadFile(archive(), path, &size);
+    if (!buffer) return false;
+    document.parseBytes(buffer.get(), size);
+    return true;
+}
+
+// Decoded once per name; null when missing or unreadable.
+std::shared_ptr<const Movie> movie(const std::u16string& name) {
+    static std::map<std::u16string, std::shared_ptr<const Movie>> decodedMovies;
+    auto known = decodedMovies.find(name);
+    if (known != decodedMovies.end()) return known->second;
+    std::shared_ptr<const Movie>& slot = decodedMovies[name];
+    std::uint32_t size = 0;
+    VfsBuffer buffer = vfsReadFile(archive(), u"swf\\" + name, &size);
+    if (!buffer) return nullptr;
+    auto decoded = decodeMovie(buffer.get(), size);
+    if (decoded) slot = std::make_shared<const Movie>(std::move(*decoded));
+    return slot;
+}
+
+struct Scene {
+    const char* name;
+    const char* common;  // empty: none
+    double minSeconds, maxSeconds;
+};
+
+// The scene table, with how long each scene may take in all.
+const Scene kScenes[] = {
+    {"nessel-turnoff", "", 170, 190}, {"nessel-sleep", "", 170, 190}, {"hopsa-manual", "c-hopsa-common.txt", 60, 120},
+    {"hopsa-usual", "c-hopsa-common.txt", 60, 120}, {"hopsa-first", "c-hopsa-common.txt", 40, 90},
+    {"tolder", "", 3, 15}, {"test", "", 3, 15},
+};
+
+std::vector<std::u16string> listEntries(const KeyValueDocument& document, const std::u16string& key) {
+    std::vector<std::u16string> entries;
+    std::u16string value = document.text(key), piece;
+    for (char16_t c : value + u"|") {
+        if (c != u'|') {
+            if (c != u' ' && c != u'\t') piece += c;
+            continue;
+        }
+        if (!piece.empty()) entries.push_back(piece);
+        piece.clear();
+    }
+    return entries;
+}
+
+}  // namespace
+
+TEST(Content, EveryScriptASceneCanReachParsesAndItsMoviesPlayWholeLoops) {
+    ASSERT_NE(archive(), nullptr) << PALLO_CONTENT_ARCHIVE;
+    std::set<std::u16string> seen;
+    for (const Scene& scene : kScenes) {
+        std::vector<std::u16string> pending{wide("c-" + std::string(scene.name) + ".txt")};
+        if (*scene.common) pending.push_back(wide(scene.common));
+        while (!pending.empty()) {
+            std::u16string file = pending.back();
+            pending.pop_back();
+            if (!seen.insert(file).second) continue;
+            KeyValueDocument document;
+            ASSERT_TRUE(readDocument(u"info\\" + file, document)) << narrow(file) << " of " << scene.name;
+            ASSERT_GT(document.size(), 0u) << narrow(file);
+            for (int n = 1; document.contains(wide("swf-list" + std::to_string(n))); ++n)
+                for (const std::u16string& entry : listEntries(document, wide("swf-list" + std::to_string(n))))
+                    pending.push_back(entry);
+            for (int k = 1; document.contains(wide("time" + std::to_string(k))); ++k) {
+                std::u16string name = document.text(wide("swf" + std::to_string(k)));
+                int ms = movieDurationMs(document.ansiText(wide("time" + std::to_string(k)), narrow));
+                auto played = movie(name);
+                ASSERT_NE(played, nullptr) << narrow(name) << " named by " << narrow(file);
+                ASSERT_GT(ms, 0) << narrow(file) << " movie " << k;
+                // A time cut between two loops would end a caption mid-way.
+                double loopMs = 1000.0 * played->timeline.frames.size() / played->frameRate;
+                double loops = ms / loopMs;
+                EXPECT_NEAR(loops, std::round(loops), 80.0 / loopMs) << narrow(name) << " for " << ms << " ms in " << narrow(file);
+                EXPECT_GE(std::round(loops), 1) << narrow(name);
+            }
+        }
+    }
+}
+
+TEST(Content, EveryChoiceOfEverySceneComesUpAndTheScenesLastAsLongAsMeant) {
+    ASSERT_NE(archive(), nullptr);
+    static std::mt19937 generator(7);
+    RandomSource random = [](void* buffer, size_t length) {
+        auto* bytes = static_cast<unsigned char*>(buffer);
+        for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<unsigned char>(generator());
+    };
+    for (const Scene& scene : kScenes) {
+        std::set<std::u16string> moviesPlayed;
+        std::set<std::vector<std::u16string>> sequences;
+        for (int run = 0; run < 60; ++run) {
+            SceneScript script(readDocument, random, asciiText);
+            if (*scene.common) script.load(wide(scene.common));
+            ASSERT_TRUE(script.load(wide("c-" + std::string(scene.name) + ".txt"))) << scene.name;
+            script.nextList();
+            std::vector<std::u16string> sequence;
+            double seconds = 0;
+            for (auto step = script.nextMovie(); step;) {
+                ASSERT_NE(step->durationMs, -1) << scene.name << " never ends";
+                ASSERT_NE(movie(step->movieName), nullptr) << narrow(step->movieName);
+                seconds += step->durationMs / 1000.0;
+                sequence.push_back(step->movieName);
+                moviesPlayed.insert(step->movieName);
+                step = script.nextMovie();
+                while (!step && script.nextList()) step = script.nextMovie();
+            }
+            ASSERT_FALSE(sequence.empty()) << scene.name;
+            EXPECT_GE(seconds, scene.minSeconds) << scene.name;
+            EXPECT_LE(seconds, scene.maxSeconds) << scene.name;
+            sequences.insert(sequence);
+        }
+        if (std::string(scene.name).rfind("hopsa-", 0) == 0 && std::string(scene.name) != "hopsa-first") {
+            EXPECT_EQ(sequences.size(), 4u) << scene.name << ": one lively and one calm set, each of two";
+            EXPECT_GE(moviesPlayed.size(), 5u) << scene.name;
+        }
+        if (std::string(scene.name) == "tolder") {
+            EXPECT_EQ(sequences.size(), 3u);
+        }
+    }
+}
+
+TEST(Content, EveryMovieDecodesAndShowsTikkoFromFirstToLastFrame) {
+    ASSERT_NE(archive(), nullptr);
+    VfsEntry* folder = archive()->find(u"swf");
+    ASSERT_NE(folder, nullptr);
+    int movies = 0;
+    for (VfsEntry* entry = folder->firstChild; entry; entry = entry->next, ++movies) {
+        auto decoded = movie(entry->name);
+        ASSERT_NE(decoded, nullptr) << narrow(entry->name);
+        EXPECT_GE(decoded->frameRate, 24.0f);
+        EXPECT_LE(decoded->frameRate, 30.0f);
+        EXPECT_EQ(decoded->frameRect.width() * 3, decoded->frameRect.height() * 4) << narrow(entry->name);
+        MoviePlayer player(decoded);
+        const int last = player.frameCount() - 1;
+        ASSERT_GT(last, 24) << narrow(entry->name);
+        for (int frame : {0, last / 2, last}) {
+            player.gotoFrame(frame);
+            const int width = 160, height = 120;
+            std::vector<uint32_t> pixels(width * height);
+            Surface surface{pixels.data(), width, height, width};
+            FrameRenderer().render(player, surface);
+            // Tikko's orange fur, and more than a flat picture.
+            size_t fur = 0;
+            std::set<uint32_t> colours;
+            for (uint32_t p : pixels) {
+                int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+                if (r > 220 && g > 130 && g < 200 && b < 120) ++fur;
+                colours.insert(p);
+            }
+            EXPECT_GT(fur, 200u) << narrow(entry->name) << " frame " << frame;
+            EXPECT_GT(colours.size(), 200u) << narrow(entry->name) << " frame " << frame;
+        }
+    }
+    EXPECT_GE(movies, 12);
+}
+
+TEST(Content, TheInformationFileNamesTheHelpBesideTheProgram) {
+    KeyValueDocument info;
+    ASSERT_TRUE(readDocument(u"/ck/info.txt", info));
+    EXPECT_EQ(info.text(u"helpfile"), u"pallo.chm");
+}
+
+// Every placed part, Tikko's limbs as well as captions, moves by small steps:
+// a pose that jumps between two frames shows as a jerk on screen.
+TEST(Content, EveryPartMovesSmoothlyFromFrameToFrame) {
+    ASSERT_NE(archive(), nullptr);
+    VfsEntry* folder = archive()->find(u"swf");
+    ASSERT_NE(folder, nullptr);
+    for (VfsEntry* entry = folder->firstChild; entry; entry = entry->next) {
+        auto decoded = movie(entry->name);
+        ASSERT_NE(decoded, nullptr);
+        MoviePlayer player(decoded);
+        player.gotoFrame(0);
+        std::map<uint16_t, std::pair<Matrix, float>> previous;
+        double worstTurn = 0, worstStep = 0;
+        int worstFrame = 0;
+        for (int frame = 0; frame < player.frameCount(); ++frame) {
+            if (frame > 0) player.nextFrame();
+            std::map<uint16_t, std::pair<Matrix, float>> now;
+            for (const auto& [depth, object] : player.root().objects())
+                now[depth] = {object->matrix, object->colorTransform.mul[3]};
+            for (const auto& [depth, state] : now) {
+                auto old = previous.find(depth);
+                if (old == previous.end() || state.second < 0.1f || old->second.second < 0.1f) continue;
+                const Matrix &a = old->second.first, &b = state.first;
+                double turn = std::max({std::fabs(a.a - b.a), std::fabs(a.b - b.b), std::fabs(a.c - b.c), std::fabs(a.d - b.d)});
+                double step = std::hypot(a.tx - b.tx, a.ty - b.ty) / 20;
+                if (turn > worstTurn || step > worstStep) worstFrame = frame;
+                worstTurn = std::max(worstTurn, turn);
+                worstStep = std::max(worstStep, step);
+            }
+            previous = std::move(now);
+        }
+        EXPECT_LT(worstTurn, 0.5) << narrow(entry->name) << " near frame " << worstFrame;
+        EXPECT_LT(worstStep, 30.0) << narrow(entry->name) << " near frame " << worstFrame;
+    }
+}

@@ -1,0 +1,160 @@
+// The suite's real scenes from the built pallo.vfs, played by qz.exe with a
+// stand-in control module: each shows Tikko in its window shape, and the
+// short ones play to their end. The long ones' lengths are checked natively.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/control_channel_win.h"
+#include "support/fake_control_module.h"
+#include "support/suite.h"
+
+namespace {
+
+const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
+
+HWND waitForVisibleScene(DWORD timeoutMs) {
+    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
+        HWND window = FindWindowW(L"#32770", sceneTitle());
+        if (window && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+// The share of the client area in Tikko's orange fur, read from the screen.
+double furShare(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return 0;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    size_t fur = 0;
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
+        if (r > 220 && g > 130 && g < 200 && b < 120) ++fur;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return static_cast<double>(fur) / (width * height);
+}
+
+class ContentScenes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        DeleteFileW(dataLocations().controlModulePath());
+        program_ = std::wstring(dataLocations().userFolder()) + L"content-program";
+        suite::removeTree(program_);
+        CreateDirectoryW(program_.c_str(), nullptr);
+        for (const wchar_t* name : {L"qz.exe", L"tikkoplay.dll"})
+            ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\" + name).c_str(), (program_ + L"\\" + name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(PALLO_CONTENT_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+    }
+
+    void TearDown() override {
+        for (HANDLE process : processes_) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+
+    HANDLE play(const wchar_t* scene) {
+        HANDLE process = suite::start(program_ + L"\\qz.exe", std::wstring(L"/show:") + scene);
+        if (process) processes_.push_back(process);
+        return process;
+    }
+
+    std::wstring program_;
+    std::vector<HANDLE> processes_;
+};
+
+}  // namespace
+
+TEST_F(ContentScenes, AGrumblePlaysToItsEndInTheCorner) {
+    suite::FakeControlModule module;
+    HANDLE process = play(L"tolder");
+    HWND window = waitForVisibleScene(10000);
+    ASSERT_NE(window, nullptr);
+    Sleep(1000);
+    RECT frame, work;
+    GetWindowRect(window, &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(frame.right, work.right);
+    EXPECT_EQ(frame.bottom, work.bottom);
+    EXPECT_GT(furShare(window), 0.02) << "Tikko is not on screen";
+    ASSERT_EQ(WaitForSingleObject(process, 12000), WAIT_OBJECT_0);
+    std::vector<suite::FakeControlModule::Command> commands = module.commands();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(commands.front().code, kCommandTikkoStart);
+    EXPECT_EQ(commands.back().code, kCommandTikkoComplete);
+    DWORD played = commands.back().tick - commands.front().tick;
+    EXPECT_GE(played, 5500u);
+    EXPECT_LE(played, 9000u);
+}
+
+TEST_F(ContentScenes, TheTestScenePlaysToItsEndReportingNothing) {
+    suite::FakeControlModule module;
+    HANDLE process = play(L"test");
+    HWND window = waitForVisibleScene(10000);
+    ASSERT_NE(window, nullptr);
+    Sleep(1000);
+    EXPECT_GT(furShare(window), 0.02);
+    EXPECT_EQ(WaitForSingleObject(process, 12000), WAIT_OBJECT_0);
+    for (unsigned code : module.codes()) EXPECT_EQ(code, kCommandTestCloseWindow);
+}
+
+TEST_F(ContentScenes, LongScenesShowTikkoInTheirWindowShape) {
+    struct Long {
+        const wchar_t* name;
+        bool fullscreen;
+        bool manual;
+    };
+    for (const Long& scene : {Long{L"nessel-turnoff", true, false}, Long{L"nessel-sleep", true, false},
+                              Long{L"hopsa-first", false, false}, Long{L"hopsa-usual", false, false},
+                              Long{L"hopsa-manual", false, true}}) {
+        SCOPED_TRACE(scene.name);
+        suite::FakeControlModule module;
+        HANDLE process = play(scene.name);
+        HWND window = waitForVisibleScene(10000);
+        ASSERT_NE(window, nullptr);
+        Sleep(1500);
+        RECT frame;
+        GetWindowRect(window, &frame);
+        if (scene.fullscreen) {
+            EXPECT_EQ(frame.right - frame.left, GetSystemMetrics(SM_CXSCREEN));
+            EXPECT_EQ(frame.bottom - frame.top, GetSystemMetrics(SM_CYSCREEN));
+            EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
+        } else {
+            EXPECT_GE(frame.right - frame.left, GetSystemMetrics(SM_CXSCREEN) * 9 / 10) << "not maximised";
+            EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
+        }
+        EXPECT_GT(furShare(window), 0.01) << "Tikko is not on screen";
+        EXPECT_NE(WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "ended early";
+        std::vector<unsigned> codes = module.codes();
+        ASSERT_FALSE(codes.empty());
+        EXPECT_EQ(codes.front(), scene.manual ? kCommandTestCloseWindow : kCommandTikkoStart);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+}
