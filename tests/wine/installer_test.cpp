@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 
@@ -72,12 +73,21 @@ protected:
 
 TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) {
     install();
-    for (const wchar_t* name : {L"qz.exe", L"qza.exe", L"uinst.exe"})
+    for (const wchar_t* name : {L"qz.exe", L"qza.exe", L"uinst.exe", L"tikkoplay.dll", L"pallo.vfs", L"pallo.chm"})
         EXPECT_TRUE(exists(kProgramFolder + L"\\" + name)) << name;
     EXPECT_TRUE(exists(dataLocations().controlModulePath()));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
     EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qz.exe\" /uninstall");
     EXPECT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr) << "the module starts at once";
+
+    // The test scene plays from the installed folder: its window shows, and
+    // it closes when the module asks every window to close.
+    HANDLE scene = suite::start(kProgramFolder + L"\\qz.exe", L"/show:test");
+    EXPECT_NE(suite::waitForWindow(GetACP() == 1251 ? L"Tikko" : L"Computer", 10000, L"#32770"), nullptr);
+    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+    sendControlCommand(kCommandCloseAllWindows, 1, L"");
+    EXPECT_EQ(WaitForSingleObject(scene, 5000), WAIT_OBJECT_0);
+    CloseHandle(scene);
 
     writeFile(settings, std::string("\x05\x00settings-of-the-parents", 25));
     writeFile(password, std::string(32, '\x7f'));
