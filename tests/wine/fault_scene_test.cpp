@@ -102,8 +102,8 @@ protected:
 }  // namespace
 
 // The module, with a minute of 100 ms, starts an exercise every minute; the
-// scene's process is killed at random moments and the watchdog brings the
-// exercise back.
+// scene's process is killed at random moments, also before its first report,
+// and the watchdog brings the exercise back.
 TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     ASSERT_TRUE(CopyFileW(PALLO_CONTENT_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
     Settings settings;
@@ -132,7 +132,8 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
         scene = waitForVisibleScene(20000);
         ASSERT_NE(scene, nullptr) << "round " << round << ": the exercise did not come back";
         DWORD back = GetTickCount() - killed;
-        EXPECT_LE(back, 6000u) << "round " << round;
+        // A scene killed before its first report is given 15 s to send one.
+        EXPECT_LE(back, delay >= 500 ? 6000u : 18000u) << "round " << round;
         std::printf("round %d: killed after %lu ms, back after %lu ms\n", round, delay, back);
     }
 
