@@ -7,6 +7,9 @@ namespace {
 constexpr std::uint32_t kIdleMinuteSeconds = 40;  // a minute with older input counts as idle
 constexpr std::int32_t kSleepTicksBeforeShutdown = 3;
 constexpr std::int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
+// Watchdog seconds a new scene may take to send its first report; one that
+// dies before it would otherwise hold the scene slot until the module ends.
+constexpr std::int32_t kFirstReportLimit = 15;
 constexpr std::int32_t kShortestGrumbleInterval = 15;
 
 }  // namespace
@@ -123,6 +126,7 @@ bool ModuleSchedules::startScene(SceneKind kind, std::u16string_view showSwitch)
     if (!host_.startProgram(u"qz.exe", showSwitch)) return false;
     sceneKind_ = kind;
     sceneHeartbeat_ = 0;  // the new scene is judged by its own reports only
+    silentTicks_ = 0;
     host_.restartSceneWatchdog();
     return true;
 }
@@ -153,8 +157,10 @@ void ModuleSchedules::sceneComplete() {
 }
 
 void ModuleSchedules::watchdogTick(std::uint64_t utc) {
-    if (sceneKind_ != SceneKind::None && sceneHeartbeat_ != 0 && unitsBetween(sceneHeartbeat_, utc) > kHeartbeatLimit)
-        sceneLost();
+    if (sceneKind_ == SceneKind::None) return;
+    const bool lost = sceneHeartbeat_ != 0 ? unitsBetween(sceneHeartbeat_, utc) > kHeartbeatLimit
+                                           : ++silentTicks_ > kFirstReportLimit;
+    if (lost) sceneLost();
 }
 
 void ModuleSchedules::sceneLost() {

@@ -62,6 +62,7 @@ private:
     std::int32_t sleepTicks_ = 0;
     SceneKind sceneKind_ = SceneKind::None;
     std::uint64_t sceneHeartbeat_ = 0;
+    std::int32_t silentTicks_ = 0;  // watchdog ticks since the scene started, before its first report
     std::int32_t tolderCount_ = 0;
     std::uint32_t tolderNext_ = 0;  // idle seconds at which the next grumble is due
     bool tolderFast_ = false;

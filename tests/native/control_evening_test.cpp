@@ -168,6 +168,19 @@ TEST(HopsaEvening, AnExerciseThatStopsReportingIsStartedAgainOnce) {
     EXPECT_FALSE(evening.host.watchdogRunning);
 }
 
+TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainAfter15Seconds) {
+    SimulatedEvening evening(withHopsa());
+    SceneBehaviour silent;
+    silent.secondsToStart = 1 << 30;  // killed or hung before its first report
+    evening.nextScenes = {silent, SceneBehaviour{}};
+    evening.startModule();
+    evening.minutes(15);
+    evening.seconds(40);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), Seconds{916});
+    EXPECT_EQ(evening.core().schedules().sceneKind(), SceneKind::None) << "the second one played to its end";
+}
+
 TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
     struct Case {
         bool skipIdleTime;

@@ -47,10 +47,15 @@ protected:
     }
 };
 
-// A window with the control module's title that cannot prove itself.
+// A window with the control module's title that cannot prove itself: it
+// answers the window test with a wrong value of the kind given.
+enum class WrongAnswer { Constant, Zero, Echo, ProofOfAnother };
+
 class Impostor {
 public:
-    Impostor() {
+    explicit Impostor(WrongAnswer answer = WrongAnswer::Constant) {
+        answer_ = answer;
+        commandsOtherThanTheTest = 0;
         thread_ = std::thread([this] {
             WNDCLASSW windowClass{};
             windowClass.lpfnWndProc = &Impostor::procedure;
@@ -75,9 +80,19 @@ public:
     static std::atomic<int> commandsOtherThanTheTest;
 
 private:
+    static LRESULT wrongAnswer(uint32_t challenge) {
+        switch (answer_) {
+        case WrongAnswer::Zero: return 0;
+        case WrongAnswer::Echo: return static_cast<LRESULT>(challenge);
+        case WrongAnswer::ProofOfAnother: return static_cast<LRESULT>(proof(challenge + 1));
+        default: return 12345;
+        }
+    }
+    static WrongAnswer answer_;
+
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == kControlMessage) {
-            if (wParam == kCommandTestQuery) return 12345;  // never the proof
+            if (wParam == kCommandTestQuery) return wrongAnswer(static_cast<uint32_t>(lParam));
             ++commandsOtherThanTheTest;
             return 0;
         }
@@ -95,6 +110,7 @@ private:
     std::atomic<bool> ready_{false};
 };
 std::atomic<int> Impostor::commandsOtherThanTheTest{0};
+WrongAnswer Impostor::answer_ = WrongAnswer::Constant;
 
 }  // namespace
 
@@ -119,16 +135,24 @@ TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
 }
 
 TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
-    Impostor impostor;
-    ASSERT_NE(startModule(), nullptr);
-    HWND module = nullptr;
-    for (int i = 0; i < 200 && !module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
-    ASSERT_NE(module, nullptr);
-    EXPECT_NE(module, impostor.window());
     ASSERT_TRUE(storePassword(u"secret"));
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
-    EXPECT_EQ(Impostor::commandsOtherThanTheTest.load(), 0);
-    EXPECT_FALSE(exists(dataLocations().handOverPath()));
+    for (WrongAnswer answer : {WrongAnswer::Constant, WrongAnswer::Zero, WrongAnswer::Echo, WrongAnswer::ProofOfAnother}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        Impostor impostor(answer);
+        EXPECT_EQ(findSuiteWindow(suite::kControlWindowTitle), nullptr);
+        ASSERT_NE(startModule(), nullptr);
+        HWND module = nullptr;
+        for (int i = 0; i < 200 && !module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
+        ASSERT_NE(module, nullptr);
+        EXPECT_NE(module, impostor.window());
+        EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
+        proveAdministrator(module);
+        EXPECT_EQ(sendControlCommand(kCommandClose, 1, L"secret"), 0);
+        for (int i = 0; i < 200 && module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
+        EXPECT_EQ(module, nullptr) << "the module did not close";
+        EXPECT_EQ(Impostor::commandsOtherThanTheTest.load(), 0);
+        EXPECT_FALSE(exists(dataLocations().handOverPath()));
+    }
 }
 
 TEST_F(ControlChannel, ParentsModeNeedsTheRightPasswordAndTheProofWhenRequired) {

@@ -1,0 +1,225 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/control_module_win.h"
+#include "control/state_record.h"
+#include "settings/password_store_win.h"
+#include "settings/settings.h"
+#include "shell/control_channel_win.h"
+#include "support/suite.h"
+
+namespace {
+
+uint64_t nowUtc() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+constexpr uint64_t kUnitsPerHour = 36'000'000'000ull;
+
+bool readRecord(StateRecord& record) {
+    std::string bytes = suite::readBytes(dataLocations().statePath());
+    if (bytes.size() != kStateRecordSize) return false;
+    decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record);
+    return true;
+}
+
+std::string garbage(std::mt19937& random, size_t length) {
+    std::string bytes(length, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    return bytes;
+}
+
+void shutdownIgnored(bool) {}
+
+class ControlModuleFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        suite::stopControlModules();
+        suite::removeSuiteFiles();
+        suite::installControlModule();
+        // Scenes the module starts go to a recorder standing in for qz.exe.
+        folder_ = std::wstring(dataLocations().tempFolder()) + L"program";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (folder_ + L"\\qz.exe").c_str(), FALSE);
+        GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
+        SetCurrentDirectoryW(folder_.c_str());
+    }
+    void TearDown() override {
+        SetFileAttributesW(dataLocations().settingsPath(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(dataLocations().passwordPath(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(dataLocations().statePath(), FILE_ATTRIBUTE_NORMAL);
+        stopInProcess();
+        SetCurrentDirectoryW(savedDirectory_);
+    }
+
+    // The module on a thread of the test, with a minute of 50 ms.
+    HWND startInProcess() {
+        ControlModuleOptions options;
+        options.minuteMs = 50;
+        options.shutdown = &shutdownIgnored;
+        module_ = std::thread([options] { runControlModule(options); });
+        return suite::waitForWindow(suite::kControlWindowTitle, 5000);
+    }
+    void stopInProcess() {
+        if (!module_.joinable()) return;
+        suite::stopControlModules();
+        module_.join();
+    }
+
+    std::wstring folder_;
+    wchar_t savedDirectory_[MAX_PATH] = L"";
+    std::thread module_;
+};
+
+}  // namespace
+
+// The installed module is killed at random moments of its start and its
+// minutes; every start reads what the killed one left and goes on from it.
+TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCountersGoOn) {
+    HANDLE first = suite::start(dataLocations().controlModulePath(), L"/control");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    suite::stopControlModules();
+    CloseHandle(first);
+    StateRecord seeded;
+    ASSERT_TRUE(readRecord(seeded));
+    seeded.nesselMinutes = 20;
+    seeded.hopsaMinutes = 7;
+    seeded.firstExerciseDone = true;
+    StateImage image = encodeStateRecord(seeded);
+    ASSERT_TRUE(suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end())));
+
+    std::mt19937 random(GetTickCount());
+    for (int round = 0; round < 8; ++round) {
+        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
+        ASSERT_NE(process, nullptr);
+        // Odd rounds kill during the start, before the window may exist.
+        if (round % 2) Sleep(random() % 300);
+        else ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+        Sleep(random() % 700);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+        ASSERT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
+
+        StateRecord record;
+        ASSERT_TRUE(readRecord(record)) << "round " << round;
+        EXPECT_GE(record.nesselMinutes, 20) << "round " << round;
+        EXPECT_GE(record.hopsaMinutes, 7) << "round " << round;
+        EXPECT_TRUE(record.firstExerciseDone) << "round " << round;
+        EXPECT_LT(record.lastActive, nowUtc() + kUnitsPerHour);
+        EXPECT_GE(record.lastActive, seeded.lastActive);
+    }
+
+    HANDLE last = suite::start(dataLocations().controlModulePath(), L"/control");
+    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    EXPECT_EQ(queryMode(), 1);
+    suite::stopControlModules();
+    if (last) CloseHandle(last);
+    StateRecord closed;
+    ASSERT_TRUE(readRecord(closed));
+    EXPECT_GE(closed.nesselMinutes, 20);
+    EXPECT_GE(closed.hopsaMinutes, 7);
+}
+
+// A state file of any short garbage is read within its bounds; the module
+// writes a record of its own over it, dated now.
+TEST_F(ControlModuleFaults, AStateFileOfGarbageOfEveryShortLengthIsReplacedByAWholeRecord) {
+    std::mt19937 random(7);
+    for (size_t length = 0; length <= 40; ++length) {
+        ASSERT_TRUE(suite::writeBytes(dataLocations().statePath(), garbage(random, length)));
+        uint64_t before = nowUtc();
+        ASSERT_NE(startInProcess(), nullptr) << "length " << length;
+        Sleep(60);
+        EXPECT_EQ(queryMode(), 1) << "length " << length;
+        stopInProcess();
+
+        std::string bytes = suite::readBytes(dataLocations().statePath());
+        ASSERT_EQ(bytes.size(), length > kStateRecordSize ? length : kStateRecordSize) << "length " << length;
+        StateRecord record;
+        decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), kStateRecordSize, record);
+        EXPECT_GE(record.lastActive, before) << "length " << length;
+        EXPECT_LT(record.lastActive, nowUtc() + 1) << "length " << length;
+    }
+}
+
+// Settings and password files deleted, made read-only or filled with garbage
+// while the module runs its minutes: it keeps answering, missing or short
+// settings leave the defaults, and the password works as its file says.
+TEST_F(ControlModuleFaults, SettingsAndPasswordFilesDamagedWhileTheModuleRuns) {
+    ASSERT_NE(startInProcess(), nullptr);
+    std::mt19937 random(11);
+    const wchar_t* settings = dataLocations().settingsPath();
+    const wchar_t* password = dataLocations().passwordPath();
+    for (size_t length = 0; length <= 40; ++length) {
+        SetFileAttributesW(settings, FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(password, FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(suite::writeBytes(settings, garbage(random, length)));
+        ASSERT_TRUE(suite::writeBytes(password, garbage(random, length)));
+        if (length % 3 == 0) {
+            SetFileAttributesW(settings, FILE_ATTRIBUTE_READONLY);
+            SetFileAttributesW(password, FILE_ATTRIBUTE_READONLY);
+        }
+        sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
+        Sleep(60);
+        ASSERT_EQ(queryMode(), 1) << "length " << length;
+        // A password file shorter than a digest accepts any password.
+        if (length < 32) {
+            proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+            EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"anything"), 0);
+            EXPECT_EQ(queryMode(), 0) << "length " << length;
+            requestChildMode();
+        }
+    }
+    SetFileAttributesW(settings, FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(password, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(settings);
+    DeleteFileW(password);
+    sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
+    Sleep(60);
+    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"anything"), 0);
+    EXPECT_EQ(queryMode(), 1) << "without a password file only the empty password opens";
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L""), 0);
+    EXPECT_EQ(queryMode(), 0);
+    requestChildMode();
+
+    ASSERT_TRUE(storePassword(u"pw"));
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"wrong"), 0);
+    EXPECT_EQ(queryMode(), 1);
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"pw"), 0);
+    EXPECT_EQ(queryMode(), 0);
+    stopInProcess();
+    StateRecord record;
+    EXPECT_TRUE(readRecord(record));
+}
+
+// A read-only state file: where it cannot be opened for writing the module
+// runs without one and leaves it as it was; where it can (Wine run by root),
+// the record it writes carries the stored counters on.
+TEST_F(ControlModuleFaults, AReadOnlyStateFileLeavesTheModuleRunningAndTheCountersKept) {
+    StateRecord stored;
+    stored.lastActive = stored.lastAwake = nowUtc();
+    stored.nesselMinutes = 3;
+    stored.hopsaMinutes = 2;
+    StateImage image = encodeStateRecord(stored);
+    ASSERT_TRUE(suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end())));
+    SetFileAttributesW(dataLocations().statePath(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_NE(startInProcess(), nullptr);
+    Sleep(200);
+    EXPECT_EQ(queryMode(), 1);
+    stopInProcess();
+    StateRecord record;
+    ASSERT_TRUE(readRecord(record));
+    EXPECT_EQ(record.nesselMinutes, 3);
+    EXPECT_EQ(record.hopsaMinutes, 2);
+    EXPECT_GE(record.lastActive, stored.lastActive);
+}
