@@ -10,31 +10,29 @@ namespace {
 constexpr UINT kFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr int kTipLength = 64;
 
-void notifyWide(HWND window, HICON icon, bool shown) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+// The fields the wide and the ANSI forms share; the tip is filled by the caller.
+template <typename Data>
+Data notification(DWORD size, HWND window, HICON icon, bool shown) {
+    Data data{};
+    data.cbSize = size;
     data.hWnd = window;
-    data.uID = 0;
     if (shown) {
         data.uFlags = kFlags;
         data.uCallbackMessage = kTrayCallbackMessage;
         data.hIcon = icon;
-        LoadStringW(GetModuleHandleW(nullptr), IDS_MODULE_CAPTION, data.szTip, kTipLength);
     }
+    return data;
+}
+
+void notifyWide(HWND window, HICON icon, bool shown) {
+    auto data = notification<NOTIFYICONDATAW>(NOTIFYICONDATAW_V1_SIZE, window, icon, shown);
+    if (shown) LoadStringW(GetModuleHandleW(nullptr), IDS_MODULE_CAPTION, data.szTip, kTipLength);
     Shell_NotifyIconW(shown ? NIM_ADD : NIM_DELETE, &data);
 }
 
 void notifyAnsi(HWND window, HICON icon, bool shown) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = window;
-    data.uID = 0;
-    if (shown) {
-        data.uFlags = kFlags;
-        data.uCallbackMessage = kTrayCallbackMessage;
-        data.hIcon = icon;
-        LoadStringA(GetModuleHandleW(nullptr), IDS_MODULE_CAPTION, data.szTip, kTipLength);
-    }
+    auto data = notification<NOTIFYICONDATAA>(NOTIFYICONDATAA_V1_SIZE, window, icon, shown);
+    if (shown) LoadStringA(GetModuleHandleW(nullptr), IDS_MODULE_CAPTION, data.szTip, kTipLength);
     Shell_NotifyIconA(shown ? NIM_ADD : NIM_DELETE, &data);
 }
 
