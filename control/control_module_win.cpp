@@ -33,12 +33,6 @@ enum Timer : UINT_PTR {
     kDelayedDisable = 5,
 };
 
-Moment currentMoment() {
-    FILETIME utc;
-    GetSystemTimeAsFileTime(&utc);
-    return {(static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime, GetTickCount()};
-}
-
 // The never-shown dialog whose title every other process looks for. It owns
 // the timers and the state file; the logic lives in ControlCore.
 class ControlModule : public Dialog, private ControlHost {
@@ -155,6 +149,15 @@ private:
     void showTrayIcon(bool shown) override { ::showTrayIcon(hwnd(), smallIcon_, shown); }
 
     void endModule() override { endDialog(IDOK); }
+
+    Moment currentMoment() const {
+        FILETIME utc;
+        if (options_.readClock)
+            options_.readClock(&utc);
+        else
+            GetSystemTimeAsFileTime(&utc);
+        return {(static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime, GetTickCount()};
+    }
 
     ControlModuleOptions options_;
     ControlCore core_;

@@ -31,6 +31,21 @@ std::vector<bool> shutdowns() {
     return gShutdowns;
 }
 
+constexpr int64_t kUnitsPerMinute = 600'000'000;
+std::atomic<int64_t> gClockShift{0};  // added to the system clock the module reads
+
+uint64_t systemUtc() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+void shiftedClock(FILETIME* utc) {
+    uint64_t shifted = systemUtc() + gClockShift.load();
+    utc->dwLowDateTime = static_cast<DWORD>(shifted);
+    utc->dwHighDateTime = static_cast<DWORD>(shifted >> 32);
+}
+
 // Runs the control module on a thread of the test with a short minute; the
 // programs it starts are a recorder standing in for qz.exe.
 class ControlModuleRun : public ::testing::Test {
@@ -39,6 +54,7 @@ protected:
         suite::stopControlModules();
         suite::removeSuiteFiles();
         gShutdowns.clear();
+        gClockShift = 0;
         folder_ = std::wstring(dataLocations().tempFolder()) + L"program";
         CreateDirectoryW(folder_.c_str(), nullptr);
         DeleteFileW(log().c_str());
@@ -62,6 +78,7 @@ protected:
         ControlModuleOptions options;
         options.minuteMs = minuteMs;
         options.shutdown = &recordShutdown;
+        options.readClock = &shiftedClock;
         module_ = std::thread([options] { runControlModule(options); });
         return suite::waitForWindow(suite::kControlWindowTitle, 5000);
     }
@@ -70,6 +87,14 @@ protected:
         if (!module_.joinable()) return;
         suite::stopControlModules();
         module_.join();
+    }
+
+    static StateRecord storedState() {
+        StateRecord record;
+        std::string bytes = suite::readBytes(dataLocations().statePath());
+        if (bytes.size() == kStateRecordSize)
+            decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record);
+        return record;
     }
 
     std::wstring log() const { return folder_ + L"\\qz.exe.log"; }
@@ -194,4 +219,49 @@ TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClic
     EXPECT_EQ(sendControlCommand(kCommandParents, 1, L""), 0);
     EXPECT_EQ(queryMode(), 0);
     EXPECT_FALSE(trayIconPresent(window));
+}
+
+// Two hours of stand-by are a break that restores Nessel's allowance and rests
+// Hopsa; a clock set back two hours afterwards changes nothing but the dates.
+// The module keeps its state file locked, so it is read after each run.
+TEST_F(ControlModuleRun, TheClockMovedForwardIsABreakAndMovedBackIsNot) {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    settings.hopsaDisabled = 0;
+    settings.tolderDisabled = 1;
+    settings.bedtimeMinutes = 30000;
+    settings.exerciseInterval = 30000;
+    writeSettings(settings);
+    StateRecord seeded;
+    seeded.lastActive = seeded.lastAwake = systemUtc();
+    seeded.nesselMinutes = 20000;
+    seeded.hopsaMinutes = 20000;
+    seeded.firstExerciseDone = true;
+    StateImage image = encodeStateRecord(seeded);
+    ASSERT_TRUE(suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end())));
+
+    ASSERT_NE(start(100), nullptr);
+    Sleep(500);
+    gClockShift = 120 * kUnitsPerMinute;
+    Sleep(500);
+    stop();
+    StateRecord rested = storedState();
+    EXPECT_GT(rested.nesselMinutes, 0);
+    EXPECT_LT(rested.nesselMinutes, 100);
+    EXPECT_LT(rested.hopsaMinutes, 100);
+    EXPECT_GT(rested.lastActive, systemUtc() + 119 * kUnitsPerMinute);
+
+    ASSERT_NE(start(100), nullptr);
+    Sleep(300);
+    gClockShift = 0;
+    Sleep(500);
+    EXPECT_EQ(queryMode(), 1);
+    stop();
+    StateRecord setBack = storedState();
+    EXPECT_GT(setBack.nesselMinutes, rested.nesselMinutes);
+    EXPECT_LT(setBack.nesselMinutes, 100);
+    EXPECT_GT(setBack.hopsaMinutes, rested.hopsaMinutes);
+    EXPECT_LE(setBack.lastActive, systemUtc());
+    EXPECT_GT(setBack.lastActive, systemUtc() - kUnitsPerMinute);
+    EXPECT_EQ(recorded(), L"");
 }
