@@ -136,8 +136,26 @@ void restoreWithRecord(HMODULE module, const HookRecord& record) {
     });
 }
 
+// The process's modules from the loader's own list, where the system offers it
+// (kernel32 since Windows 7); otherwise from a snapshot, which under Wine costs
+// a round trip to the server and several milliseconds.
 std::vector<HMODULE> loadedModules() {
+    using EnumModules = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+    static const auto enumModules = reinterpret_cast<EnumModules>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "K32EnumProcessModules")));
     std::vector<HMODULE> modules;
+    if (enumModules) {
+        DWORD needed = 0;
+        for (modules.resize(64);; modules.resize(needed / sizeof(HMODULE))) {
+            const DWORD capacity = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+            if (!enumModules(GetCurrentProcess(), modules.data(), capacity, &needed)) break;
+            if (needed <= capacity) {
+                modules.resize(needed / sizeof(HMODULE));
+                return modules;
+            }
+        }
+        modules.clear();
+    }
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
     if (snapshot == INVALID_HANDLE_VALUE) return modules;
     MODULEENTRY32W entry{};
@@ -171,20 +189,10 @@ PatchResult patchImport(HMODULE module, const char* dll, const void* target, con
     return patchWithRecord(module, makeRecord(dll, target, replacement));
 }
 
-void patchAllModules(const char* dll, const void* target, const void* replacement) {
-    HookRecord record = makeRecord(dll, target, replacement);
-    forEachLoadedModule([&](HMODULE module) { patchWithRecord(module, record); });
-}
-
 void addHook(const char* dll, const void* target, const void* replacement) {
     HookRecord record = makeRecord(dll, target, replacement);
     Locked locked(hooks().lock);
     hooks().records.push_back(std::move(record));
-}
-
-void addHookAndPatch(const char* dll, const void* target, const void* replacement) {
-    addHook(dll, target, replacement);
-    patchAllModules(dll, target, replacement);
 }
 
 void patchAllModulesWithEveryHook() {
