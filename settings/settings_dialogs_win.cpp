@@ -18,6 +18,7 @@
 #include "shell/control_channel_win.h"
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
+#include "ui/common_controls_win.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ void openSettings(int dialogType) {
         return;
     }
     if (!askPassword(promptedPassword())) return;
+    commonControls::initListViews();
     SettingsForm form(static_cast<SettingsKind>(dialogType));
     form.runModal();
 }

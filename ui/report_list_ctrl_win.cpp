@@ -1,7 +1,8 @@
 #include "ui/report_list_ctrl_win.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
+
+#include "ui/common_controls_win.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ bool isClick(UINT message) {
 ReportListCtrl::~ReportListCtrl() { release(); }
 
 void ReportListCtrl::release() {
-    if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, &ReportListCtrl::subclassProc, kSubclassId);
+    if (hwnd_ && IsWindow(hwnd_)) commonControls::removeWindowSubclass(hwnd_, &ReportListCtrl::subclassProc, kSubclassId);
     hwnd_ = nullptr;
 }
 
@@ -38,7 +39,7 @@ void ReportListCtrl::bind(HWND listView) {
     SetWindowPos(listView, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | (checkMode_ ? LVS_EX_CHECKBOXES : 0);
     SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
-    SetWindowSubclass(listView, &ReportListCtrl::subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    commonControls::setWindowSubclass(listView, &ReportListCtrl::subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 int ReportListCtrl::insertColumn(int index, const wchar_t* header, int format, int width, int subItem) {
@@ -116,12 +117,12 @@ LRESULT CALLBACK ReportListCtrl::subclassProc(HWND window, UINT message, WPARAM 
                                               DWORD_PTR self) {
     auto list = reinterpret_cast<ReportListCtrl*>(self);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, &ReportListCtrl::subclassProc, kSubclassId);
+        commonControls::removeWindowSubclass(window, &ReportListCtrl::subclassProc, kSubclassId);
         if (list->hwnd_ == window) list->hwnd_ = nullptr;
     } else if (isClick(message) && list->checkMode_ != kNoChecks) {
         return list->click(message, wParam, lParam);
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return commonControls::defSubclassProc(window, message, wParam, lParam);
 }
 
 // The list view toggles a check box that was hit; the mode decides what
@@ -132,7 +133,7 @@ LRESULT ReportListCtrl::click(UINT message, WPARAM wParam, LPARAM lParam) {
     int item = int(SendMessageW(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     bool before = item >= 0 && getCheck(item);
     HWND window = hwnd_;
-    LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    LRESULT result = commonControls::defSubclassProc(window, message, wParam, lParam);
     if (item < 0 || !IsWindow(window) || getCheck(item) == before) return result;
     if (checkMode_ == kFixedChecks) {
         setCheck(item, before);
