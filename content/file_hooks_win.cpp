@@ -125,14 +125,14 @@ Function implementation(HMODULE kernel32, const char* name) {
 }
 
 void addFileHook(HMODULE kernel32, const char* name, const void* replacement) {
-    addHook("kernel32.dll", reinterpret_cast<const void*>(GetProcAddress(kernel32, name)), replacement);
+    addHookAndPatch("kernel32.dll", reinterpret_cast<const void*>(GetProcAddress(kernel32, name)), replacement);
 }
 
 }  // namespace
 
 void installFileHooks() {
     if (hooksInstalled()) return;
-    addLoaderHooks();
+    installLoaderHooks();
     HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
     // All three are saved before the first entry is patched: a replacement
     // may need the others.
@@ -142,7 +142,6 @@ void installFileHooks() {
     addFileHook(kernel32, "ReadFile", reinterpret_cast<const void*>(&hookReadFile));
     addFileHook(kernel32, "CloseHandle", reinterpret_cast<const void*>(&hookCloseHandle));
     addFileHook(kernel32, "SetFilePointer", reinterpret_cast<const void*>(&hookSetFilePointer));
-    patchAllModulesWithEveryHook();
 }
 
 void registerVirtualFile(const wchar_t* path, std::unique_ptr<std::uint8_t[]> data, std::size_t size,

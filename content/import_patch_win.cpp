@@ -189,10 +189,20 @@ PatchResult patchImport(HMODULE module, const char* dll, const void* target, con
     return patchWithRecord(module, makeRecord(dll, target, replacement));
 }
 
+void patchAllModules(const char* dll, const void* target, const void* replacement) {
+    HookRecord record = makeRecord(dll, target, replacement);
+    forEachLoadedModule([&](HMODULE module) { patchWithRecord(module, record); });
+}
+
 void addHook(const char* dll, const void* target, const void* replacement) {
     HookRecord record = makeRecord(dll, target, replacement);
     Locked locked(hooks().lock);
     hooks().records.push_back(std::move(record));
+}
+
+void addHookAndPatch(const char* dll, const void* target, const void* replacement) {
+    addHook(dll, target, replacement);
+    patchAllModules(dll, target, replacement);
 }
 
 void patchAllModulesWithEveryHook() {
