@@ -4,13 +4,7 @@
 #include "content/random.h"
 
 void randomBytes(void* buffer, size_t length) {
-    // RtlGenRandom, exported by advapi32 as SystemFunction036 since Windows XP,
-    // needs no provider: acquiring one loads three libraries. Older systems
-    // take the provider, acquired on first use and kept for the process.
-    using GenerateRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
-    static const auto generate = reinterpret_cast<GenerateRandom>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "SystemFunction036")));
-    if (generate && generate(buffer, ULONG(length))) return;
+    // Acquired on first use and kept for the life of the process.
     static HCRYPTPROV provider = 0;
     if (!provider && !CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
         provider = 0;
