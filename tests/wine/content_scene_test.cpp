@@ -24,38 +24,7 @@ HWND waitForVisibleScene(DWORD timeoutMs) {
     return nullptr;
 }
 
-// The share of the client area in Tikko's orange fur, read from the screen.
-double furShare(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    if (width <= 0 || height <= 0) return 0;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    size_t fur = 0;
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
-        if (r > 220 && g > 130 && g < 200 && b < 120) ++fur;
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return static_cast<double>(fur) / (width * height);
-}
+double furShare(HWND window) { return suite::shareOnScreen(window, suite::isTikkoFur); }
 
 class ContentScenes : public ::testing::Test {
 protected:

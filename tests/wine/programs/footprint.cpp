@@ -79,46 +79,12 @@ DWORD WINAPI moduleThread(void*) {
     return 0;
 }
 
-// The share of the window's client area whose pixels pass the test.
-template <typename Test>
-double share(HWND window, Test test) {
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    if (width <= 0 || height <= 0) return 0;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    size_t passed = 0;
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i)
-        if (test((pixels[i] >> 16) & 0xFF, (pixels[i] >> 8) & 0xFF, pixels[i] & 0xFF)) ++passed;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return static_cast<double>(passed) / (width * height);
-}
-
-bool isFur(int r, int g, int b) { return r > 220 && g > 130 && g < 200 && b < 120; }
 bool isEmptyWindowGreen(int r, int g, int b) { return r < 30 && g > 180 && b < 30; }
 
 // Milliseconds from the start of the process to the first frame that shows
 // its picture on screen; -1 when none came within 15 s.
-template <typename Test>
 double msToFirstFrame(const std::wstring& program, const std::wstring& arguments, const wchar_t* className,
-                      const wchar_t* title, Test test) {
+                      const wchar_t* title, suite::PixelTest test) {
     LARGE_INTEGER frequency, started, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
@@ -127,7 +93,7 @@ double msToFirstFrame(const std::wstring& program, const std::wstring& arguments
     double result = -1;
     for (DWORD begun = GetTickCount(); GetTickCount() - begun < 15000; Sleep(2)) {
         HWND window = FindWindowW(className, title);
-        if (window && IsWindowVisible(window) && share(window, test) > 0.005) {
+        if (window && IsWindowVisible(window) && suite::shareOnScreen(window, test) > 0.005) {
             QueryPerformanceCounter(&now);
             result = (now.QuadPart - started.QuadPart) * 1000.0 / frequency.QuadPart;
             break;
@@ -217,7 +183,7 @@ void measureSceneStart(const std::wstring& archive) {
     for (int round = 0; round < 7; ++round) {
         empty.push_back(msToFirstFrame(program + L"\\empty_window.exe", L"", L"PalloEmptyWindow", L"Empty",
                                        isEmptyWindowGreen));
-        scene.push_back(msToFirstFrame(program + L"\\qz.exe", L"/show:test", L"#32770", sceneTitle, isFur));
+        scene.push_back(msToFirstFrame(program + L"\\qz.exe", L"/show:test", L"#32770", sceneTitle, suite::isTikkoFur));
     }
     double sceneMs = median(scene), emptyMs = median(empty);
     std::printf("start to first painted frame (median of 7): scene \"test\" %.0f ms, empty window %.0f ms, "

@@ -1,5 +1,6 @@
 #include "support/suite.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace suite {
@@ -81,6 +82,38 @@ bool removeTree(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
     return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
+
+double shareOnScreen(HWND window, PixelTest test) {
+    RECT client;
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return 0;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    size_t passed = 0;
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i)
+        if (test((pixels[i] >> 16) & 0xFF, (pixels[i] >> 8) & 0xFF, pixels[i] & 0xFF)) ++passed;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return static_cast<double>(passed) / (width * height);
+}
+
+bool isTikkoFur(int red, int green, int blue) { return red > 220 && green > 130 && green < 200 && blue < 120; }
 
 }  // namespace suite
 

@@ -28,6 +28,12 @@ std::wstring windowTitle(HWND window);
 // Deletes a folder with everything in it; true when it is gone.
 bool removeTree(const std::wstring& folder);
 
+// The share of the window's client area whose pixels on screen pass the test.
+using PixelTest = bool (*)(int red, int green, int blue);
+double shareOnScreen(HWND window, PixelTest test);
+// Tikko's orange fur.
+bool isTikkoFur(int red, int green, int blue);
+
 }  // namespace suite
 
 namespace suite {
