@@ -13,6 +13,7 @@
 
 #include "control/control_module_win.h"
 #include "control/video_title_win.h"
+#include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
 #include "support/suite.h"
 
@@ -37,13 +38,6 @@ std::string readProc(const wchar_t* path) {
     return text;
 }
 
-// A figure from Linux's view of this Wine process.
-double procStatus(const char* field) {
-    std::string text = readProc(L"Z:\\proc\\self\\status");
-    size_t at = text.find(field);
-    return at == std::string::npos ? -1 : std::atof(text.c_str() + at + std::strlen(field) + 1);
-}
-
 int openHandles() {
     int count = 0;
     DWORD flags;
@@ -52,11 +46,54 @@ int openHandles() {
     return count;
 }
 
-Usage usage() { return {procStatus("RssAnon:"), openHandles()}; }
+// The /proc folder of this prefix's Linux process whose name starts with
+// `name`. "Z:\\proc\\self" is no help: the wine server opens files for its
+// clients, so there it names the server.
+std::wstring linuxProcess(const char* name) {
+    wchar_t prefix[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+    std::string wanted = "WINEPREFIX=";
+    for (const wchar_t* c = prefix; *c; ++c) wanted += static_cast<char>(*c);
+    wanted += '\0';
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return L"";
+    std::wstring result;
+    do {
+        if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
+        std::wstring folder = std::wstring(L"Z:\\proc\\") + found.cFileName;
+        if (readProc((folder + L"\\comm").c_str()).rfind(name, 0) != 0) continue;
+        if (prefix[0] && readProc((folder + L"\\environ").c_str()).find(wanted) == std::string::npos) continue;
+        result = folder;
+    } while (result.empty() && FindNextFileW(search, &found));
+    FindClose(search);
+    return result;
+}
 
-// CPU time of the whole process (user and system), from /proc/self/stat.
-double processCpuMs() {
-    std::string text = readProc(L"Z:\\proc\\self\\stat");
+// This process as Linux sees it, and the wine server that answers its calls:
+// window titles of other programs come from the server, so its CPU belongs to
+// the module's walk.
+const std::wstring& selfProc() {
+    static const std::wstring folder = linuxProcess("footprint.exe");
+    return folder;
+}
+const std::wstring& serverProc() {
+    static const std::wstring folder = linuxProcess("wineserver");
+    return folder;
+}
+
+// Resident memory of this process that no other shares, from Linux.
+double privateResidentKb() {
+    std::string text = readProc((selfProc() + L"\\status").c_str());
+    size_t at = text.find("RssAnon:");
+    return at == std::string::npos ? -1 : std::atof(text.c_str() + at + 8);
+}
+
+Usage usage() { return {privateResidentKb(), openHandles()}; }
+
+// CPU time of a Linux process (user and system) from its /proc stat file.
+double cpuMs(const std::wstring& process) {
+    std::string text = readProc((process + L"\\stat").c_str());
     size_t at = text.rfind(')');
     if (at == std::string::npos) return 0;
     const char* field = text.c_str() + at + 2;
@@ -111,14 +148,21 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void measureModule() {
+bool measureModule() {
+    suite::removeSuiteFiles();  // the default settings: Tolder on, every user controlled
     std::wstring folder = std::wstring(dataLocations().tempFolder()) + L"footprint";
     CreateDirectoryW(folder.c_str(), nullptr);
     SetCurrentDirectoryW(folder.c_str());  // no qz.exe here: scenes the module wants do not start
 
+    if (selfProc().empty() || serverProc().empty()) std::printf("this process or the wine server not found in /proc\n");
     Usage before = usage();
     HANDLE thread = CreateThread(nullptr, 0, moduleThread, nullptr, 0, nullptr);
-    suite::waitForWindow(suite::kControlWindowTitle, 5000);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(suite::waitForWindow(suite::kControlWindowTitle, 5000), &owner);
+    if (owner != GetCurrentProcessId()) {
+        std::printf("the control module did not start in this process: nothing to measure\n");
+        return false;
+    }
     Sleep(200);
     // Input since the module started: every tick now looks for a video window.
     INPUT input{};
@@ -140,11 +184,14 @@ void measureModule() {
                     at.handles - before.handles);
 
     auto cpuPerTick = [&](const char* label) {
-        double cpu = processCpuMs();
+        double own = cpuMs(selfProc()), served = cpuMs(serverProc());
         DWORD begun = GetTickCount();
         Sleep(1000 * kShortMinuteMs);
         double ticks = static_cast<double>(GetTickCount() - begun) / kShortMinuteMs;
-        std::printf("  CPU of this process per minute tick, %s: %.3f ms\n", label, (processCpuMs() - cpu) / ticks);
+        own = (cpuMs(selfProc()) - own) / ticks;
+        served = (cpuMs(serverProc()) - served) / ticks;
+        std::printf("  CPU per minute tick, %s: %.3f ms in the process, %.3f ms more in the wine server\n", label,
+                    own, served);
     };
     cpuPerTick("few windows");
     HANDLE crowd = suite::start(suite::binDir() + L"\\empty_window.exe", L"200");
@@ -157,8 +204,6 @@ void measureModule() {
     QueryPerformanceCounter(&begun);
     for (int i = 0; i < 100; ++i) isVideoPlaying();
     QueryPerformanceCounter(&ended);
-    // Window titles of other processes come from wineserver, whose CPU the
-    // figures above leave out; the walk's wall time covers both.
     std::printf("  the video-window walk of a tick, with the 200 windows: %.3f ms wall time\n",
                 (ended.QuadPart - begun.QuadPart) * 1000.0 / frequency.QuadPart / 100);
 
@@ -168,6 +213,7 @@ void measureModule() {
     TerminateProcess(crowd, 0);
     WaitForSingleObject(crowd, 5000);
     CloseHandle(crowd);
+    return true;
 }
 
 void measureSceneStart(const std::wstring& archive) {
@@ -196,7 +242,7 @@ void measureSceneStart(const std::wstring& archive) {
 int wmain(int argc, wchar_t** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     suite::stopControlModules();
-    measureModule();
+    if (!measureModule()) return 1;
     if (argc > 1) measureSceneStart(argv[1]);
     return 0;
 }
