@@ -254,11 +254,18 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
         SeenBox box;
         LRESULT testAnswer = 0, otherAnswer = -1;
         uint32_t challenge = 0;
+        std::vector<int> charSets;
     } seen;
     std::thread driver([&seen] {
         HWND prompt = suite::waitForWindow(L"Tolder", 20000, L"#32770");
         if (!prompt) return;
         seen.found = true;
+        // The Russian texts need a font with the Cyrillic character set, whatever the system's.
+        for (int control : {IDC_PASSWORD_PROMPT, IDC_PASSWORD_EDIT, IDOK, IDCANCEL}) {
+            LOGFONTW font{};
+            HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(prompt, control, WM_GETFONT, 0, 0));
+            seen.charSets.push_back(handle && GetObjectW(handle, sizeof font, &font) ? font.lfCharSet : -1);
+        }
         seen.challenge = randomUInt32(nullptr);
         seen.testAnswer = SendMessageW(prompt, kControlMessage, kCommandTestQuery, LPARAM(seen.challenge));
         seen.otherAnswer = SendMessageW(prompt, kControlMessage, kCommandTestCloseWindow, 0);
@@ -277,6 +284,7 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
     bool accepted = askPassword(out);
     driver.join();
     ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.charSets, std::vector<int>(4, RUSSIAN_CHARSET));
     EXPECT_EQ(uint32_t(seen.testAnswer), proof(seen.challenge));
     EXPECT_EQ(seen.otherAnswer, 0);
     EXPECT_EQ(seen.box.text, kWrongPassword);
