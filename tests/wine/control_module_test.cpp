@@ -176,6 +176,7 @@ TEST_F(ControlModuleRun, HopsaStartsTheFirstExerciseAndRestartsALostOne) {
     ASSERT_NE(window, nullptr);
 
     ASSERT_TRUE(waitFor(L"/show:hopsa-first", 1, 3000));
+    EXPECT_NE(recorded().find(L"\nshow 1\n"), std::wstring::npos) << "scenes start shown normally";
     SendMessageW(window, kControlMessage, kCommandTikkoStart, 0);  // the scene starts, then falls silent
     DWORD silent = GetTickCount();
     ASSERT_TRUE(waitFor(L"/show:hopsa-usual", 1, 6000));

@@ -481,6 +481,7 @@ TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
         for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
         std::wstring line(reinterpret_cast<const wchar_t*>(recorded.data()), recorded.size() / sizeof(wchar_t));
         EXPECT_NE(line.find(L"/advtop"), std::wstring::npos);
+        EXPECT_NE(line.find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
         EXPECT_TRUE(dialog && IsWindow(dialog)) << "the dialog stays open";
     }
     SetCurrentDirectoryW(saved);

@@ -1,5 +1,6 @@
-// A stand-in for a program the suite starts: appends its command line and
-// working directory to "<its own path>.log" and ends, or with "/stay" keeps
+// A stand-in for a program the suite starts: appends its command line, its
+// working directory and the show state it was given ("show N", -1 for none)
+// to "<its own path>.log" and ends, or with "/stay" keeps
 // running for a minute (a program whose file is in use).
 #include <windows.h>
 
@@ -9,7 +10,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     wchar_t self[MAX_PATH], directory[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     GetCurrentDirectoryW(MAX_PATH, directory);
-    std::wstring line = std::wstring(GetCommandLineW()) + L"\n" + directory + L"\n";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    std::wstring line =
+        std::wstring(GetCommandLineW()) + L"\n" + directory + L"\nshow " + std::to_wstring(show) + L"\n";
     HANDLE log = CreateFileW((std::wstring(self) + L".log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written;
