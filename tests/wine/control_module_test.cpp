@@ -33,6 +33,7 @@ std::vector<bool> shutdowns() {
 
 constexpr int64_t kUnitsPerMinute = 600'000'000;
 std::atomic<int64_t> gClockShift{0};  // added to the system clock the module reads
+std::atomic<int> gClockReads{0};      // one a minute tick, one a command
 
 uint64_t systemUtc() {
     FILETIME now;
@@ -41,9 +42,18 @@ uint64_t systemUtc() {
 }
 
 void shiftedClock(FILETIME* utc) {
+    ++gClockReads;
     uint64_t shifted = systemUtc() + gClockShift.load();
     utc->dwLowDateTime = static_cast<DWORD>(shifted);
     utc->dwHighDateTime = static_cast<DWORD>(shifted >> 32);
+}
+
+// Waits until the module has read its clock `times` more times.
+bool waitForClockReads(int times) {
+    const int target = gClockReads + times;
+    for (DWORD started = GetTickCount(); GetTickCount() - started < 10000; Sleep(10))
+        if (gClockReads >= target) return true;
+    return false;
 }
 
 // Runs the control module on a thread of the test with a short minute; the
@@ -242,9 +252,9 @@ TEST_F(ControlModuleRun, TheClockMovedForwardIsABreakAndMovedBackIsNot) {
     ASSERT_TRUE(suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end())));
 
     ASSERT_NE(start(100), nullptr);
-    Sleep(500);
+    ASSERT_TRUE(waitForClockReads(4));
     gClockShift = 120 * kUnitsPerMinute;
-    Sleep(500);
+    ASSERT_TRUE(waitForClockReads(4));
     stop();
     StateRecord rested = storedState();
     EXPECT_GT(rested.nesselMinutes, 0);
@@ -253,9 +263,9 @@ TEST_F(ControlModuleRun, TheClockMovedForwardIsABreakAndMovedBackIsNot) {
     EXPECT_GT(rested.lastActive, systemUtc() + 119 * kUnitsPerMinute);
 
     ASSERT_NE(start(100), nullptr);
-    Sleep(300);
+    ASSERT_TRUE(waitForClockReads(2));
     gClockShift = 0;
-    Sleep(500);
+    ASSERT_TRUE(waitForClockReads(4));
     EXPECT_EQ(queryMode(), 1);
     stop();
     StateRecord setBack = storedState();
