@@ -223,3 +223,23 @@ TEST_F(ControlModuleFaults, AReadOnlyStateFileLeavesTheModuleRunningAndTheCounte
     EXPECT_EQ(record.hopsaMinutes, 2);
     EXPECT_GE(record.lastActive, stored.lastActive);
 }
+
+// The running module holds its state file without sharing: it can be neither
+// deleted, replaced nor renamed until the module ends, and the module's own
+// record survives every attempt.
+TEST_F(ControlModuleFaults, TheStateFileCannotBeDeletedOrReplacedWhileTheModuleRuns) {
+    ASSERT_NE(startInProcess(), nullptr);
+    Sleep(200);
+    const std::wstring path = dataLocations().statePath();
+    EXPECT_FALSE(DeleteFileW(path.c_str()));
+    EXPECT_FALSE(suite::writeBytes(path, "garbage"));
+    EXPECT_FALSE(MoveFileW(path.c_str(), (path + L".moved").c_str()));
+    Sleep(200);
+    EXPECT_EQ(queryMode(), 1);
+    uint64_t beforeStop = nowUtc();
+    stopInProcess();
+    StateRecord record;
+    ASSERT_TRUE(readRecord(record));
+    EXPECT_GT(record.lastActive, beforeStop - kUnitsPerHour / 60);
+    EXPECT_FALSE(suite::readBytes(path + L".moved").size());
+}
