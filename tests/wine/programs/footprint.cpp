@@ -13,7 +13,6 @@
 
 #include "control/control_module_win.h"
 #include "control/video_title_win.h"
-#include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
 #include "support/suite.h"
 
