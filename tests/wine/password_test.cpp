@@ -36,18 +36,6 @@ std::vector<uint8_t> passwordFileBytes() {
     return bytes;
 }
 
-// A message box owned by the window, once it appears.
-HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
-    DWORD started = GetTickCount();
-    do {
-        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
-             box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
-}
-
 struct SeenBox {
     std::wstring text, caption;
 };
@@ -58,7 +46,7 @@ class BoxCloser {
 public:
     explicit BoxCloser(HWND owner)
         : thread_([this, owner] {
-              if (HWND box = waitForOwnedBox(owner, 5000)) {
+              if (HWND box = suite::waitForOwnedBox(owner, 5000)) {
                   seen_.text = suite::messageBoxText(box);
                   seen_.caption = suite::windowTitle(box);
                   PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -271,7 +259,7 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
         seen.otherAnswer = SendMessageW(prompt, kControlMessage, kCommandTestCloseWindow, 0);
         SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"secret");
         PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-        if (HWND box = waitForOwnedBox(prompt, 5000)) {
+        if (HWND box = suite::waitForOwnedBox(prompt, 5000)) {
             seen.box = {suite::messageBoxText(box), suite::windowTitle(box)};
             SendMessageW(box, WM_COMMAND, IDOK, 0);
         }

@@ -59,18 +59,6 @@ LRESULT moduleCommand(UINT code, LPARAM argument = 0) {
     return window ? SendMessageW(window, kControlMessage, code, argument) : -1;
 }
 
-// A visible window that belongs to the dialog, once it appears.
-HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
-    DWORD started = GetTickCount();
-    do {
-        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
-             box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
-}
-
 BOOL CALLBACK cancelDialog(HWND window, LPARAM) {
     wchar_t className[16] = L"";
     GetClassNameW(window, className, 16);
@@ -392,7 +380,7 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"New");
     SetDlgItemTextW(dialog, IDC_CONFIRM_PASSWORD, L"New");
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    HWND box = waitForOwnedBox(dialog, 5000);
+    HWND box = suite::waitForOwnedBox(dialog, 5000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(suite::messageBoxText(box), L"Неправильный пароль");
     SendMessageW(box, WM_COMMAND, IDOK, 0);

@@ -50,6 +50,17 @@ bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs) {
     return false;
 }
 
+HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
+    DWORD started = GetTickCount();
+    do {
+        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
+             box = FindWindowExW(nullptr, box, L"#32770", nullptr))
+            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
+        Sleep(20);
+    } while (GetTickCount() - started < timeoutMs);
+    return nullptr;
+}
+
 std::wstring messageBoxText(HWND box) {
     wchar_t text[1024] = L"";
     GetDlgItemTextW(box, 0xFFFF, text, 1024);

@@ -21,6 +21,8 @@ DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD time
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
 
+// A visible dialog or message box owned by the window, once it appears.
+HWND waitForOwnedBox(HWND owner, DWORD timeoutMs);
 // The message of a standard message box and its title.
 std::wstring messageBoxText(HWND box);
 std::wstring windowTitle(HWND window);
