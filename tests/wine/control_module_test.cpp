@@ -14,6 +14,7 @@
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -89,15 +90,10 @@ protected:
         options.minuteMs = minuteMs;
         options.shutdown = &recordShutdown;
         options.readClock = &shiftedClock;
-        module_ = std::thread([options] { runControlModule(options); });
-        return suite::waitForWindow(suite::kControlWindowTitle, 5000);
+        return module_.start(options);
     }
 
-    void stop() {
-        if (!module_.joinable()) return;
-        suite::stopControlModules();
-        module_.join();
-    }
+    void stop() { module_.stop(); }
 
     static StateRecord storedState() {
         StateRecord record;
@@ -150,7 +146,7 @@ protected:
 
     std::wstring folder_;
     wchar_t savedDirectory_[MAX_PATH] = L"";
-    std::thread module_;
+    suite::ModuleThread module_;
 };
 
 bool trayIconPresent(HWND window) {

@@ -4,7 +4,6 @@
 
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "control/control_module_win.h"
@@ -12,6 +11,7 @@
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -65,18 +65,13 @@ protected:
         ControlModuleOptions options;
         options.minuteMs = 50;
         options.shutdown = &shutdownIgnored;
-        module_ = std::thread([options] { runControlModule(options); });
-        return suite::waitForWindow(suite::kControlWindowTitle, 5000);
+        return module_.start(options);
     }
-    void stopInProcess() {
-        if (!module_.joinable()) return;
-        suite::stopControlModules();
-        module_.join();
-    }
+    void stopInProcess() { module_.stop(); }
 
     std::wstring folder_;
     wchar_t savedDirectory_[MAX_PATH] = L"";
-    std::thread module_;
+    suite::ModuleThread module_;
 };
 
 }  // namespace
@@ -228,9 +223,10 @@ TEST_F(ControlModuleFaults, AReadOnlyStateFileLeavesTheModuleRunningAndTheCounte
 // deleted, replaced nor renamed until the module ends, and the module's own
 // record survives every attempt.
 TEST_F(ControlModuleFaults, TheStateFileCannotBeDeletedOrReplacedWhileTheModuleRuns) {
+    const std::wstring path = dataLocations().statePath();
+    DeleteFileW((path + L".moved").c_str());
     ASSERT_NE(startInProcess(), nullptr);
     Sleep(200);
-    const std::wstring path = dataLocations().statePath();
     EXPECT_FALSE(DeleteFileW(path.c_str()));
     EXPECT_FALSE(suite::writeBytes(path, "garbage"));
     EXPECT_FALSE(MoveFileW(path.c_str(), (path + L".moved").c_str()));

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "content/archive.h"
@@ -18,6 +17,7 @@
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -80,10 +80,7 @@ protected:
     }
 
     void TearDown() override {
-        if (module_.joinable()) {
-            suite::stopControlModules();
-            module_.join();
-        }
+        module_.stop();
         for (HANDLE process : processes_) {
             TerminateProcess(process, 1);
             WaitForSingleObject(process, 5000);
@@ -95,7 +92,7 @@ protected:
 
     std::wstring program_;
     wchar_t savedDirectory_[MAX_PATH] = L"";
-    std::thread module_;
+    suite::ModuleThread module_;
     std::vector<HANDLE> processes_;
 };
 
@@ -117,8 +114,7 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     ControlModuleOptions options;
     options.minuteMs = 100;
     options.shutdown = &shutdownIgnored;
-    module_ = std::thread([options] { runControlModule(options); });
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 5000), nullptr);
+    ASSERT_NE(module_.start(options), nullptr);
 
     std::mt19937 random(GetTickCount());
     HWND scene = waitForVisibleScene(10000);
@@ -137,8 +133,7 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
         std::printf("round %d: killed after %lu ms, back after %lu ms\n", round, delay, back);
     }
 
-    suite::stopControlModules();
-    module_.join();
+    module_.stop();
     std::string state = suite::readBytes(dataLocations().statePath());
     ASSERT_EQ(state.size(), kStateRecordSize);
     StateRecord record;

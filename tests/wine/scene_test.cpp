@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "control/control_module_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -84,10 +84,7 @@ protected:
             WaitForSingleObject(process, 5000);
             CloseHandle(process);
         }
-        if (module_.joinable()) {
-            suite::stopControlModules();
-            module_.join();
-        }
+        module_.stop();
         SetCurrentDirectoryW(savedDirectory_);
     }
 
@@ -109,14 +106,13 @@ protected:
         ControlModuleOptions options;
         options.minuteMs = 100;
         options.shutdown = [](bool) {};
-        module_ = std::thread([options] { runControlModule(options); });
-        ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 5000), nullptr);
+        ASSERT_NE(module_.start(options), nullptr);
     }
 
     std::wstring program_;
     wchar_t savedDirectory_[MAX_PATH] = L"";
     std::vector<HANDLE> processes_;
-    std::thread module_;
+    suite::ModuleThread module_;
 };
 
 Settings exerciseEvery(int minutes) {

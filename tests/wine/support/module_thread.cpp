@@ -1,0 +1,19 @@
+#include "support/module_thread.h"
+
+#include "support/suite.h"
+
+namespace suite {
+
+HWND ModuleThread::start(const ControlModuleOptions& options) {
+    stop();
+    thread_ = std::thread([options] { runControlModule(options); });
+    return waitForWindow(kControlWindowTitle, 5000);
+}
+
+void ModuleThread::stop() {
+    if (!thread_.joinable()) return;
+    stopControlModules();
+    thread_.join();
+}
+
+}  // namespace suite
