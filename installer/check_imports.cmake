@@ -1,9 +1,17 @@
 cmake_minimum_required(VERSION 3.20)
 # Fails when a program the installer ships imports a library that is not part
-# of every Windows: under Wine such a program runs, on a child's computer it
-# would not start. Usage: cmake -DOBJDUMP=... -DFILES="a;b" -P check_imports.cmake
+# of every Windows, or a function that Windows XP lacks: under Wine such a
+# program runs, on a child's computer it would not start.
+# Usage: cmake -DOBJDUMP=... -DFILES="a;b" -P check_imports.cmake
 set(system_libraries advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
   shell32.dll shlwapi.dll user32.dll version.dll)
+# Functions of kernel32 that came after Windows XP and that a toolchain's
+# runtime may import.
+set(newer_than_xp GetTickCount64 InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared
+  ReleaseSRWLockExclusive ReleaseSRWLockShared InitializeConditionVariable SleepConditionVariableCS
+  SleepConditionVariableSRW WakeConditionVariable WakeAllConditionVariable InitOnceExecuteOnce
+  InitOnceBeginInitialize FlsAlloc FlsFree FlsGetValue FlsSetValue GetSystemTimePreciseAsFileTime
+  GetFinalPathNameByHandleW CreateSymbolicLinkW K32EnumProcessModules)
 set(failed "")
 foreach(file IN LISTS FILES)
   execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
@@ -15,6 +23,13 @@ foreach(file IN LISTS FILES)
   if(NOT names)
     list(APPEND failed "${file}: no imports found")
   endif()
+  string(REGEX MATCHALL "\n\t[0-9a-f]+\t *[0-9]+ +[A-Za-z0-9_]+" functions "${dump}")
+  foreach(line IN LISTS functions)
+    string(REGEX REPLACE ".* " "" function "${line}")
+    if(function IN_LIST newer_than_xp)
+      list(APPEND failed "${file}: imports ${function}, which Windows XP lacks")
+    endif()
+  endforeach()
   foreach(line IN LISTS names)
     string(REPLACE "DLL Name: " "" name "${line}")
     string(STRIP "${name}" name)
