@@ -71,11 +71,8 @@ protected:
         killScenes();
         suite::removeSuiteFiles();
         DeleteFileW(dataLocations().controlModulePath());
-        program_ = std::wstring(dataLocations().userFolder()) + L"fault-program";
-        suite::removeTree(program_);
-        CreateDirectoryW(program_.c_str(), nullptr);
-        for (const wchar_t* name : {L"qz.exe", L"tikkoplay.dll"})
-            ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\" + name).c_str(), (program_ + L"\\" + name).c_str(), FALSE));
+        program_ = suite::makeProgramFolder(L"fault-program");
+        ASSERT_FALSE(program_.empty());
         GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
     }
 

@@ -69,11 +69,8 @@ protected:
         suite::stopControlModules();
         suite::removeSuiteFiles();
         DeleteFileW(dataLocations().controlModulePath());  // nothing may start a real module
-        program_ = std::wstring(dataLocations().userFolder()) + L"scene-program";
-        suite::removeTree(program_);
-        CreateDirectoryW(program_.c_str(), nullptr);
-        for (const wchar_t* name : {L"qz.exe", L"tikkoplay.dll"})
-            ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\" + name).c_str(), (program_ + L"\\" + name).c_str(), FALSE));
+        program_ = suite::makeProgramFolder(L"scene-program");
+        ASSERT_FALSE(program_.empty());
         ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
         GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
     }

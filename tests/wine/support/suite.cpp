@@ -94,6 +94,15 @@ bool removeTree(const std::wstring& folder) {
     return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+std::wstring makeProgramFolder(const wchar_t* name) {
+    std::wstring folder = std::wstring(dataLocations().userFolder()) + name;
+    removeTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* file : {L"qz.exe", L"tikkoplay.dll"})
+        if (!CopyFileW((binDir() + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE)) return {};
+    return folder;
+}
+
 double shareOnScreen(HWND window, PixelTest test) {
     RECT client;
     GetClientRect(window, &client);

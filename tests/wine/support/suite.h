@@ -29,6 +29,9 @@ std::wstring windowTitle(HWND window);
 
 // Deletes a folder with everything in it; true when it is gone.
 bool removeTree(const std::wstring& folder);
+// A new folder of that name in the user's data folder holding qz.exe and the
+// player DLL of the build; its path, or empty when it could not be made.
+std::wstring makeProgramFolder(const wchar_t* name);
 
 // The share of the window's client area whose pixels on screen pass the test.
 using PixelTest = bool (*)(int red, int green, int blue);
