@@ -17,7 +17,7 @@ namespace {
 struct HookRecord {
     std::string dll;
     const void* target;
-    std::vector<std::uint32_t> sameFunction;  // the target and where its stubs lead
+    std::vector<std::uint64_t> sameFunction;  // the target and where its stubs lead
     const void* replacement;
 };
 
@@ -49,13 +49,15 @@ bool readable(std::uintptr_t address, std::size_t length) {
     return true;
 }
 
-bool readProcessBytes(std::uint32_t address, void* out, std::size_t length) {
-    if (!readable(address, length)) return false;
+constexpr CodeWidth kCodeWidth = sizeof(void*) == 8 ? CodeWidth::X64 : CodeWidth::X86;
+
+bool readProcessBytes(std::uint64_t address, void* out, std::size_t length) {
+    if (address > UINTPTR_MAX || !readable(std::uintptr_t(address), length)) return false;
     std::memcpy(out, reinterpret_cast<const void*>(std::uintptr_t(address)), length);
     return true;
 }
 
-std::uint32_t addressOf(const void* pointer) { return std::uint32_t(reinterpret_cast<std::uintptr_t>(pointer)); }
+std::uint64_t addressOf(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
 std::uintptr_t maxApplicationAddress() {
     static const std::uintptr_t address = [] {
@@ -66,19 +68,22 @@ std::uintptr_t maxApplicationAddress() {
     return address;
 }
 
-bool reaches(const void* entry, const std::vector<std::uint32_t>& sameFunction, const void* target) {
-    std::uint32_t value = addressOf(entry);
+// Windows 9x leads imports of system functions through push stubs above the
+// application's address space; no 64-bit system does.
+bool reaches(const void* entry, const std::vector<std::uint64_t>& sameFunction, const void* target) {
+    std::uint64_t value = addressOf(entry);
     if (std::find(sameFunction.begin(), sameFunction.end(), value) != sameFunction.end()) return true;
-    return value > maxApplicationAddress() && pushStubOperand(value, readProcessBytes) == addressOf(target);
+    return kCodeWidth == CodeWidth::X86 && value > maxApplicationAddress() &&
+           pushStubOperand(value, readProcessBytes) == addressOf(target);
 }
 
 const IMAGE_IMPORT_DESCRIPTOR* importDirectory(HMODULE module) {
     auto base = reinterpret_cast<const BYTE*>(module);
     auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     if (!readable(std::uintptr_t(dos), sizeof *dos) || dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     if (!readable(std::uintptr_t(nt), sizeof *nt) || nt->Signature != IMAGE_NT_SIGNATURE ||
-        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC ||
+        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC ||
         nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_IMPORT)
         return nullptr;
     const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
@@ -106,7 +111,7 @@ PatchResult writeEntry(void** entry, const void* value) {
 }
 
 HookRecord makeRecord(const char* dll, const void* target, const void* replacement) {
-    return {dll, target, jumpChain(addressOf(target), readProcessBytes), replacement};
+    return {dll, target, jumpChain(addressOf(target), readProcessBytes, kCodeWidth), replacement};
 }
 
 PatchResult patchWithRecord(HMODULE module, const HookRecord& record) {
@@ -226,7 +231,7 @@ bool hooksInstalled() {
 }
 
 const void* replacementFor(const void* address) {
-    std::uint32_t value = addressOf(address);
+    std::uint64_t value = addressOf(address);
     Locked locked(hooks().lock);
     for (const HookRecord& record : hooks().records) {
         const auto& same = record.sameFunction;
@@ -236,7 +241,8 @@ const void* replacementFor(const void* address) {
 }
 
 const void* implementationOf(const void* function) {
-    return reinterpret_cast<const void*>(std::uintptr_t(jumpChain(addressOf(function), readProcessBytes).back()));
+    return reinterpret_cast<const void*>(
+        std::uintptr_t(jumpChain(addressOf(function), readProcessBytes, kCodeWidth).back()));
 }
 
 void removeAllHooks() {

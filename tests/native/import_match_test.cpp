@@ -7,19 +7,19 @@
 
 namespace {
 
-// A sparse 32-bit address space: runs of bytes at given addresses.
+// A sparse address space: runs of bytes at given addresses.
 class FakeMemory {
 public:
-    void put(std::uint32_t address, std::vector<std::uint8_t> bytes) {
+    void put(std::uint64_t address, std::vector<std::uint8_t> bytes) {
         for (std::uint8_t b : bytes) memory_[address++] = b;
     }
-    void putWord(std::uint32_t address, std::uint32_t word) {
-        put(address, {std::uint8_t(word), std::uint8_t(word >> 8), std::uint8_t(word >> 16), std::uint8_t(word >> 24)});
+    void putValue(std::uint64_t address, std::uint64_t value, int size = 4) {
+        for (int i = 0; i < size; ++i) memory_[address + i] = std::uint8_t(value >> (8 * i));
     }
     ReadProcessBytes reader() const {
-        return [this](std::uint32_t address, void* out, std::size_t length) {
+        return [this](std::uint64_t address, void* out, std::size_t length) {
             for (std::size_t i = 0; i < length; ++i) {
-                auto found = memory_.find(address + std::uint32_t(i));
+                auto found = memory_.find(address + i);
                 if (found == memory_.end()) return false;
                 static_cast<std::uint8_t*>(out)[i] = found->second;
             }
@@ -28,8 +28,10 @@ public:
     }
 
 private:
-    std::map<std::uint32_t, std::uint8_t> memory_;
+    std::map<std::uint64_t, std::uint8_t> memory_;
 };
+
+using Chain = std::vector<std::uint64_t>;
 
 std::vector<std::uint8_t> realCode() { return {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0x8D, 0x4C, 0x24, 0x04}; }
 
@@ -37,10 +39,10 @@ TEST(ImportMatch, HotPatchedIndirectJumpLeadsToTheImplementation) {
     // kernel32's export jumps through its own import slot into kernelbase.
     FakeMemory memory;
     memory.put(0x7B60D390, {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0xFF, 0x25, 0xFC, 0xF6, 0x64, 0x7B});
-    memory.putWord(0x7B64F6FC, 0x7B01EEE0);
+    memory.putValue(0x7B64F6FC, 0x7B01EEE0);
     memory.put(0x7B01EEE0, realCode());
-    EXPECT_EQ(jumpChain(0x7B60D390, memory.reader()), (std::vector<std::uint32_t>{0x7B60D390, 0x7B01EEE0}));
-    EXPECT_EQ(jumpChain(0x7B01EEE0, memory.reader()), (std::vector<std::uint32_t>{0x7B01EEE0}));
+    EXPECT_EQ(jumpChain(0x7B60D390, memory.reader(), CodeWidth::X86), (Chain{0x7B60D390, 0x7B01EEE0}));
+    EXPECT_EQ(jumpChain(0x7B01EEE0, memory.reader(), CodeWidth::X86), (Chain{0x7B01EEE0}));
 }
 
 TEST(ImportMatch, RelativeJumpsAreFollowedBothWays) {
@@ -48,22 +50,39 @@ TEST(ImportMatch, RelativeJumpsAreFollowedBothWays) {
     memory.put(0x1000, {0xE9, 0xFB, 0x0F, 0x00, 0x00});  // to 0x1000 + 5 + 0xFFB = 0x2000
     memory.put(0x2000, {0xEB, 0xFE - 0x10, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90});  // to 0x2002 - 0x12 = 0x1FF0
     memory.put(0x1FF0, {0xC3, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(jumpChain(0x1000, memory.reader()), (std::vector<std::uint32_t>{0x1000, 0x2000, 0x1FF0}));
+    EXPECT_EQ(jumpChain(0x1000, memory.reader(), CodeWidth::X86), (Chain{0x1000, 0x2000, 0x1FF0}));
+}
+
+TEST(ImportMatch, X64IndirectJumpsReadTheirSlotRelativeToTheNextInstruction) {
+    // Windows' kernel32 export: jmp qword [rip+disp] (REX.W), into kernelbase
+    // above 4 GB, then a relative jump backwards.
+    FakeMemory memory;
+    memory.put(0x17B60D390, {0x48, 0xFF, 0x25, 0x00, 0x10, 0x00, 0x00});
+    memory.putValue(0x17B60D397 + 0x1000, 0x27B01EEE0, 8);
+    memory.put(0x27B01EEE0, {0xE9, 0x1B, 0x11, 0xFE, 0xFF});  // to 0x27B01EEE5 - 0x1EEE5
+    memory.put(0x27B000000, realCode());
+    EXPECT_EQ(jumpChain(0x17B60D390, memory.reader(), CodeWidth::X64), (Chain{0x17B60D390, 0x27B01EEE0, 0x27B000000}));
+    // Wine's: an 8-byte hot-patch lea, then jmp [rip+disp], slot at 0x500E + 0xFF2.
+    memory.put(0x5000, {0x48, 0x8D, 0xA4, 0x24, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x25, 0xF2, 0x0F, 0x00, 0x00});
+    memory.putValue(0x6000, 0x7000, 8);
+    EXPECT_EQ(jumpChain(0x5000, memory.reader(), CodeWidth::X64), (Chain{0x5000, 0x7000}));
+    // The same bytes read as x86 name an absolute slot that is not there.
+    EXPECT_EQ(jumpChain(0x5000, memory.reader(), CodeWidth::X86), (Chain{0x5000}));
 }
 
 TEST(ImportMatch, ChainStopsAtLoopsAndUnreadableMemory) {
     FakeMemory memory;
     memory.put(0x3000, {0xEB, 0xFE, 0, 0, 0, 0, 0, 0});  // jumps to itself
-    EXPECT_EQ(jumpChain(0x3000, memory.reader()).size(), 1u);
+    EXPECT_EQ(jumpChain(0x3000, memory.reader(), CodeWidth::X86).size(), 1u);
     memory.put(0x4000, {0xFF, 0x25, 0x00, 0x50, 0x00, 0x00, 0, 0});  // slot 0x5000 unreadable
-    EXPECT_EQ(jumpChain(0x4000, memory.reader()).size(), 1u);
+    EXPECT_EQ(jumpChain(0x4000, memory.reader(), CodeWidth::X86).size(), 1u);
     memory.put(0x6000, {0xE9, 0x00});  // cut short
-    EXPECT_EQ(jumpChain(0x6000, memory.reader()).size(), 1u);
-    EXPECT_EQ(jumpChain(0x9999, memory.reader()), (std::vector<std::uint32_t>{0x9999}));
+    EXPECT_EQ(jumpChain(0x6000, memory.reader(), CodeWidth::X86).size(), 1u);
+    EXPECT_EQ(jumpChain(0x9999, memory.reader(), CodeWidth::X86), (Chain{0x9999}));
     // Two stubs pointing at each other end after both.
     memory.put(0x7000, {0xE9, 0xFB, 0x0F, 0x00, 0x00, 0, 0, 0});
     memory.put(0x8000, {0xE9, 0xFB, 0xEF, 0xFF, 0xFF, 0, 0, 0});
-    EXPECT_EQ(jumpChain(0x7000, memory.reader()), (std::vector<std::uint32_t>{0x7000, 0x8000}));
+    EXPECT_EQ(jumpChain(0x7000, memory.reader(), CodeWidth::X86), (Chain{0x7000, 0x8000}));
 }
 
 TEST(ImportMatch, PushStubNamesItsFunction) {

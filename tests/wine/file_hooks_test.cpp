@@ -304,11 +304,12 @@ const void* importEntry(HMODULE module, const char* name) {
     DWORD directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory); d->Name; ++d) {
         if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "kernel32.dll")) continue;
-        auto names = reinterpret_cast<const DWORD*>(base + d->OriginalFirstThunk);
+        auto names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
         auto entries = reinterpret_cast<void* const*>(base + d->FirstThunk);
-        for (int i = 0; names[i]; ++i) {
-            if (names[i] & IMAGE_ORDINAL_FLAG32) continue;
-            if (!std::strcmp(reinterpret_cast<const char*>(base + names[i] + 2), name)) return entries[i];
+        for (int i = 0; names[i].u1.AddressOfData; ++i) {
+            if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) continue;
+            auto byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
+            if (!std::strcmp(reinterpret_cast<const char*>(byName->Name), name)) return entries[i];
         }
     }
     return nullptr;
