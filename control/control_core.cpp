@@ -97,11 +97,11 @@ bool ControlCore::sceneMustClose() const {
     return !isActive() || closeAllRequested_ || schedules_.nesselSceneObsolete();
 }
 
-bool ControlCore::carriesPassword(int code, std::intptr_t argument) {
+bool ControlCore::carriesPassword(int code, std::uint32_t argument) {
     return argument != 0 && (code == kCommandParents || code == kCommandClose || code == kCommandCloseAllWindows);
 }
 
-std::intptr_t ControlCore::command(int code, std::intptr_t argument, std::u16string_view password, Moment now) {
+std::int32_t ControlCore::command(int code, std::uint32_t argument, std::u16string_view password, Moment now) {
     if (!carriesPassword(code, argument)) password = {};
     switch (code) {
     case kCommandParents:
@@ -132,12 +132,12 @@ std::intptr_t ControlCore::command(int code, std::intptr_t argument, std::u16str
         schedules_.sceneReported(now.utc);
         return 0;
     case kCommandTestQuery:
-        return static_cast<std::intptr_t>(proof(static_cast<std::uint32_t>(argument)));
+        return static_cast<std::int32_t>(proof(argument));
     case kCommandAskQuery:
         challenge_ = host_.newChallenge();
-        return static_cast<std::intptr_t>(challenge_);
+        return static_cast<std::int32_t>(challenge_);
     case kCommandInformAdmin:
-        if (challenge_ != 0 && static_cast<std::uint32_t>(argument) == proof(challenge_)) adminProven_ = true;
+        if (challenge_ != 0 && argument == proof(challenge_)) adminProven_ = true;
         challenge_ = 0;
         return 0;
     case kCommandCloseAllWindows:
@@ -149,7 +149,7 @@ std::intptr_t ControlCore::command(int code, std::intptr_t argument, std::u16str
         optionsWindow_ = argument;
         return 0;
     case kCommandGetOptionsWindow:
-        return optionsWindow_;
+        return static_cast<std::int32_t>(optionsWindow_);
     default:
         return 0;
     }

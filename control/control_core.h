@@ -31,9 +31,9 @@ public:
     void sessionChanged(std::uint32_t event);  // WM_WTSSESSION_CHANGE
 
     // Whether a command comes with a password in the hand-over file.
-    static bool carriesPassword(int code, std::intptr_t argument);
+    static bool carriesPassword(int code, std::uint32_t argument);
     // Handles WM_CONTROL_COMMAND; password is the hand-over text when carriesPassword holds.
-    std::intptr_t command(int code, std::intptr_t argument, std::u16string_view password, Moment now);
+    std::int32_t command(int code, std::uint32_t argument, std::u16string_view password, Moment now);
 
     bool childMode() const { return childMode_; }
     bool isActive() const;
@@ -63,5 +63,5 @@ private:
     bool adminProven_ = false;
     bool closeAllRequested_ = false;
     std::uint32_t challenge_ = 0;
-    std::intptr_t optionsWindow_ = 0;
+    std::uint32_t optionsWindow_ = 0;
 };

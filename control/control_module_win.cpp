@@ -83,9 +83,10 @@ protected:
         switch (message) {
             case kControlMessage: {
                 int code = static_cast<int>(wParam);
+                auto argument = static_cast<std::uint32_t>(lParam);
                 std::u16string password;
-                if (ControlCore::carriesPassword(code, lParam)) password = takeHandOverPassword();
-                result = core_.command(code, lParam, password, currentMoment());
+                if (ControlCore::carriesPassword(code, argument)) password = takeHandOverPassword();
+                result = core_.command(code, argument, password, currentMoment());
                 return true;
             }
             case WM_WTSSESSION_CHANGE:

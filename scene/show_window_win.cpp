@@ -206,7 +206,7 @@ private:
                 SetForegroundWindow(popup ? popup : prompt);
             }
         }
-        LRESULT answer = sendControlCommand(manual_ ? kCommandTestCloseWindow : kCommandTikkoWork, 0, nullptr);
+        std::int32_t answer = sendControlCommand(manual_ ? kCommandTestCloseWindow : kCommandTikkoWork, 0, nullptr);
         if (answer > 0) endScene();
     }
 

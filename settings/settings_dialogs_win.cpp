@@ -52,9 +52,9 @@ void openSettings(int dialogType) {
         errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
         return;
     }
-    LRESULT registered = sendControlCommand(kCommandGetOptionsWindow, 0, nullptr);
-    if (registered > 0 && IsWindow(reinterpret_cast<HWND>(registered))) {
-        bringWindowToFront(reinterpret_cast<HWND>(registered));
+    HWND registered = windowFromCommandValue(sendControlCommand(kCommandGetOptionsWindow, 0, nullptr));
+    if (registered && IsWindow(registered)) {
+        bringWindowToFront(registered);
         return;
     }
     if (!askPassword(promptedPassword())) return;
@@ -80,7 +80,7 @@ bool SettingsForm::onInitDialog() {
         if (kind_ != SettingsKind::Hopsa)
             SendDlgItemMessageW(hwnd(), IDC_SECOND_MINUTES, EM_LIMITTEXT, kMinutesCapacity, 0);
     }
-    sendControlCommand(kCommandSetOptionsWindow, reinterpret_cast<LPARAM>(hwnd()), nullptr);
+    sendControlCommand(kCommandSetOptionsWindow, windowToCommandValue(hwnd()), nullptr);
     setTimer(kPollTimer, kPollPeriodMs);
     loadSettingsFile(settings_);
     prepareUserList();

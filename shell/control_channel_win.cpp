@@ -24,7 +24,7 @@ HWND gCachedControlWindow = nullptr;
 bool passesWindowTest(HWND window) {
     uint32_t challenge = drawChallenge(nullptr);
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(window, kControlMessage, kCommandTestQuery, static_cast<LPARAM>(challenge),
+    if (!SendMessageTimeoutA(window, kControlMessage, kCommandTestQuery, challenge,
                              SMTO_ABORTIFHUNG, kTestTimeoutMs, &answer))
         return false;
     return static_cast<uint32_t>(answer) == proof(challenge);
@@ -56,19 +56,19 @@ HWND locateControlWindow(bool mayStart) {
     return nullptr;
 }
 
-LRESULT sendControlCommand(UINT code, LPARAM flag, const wchar_t* password) {
+std::int32_t sendControlCommand(UINT code, std::uint32_t argument, const wchar_t* password) {
     if (!gCachedControlWindow || !IsWindow(gCachedControlWindow))
         gCachedControlWindow = locateControlWindow(code != kCommandClose);
     if (!gCachedControlWindow) return -1;
     if (password) writeHandOverFile(password);
-    LRESULT result = SendMessageA(gCachedControlWindow, kControlMessage, code, flag);
+    auto result = static_cast<std::int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
     if (password) wipeHandOverFile();
     return result;
 }
 
 void proveAdministrator(HWND controlWindow) {
     auto challenge = static_cast<uint32_t>(SendMessageA(controlWindow, kControlMessage, kCommandAskQuery, 0));
-    SendMessageA(controlWindow, kControlMessage, kCommandInformAdmin, static_cast<LPARAM>(proof(challenge)));
+    SendMessageA(controlWindow, kControlMessage, kCommandInformAdmin, proof(challenge));
 }
 
 void requestChildMode() { sendControlCommand(kCommandChild, 0, nullptr); }
@@ -80,7 +80,13 @@ void requestParentsMode(const wchar_t* password) {
     sendControlCommand(kCommandParents, 1, password);
 }
 
-LRESULT queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
+std::int32_t queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
+
+std::uint32_t windowToCommandValue(HWND window) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+HWND windowFromCommandValue(std::int32_t value) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value)); }
 
 void wipeHandOverFile() {
     const wchar_t* path = dataLocations().handOverPath();

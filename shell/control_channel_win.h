@@ -13,14 +13,19 @@ HWND locateControlWindow(bool mayStart);
 
 // Sends a command to the control module, with the password through the
 // hand-over file when one is given. -1 when no control window was reached.
-LRESULT sendControlCommand(UINT code, LPARAM flag, const wchar_t* password);
+std::int32_t sendControlCommand(UINT code, std::uint32_t argument, const wchar_t* password);
 
 // Proves administrator rights to the window with a challenge and its proof.
 void proveAdministrator(HWND controlWindow);
 
 void requestChildMode();
 void requestParentsMode(const wchar_t* password);
-LRESULT queryMode();
+std::int32_t queryMode();
+
+// A window handle as the control channel carries it, and back: handles are
+// 32-bit values in both widths, sign-extended where they are wider.
+std::uint32_t windowToCommandValue(HWND window);
+HWND windowFromCommandValue(std::int32_t value);
 
 // Fills the hand-over file with zeros and deletes it.
 void wipeHandOverFile();

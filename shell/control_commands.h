@@ -3,7 +3,10 @@
 #include <cstdint>
 
 // The one message of the control channel (WM_USER + 101): wParam is the
-// command code, lParam its argument, the result its answer.
+// command code, lParam its argument, the result its answer. Argument and
+// answer are 32-bit values in both widths, so that 32-bit and 64-bit programs
+// of one desktop understand each other: the window reads the low half of
+// lParam, the sender the low half of the answer, signed (-1 stays -1).
 constexpr unsigned kControlMessage = 0x400 + 101;
 
 enum ControlCommand : uint32_t {
@@ -20,7 +23,7 @@ enum ControlCommand : uint32_t {
     kCommandInformAdmin = 1040,      // lParam proof of that challenge
     kCommandCloseAllWindows = 1041,  // lParam as for Parents
     kCommandTestCloseWindow = 1042,  // 1 when windows are asked to close
-    kCommandSetOptionsWindow = 1043, // lParam the settings window, or 0
+    kCommandSetOptionsWindow = 1043, // lParam the settings window's handle (its low 32 bits), or 0
     kCommandGetOptionsWindow = 1044,
 };
 

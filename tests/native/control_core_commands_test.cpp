@@ -13,12 +13,12 @@ struct Module {
         evening.host.storedPassword = std::move(password);
         evening.startModule();
     }
-    std::intptr_t send(int code, std::intptr_t argument = 0, std::u16string_view password = {}) {
+    std::int32_t send(int code, std::uint32_t argument = 0, std::u16string_view password = {}) {
         return evening.send(code, argument, password);
     }
     void proveAdministrator() {
         const auto challenge = static_cast<std::uint32_t>(send(kCommandAskQuery));
-        send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(challenge)));
+        send(kCommandInformAdmin, proof(challenge));
     }
     bool child() { return send(kCommandGetMode) == 1; }
 };
@@ -48,11 +48,11 @@ TEST(ControlCommands, EachChallengeIsGoodForOneProofOnly) {
     settings.requireAdmin = 1;
     Module module(settings, u"");
     const auto challenge = static_cast<std::uint32_t>(module.send(kCommandAskQuery));
-    module.send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(challenge) + 1));
-    module.send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(challenge)));
+    module.send(kCommandInformAdmin, proof(challenge) + 1);
+    module.send(kCommandInformAdmin, proof(challenge));
     module.send(kCommandParents);
     EXPECT_TRUE(module.child());
-    module.send(kCommandInformAdmin, static_cast<std::intptr_t>(proof(0)));  // no challenge out
+    module.send(kCommandInformAdmin, proof(0));  // no challenge out
     module.send(kCommandParents);
     EXPECT_TRUE(module.child());
 

@@ -169,7 +169,7 @@ public:
         while (host.now.utc < due) second();
     }
 
-    std::intptr_t send(int code, std::intptr_t argument = 0, std::u16string_view password = {}) {
+    std::int32_t send(int code, std::uint32_t argument = 0, std::u16string_view password = {}) {
         return core_->command(code, argument, password, host.now);
     }
 
