@@ -3,7 +3,7 @@
 // there. Linked into each shipped program, this import entry takes the place
 // of kernel32's: it calls the system's function where there is one and
 // otherwise counts with GetTickCount, which wraps after 49.7 days.
-#include <windows.h>
+#include "common/tick_count64_win.h"
 
 namespace {
 
@@ -16,4 +16,4 @@ ULONGLONG WINAPI tickCount64() {
 
 }  // namespace
 
-extern "C" ULONGLONG(WINAPI* const tickCount64Import)() __asm__("__imp__GetTickCount64@0") = &tickCount64;
+extern "C" ULONGLONG(WINAPI* const tickCount64Import)() = &tickCount64;

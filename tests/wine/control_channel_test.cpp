@@ -269,3 +269,35 @@ TEST_F(ControlChannel, DisableWinsOverEnableOnOneCommandLine) {
     EXPECT_EQ(suite::run(suite::qzPath(), L"/enable"), 0u);
     EXPECT_EQ(queryMode(), 1);
 }
+
+// A 32-bit and a 64-bit qz.exe on one computer, each as the module and each
+// as the sender: the window test, the administrator proof, the password and
+// values with the top bit set cross between the widths.
+TEST_F(ControlChannel, ProgramsOfBothWidthsUnderstandEachOther) {
+    std::string reason;
+    const std::wstring other = suite::otherWidthQzPath(reason);
+    if (other.empty()) GTEST_SKIP() << reason;
+    writeSettings(true);
+    ASSERT_TRUE(storePassword(u""));
+    for (bool otherIsModule : {true, false}) {
+        SCOPED_TRACE(otherIsModule ? "the other width's module" : "this width's module");
+        const std::wstring& module = otherIsModule ? other : suite::qzPath();
+        const std::wstring& sender = otherIsModule ? suite::qzPath() : other;
+        HANDLE process = suite::start(module, L"/control");
+        ASSERT_NE(process, nullptr);
+        CloseHandle(process);
+        HWND window = suite::waitForWindow(suite::kControlWindowTitle, 10000);
+        ASSERT_NE(window, nullptr);
+
+        EXPECT_EQ(suite::run(sender, L"/disable"), 0u);
+        EXPECT_EQ(queryMode(), 0) << "the sender passed the window test and proved its rights";
+        EXPECT_EQ(suite::run(sender, L"/enable"), 0u);
+        EXPECT_EQ(queryMode(), 1);
+        for (std::uint32_t value : {0xFFFFFFFFu, 0x80000001u, windowToCommandValue(window)}) {
+            sendControlCommand(kCommandSetOptionsWindow, value, nullptr);
+            EXPECT_EQ(sendControlCommand(kCommandGetOptionsWindow, 0, nullptr), static_cast<std::int32_t>(value));
+        }
+        EXPECT_EQ(windowFromCommandValue(sendControlCommand(kCommandGetOptionsWindow, 0, nullptr)), window);
+        suite::stopControlModules();
+    }
+}

@@ -10,18 +10,30 @@
 
 namespace {
 
-const std::wstring kProgramFolder = L"C:\\Program Files\\Pallo";
+// Where the 32-bit installer puts the suite: "Program Files", which a 64-bit
+// system calls "Program Files (x86)".
+std::wstring programFolder() {
+    wchar_t folder[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"ProgramFiles(x86)", folder, MAX_PATH))
+        GetEnvironmentVariableW(L"ProgramFiles", folder, MAX_PATH);
+    return std::wstring(folder) + L"\\Pallo";
+}
+const std::wstring kProgramFolder = programFolder();
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pallo";
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The installer's keys, in the 32-bit view of the registry that it writes.
 std::wstring registryText(const wchar_t* key, const wchar_t* value) {
+    HKEY opened;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_32KEY, &opened) != ERROR_SUCCESS)
+        return L"<missing>";
     wchar_t data[512] = L"";
     DWORD size = sizeof data;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return data;
+    LONG status = RegGetValueW(opened, nullptr, value, RRF_RT_REG_SZ, nullptr, data, &size);
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS ? data : L"<missing>";
 }
 
 void writeFile(const std::wstring& path, const std::string& bytes) {
@@ -61,7 +73,12 @@ bool goneWithin(const std::wstring& path, DWORD timeoutMs) {
 
 class Installer : public ::testing::Test {
 protected:
-    void SetUp() override { suite::stopControlModules(); }
+    void SetUp() override {
+        std::string reason;
+        if (sizeof(void*) == 8 && suite::otherWidthQzPath(reason).empty())
+            GTEST_SKIP() << "the installer is a 32-bit program: " << reason;
+        suite::stopControlModules();
+    }
     void TearDown() override { suite::stopControlModules(); }
 
     const std::wstring common = dataLocations().commonFolder();

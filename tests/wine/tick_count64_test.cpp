@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// The import entry the shipped programs (and these tests) serve themselves.
-extern "C" ULONGLONG(WINAPI* const tickCount64Import)() __asm__("__imp__GetTickCount64@0");
+#include "common/tick_count64_win.h"
 
 TEST(TickCount64Import, IsTheProgramsOwnAndCountsLikeTheSystem) {
     using Function = ULONGLONG(WINAPI*)();

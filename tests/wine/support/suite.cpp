@@ -8,6 +8,20 @@ namespace suite {
 std::wstring binDir() { return PALLO_BIN_DIR; }
 std::wstring qzPath() { return binDir() + L"\\qz.exe"; }
 
+std::wstring otherWidthQzPath(std::string& reason) {
+    const std::wstring path = std::wstring(PALLO_OTHER_WIDTH_BIN_DIR) + L"\\qz.exe";
+    if (!*PALLO_OTHER_WIDTH_BIN_DIR || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        reason = "no build of the other width beside this one";
+        return {};
+    }
+    if (run(path, L"/nothing", 20000) != 0) {
+        reason = sizeof(void*) == 4 ? "a 32-bit Wine prefix runs no 64-bit programs"
+                                    : "32-bit programs cannot run on this machine";
+        return {};
+    }
+    return path;
+}
+
 HANDLE start(const std::wstring& program, const std::wstring& arguments) {
     std::wstring line = L"\"" + program + L"\" " + arguments;
     std::vector<wchar_t> mutableLine(line.begin(), line.end());

@@ -11,6 +11,9 @@ namespace suite {
 // Folder of qz.exe and the other binaries of the build.
 std::wstring binDir();
 std::wstring qzPath();
+// qz.exe of the build of the other width (32 or 64 bits), or empty when there
+// is none or this Wine cannot run it; `reason` then says why.
+std::wstring otherWidthQzPath(std::string& reason);
 
 // Starts qz.exe (or another program) with the arguments; the handle must be closed.
 HANDLE start(const std::wstring& program, const std::wstring& arguments);
