@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,42 @@ std::string readFile(const std::wstring& path) {
     return bytes;
 }
 
+struct Shortcut {
+    std::wstring name, target, arguments, folder;
+};
+
+// The installer's Start-menu entry whose arguments are given, read through
+// the shell's own link object; an empty name when there is none.
+Shortcut startMenuEntry(const std::wstring& arguments) {
+    wchar_t programs[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs);
+    const std::wstring folder = std::wstring(programs) + L"\\Pallo\\";
+    CoInitialize(nullptr);
+    Shortcut found;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*.lnk").c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && found.name.empty(); more = FindNextFileW(search, &entry)) {
+        IShellLinkW* link = nullptr;
+        IPersistFile* file = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&link))))
+            continue;
+        wchar_t target[MAX_PATH] = L"", linkArguments[MAX_PATH] = L"", workingFolder[MAX_PATH] = L"";
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load((folder + entry.cFileName).c_str(), STGM_READ))) {
+            link->GetPath(target, MAX_PATH, nullptr, 0);
+            link->GetArguments(linkArguments, MAX_PATH);
+            link->GetWorkingDirectory(workingFolder, MAX_PATH);
+            if (arguments == linkArguments) found = {entry.cFileName, target, linkArguments, workingFolder};
+        }
+        if (file) file->Release();
+        link->Release();
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    CoUninitialize();
+    return found;
+}
+
 void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe", L"/S", 60000), 0u); }
 
 // The uninstaller hands over to a copy of itself and returns at once.
@@ -96,6 +133,13 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
     EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qz.exe\" /uninstall");
     EXPECT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr) << "the module starts at once";
+
+    // An exercise started by hand plays from the program folder, where it finds the archive.
+    Shortcut exercise = startMenuEntry(L"/show:hopsa-manual");
+    EXPECT_TRUE(exercise.name == L"Зарядка сейчас (Hopsa).lnk" || exercise.name == L"Exercise now (Hopsa).lnk")
+        << exercise.name;
+    EXPECT_EQ(exercise.target, kProgramFolder + L"\\qz.exe");
+    EXPECT_EQ(exercise.folder, kProgramFolder);
 
     // The test scene plays from the installed folder: its window shows, and
     // it closes when the module asks every window to close.

@@ -80,12 +80,14 @@ std::vector<uint8_t> testMovie(const VectorFont& font) {
     });
 }
 
-std::vector<uint8_t> turnOffMovie(const VectorFont& font) {
+// Bedtime: Tikko stretches, yawns and says it is time to sleep, then what
+// comes next: the first loop announces the shut-down, later loops remind.
+std::vector<uint8_t> turnOffMovie(const VectorFont& font, const char* whatComes) {
     Stage stage(defineNightRoom, rgb(0x1c2450));
     auto& w = stage.writer();
     stage.cues(kCaptionDepth)
         .add(3.6, 7.0, defineBubble(w, font, "Ох, как я устал...\nПора спать!", 32, Tail::Left), bubbleSpot())
-        .add(7.0, 12.0, defineBubble(w, font, "Через три минуты\nкомпьютер\nвыключится.", 32, Tail::Left), bubbleSpot());
+        .add(7.0, 12.0, defineBubble(w, font, whatComes, 32, Tail::Left), bubbleSpot());
     return stage.film(12.0, [](double t) {
         Pose p;
         p.x = 200;
@@ -314,7 +316,8 @@ std::vector<uint8_t> grumbleMovie(const VectorFont& font, const char* text, int 
 const std::vector<MovieSource>& contentMovies() {
     static const std::vector<MovieSource> movies{
         {"test.swf", testMovie},
-        {"nessel-turnoff.swf", turnOffMovie},
+        {"nessel-turnoff.swf", [](const VectorFont& f) { return turnOffMovie(f, "Через три минуты\nкомпьютер\nвыключится."); }},
+        {"nessel-turnoff-remind.swf", [](const VectorFont& f) { return turnOffMovie(f, "Компьютер\nскоро\nвыключится."); }},
         {"nessel-sleep.swf", sleepMovie},
         {"hopsa-intro.swf", introMovie},
         {"hopsa-jumps.swf", [](const VectorFont& f) { return exerciseMovie(f, kJumps); }},

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The README's pictures, taken from the built suite so that they show what the
+# product shows: Tikko's scenes from the real content archive on a Russian
+# system, the four settings dialogs on a Cyrillic (1251) and a Western (1252)
+# code page, into docs/screens/; and the contact sheet of the movies.
+# `./dev screens` builds both trees, starts Wine (DISPLAY, WINEPREFIX) and runs this.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=$root/docs/screens
+program="$WINEPREFIX/drive_c/Program Files/Pallo"
+mkdir -p "$out"
+
+# The program folder as the installer fills it, but without the control
+# module's copy: no module starts, so nothing but the shown window comes on
+# screen, and every setting is the default.
+rm -rf "$program" "$WINEPREFIX/drive_c/ProgramData/Brenmoor"
+mkdir -p "$program"
+cp "$root"/build/win/bin/{qz.exe,qza.exe,tikkoplay.dll} "$root"/build/win/{pallo.vfs,pallo.chm} "$program"/
+
+# The X window of the visible top-level window titled exactly TITLE.
+window_of() {
+  local id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window \"$1\" came up" >&2
+  return 1
+}
+
+shoot() { import -window "$1" -strip "$2"; echo "$2"; }
+
+# scene NAME MS FILE [MS FILE ...]: plays the scene from the program folder
+# and shoots the screen that many milliseconds after its window showed.
+scene() {
+  local name=$1 shown delay
+  shift
+  (cd "$program" && LC_ALL=ru_RU.UTF-8 exec wine qz.exe "/show:$name") >/dev/null 2>&1 &
+  local player=$!
+  window_of Tikko >/dev/null
+  shown=$(date +%s%3N)
+  while [ $# -gt 0 ]; do
+    delay=$((shown + $1 - $(date +%s%3N)))
+    [ "$delay" -gt 0 ] && sleep "$((delay / 1000)).$(printf %03d $((delay % 1000)))"
+    shoot root "$out/$2"
+    shift 2
+  done
+  kill "$player"
+  wait "$player" 2>/dev/null || true
+}
+
+# settings LOCALE PAGE SWITCH TITLE: the dialog alone, once its first timer
+# tick has shown the mode.
+settings() {
+  (cd "$program" && LC_ALL=$1 exec wine qz.exe "/$3") >/dev/null 2>&1 &
+  local dialog=$! id
+  id=$(window_of "$4")
+  sleep 1.5
+  shoot "$id" "$out/settings-$3-$2.png"
+  kill "$dialog"
+  wait "$dialog" 2>/dev/null || true
+}
+
+# An exercise in full swing; bedtime's announcement and a later loop's
+# reminder; a grumble.
+scene hopsa-manual 20000 scene-hopsa-manual.png
+scene nessel-turnoff 9500 scene-nessel-turnoff.png 21500 scene-nessel-turnoff-remind.png
+scene tolder 3000 scene-tolder.png
+
+settings ru_RU.UTF-8 cp1251 pallo "Настройки"
+settings ru_RU.UTF-8 cp1251 nessel "Настройки Nessel"
+settings ru_RU.UTF-8 cp1251 exercise "Настройки Hopsa"
+settings ru_RU.UTF-8 cp1251 tolder "Настройки Tolder"
+settings en_US.UTF-8 cp1252 pallo "Options"
+settings en_US.UTF-8 cp1252 nessel "Nessel Options"
+settings en_US.UTF-8 cp1252 exercise "Exercises Options"
+settings en_US.UTF-8 cp1252 tolder "Tolder Options"
+
+"$root/tools/contact_sheet.sh" "$root/build/native/bin/swfrender" "$root/build/native/content/swf" \
+  "$root/docs/content-contact-sheet.png"
+echo "$root/docs/content-contact-sheet.png"
