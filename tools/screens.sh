@@ -3,9 +3,11 @@
 # product shows: Tikko's scenes from the real content archive on a Russian
 # system, the four settings dialogs on a Cyrillic (1251) and a Western (1252)
 # code page, into docs/screens/; and the contact sheet of the movies.
-# `./dev screens` builds both trees, starts Wine (DISPLAY, WINEPREFIX) and runs this.
+# `./dev screens` builds both trees, starts Wine (DISPLAY, WINEPREFIX,
+# WINELOADER) and runs this with the Windows build's folder.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$root/${1:-build/win}
 out=$root/docs/screens
 program="$WINEPREFIX/drive_c/Program Files/Pallo"
 mkdir -p "$out"
@@ -15,7 +17,7 @@ mkdir -p "$out"
 # screen, and every setting is the default.
 rm -rf "$program" "$WINEPREFIX/drive_c/ProgramData/Brenmoor"
 mkdir -p "$program"
-cp "$root"/build/win/bin/{qz.exe,qza.exe,tikkoplay.dll} "$root"/build/win/{pallo.vfs,pallo.chm} "$program"/
+cp "$build"/bin/{qz.exe,qza.exe,tikkoplay.dll} "$build"/{pallo.vfs,pallo.chm} "$program"/
 
 # The X window of the visible top-level window titled exactly TITLE.
 window_of() {
@@ -36,7 +38,7 @@ shoot() { import -window "$1" -strip "$2"; echo "$2"; }
 scene() {
   local name=$1 shown delay
   shift
-  (cd "$program" && LC_ALL=ru_RU.UTF-8 exec wine qz.exe "/show:$name") >/dev/null 2>&1 &
+  (cd "$program" && LC_ALL=ru_RU.UTF-8 exec "$WINELOADER" qz.exe "/show:$name") >/dev/null 2>&1 &
   local player=$!
   window_of Tikko >/dev/null
   shown=$(date +%s%3N)
@@ -53,7 +55,7 @@ scene() {
 # settings LOCALE PAGE SWITCH TITLE: the dialog alone, once its first timer
 # tick has shown the mode.
 settings() {
-  (cd "$program" && LC_ALL=$1 exec wine qz.exe "/$3") >/dev/null 2>&1 &
+  (cd "$program" && LC_ALL=$1 exec "$WINELOADER" qz.exe "/$3") >/dev/null 2>&1 &
   local dialog=$! id
   id=$(window_of "$4")
   sleep 1.5
