@@ -108,6 +108,7 @@ void decodeBitmap(MovieDecoder& d, BitReader& body, unsigned code) {
         size_t imageSize = body.u32();
         if (code == SwfTag::DefineBitsJpeg4) body.u16();  // deblocking strength
         if (body.overrun() || imageSize > body.remaining()) return;
+        if (imageSize == 0) imageSize = body.remaining();  // some writers leave the offset out, and the alpha with it
         const uint8_t* image = body.here();
         ok = decodeJpeg(nullptr, 0, image, imageSize, kMaxBitmapPixels, ch.bitmap);
         if (ok) applyAlphaPlane(image + imageSize, body.remaining() - imageSize, ch.bitmap);
