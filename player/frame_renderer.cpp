@@ -723,8 +723,9 @@ void FrameRenderer::addPolygon(const PointF* points, int count) {
 }
 
 void FrameRenderer::addDisc(float cx, float cy, float hw) {
-    PointF points[32];
-    int n = std::clamp(static_cast<int>(hw * 1.5f), 8, 32);
+    // Enough corners to keep the outline within 0.1 pixel of the circle.
+    PointF points[64];
+    int n = std::clamp(static_cast<int>(std::ceil(3.1415927f / std::acos(std::max(0.0f, 1.0f - 0.1f / hw)))), 8, 64);
     for (int i = 0; i < n; ++i) {
         float a = 6.2831853f * i / n;
         points[i] = {cx + hw * std::cos(a), cy - hw * std::sin(a)};
