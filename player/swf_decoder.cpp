@@ -6,7 +6,7 @@
 namespace {
 
 // Uncompressed movies larger than this are cut; a claim beyond it is a lie or a mistake.
-constexpr uint64_t kMaxMovieBody = 256u << 20;
+constexpr uint64_t kMaxMovieBody = 64u << 20;
 
 using DefinitionDecoder = void (*)(MovieDecoder&, BitReader&, unsigned code);
 
