@@ -270,15 +270,15 @@ TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {
 }
 
 namespace {
-bool near(int value, int want) { return std::abs(value - want) <= 12; }
-bool isOrange(int r, int g, int b) { return near(r, 255) && near(g, 128) && near(b, 0); }
-bool isMagenta(int r, int g, int b) { return near(r, 255) && near(g, 0) && near(b, 255); }
-bool isCyan(int r, int g, int b) { return near(r, 0) && near(g, 255) && near(b, 255); }
-bool isGreen(int r, int g, int b) { return near(r, 0) && near(g, 255) && near(b, 0); }
-bool isPurple(int r, int g, int b) { return near(r, 128) && near(g, 0) && near(b, 127); }
-bool isDarkGreen(int r, int g, int b) { return near(r, 0) && near(g, 120) && near(b, 0); }
-bool isOlive(int r, int g, int b) { return near(r, 120) && near(g, 120) && near(b, 0); }
-bool isBlue(int r, int g, int b) { return near(r, 0) && near(g, 0) && near(b, 255); }
+bool within(int value, int want) { return std::abs(value - want) <= 12; }
+bool isOrange(int r, int g, int b) { return within(r, 255) && within(g, 128) && within(b, 0); }
+bool isMagenta(int r, int g, int b) { return within(r, 255) && within(g, 0) && within(b, 255); }
+bool isCyan(int r, int g, int b) { return within(r, 0) && within(g, 255) && within(b, 255); }
+bool isGreen(int r, int g, int b) { return within(r, 0) && within(g, 255) && within(b, 0); }
+bool isPurple(int r, int g, int b) { return within(r, 128) && within(g, 0) && within(b, 127); }
+bool isDarkGreen(int r, int g, int b) { return within(r, 0) && within(g, 120) && within(b, 0); }
+bool isOlive(int r, int g, int b) { return within(r, 120) && within(g, 120) && within(b, 0); }
+bool isBlue(int r, int g, int b) { return within(r, 0) && within(g, 0) && within(b, 255); }
 bool isBlack(int r, int g, int b) { return r < 12 && g < 12 && b < 12; }
 }  // namespace
 
