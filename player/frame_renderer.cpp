@@ -77,7 +77,7 @@ void buildGradientTable(const FillStyle& style, const ColorTransform& cx, uint32
 inline int gradientIndex(float t) {
     if (!(t > 0)) return 0;
     if (t >= 255.0f) return 255;
-    return static_cast<int>(t);
+    return roundToInt(t - 0.5f);
 }
 
 uint32_t transformPixel(uint32_t p, const ColorTransform& cx) {
@@ -232,14 +232,13 @@ struct BitmapSource {
         float su = smooth ? u - 0.5f : u, sv = smooth ? v - 0.5f : v;
         u += inv.a;
         v += inv.b;
-        float fu = std::floor(su), fv = std::floor(sv);
-        if (!(std::fabs(fu) < 1e9f && std::fabs(fv) < 1e9f)) return 0;
-        long iu = static_cast<long>(fu), iv = static_cast<long>(fv);
+        if (!(std::fabs(su) < 4e6f && std::fabs(sv) < 4e6f)) return 0;
+        // The texel below and left of the sample (its neighbour where the sample lies on an edge).
+        long iu = roundToInt(su - 0.5f), iv = roundToInt(sv - 0.5f);
         uint32_t p;
         if (smooth) {
-            uint32_t wu = static_cast<uint32_t>((su - fu) * 256.0f), wv = static_cast<uint32_t>((sv - fv) * 256.0f);
-            wu = std::min(wu, 256u);
-            wv = std::min(wv, 256u);
+            uint32_t wu = static_cast<uint32_t>(std::clamp(roundToInt((su - iu) * 256.0f), 0, 256));
+            uint32_t wv = static_cast<uint32_t>(std::clamp(roundToInt((sv - iv) * 256.0f), 0, 256));
             auto mix = [](uint32_t a, uint32_t b, uint32_t w) {  // w/256 of b
                 uint32_t rb = (((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
                 uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;

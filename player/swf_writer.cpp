@@ -506,9 +506,10 @@ uint16_t SwfWriter::defineBitmap(int width, int height, const std::vector<uint32
 }
 
 uint16_t SwfWriter::define(unsigned code, const std::vector<uint8_t>& body) {
-    std::vector<uint8_t> tag = {static_cast<uint8_t>(nextId_ & 0xFF), static_cast<uint8_t>(nextId_ >> 8)};
-    tag.insert(tag.end(), body.begin(), body.end());
-    appendTag(definitions_, code, tag);
+    BitWriter w;
+    w.u16(nextId_);
+    w.bytes(body);
+    appendTag(definitions_, code, w.data());
     return nextId_++;
 }
 
