@@ -1,5 +1,6 @@
 #include "player/movie_player.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -39,11 +40,16 @@ TimelineState* resolvePath(TimelineState* from, const std::string& path) {
     return t;
 }
 
+// A 1-based frame number as an index; numbers far outside any timeline are clamped.
+int frameIndex(double number, int bias) {
+    return static_cast<int>(std::max(-1.0, std::min(number, 1e6))) - 1 + bias;
+}
+
 // A goto's frame as the script gives it: a 1-based number, a label, or "path:frame".
 void gotoValue(TimelineState* target, const ActionValue& v, int bias, bool play) {
     if (!target) return;
     if (v.kind == ActionValue::Kind::Number) {
-        if (std::isfinite(v.number)) target->gotoFrame(static_cast<int>(v.number) - 1 + bias, play);
+        if (std::isfinite(v.number)) target->gotoFrame(frameIndex(v.number, bias), play);
         return;
     }
     if (v.kind != ActionValue::Kind::String) return;
@@ -57,7 +63,7 @@ void gotoValue(TimelineState* target, const ActionValue& v, int bias, bool play)
     char* end = nullptr;
     long number = std::strtol(frame.c_str(), &end, 10);
     if (!frame.empty() && end && *end == 0) {
-        target->gotoFrame(static_cast<int>(number) - 1 + bias, play);
+        target->gotoFrame(frameIndex(static_cast<double>(number), bias), play);
         return;
     }
     int labelled = target->timeline().frameOfLabel(frame);

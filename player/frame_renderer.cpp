@@ -593,7 +593,7 @@ void FrameRenderer::flattenEdges(const Shape& shape, const Matrix& m) {
         float ddx = p0.x - 2 * p1.x + p2.x, ddy = p0.y - 2 * p1.y + p2.y;
         float dd = std::sqrt(ddx * ddx + ddy * ddy);
         // Chord error of n equal steps is dd / (4 n^2); keep it under 0.1 px.
-        int n = std::isfinite(dd) ? static_cast<int>(std::ceil(std::sqrt(dd * 2.5f))) : 1;
+        int n = std::isfinite(dd) ? static_cast<int>(std::ceil(std::min(std::sqrt(dd * 2.5f), 64.0f))) : 1;
         n = std::clamp(n, 1, 64);
         PointF prev = p0;
         for (int i = 1; i <= n; ++i) {
