@@ -22,7 +22,6 @@ ColorTransform readColorTransform(BitReader& in, bool withAlpha);
 // Spread and interpolation from the first byte of a gradient record.
 void readGradientHeader(FillStyle& f, uint8_t header);
 
-
 struct MovieDecoder {
     Movie& movie;
     std::vector<uint8_t> jpegTables;
