@@ -161,7 +161,7 @@ void cairoFrame(benchmark::State& state, bool withStrokes) {
             cairo_matrix_init(&m, t.a, t.b, t.c, t.d, t.tx, t.ty);
             cairo_set_matrix(cr, &m);
             const CairoShape& shape = shapes[item.shape];
-            cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+            cairo_set_fill_rule(cr, item.shape->nonZero ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
             for (const auto& [style, path] : shape.fills) {
                 cairo_new_path(cr);
                 cairo_append_path(cr, path);

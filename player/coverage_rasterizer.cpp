@@ -73,8 +73,8 @@ void CoverageRasterizer::accumulate(float x0, float y0, float x1, float y1) {
     }
     float dxdy = (x1 - x0) / (y1 - y0);
     float x = x0;
-    int yStart = std::max(0, static_cast<int>(y0));
-    int yEnd = std::min(height_, static_cast<int>(std::ceil(y1)));
+    int yStart = std::max(0, floorToInt(y0));
+    int yEnd = std::min(height_, ceilToInt(y1));
     top_ = std::min(top_, yStart);
     bottom_ = std::max(bottom_, yEnd - 1);
     float wMax = static_cast<float>(width_);
@@ -85,10 +85,10 @@ void CoverageRasterizer::accumulate(float x0, float y0, float x1, float y1) {
         float xnext = std::clamp(x + dxdy * dy, 0.0f, wMax);
         float d = dy * dir;
         float xa = std::min(x, xnext), xb = std::max(x, xnext);
-        float xaFloor = std::floor(xa);
-        int xai = static_cast<int>(xaFloor);
-        float xbCeil = std::ceil(xb);
-        int xbi = static_cast<int>(xbCeil);
+        int xai = floorToInt(xa);
+        float xaFloor = static_cast<float>(xai);
+        int xbi = ceilToInt(xb);
+        float xbCeil = static_cast<float>(xbi);
         rowMin_[y] = std::min(rowMin_[y], xai);
         if (xbi <= xai + 1) {
             float xmf = 0.5f * (x + xnext) - xaFloor;
@@ -125,8 +125,8 @@ void CoverageRasterizer::accumulate(float x0, float y0, float x1, float y1) {
 // must be swept to the right edge, where its partner edge is missing.
 void CoverageRasterizer::extendToRightEdge(float y0, float y1) {
     if (y0 > y1) std::swap(y0, y1);
-    int yStart = std::max(0, static_cast<int>(y0));
-    int yEnd = std::min(height_, static_cast<int>(std::ceil(y1)));
+    int yStart = std::max(0, floorToInt(y0));
+    int yEnd = std::min(height_, ceilToInt(y1));
     for (int y = yStart; y < yEnd; ++y) rowMax_[y] = width_;
     if (yStart < yEnd) {
         top_ = std::min(top_, yStart);

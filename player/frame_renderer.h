@@ -13,13 +13,15 @@ struct Surface {
     int width = 0, height = 0, stride = 0;
 };
 
-// One shape to draw: its place on the surface, its colour transform and the
-// mask it is seen through (an index into DrawList::masks, -1 for none).
+// One shape to draw: its place on the surface, its colour transform, the
+// mask it is seen through (an index into DrawList::masks, -1 for none) and
+// how it blends with what is below.
 struct DrawItem {
     const Shape* shape = nullptr;
     Matrix toDevice;  // shape twips -> surface pixels
     ColorTransform colorTransform;
     int mask = -1;
+    BlendMode blend = BlendMode::Normal;
 };
 
 // The shapes whose filled area forms a mask, inside the mask it is itself
@@ -52,12 +54,16 @@ public:
 private:
     struct Segment {
         float x0, y0, x1, y1;
+        bool smoothStart = false;  // its start lies inside a flattened curve
     };
     void flattenEdges(const Shape& shape, const Matrix& m);
-    void fill(const Movie& movie, const FillStyle& style, const DrawItem& item, Surface& surface);
-    void stroke(const std::vector<Segment>& polyline, float halfWidth, uint32_t color, Surface& surface);
+    // Paints what the rasteriser holds with the style.
+    void fill(const Movie& movie, const FillStyle& style, const DrawItem& item, Surface& surface, bool nonZero);
+    void outlineStroke(const std::vector<Segment>& segments, float halfWidth, const LineStyle& style);
+    void addPolygon(const PointF* points, int count);
+    void addDisc(float x, float y, float halfWidth);
     template <class Painter>
-    void sweep(Painter& painter);
+    void sweep(Painter& painter, bool nonZero);
     void renderMask(const DrawList& list, int mask, const Surface& surface);
 
     CoverageRasterizer rasterizer_;

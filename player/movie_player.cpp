@@ -1,95 +1,227 @@
 #include "player/movie_player.h"
 
-DisplayObject::DisplayObject(uint16_t id, PlaybackBudget& budget) : characterId(id), budget_(budget) {
-    ++budget_.liveObjects;
+#include <algorithm>
+
+namespace {
+// Scripts run per tick at most; a script that keeps sending timelines to
+// frames with scripts stops there.
+constexpr size_t kMaxScriptsPerTick = 256;
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+}  // namespace
+
+DisplayObject::DisplayObject(uint16_t id, Playback& playback) : characterId(id), playback_(playback) {
+    ++playback_.liveObjects;
 }
 
 DisplayObject::~DisplayObject() {
     sprite.reset();
-    --budget_.liveObjects;
+    --playback_.liveObjects;
 }
 
-TimelineState::TimelineState(const Movie& movie, const Timeline& timeline, PlaybackBudget& budget, int nesting)
-    : movie_(movie), timeline_(timeline), budget_(budget), nesting_(nesting) {}
+TimelineState::TimelineState(const Movie& movie, const Timeline& timeline, Playback& playback, TimelineState* parent,
+                             int nesting)
+    : movie_(movie), timeline_(timeline), playback_(playback), parent_(parent), nesting_(nesting) {}
+
+TimelineState* TimelineState::child(const std::string& name) const {
+    for (const auto& entry : objects_)
+        if (entry.second->sprite && sameName(entry.second->name, name)) return entry.second->sprite.get();
+    return nullptr;
+}
 
 void TimelineState::advance() {
-    int count = static_cast<int>(timeline_.frames.size());
+    int count = frameCount();
     if (count == 0) return;
-    if (frame_ >= 0 && count == 1) {
-        for (auto& entry : objects_)
-            if (entry.second->sprite) entry.second->sprite->advance();
-        return;
-    }
-    int next = frame_ + 1 >= count ? 0 : frame_ + 1;
-    if (next == 0) {
-        objects_.clear();
-    } else {
-        for (auto& entry : objects_)
-            if (entry.second->sprite) entry.second->sprite->advance();
-    }
-    frame_ = next;
-    apply(timeline_.frames[next]);
+    for (auto& entry : objects_)
+        if (entry.second->sprite) entry.second->sprite->advance();
+    if (frame_ < 0)
+        seek(0);
+    else if (playing_ && count > 1)
+        seek(frame_ + 1 < count ? frame_ + 1 : 0);
 }
 
-void TimelineState::apply(const std::vector<FrameCommand>& commands) {
+void TimelineState::gotoFrame(int frame, bool play) {
+    int count = frameCount();
+    playing_ = play;
+    if (count == 0) return;
+    seek(std::clamp(frame, 0, count - 1));
+}
+
+void TimelineState::seek(int target) {
+    if (target == frame_) return;
+    if (target > frame_) {
+        for (int f = frame_ + 1; f <= target; ++f) apply(timeline_.frames[f], f, f == target);
+    } else {
+        rebuild(target);
+    }
+    frame_ = target;
+}
+
+// Going back: the display list the timeline's own commands give at the
+// frame. Objects that were placed by the same command and still stand there
+// are kept as they are (their own timelines go on); the rest are replaced.
+void TimelineState::rebuild(int target) {
+    struct Standing {
+        PlaceCommand cmd;
+        int placedFrame;
+    };
+    std::map<uint16_t, Standing> standing;
+    for (int f = 0; f <= target; ++f) {
+        for (const FrameCommand& c : timeline_.frames[f]) {
+            if (c.kind == FrameCommand::Kind::Remove) {
+                standing.erase(c.remove.depth);
+            } else if (c.kind == FrameCommand::Kind::Place) {
+                const PlaceCommand& p = c.place;
+                auto it = standing.find(p.depth);
+                if (!p.move) {
+                    if (p.characterId) standing[p.depth] = {p, f};
+                } else if (it != standing.end()) {
+                    PlaceCommand& s = it->second.cmd;
+                    if (p.characterId) s.characterId = p.characterId;
+                    if (p.matrix) s.matrix = p.matrix;
+                    if (p.colorTransform) s.colorTransform = p.colorTransform;
+                    if (p.ratio) s.ratio = p.ratio;
+                    if (p.name) s.name = p.name;
+                    if (p.clipDepth) s.clipDepth = p.clipDepth;
+                    if (p.blendMode) s.blendMode = p.blendMode;
+                    if (p.visible) s.visible = p.visible;
+                }
+            }
+        }
+    }
+    for (auto it = objects_.begin(); it != objects_.end();) {
+        auto s = standing.find(it->first);
+        bool keep = s != standing.end() && s->second.cmd.characterId == it->second->characterId &&
+                    s->second.placedFrame == it->second->placedFrame;
+        it = keep ? std::next(it) : objects_.erase(it);
+    }
+    for (const auto& [depth, s] : standing) {
+        auto existing = objects_.find(depth);
+        if (existing != objects_.end()) {
+            setProperties(*existing->second, s.cmd, true);
+        } else {
+            PlaceCommand fresh = s.cmd;
+            fresh.move = false;
+            place(fresh, s.placedFrame);
+        }
+    }
+    for (const FrameCommand& c : timeline_.frames[target])
+        if (c.kind == FrameCommand::Kind::Actions)
+            playback_.queue.push_back({weak_from_this(), &timeline_.scripts[c.script]});
+}
+
+void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, bool runScripts) {
     for (const FrameCommand& cmd : commands) {
-        if (cmd.kind == FrameCommand::Kind::Remove)
-            objects_.erase(cmd.remove.depth);
-        else
-            place(cmd.place);
+        switch (cmd.kind) {
+        case FrameCommand::Kind::Remove: objects_.erase(cmd.remove.depth); break;
+        case FrameCommand::Kind::Place: place(cmd.place, frame); break;
+        case FrameCommand::Kind::Actions:
+            if (runScripts) playback_.queue.push_back({weak_from_this(), &timeline_.scripts[cmd.script]});
+            break;
+        case FrameCommand::Kind::InitActions: {
+            const ActionScript* script = &timeline_.scripts[cmd.script];
+            if (playback_.initialised.insert(script).second) playback_.queue.push_back({weak_from_this(), script});
+            break;
+        }
+        }
     }
 }
 
 std::unique_ptr<DisplayObject> TimelineState::instantiate(uint16_t characterId) {
     const Character* ch = movie_.character(characterId);
-    if (!ch || ch->kind == Character::Kind::Bitmap) return nullptr;
-    if (budget_.liveObjects >= budget_.maxObjects) return nullptr;
-    if (ch->kind == Character::Kind::Sprite && nesting_ >= kMaxNesting) return nullptr;
-    auto obj = std::make_unique<DisplayObject>(characterId, budget_);
-    if (ch->kind == Character::Kind::Sprite) {
-        obj->sprite = std::make_unique<TimelineState>(movie_, ch->sprite, budget_, nesting_ + 1);
+    if (!ch || ch->kind == Character::Kind::Bitmap || ch->kind == Character::Kind::Font) return nullptr;
+    if (playback_.liveObjects >= playback_.maxObjects) return nullptr;
+    bool hasTimeline = ch->kind == Character::Kind::Sprite || ch->kind == Character::Kind::Button;
+    if (hasTimeline && nesting_ >= kMaxNesting) return nullptr;
+    auto obj = std::make_unique<DisplayObject>(characterId, playback_);
+    if (hasTimeline) {
+        obj->sprite = std::make_shared<TimelineState>(movie_, ch->sprite, playback_, this, nesting_ + 1);
         obj->sprite->advance();
     }
+    if (ch->kind == Character::Kind::Morph) obj->morphed = std::make_shared<Shape>(morphShapeAt(ch->morph, 0));
     return obj;
 }
 
-void TimelineState::place(const PlaceCommand& cmd) {
+void TimelineState::setProperties(DisplayObject& obj, const PlaceCommand& cmd, bool all) {
+    if (cmd.matrix || all) obj.matrix = cmd.matrix.value_or(Matrix{});
+    if (cmd.colorTransform || all) obj.colorTransform = cmd.colorTransform.value_or(ColorTransform{});
+    if (cmd.name || all) obj.name = cmd.name.value_or(std::string());
+    if (cmd.blendMode || all) obj.blendMode = cmd.blendMode.value_or(BlendMode::Normal);
+    if (cmd.visible || all) obj.visible = cmd.visible.value_or(true);
+    if (cmd.clipDepth || all) obj.clipDepth = cmd.clipDepth.value_or(0);
+    if ((cmd.ratio || all) && obj.morphed) {
+        uint16_t ratio = cmd.ratio.value_or(0);
+        if (ratio != obj.ratio) {
+            const Character* ch = movie_.character(obj.characterId);
+            obj.morphed = std::make_shared<Shape>(morphShapeAt(ch->morph, ratio / 65535.0f));
+        }
+        obj.ratio = ratio;
+    }
+}
+
+void TimelineState::place(const PlaceCommand& cmd, int frame) {
     auto existing = objects_.find(cmd.depth);
     if (cmd.move) {
         if (existing == objects_.end()) return;
         if (cmd.characterId && *cmd.characterId != existing->second->characterId) {
             auto replacement = instantiate(*cmd.characterId);
             if (!replacement) return;
-            replacement->matrix = existing->second->matrix;
-            replacement->colorTransform = existing->second->colorTransform;
-            replacement->clipDepth = existing->second->clipDepth;
+            DisplayObject& old = *existing->second;
+            replacement->matrix = old.matrix;
+            replacement->colorTransform = old.colorTransform;
+            replacement->clipDepth = old.clipDepth;
+            replacement->name = old.name;
+            replacement->blendMode = old.blendMode;
+            replacement->visible = old.visible;
+            replacement->placedFrame = old.placedFrame;
             existing->second = std::move(replacement);
         }
-        if (cmd.matrix) existing->second->matrix = *cmd.matrix;
-        if (cmd.colorTransform) existing->second->colorTransform = *cmd.colorTransform;
+        setProperties(*existing->second, cmd, false);
         return;
     }
     if (!cmd.characterId) return;
     if (existing != objects_.end()) objects_.erase(existing);
     auto obj = instantiate(*cmd.characterId);
     if (!obj) return;
-    if (cmd.matrix) obj->matrix = *cmd.matrix;
-    if (cmd.colorTransform) obj->colorTransform = *cmd.colorTransform;
-    obj->clipDepth = cmd.clipDepth.value_or(0);
+    obj->placedFrame = frame;
+    setProperties(*obj, cmd, true);
     objects_[cmd.depth] = std::move(obj);
 }
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) {
-    gotoFrame(0);
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) { gotoFrame(0); }
+
+void MoviePlayer::nextFrame() {
+    root_->advance();
+    runQueuedScripts();
 }
 
-void MoviePlayer::nextFrame() { root_->advance(); }
+void MoviePlayer::runQueuedScripts() {
+    size_t ran = 0;
+    while (!playback_.queue.empty() && ran < kMaxScriptsPerTick) {
+        auto batch = std::move(playback_.queue);
+        playback_.queue.clear();
+        for (auto& [weak, script] : batch) {
+            if (ran++ >= kMaxScriptsPerTick) break;
+            if (auto timeline = weak.lock()) runActions(*timeline, *script);
+        }
+    }
+    playback_.queue.clear();
+}
 
 void MoviePlayer::gotoFrame(int frame) {
     root_.reset();
-    root_ = std::make_unique<TimelineState>(*movie_, movie_->timeline, budget_, 0);
-    int count = frameCount();
-    if (count == 0) return;
-    frame %= count;
-    for (int i = 0; i <= frame; ++i) root_->advance();
+    playback_.queue.clear();
+    playback_.initialised.clear();
+    root_ = std::make_shared<TimelineState>(*movie_, movie_->timeline, playback_, nullptr, 0);
+    if (frameCount() == 0) return;
+    for (int i = 0; i <= std::max(frame, 0); ++i) nextFrame();
 }

@@ -46,15 +46,20 @@ void writeFill(BitWriter& w, const FillStyle& f, int version) {
         writeColor(w, f.color, alpha);
         break;
     case FillStyle::Kind::Linear:
-    case FillStyle::Kind::Radial:
-        w.u8(f.kind == FillStyle::Kind::Linear ? 0x10 : 0x12);
+    case FillStyle::Kind::Radial: {
+        bool focal = f.kind == FillStyle::Kind::Radial && f.focal != 0;
+        w.u8(f.kind == FillStyle::Kind::Linear ? 0x10 : focal ? 0x13 : 0x12);
         writeMatrix(w, f.matrix);
-        w.u8(static_cast<uint32_t>(std::min<size_t>(f.stops.size(), 15)));
-        for (size_t i = 0; i < f.stops.size() && i < 15; ++i) {
+        unsigned spread = f.spread == FillStyle::Spread::Reflect ? 1 : f.spread == FillStyle::Spread::Repeat ? 2 : 0;
+        size_t count = std::min<size_t>(f.stops.size(), 15);
+        w.u8((spread << 6) | (f.linearRgb ? 0x10 : 0) | static_cast<uint32_t>(count));
+        for (size_t i = 0; i < count; ++i) {
             w.u8(f.stops[i].ratio);
             writeColor(w, f.stops[i].color, alpha);
         }
+        if (focal) w.u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(f.focal * 256))));
         break;
+    }
     case FillStyle::Kind::Bitmap:
         w.u8((f.repeat ? 0x40 : 0x41) + (f.smooth ? 0 : 2));
         w.u16(f.bitmapId);
@@ -66,8 +71,15 @@ void writeFill(BitWriter& w, const FillStyle& f, int version) {
 void writeLine(BitWriter& w, const LineStyle& l, int version) {
     w.u16(l.width);
     if (version >= 4) {
-        w.u8(0);  // round caps and joins, no fill
-        w.u8(0);
+        auto cap = [](LineStyle::Cap c) { return c == LineStyle::Cap::None ? 1u : c == LineStyle::Cap::Square ? 2u : 0u; };
+        unsigned join = l.join == LineStyle::Join::Bevel ? 1 : l.join == LineStyle::Join::Miter ? 2 : 0;
+        w.u8((cap(l.startCap) << 6) | (join << 4) | (l.fill ? 0x08 : 0));
+        w.u8((l.closes ? 0 : 0x04) | cap(l.endCap));
+        if (join == 2) w.u16(static_cast<uint32_t>(std::lround(l.miterLimit * 256)));
+        if (l.fill) {
+            writeFill(w, *l.fill, version);
+            return;
+        }
     }
     writeColor(w, l.color, version >= 3);
 }
@@ -172,8 +184,20 @@ uint32_t ShapeBuilder::addBitmapFill(uint16_t bitmapId, const Matrix& matrix, bo
 }
 
 uint32_t ShapeBuilder::addLineStyle(uint16_t width, Rgba color) {
-    groups_.back().lines.push_back({width, color});
+    LineStyle l;
+    l.width = width;
+    l.color = color;
+    return addLineStyle(l);
+}
+
+uint32_t ShapeBuilder::addLineStyle(const LineStyle& style) {
+    groups_.back().lines.push_back(style);
     return static_cast<uint32_t>(groups_.back().lines.size());
+}
+
+uint32_t ShapeBuilder::addFill(const FillStyle& style) {
+    groups_.back().fills.push_back(style);
+    return static_cast<uint32_t>(groups_.back().fills.size());
 }
 
 void ShapeBuilder::newStyles() {
@@ -247,7 +271,7 @@ void ShapeBuilder::rectangle(int32_t x, int32_t y, int32_t w, int32_t h) {
     lineTo(x, y);
 }
 
-std::vector<uint8_t> ShapeBuilder::encode(int version) const {
+std::vector<uint8_t> ShapeBuilder::encode(int version, bool nonZero) const {
     BitWriter w;
     uint16_t maxLine = 0;
     for (const StyleGroup& g : groups_)
@@ -261,13 +285,26 @@ std::vector<uint8_t> ShapeBuilder::encode(int version) const {
     writeRect(w, outer);
     if (version >= 4) {
         writeRect(w, edges);
-        w.u8(0);
+        w.u8(nonZero ? 0x04 : 0);
     }
+    writeRecords(w, version, true);
+    return w.data();
+}
+
+std::vector<uint8_t> ShapeBuilder::encodeOutline() const {
+    BitWriter w;
+    writeRecords(w, 1, false);
+    return w.data();
+}
+
+void ShapeBuilder::writeRecords(BitWriter& w, int version, bool withStyles) const {
     auto writeStyles = [&](const StyleGroup& g) {
-        writeStyleCount(w, g.fills.size(), version);
-        for (const FillStyle& f : g.fills) writeFill(w, f, version);
-        writeStyleCount(w, g.lines.size(), version);
-        for (const LineStyle& l : g.lines) writeLine(w, l, version);
+        if (withStyles) {
+            writeStyleCount(w, g.fills.size(), version);
+            for (const FillStyle& f : g.fills) writeFill(w, f, version);
+            writeStyleCount(w, g.lines.size(), version);
+            for (const LineStyle& l : g.lines) writeLine(w, l, version);
+        }
         unsigned fillBits = BitWriter::unsignedBitsFor(static_cast<uint32_t>(g.fills.size()));
         unsigned lineBits = BitWriter::unsignedBitsFor(static_cast<uint32_t>(g.lines.size()));
         w.bits(fillBits, 4);
@@ -325,7 +362,7 @@ std::vector<uint8_t> ShapeBuilder::encode(int version) const {
         }
     }
     w.bits(0, 6);
-    return w.data();
+    w.align();
 }
 
 void TimelineWriter::place(uint16_t depth, uint16_t characterId, const std::optional<Matrix>& matrix,
@@ -372,6 +409,30 @@ void TimelineWriter::move(uint16_t depth, const std::optional<Matrix>& matrix,
     appendTag(tags_, SwfTag::PlaceObject2, w.data());
 }
 
+void TimelineWriter::placeObject(const PlaceCommand& p) {
+    BitWriter w;
+    bool third = p.blendMode || p.visible;
+    w.u8((p.move ? 0x01 : 0) | (p.characterId ? 0x02 : 0) | (p.matrix ? 0x04 : 0) | (p.colorTransform ? 0x08 : 0) |
+         (p.ratio ? 0x10 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0));
+    if (third) w.u8((p.blendMode ? 0x02 : 0) | (p.visible ? 0x20 : 0));
+    w.u16(p.depth);
+    if (p.characterId) w.u16(*p.characterId);
+    if (p.matrix) writeMatrix(w, *p.matrix);
+    if (p.colorTransform) writeColorTransform(w, *p.colorTransform, true);
+    if (p.ratio) w.u16(*p.ratio);
+    if (p.name) w.cString(*p.name);
+    if (p.clipDepth) w.u16(*p.clipDepth);
+    if (p.blendMode) w.u8(static_cast<uint8_t>(*p.blendMode));
+    if (p.visible) w.u8(*p.visible ? 1 : 0);
+    appendTag(tags_, third ? SwfTag::PlaceObject3 : SwfTag::PlaceObject2, w.data());
+}
+
+void TimelineWriter::actions(const std::vector<uint8_t>& records) {
+    std::vector<uint8_t> body = records;
+    body.push_back(0);
+    appendTag(tags_, SwfTag::DoAction, body);
+}
+
 void TimelineWriter::remove(uint16_t depth) {
     BitWriter w;
     w.u16(depth);
@@ -407,13 +468,14 @@ void SwfWriter::setBackground(Rgba color) {
     appendTag(definitions_, SwfTag::SetBackgroundColor, w.data());
 }
 
-uint16_t SwfWriter::defineShape(const ShapeBuilder& shape, int shapeVersion) {
+uint16_t SwfWriter::defineShape(const ShapeBuilder& shape, int shapeVersion, bool nonZero) {
     static const unsigned codes[] = {SwfTag::DefineShape, SwfTag::DefineShape2, SwfTag::DefineShape3,
                                      SwfTag::DefineShape4};
-    shapeVersion = std::clamp(shapeVersion, 1, 4);
+    nonZero = nonZero || nonZeroShapes_;
+    shapeVersion = nonZero ? 4 : std::clamp(shapeVersion, 1, 4);
     BitWriter w;
     w.u16(nextId_);
-    w.bytes(shape.encode(shapeVersion));
+    w.bytes(shape.encode(shapeVersion, nonZero));
     appendTag(definitions_, codes[shapeVersion - 1], w.data());
     return nextId_++;
 }
@@ -442,6 +504,16 @@ uint16_t SwfWriter::defineBitmap(int width, int height, const std::vector<uint32
     appendTag(definitions_, withAlpha ? SwfTag::DefineBitsLossless2 : SwfTag::DefineBitsLossless, w.data());
     return nextId_++;
 }
+
+uint16_t SwfWriter::define(unsigned code, const std::vector<uint8_t>& body) {
+    BitWriter w;
+    w.u16(nextId_);
+    w.bytes(body);
+    appendTag(definitions_, code, w.data());
+    return nextId_++;
+}
+
+void SwfWriter::rawDefinition(unsigned code, const std::vector<uint8_t>& body) { appendTag(definitions_, code, body); }
 
 uint16_t SwfWriter::defineSprite(const TimelineWriter& sprite) {
     BitWriter w;

@@ -16,6 +16,8 @@ public:
     uint32_t addRadialGradient(const Matrix& matrix, std::vector<GradientStop> stops);
     uint32_t addBitmapFill(uint16_t bitmapId, const Matrix& matrix, bool repeat = true, bool smooth = true);
     uint32_t addLineStyle(uint16_t width, Rgba color);
+    uint32_t addLineStyle(const LineStyle& style);
+    uint32_t addFill(const FillStyle& style);
     // Starts a new style array; indices returned afterwards count from 1 again.
     void newStyles();
 
@@ -27,8 +29,11 @@ public:
     // A closed rectangle outline, drawn clockwise on screen from (x, y).
     void rectangle(int32_t x, int32_t y, int32_t w, int32_t h);
 
-    // The DefineShape body after the id, for shape version 1..4.
-    std::vector<uint8_t> encode(int version) const;
+    // The DefineShape body after the id, for shape version 1..4; the fill
+    // rule flag needs version 4.
+    std::vector<uint8_t> encode(int version, bool nonZero = false) const;
+    // The bit counts and records alone, as glyphs and morph shapes hold them.
+    std::vector<uint8_t> encodeOutline() const;
 
 private:
     struct Record {
@@ -43,6 +48,7 @@ private:
         std::vector<LineStyle> lines;
     };
     void include(int32_t x, int32_t y);
+    void writeRecords(class BitWriter& w, int version, bool withStyles) const;
 
     std::vector<StyleGroup> groups_{1};
     std::vector<Record> records_;
@@ -65,6 +71,10 @@ public:
     void move(uint16_t depth, const std::optional<Matrix>& matrix,
               const std::optional<ColorTransform>& colorTransform = std::nullopt,
               std::optional<uint16_t> newCharacterId = std::nullopt);
+    // PlaceObject2, or PlaceObject3 where a blend mode or visibility is given.
+    void placeObject(const PlaceCommand& place);
+    // A DoAction tag with these action records (the end record is added).
+    void actions(const std::vector<uint8_t>& records);
     void remove(uint16_t depth);
     void removeV1(uint16_t characterId, uint16_t depth);
     void frameLabel(const std::string& name);
@@ -85,7 +95,14 @@ public:
     SwfWriter(uint8_t version, TwipsRect frame, float frameRate);
 
     void setBackground(Rgba color);
-    uint16_t defineShape(const ShapeBuilder& shape, int shapeVersion = 3);
+    // Non-zero shapes are written as DefineShape4 with its fill rule flag.
+    uint16_t defineShape(const ShapeBuilder& shape, int shapeVersion = 3, bool nonZero = false);
+    // Every shape defined from now on fills by the non-zero rule.
+    void useNonZeroShapes() { nonZeroShapes_ = true; }
+    // A definition tag with the next id followed by body.
+    uint16_t define(unsigned code, const std::vector<uint8_t>& body);
+    // A tag among the definitions, written as given (tables, font information).
+    void rawDefinition(unsigned code, const std::vector<uint8_t>& body);
     // Straight (not premultiplied) 0xAARRGGBB pixels; alpha needs DefineBitsLossless2.
     uint16_t defineBitmap(int width, int height, const std::vector<uint32_t>& argb, bool withAlpha);
     uint16_t defineSprite(const TimelineWriter& sprite);
@@ -100,6 +117,7 @@ private:
     std::vector<uint8_t> definitions_;
     TimelineWriter main_;
     uint16_t nextId_ = 1;
+    bool nonZeroShapes_ = false;
     friend class TimelineWriter;
 };
 

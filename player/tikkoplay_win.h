@@ -5,7 +5,8 @@
 //
 // Loading the DLL registers the global window class kTikkoPlayerClass. A
 // window of that class (the show window's control 1024) plays one movie at a
-// time: it loads the file, plays it looping at the movie's frame rate, scaled
+// time: it loads the file, plays it at the movie's frame rate, looping where
+// its frame scripts do not stop it, scaled
 // so the whole frame is visible with its proportions kept (bars in the
 // movie's background colour), and follows its window's size until destroyed.
 //

@@ -49,9 +49,11 @@ void summarizeTimeline(std::ostringstream& out, const Timeline& t) {
     out << "[";
     for (size_t f = 0; f < t.frames.size(); ++f) {
         out << (f ? "," : "") << "[";
-        for (size_t i = 0; i < t.frames[f].size(); ++i) {
-            const FrameCommand& c = t.frames[f][i];
-            out << (i ? "," : "") << "\"";
+        bool first = true;
+        for (const FrameCommand& c : t.frames[f]) {
+            if (c.kind == FrameCommand::Kind::Actions || c.kind == FrameCommand::Kind::InitActions) continue;
+            out << (first ? "" : ",") << "\"";
+            first = false;
             if (c.kind == FrameCommand::Kind::Remove) {
                 out << "remove:" << c.remove.depth;
             } else {

@@ -409,4 +409,167 @@ TEST(FrameRenderer, ShowAllKeepsProportionsWithBackgroundBars) {
     EXPECT_EQ(tall.at(30, 90), kGreen);
 }
 
+TEST(FrameRenderer, FillRuleFollowsTheShapeTag) {
+    // Two contours with the fill on the same side: the inner one cuts a hole
+    // by the even-odd rule and adds nothing by the non-zero rule.
+    struct Case {
+        int version;
+        bool nonZero;
+        uint32_t centre;
+    };
+    for (Case c : {Case{1, false, kWhite}, Case{2, false, kWhite}, Case{3, false, kWhite}, Case{4, false, kWhite},
+                   Case{4, true, kRed}}) {
+        SwfWriter w = stageWriter();
+        ShapeBuilder s;
+        s.setStyles(0, s.addSolidFill({255, 0, 0, 255}), 0);
+        s.rectangle(200, 200, 1600, 1600);
+        s.rectangle(600, 600, 800, 800);
+        w.timeline().place(1, w.defineShape(s, c.version, c.nonZero));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        EXPECT_EQ(f.at(50, 50), c.centre) << "version " << c.version << (c.nonZero ? " non-zero" : "");
+        EXPECT_EQ(f.at(15, 15), kRed);
+    }
+}
+
+TEST(FrameRenderer, GradientSpreadFocusAndLinearLight) {
+    std::vector<GradientStop> stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    struct Case {
+        const char* name;
+        FillStyle::Kind kind;
+        FillStyle::Spread spread;
+        bool linearRgb;
+        float focal;
+        int x;
+        uint32_t want;
+    };
+    const Case cases[] = {
+        // The linear gradient runs from x 25 to 75; at 85 it is 1.2 along.
+        {"pad", FillStyle::Kind::Linear, FillStyle::Spread::Pad, false, 0, 85, 0x0000FF},
+        {"repeat", FillStyle::Kind::Linear, FillStyle::Spread::Repeat, false, 0, 85, 0xCC0033},
+        {"reflect", FillStyle::Kind::Linear, FillStyle::Spread::Reflect, false, 0, 85, 0x3300CC},
+        {"rgb middle", FillStyle::Kind::Linear, FillStyle::Spread::Pad, false, 0, 50, 0x7F0080},
+        {"linear light middle", FillStyle::Kind::Linear, FillStyle::Spread::Pad, true, 0, 50, 0xBC00BC},
+        // Radius 50 around (50, 50); the focal point three quarters out at x 87.5.
+        {"radial centre", FillStyle::Kind::Radial, FillStyle::Spread::Pad, false, 0, 50, 0xFF0000},
+        {"focal point", FillStyle::Kind::Radial, FillStyle::Spread::Pad, false, 0.75f, 87, 0xFA0005},
+        {"focal centre", FillStyle::Kind::Radial, FillStyle::Spread::Pad, false, 0.75f, 50, 0x920070},
+    };
+    for (const Case& c : cases) {
+        FillStyle g;
+        g.kind = c.kind;
+        g.stops = stops;
+        g.spread = c.spread;
+        g.linearRgb = c.linearRgb;
+        g.focal = c.focal;
+        float scale = (c.kind == FillStyle::Kind::Linear ? 1000.0f : 2000.0f) / 32768.0f;
+        g.matrix = Matrix{scale, 0, 0, scale, 1000, 1000};
+        SwfWriter w = stageWriter();
+        ShapeBuilder s;
+        s.setStyles(0, s.addFill(g), 0);
+        s.rectangle(0, 0, 2000, 2000);
+        w.timeline().place(1, w.defineShape(s, 4));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        EXPECT_TRUE(near(f.at(c.x, 50), c.want, 6)) << c.name << ": " << std::hex << f.at(c.x, 50);
+    }
+}
+
+TEST(FrameRenderer, LineCapsJoinsAndStrokeFills) {
+    using Cap = LineStyle::Cap;
+    using Join = LineStyle::Join;
+    struct Probe {
+        int x, y;
+        bool inked;
+    };
+    struct Case {
+        const char* name;
+        bool peak;  // a path up to a peak and down, else a straight line
+        Cap cap;
+        Join join;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"no cap", false, Cap::None, Join::Round, {{83, 50, false}, {78, 50, true}}},
+        {"square cap", false, Cap::Square, Join::Round, {{83, 50, true}, {84, 46, true}}},
+        {"round cap", false, Cap::Round, Join::Round, {{83, 50, true}, {84, 46, false}}},
+        {"miter join", true, Cap::None, Join::Miter, {{50, 16, true}, {50, 12, true}}},
+        {"round join", true, Cap::None, Join::Round, {{50, 16, true}, {50, 12, false}}},
+        {"bevel join", true, Cap::None, Join::Bevel, {{50, 16, false}, {50, 19, true}}},
+    };
+    for (const Case& c : cases) {
+        LineStyle l;
+        l.width = 200;  // 10 pixels
+        l.color = {0, 0, 0, 255};
+        l.startCap = l.endCap = c.cap;
+        l.join = c.join;
+        SwfWriter w = stageWriter();
+        ShapeBuilder s;
+        s.setStyles(0, 0, s.addLineStyle(l));
+        if (c.peak) {
+            s.moveTo(400, 1600);
+            s.lineTo(1000, 400);
+            s.lineTo(1600, 1600);
+        } else {
+            s.moveTo(400, 1000);
+            s.lineTo(1600, 1000);
+        }
+        w.timeline().place(1, w.defineShape(s, 4));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(f.at(p.x, p.y), p.inked ? 0u : kWhite) << c.name << " at " << p.x << "," << p.y;
+    }
+    // A stroke painted with a gradient: red at its left end, blue at its right.
+    LineStyle l;
+    l.width = 200;
+    FillStyle g;
+    g.kind = FillStyle::Kind::Linear;
+    g.stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    g.matrix = Matrix{1200.0f / 32768, 0, 0, 1200.0f / 32768, 1000, 1000};
+    l.fill = g;
+    SwfWriter w = stageWriter();
+    ShapeBuilder s;
+    s.setStyles(0, 0, s.addLineStyle(l));
+    s.moveTo(400, 1000);
+    s.lineTo(1600, 1000);
+    w.timeline().place(1, w.defineShape(s, 4));
+    w.timeline().showFrame();
+    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    EXPECT_TRUE(near(f.at(21, 50), kRed, 8)) << std::hex << f.at(21, 50);
+    EXPECT_TRUE(near(f.at(78, 50), kBlue, 8)) << std::hex << f.at(78, 50);
+}
+
+TEST(FrameRenderer, BlendModesAndVisibility) {
+    struct Case {
+        std::optional<BlendMode> mode;
+        std::optional<bool> visible;
+        uint32_t overGreen, overWhite;
+    };
+    const Case cases[] = {
+        {std::nullopt, std::nullopt, kRed, kRed},
+        {BlendMode::Multiply, std::nullopt, 0x000000, kRed},
+        {BlendMode::Screen, std::nullopt, 0xFFFF00, kWhite},
+        {BlendMode::Difference, std::nullopt, 0xFFFF00, 0x00FFFF},
+        {BlendMode::Invert, std::nullopt, 0xFF00FF, 0x000000},
+        {BlendMode::Alpha, std::nullopt, kGreen, kWhite},  // needs a layer: not drawn
+        {std::nullopt, false, kGreen, kWhite},
+    };
+    for (const Case& c : cases) {
+        SwfWriter w = stageWriter();
+        w.timeline().place(1, squareShape(w, 0, 0, 50, {0, 255, 0, 255}));
+        PlaceCommand red;
+        red.depth = 2;
+        red.characterId = squareShape(w, 0, 0, 100, {255, 0, 0, 255});
+        red.blendMode = c.mode;
+        red.visible = c.visible;
+        w.timeline().placeObject(red);
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        int mode = c.mode ? static_cast<int>(*c.mode) : 0;
+        EXPECT_EQ(f.at(25, 25), c.overGreen) << "mode " << mode << std::hex << " got " << f.at(25, 25);
+        EXPECT_EQ(f.at(75, 75), c.overWhite) << "mode " << mode << std::hex << " got " << f.at(75, 75);
+    }
+}
+
 }  // namespace

@@ -190,4 +190,93 @@ TEST(MoviePlayback, BitmapClaimsBeyondTheDataAreRefused) {
     EXPECT_EQ(movie->character(1), nullptr);
 }
 
+// Action records for frame scripts.
+std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payload = {}) {
+    std::vector<uint8_t> out = {code};
+    if (code >= 0x80) {
+        out.push_back(static_cast<uint8_t>(payload.size()));
+        out.push_back(static_cast<uint8_t>(payload.size() >> 8));
+        out.insert(out.end(), payload.begin(), payload.end());
+    }
+    return out;
+}
+std::vector<uint8_t> text(const std::string& s) {
+    std::vector<uint8_t> out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
+}
+std::vector<uint8_t> pushString(const std::string& s) {
+    std::vector<uint8_t> payload = {0};
+    for (uint8_t c : text(s)) payload.push_back(c);
+    return act(0x96, payload);
+}
+std::vector<uint8_t> pushInt(int32_t v) {
+    return act(0x96, {7, static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                      static_cast<uint8_t>(v >> 24)});
+}
+std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+constexpr uint8_t kNext = 0x04, kPrev = 0x05, kPlay = 0x06, kStop = 0x07, kGotoFrame = 0x81, kGotoLabel = 0x8C,
+                  kSetTarget = 0x8B, kGotoExpression = 0x9F, kGetVariable = 0x1C, kGetMember = 0x4E,
+                  kCallMethod = 0x52, kPop = 0x17, kAdd = 0x0A, kIf = 0x9D;
+
+// Where the main timeline and its sprite "mc" stand after each tick, for
+// scripts on the main timeline's frames 0..3 (labelled "zero" .. "three").
+// The sprite has 3 frames; placed on frame 0, it lives on every frame.
+TEST(MoviePlayback, FrameScriptsSteerTimelines) {
+    struct Case {
+        const char* name;
+        int frame;  // the main timeline's frame holding the script
+        std::vector<uint8_t> script;
+        std::vector<std::pair<int, int>> expected;  // main and sprite frame after each tick
+    };
+    const Case cases[] = {
+        {"no script loops", 0, {}, {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {0, 1}, {1, 2}}},
+        {"stop on the last frame stays there", 3, act(kStop), {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {3, 1}, {3, 2}}},
+        {"goto frame stops", 1, act(kGotoFrame, {3, 0}), {{0, 0}, {3, 1}, {3, 2}, {3, 0}}},
+        {"goto label", 1, join({act(kGotoLabel, text("zero")), act(kPlay)}), {{0, 0}, {0, 1}, {0, 2}, {0, 0}}},
+        {"next and previous frame", 2, join({act(kPrev), act(kPrev), act(kNext)}), {{0, 0}, {1, 1}, {1, 2}, {1, 0}}},
+        {"set target stops the sprite", 0, join({act(kSetTarget, text("mc")), act(kStop), act(kSetTarget, text(""))}),
+         {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 0}}},
+        {"goto by expression, label and play", 1, join({pushString("three"), act(kGotoExpression, {1})}),
+         {{0, 0}, {3, 1}, {0, 2}, {3, 0}}},
+        {"method on a path", 0,
+         join({pushInt(3), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"), act(kGetMember),
+               pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
+         {{0, 2}, {1, 2}, {2, 2}}},
+        {"a branch on an unknown value ends the script", 1,
+         join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}), {{0, 0}, {1, 1}, {2, 2}}},
+    };
+    for (const Case& c : cases) {
+        SwfWriter w = stageWriter();
+        TimelineWriter inner;
+        for (int i = 0; i < 3; ++i) inner.showFrame();
+        uint16_t sprite = w.defineSprite(inner);
+        const char* labels[] = {"zero", "one", "two", "three"};
+        for (int f = 0; f < 4; ++f) {
+            w.timeline().frameLabel(labels[f]);
+            if (f == 0) {
+                PlaceCommand p;
+                p.depth = 1;
+                p.characterId = sprite;
+                p.name = "mc";
+                w.timeline().placeObject(p);
+            }
+            if (f == c.frame && !c.script.empty()) w.timeline().actions(c.script);
+            w.timeline().showFrame();
+        }
+        auto movie = decodeOrNull(w.finish(false));
+        ASSERT_TRUE(movie);
+        MoviePlayer player(movie);
+        for (size_t tick = 0; tick < c.expected.size(); ++tick) {
+            if (tick) player.nextFrame();
+            const TimelineState* mc = player.root().objects().at(1)->sprite.get();
+            EXPECT_EQ(std::make_pair(player.currentFrame(), mc->frame()), c.expected[tick]) << c.name << ", tick " << tick;
+        }
+    }
+}
+
 }  // namespace

@@ -268,3 +268,44 @@ TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {
     EXPECT_EQ(frame.bottom, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
 }
+
+namespace {
+bool within(int value, int want) { return std::abs(value - want) <= 12; }
+bool isOrange(int r, int g, int b) { return within(r, 255) && within(g, 128) && within(b, 0); }
+bool isMagenta(int r, int g, int b) { return within(r, 255) && within(g, 0) && within(b, 255); }
+bool isCyan(int r, int g, int b) { return within(r, 0) && within(g, 255) && within(b, 255); }
+bool isGreen(int r, int g, int b) { return within(r, 0) && within(g, 255) && within(b, 0); }
+bool isPurple(int r, int g, int b) { return within(r, 128) && within(g, 0) && within(b, 127); }
+bool isDarkGreen(int r, int g, int b) { return within(r, 0) && within(g, 120) && within(b, 0); }
+bool isOlive(int r, int g, int b) { return within(r, 120) && within(g, 120) && within(b, 0); }
+bool isBlue(int r, int g, int b) { return within(r, 0) && within(g, 0) && within(b, 255); }
+bool isBlack(int r, int g, int b) { return r < 12 && g < 12 && b < 12; }
+}  // namespace
+
+// tools/featuremovie.cpp: a JPEG with separate tables, embedded-font text, a
+// button, a multiplied overlay, a morph, a sprite a script stops, and a
+// script jump to the last frame, which stops; the file is LZMA-compressed.
+TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame) {
+    ASSERT_TRUE(CopyFileW(PALLO_FEATURES_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+    suite::FakeControlModule module;
+    play(L"test");
+    HWND window = waitForSceneWindow(10000).window;
+    ASSERT_NE(window, nullptr);
+    Sleep(1500);
+    struct Part {
+        const char* name;
+        suite::PixelTest test;
+        double least;
+    };
+    const Part parts[] = {{"JPEG bitmap", isOrange, 0.1},   {"edit text", isMagenta, 0.02},
+                          {"button up state", isCyan, 0.03}, {"multiplied overlay", isGreen, 0.008},
+                          {"morph at half", isPurple, 0.03}, {"stopped sprite", isDarkGreen, 0.03},
+                          {"last frame", isBlue, 0.02}};
+    for (int look = 0; look < 2; ++look) {
+        for (const Part& part : parts)
+            EXPECT_GT(suite::shareOnScreen(window, part.test), part.least) << part.name << ", look " << look;
+        EXPECT_EQ(suite::shareOnScreen(window, isOlive), 0) << "the sprite was not stopped, look " << look;
+        EXPECT_EQ(suite::shareOnScreen(window, isBlack), 0) << "the frames skipped by the script showed, look " << look;
+        Sleep(1300);
+    }
+}

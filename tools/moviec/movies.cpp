@@ -15,6 +15,8 @@ class Stage {
 public:
     Stage(uint16_t (*background)(SwfWriter&), Rgba backdrop)
         : writer_(8, TwipsRect{0, twips(kStageWidth), 0, twips(kStageHeight)}, kFrameRate) {
+        // The drawings overlap their own outlines in places: they fill by the non-zero rule.
+        writer_.useNonZeroShapes();
         writer_.setBackground(backdrop);
         uint16_t id = background(writer_);
         tikko_.emplace(writer_);

@@ -1,0 +1,358 @@
+// Tags of movies made by other tools: JPEG bitmaps, fonts and texts, morph
+// shapes, buttons and LZMA-compressed files.
+#include "jpeg_test_image.h"
+#include "movie_test_support.h"
+#include "player/bit_writer.h"
+#include "player/jpeg_image.h"
+#include "player/swf_tags.h"
+
+#include <gtest/gtest.h>
+
+#include "LzmaEnc.h"
+
+#include <zlib.h>
+
+#include <cstdlib>
+
+namespace {
+
+// A 16 x 16 JPEG, red in its left half and blue in its right, written by an
+// encoder other than the player's decoder.
+std::vector<uint8_t> halfRedHalfBlueJpeg() {
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            bool left = x < 8;
+            rgb.insert(rgb.end(), {static_cast<uint8_t>(left ? 255 : 0), 0, static_cast<uint8_t>(left ? 0 : 255)});
+        }
+    return encodeJpeg(rgb, 16, 16);
+}
+
+// Splits a JPEG into its tables (quantisation and Huffman, as a JPEGTables
+// tag holds them) and the rest.
+void splitTables(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& tables, std::vector<uint8_t>& image) {
+    tables = {0xFF, 0xD8};
+    image = {0xFF, 0xD8};
+    size_t i = 2;
+    while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA) {
+        size_t length = 2 + ((jpeg[i + 2] << 8) | jpeg[i + 3]);
+        bool table = jpeg[i + 1] == 0xDB || jpeg[i + 1] == 0xC4;
+        (table ? tables : image).insert((table ? tables : image).end(), jpeg.begin() + i, jpeg.begin() + i + length);
+        i += length;
+    }
+    image.insert(image.end(), jpeg.begin() + i, jpeg.end());
+    tables.insert(tables.end(), {0xFF, 0xD9});
+}
+
+std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> out(size);
+    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+    out.resize(size);
+    return out;
+}
+
+void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+
+std::vector<uint8_t> u32le(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+}
+
+// A movie whose only shape is filled with the bitmap, stretched over the stage.
+RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body,
+                            const std::vector<uint8_t>& tables = {}) {
+    SwfWriter w = stageWriter();
+    if (!tables.empty()) w.rawDefinition(SwfTag::JpegTables, tables);
+    uint16_t bitmap = w.define(code, body);
+    ShapeBuilder s;
+    s.setStyles(0, s.addBitmapFill(bitmap, Matrix{125, 0, 0, 125, 0, 0}, false, false), 0);
+    s.rectangle(0, 0, 2000, 2000);
+    w.timeline().place(1, w.defineShape(s));
+    w.timeline().showFrame();
+    return renderFrame(w.finish(false), 100, 100);
+}
+
+TEST(MovieDecoding, JpegBitmapsInEveryTag) {
+    std::vector<uint8_t> jpeg = halfRedHalfBlueJpeg(), tables, image;
+    ASSERT_GT(jpeg.size(), 100u);
+    splitTables(jpeg, tables, image);
+    std::vector<uint8_t> alpha = zlibPacked(std::vector<uint8_t>(256, 128));
+    struct Case {
+        const char* name;
+        unsigned code;
+        std::vector<uint8_t> body, tables;
+        uint32_t left, right;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"tables apart", SwfTag::DefineBits, image, tables, kRed, kBlue});
+    std::vector<uint8_t> strayMarkers = {0xFF, 0xD9, 0xFF, 0xD8};  // written by old tools before the image
+    append(strayMarkers, jpeg);
+    cases.push_back({"whole, stray markers", SwfTag::DefineBitsJpeg2, strayMarkers, {}, kRed, kBlue});
+    std::vector<uint8_t> third = u32le(static_cast<uint32_t>(jpeg.size()));
+    append(third, jpeg);
+    append(third, alpha);
+    cases.push_back({"alpha plane", SwfTag::DefineBitsJpeg3, third, {}, 0xFF7F7F, 0x7F7FFF});
+    std::vector<uint8_t> fourth = u32le(static_cast<uint32_t>(jpeg.size()));
+    append(fourth, {0, 1});  // deblocking
+    append(fourth, jpeg);
+    append(fourth, alpha);
+    cases.push_back({"fourth with alpha", SwfTag::DefineBitsJpeg4, fourth, {}, 0xFF7F7F, 0x7F7FFF});
+    for (const Case& c : cases) {
+        RenderedFrame f = drawBitmapTag(c.code, c.body, c.tables);
+        EXPECT_TRUE(near(f.at(20, 50), c.left, 24)) << c.name << std::hex << " left " << f.at(20, 50);
+        EXPECT_TRUE(near(f.at(80, 50), c.right, 24)) << c.name << std::hex << " right " << f.at(80, 50);
+    }
+}
+
+TEST(MovieDecoding, JpegsBeyondThePixelLimitAreRefusedBeforeDecoding) {
+    std::vector<uint8_t> jpeg = halfRedHalfBlueJpeg();
+    Bitmap bitmap;
+    EXPECT_FALSE(decodeJpeg(nullptr, 0, jpeg.data(), jpeg.size(), 255, bitmap));
+    EXPECT_TRUE(bitmap.pixels.empty());
+    EXPECT_TRUE(decodeJpeg(nullptr, 0, jpeg.data(), jpeg.size(), 256, bitmap));
+    EXPECT_EQ(bitmap.pixels.size(), 256u);
+}
+
+// A glyph filling its whole em square above the baseline, in em units.
+std::vector<uint8_t> squareGlyph(int em) {
+    ShapeBuilder g;
+    g.setStyles(0, g.addSolidFill({0, 0, 0, 255}), 0);
+    g.rectangle(0, -em, em, em);
+    return g.encodeOutline();
+}
+
+// A font of one glyph for "A" in each font tag; advance one em where the tag has layout.
+uint16_t defineFont(SwfWriter& w, unsigned code) {
+    int em = code == SwfTag::DefineFont3 ? 20480 : 1024;
+    std::vector<uint8_t> glyph = squareGlyph(em);
+    BitWriter b;
+    if (code == SwfTag::DefineFont) {
+        b.u16(2);  // offset of the only glyph
+        b.bytes(glyph);
+        uint16_t id = w.define(code, b.data());
+        BitWriter info;
+        info.u16(id);
+        info.u8(1);
+        info.u8('F');
+        info.u8(0);    // narrow codes
+        info.u8('A');
+        w.rawDefinition(SwfTag::DefineFontInfo, info.data());
+        return id;
+    }
+    b.u8(0x80 | 0x04);  // layout, wide codes
+    b.u8(0);
+    b.u8(1);
+    b.u8('F');
+    b.u16(1);
+    b.u16(4);  // glyph offset, then the code table's
+    b.u16(static_cast<uint32_t>(4 + glyph.size()));
+    b.bytes(glyph);
+    b.u16('A');
+    b.u16(static_cast<uint32_t>(em * 0.8));  // ascent
+    b.u16(static_cast<uint32_t>(em * 0.2));  // descent
+    b.u16(0);
+    b.u16(static_cast<uint32_t>(em));  // advance
+    b.u8(0);                            // glyph bounds: an empty rectangle
+    b.u16(0);                           // no kerning
+    return w.define(code, b.data());
+}
+
+// An edit field over the stage's top 30 pixels holding `text` in a 20-pixel font.
+uint16_t defineEditText(SwfWriter& w, uint16_t font, const std::string& text, int align, bool outlines) {
+    BitWriter b;
+    b.bits(14, 5);  // a rectangle in 14-bit fields
+    b.signedBits(0, 14);
+    b.signedBits(2000, 14);
+    b.signedBits(0, 14);
+    b.signedBits(600, 14);
+    b.align();
+    b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
+    b.u8(0x20 | (outlines ? 0x01 : 0));  // layout, embedded outlines
+    b.u16(font);
+    b.u16(400);
+    b.bytes({0, 128, 0, 255});
+    b.u8(static_cast<uint32_t>(align));
+    b.u16(0);
+    b.u16(0);
+    b.u16(0);
+    b.u16(0);
+    b.cString("field");
+    b.cString(text);
+    return w.define(SwfTag::DefineEditText, b.data());
+}
+
+TEST(MovieDecoding, EditTextInEveryFontTagAndAlignment) {
+    constexpr uint32_t kDarkGreen = 0x008000;
+    struct Case {
+        unsigned font;
+        int align;
+        bool outlines;
+        int inkFrom, inkTo;  // the glyph's pixels (20 wide), -1 for none
+    };
+    // Fields keep a 2-pixel gutter: left alignment starts at 2, right ends at 98.
+    const Case cases[] = {
+        {SwfTag::DefineFont2, 0, true, 2, 22},  {SwfTag::DefineFont2, 1, true, 78, 98},
+        {SwfTag::DefineFont2, 2, true, 40, 60}, {SwfTag::DefineFont3, 0, true, 2, 22},
+        {SwfTag::DefineFont, 0, true, 2, 22},   {SwfTag::DefineFont2, 0, false, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SwfWriter w = stageWriter();
+        uint16_t font = defineFont(w, c.font);
+        w.timeline().place(1, defineEditText(w, font, "A", c.align, c.outlines));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        for (int x = 0; x < 100; x += 3) {
+            bool inked = x >= c.inkFrom + 1 && x < c.inkTo - 1;
+            bool clear = x < c.inkFrom - 1 || x > c.inkTo + 1;
+            if (inked) EXPECT_EQ(f.at(x, 12), kDarkGreen) << "font tag " << c.font << " align " << c.align << " x " << x;
+            if (clear) EXPECT_EQ(f.at(x, 12), kWhite) << "font tag " << c.font << " align " << c.align << " x " << x;
+        }
+    }
+}
+
+TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
+    for (unsigned code : {SwfTag::DefineText, SwfTag::DefineText2}) {
+        SwfWriter w = stageWriter();
+        uint16_t font = defineFont(w, SwfTag::DefineFont2);
+        BitWriter b;
+        b.bits(0, 5);  // bounds
+        b.align();
+        b.bits(0, 1);  // matrix: a translation by (0, 600)
+        b.bits(0, 1);
+        b.bits(12, 5);
+        b.signedBits(0, 12);
+        b.signedBits(600, 12);
+        b.align();
+        b.u8(1);  // glyph index bits
+        b.u8(12);  // advance bits
+        b.u8(0x80 | 0x08 | 0x04 | 0x01);  // font, colour, x offset
+        b.u16(font);
+        b.bytes({0, 0, 255});
+        if (code == SwfTag::DefineText2) b.u8(255);
+        b.u16(200);  // x 10 px
+        b.u16(400);  // 20 px high
+        b.u8(2);    // two glyphs, 30 px apart
+        b.bits(0, 1);
+        b.signedBits(600, 12);
+        b.bits(0, 1);
+        b.signedBits(600, 12);
+        b.align();
+        b.u8(0);
+        w.timeline().place(1, w.define(code, b.data()));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        EXPECT_EQ(f.at(15, 20), kBlue) << code;
+        EXPECT_EQ(f.at(35, 20), kWhite) << code;
+        EXPECT_EQ(f.at(45, 20), kBlue) << code;
+        EXPECT_EQ(f.at(15, 35), kWhite) << code;  // below the baseline
+    }
+}
+
+TEST(MovieDecoding, MorphShapesFollowTheRatio) {
+    for (unsigned code : {SwfTag::DefineMorphShape, SwfTag::DefineMorphShape2}) {
+        ShapeBuilder start, end;
+        start.setStyles(0, start.addSolidFill({0, 0, 0, 255}), 0);
+        start.rectangle(0, 0, 400, 400);
+        end.rectangle(1600, 1600, 400, 400);
+        std::vector<uint8_t> startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
+        BitWriter styles;
+        styles.u8(1);
+        styles.u8(0x00);
+        styles.bytes({255, 0, 0, 255, 0, 0, 255, 255});  // red to blue
+        styles.u8(0);
+        BitWriter b;
+        for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) {
+            b.bits(13, 5);
+            b.signedBits(0, 13);
+            b.signedBits(2000, 13);
+            b.signedBits(0, 13);
+            b.signedBits(2000, 13);
+            b.align();
+        }
+        if (code == SwfTag::DefineMorphShape2) b.u8(0);
+        b.u32(static_cast<uint32_t>(styles.data().size() + startEdges.size()));
+        b.bytes(styles.data());
+        b.bytes(startEdges);
+        b.bytes(endEdges);
+        SwfWriter w = stageWriter();
+        PlaceCommand p;
+        p.depth = 1;
+        p.characterId = w.define(code, b.data());
+        for (uint16_t ratio : {0, 32768, 65535}) {
+            p.ratio = ratio;
+            w.timeline().placeObject(p);
+            p.move = true;
+            p.characterId.reset();
+            w.timeline().showFrame();
+        }
+        std::vector<uint8_t> movie = w.finish(false);
+        EXPECT_EQ(renderFrame(movie, 100, 100, 0).at(10, 10), kRed) << code;
+        EXPECT_TRUE(near(renderFrame(movie, 100, 100, 1).at(50, 50), 0x7F0080, 2)) << code;
+        EXPECT_EQ(renderFrame(movie, 100, 100, 1).at(10, 10), kWhite) << code;
+        EXPECT_EQ(renderFrame(movie, 100, 100, 2).at(90, 90), kBlue) << code;
+    }
+}
+
+TEST(MovieDecoding, ButtonsShowTheirUpState) {
+    for (unsigned code : {SwfTag::DefineButton, SwfTag::DefineButton2}) {
+        SwfWriter w = stageWriter();
+        uint16_t red = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
+        uint16_t blue = squareShape(w, 50, 50, 50, {0, 0, 255, 255});
+        BitWriter b;
+        if (code == SwfTag::DefineButton2) {
+            b.u8(0);
+            b.u16(0);
+        }
+        for (auto [state, shape] : {std::pair<unsigned, uint16_t>{0x01, red}, {0x02 | 0x04 | 0x08, blue}}) {
+            b.u8(state);
+            b.u16(shape);
+            b.u16(1);
+            writeMatrix(b, Matrix{});
+            if (code == SwfTag::DefineButton2) writeColorTransform(b, ColorTransform{}, true);
+        }
+        b.u8(0);
+        b.u8(0);  // no actions
+        w.timeline().place(1, w.define(code, b.data()));
+        w.timeline().showFrame();
+        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        EXPECT_EQ(f.at(25, 25), kRed) << code;
+        EXPECT_EQ(f.at(75, 75), kWhite) << code;
+    }
+}
+
+// The movie's body packed with the LZMA encoder of the LZMA SDK, as a ZWS file.
+std::vector<uint8_t> lzmaMovie(const std::vector<uint8_t>& plain) {
+    std::vector<uint8_t> body(plain.begin() + 8, plain.end());
+    CLzmaEncProps props;
+    LzmaEncProps_Init(&props);
+    ISzAlloc alloc = {[](void*, size_t size) { return std::malloc(size); }, [](void*, void* p) { std::free(p); }};
+    std::vector<uint8_t> packed(body.size() * 2 + 1024);
+    SizeT packedSize = packed.size(), propsSize = 5;
+    uint8_t encodedProps[5];
+    EXPECT_EQ(LzmaEncode(packed.data(), &packedSize, body.data(), body.size(), &props, encodedProps, &propsSize, 0,
+                         nullptr, &alloc, &alloc),
+              SZ_OK);
+    std::vector<uint8_t> out = {'Z', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
+    append(out, u32le(static_cast<uint32_t>(packedSize)));
+    out.insert(out.end(), encodedProps, encodedProps + 5);
+    out.insert(out.end(), packed.begin(), packed.begin() + packedSize);
+    return out;
+}
+
+TEST(MovieDecoding, LzmaMoviesDrawLikePlainOnes) {
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, squareShape(w, 10, 10, 50, {255, 0, 0, 255}));
+    w.timeline().showFrame();
+    std::vector<uint8_t> plain = w.finish(false), packed = lzmaMovie(plain);
+    RenderedFrame a = renderFrame(plain, 60, 60), b = renderFrame(packed, 60, 60);
+    ASSERT_EQ(b.pixels.size(), 3600u);
+    EXPECT_EQ(a.pixels, b.pixels);
+    DecodeError error;
+    std::vector<uint8_t> damaged = packed;
+    for (size_t i = 17; i < damaged.size(); ++i) damaged[i] = 0xFF;
+    EXPECT_FALSE(decodeMovie(damaged.data(), damaged.size(), &error));
+    EXPECT_EQ(error, DecodeError::BadCompression);
+}
+
+}  // namespace
