@@ -47,7 +47,7 @@ void unregisterSettingsWindow() { sendControlCommand(kCommandSetOptionsWindow, 0
 
 }  // namespace
 
-void openSettings(int dialogType) {
+void openSettings(int dialogType, bool (*isUserAnAdmin)()) {
     if (!isUserAnAdmin()) {
         errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
         return;

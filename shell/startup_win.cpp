@@ -53,10 +53,10 @@ void runRole(Role role, const std::string& commandLine, const Settings& settings
         case Role::Disable:
         case Role::Enable:
         case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return;
-        case Role::SettingsCombined: openSettings(0); return;
-        case Role::SettingsNessel: openSettings(1); return;
-        case Role::SettingsExercise: openSettings(2); return;
-        case Role::SettingsTolder: openSettings(3); return;
+        case Role::SettingsCombined: openSettings(0, checks.isUserAnAdmin); return;
+        case Role::SettingsNessel: openSettings(1, checks.isUserAnAdmin); return;
+        case Role::SettingsExercise: openSettings(2, checks.isUserAnAdmin); return;
+        case Role::SettingsTolder: openSettings(3, checks.isUserAnAdmin); return;
         case Role::SideWindow: showSideWindow(); return;
         case Role::Message: {
             std::string text(messageText(commandLine));

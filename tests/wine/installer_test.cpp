@@ -1,8 +1,11 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
@@ -41,6 +44,37 @@ std::string readFile(const std::wstring& path) {
     return bytes;
 }
 
+// Target and arguments of every shortcut in the suite's Start-menu folder,
+// as the shell reads them, sorted.
+std::vector<std::wstring> startMenuShortcuts() {
+    wchar_t programs[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE);
+    const std::wstring folder = std::wstring(programs) + L"\\Pallo\\";
+    std::vector<std::wstring> shortcuts;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*.lnk").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        IShellLinkW* link = nullptr;
+        IPersistFile* file = nullptr;
+        wchar_t target[MAX_PATH] = L"", arguments[MAX_PATH] = L"";
+        if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load((folder + found.cFileName).c_str(), STGM_READ))) {
+            link->GetPath(target, MAX_PATH, nullptr, 0);
+            link->GetArguments(arguments, MAX_PATH);
+        }
+        shortcuts.push_back(std::wstring(target) + L" " + arguments);
+        if (file) file->Release();
+        if (link) link->Release();
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    CoUninitialize();
+    std::sort(shortcuts.begin(), shortcuts.end());
+    return shortcuts;
+}
+
 void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe", L"/S", 60000), 0u); }
 
 // The uninstaller hands over to a copy of itself and returns at once.
@@ -77,7 +111,12 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
         EXPECT_TRUE(exists(kProgramFolder + L"\\" + name)) << name;
     EXPECT_TRUE(exists(dataLocations().controlModulePath()));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
-    EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qz.exe\" /uninstall");
+    // What needs administrator rights goes to qza.exe, which asks Windows for them.
+    const std::wstring qz = kProgramFolder + L"\\qz.exe ", qza = kProgramFolder + L"\\qza.exe ";
+    EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qza.exe\" /uninstall");
+    EXPECT_EQ(startMenuShortcuts(), (std::vector<std::wstring>{qz + L"/disable", qz + L"/enable", qza + L"/exercise",
+                                                                qza + L"/nessel", qza + L"/pallo", qza + L"/tolder",
+                                                                qza + L"/uninstall"}));
     EXPECT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr) << "the module starts at once";
 
     // The test scene plays from the installed folder: its window shows, and

@@ -10,6 +10,7 @@
 
 #include "control/controlled_user_win.h"
 #include "control/local_users_win.h"
+#include "control/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
@@ -73,7 +74,7 @@ public:
     explicit SettingsRun(SettingsKind kind) {
         thread_ = std::thread([this, kind] {
             threadId_ = GetCurrentThreadId();
-            openSettings(int(kind));
+            openSettings(int(kind), &isUserAnAdmin);
             endedAt_ = GetTickCount();
             ended_ = true;
         });
