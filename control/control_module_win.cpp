@@ -8,6 +8,7 @@
 #include "control/controlled_user_win.h"
 #include "control/hand_over_password_win.h"
 #include "control/last_input_win.h"
+#include "control/privileges_win.h"
 #include "control/session_notifications_win.h"
 #include "control/shutdown_win.h"
 #include "control/state_file_win.h"
@@ -24,6 +25,21 @@
 namespace {
 
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
+
+// An elevated module would not receive the control message from the user's
+// ordinary processes (Windows Vista on filters messages from lower integrity
+// levels): let that one message in. Resolved at run time: Windows XP has no
+// filter, Vista only the process-wide one.
+void letControlMessageIn(HWND window) {
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide form
+    using WindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ProcessFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (auto filter = reinterpret_cast<WindowFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))
+        filter(window, kControlMessage, kAllow, nullptr);
+    else if (auto processFilter = reinterpret_cast<ProcessFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilter")))
+        processFilter(kControlMessage, kAllow);
+}
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
@@ -51,6 +67,7 @@ protected:
     bool onInitDialog() override {
         SetWindowTextW(hwnd(), kControlWindowTitle);
         SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (isProcessElevated()) letControlMessageIn(hwnd());
         HINSTANCE module = GetModuleHandleW(nullptr);
         smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
         largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));

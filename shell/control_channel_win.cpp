@@ -6,8 +6,8 @@
 #include "content/random.h"
 #include "control/privileges_win.h"
 #include "settings/password.h"
+#include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
-#include "shell/start_program_win.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ HWND locateControlWindow(bool mayStart) {
     for (int attempt = 0; attempt < kLocateAttempts; ++attempt) {
         if (HWND window = findSuiteWindow(kControlWindowTitle)) return window;
         if (!mayStart) return nullptr;
-        if (startProgram(dataLocations().controlModulePath(), L"/control", SW_SHOWNORMAL) != 0) return nullptr;
+        if (startControlModule() != 0) return nullptr;
         Sleep(kLocatePauseMs);
     }
     return nullptr;

@@ -17,10 +17,10 @@
 #include "settings/settings_dialogs_win.h"
 #include "settings/whole_file_win.h"
 #include "shell/command_sender_win.h"
+#include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
 #include "shell/roles.h"
-#include "shell/start_program_win.h"
 
 namespace {
 
@@ -46,9 +46,7 @@ bool exeFolderAndName(wchar_t* path, wchar_t** name) {
 void runRole(Role role, const std::string& commandLine, const Settings& settings, const StartupChecks& checks) {
     switch (role) {
         case Role::None: return;
-        case Role::StartControlModule:
-            startProgram(dataLocations().controlModulePath(), L"/control", SW_SHOWNORMAL);
-            return;
+        case Role::StartControlModule: startControlModule(); return;
         case Role::Close:
         case Role::Disable:
         case Role::Enable:

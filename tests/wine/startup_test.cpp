@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/startup_win.h"
 #include "support/suite.h"
@@ -92,6 +93,47 @@ TEST(Startup, RunStartsTheInstalledControlModuleAndIgnoresLaterSwitches) {
     for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
     EXPECT_NE(recorded.find(L"/control"), std::wstring::npos) << recorded;
     EXPECT_EQ(FindWindowW(L"#32770", L"Info"), nullptr);
+    DeleteFileW(paths.controlModulePath());
+    DeleteFileW(log.c_str());
+}
+
+// The control module gets the user's ordinary rights: where the desktop's
+// shell has fewer rights than the starting process, the shell is asked to
+// start it; otherwise, or when the shell cannot be asked, it is started
+// directly. The seam stands in for the two halves of User Account Control that
+// Wine lacks (every Wine process is elevated, and there is no shell window).
+std::wstring gShellAsked;
+bool gShellAnswers = false;
+
+bool recordShellStart(const wchar_t* file, const wchar_t* parameters, const wchar_t* directory) {
+    gShellAsked = std::wstring(file) + L" " + parameters + L" " + directory;
+    return gShellAnswers;
+}
+
+TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRights) {
+    const DataLocations& paths = dataLocations();
+    const std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
+    wchar_t directory[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, directory);
+    struct Case {
+        bool shellHasFewerRights, shellAnswers;
+        bool shellAsked, startedDirectly;
+    };
+    for (const Case& run : {Case{false, true, false, true}, Case{true, true, true, false}, Case{true, false, true, true}}) {
+        SCOPED_TRACE(std::to_string(run.shellHasFewerRights) + std::to_string(run.shellAnswers));
+        DeleteFileW(log.c_str());
+        gShellAsked.clear();
+        gShellAnswers = run.shellAnswers;
+        ControlModuleStarter starter{run.shellHasFewerRights ? +[] { return true; } : +[] { return false; },
+                                     &recordShellStart};
+        EXPECT_EQ(startControlModule(starter), 0);
+        EXPECT_EQ(gShellAsked, run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory
+                                              : L"");
+        std::wstring recorded;
+        for (int i = 0; i < 40 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
+        EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
+    }
     DeleteFileW(paths.controlModulePath());
     DeleteFileW(log.c_str());
 }
