@@ -25,6 +25,8 @@
 namespace {
 
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
+// In the session's own namespace: each user session has its module.
+constexpr wchar_t kOneModuleMutex[] = L"Local\\qz-tolder-ControlModule";
 
 // An elevated module would not receive the control message from the user's
 // ordinary processes (Windows Vista on filters messages from lower integrity
@@ -188,7 +190,14 @@ private:
 void runControlModule() { runControlModule(ControlModuleOptions{}); }
 
 void runControlModule(const ControlModuleOptions& options) {
-    if (findSuiteWindow(kControlWindowTitle)) return;
-    ControlModule module(options);
-    module.runModal();
+    // One module per session: modules started at once all miss each other's
+    // window, but only one of them creates the mutex. The window test still
+    // finds a module of an older installation, which holds no mutex.
+    HANDLE oneModule = CreateMutexW(nullptr, FALSE, kOneModuleMutex);
+    const bool another = oneModule && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!another && !findSuiteWindow(kControlWindowTitle)) {
+        ControlModule module(options);
+        module.runModal();
+    }
+    if (oneModule) CloseHandle(oneModule);
 }

@@ -10,6 +10,7 @@ struct ControlModuleOptions {
 };
 
 // Runs the resident control module until it is closed; returns at once when
-// another one already runs in this session.
+// another one already runs in this session (a named mutex in the session's
+// namespace, "Local\qz-tolder-ControlModule", or its window).
 void runControlModule();
 void runControlModule(const ControlModuleOptions& options);
