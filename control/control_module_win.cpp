@@ -152,10 +152,10 @@ private:
 
     void restartSceneWatchdog() override {
         killTimer(kSceneWatchdog);
-        setTimer(kSceneWatchdog, 1000);
+        setTimer(kSceneWatchdog, options_.secondMs);
     }
     void stopSceneWatchdog() override { killTimer(kSceneWatchdog); }
-    void startTolderTimer() override { setTimer(kTolderSecond, 1000); }
+    void startTolderTimer() override { setTimer(kTolderSecond, options_.secondMs); }
     void stopTolderTimer() override { killTimer(kTolderSecond); }
 
     void requestShutdown(bool force) override {
