@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "content/wipe.h"
 #include "control/control_core.h"
 #include "control/control_host.h"
 #include "control/controlled_user_win.h"
@@ -102,9 +103,10 @@ protected:
         switch (message) {
             case kControlMessage: {
                 int code = static_cast<int>(wParam);
-                std::u16string password;
-                if (ControlCore::carriesPassword(code, lParam)) password = takeHandOverPassword();
+                std::u16string password =
+                    ControlCore::carriesPassword(code, lParam) ? takeHandOverPassword() : std::u16string();
                 result = core_.command(code, lParam, password, currentMoment());
+                wipeText(password);
                 return true;
             }
             case WM_WTSSESSION_CHANGE:
@@ -135,7 +137,12 @@ private:
         settings.load(image);
     }
 
-    bool checkPassword(std::u16string_view password) override { return ::checkPassword(std::u16string(password)); }
+    bool checkPassword(std::u16string_view password) override {
+        std::u16string copy(password);
+        const bool accepted = ::checkPassword(copy);
+        wipeText(copy);
+        return accepted;
+    }
     std::uint32_t newChallenge() override { return drawChallenge(nullptr); }
 
     std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/text_win.h"
+#include "content/wipe.h"
 #include "control/local_users_win.h"
 #include "control/privileges_win.h"
 #include "resources/resource_ids.h"
@@ -61,6 +62,7 @@ void openSettings(int dialogType, bool (*isUserAnAdmin)()) {
     commonControls::initListViews();
     SettingsForm form(static_cast<SettingsKind>(dialogType));
     form.runModal();
+    wipeText(promptedPassword());
 }
 
 SettingsForm::SettingsForm(SettingsKind kind)
