@@ -22,6 +22,7 @@
 #include "shell/data_locations_win.h"
 #include "shell/start_program_win.h"
 #include "ui/dialog_win.h"
+#include "ui/suite_icon_win.h"
 
 namespace {
 
@@ -71,9 +72,8 @@ protected:
         SetWindowTextW(hwnd(), kControlWindowTitle);
         SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
         if (isProcessElevated()) letControlMessageIn(hwnd());
-        HINSTANCE module = GetModuleHandleW(nullptr);
-        smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
-        largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));
+        smallIcon_ = loadSuiteIcon(true);
+        largeIcon_ = loadSuiteIcon(false);
         registerSessionNotifications(hwnd());
         stateFile_ = std::make_unique<StateFile>(dataLocations().statePath());
         core_.start(currentMoment());

@@ -20,6 +20,7 @@
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 #include "ui/common_controls_win.h"
+#include "ui/suite_icon_win.h"
 
 namespace {
 
@@ -28,11 +29,6 @@ constexpr UINT kPollPeriodMs = 500;
 constexpr int kPasswordCapacity = 1024;
 constexpr int kMinutesCapacity = 3;
 constexpr UINT kCyrillicCodePage = 1251;
-
-HICON loadSuiteIcon(int size) {
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, size, size, 0));
-}
 
 BOOL CALLBACK collectControlId(HWND control, LPARAM ids) {
     if (int id = GetDlgCtrlID(control)) reinterpret_cast<std::vector<int>*>(ids)->push_back(id);
@@ -93,8 +89,8 @@ bool SettingsForm::onInitDialog() {
 }
 
 void SettingsForm::setIconsFontAndTitle() {
-    smallIcon_ = loadSuiteIcon(16);
-    bigIcon_ = loadSuiteIcon(32);
+    smallIcon_ = loadSuiteIcon(true);
+    bigIcon_ = loadSuiteIcon(false);
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     createCyrillicFont(hwnd());

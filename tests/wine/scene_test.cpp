@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/control_module_win.h"
+#include "resources/resource_ids.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
@@ -283,6 +284,21 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
         EXPECT_EQ(client.bottom, height / 3);
     }
     EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    // The movie fills the client area: the player control covers it, and its
+    // corners show the movie's sky, not the control's empty white.
+    RECT player;
+    GetWindowRect(GetDlgItem(window, IDC_MOVIE_PLAYER), &player);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&player), 2);
+    EXPECT_EQ(player.left, 0);
+    EXPECT_EQ(player.top, 0);
+    EXPECT_EQ(player.right, client.right);
+    EXPECT_EQ(player.bottom, client.bottom);
+    Sleep(700);
+    for (POINT corner : {POINT{2, 2}, POINT{client.right - 3, 2}, POINT{2, client.bottom - 3},
+                         POINT{client.right - 3, client.bottom - 3}})
+        EXPECT_TRUE(closeTo(clientPixel(window, corner.x, corner.y), 200, 230, 255))
+            << corner.x << "," << corner.y << " " << std::hex << clientPixel(window, corner.x, corner.y);
 }
 
 TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -178,4 +179,41 @@ TEST(Startup, ElevatedCopyRunsItsRoleForAnAdministrator) {
 
 TEST(Startup, OnlyTheFileNameQzaMakesTheElevatedCopy) {
     EXPECT_FALSE(isElevatedCopy());  // the test runner is wine_tests.exe
+}
+
+// Both programs tell Windows (8.1 to 11) that they draw at the system's DPI
+// themselves, so that Windows does not stretch their windows into a blur; the
+// setting is read back through the system's own activation context. (Wine 8
+// treats every program as DPI-aware: this is all it can show.)
+TEST(Startup, BothProgramsAreSystemDpiAware) {
+    using QuerySettingsFn = BOOL(WINAPI*)(DWORD, HANDLE, const wchar_t*, const wchar_t*, wchar_t*, SIZE_T, SIZE_T*);
+    auto querySettings = reinterpret_cast<QuerySettingsFn>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW"));
+    ASSERT_NE(querySettings, nullptr);
+    for (const wchar_t* program : {L"qz.exe", L"qza.exe"}) {
+        SCOPED_TRACE(program);
+        const std::wstring path = suite::binDir() + L"\\" + program;
+        ACTCTXW context{};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.lpSource = path.c_str();
+        context.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE activation = CreateActCtxW(&context);
+        ASSERT_NE(activation, INVALID_HANDLE_VALUE);
+        wchar_t value[32] = L"";
+        SIZE_T written = 0;
+        EXPECT_TRUE(querySettings(0, activation, nullptr, L"dpiAware", value, 32, &written));
+        EXPECT_STREQ(value, L"true");
+        ReleaseActCtx(activation);
+    }
+}
+
+// The run of the layout tests at 144 and 192 DPI (./dev test) sets PALLO_DPI
+// with Wine's LogPixels: that is the DPI every window of the run gets.
+TEST(Startup, RunsAtTheDpiOfTheSystem) {
+    const char* dpi = std::getenv("PALLO_DPI");
+    if (!dpi) GTEST_SKIP() << "no DPI given";
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi));
+    ReleaseDC(nullptr, screen);
 }
