@@ -177,7 +177,6 @@ size_t occurrencesInMemory(const std::vector<uint8_t>& masked) {
             while (matched < masked.size() && (bytes[i + matched] ^ kMask) == masked[matched]) ++matched;
             if (matched == masked.size()) ++found;
         }
-        if (static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize < at) break;
     }
     return found;
 }
