@@ -41,11 +41,14 @@ std::unique_ptr<wchar_t[]> codePageToWide(UINT codePage, const char* text) {
     return wide;
 }
 
+// Sized by the conversion itself: on a double-byte code page (932, 936, 949,
+// 950) a code unit can take two bytes. A text that cannot be converted gives
+// the empty string.
 std::unique_ptr<char[]> wideToCodePage(UINT codePage, const wchar_t* text) {
     if (!text) return nullptr;
-    int length = static_cast<int>(std::wcslen(text));
-    auto narrow = std::make_unique<char[]>(length + 1);
-    WideCharToMultiByte(codePage, 0, text, -1, narrow.get(), length + 1, nullptr, nullptr);
+    const int size = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    auto narrow = std::make_unique<char[]>(size > 0 ? size : 1);
+    if (size > 0) WideCharToMultiByte(codePage, 0, text, -1, narrow.get(), size, nullptr, nullptr);
     return narrow;
 }
 

@@ -3,11 +3,13 @@
 #include <memory>
 #include <vector>
 
+#include "content/wipe.h"
 #include "control/control_core.h"
 #include "control/control_host.h"
 #include "control/controlled_user_win.h"
 #include "control/hand_over_password_win.h"
 #include "control/last_input_win.h"
+#include "control/privileges_win.h"
 #include "control/session_notifications_win.h"
 #include "control/shutdown_win.h"
 #include "control/state_file_win.h"
@@ -20,10 +22,28 @@
 #include "shell/data_locations_win.h"
 #include "shell/start_program_win.h"
 #include "ui/dialog_win.h"
+#include "ui/suite_icon_win.h"
 
 namespace {
 
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
+// In the session's own namespace: each user session has its module.
+constexpr wchar_t kOneModuleMutex[] = L"Local\\qz-tolder-ControlModule";
+
+// An elevated module would not receive the control message from the user's
+// ordinary processes (Windows Vista on filters messages from lower integrity
+// levels): let that one message in. Resolved at run time: Windows XP has no
+// filter, Vista only the process-wide one.
+void letControlMessageIn(HWND window) {
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide form
+    using WindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ProcessFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (auto filter = reinterpret_cast<WindowFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))
+        filter(window, kControlMessage, kAllow, nullptr);
+    else if (auto processFilter = reinterpret_cast<ProcessFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilter")))
+        processFilter(kControlMessage, kAllow);
+}
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
@@ -51,9 +71,9 @@ protected:
     bool onInitDialog() override {
         SetWindowTextW(hwnd(), kControlWindowTitle);
         SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
-        HINSTANCE module = GetModuleHandleW(nullptr);
-        smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
-        largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));
+        if (isProcessElevated()) letControlMessageIn(hwnd());
+        smallIcon_ = loadSuiteIcon(true);
+        largeIcon_ = loadSuiteIcon(false);
         registerSessionNotifications(hwnd());
         stateFile_ = std::make_unique<StateFile>(dataLocations().statePath());
         core_.start(currentMoment());
@@ -84,9 +104,10 @@ protected:
             case kControlMessage: {
                 int code = static_cast<int>(wParam);
                 auto argument = static_cast<std::uint32_t>(lParam);
-                std::u16string password;
-                if (ControlCore::carriesPassword(code, argument)) password = takeHandOverPassword();
+                std::u16string password =
+                    ControlCore::carriesPassword(code, argument) ? takeHandOverPassword() : std::u16string();
                 result = core_.command(code, argument, password, currentMoment());
+                wipeText(password);
                 return true;
             }
             case WM_WTSSESSION_CHANGE:
@@ -117,7 +138,12 @@ private:
         settings.load(image);
     }
 
-    bool checkPassword(std::u16string_view password) override { return ::checkPassword(std::u16string(password)); }
+    bool checkPassword(std::u16string_view password) override {
+        std::u16string copy(password);
+        const bool accepted = ::checkPassword(copy);
+        wipeText(copy);
+        return accepted;
+    }
     std::uint32_t newChallenge() override { return drawChallenge(nullptr); }
 
     std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {
@@ -134,10 +160,10 @@ private:
 
     void restartSceneWatchdog() override {
         killTimer(kSceneWatchdog);
-        setTimer(kSceneWatchdog, 1000);
+        setTimer(kSceneWatchdog, options_.secondMs);
     }
     void stopSceneWatchdog() override { killTimer(kSceneWatchdog); }
-    void startTolderTimer() override { setTimer(kTolderSecond, 1000); }
+    void startTolderTimer() override { setTimer(kTolderSecond, options_.secondMs); }
     void stopTolderTimer() override { killTimer(kTolderSecond); }
 
     void requestShutdown(bool force) override {
@@ -172,7 +198,14 @@ private:
 void runControlModule() { runControlModule(ControlModuleOptions{}); }
 
 void runControlModule(const ControlModuleOptions& options) {
-    if (findSuiteWindow(kControlWindowTitle)) return;
-    ControlModule module(options);
-    module.runModal();
+    // One module per session: modules started at once all miss each other's
+    // window, but only one of them creates the mutex. The window test still
+    // finds a module of an older installation, which holds no mutex.
+    HANDLE oneModule = CreateMutexW(nullptr, FALSE, kOneModuleMutex);
+    const bool another = oneModule && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!another && !findSuiteWindow(kControlWindowTitle)) {
+        ControlModule module(options);
+        module.runModal();
+    }
+    if (oneModule) CloseHandle(oneModule);
 }

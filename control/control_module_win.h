@@ -1,15 +1,18 @@
 #pragma once
 #include <windows.h>
 
-// What a test may change about the control module: the length of its minute,
-// its clock and what a shut-down request does.
+// What a test may change about the control module: the length of its minute
+// and of its second (the scene watchdog's and Tolder's fast timer), its clock
+// and what a shut-down request does.
 struct ControlModuleOptions {
     UINT minuteMs = 60000;
+    UINT secondMs = 1000;
     void (*readClock)(FILETIME* utc) = nullptr;  // null: the system clock
     void (*shutdown)(bool force) = nullptr;  // null: ask Windows
 };
 
 // Runs the resident control module until it is closed; returns at once when
-// another one already runs in this session.
+// another one already runs in this session (a named mutex in the session's
+// namespace, "Local\qz-tolder-ControlModule", or its window).
 void runControlModule();
 void runControlModule(const ControlModuleOptions& options);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/text_win.h"
+#include "content/wipe.h"
 #include "control/hand_over_password.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
@@ -18,5 +19,7 @@ std::u16string takeHandOverPassword() {
         CloseHandle(file);
     }
     wipeHandOverFile();
-    return passwordFromHandOver(bytes, read);
+    std::u16string password = passwordFromHandOver(bytes, read);
+    wipeMemory(bytes, sizeof bytes);
+    return password;
 }

@@ -11,6 +11,9 @@ constexpr std::int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
 // dies before it would otherwise hold the scene slot until the module ends.
 constexpr std::int32_t kFirstReportLimit = 15;
 constexpr std::int32_t kShortestGrumbleInterval = 15;
+// A scene that never reports (no player, a broken one: the scene process shows
+// an error box and stays) is started once more, not again and again.
+constexpr std::int32_t kSilentLossesPerTrigger = 2;
 
 }  // namespace
 
@@ -39,6 +42,7 @@ void ModuleSchedules::resynchronise(Moment now, std::int32_t offMinutes) {
     state_.hopsaMinutes = hopsaMinutesAfterBreak(state_.hopsaMinutes, offMinutes, settings_.exerciseInterval);
     tolderNext_ = 0;
     tolderCount_ = 0;
+    silentLosses_.fill(0);
     stopTolderFast();
 }
 
@@ -84,6 +88,7 @@ void ModuleSchedules::hopsaMinute(Moment now) {
     if (settings_.skipIdleTime && idleSeconds(now) > kIdleMinuteSeconds) return;
     if (++state_.hopsaMinutes >= settings_.exerciseInterval) {
         state_.hopsaMinutes = 0;
+        silentLosses(SceneKind::Hopsa) = 0;
         startHopsaScene();
     }
 }
@@ -98,6 +103,7 @@ void ModuleSchedules::tolderCheck(Moment now) {
         stopTolderFast();
         tolderCount_ = 0;
         tolderNext_ = 0;
+        silentLosses(SceneKind::Tolder) = 0;
         return;
     }
     if (tolderCount_ == 0) tolderNext_ += idle - 1;  // the first grumble is due now
@@ -123,6 +129,7 @@ void ModuleSchedules::stopTolderFast() {
 }
 
 bool ModuleSchedules::startScene(SceneKind kind, std::u16string_view showSwitch) {
+    if (silentLosses(kind) >= kSilentLossesPerTrigger) return false;
     if (!host_.startProgram(u"qz.exe", showSwitch)) return false;
     sceneKind_ = kind;
     sceneHeartbeat_ = 0;  // the new scene is judged by its own reports only
@@ -167,6 +174,7 @@ void ModuleSchedules::sceneLost() {
     host_.stopSceneWatchdog();
     const SceneKind lost = sceneKind_;
     sceneKind_ = SceneKind::None;
+    if (sceneHeartbeat_ == 0) ++silentLosses(lost);
     if (lost == SceneKind::Hopsa) startHopsaScene();
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -50,6 +52,9 @@ private:
     void startHopsaScene();
     void startTolderScene();
     bool startScene(SceneKind kind, std::u16string_view showSwitch);
+    // Scenes lost without a single report since the kind's last trigger: the
+    // start and one start again may each be silent, then the kind waits.
+    std::int32_t& silentLosses(SceneKind kind) { return silentLosses_[static_cast<std::size_t>(kind)]; }
     void sceneLost();
     std::uint32_t idleSeconds(Moment now);
 
@@ -63,6 +68,7 @@ private:
     SceneKind sceneKind_ = SceneKind::None;
     std::uint64_t sceneHeartbeat_ = 0;
     std::int32_t silentTicks_ = 0;  // watchdog ticks since the scene started, before its first report
+    std::array<std::int32_t, 4> silentLosses_{};
     std::int32_t tolderCount_ = 0;
     std::uint32_t tolderNext_ = 0;  // idle seconds at which the next grumble is due
     bool tolderFast_ = false;

@@ -73,19 +73,21 @@ Section "Pallo"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\qz.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\qz.exe" /uninstall'
+  ; Settings and uninstallation need administrator rights: qza.exe asks
+  ; Windows for them, where qz.exe would stop with message 115.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\qza.exe" /uninstall'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutOptions).lnk" "$INSTDIR\qz.exe" "/pallo"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutNessel).lnk" "$INSTDIR\qz.exe" "/nessel"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutExercise).lnk" "$INSTDIR\qz.exe" "/exercise"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutTolder).lnk" "$INSTDIR\qz.exe" "/tolder"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutOptions).lnk" "$INSTDIR\qza.exe" "/pallo"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutNessel).lnk" "$INSTDIR\qza.exe" "/nessel"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutExercise).lnk" "$INSTDIR\qza.exe" "/exercise"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutTolder).lnk" "$INSTDIR\qza.exe" "/tolder"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutDisable).lnk" "$INSTDIR\qz.exe" "/disable"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutExerciseNow).lnk" "$INSTDIR\qz.exe" "/show:hopsa-manual"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutEnable).lnk" "$INSTDIR\qz.exe" "/enable"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutUninstall).lnk" "$INSTDIR\qz.exe" "/uninstall"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutUninstall).lnk" "$INSTDIR\qza.exe" "/uninstall"
 
   SetOutPath "$INSTDIR"
   Exec '"$INSTDIR\qz.exe" /run'

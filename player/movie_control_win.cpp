@@ -77,7 +77,25 @@ UINT frameInterval(float frameRate) {
     return static_cast<UINT>(std::lround(1000.0f / frameRate));
 }
 
-LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+bool putMovie(HWND control, const char* ansiPath) {
+    MovieControl* state = controlOf(control);
+    if (!state) return false;
+    KillTimer(control, kFrameTimer);
+    state->player.reset();
+    std::vector<uint8_t> bytes;
+    std::optional<Movie> movie;
+    if (readMovieFile(ansiPath, bytes)) movie = decodeMovie(bytes.data(), bytes.size());
+    if (movie) {
+        float rate = movie->frameRate;
+        state->player = std::make_unique<MoviePlayer>(std::make_shared<const Movie>(std::move(*movie)));
+        SetTimer(control, kFrameTimer, frameInterval(rate), nullptr);
+    }
+    state->draw();
+    InvalidateRect(control, nullptr, FALSE);
+    return state->player != nullptr;
+}
+
+LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MovieControl* control = controlOf(window);
     switch (message) {
     case WM_CREATE: {
@@ -125,25 +143,24 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-}  // namespace
-
-bool putMovie(HWND control, const char* ansiPath) {
-    MovieControl* state = controlOf(control);
-    if (!state) return false;
-    KillTimer(control, kFrameTimer);
-    state->player.reset();
-    std::vector<uint8_t> bytes;
-    std::optional<Movie> movie;
-    if (readMovieFile(ansiPath, bytes)) movie = decodeMovie(bytes.data(), bytes.size());
-    if (movie) {
-        float rate = movie->frameRate;
-        state->player = std::make_unique<MoviePlayer>(std::make_shared<const Movie>(std::move(*movie)));
-        SetTimer(control, kFrameTimer, frameInterval(rate), nullptr);
+// No exception leaves the window procedure: running out of memory inside a
+// movie (a bitmap inflating towards gigabytes) refuses the movie, and the
+// control goes on with an empty area.
+LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handleMessage(window, message, wParam, lParam);
+    } catch (...) {
+        if (MovieControl* control = controlOf(window)) {
+            KillTimer(window, kFrameTimer);
+            control->player.reset();
+            control->draw();
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
     }
-    state->draw();
-    InvalidateRect(control, nullptr, FALSE);
-    return state->player != nullptr;
 }
+
+}  // namespace
 
 bool registerMovieControlClass(HINSTANCE module) {
     WNDCLASSEXW wc{};

@@ -4,8 +4,9 @@
 
 extern "C" __declspec(dllexport) int WINAPI TikkoPlayerVersion() { return kTikkoPlayerVersion; }
 
+// Through the window procedure, which lets no exception out.
 extern "C" __declspec(dllexport) BOOL WINAPI TikkoPlayerPutMovie(HWND control, const char* ansiPath) {
-    return putMovie(control, ansiPath) ? TRUE : FALSE;
+    return SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(ansiPath)) != 0 ? TRUE : FALSE;
 }
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {

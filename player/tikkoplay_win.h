@@ -15,7 +15,8 @@
 // read with CreateFileA, ReadFile (the first read starts at offset 0),
 // SetFilePointer (FILE_END for the size) and CloseHandle from the DLL's own
 // import table. The result is TRUE when a movie was loaded; otherwise the
-// control shows an empty white area and keeps running.
+// control shows an empty white area and keeps running; so it does when a
+// movie needs more memory than the process can get.
 //
 // Exports, undecorated stdcall:
 //   int  TikkoPlayerVersion(void)                   the SWF version played (10)

@@ -18,6 +18,7 @@
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
 #include "ui/dialog_win.h"
+#include "ui/suite_icon_win.h"
 
 namespace {
 
@@ -65,9 +66,8 @@ protected:
             endDialog(0);
             return true;
         }
-        HINSTANCE module = GetModuleHandleW(nullptr);
-        smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
-        largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 32, 32, 0));
+        smallIcon_ = loadSuiteIcon(true);
+        largeIcon_ = loadSuiteIcon(false);
         SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
         SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
         setCaptionForCodePage(hwnd(), IDS_TITLE_COMPUTER, 1251);

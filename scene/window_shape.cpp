@@ -7,9 +7,12 @@ namespace {
 
 constexpr int kDefaultMovieWidth = 800;
 constexpr int kDefaultMovieHeight = 600;
-// Larger numbers in the keys are nonsense; capping them keeps the exact
-// arithmetic within 64 bits.
-constexpr int kLargestFactor = 1'000'000;
+// Larger numbers in the keys, the area or the client size are nonsense;
+// capping them keeps the exact arithmetic within 64 bits and the placement
+// within int.
+constexpr long long kLargestFactor = 1'000'000;
+
+long long capped(long long value) { return std::clamp(value, 0LL, kLargestFactor); }
 
 }  // namespace
 
@@ -38,17 +41,20 @@ WindowPlacement shapeWindow(const std::string& mode, const std::string& original
     }
     // The scale is the smaller of widthScale = area width * num / (movie width
     // * den) and its height twin, taken as exact fractions so that the
-    // truncated client size does not depend on floating-point rounding.
-    const long long num = std::min(numerator, kLargestFactor), den = std::min(denominator, kLargestFactor);
-    const long long movieW = std::min(movieWidth, kLargestFactor), movieH = std::min(movieHeight, kLargestFactor);
-    long long scaleTop = static_cast<long long>(area.width()) * num, scaleBottom = movieW * den;
-    const long long heightTop = static_cast<long long>(area.height()) * num, heightBottom = movieH * den;
+    // truncated client size does not depend on floating-point rounding. Every
+    // factor is capped, so that each product fits in 64 bits.
+    const long long num = capped(numerator), den = capped(denominator);
+    const long long movieW = capped(movieWidth), movieH = capped(movieHeight);
+    long long scaleTop = capped(static_cast<long long>(area.right) - area.left) * num, scaleBottom = movieW * den;
+    const long long heightTop = capped(static_cast<long long>(area.bottom) - area.top) * num,
+                    heightBottom = movieH * den;
     if (static_cast<long double>(heightTop) * scaleBottom < static_cast<long double>(scaleTop) * heightBottom) {
         scaleTop = heightTop;
         scaleBottom = heightBottom;
     }
-    const int width = static_cast<int>(movieW * scaleTop / scaleBottom) + frameWidth;
-    const int height = static_cast<int>(movieH * scaleTop / scaleBottom) + frameHeight;
-    placement = {WindowShape::Fraction, area.right - width, area.bottom - height, width, height};
+    const long long width = capped(movieW * scaleTop / scaleBottom) + frameWidth;
+    const long long height = capped(movieH * scaleTop / scaleBottom) + frameHeight;
+    placement = {WindowShape::Fraction, static_cast<int>(area.right - width), static_cast<int>(area.bottom - height),
+                 static_cast<int>(width), static_cast<int>(height)};
     return placement;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "content/digest.h"
+#include "content/wipe.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ PasswordDigest passwordDigest(const std::u16string& password) {
     sha256.add(context, bytes.data(), bytes.size());
     PasswordDigest digest;
     sha256.finish(context, digest.data());
+    wipeMemory(bytes.data(), bytes.size());
+    wipeMemory(context, sizeof context);
     return digest;
 }
 

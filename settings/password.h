@@ -19,7 +19,8 @@ PasswordDigest passwordDigest(const std::u16string& password);
 bool passwordAccepted(const std::u16string& password, const std::optional<std::vector<uint8_t>>& fileStart);
 
 // The password typed when this process's settings dialog was opened (empty
-// when no prompt was needed); sent along with the Parents command.
+// when no prompt was needed); sent along with the Parents command, and wiped
+// when the dialog closes.
 std::u16string& promptedPassword();
 
 // Answer to a window test with challenge x: the first 4 bytes, little-endian,

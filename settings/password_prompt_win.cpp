@@ -1,6 +1,7 @@
 #include "settings/password_prompt_win.h"
 
 #include "common/text_win.h"
+#include "content/wipe.h"
 #include "resources/resource_ids.h"
 #include "settings/password.h"
 #include "settings/password_store_win.h"
@@ -17,6 +18,8 @@ constexpr UINT kCyrillicCodePage = 1251;
 }  // namespace
 
 PasswordDialog::PasswordDialog() : Dialog(IDD_PASSWORD) {}
+
+PasswordDialog::~PasswordDialog() { wipeText(password_); }
 
 bool PasswordDialog::onInitDialog() {
     static const int controls[] = {IDC_PASSWORD_PROMPT, IDC_PASSWORD_EDIT, IDOK, IDCANCEL, 0};
@@ -40,11 +43,13 @@ void PasswordDialog::onOK() {
     wchar_t typed[kPasswordCapacity + 1] = L"";
     getWindowTextU(item(IDC_PASSWORD_EDIT), typed, kPasswordCapacity + 1);
     std::u16string candidate = reinterpret_cast<const char16_t*>(typed);
+    wipeMemory(typed, sizeof typed);
     if (checkPassword(candidate)) {
-        password_ = candidate;
+        password_.swap(candidate);
         endDialog(IDOK);
         return;
     }
+    wipeText(candidate);
     showingError_ = true;
     errorBox(hwnd(), IDS_WRONG_PASSWORD, false);
     SetFocus(item(IDC_PASSWORD_EDIT));
@@ -64,6 +69,6 @@ bool askPassword(std::u16string& out) {
     }
     PasswordDialog dialog;
     if (dialog.runModal() != IDOK) return false;
-    out = dialog.password();
+    out.swap(dialog.password());
     return true;
 }

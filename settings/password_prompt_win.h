@@ -10,8 +10,9 @@
 class PasswordDialog : public Dialog {
 public:
     PasswordDialog();
-    // The password typed when the dialog ended with OK.
-    const std::u16string& password() const { return password_; }
+    ~PasswordDialog() override;
+    // The password typed when the dialog ended with OK; wiped with the dialog.
+    std::u16string& password() { return password_; }
 
 protected:
     bool onInitDialog() override;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/text_win.h"
+#include "content/wipe.h"
 #include "resources/resource_ids.h"
 #include "settings/password.h"
 #include "settings/whole_file_win.h"
@@ -17,8 +18,20 @@ constexpr int kPasswordCapacity = 1024;
 std::u16string fieldText(HWND dialog, int id) {
     wchar_t text[kPasswordCapacity + 1] = L"";
     getWindowTextU(GetDlgItem(dialog, id), text, kPasswordCapacity + 1);
-    return reinterpret_cast<const char16_t*>(text);
+    std::u16string field = reinterpret_cast<const char16_t*>(text);
+    wipeMemory(text, sizeof text);
+    return field;
 }
+
+// The three fields of a change of password, wiped when it is done.
+struct PasswordFields {
+    std::u16string oldPassword, newPassword, confirmation;
+    ~PasswordFields() {
+        wipeText(oldPassword);
+        wipeText(newPassword);
+        wipeText(confirmation);
+    }
+};
 
 }  // namespace
 
@@ -52,9 +65,11 @@ bool storePassword(const std::u16string& password) {
 }
 
 int changePassword(HWND dialog) {
-    const std::u16string oldPassword = fieldText(dialog, kOldPasswordId);
-    const std::u16string newPassword = fieldText(dialog, kNewPasswordId);
-    const std::u16string confirmation = fieldText(dialog, kConfirmPasswordId);
+    PasswordFields fields{fieldText(dialog, kOldPasswordId), fieldText(dialog, kNewPasswordId),
+                          fieldText(dialog, kConfirmPasswordId)};
+    const std::u16string& oldPassword = fields.oldPassword;
+    const std::u16string& newPassword = fields.newPassword;
+    const std::u16string& confirmation = fields.confirmation;
     if (oldPassword.empty() && newPassword.empty() && confirmation.empty()) return 0;
     if (!checkPassword(oldPassword)) {
         errorBox(dialog, IDS_WRONG_PASSWORD, false);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/text_win.h"
+#include "content/wipe.h"
 #include "control/local_users_win.h"
 #include "control/privileges_win.h"
 #include "resources/resource_ids.h"
@@ -19,6 +20,7 @@
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 #include "ui/common_controls_win.h"
+#include "ui/suite_icon_win.h"
 
 namespace {
 
@@ -27,11 +29,6 @@ constexpr UINT kPollPeriodMs = 500;
 constexpr int kPasswordCapacity = 1024;
 constexpr int kMinutesCapacity = 3;
 constexpr UINT kCyrillicCodePage = 1251;
-
-HICON loadSuiteIcon(int size) {
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, size, size, 0));
-}
 
 BOOL CALLBACK collectControlId(HWND control, LPARAM ids) {
     if (int id = GetDlgCtrlID(control)) reinterpret_cast<std::vector<int>*>(ids)->push_back(id);
@@ -47,7 +44,7 @@ void unregisterSettingsWindow() { sendControlCommand(kCommandSetOptionsWindow, 0
 
 }  // namespace
 
-void openSettings(int dialogType) {
+void openSettings(int dialogType, bool (*isUserAnAdmin)()) {
     if (!isUserAnAdmin()) {
         errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
         return;
@@ -61,6 +58,7 @@ void openSettings(int dialogType) {
     commonControls::initListViews();
     SettingsForm form(static_cast<SettingsKind>(dialogType));
     form.runModal();
+    wipeText(promptedPassword());
 }
 
 SettingsForm::SettingsForm(SettingsKind kind)
@@ -91,8 +89,8 @@ bool SettingsForm::onInitDialog() {
 }
 
 void SettingsForm::setIconsFontAndTitle() {
-    smallIcon_ = loadSuiteIcon(16);
-    bigIcon_ = loadSuiteIcon(32);
+    smallIcon_ = loadSuiteIcon(true);
+    bigIcon_ = loadSuiteIcon(false);
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     createCyrillicFont(hwnd());

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "content/wipe.h"
 #include "resources/resource_ids.h"
 #include "settings/password_prompt_win.h"
 #include "shell/control_channel_win.h"
@@ -49,6 +50,7 @@ void send(Request request) {
         } else if (alone) {
             request.uninstall = false;
         }
+        wipeText(password);
         if (mutex) CloseHandle(mutex);
     } else {
         closeWindowsFirst(window, request.code, 0, nullptr);

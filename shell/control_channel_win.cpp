@@ -4,10 +4,11 @@
 
 #include "common/text_win.h"
 #include "content/random.h"
+#include "control/hand_over_password.h"
 #include "control/privileges_win.h"
 #include "settings/password.h"
+#include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
-#include "shell/start_program_win.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
 constexpr int kLocateAttempts = 32;
 constexpr DWORD kLocatePauseMs = 250;
 constexpr UINT kTestTimeoutMs = 5000;
-constexpr DWORD kWipeBytes = 1024;
+constexpr DWORD kWipeBlockBytes = 1024;
 
 HWND gCachedControlWindow = nullptr;
 
@@ -50,7 +51,7 @@ HWND locateControlWindow(bool mayStart) {
     for (int attempt = 0; attempt < kLocateAttempts; ++attempt) {
         if (HWND window = findSuiteWindow(kControlWindowTitle)) return window;
         if (!mayStart) return nullptr;
-        if (startProgram(dataLocations().controlModulePath(), L"/control", SW_SHOWNORMAL) != 0) return nullptr;
+        if (startControlModule() != 0) return nullptr;
         Sleep(kLocatePauseMs);
     }
     return nullptr;
@@ -93,9 +94,14 @@ void wipeHandOverFile() {
     setFileAttributesU(path, FILE_ATTRIBUTE_NORMAL);
     HANDLE file = createFileU(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (file != INVALID_HANDLE_VALUE) {
-        static const char zeros[kWipeBytes] = {};
-        DWORD written;
-        WriteFile(file, zeros, kWipeBytes, &written, nullptr);
+        // Everything a sender may have written: the longest password the
+        // module reads, or the whole file when it is longer still.
+        static const char zeros[kWipeBlockBytes] = {};
+        const DWORD size = GetFileSize(file, nullptr);
+        DWORD left = size != INVALID_FILE_SIZE && size > kHandOverReadBytes ? size : DWORD{kHandOverReadBytes};
+        for (DWORD written = 0; left > 0; left -= written)
+            if (!WriteFile(file, zeros, left < kWipeBlockBytes ? left : kWipeBlockBytes, &written, nullptr) || written == 0) break;
+        FlushFileBuffers(file);
         CloseHandle(file);
     }
     deleteFileU(path);

@@ -17,10 +17,10 @@
 #include "settings/settings_dialogs_win.h"
 #include "settings/whole_file_win.h"
 #include "shell/command_sender_win.h"
+#include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
 #include "shell/roles.h"
-#include "shell/start_program_win.h"
 
 namespace {
 
@@ -46,17 +46,15 @@ bool exeFolderAndName(wchar_t* path, wchar_t** name) {
 void runRole(Role role, const std::string& commandLine, const Settings& settings, const StartupChecks& checks) {
     switch (role) {
         case Role::None: return;
-        case Role::StartControlModule:
-            startProgram(dataLocations().controlModulePath(), L"/control", SW_SHOWNORMAL);
-            return;
+        case Role::StartControlModule: startControlModule(); return;
         case Role::Close:
         case Role::Disable:
         case Role::Enable:
         case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return;
-        case Role::SettingsCombined: openSettings(0); return;
-        case Role::SettingsNessel: openSettings(1); return;
-        case Role::SettingsExercise: openSettings(2); return;
-        case Role::SettingsTolder: openSettings(3); return;
+        case Role::SettingsCombined: openSettings(0, checks.isUserAnAdmin); return;
+        case Role::SettingsNessel: openSettings(1, checks.isUserAnAdmin); return;
+        case Role::SettingsExercise: openSettings(2, checks.isUserAnAdmin); return;
+        case Role::SettingsTolder: openSettings(3, checks.isUserAnAdmin); return;
         case Role::SideWindow: showSideWindow(); return;
         case Role::Message: {
             std::string text(messageText(commandLine));

@@ -1,9 +1,11 @@
 // Draws the application icon from a list of ellipses and writes a .ico file
-// holding 16x16 and 32x32 images (32-bit BGRA with an AND mask).
+// holding 16, 24, 32 and 48 pixel images (32-bit BGRA with an AND mask): the
+// small and large icon sizes at 100 % and 150 %.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -114,16 +116,16 @@ int main(int argc, char** argv) {
         std::cerr << "icongen: cannot read shapes from " << argv[1] << "\n";
         return 1;
     }
-    const int sizes[] = {16, 32};
+    const int sizes[] = {16, 24, 32, 48};
     std::vector<std::string> images;
     for (int size : sizes) images.push_back(iconImage(render(shapes, size), size));
 
     std::string ico;
     put16(ico, 0);
     put16(ico, 1);
-    put16(ico, 2);
-    uint32_t offset = 6 + 16 * 2;
-    for (int i = 0; i < 2; ++i) {
+    put16(ico, static_cast<uint16_t>(std::size(sizes)));
+    uint32_t offset = static_cast<uint32_t>(6 + 16 * std::size(sizes));
+    for (size_t i = 0; i < std::size(sizes); ++i) {
         ico += static_cast<char>(sizes[i]);
         ico += static_cast<char>(sizes[i]);
         ico += '\0';

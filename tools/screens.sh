@@ -2,7 +2,8 @@
 # The README's pictures, taken from the built suite so that they show what the
 # product shows: Tikko's scenes from the real content archive on a Russian
 # system, the four settings dialogs on a Cyrillic (1251) and a Western (1252)
-# code page, into docs/screens/; and the contact sheet of the movies.
+# code page, the combined dialog and a grumble at 144 and 192 DPI, into
+# docs/screens/; and the contact sheet of the movies.
 # `./dev screens` builds both trees, starts Wine (DISPLAY, WINEPREFIX,
 # WINELOADER) and runs this with the Windows build's folder.
 set -euo pipefail
@@ -78,6 +79,14 @@ settings en_US.UTF-8 cp1252 pallo "Options"
 settings en_US.UTF-8 cp1252 nessel "Nessel Options"
 settings en_US.UTF-8 cp1252 exercise "Exercises Options"
 settings en_US.UTF-8 cp1252 tolder "Tolder Options"
+
+# The combined dialog and a grumble on a screen at 150 % and 200 %.
+for dpi in 144 192; do
+  "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  settings ru_RU.UTF-8 "cp1251-${dpi}dpi" pallo "Настройки"
+  scene tolder 3000 "scene-tolder-${dpi}dpi.png"
+done
+"$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 "$root/tools/contact_sheet.sh" "$root/build/native/bin/swfrender" "$root/build/native/content/swf" \
   "$root/docs/content-contact-sheet.png"

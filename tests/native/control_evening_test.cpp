@@ -168,10 +168,10 @@ TEST(HopsaEvening, AnExerciseThatStopsReportingIsStartedAgainOnce) {
     EXPECT_FALSE(evening.host.watchdogRunning);
 }
 
-TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainAfter15Seconds) {
+TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainOnceThenWaitsForTheNextInterval) {
     SimulatedEvening evening(withHopsa());
     SceneBehaviour silent;
-    silent.secondsToStart = 1 << 30;  // killed or hung before its first report
+    silent.secondsToStart = 1 << 30;  // hung, or no player: an error box stays instead of the scene
     evening.nextScenes = {silent, SceneBehaviour{}};
     evening.startModule();
     evening.minutes(15);
@@ -179,6 +179,11 @@ TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainAfter15Seconds) {
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), Seconds{916});
     EXPECT_EQ(evening.core().schedules().sceneKind(), SceneKind::None) << "the second one played to its end";
+
+    // From now on no scene ever reports: one start again per exercise, no more.
+    evening.sceneBehaviour = silent;
+    evening.minutes(30);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{916, 1800, 1816, 2700, 2716}));
 }
 
 TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
@@ -235,6 +240,17 @@ TEST(TolderEvening, RepeatZeroGrumblesEvery15Seconds) {
     settings.grumbleRepeat = 0;
     SimulatedEvening evening(settings);
     EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 205), (Seconds{160, 175, 190, 205}));
+}
+
+TEST(TolderEvening, AGrumbleThatNeverReportsIsTriedOnceMorePerIdleStretch) {
+    SimulatedEvening evening{Settings{}};
+    evening.sceneBehaviour.secondsToStart = 1 << 30;  // no player: an error box instead of the scene
+    EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 600), (Seconds{160, 220}));
+    evening.userActive = true;
+    evening.seconds(1);
+    evening.userActive = false;
+    evening.seconds(300);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder").size(), 4u);
 }
 
 TEST(TolderEvening, SilentWhileAVideoTitleIsOpen) {

@@ -77,3 +77,18 @@ TEST(WindowShape, TruncationIsExactAtWholeNumbers) {
     WindowPlacement huge = shapeWindow("2000000000/1", "2000000000x1", kWorkArea, 0, 0);
     EXPECT_EQ(huge.shape, WindowShape::Fraction);
 }
+
+// Nonsense keys on a large screen in real pixels: the sizes stay positive
+// and the window keeps to the area's bottom-right corner.
+TEST(WindowShape, HugeFractionsOnLargeScreensStayWithinRange) {
+    const ScreenArea screen{0, 0, 3840, 2160};
+    for (const char* mode : {"1000000/1", "999999/2", "2147483647/1"}) {
+        for (const char* movie : {"800x600", "1x1000000", "1000000x1"}) {
+            WindowPlacement p = shapeWindow(mode, movie, screen, 16, 39);
+            EXPECT_GT(p.width, 16) << mode << " " << movie;
+            EXPECT_GT(p.height, 39) << mode << " " << movie;
+            EXPECT_EQ(p.x + p.width, 3840) << mode << " " << movie;
+            EXPECT_EQ(p.y + p.height, 2160) << mode << " " << movie;
+        }
+    }
+}

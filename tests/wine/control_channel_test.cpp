@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -223,7 +224,9 @@ TEST_F(ControlChannel, CloseCommandEndsTheModuleWithItsStateWritten) {
     EXPECT_GT(record.lastActive, beforeUtc - 600'000'000ull);
 }
 
-TEST_F(ControlChannel, StateSurvivesARestartOfTheModule) {
+// Five modules started at once: one runs, the others end at once without
+// touching the state, which survives whole.
+TEST_F(ControlChannel, StateSurvivesARestartOfTheModuleStartedFiveTimesAtOnce) {
     ASSERT_NE(startModule(), nullptr);
     suite::stopControlModules();
     std::string first = suite::readBytes(dataLocations().statePath());
@@ -235,10 +238,26 @@ TEST_F(ControlChannel, StateSurvivesARestartOfTheModule) {
     StateImage image = encodeStateRecord(stored);
     suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end()));
 
-    ASSERT_NE(startModule(), nullptr);
+    std::vector<HANDLE> modules;
+    for (int i = 0; i < 5; ++i) modules.push_back(suite::start(dataLocations().controlModulePath(), L"/control"));
+    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    size_t ended = 0;
+    for (DWORD started = GetTickCount(); ended < 4 && GetTickCount() - started < 10000; Sleep(50))
+        ended = std::count_if(modules.begin(), modules.end(),
+                              [](HANDLE module) { return WaitForSingleObject(module, 0) == WAIT_OBJECT_0; });
+    EXPECT_EQ(ended, 4u);
+    size_t windows = 0;
+    for (HWND w = FindWindowW(nullptr, suite::kControlWindowTitle); w;
+         w = FindWindowExW(nullptr, w, nullptr, suite::kControlWindowTitle))
+        ++windows;
+    EXPECT_EQ(windows, 1u);
+    EXPECT_EQ(queryMode(), 1);
+
     suite::stopControlModules();
+    for (HANDLE module : modules) CloseHandle(module);
     StateRecord restored;
     std::string second = suite::readBytes(dataLocations().statePath());
+    ASSERT_EQ(second.size(), kStateRecordSize);
     decodeStateRecord(reinterpret_cast<const uint8_t*>(second.data()), second.size(), restored);
     EXPECT_EQ(restored.nesselMinutes, 20);
     EXPECT_EQ(restored.hopsaMinutes, 7);

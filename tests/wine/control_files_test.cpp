@@ -8,6 +8,7 @@
 #include "control/state_file_win.h"
 #include "control/tray_icon_win.h"
 #include "resources/resource_ids.h"
+#include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
 
 namespace {
@@ -117,6 +118,24 @@ TEST(HandOver, ThePasswordIsTakenCutAndTheFileWiped) {
 
     EXPECT_EQ(takeHandOverPassword(), u"");
     EXPECT_EQ(GetFileAttributesW(dataLocations().handOverPath()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The longest password takes 2050 bytes; a file that cannot be deleted (here
+// another handle forbids it) must hold none of them.
+TEST(HandOver, TheWipeCoversTheLongestPassword) {
+    writeHandOver(std::wstring(1024, L'k'));
+    HANDLE kept = CreateFileW(dataLocations().handOverPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(kept, INVALID_HANDLE_VALUE);
+    wipeHandOverFile();
+    std::string bytes(4096, '\x7f');
+    DWORD read = 0;
+    ReadFile(kept, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(kept);
+    bytes.resize(read);
+    EXPECT_GE(read, 2050u);
+    EXPECT_EQ(bytes.find_first_not_of('\0'), std::string::npos);
+    DeleteFileW(dataLocations().handOverPath());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "content/random.h"
+#include "content/wipe.h"
 #include "control/control_module_win.h"
 #include "control/state_record.h"
 #include "settings/password_store_win.h"
@@ -158,6 +160,27 @@ bool trayIconPresent(HWND window) {
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+// How often the bytes occur in the readable memory of this process. The
+// bytes are given masked, so that the search itself holds no copy.
+constexpr uint8_t kMask = 0x5A;
+size_t occurrencesInMemory(const std::vector<uint8_t>& masked) {
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    size_t found = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (auto at = static_cast<const uint8_t*>(nullptr); VirtualQuery(at, &region, sizeof region) == sizeof region;
+         at = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State != MEM_COMMIT || !(region.Protect & kReadable) || (region.Protect & PAGE_GUARD)) continue;
+        const auto* bytes = static_cast<const uint8_t*>(region.BaseAddress);
+        for (size_t i = 0; i + masked.size() <= region.RegionSize; ++i) {
+            size_t matched = 0;
+            while (matched < masked.size() && (bytes[i + matched] ^ kMask) == masked[matched]) ++matched;
+            if (matched == masked.size()) ++found;
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
 TEST_F(ControlModuleRun, NesselPlaysTheTurnOffSceneThenAsksForShutdownAndForcesIt) {
@@ -271,4 +294,32 @@ TEST_F(ControlModuleRun, TheClockMovedForwardIsABreakAndMovedBackIsNot) {
     EXPECT_LE(setBack.lastActive, systemUtc());
     EXPECT_GT(setBack.lastActive, systemUtc() - kUnitsPerMinute);
     EXPECT_EQ(recorded(), L"");
+}
+
+// The module takes a password through the hand-over file and checks it; no
+// copy of it stays anywhere in the process afterwards (the test sends it
+// from the same process, without copying it).
+TEST_F(ControlModuleRun, APasswordLeavesNoCopyInMemory) {
+    std::u16string password(24, u'a');
+    uint8_t random[24];
+    randomBytes(random, sizeof random);
+    // The second half is looked for: a freed block's first bytes are the heap's own.
+    std::vector<uint8_t> masked;
+    for (size_t i = 0; i < password.size(); ++i) {
+        password[i] = static_cast<char16_t>(u'a' + random[i] % 26);
+        if (i < password.size() / 2) continue;
+        masked.push_back(static_cast<uint8_t>(password[i]) ^ kMask);
+        masked.push_back(static_cast<uint8_t>(password[i] >> 8) ^ kMask);
+    }
+    wipeMemory(random, sizeof random);
+    ASSERT_TRUE(storePassword(password));
+    Settings settings;
+    settings.requireAdmin = 0;
+    writeSettings(settings);
+    ASSERT_NE(start(60000), nullptr);
+
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, reinterpret_cast<const wchar_t*>(password.c_str())), 0);
+    wipeText(password);
+    EXPECT_EQ(occurrencesInMemory(masked), 0u);
+    EXPECT_EQ(queryMode(), 0) << "the password was taken";
 }

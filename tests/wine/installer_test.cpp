@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
@@ -55,39 +57,40 @@ std::string readFile(const std::wstring& path) {
 }
 
 struct Shortcut {
-    std::wstring name, target, arguments, folder;
+    std::wstring name, command, folder;  // command: target, a space, arguments
+    bool operator<(const Shortcut& other) const { return command < other.command; }
 };
 
-// The installer's Start-menu entry whose arguments are given, read through
-// the shell's own link object; an empty name when there is none.
-Shortcut startMenuEntry(const std::wstring& arguments) {
+// Every shortcut in the suite's Start-menu folder as the shell's own link
+// object reads it, sorted by command.
+std::vector<Shortcut> startMenuShortcuts() {
     wchar_t programs[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs);
-    const std::wstring folder = std::wstring(programs) + L"\\Pallo\\";
-    CoInitialize(nullptr);
-    Shortcut found;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"*.lnk").c_str(), &entry);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more && found.name.empty(); more = FindNextFileW(search, &entry)) {
+    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE);
+    const std::wstring folder = std::wstring(programs) + L"\Pallo\";
+    std::vector<Shortcut> shortcuts;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*.lnk").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
         IShellLinkW* link = nullptr;
         IPersistFile* file = nullptr;
-        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                    reinterpret_cast<void**>(&link))))
-            continue;
-        wchar_t target[MAX_PATH] = L"", linkArguments[MAX_PATH] = L"", workingFolder[MAX_PATH] = L"";
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Load((folder + entry.cFileName).c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = L"", arguments[MAX_PATH] = L"", workingFolder[MAX_PATH] = L"";
+        if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load((folder + found.cFileName).c_str(), STGM_READ))) {
             link->GetPath(target, MAX_PATH, nullptr, 0);
-            link->GetArguments(linkArguments, MAX_PATH);
+            link->GetArguments(arguments, MAX_PATH);
             link->GetWorkingDirectory(workingFolder, MAX_PATH);
-            if (arguments == linkArguments) found = {entry.cFileName, target, linkArguments, workingFolder};
         }
+        shortcuts.push_back({found.cFileName, std::wstring(target) + L" " + arguments, workingFolder});
         if (file) file->Release();
-        link->Release();
+        if (link) link->Release();
     }
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
     CoUninitialize();
-    return found;
+    std::sort(shortcuts.begin(), shortcuts.end());
+    return shortcuts;
 }
 
 void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe", L"/S", 60000), 0u); }
@@ -131,15 +134,24 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
         EXPECT_TRUE(exists(kProgramFolder + L"\\" + name)) << name;
     EXPECT_TRUE(exists(dataLocations().controlModulePath()));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
-    EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qz.exe\" /uninstall");
+    // What needs administrator rights goes to qza.exe, which asks Windows for them.
+    const std::wstring qz = kProgramFolder + L"\\qz.exe ", qza = kProgramFolder + L"\\qza.exe ";
+    EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"\"" + kProgramFolder + L"\\qza.exe\" /uninstall");
+    const std::vector<Shortcut> shortcuts = startMenuShortcuts();
+    std::vector<std::wstring> commands;
+    for (const Shortcut& shortcut : shortcuts) commands.push_back(shortcut.command);
+    EXPECT_EQ(commands, (std::vector<std::wstring>{qz + L"/disable", qz + L"/enable", qz + L"/show:hopsa-manual",
+                                                   qza + L"/exercise", qza + L"/nessel", qza + L"/pallo",
+                                                   qza + L"/tolder", qza + L"/uninstall"}));
     EXPECT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr) << "the module starts at once";
 
     // An exercise started by hand plays from the program folder, where it finds the archive.
-    Shortcut exercise = startMenuEntry(L"/show:hopsa-manual");
-    EXPECT_TRUE(exercise.name == L"Зарядка сейчас (Hopsa).lnk" || exercise.name == L"Exercise now (Hopsa).lnk")
-        << exercise.name;
-    EXPECT_EQ(exercise.target, kProgramFolder + L"\\qz.exe");
-    EXPECT_EQ(exercise.folder, kProgramFolder);
+    if (shortcuts.size() > 2) {
+        const Shortcut& exercise = shortcuts[2];
+        EXPECT_TRUE(exercise.name == L"Зарядка сейчас (Hopsa).lnk" || exercise.name == L"Exercise now (Hopsa).lnk")
+            << exercise.name;
+        EXPECT_EQ(exercise.folder, kProgramFolder);
+    }
 
     // The test scene plays from the installed folder: its window shows, and
     // it closes when the module asks every window to close.

@@ -154,6 +154,56 @@ TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
     for (const std::string& p : {empty, damaged, good}) DeleteFileA(p.c_str());
 }
 
+// Reserves the address space, ever smaller blocks until none is left, but
+// for a hole of `leave` bytes: a larger allocation fails, whatever the
+// process's width (Wine hands out its own reserved areas only when asked).
+class AddressSpaceHog {
+public:
+    explicit AddressSpaceHog(size_t leave) {
+        void* hole = VirtualAlloc(nullptr, leave, MEM_RESERVE, PAGE_NOACCESS);
+        for (size_t size = size_t(1) << (sizeof(void*) == 8 ? 46 : 30); size >= (64 << 10);) {
+            if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                blocks_.push_back(block);
+            else
+                size /= 2;
+        }
+        if (hole) VirtualFree(hole, 0, MEM_RELEASE);
+    }
+    ~AddressSpaceHog() {
+        for (void* block : blocks_) VirtualFree(block, 0, MEM_RELEASE);
+    }
+
+private:
+    std::vector<void*> blocks_;
+};
+
+// One 2048 x 2048 bitmap: 16 MB once inflated, a few kilobytes in the file.
+std::vector<uint8_t> bitmapMovie() {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, 12);
+    w.defineBitmap(2048, 2048, std::vector<uint32_t>(2048 * 2048, 0xFF336699u), false);
+    w.timeline().showFrame();
+    return w.finish(false);
+}
+
+TEST_F(MoviePlayerControl, AMovieTooLargeForTheMemoryLeftIsRefusedAndTheControlGoesOn) {
+    std::string large = tempPath("pallo-player-bitmap.swf"), good = tempPath("pallo-player-good.swf");
+    writeFile(large, bitmapMovie());
+    writeFile(good, squareMovie({{255, 0, 0, 255}}));
+    ASSERT_TRUE(put(good));
+    {
+        AddressSpaceHog hog(4 << 20);
+        EXPECT_FALSE(put(large));
+        auto putMovie = reinterpret_cast<TikkoPlayerPutMovieFn>(GetProcAddress(module, "TikkoPlayerPutMovie"));
+        EXPECT_FALSE(putMovie(control, large.c_str()));
+    }
+    ASSERT_TRUE(IsWindow(control));
+    EXPECT_EQ(pixel(control, 100, 50), kWhite);
+    EXPECT_TRUE(put(good));
+    EXPECT_EQ(pixel(control, 100, 50), kRed);
+    EXPECT_TRUE(put(large)) << "with memory to spare the same movie plays";
+    for (const std::string& p : {large, good}) DeleteFileA(p.c_str());
+}
+
 // A stand-in for the file redirection: the DLL's import entries for ReadFile,
 // SetFilePointer and CloseHandle are replaced; a handle whose first read shows
 // the 32-byte marker is served a movie from memory.

@@ -243,6 +243,7 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
         LRESULT testAnswer = 0, otherAnswer = -1;
         uint32_t challenge = 0;
         std::vector<int> charSets;
+        std::vector<std::wstring> clipped;
     } seen;
     std::thread driver([&seen] {
         HWND prompt = suite::waitForWindow(L"Tolder", 20000, L"#32770");
@@ -254,6 +255,7 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
             HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(prompt, control, WM_GETFONT, 0, 0));
             seen.charSets.push_back(handle && GetObjectW(handle, sizeof font, &font) ? font.lfCharSet : -1);
         }
+        seen.clipped = suite::clippedTexts(prompt);
         seen.challenge = randomUInt32(nullptr);
         seen.testAnswer = SendMessageW(prompt, kControlMessage, kCommandTestQuery, LPARAM(seen.challenge));
         seen.otherAnswer = SendMessageW(prompt, kControlMessage, kCommandTestCloseWindow, 0);
@@ -273,6 +275,7 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
     driver.join();
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.charSets, std::vector<int>(4, RUSSIAN_CHARSET));
+    EXPECT_EQ(seen.clipped, std::vector<std::wstring>{});
     EXPECT_EQ(uint32_t(seen.testAnswer), proof(seen.challenge));
     EXPECT_EQ(seen.otherAnswer, 0);
     EXPECT_EQ(seen.box.text, kWrongPassword);

@@ -54,6 +54,7 @@ TEST(CodePageInstallDialog, OffersBothPagesAndCopiesExactlyTheFieldsText) {
     EXPECT_EQ(fieldText(dialog, IDC_INSTALL_FIRST_ADDRESS), suitePlayerPage(version.dwMajorVersion));
     EXPECT_EQ(fieldText(dialog, IDC_INSTALL_SECOND_ADDRESS), vendorPlayerPage());
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_BRING_TOP)));
+    EXPECT_EQ(suite::clippedTexts(dialog), std::vector<std::wstring>{});
 
     SendMessageW(dialog, WM_COMMAND, IDC_INSTALL_SECOND_COPY, 0);
     EXPECT_EQ(clipboardText(), vendorPlayerPage());

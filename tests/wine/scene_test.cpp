@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "control/control_module_win.h"
+#include "resources/resource_ids.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
@@ -93,15 +95,16 @@ protected:
 
     static bool ends(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
 
-    // The real control module on a thread of the test, with a 100 ms minute,
-    // starting the scenes from the program folder.
-    void runModule(const Settings& settings) {
+    // The real control module on a thread of the test, with a 100 ms minute
+    // unless told, starting the scenes from the program folder.
+    void runModule(const Settings& settings, UINT minuteMs = 100, UINT secondMs = 1000) {
         std::vector<uint8_t> image;
         settings.save(image);
         suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
         SetCurrentDirectoryW(program_.c_str());
         ControlModuleOptions options;
-        options.minuteMs = 100;
+        options.minuteMs = minuteMs;
+        options.secondMs = secondMs;
         options.shutdown = [](bool) {};
         ASSERT_NE(module_.start(options), nullptr);
     }
@@ -111,6 +114,14 @@ protected:
     std::vector<HANDLE> processes_;
     suite::ModuleThread module_;
 };
+
+// The player-missing boxes of scene processes on screen.
+size_t playerMissingBoxes() {
+    size_t boxes = 0;
+    for (HWND box = FindWindowW(L"#32770", nullptr); box; box = FindWindowExW(nullptr, box, L"#32770", nullptr))
+        if (suite::messageBoxText(box).rfind(L"Для работы программы необходимо установить", 0) == 0) ++boxes;
+    return boxes;
+}
 
 Settings exerciseEvery(int minutes) {
     Settings settings;
@@ -230,6 +241,26 @@ TEST_F(ScenePlayer, WithoutThePlayerMessage110ShowsAndNothingIsSent) {
     EXPECT_TRUE(module.codes().empty());
 }
 
+// A scene process without the player shows its box and never reports: the
+// exercise is started once more, and then not before the next one is due.
+TEST_F(ScenePlayer, WithoutThePlayerAnExerciseIsStartedAgainOnceThenLeftUntilTheNextIsDue) {
+    ASSERT_TRUE(DeleteFileW((program_ + L"\\tikkoplay.dll").c_str()));
+    Settings settings = exerciseEvery(1);
+    settings.tolderDisabled = 1;
+    const DWORD started = GetTickCount();
+    runModule(settings, 8000, 100);  // an exercise every 8 s; a silent scene is lost after 1.6 s
+    auto boxesAt = [&](size_t boxes, DWORD untilMs) {
+        while (playerMissingBoxes() < boxes && GetTickCount() - started < untilMs) Sleep(50);
+        return playerMissingBoxes();
+    };
+    EXPECT_EQ(boxesAt(2, 15000), 2u);
+    Sleep(15000 - std::min<DWORD>(GetTickCount() - started, 15000));
+    EXPECT_EQ(playerMissingBoxes(), 2u) << "started again before the next exercise was due";
+    EXPECT_EQ(boxesAt(3, 20000), 3u) << "the next exercise";
+    module_.stop();
+    for (HWND box; (box = FindWindowW(L"#32770", nullptr)) != nullptr; Sleep(50)) PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
     suite::FakeControlModule module;
     play(L"tolder");
@@ -253,6 +284,21 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
         EXPECT_EQ(client.bottom, height / 3);
     }
     EXPECT_NE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    // The movie fills the client area: the player control covers it, and its
+    // corners show the movie's sky, not the control's empty white.
+    RECT player;
+    GetWindowRect(GetDlgItem(window, IDC_MOVIE_PLAYER), &player);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&player), 2);
+    EXPECT_EQ(player.left, 0);
+    EXPECT_EQ(player.top, 0);
+    EXPECT_EQ(player.right, client.right);
+    EXPECT_EQ(player.bottom, client.bottom);
+    Sleep(700);
+    for (POINT corner : {POINT{2, 2}, POINT{client.right - 3, 2}, POINT{2, client.bottom - 3},
+                         POINT{client.right - 3, client.bottom - 3}})
+        EXPECT_TRUE(closeTo(clientPixel(window, corner.x, corner.y), 200, 230, 255))
+            << corner.x << "," << corner.y << " " << std::hex << clientPixel(window, corner.x, corner.y);
 }
 
 TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {

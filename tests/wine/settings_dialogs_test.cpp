@@ -10,6 +10,7 @@
 
 #include "control/controlled_user_win.h"
 #include "control/local_users_win.h"
+#include "control/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
@@ -73,7 +74,7 @@ public:
     explicit SettingsRun(SettingsKind kind) {
         thread_ = std::thread([this, kind] {
             threadId_ = GetCurrentThreadId();
-            openSettings(int(kind));
+            openSettings(int(kind), &isUserAnAdmin);
             endedAt_ = GetTickCount();
             ended_ = true;
         });
@@ -182,6 +183,16 @@ std::u16string listText(HWND list, int item) {
 
 bool listChecked(HWND list, int item) {
     return (SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+int iconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
 }
 
 }  // namespace
@@ -486,12 +497,14 @@ TEST_F(CodePageSettingsDialogs, TitlesFollowTheCodePage) {
         EXPECT_NE(dialog, nullptr) << int(kind);
         if (!dialog) continue;
         EXPECT_EQ(text(dialog, IDC_SELECTED_USERS), L"Запускать для отдельных пользователей");
-        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
-        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+        // The icons, like the dialog, follow the DPI.
+        EXPECT_EQ(iconWidth(HICON(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0))), GetSystemMetrics(SM_CXSMICON));
+        EXPECT_EQ(iconWidth(HICON(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0))), GetSystemMetrics(SM_CXICON));
         auto font = HFONT(SendDlgItemMessageW(dialog, IDC_OLD_PASSWORD_LABEL, WM_GETFONT, 0, 0));
         LOGFONTW description{};
         GetObjectW(font, sizeof description, &description);
         EXPECT_EQ(description.lfCharSet, RUSSIAN_CHARSET);
+        EXPECT_EQ(suite::clippedTexts(dialog), std::vector<std::wstring>{}) << int(kind);
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(run.waitForEnd(5000));
     }

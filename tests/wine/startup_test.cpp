@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 
+#include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/startup_win.h"
 #include "support/suite.h"
@@ -96,19 +98,73 @@ TEST(Startup, RunStartsTheInstalledControlModuleAndIgnoresLaterSwitches) {
     DeleteFileW(log.c_str());
 }
 
-TEST(Startup, ElevatedCopyWithoutAdministratorRightsStopsWithMessage115) {
-    StartupChecks notAdmin{[] { return true; }, [] { return false; }};
-    std::thread startup([&] { runStartup("qza.exe /message:never", notAdmin); });
+// The control module gets the user's ordinary rights: where the desktop's
+// shell has fewer rights than the starting process, the shell is asked to
+// start it; otherwise, or when the shell cannot be asked, it is started
+// directly. The seam stands in for the two halves of User Account Control that
+// Wine lacks (every Wine process is elevated, and there is no shell window).
+std::wstring gShellAsked;
+bool gShellAnswers = false;
 
-    wchar_t expectedCaption[64];
-    const wchar_t* caption = GetACP() == 1251 ? L"Tolder" : L"Info";
-    lstrcpyW(expectedCaption, caption);
-    HWND box = suite::waitForWindow(expectedCaption, 10000, L"#32770");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(suite::messageBoxText(box), kAdminRequired);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    startup.join();  // a dispatched "/message:never" would block here on its own box
-    EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+bool recordShellStart(const wchar_t* file, const wchar_t* parameters, const wchar_t* directory) {
+    gShellAsked = std::wstring(file) + L" " + parameters + L" " + directory;
+    return gShellAnswers;
+}
+
+TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRights) {
+    const DataLocations& paths = dataLocations();
+    const std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
+    wchar_t directory[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, directory);
+    struct Case {
+        bool shellHasFewerRights, shellAnswers;
+        bool shellAsked, startedDirectly;
+    };
+    for (const Case& run : {Case{false, true, false, true}, Case{true, true, true, false}, Case{true, false, true, true}}) {
+        SCOPED_TRACE(std::to_string(run.shellHasFewerRights) + std::to_string(run.shellAnswers));
+        DeleteFileW(log.c_str());
+        gShellAsked.clear();
+        gShellAnswers = run.shellAnswers;
+        ControlModuleStarter starter{run.shellHasFewerRights ? +[] { return true; } : +[] { return false; },
+                                     &recordShellStart};
+        EXPECT_EQ(startControlModule(starter), 0);
+        EXPECT_EQ(gShellAsked, run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory
+                                              : L"");
+        std::wstring recorded;
+        for (int i = 0; i < 40 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
+        EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
+    }
+    DeleteFileW(paths.controlModulePath());
+    DeleteFileW(log.c_str());
+}
+
+// Without administrator rights the elevated copy runs no role at all, and the
+// settings and uninstall roles of the ordinary copy stop at message 115 too:
+// an unelevated administrator gets FALSE from the system's test.
+TEST(Startup, WithoutAdministratorRightsMessage115ShowsAndNoRoleRuns) {
+    struct Case {
+        const char* commandLine;
+        bool elevatedCopy;
+    };
+    for (const Case& run : {Case{"qza.exe /message:never", true}, Case{"qz.exe /pallo", false},
+                            Case{"qz.exe /nessel", false}, Case{"qz.exe /exercise", false},
+                            Case{"qz.exe /tolder", false}, Case{"qz.exe /uninstall", false}}) {
+        SCOPED_TRACE(run.commandLine);
+        StartupChecks notAdmin{run.elevatedCopy ? +[] { return true; } : +[] { return false; }, [] { return false; }};
+        std::thread startup([&] { runStartup(run.commandLine, notAdmin); });
+        HWND box = suite::waitForWindow(GetACP() == 1251 ? L"Tolder" : L"Info", 10000, L"#32770");
+        EXPECT_NE(box, nullptr);
+        if (box) {
+            EXPECT_EQ(suite::messageBoxText(box), kAdminRequired);
+        }
+        // Whatever opened is cancelled, so that the role cannot block the test.
+        for (HWND window; (window = FindWindowW(L"#32770", nullptr)) != nullptr; Sleep(100)) {
+            EXPECT_EQ(window, box) << "a window of the role opened";
+            PostMessageW(window, WM_COMMAND, window == box ? IDOK : IDCANCEL, 0);
+        }
+        startup.join();
+    }
 }
 
 TEST(Startup, ElevatedCopyRunsItsRoleForAnAdministrator) {
@@ -123,4 +179,41 @@ TEST(Startup, ElevatedCopyRunsItsRoleForAnAdministrator) {
 
 TEST(Startup, OnlyTheFileNameQzaMakesTheElevatedCopy) {
     EXPECT_FALSE(isElevatedCopy());  // the test runner is wine_tests.exe
+}
+
+// Both programs tell Windows (8.1 to 11) that they draw at the system's DPI
+// themselves, so that Windows does not stretch their windows into a blur; the
+// setting is read back through the system's own activation context. (Wine 8
+// treats every program as DPI-aware: this is all it can show.)
+TEST(Startup, BothProgramsAreSystemDpiAware) {
+    using QuerySettingsFn = BOOL(WINAPI*)(DWORD, HANDLE, const wchar_t*, const wchar_t*, wchar_t*, SIZE_T, SIZE_T*);
+    auto querySettings = reinterpret_cast<QuerySettingsFn>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW"));
+    ASSERT_NE(querySettings, nullptr);
+    for (const wchar_t* program : {L"qz.exe", L"qza.exe"}) {
+        SCOPED_TRACE(program);
+        const std::wstring path = suite::binDir() + L"\\" + program;
+        ACTCTXW context{};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.lpSource = path.c_str();
+        context.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE activation = CreateActCtxW(&context);
+        ASSERT_NE(activation, INVALID_HANDLE_VALUE);
+        wchar_t value[32] = L"";
+        SIZE_T written = 0;
+        EXPECT_TRUE(querySettings(0, activation, nullptr, L"dpiAware", value, 32, &written));
+        EXPECT_STREQ(value, L"true");
+        ReleaseActCtx(activation);
+    }
+}
+
+// The run of the layout tests at 144 and 192 DPI (./dev test) sets PALLO_DPI
+// with Wine's LogPixels: that is the DPI every window of the run gets.
+TEST(Startup, RunsAtTheDpiOfTheSystem) {
+    const char* dpi = std::getenv("PALLO_DPI");
+    if (!dpi) GTEST_SKIP() << "no DPI given";
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi));
+    ReleaseDC(nullptr, screen);
 }

@@ -30,6 +30,7 @@ UINT requestedCodePage() {
     std::string name = locale;
     if (name.rfind("ru_RU", 0) == 0) return 1251;
     if (name.rfind("en_US", 0) == 0) return 1252;
+    if (name.rfind("ja_JP", 0) == 0) return 932;
     return 0;
 }
 
@@ -109,9 +110,20 @@ TEST(CodePage, ProcessRunsWithTheCodePageOfItsLocale) {
     EXPECT_EQ(GetACP(), expected);
 }
 
-TEST(CodePage, AnsiRoundTripKeepsTheCodePagesOwnLetters) {
-    const wchar_t* text = GetACP() == 1251 ? L"Ребёнок" : L"Enfant élève";
-    EXPECT_STREQ(ansiToWide(wideToAnsi(text).get()).get(), text);
+// A path through a folder named in the code page's own letters (two bytes
+// each on a double-byte code page such as 932) keeps every letter and its end
+// on the way to ANSI and back, and names the same file for the system.
+TEST(CodePage, AnsiPathsKeepTheCodePagesOwnLetters) {
+    const wchar_t* name = GetACP() == 1251 ? L"Ребёнок" : GetACP() == 932 ? L"一時フォルダー" : L"Enfant élève";
+    const std::wstring folder = scratchPath(name);
+    const std::wstring file = folder + L"\\" + name + L".txt";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    touch(file);
+    auto narrow = wideToAnsi(file.c_str());
+    EXPECT_STREQ(ansiToWide(narrow.get()).get(), file.c_str());
+    EXPECT_TRUE(fileExists(narrow.get()));
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 // The ANSI path hands the system the name's 1251 bytes, which the system

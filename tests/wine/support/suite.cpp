@@ -1,5 +1,7 @@
 #include "support/suite.h"
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -85,6 +87,60 @@ std::wstring windowTitle(HWND window) {
     wchar_t text[512] = L"";
     GetWindowTextW(window, text, 512);
     return text;
+}
+
+namespace {
+
+// The size the text takes in the control's font, broken into lines no wider
+// than `width` when given.
+SIZE textSize(HWND control, const std::wstring& text, int width, UINT format) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | format | (width ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {need.right, need.bottom};
+}
+
+}  // namespace
+
+std::vector<std::wstring> clippedTexts(HWND dialog) {
+    std::vector<std::wstring> clipped;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        const std::wstring text = windowTitle(control);
+        wchar_t className[32] = L"";
+        GetClassNameW(control, className, 32);
+        if (!IsWindowVisible(control) || text.empty()) continue;
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        RECT client;
+        GetClientRect(control, &client);
+        SIZE need{}, room{client.right, client.bottom};
+        if (lstrcmpiW(className, L"Static") == 0) {
+            need = textSize(control, text, client.right, DT_EXPANDTABS);
+        } else if (lstrcmpiW(className, L"Button") == 0) {
+            const LONG type = style & BS_TYPEMASK;
+            if (type == BS_GROUPBOX) {
+                need = textSize(control, text, 0, 0);
+                room.cx -= 2 * textSize(control, L"0", 0, 0).cx;  // the frame's corners around the caption
+            } else if ((type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                        type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE) &&
+                       !(style & BS_PUSHLIKE)) {
+                need.cx = (style & BS_MULTILINE) ? client.right : 0;
+                SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&need));
+            } else {
+                need = textSize(control, text, 0, 0);
+                room.cx -= 2 * GetSystemMetrics(SM_CXEDGE);
+                room.cy -= 2 * GetSystemMetrics(SM_CYEDGE);
+            }
+        } else {
+            continue;
+        }
+        if (need.cx > room.cx || need.cy > room.cy)
+            clipped.push_back(text + L": needs " + std::to_wstring(need.cx) + L"x" + std::to_wstring(need.cy) +
+                              L", has " + std::to_wstring(room.cx) + L"x" + std::to_wstring(room.cy));
+    }
+    return clipped;
 }
 
 bool removeTree(const std::wstring& folder) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "shell/data_locations_win.h"
 
@@ -29,6 +30,11 @@ HWND waitForOwnedBox(HWND owner, DWORD timeoutMs);
 // The message of a standard message box and its title.
 std::wstring messageBoxText(HWND box);
 std::wstring windowTitle(HWND window);
+
+// The texts of the dialog's visible labels, check boxes, group boxes and
+// buttons that do not fit their controls, each with the size it needs and the
+// size it has; empty when every text fits.
+std::vector<std::wstring> clippedTexts(HWND dialog);
 
 // Deletes a folder with everything in it; true when it is gone.
 bool removeTree(const std::wstring& folder);

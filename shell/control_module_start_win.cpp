@@ -1,0 +1,115 @@
+#include "shell/control_module_start_win.h"
+
+#include <exdisp.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shobjidl.h>
+
+#include "common/text_win.h"
+#include "control/privileges_win.h"
+#include "shell/data_locations_win.h"
+#include "shell/start_program_win.h"
+
+namespace {
+
+// Releases a COM interface at the end of its scope.
+template <typename Interface>
+class Held {
+public:
+    Held() = default;
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() {
+        if (pointer_) pointer_->Release();
+    }
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    void** out() { return reinterpret_cast<void**>(&pointer_); }
+    Interface** address() { return &pointer_; }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// A VARIANT holding a string, cleared at the end of its scope.
+class TextVariant {
+public:
+    explicit TextVariant(const wchar_t* text) {
+        VariantInit(&value);
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(text);
+    }
+    ~TextVariant() { VariantClear(&value); }
+    VARIANT value;
+};
+
+// The desktop window's shell object, reached through its folder view: the
+// documented way to have the shell, not this process, start a program.
+bool desktopShellDispatch(Held<IShellDispatch2>& shell) {
+    Held<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.out())))
+        return false;
+    VARIANT empty;
+    VariantInit(&empty);
+    long window = 0;
+    Held<IDispatch> desktop;
+    if (windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.address()) != S_OK ||
+        !desktop)
+        return false;
+    Held<IServiceProvider> services;
+    Held<IShellBrowser> browser;
+    Held<IShellView> view;
+    Held<IDispatch> background;
+    Held<IShellFolderViewDual> folderView;
+    Held<IDispatch> application;
+    return SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, services.out())) &&
+           SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.out())) &&
+           SUCCEEDED(browser->QueryActiveShellView(view.address())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.out())) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.out())) &&
+           SUCCEEDED(folderView->get_Application(application.address())) &&
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.out()));
+}
+
+}  // namespace
+
+bool startThroughDesktopShell(const wchar_t* file, const wchar_t* parameters, const wchar_t* directory) {
+    Held<IShellDispatch2> shell;
+    if (!desktopShellDispatch(shell)) return false;
+    BSTR path = SysAllocString(file);
+    TextVariant arguments(parameters), folder(directory), operation(L"open");
+    VARIANT show;
+    VariantInit(&show);
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    const bool started = SUCCEEDED(shell->ShellExecute(path, arguments.value, folder.value, operation.value, show));
+    SysFreeString(path);
+    return started;
+}
+
+bool shellHasFewerRights() {
+    if (!isProcessElevated()) return false;
+    HWND shell = GetShellWindow();
+    if (!shell) return false;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(shell, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!process) return true;
+    const bool fewer = !isProcessElevated(process);
+    CloseHandle(process);
+    return fewer;
+}
+
+ControlModuleStarter systemControlModuleStarter() { return {&shellHasFewerRights, &startThroughDesktopShell}; }
+
+int startControlModule(const ControlModuleStarter& starter) {
+    const wchar_t* module = dataLocations().controlModulePath();
+    if (!fileExists(module)) return 1;
+    if (starter.shellHasFewerRights()) {
+        wchar_t directory[MAX_PATH] = L"";
+        GetCurrentDirectoryW(MAX_PATH, directory);
+        if (starter.startThroughDesktopShell(module, L"/control", directory)) return 0;
+    }
+    return startProgram(module, L"/control", SW_SHOWNORMAL);
+}
