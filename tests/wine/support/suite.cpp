@@ -16,7 +16,17 @@ std::wstring otherWidthQzPath(std::string& reason) {
         reason = "no build of the other width beside this one";
         return {};
     }
-    if (run(path, L"/nothing", 20000) != 0) {
+    // Wine may report a program it could not execute as started and ended
+    // well: the probe must leave a trace.
+    const std::wstring probe = std::wstring(dataLocations().tempFolder()) + L"width-probe.exe";
+    const std::wstring trace = probe + L".log";
+    DeleteFileW(trace.c_str());
+    CopyFileW((std::wstring(PALLO_OTHER_WIDTH_BIN_DIR) + L"\\recorder.exe").c_str(), probe.c_str(), FALSE);
+    run(probe, L"", 20000);
+    const bool ran = GetFileAttributesW(trace.c_str()) != INVALID_FILE_ATTRIBUTES;
+    DeleteFileW(trace.c_str());
+    DeleteFileW(probe.c_str());
+    if (!ran) {
         reason = sizeof(void*) == 4 ? "a 32-bit Wine prefix runs no 64-bit programs"
                                     : "32-bit programs cannot run on this machine";
         return {};
