@@ -83,6 +83,8 @@ TEST(BreakCredit, ExtremeValuesStayInRange) {
     EXPECT_EQ(hopsaMinutesAfterBreak(20, 0, 15), 13);
     EXPECT_EQ(hopsaMinutesAfterBreak(INT_MIN, 0, SHRT_MAX), 0);  // a negative count is no count
     EXPECT_EQ(hopsaMinutesAfterBreak(INT_MIN, 10, SHRT_MIN), 0);
+    EXPECT_EQ(hopsaMinutesAfterBreak(10, 60, 120), 10);  // more than an hour off rests Hopsa
+    EXPECT_EQ(hopsaMinutesAfterBreak(10, 61, 120), 0);
 }
 
 // A module that last counted a minute `minutesAgo` before its start, with this record.

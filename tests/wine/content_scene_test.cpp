@@ -14,16 +14,6 @@
 
 namespace {
 
-const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
-
-HWND waitForVisibleScene(DWORD timeoutMs) {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
-        HWND window = FindWindowW(L"#32770", sceneTitle());
-        if (window && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
 double furShare(HWND window) { return suite::shareOnScreen(window, suite::isTikkoFur); }
 
 class ContentScenes : public ::testing::Test {
@@ -60,7 +50,7 @@ protected:
 TEST_F(ContentScenes, AGrumblePlaysToItsEndInTheCorner) {
     suite::FakeControlModule module;
     HANDLE process = play(L"tolder");
-    HWND window = waitForVisibleScene(10000);
+    HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     Sleep(1000);
     RECT frame, work;
@@ -82,7 +72,7 @@ TEST_F(ContentScenes, AGrumblePlaysToItsEndInTheCorner) {
 TEST_F(ContentScenes, TheTestScenePlaysToItsEndReportingNothing) {
     suite::FakeControlModule module;
     HANDLE process = play(L"test");
-    HWND window = waitForVisibleScene(10000);
+    HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     Sleep(1000);
     EXPECT_GT(furShare(window), 0.02);
@@ -102,7 +92,7 @@ TEST_F(ContentScenes, LongScenesShowTikkoInTheirWindowShape) {
         SCOPED_TRACE(scene.name);
         suite::FakeControlModule module;
         HANDLE process = play(scene.name);
-        HWND window = waitForVisibleScene(10000);
+        HWND window = suite::waitForScene(10000);
         ASSERT_NE(window, nullptr);
         Sleep(1500);
         RECT frame;

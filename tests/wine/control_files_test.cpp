@@ -35,6 +35,7 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
                                    OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(other, INVALID_HANDLE_VALUE);
         if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+        EXPECT_FALSE(DeleteFileW(path.c_str()));
 
         file.write(encodeStateRecord(StateRecord{}));
         file.write(encodeStateRecord(record));

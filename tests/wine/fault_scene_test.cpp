@@ -22,34 +22,11 @@
 
 namespace {
 
-const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
-
-HWND visibleScene() {
-    HWND window = FindWindowW(L"#32770", sceneTitle());
-    return window && IsWindowVisible(window) ? window : nullptr;
-}
-
-HWND waitForVisibleScene(DWORD timeoutMs) {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20))
-        if (HWND window = visibleScene()) return window;
-    return nullptr;
-}
-
-void killProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-    if (!process) return;
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-}
-
 void killScenes() {
     for (int i = 0; i < 20; ++i) {
-        HWND window = FindWindowW(L"#32770", sceneTitle());
+        HWND window = FindWindowW(L"#32770", suite::sceneTitle());
         if (!window) return;
-        killProcessOf(window);
+        suite::killProcessOf(window);
     }
 }
 
@@ -104,9 +81,7 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     settings.hopsaDisabled = 0;
     settings.tolderDisabled = 1;
     settings.exerciseInterval = 1;
-    std::vector<uint8_t> image;
-    settings.save(image);
-    ASSERT_TRUE(suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end())));
+    ASSERT_TRUE(suite::writeSettings(settings));
     SetCurrentDirectoryW(program_.c_str());
     ControlModuleOptions options;
     options.minuteMs = 100;
@@ -114,15 +89,15 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     ASSERT_NE(module_.start(options), nullptr);
 
     std::mt19937 random(GetTickCount());
-    HWND scene = waitForVisibleScene(10000);
+    HWND scene = suite::waitForScene(10000);
     ASSERT_NE(scene, nullptr) << "no exercise started";
     for (int round = 0; round < 3; ++round) {
         DWORD delay = random() % 1500;
         Sleep(delay);
-        killProcessOf(scene);
+        suite::killProcessOf(scene);
         DWORD killed = GetTickCount();
         ASSERT_FALSE(IsWindow(scene));
-        scene = waitForVisibleScene(20000);
+        scene = suite::waitForScene(20000);
         ASSERT_NE(scene, nullptr) << "round " << round << ": the exercise did not come back";
         DWORD back = GetTickCount() - killed;
         // A scene killed before its first report is given 15 s to send one.
@@ -131,10 +106,8 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     }
 
     module_.stop();
-    std::string state = suite::readBytes(dataLocations().statePath());
-    ASSERT_EQ(state.size(), kStateRecordSize);
     StateRecord record;
-    decodeStateRecord(reinterpret_cast<const uint8_t*>(state.data()), state.size(), record);
+    ASSERT_TRUE(suite::readState(record));
     EXPECT_TRUE(record.firstExerciseDone);
 }
 
@@ -182,7 +155,7 @@ TEST_F(SceneFaults, AMovieDamagedInTheArchiveIsSkippedAndTheSceneEndsNormally) {
     HANDLE process = suite::start(program_ + L"\\qz.exe", L"/show:tolder");
     ASSERT_NE(process, nullptr);
     processes_.push_back(process);
-    EXPECT_NE(waitForVisibleScene(10000), nullptr);
+    EXPECT_NE(suite::waitForScene(10000), nullptr);
     ASSERT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
     DWORD exitCode = 1;
     GetExitCodeProcess(process, &exitCode);

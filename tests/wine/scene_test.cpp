@@ -16,8 +16,6 @@
 
 namespace {
 
-const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
-
 size_t placeholdersLeft() {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((std::wstring(dataLocations().tempFolder()) + L"*.swf").c_str(), &found);
@@ -29,27 +27,10 @@ size_t placeholdersLeft() {
     return count;
 }
 
-struct ProcessWindow {
-    HWND window = nullptr;
+DWORD processOf(HWND window) {
     DWORD processId = 0;
-};
-
-// The scene window of another process than the one given (0: any).
-ProcessWindow findSceneWindow(DWORD notProcess) {
-    for (HWND w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner != notProcess) return {w, owner};
-    }
-    return {};
-}
-
-ProcessWindow waitForSceneWindow(DWORD timeoutMs, DWORD notProcess = 0) {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
-        ProcessWindow found = findSceneWindow(notProcess);
-        if (found.window && IsWindowVisible(found.window)) return found;
-    }
-    return {};
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
 }
 
 COLORREF clientPixel(HWND window, int x, int y) {
@@ -95,16 +76,16 @@ protected:
 
     static bool ends(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
 
-    // The real control module on a thread of the test, with a 100 ms minute
-    // unless told, starting the scenes from the program folder.
-    void runModule(const Settings& settings, UINT minuteMs = 100, UINT secondMs = 1000) {
-        std::vector<uint8_t> image;
-        settings.save(image);
-        suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+    // The real control module on a thread of the test, with a 100 ms minute,
+    // starting an exercise every 3 s from the program folder.
+    void runExercises() {
+        Settings settings;
+        settings.hopsaDisabled = 0;
+        settings.exerciseInterval = 30;
+        suite::writeSettings(settings);
         SetCurrentDirectoryW(program_.c_str());
         ControlModuleOptions options;
-        options.minuteMs = minuteMs;
-        options.secondMs = secondMs;
+        options.minuteMs = 100;
         options.shutdown = [](bool) {};
         ASSERT_NE(module_.start(options), nullptr);
     }
@@ -115,66 +96,35 @@ protected:
     suite::ModuleThread module_;
 };
 
-// The player-missing boxes of scene processes on screen.
-size_t playerMissingBoxes() {
-    size_t boxes = 0;
-    for (HWND box = FindWindowW(L"#32770", nullptr); box; box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-        if (suite::messageBoxText(box).rfind(L"Для работы программы необходимо установить", 0) == 0) ++boxes;
-    return boxes;
-}
-
-Settings exerciseEvery(int minutes) {
-    Settings settings;
-    settings.hopsaDisabled = 0;
-    settings.exerciseInterval = static_cast<int16_t>(minutes);
-    return settings;
-}
-
 }  // namespace
 
 TEST_F(ScenePlayer, AnExerciseBreakRunsFromTheMinuteTickToTheScreenAndBack) {
-    runModule(exerciseEvery(30));  // the first exercise after 3 s
-    ProcessWindow first = waitForSceneWindow(10000);
-    ASSERT_NE(first.window, nullptr);
+    runExercises();
+    HWND first = suite::waitForScene(10000);
+    ASSERT_NE(first, nullptr);
     DWORD shown = GetTickCount();
     Sleep(700);
-    EXPECT_TRUE(closeTo(clientPixel(first.window, 4, 4), 200, 230, 255)) << std::hex << clientPixel(first.window, 4, 4);
+    EXPECT_TRUE(closeTo(clientPixel(first, 4, 4), 200, 230, 255)) << std::hex << clientPixel(first, 4, 4);
 
     // The 4 s movie outlives the 3 s heartbeat limit: only the scene's own
     // heartbeats keep a second exercise from starting meanwhile.
-    HANDLE firstProcess = OpenProcess(SYNCHRONIZE, FALSE, first.processId);
+    const DWORD firstId = processOf(first);
+    HANDLE firstProcess = OpenProcess(SYNCHRONIZE, FALSE, firstId);
     ASSERT_NE(firstProcess, nullptr);
-    EXPECT_EQ(findSceneWindow(first.processId).window, nullptr);
     EXPECT_TRUE(ends(firstProcess, 8000));
     CloseHandle(firstProcess);
     EXPECT_GE(GetTickCount() - shown, 3000u);
-    EXPECT_EQ(findSceneWindow(first.processId).window, nullptr) << "a scene started while the first still ran";
+    EXPECT_EQ(suite::waitForScene(0, firstId), nullptr) << "a scene started while the first still ran";
     EXPECT_EQ(placeholdersLeft(), 0u);
 
     // Its end cleared the scene: Hopsa counts again and the next exercise comes.
-    ProcessWindow second = waitForSceneWindow(8000, first.processId);
-    EXPECT_NE(second.window, nullptr);
-}
-
-TEST_F(ScenePlayer, AKilledSceneIsNoticedAndTheExerciseStartsAgain) {
-    runModule(exerciseEvery(30));
-    ProcessWindow first = waitForSceneWindow(10000);
-    ASSERT_NE(first.window, nullptr);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first.processId);
-    Sleep(1200);
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-    DWORD killed = GetTickCount();
-    ProcessWindow again = waitForSceneWindow(8000, first.processId);
-    EXPECT_NE(again.window, nullptr);
-    EXPECT_LE(GetTickCount() - killed, 6000u);
+    EXPECT_NE(suite::waitForScene(8000, firstId), nullptr);
 }
 
 TEST_F(ScenePlayer, AManualSceneReportsNothingAndClosesWhenTheModuleAsks) {
     suite::FakeControlModule module;
     HANDLE process = play(L"test");
-    ASSERT_NE(waitForSceneWindow(10000).window, nullptr);
+    ASSERT_NE(suite::waitForScene(10000), nullptr);
     ASSERT_TRUE(module.waitFor(kCommandTestCloseWindow, 2, 4000));
     module.askToClose(true);
     DWORD asked = GetTickCount();
@@ -187,7 +137,7 @@ TEST_F(ScenePlayer, AManualSceneReportsNothingAndClosesWhenTheModuleAsks) {
 TEST_F(ScenePlayer, CloseRequestsFollowTheCloseKeyAndEnterNeverCloses) {
     suite::FakeControlModule module;
     HANDLE minimizing = play(L"hopsa-manual");  // "close" = "minimize" from the common script
-    HWND window = waitForSceneWindow(10000).window;
+    HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     PostMessageW(window, WM_COMMAND, IDOK, 0);
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -201,7 +151,7 @@ TEST_F(ScenePlayer, CloseRequestsFollowTheCloseKeyAndEnterNeverCloses) {
     WaitForSingleObject(minimizing, 5000);
 
     HANDLE ignoring = play(L"tolder");  // "close" = "none"
-    window = waitForSceneWindow(10000).window;
+    window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -241,30 +191,10 @@ TEST_F(ScenePlayer, WithoutThePlayerMessage110ShowsAndNothingIsSent) {
     EXPECT_TRUE(module.codes().empty());
 }
 
-// A scene process without the player shows its box and never reports: the
-// exercise is started once more, and then not before the next one is due.
-TEST_F(ScenePlayer, WithoutThePlayerAnExerciseIsStartedAgainOnceThenLeftUntilTheNextIsDue) {
-    ASSERT_TRUE(DeleteFileW((program_ + L"\\tikkoplay.dll").c_str()));
-    Settings settings = exerciseEvery(1);
-    settings.tolderDisabled = 1;
-    const DWORD started = GetTickCount();
-    runModule(settings, 8000, 100);  // an exercise every 8 s; a silent scene is lost after 1.6 s
-    auto boxesAt = [&](size_t boxes, DWORD untilMs) {
-        while (playerMissingBoxes() < boxes && GetTickCount() - started < untilMs) Sleep(50);
-        return playerMissingBoxes();
-    };
-    EXPECT_EQ(boxesAt(2, 15000), 2u);
-    Sleep(15000 - std::min<DWORD>(GetTickCount() - started, 15000));
-    EXPECT_EQ(playerMissingBoxes(), 2u) << "started again before the next exercise was due";
-    EXPECT_EQ(boxesAt(3, 20000), 3u) << "the next exercise";
-    module_.stop();
-    for (HWND box; (box = FindWindowW(L"#32770", nullptr)) != nullptr; Sleep(50)) PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
     suite::FakeControlModule module;
     play(L"tolder");
-    HWND window = waitForSceneWindow(10000).window;
+    HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     RECT work, frame, client;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -304,7 +234,7 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
 TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {
     suite::FakeControlModule module;
     play(L"nessel-turnoff");
-    HWND window = waitForSceneWindow(10000).window;
+    HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     RECT frame;
     GetWindowRect(window, &frame);
@@ -335,7 +265,7 @@ TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame)
     ASSERT_TRUE(CopyFileW(PALLO_FEATURES_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
     suite::FakeControlModule module;
     play(L"test");
-    HWND window = waitForSceneWindow(10000).window;
+    HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
     Sleep(1500);
     struct Part {

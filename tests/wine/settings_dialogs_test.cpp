@@ -33,20 +33,6 @@ std::wstring titleOf(SettingsKind kind) {
 
 bool settingsFileExists() { return GetFileAttributesW(dataLocations().settingsPath()) != INVALID_FILE_ATTRIBUTES; }
 
-Settings savedSettings() {
-    Settings settings;
-    std::vector<uint8_t> image;
-    readWholeFile(dataLocations().settingsPath(), image);
-    settings.load(image);
-    return settings;
-}
-
-void writeSettings(const Settings& settings) {
-    std::vector<uint8_t> image;
-    settings.save(image);
-    suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
-}
-
 std::wstring text(HWND dialog, int id) {
     wchar_t buffer[1100] = L"";
     GetDlgItemTextW(dialog, id, buffer, 1100);
@@ -250,7 +236,7 @@ TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
 
-    Settings saved = savedSettings();
+    Settings saved = suite::readSettings();
     EXPECT_EQ(saved.bedtimeMinutes, 1);
     EXPECT_EQ(saved.sleepMinutes, 1);
     EXPECT_EQ(saved.exerciseInterval, 4464);
@@ -278,7 +264,7 @@ TEST_F(SettingsDialogs, SavingTheNesselDialogKeepsEveryOtherField) {
     stored.reservedText = u"не трогать";
     stored.selectedUsersOnly = 1;
     stored.users = {currentUserName()};
-    writeSettings(stored);
+    ASSERT_TRUE(suite::writeSettings(stored));
     ASSERT_NE(startModule(), nullptr);
     SettingsRun run(SettingsKind::Nessel);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
@@ -293,7 +279,7 @@ TEST_F(SettingsDialogs, SavingTheNesselDialogKeepsEveryOtherField) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
 
-    Settings saved = savedSettings();
+    Settings saved = suite::readSettings();
     EXPECT_EQ(saved.bedtimeMinutes, 1);
     EXPECT_EQ(saved.sleepMinutes, 1);
     EXPECT_EQ(saved.nesselDisabled, 0);
@@ -320,7 +306,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     Settings stored;
     stored.selectedUsersOnly = 1;
     stored.users = {u"Ghost", upper};
-    writeSettings(stored);
+    ASSERT_TRUE(suite::writeSettings(stored));
     ASSERT_NE(startModule(), nullptr);
     SettingsRun run(SettingsKind::Tolder);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
@@ -348,7 +334,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
 
-    Settings saved = savedSettings();
+    Settings saved = suite::readSettings();
     EXPECT_EQ(saved.users, std::vector<std::u16string>{me});
     EXPECT_EQ(saved.selectedUsersOnly, 0);
 }
@@ -411,7 +397,7 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
     EXPECT_TRUE(checkPassword(u""));
-    EXPECT_EQ(savedSettings().bedtimeMinutes, 30);
+    EXPECT_EQ(suite::readSettings().bedtimeMinutes, 30);
 }
 
 TEST_F(SettingsDialogs, CloseAllClosesAnOpenDialogWithinHalfASecondWithoutSaving) {
@@ -464,26 +450,14 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
 }
 
 TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
-    std::wstring folder = std::wstring(dataLocations().tempFolder()) + L"help-program";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (folder + L"\\qz.exe").c_str(), FALSE));
-    std::wstring log = folder + L"\\qz.exe.log";
-    DeleteFileW(log.c_str());
-    wchar_t saved[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, saved);
-    SetCurrentDirectoryW(folder.c_str());
-    {
-        SettingsRun run(SettingsKind::Hopsa);
-        HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
-        if (dialog) press(dialog, IDC_HELP_BUTTON);
-        std::string recorded;
-        for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
-        std::wstring line(reinterpret_cast<const wchar_t*>(recorded.data()), recorded.size() / sizeof(wchar_t));
-        EXPECT_NE(line.find(L"/advtop"), std::wstring::npos);
-        EXPECT_NE(line.find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
-        EXPECT_TRUE(dialog && IsWindow(dialog)) << "the dialog stays open";
-    }
-    SetCurrentDirectoryW(saved);
+    suite::RecorderFolder program(L"help-program");
+    SettingsRun run(SettingsKind::Hopsa);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDC_HELP_BUTTON);
+    EXPECT_TRUE(program.waitFor(L"/advtop", 1, 5000));
+    EXPECT_NE(program.recorded().find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
 }
 
 // Runs again on a Cyrillic and a Western code page.

@@ -8,7 +8,21 @@ namespace suite {
 
 FakeControlModule* FakeControlModule::instance_ = nullptr;
 
-FakeControlModule::FakeControlModule() {
+namespace {
+
+LRESULT testAnswer(TestAnswer answer, uint32_t challenge) {
+    switch (answer) {
+        case TestAnswer::Proof: return static_cast<LRESULT>(proof(challenge));
+        case TestAnswer::Zero: return 0;
+        case TestAnswer::Echo: return static_cast<LRESULT>(challenge);
+        case TestAnswer::ProofOfAnother: return static_cast<LRESULT>(proof(challenge + 1));
+        default: return 12345;
+    }
+}
+
+}  // namespace
+
+FakeControlModule::FakeControlModule(TestAnswer answer) : answer_(answer) {
     instance_ = this;
     thread_ = std::thread([this] {
         WNDCLASSW windowClass{};
@@ -55,7 +69,7 @@ bool FakeControlModule::waitFor(unsigned code, size_t times, DWORD timeoutMs) co
 
 LRESULT CALLBACK FakeControlModule::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kControlMessage || !instance_) return DefWindowProcW(window, message, wParam, lParam);
-    if (wParam == kCommandTestQuery) return static_cast<LRESULT>(proof(static_cast<uint32_t>(lParam)));
+    if (wParam == kCommandTestQuery) return testAnswer(instance_->answer_, static_cast<uint32_t>(lParam));
     {
         std::lock_guard<std::mutex> hold(instance_->lock_);
         instance_->commands_.push_back({static_cast<unsigned>(wParam), GetTickCount()});

@@ -269,4 +269,105 @@ bool writeBytes(const std::wstring& path, const std::string& bytes) {
     return written == bytes.size();
 }
 
+bool writeSettings(const Settings& settings) {
+    std::vector<uint8_t> image;
+    settings.save(image);
+    return writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+}
+
+Settings readSettings() {
+    std::string bytes = readBytes(dataLocations().settingsPath());
+    Settings settings;
+    settings.load(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    return settings;
+}
+
+bool writeState(const StateRecord& record) {
+    StateImage image = encodeStateRecord(record);
+    return writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end()));
+}
+
+bool readState(StateRecord& record) {
+    std::string bytes = readBytes(dataLocations().statePath());
+    if (bytes.size() < kStateRecordSize) return false;
+    decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), kStateRecordSize, record);
+    return true;
+}
+
+std::uint64_t nowUtc() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+RecorderFolder::RecorderFolder(const wchar_t* name) : path_(std::wstring(dataLocations().tempFolder()) + name) {
+    removeTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+    CopyFileW((binDir() + L"\\recorder.exe").c_str(), (path_ + L"\\qz.exe").c_str(), FALSE);
+    GetCurrentDirectoryW(MAX_PATH, saved_);
+    SetCurrentDirectoryW(path_.c_str());
+}
+
+RecorderFolder::~RecorderFolder() { SetCurrentDirectoryW(saved_); }
+
+std::wstring RecorderFolder::recorded() const {
+    std::string bytes = readBytes(path_ + L"\\qz.exe.log");
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+size_t RecorderFolder::count(const wchar_t* part) const {
+    const std::wstring text = recorded();
+    size_t found = 0;
+    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++found;
+    return found;
+}
+
+bool RecorderFolder::waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const {
+    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20))
+        if (count(part) >= times) return true;
+    return false;
+}
+
+const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
+
+HWND waitForScene(DWORD timeoutMs, DWORD notProcess) {
+    DWORD started = GetTickCount();
+    do {
+        for (HWND w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner != notProcess && IsWindowVisible(w)) return w;
+        }
+        Sleep(20);
+    } while (GetTickCount() - started < timeoutMs);
+    return nullptr;
+}
+
+void killProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+BoxCloser::BoxCloser(HWND owner)
+    : thread_([this, owner] {
+          if (HWND box = waitForOwnedBox(owner, 5000)) {
+              seen_ = {messageBoxText(box), windowTitle(box)};
+              PostMessageW(box, WM_COMMAND, IDOK, 0);
+          }
+      }) {}
+
+BoxCloser::~BoxCloser() {
+    if (thread_.joinable()) thread_.join();
+}
+
+BoxCloser::Seen BoxCloser::seen() {
+    if (thread_.joinable()) thread_.join();
+    return seen_;
+}
+
 }  // namespace suite

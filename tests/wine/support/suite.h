@@ -1,9 +1,13 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "control/state_record.h"
+#include "settings/settings.h"
 #include "shell/data_locations_win.h"
 
 // Helpers for tests that run the suite's processes under Wine.
@@ -66,5 +70,56 @@ void stopControlModules();
 // Reads a whole file; empty when it cannot be opened.
 std::string readBytes(const std::wstring& path);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
+
+// The settings file as the dialogs write it, and read back (defaults when missing).
+bool writeSettings(const Settings& settings);
+Settings readSettings();
+// The per-user state record; readState is false unless the file holds a whole one.
+bool writeState(const StateRecord& record);
+bool readState(StateRecord& record);
+// The system clock as a FILETIME value.
+std::uint64_t nowUtc();
+
+// A folder of the user's temporary folder, made anew, in which the recorder
+// stands in for qz.exe; it is the working directory, from which the suite
+// starts its programs, until the object ends.
+class RecorderFolder {
+public:
+    explicit RecorderFolder(const wchar_t* name);
+    ~RecorderFolder();
+    RecorderFolder(const RecorderFolder&) = delete;
+    RecorderFolder& operator=(const RecorderFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+    // Every start of qz.exe: its command line, working directory and "show N".
+    std::wstring recorded() const;
+    size_t count(const wchar_t* part) const;
+    bool waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const;
+
+private:
+    std::wstring path_;
+    wchar_t saved_[MAX_PATH] = L"";
+};
+
+// A scene's window: the visible one of a process other than `notProcess`, once there is one.
+const wchar_t* sceneTitle();
+HWND waitForScene(DWORD timeoutMs, DWORD notProcess = 0);
+// Ends the process of the window and waits for it.
+void killProcessOf(HWND window);
+
+// Closes the next message box the window owns, from a thread of its own.
+class BoxCloser {
+public:
+    struct Seen {
+        std::wstring text, caption;
+    };
+    explicit BoxCloser(HWND owner);
+    ~BoxCloser();
+    // What the box said; empty when none came within 5 s.
+    Seen seen();
+
+private:
+    Seen seen_;
+    std::thread thread_;
+};
 
 }  // namespace suite
