@@ -59,7 +59,8 @@ void TimelineState::gotoFrame(int frame, bool play) {
 void TimelineState::seek(int target) {
     if (target == frame_) return;
     if (target > frame_) {
-        for (int f = frame_ + 1; f <= target; ++f) apply(timeline_.frames[f], f, f == target);
+        for (int f = frame_ + 1; f <= target && playback_.charge(timeline_.frames[f].size()); ++f)
+            apply(timeline_.frames[f], f, f == target);
     } else {
         rebuild(target);
     }
@@ -75,7 +76,7 @@ void TimelineState::rebuild(int target) {
         int placedFrame;
     };
     std::map<uint16_t, Standing> standing;
-    for (int f = 0; f <= target; ++f) {
+    for (int f = 0; f <= target && playback_.charge(timeline_.frames[f].size()); ++f) {
         for (const FrameCommand& c : timeline_.frames[f]) {
             if (c.kind == FrameCommand::Kind::Remove) {
                 standing.erase(c.remove.depth);
@@ -139,7 +140,7 @@ void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, 
 std::unique_ptr<DisplayObject> TimelineState::instantiate(uint16_t characterId) {
     const Character* ch = movie_.character(characterId);
     if (!ch || ch->kind == Character::Kind::Bitmap || ch->kind == Character::Kind::Font) return nullptr;
-    if (playback_.liveObjects >= playback_.maxObjects) return nullptr;
+    if (playback_.liveObjects >= playback_.maxObjects || !playback_.charge(1)) return nullptr;
     bool hasTimeline = ch->kind == Character::Kind::Sprite || ch->kind == Character::Kind::Button;
     if (hasTimeline && nesting_ >= kMaxNesting) return nullptr;
     auto obj = std::make_unique<DisplayObject>(characterId, playback_);
@@ -200,6 +201,7 @@ void TimelineState::place(const PlaceCommand& cmd, int frame) {
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) { gotoFrame(0); }
 
 void MoviePlayer::nextFrame() {
+    playback_.workThisTick = 0;
     root_->advance();
     runQueuedScripts();
 }

@@ -11,11 +11,19 @@
 class TimelineState;
 
 // What all timelines of one player share: a cap on the display objects alive
-// at once (sprites that place each other cannot multiply without end) and
-// the frame scripts waiting to run after the current tick.
+// at once, a budget of timeline work for one tick (objects made, commands
+// replayed: sprites that place, replace or rewind each other cannot multiply
+// the work without end; past the budget the tick's display lists stay
+// incomplete), and the frame scripts waiting to run after the current tick.
 struct Playback {
     size_t liveObjects = 0;
     size_t maxObjects = 20000;
+    size_t workThisTick = 0;
+    size_t maxWorkPerTick = 1000000;
+    bool charge(size_t units) {
+        workThisTick += units;
+        return workThisTick <= maxWorkPerTick;
+    }
     std::vector<std::pair<std::weak_ptr<TimelineState>, const ActionScript*>> queue;
     std::set<const ActionScript*> initialised;  // init scripts run once
 };
