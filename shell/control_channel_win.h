@@ -27,8 +27,16 @@ std::int32_t queryMode();
 std::uint32_t windowToCommandValue(HWND window);
 HWND windowFromCommandValue(std::int32_t value);
 
+// The application-data folder of the user who runs the control window: a
+// password goes into that user's hand-over file, the one the module reads. A
+// sender may run as another user: in a child's session the settings dialog
+// and qza.exe run as the administrator whose name was typed into the
+// elevation prompt. appDataFolderOfWindowUser unless a test replaces it;
+// where it fails, the sender's own hand-over file is used.
+extern bool (*controlWindowUserFolder)(HWND controlWindow, wchar_t (&folder)[MAX_PATH]);
+
 // Fills the hand-over file with zeros and deletes it.
-void wipeHandOverFile();
+void wipeHandOverFile(const wchar_t* path);
 
 // Raises the window above all others without leaving it topmost.
 void bringWindowToFront(HWND window);
