@@ -45,7 +45,22 @@ void writeHandOverFile(const wchar_t* path, const wchar_t* password) {
     CloseHandle(file);
 }
 
+// Resolved at run time: Windows XP has no filter, Vista only the process-wide one.
+void letControlMessageInWhenElevated(HWND window) {
+    if (!isProcessElevated()) return;
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide form
+    using WindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ProcessFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (auto filter = reinterpret_cast<WindowFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))
+        filter(window, kControlMessage, kAllow, nullptr);
+    else if (auto processFilter = reinterpret_cast<ProcessFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilter")))
+        processFilter(kControlMessage, kAllow);
+}
+
 }  // namespace
+
+void (*letControlMessageIn)(HWND) = &letControlMessageInWhenElevated;
 
 bool (*controlWindowUserFolder)(HWND, wchar_t (&)[MAX_PATH]) = &appDataFolderOfWindowUser;
 

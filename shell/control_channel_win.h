@@ -38,5 +38,12 @@ extern bool (*controlWindowUserFolder)(HWND controlWindow, wchar_t (&folder)[MAX
 // Fills the hand-over file with zeros and deletes it.
 void wipeHandOverFile(const wchar_t* path);
 
+// Windows (Vista on) drops messages sent to an elevated process from
+// processes of lower integrity. Every window that answers the window test
+// (the control module, the password prompt, the side window) calls this once
+// it has its title: where its process is elevated, the control message, and
+// only it, is let in from lower levels. Tests replace it.
+extern void (*letControlMessageIn)(HWND window);
+
 // Raises the window above all others without leaving it topmost.
 void bringWindowToFront(HWND window);

@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "control/state_record.h"
+#include "scene/side_window_win.h"
 #include "settings/password.h"
+#include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -222,6 +225,37 @@ TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUser) {
     EXPECT_STREQ(looked, ownFolder);
     DestroyWindow(window);
     suite::removeTree(gModuleUserFolder);
+}
+
+// An elevated process gets no message from processes of lower integrity
+// unless it lets it in; a scene looks for an elevated password prompt, and a
+// second help start for an elevated side window, with the window test. Wine
+// has neither elevation nor message filtering: the seam stands in for both,
+// and shows which windows ask, each once it has its title.
+namespace {
+std::vector<std::wstring> gLetIn;
+}
+
+TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageIn) {
+    const auto system = letControlMessageIn;
+    letControlMessageIn = [](HWND window) {
+        wchar_t title[64] = L"";
+        GetWindowTextW(window, title, 64);
+        gLetIn.push_back(title);
+    };
+    suite::ModuleThread module;
+    EXPECT_NE(module.start({}), nullptr);
+    module.stop();
+    ASSERT_TRUE(storePassword(u"pw"));
+    std::thread cancel([] {
+        if (HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770")) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    });
+    std::u16string password;
+    EXPECT_FALSE(askPassword(password));
+    cancel.join();
+    showSideWindow();  // without a help file it ends at its first tick
+    letControlMessageIn = system;
+    EXPECT_EQ(gLetIn, (std::vector<std::wstring>{suite::kControlWindowTitle, L"Tolder", L"qz-tolder-AdvWnd"}));
 }
 
 TEST_F(ControlChannel, WithoutTheAdministratorRequirementThePasswordAloneSwitches) {
