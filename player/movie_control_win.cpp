@@ -1,5 +1,6 @@
 #include "player/movie_control_win.h"
 
+#include "common/exception_barrier.h"
 #include "player/frame_renderer.h"
 #include "player/movie_file_win.h"
 #include "player/movie_player.h"
@@ -147,17 +148,14 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 // movie (a bitmap inflating towards gigabytes) refuses the movie, and the
 // control goes on with an empty area.
 LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return handleMessage(window, message, wParam, lParam);
-    } catch (...) {
+    return exceptionBarrier([&] { return handleMessage(window, message, wParam, lParam); }, LRESULT{0}, [&] {
         if (MovieControl* control = controlOf(window)) {
             KillTimer(window, kFrameTimer);
             control->player.reset();
             control->draw();
             InvalidateRect(window, nullptr, FALSE);
         }
-        return 0;
-    }
+    });
 }
 
 }  // namespace

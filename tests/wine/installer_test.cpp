@@ -66,7 +66,7 @@ struct Shortcut {
 std::vector<Shortcut> startMenuShortcuts() {
     wchar_t programs[MAX_PATH] = L"";
     SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE);
-    const std::wstring folder = std::wstring(programs) + L"\Pallo\";
+    const std::wstring folder = std::wstring(programs) + L"\\Pallo\\";
     std::vector<Shortcut> shortcuts;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     WIN32_FIND_DATAW found;
