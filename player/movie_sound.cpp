@@ -48,11 +48,11 @@ void MovieSound::streamBlock(uint32_t timeline, const SoundStreamHead& head, con
     mixer_.stream(timeline, s.decoder->decodeBlock(block.data(), block.size()));
 }
 
-int MovieSound::framesDue(const MoviePlayer& player, size_t leadFrames) const {
+size_t MovieSound::streamQueued(const MoviePlayer& player) const { return mixer_.streamQueued(player.root().serial()); }
+
+int MovieSound::framesDue(const MoviePlayer& player, size_t low, size_t high) const {
     const TimelineState& root = player.root();
-    auto stream = streams_.find(root.serial());
-    if (stream == streams_.end() || !root.playing()) return 1;
-    size_t queued = mixer_.streamQueued(root.serial());
-    if (queued == 0) return 2;
-    return queued > leadFrames ? 0 : 1;
+    if (!streams_.count(root.serial()) || !root.playing()) return 1;
+    size_t queued = streamQueued(player);
+    return queued < low ? 2 : queued > high ? 0 : 1;
 }

@@ -19,10 +19,12 @@ public:
                      int frame) override;
 
     // How many frames the main timeline should advance in its next tick to
-    // stay in step with its stream sound, as the mixer plays it: 2 when the
-    // sound has run out of frames, 0 when it is more than the given lead
-    // ahead of what was mixed, else 1 (and 1 without stream sound).
-    int framesDue(const MoviePlayer& player, size_t leadFrames) const;
+    // stay in step with its stream sound as the mixer takes it: 2 while less
+    // than `low` output frames of it are queued, 0 while more than `high`,
+    // else 1 (and 1 without stream sound).
+    int framesDue(const MoviePlayer& player, size_t low, size_t high) const;
+    // Output frames of the main timeline's stream sound queued in the mixer.
+    size_t streamQueued(const MoviePlayer& player) const;
 
     // Whether the movie holds any sound at all.
     static bool hasSound(const Movie& movie);

@@ -363,11 +363,11 @@ TEST(MovieSound, TheMainTimelineKeepsInStepWithItsStreamSound) {
     SoundMixer mixer;
     MovieSound sound(movie, mixer);
     MoviePlayer player(movie, &sound);
-    const size_t lead = 3 * kTickFrames;
+    const size_t low = kTickFrames, high = 3 * kTickFrames;
     std::vector<int16_t> out(2 * kTickFrames);
-    EXPECT_EQ(sound.framesDue(player, lead), 1);  // one frame's sound queued
+    EXPECT_EQ(sound.framesDue(player, low, high), 1);  // one frame's sound queued
     for (int i = 0; i < 3; ++i) player.nextFrame();
-    EXPECT_EQ(sound.framesDue(player, lead), 0) << "frames ran ahead of the sound";
+    EXPECT_EQ(sound.framesDue(player, low, high), 0) << "frames ran ahead of the sound";
     for (int i = 0; i < 4; ++i) mixer.mix(out.data(), kTickFrames);
-    EXPECT_EQ(sound.framesDue(player, lead), 2) << "the sound ran ahead of the frames";
+    EXPECT_EQ(sound.framesDue(player, low, high), 2) << "the sound ran ahead of the frames";
 }
