@@ -11,6 +11,7 @@
 #include "player/movie_sound.h"
 #include "player/sound_writer.h"
 #include "player/swf_tags.h"
+#include "player/tikkoplay_win.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
 #include "support/suite.h"
@@ -289,4 +290,39 @@ TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
         EXPECT_NEAR(soundWithoutGaps(left).size() / kRate, soundWithoutGaps(movieSound(c.movie)).size() / kRate, 0.02)
             << "the sound is cut, drawn out or repeated";
     }
+}
+
+TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
+    HMODULE module = LoadLibraryW((suite::binDir() + L"\\" + kTikkoPlayerDll).c_str());
+    ASSERT_NE(module, nullptr);
+    HWND control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                   nullptr);
+    ASSERT_NE(control, nullptr);
+    auto pump = [](DWORD ms) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(5)) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+    };
+    auto put = [&](const std::vector<uint8_t>& movie) {
+        std::wstring path = writeMovie(L"put-movie.swf", movie);
+        char ansi[MAX_PATH];
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+        SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(ansi));
+    };
+    SoundCapture capture;
+    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0,
+                         uncompressed(tone(2.0, 22050, 1), true, false)}));
+    pump(400);
+    SwfWriter silent(8, TwipsRect{0, 2000, 0, 2000}, 20);
+    silent.timeline().showFrame();
+    put(silent.finish(false));
+    size_t afterPut = capture.bytes();
+    pump(400);
+    EXPECT_EQ(capture.bytes(), afterPut) << "the device stayed open";
+    std::vector<int16_t> sound = soundWithoutGaps(capture.left());
+    EXPECT_GT(sound.size() / kRate, 0.3);
+    EXPECT_LT(sound.size() / kRate, 0.65) << "the first movie's sound went on";
+    DestroyWindow(control);
+    FreeLibrary(module);
 }
