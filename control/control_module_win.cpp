@@ -26,8 +26,6 @@
 namespace {
 
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
-// In the session's own namespace: each user session has its module.
-constexpr wchar_t kOneModuleMutex[] = L"Local\\qz-tolder-ControlModule";
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
