@@ -9,7 +9,6 @@
 #include "control/controlled_user_win.h"
 #include "control/hand_over_password_win.h"
 #include "control/last_input_win.h"
-#include "control/privileges_win.h"
 #include "control/session_notifications_win.h"
 #include "control/shutdown_win.h"
 #include "control/state_file_win.h"
@@ -27,23 +26,6 @@
 namespace {
 
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
-// In the session's own namespace: each user session has its module.
-constexpr wchar_t kOneModuleMutex[] = L"Local\\qz-tolder-ControlModule";
-
-// An elevated module would not receive the control message from the user's
-// ordinary processes (Windows Vista on filters messages from lower integrity
-// levels): let that one message in. Resolved at run time: Windows XP has no
-// filter, Vista only the process-wide one.
-void letControlMessageIn(HWND window) {
-    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide form
-    using WindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    using ProcessFilterFn = BOOL(WINAPI*)(UINT, DWORD);
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    if (auto filter = reinterpret_cast<WindowFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))
-        filter(window, kControlMessage, kAllow, nullptr);
-    else if (auto processFilter = reinterpret_cast<ProcessFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilter")))
-        processFilter(kControlMessage, kAllow);
-}
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
@@ -71,7 +53,7 @@ protected:
     bool onInitDialog() override {
         SetWindowTextW(hwnd(), kControlWindowTitle);
         SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (isProcessElevated()) letControlMessageIn(hwnd());
+        letControlMessageIn(hwnd());
         smallIcon_ = loadSuiteIcon(true);
         largeIcon_ = loadSuiteIcon(false);
         registerSessionNotifications(hwnd());

@@ -11,8 +11,10 @@ struct ControlModuleOptions {
     void (*shutdown)(bool force) = nullptr;  // null: ask Windows
 };
 
+// Held by the running control module, in the session's namespace.
+constexpr wchar_t kOneModuleMutex[] = L"Local\\qz-tolder-ControlModule";
+
 // Runs the resident control module until it is closed; returns at once when
-// another one already runs in this session (a named mutex in the session's
-// namespace, "Local\qz-tolder-ControlModule", or its window).
+// another one already runs in this session (the mutex, or its window).
 void runControlModule();
 void runControlModule(const ControlModuleOptions& options);

@@ -13,12 +13,13 @@
 std::u16string takeHandOverPassword() {
     std::uint8_t bytes[kHandOverReadBytes];
     DWORD read = 0;
-    HANDLE file = createFileU(dataLocations().handOverPath(), GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    const wchar_t* path = dataLocations().handOverPath();
+    HANDLE file = createFileU(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (file != INVALID_HANDLE_VALUE) {
         if (!ReadFile(file, bytes, sizeof bytes, &read, nullptr)) read = 0;
         CloseHandle(file);
     }
-    wipeHandOverFile();
+    wipeHandOverFile(path);
     std::u16string password = passwordFromHandOver(bytes, read);
     wipeMemory(bytes, sizeof bytes);
     return password;

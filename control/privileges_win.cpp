@@ -17,3 +17,21 @@ bool isProcessElevated(HANDLE process) {
     CloseHandle(token);
     return elevated;
 }
+
+EnabledPrivilege::EnabledPrivilege(const wchar_t* name) {
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_)) {
+        token_ = nullptr;
+        return;
+    }
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    DWORD size = 0;
+    changed_ = LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid) &&
+               AdjustTokenPrivileges(token_, FALSE, &wanted, sizeof previous_, &previous_, &size);
+}
+
+EnabledPrivilege::~EnabledPrivilege() {
+    if (changed_) AdjustTokenPrivileges(token_, FALSE, &previous_, 0, nullptr, nullptr);
+    if (token_) CloseHandle(token_);
+}

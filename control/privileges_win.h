@@ -8,3 +8,18 @@ bool isUserAnAdmin();
 // True when the process (this one unless given) runs with an elevated token
 // (Windows Vista on); false where the system cannot tell (Windows XP).
 bool isProcessElevated(HANDLE process = GetCurrentProcess());
+
+// Enables a privilege of this process's token for the life of the object,
+// when the token holds it, and then puts its earlier state back.
+class EnabledPrivilege {
+public:
+    explicit EnabledPrivilege(const wchar_t* name);
+    ~EnabledPrivilege();
+    EnabledPrivilege(const EnabledPrivilege&) = delete;
+    EnabledPrivilege& operator=(const EnabledPrivilege&) = delete;
+
+private:
+    HANDLE token_ = nullptr;
+    TOKEN_PRIVILEGES previous_{};
+    bool changed_ = false;
+};

@@ -1,28 +1,82 @@
 #include "player/movie_control_win.h"
 
+#include "common/exception_barrier.h"
 #include "player/frame_renderer.h"
 #include "player/movie_file_win.h"
 #include "player/movie_player.h"
+#include "player/movie_sound.h"
+#include "player/sound_output_win.h"
 #include "player/tikkoplay_win.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1;
 
-// One control window: the movie, its playback and the frame it shows.
+// One control window: the movie, its playback and sound, and the frame it shows.
 struct MovieControl {
-    std::unique_ptr<MoviePlayer> player;
+    bool soundOn = true;
+    SoundMixer mixer;
+    SoundOutput output;
+    std::unique_ptr<MovieSound> sound;
+    std::unique_ptr<MoviePlayer> player;  // plays into sound; goes first
     FrameRenderer renderer;
     HBITMAP dib = nullptr;
     uint32_t* pixels = nullptr;
     int width = 0, height = 0;
 
     ~MovieControl() {
+        stop();
         if (dib) DeleteObject(dib);
+    }
+
+    void stop() {
+        player.reset();
+        output.close();
+        mixer.clear();
+        sound.reset();
+    }
+
+    // Plays the movie, with its sound when there is any, sound is on and a
+    // device opens.
+    void play(HWND window, std::shared_ptr<const Movie> movie) {
+        if (soundOn && MovieSound::hasSound(*movie)) sound = std::make_unique<MovieSound>(movie, mixer);
+        player = std::make_unique<MoviePlayer>(movie, sound.get());
+        // A stream sound starts with as much queued as the output takes at once.
+        for (int i = 0; sound && i < 16 && sound->framesDue(*player, SoundOutput::leadFrames(), SIZE_MAX) == 2; ++i)
+            player->nextFrame();
+        if (sound && !output.open(window, mixer)) {
+            player = std::make_unique<MoviePlayer>(movie);
+            mixer.clear();
+            sound.reset();
+        }
+    }
+
+    // One frame tick: the next frame, or as many as keep the main timeline's
+    // stream sound fed (up to 8; frames are dropped as the control did), or
+    // none while that sound is far enough ahead; then the sound output.
+    bool tick() {
+        int due = 1, advanced = 0;
+        size_t low = 0, high = 0;
+        if (sound && output.live()) {
+            float rate = std::max(player->movie().frameRate, 1.0f);
+            size_t frameSamples = static_cast<size_t>(SoundMixer::kRate / rate);
+            low = SoundOutput::bufferFrames() + frameSamples;
+            high = low + 3 * frameSamples;
+            due = sound->framesDue(*player, low, high);
+        } else if (sound) {
+            mixer.clear();  // the device failed: nothing will play what is queued
+        }
+        if (due > 0) {
+            do player->nextFrame();
+            while (++advanced < 8 && sound && output.live() && sound->framesDue(*player, low, high) == 2);
+        }
+        output.pump();
+        return advanced > 0;
     }
 
     void resize(int w, int h) {
@@ -81,13 +135,13 @@ bool putMovie(HWND control, const char* ansiPath) {
     MovieControl* state = controlOf(control);
     if (!state) return false;
     KillTimer(control, kFrameTimer);
-    state->player.reset();
+    state->stop();
     std::vector<uint8_t> bytes;
     std::optional<Movie> movie;
     if (readMovieFile(ansiPath, bytes)) movie = decodeMovie(bytes.data(), bytes.size());
     if (movie) {
         float rate = movie->frameRate;
-        state->player = std::make_unique<MoviePlayer>(std::make_shared<const Movie>(std::move(*movie)));
+        state->play(control, std::make_shared<const Movie>(std::move(*movie)));
         SetTimer(control, kFrameTimer, frameInterval(rate), nullptr);
     }
     state->draw();
@@ -113,10 +167,21 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_TIMER:
-        if (wParam == kFrameTimer && control && control->player) {
-            control->player->nextFrame();
+        if (wParam == kFrameTimer && control && control->player && control->tick()) {
             control->draw();
             InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case MM_WOM_DONE:
+        if (control) control->output.pump();
+        return 0;
+    case WM_TIKKO_SET_SOUND:
+        if (control) {
+            control->soundOn = wParam != 0;
+            if (!control->soundOn) {
+                control->output.close();
+                control->mixer.clear();
+            }
         }
         return 0;
     case WM_ERASEBKGND:
@@ -145,19 +210,16 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // No exception leaves the window procedure: running out of memory inside a
 // movie (a bitmap inflating towards gigabytes) refuses the movie, and the
-// control goes on with an empty area.
+// control goes on silent with an empty area.
 LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return handleMessage(window, message, wParam, lParam);
-    } catch (...) {
+    return exceptionBarrier([&] { return handleMessage(window, message, wParam, lParam); }, LRESULT{0}, [&] {
         if (MovieControl* control = controlOf(window)) {
             KillTimer(window, kFrameTimer);
-            control->player.reset();
+            control->stop();
             control->draw();
             InvalidateRect(window, nullptr, FALSE);
         }
-        return 0;
-    }
+    });
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ DisplayObject::~DisplayObject() {
 
 TimelineState::TimelineState(const Movie& movie, const Timeline& timeline, Playback& playback, TimelineState* parent,
                              int nesting)
-    : movie_(movie), timeline_(timeline), playback_(playback), parent_(parent), nesting_(nesting) {}
+    : movie_(movie), timeline_(timeline), playback_(playback), parent_(parent), nesting_(nesting),
+      serial_(playback.timelines++) {}
 
 TimelineState* TimelineState::child(const std::string& name) const {
     for (const auto& entry : objects_)
@@ -59,11 +60,23 @@ void TimelineState::gotoFrame(int frame, bool play) {
 void TimelineState::seek(int target) {
     if (target == frame_) return;
     if (target > frame_) {
-        for (int f = frame_ + 1; f <= target; ++f) apply(timeline_.frames[f], f, f == target);
+        for (int f = frame_ + 1; f <= target && playback_.charge(timeline_.frames[f].size()); ++f)
+            apply(timeline_.frames[f], f, f == target);
     } else {
         rebuild(target);
     }
     frame_ = target;
+    streamSound(target);
+}
+
+void TimelineState::startSound(const FrameCommand& cmd) {
+    if (playback_.sound) playback_.sound->startSound(timeline_.soundStarts[cmd.sound]);
+}
+
+void TimelineState::streamSound(int frame) {
+    if (!playback_.sound || !timeline_.stream || static_cast<size_t>(frame) >= timeline_.streamBlocks.size()) return;
+    const std::vector<uint8_t>& block = timeline_.streamBlocks[frame];
+    if (!block.empty()) playback_.sound->streamBlock(serial_, *timeline_.stream, block, frame);
 }
 
 // Going back: the display list the timeline's own commands give at the
@@ -75,7 +88,7 @@ void TimelineState::rebuild(int target) {
         int placedFrame;
     };
     std::map<uint16_t, Standing> standing;
-    for (int f = 0; f <= target; ++f) {
+    for (int f = 0; f <= target && playback_.charge(timeline_.frames[f].size()); ++f) {
         for (const FrameCommand& c : timeline_.frames[f]) {
             if (c.kind == FrameCommand::Kind::Remove) {
                 standing.erase(c.remove.depth);
@@ -114,9 +127,11 @@ void TimelineState::rebuild(int target) {
             place(fresh, s.placedFrame);
         }
     }
-    for (const FrameCommand& c : timeline_.frames[target])
+    for (const FrameCommand& c : timeline_.frames[target]) {
         if (c.kind == FrameCommand::Kind::Actions)
             playback_.queue.push_back({weak_from_this(), &timeline_.scripts[c.script]});
+        if (c.kind == FrameCommand::Kind::StartSound) startSound(c);
+    }
 }
 
 void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, bool runScripts) {
@@ -126,6 +141,9 @@ void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, 
         case FrameCommand::Kind::Place: place(cmd.place, frame); break;
         case FrameCommand::Kind::Actions:
             if (runScripts) playback_.queue.push_back({weak_from_this(), &timeline_.scripts[cmd.script]});
+            break;
+        case FrameCommand::Kind::StartSound:
+            if (runScripts) startSound(cmd);
             break;
         case FrameCommand::Kind::InitActions: {
             const ActionScript* script = &timeline_.scripts[cmd.script];
@@ -139,7 +157,7 @@ void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, 
 std::unique_ptr<DisplayObject> TimelineState::instantiate(uint16_t characterId) {
     const Character* ch = movie_.character(characterId);
     if (!ch || ch->kind == Character::Kind::Bitmap || ch->kind == Character::Kind::Font) return nullptr;
-    if (playback_.liveObjects >= playback_.maxObjects) return nullptr;
+    if (playback_.liveObjects >= playback_.maxObjects || !playback_.charge(1)) return nullptr;
     bool hasTimeline = ch->kind == Character::Kind::Sprite || ch->kind == Character::Kind::Button;
     if (hasTimeline && nesting_ >= kMaxNesting) return nullptr;
     auto obj = std::make_unique<DisplayObject>(characterId, playback_);
@@ -197,9 +215,13 @@ void TimelineState::place(const PlaceCommand& cmd, int frame) {
     objects_[cmd.depth] = std::move(obj);
 }
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)) { gotoFrame(0); }
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, SoundEvents* sound) : movie_(std::move(movie)) {
+    playback_.sound = sound;
+    gotoFrame(0);
+}
 
 void MoviePlayer::nextFrame() {
+    playback_.workThisTick = 0;
     root_->advance();
     runQueuedScripts();
 }
@@ -223,5 +245,9 @@ void MoviePlayer::gotoFrame(int frame) {
     playback_.initialised.clear();
     root_ = std::make_shared<TimelineState>(*movie_, movie_->timeline, playback_, nullptr, 0);
     if (frameCount() == 0) return;
-    for (int i = 0; i <= std::max(frame, 0); ++i) nextFrame();
+    SoundEvents* sound = playback_.sound;
+    playback_.sound = nullptr;
+    for (int i = 0; i < std::max(frame, 0); ++i) nextFrame();
+    playback_.sound = sound;
+    nextFrame();
 }

@@ -10,14 +10,34 @@
 
 class TimelineState;
 
+// Receives the sound of the frames that timelines enter.
+class SoundEvents {
+public:
+    virtual ~SoundEvents() = default;
+    virtual void startSound(const SoundStart& start) = 0;
+    // The stream sound block of a frame the timeline (by serial) entered.
+    virtual void streamBlock(uint32_t timeline, const SoundStreamHead& head, const std::vector<uint8_t>& block,
+                             int frame) = 0;
+};
+
 // What all timelines of one player share: a cap on the display objects alive
-// at once (sprites that place each other cannot multiply without end) and
-// the frame scripts waiting to run after the current tick.
+// at once, a budget of timeline work for one tick (objects made, commands
+// replayed: sprites that place, replace or rewind each other cannot multiply
+// the work without end; past the budget the tick's display lists stay
+// incomplete), and the frame scripts waiting to run after the current tick.
 struct Playback {
     size_t liveObjects = 0;
     size_t maxObjects = 20000;
+    size_t workThisTick = 0;
+    size_t maxWorkPerTick = 1000000;
+    bool charge(size_t units) {
+        workThisTick += units;
+        return workThisTick <= maxWorkPerTick;
+    }
     std::vector<std::pair<std::weak_ptr<TimelineState>, const ActionScript*>> queue;
     std::set<const ActionScript*> initialised;  // init scripts run once
+    SoundEvents* sound = nullptr;
+    uint32_t timelines = 0;  // serials handed out
 };
 
 class DisplayObject {
@@ -65,6 +85,7 @@ public:
     int frameCount() const { return static_cast<int>(timeline_.frames.size()); }
     const Timeline& timeline() const { return timeline_; }
     TimelineState* parent() const { return parent_; }
+    uint32_t serial() const { return serial_; }
     TimelineState* child(const std::string& name) const;  // by instance name
     const std::map<uint16_t, std::unique_ptr<DisplayObject>>& objects() const { return objects_; }
 
@@ -72,6 +93,8 @@ private:
     void seek(int frame);
     void rebuild(int frame);
     void apply(const std::vector<FrameCommand>& commands, int frame, bool runScripts);
+    void startSound(const FrameCommand& cmd);
+    void streamSound(int frame);
     void place(const PlaceCommand& cmd, int frame);
     void setProperties(DisplayObject& obj, const PlaceCommand& cmd, bool all);
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId);
@@ -81,6 +104,7 @@ private:
     Playback& playback_;
     TimelineState* parent_;
     int nesting_;
+    uint32_t serial_;
     int frame_ = -1;
     bool playing_ = true;
     std::map<uint16_t, std::unique_ptr<DisplayObject>> objects_;
@@ -95,12 +119,15 @@ void runActions(TimelineState& self, const ActionScript& script);
 // Plays a movie's main timeline, looping unless its scripts stop it.
 class MoviePlayer {
 public:
-    explicit MoviePlayer(std::shared_ptr<const Movie> movie);
+    // Sounds go to the events, when given.
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie, SoundEvents* sound = nullptr);
 
     const Movie& movie() const { return *movie_; }
     // One tick: every timeline advances, then the queued frame scripts run.
     void nextFrame();
-    void gotoFrame(int frame);  // plays from the start for that many ticks, so sprites and scripts match
+    // Plays from the start for that many ticks, so sprites and scripts match;
+    // only the last tick's sounds are heard.
+    void gotoFrame(int frame);
     int currentFrame() const { return root_->frame(); }
     int frameCount() const { return static_cast<int>(movie_->timeline.frames.size()); }
     const TimelineState& root() const { return *root_; }

@@ -46,6 +46,8 @@ const Definition kDefinitions[] = {
     {SwfTag::DefineButton, decodeButton},
     {SwfTag::DefineButton2, decodeButton},
     {SwfTag::DefineSprite, decodeSprite},
+    {SwfTag::DefineSound, decodeSound},
+    {SwfTag::SymbolClass, decodeSound},
 };
 
 // The tags of one timeline up to its end tag. Each tag is read from a reader

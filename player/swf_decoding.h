@@ -61,6 +61,7 @@ void decodeFont(MovieDecoder& d, BitReader& body, unsigned code);
 void decodeText(MovieDecoder& d, BitReader& body, unsigned code);
 void decodeMorph(MovieDecoder& d, BitReader& body, unsigned code);
 void decodeButton(MovieDecoder& d, BitReader& body, unsigned code);
+void decodeSound(MovieDecoder& d, BitReader& body, unsigned code);  // DefineSound, SymbolClass
 
 // Control tags of one timeline, the movie's own or a sprite's.
 struct TimelineDecoder {
@@ -69,6 +70,8 @@ struct TimelineDecoder {
     std::vector<FrameCommand> pending;
 
     void decode(BitReader& body, unsigned code);
+    // Sound starts, stream heads and blocks; false for other tags.
+    bool decodeSound(BitReader& body, unsigned code);
     void finish();
 };
 // Skips a filter list (PlaceObject3, DefineButton2): filters are not drawn.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/swf_actions.h"
+#include "player/swf_sound.h"
 #include "player/swf_types.h"
 
 #include <cstdint>
@@ -119,19 +120,24 @@ struct RemoveCommand {
     uint16_t depth = 0;
 };
 
-// The commands of one frame in tag order. Scripts index Timeline::scripts.
+// The commands of one frame in tag order. Scripts index Timeline::scripts,
+// sounds Timeline::soundStarts.
 struct FrameCommand {
-    enum class Kind { Place, Remove, Actions, InitActions };
+    enum class Kind { Place, Remove, Actions, InitActions, StartSound };
     Kind kind = Kind::Place;
     PlaceCommand place;
     RemoveCommand remove;
     uint32_t script = 0;
+    uint32_t sound = 0;
 };
 
 struct Timeline {
     std::vector<std::vector<FrameCommand>> frames;
     std::vector<ActionScript> scripts;
     std::vector<std::pair<std::string, int>> labels;  // name, frame
+    std::vector<SoundStart> soundStarts;
+    std::optional<SoundStreamHead> stream;
+    std::vector<std::vector<uint8_t>> streamBlocks;  // by frame; empty where a frame has none
 
     int frameOfLabel(const std::string& name) const;  // -1 when missing
 };
@@ -155,6 +161,8 @@ struct Movie {
     uint16_t declaredFrameCount = 0;
     Rgba background{255, 255, 255, 255};
     std::map<uint16_t, std::shared_ptr<const Character>> characters;
+    std::map<uint16_t, std::shared_ptr<const EncodedSound>> sounds;
+    std::map<std::string, uint16_t> symbolClasses;  // class name -> character id
     Timeline timeline;
 
     const Character* character(uint16_t id) const {

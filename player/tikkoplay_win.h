@@ -18,6 +18,12 @@
 // control shows an empty white area and keeps running; so it does when a
 // movie needs more memory than the process can get.
 //
+// Sound: the movie's event and stream sounds play through waveOut while it
+// plays, and stop when the next movie is put or the window is destroyed.
+// SendMessage(control, WM_TIKKO_SET_SOUND, FALSE, 0) silences the control
+// from then on (TRUE turns sound on for the next movie). Without a sound
+// device the movie plays silently.
+//
 // Exports, undecorated stdcall:
 //   int  TikkoPlayerVersion(void)                   the SWF version played (10)
 //   BOOL TikkoPlayerPutMovie(HWND, const char* path)
@@ -25,6 +31,7 @@
 constexpr wchar_t kTikkoPlayerDll[] = L"tikkoplay.dll";
 constexpr wchar_t kTikkoPlayerClass[] = L"TikkoPlayer";
 constexpr UINT WM_TIKKO_PUT_MOVIE = WM_USER + 102;
+constexpr UINT WM_TIKKO_SET_SOUND = WM_USER + 103;
 constexpr int kTikkoPlayerVersion = 10;
 
 using TikkoPlayerVersionFn = int(WINAPI*)();

@@ -82,7 +82,7 @@ void TimelineDecoder::decode(BitReader& body, unsigned code) {
         cmd.script = static_cast<uint32_t>(timeline.scripts.size());
         timeline.scripts.push_back(decodeActions(body.here(), body.remaining()));
         break;
-    default: return;
+    default: decodeSound(body, code); return;
     }
     pending.push_back(std::move(cmd));
 }
@@ -91,4 +91,5 @@ void TimelineDecoder::finish() {
     // Commands after the last shown frame are never shown, unless there is no frame at all.
     if (timeline.frames.empty() && !pending.empty()) timeline.frames.push_back(std::move(pending));
     pending.clear();
+    if (timeline.streamBlocks.size() > timeline.frames.size()) timeline.streamBlocks.resize(timeline.frames.size());
 }

@@ -74,6 +74,7 @@ protected:
         script_.load(commonScriptName_);
         script_.load(scriptName_);
         applyWindowKeys();
+        if (script_.document().flag(u"mute", false)) setSound(false);
         MoveWindow(item(IDC_MOVIE_PLAYER), 0, 0, clientWidth_, clientHeight_, TRUE);
         installFileHooks();
         hooksInstalled_ = true;
@@ -210,10 +211,14 @@ private:
         if (answer > 0) endScene();
     }
 
+    // The sound stops with the scene, before anything else happens.
     void endScene() {
+        setSound(false);
         if (!manual_) sendControlCommand(kCommandTikkoComplete, 0, nullptr);
         endDialog(0);
     }
+
+    void setSound(bool on) { SendMessageW(item(IDC_MOVIE_PLAYER), WM_TIKKO_SET_SOUND, on, 0); }
 
     bool checkOnly_;
     std::u16string scriptName_, commonScriptName_;

@@ -38,6 +38,7 @@ public:
 protected:
     bool onInitDialog() override {
         SetWindowTextW(hwnd(), kSideWindowTitle);
+        letControlMessageIn(hwnd());
         SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
         setTimer(kWatchTimer, 1000);
         return true;

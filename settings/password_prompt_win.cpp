@@ -29,6 +29,7 @@ bool PasswordDialog::onInitDialog() {
     loadString(IDS_MODULE_CAPTION, title, 256);
     SetWindowTextW(hwnd(), title);
     setCaptionForCodePage(hwnd(), IDS_MODULE_NAME_ENGLISH, kCyrillicCodePage);
+    letControlMessageIn(hwnd());
     SendDlgItemMessageW(hwnd(), IDC_PASSWORD_EDIT, EM_LIMITTEXT, kPasswordCapacity, 0);
     setTimer(kTopmostTimer, kTopmostPeriodMs);
     return true;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exception_barrier.h"
 #include "common/text_win.h"
 #include "content/wipe.h"
 #include "control/local_users_win.h"
@@ -31,8 +32,12 @@ constexpr int kMinutesCapacity = 3;
 constexpr UINT kCyrillicCodePage = 1251;
 
 BOOL CALLBACK collectControlId(HWND control, LPARAM ids) {
-    if (int id = GetDlgCtrlID(control)) reinterpret_cast<std::vector<int>*>(ids)->push_back(id);
-    return TRUE;
+    return exceptionBarrier(
+        [&] {
+            if (int id = GetDlgCtrlID(control)) reinterpret_cast<std::vector<int>*>(ids)->push_back(id);
+            return TRUE;
+        },
+        FALSE);
 }
 
 void setPressed(HWND button, bool pressed) {

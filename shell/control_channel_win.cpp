@@ -31,15 +31,38 @@ bool passesWindowTest(HWND window) {
     return static_cast<uint32_t>(answer) == proof(challenge);
 }
 
-void writeHandOverFile(const wchar_t* password) {
-    HANDLE file = createFileU(dataLocations().handOverPath(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+void handOverPathFor(HWND controlWindow, wchar_t (&path)[MAX_PATH]) {
+    wchar_t folder[MAX_PATH] = L"";
+    if (!controlWindowUserFolder(controlWindow, folder) || !DataLocations::handOverPathUnder(folder, path))
+        std::wcscpy(path, dataLocations().handOverPath());
+}
+
+void writeHandOverFile(const wchar_t* path, const wchar_t* password) {
+    HANDLE file = createFileU(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written;
     WriteFile(file, password, static_cast<DWORD>((std::wcslen(password) + 1) * sizeof(wchar_t)), &written, nullptr);
     CloseHandle(file);
 }
 
+// Resolved at run time: Windows XP has no filter, Vista only the process-wide one.
+void letControlMessageInWhenElevated(HWND window) {
+    if (!isProcessElevated()) return;
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide form
+    using WindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ProcessFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (auto filter = reinterpret_cast<WindowFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))
+        filter(window, kControlMessage, kAllow, nullptr);
+    else if (auto processFilter = reinterpret_cast<ProcessFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilter")))
+        processFilter(kControlMessage, kAllow);
+}
+
 }  // namespace
+
+void (*letControlMessageIn)(HWND) = &letControlMessageInWhenElevated;
+
+bool (*controlWindowUserFolder)(HWND, wchar_t (&)[MAX_PATH]) = &appDataFolderOfWindowUser;
 
 HWND findSuiteWindow(const wchar_t* title) {
     for (HWND window = FindWindowW(nullptr, title); window; window = FindWindowExW(nullptr, window, nullptr, title))
@@ -61,9 +84,13 @@ std::int32_t sendControlCommand(UINT code, std::uint32_t argument, const wchar_t
     if (!gCachedControlWindow || !IsWindow(gCachedControlWindow))
         gCachedControlWindow = locateControlWindow(code != kCommandClose);
     if (!gCachedControlWindow) return -1;
-    if (password) writeHandOverFile(password);
+    wchar_t handOverPath[MAX_PATH] = L"";
+    if (password) {
+        handOverPathFor(gCachedControlWindow, handOverPath);
+        writeHandOverFile(handOverPath, password);
+    }
     auto result = static_cast<std::int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
-    if (password) wipeHandOverFile();
+    if (password) wipeHandOverFile(handOverPath);
     return result;
 }
 
@@ -89,8 +116,7 @@ std::uint32_t windowToCommandValue(HWND window) {
 
 HWND windowFromCommandValue(std::int32_t value) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value)); }
 
-void wipeHandOverFile() {
-    const wchar_t* path = dataLocations().handOverPath();
+void wipeHandOverFile(const wchar_t* path) {
     setFileAttributesU(path, FILE_ATTRIBUTE_NORMAL);
     HANDLE file = createFileU(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (file != INVALID_HANDLE_VALUE) {

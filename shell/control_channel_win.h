@@ -27,8 +27,23 @@ std::int32_t queryMode();
 std::uint32_t windowToCommandValue(HWND window);
 HWND windowFromCommandValue(std::int32_t value);
 
+// The application-data folder of the user who runs the control window: a
+// password goes into that user's hand-over file, the one the module reads. A
+// sender may run as another user: in a child's session the settings dialog
+// and qza.exe run as the administrator whose name was typed into the
+// elevation prompt. appDataFolderOfWindowUser unless a test replaces it;
+// where it fails, the sender's own hand-over file is used.
+extern bool (*controlWindowUserFolder)(HWND controlWindow, wchar_t (&folder)[MAX_PATH]);
+
 // Fills the hand-over file with zeros and deletes it.
-void wipeHandOverFile();
+void wipeHandOverFile(const wchar_t* path);
+
+// Windows (Vista on) drops messages sent to an elevated process from
+// processes of lower integrity. Every window that answers the window test
+// (the control module, the password prompt, the side window) calls this once
+// it has its title: where its process is elevated, the control message, and
+// only it, is let in from lower levels. Tests replace it.
+extern void (*letControlMessageIn)(HWND window);
 
 // Raises the window above all others without leaving it topmost.
 void bringWindowToFront(HWND window);

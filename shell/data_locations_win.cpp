@@ -1,9 +1,12 @@
 #include "shell/data_locations_win.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <cwchar>
 
 #include "common/text_win.h"
+#include "control/privileges_win.h"
 
 namespace {
 
@@ -34,18 +37,27 @@ void copyPath(Char* to, const Char* from) {
 using GetFolderW = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
 using GetFolderA = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
 
-void addSuiteFoldersW(wchar_t* folder) {
-    appendW(folder, L"\\Brenmoor\\");
-    if (folder[0]) CreateDirectoryW(folder, nullptr);
-    appendW(folder, L"qz-tolder\\");
-    if (folder[0]) CreateDirectoryW(folder, nullptr);
+// The suite's folders under an application-data folder, outermost first.
+constexpr const char* kSuiteFolders[] = {"\\Brenmoor\\", "qz-tolder\\"};
+
+void appendNameW(wchar_t* path, const char* name) {
+    wchar_t wide[32];
+    toWide(CP_ACP, name, wide, 32);
+    appendW(path, wide);
+}
+
+void addSuiteFoldersW(wchar_t* folder, bool create) {
+    for (const char* name : kSuiteFolders) {
+        appendNameW(folder, name);
+        if (create && folder[0]) CreateDirectoryW(folder, nullptr);
+    }
 }
 
 void addSuiteFoldersA(char* folder) {
-    appendA(folder, "\\Brenmoor\\");
-    if (folder[0]) CreateDirectoryA(folder, nullptr);
-    appendA(folder, "qz-tolder\\");
-    if (folder[0]) CreateDirectoryA(folder, nullptr);
+    for (const char* name : kSuiteFolders) {
+        appendA(folder, name);
+        if (folder[0]) CreateDirectoryA(folder, nullptr);
+    }
 }
 
 void readCommonAppDataFromRegistry(char* folder) {
@@ -86,14 +98,12 @@ void DataLocations::buildWide() {
     getFolder(nullptr, p[kCommonFolder], kCsidlCommonAppData, TRUE);
     getFolder(nullptr, p[kUserFolder], kCsidlAppData, TRUE);
     if (!p[kCommonFolder][0]) copyPath(p[kCommonFolder], p[kUserFolder]);
-    addSuiteFoldersW(p[kCommonFolder]);
-    addSuiteFoldersW(p[kUserFolder]);
+    addSuiteFoldersW(p[kCommonFolder], true);
+    addSuiteFoldersW(p[kUserFolder], true);
 
     for (const FileInFolder& f : kFiles) {
         copyPath(p[f.index], p[f.base]);
-        wchar_t name[32];
-        toWide(CP_ACP, f.name, name, 32);
-        appendW(p[f.index], name);
+        appendNameW(p[f.index], f.name);
     }
     if (p[kTemp][0]) CreateDirectoryW(p[kTemp], nullptr);
 }
@@ -123,6 +133,37 @@ void DataLocations::buildAnsi() {
     }
     if (narrow[kTemp][0]) CreateDirectoryA(narrow[kTemp], nullptr);
     for (int i = 0; i < kCount; ++i) toWide(CP_ACP, narrow[i], paths_[i], MAX_PATH);
+}
+
+bool DataLocations::handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]) {
+    path[0] = 0;
+    if (std::wcslen(appDataFolder) >= MAX_PATH) return false;
+    std::wcscpy(path, appDataFolder);
+    addSuiteFoldersW(path, false);
+    for (const FileInFolder& f : kFiles)
+        if (f.index == kHandOver) appendNameW(path, f.name);
+    return path[0] != 0;
+}
+
+bool appDataFolderOfWindowUser(HWND window, wchar_t (&folder)[MAX_PATH]) {
+    using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    HMODULE shell = isWideApiAvailable() ? LoadLibraryW(L"shell32.dll") : nullptr;
+    auto getFolderPath = shell ? reinterpret_cast<GetFolderPathFn>(GetProcAddress(shell, "SHGetFolderPathW")) : nullptr;
+    DWORD processId = 0;
+    if (!getFolderPath || !GetWindowThreadProcessId(window, &processId)) return false;
+    HANDLE token = nullptr;
+    {
+        EnabledPrivilege debug(SE_DEBUG_NAME);
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+        if (!process) return false;
+        if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_IMPERSONATE, &token)) token = nullptr;
+        CloseHandle(process);
+    }
+    if (!token) return false;
+    folder[0] = 0;
+    const bool found = getFolderPath(nullptr, kCsidlAppData, token, SHGFP_TYPE_CURRENT, folder) == S_OK && folder[0];
+    CloseHandle(token);
+    return found;
 }
 
 namespace {

@@ -19,6 +19,10 @@ public:
     const wchar_t* statePath() const { return paths_[kState]; }
     const wchar_t* tempFolder() const { return paths_[kTemp]; }
 
+    // The hand-over file of the user whose application-data folder is given,
+    // where that user's processes find it; false when the path is too long.
+    static bool handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
+
 private:
     enum Index { kCommonFolder, kUserFolder, kControlModule, kPassword, kHandOver, kSettings, kState, kTemp, kCount };
 
@@ -36,3 +40,10 @@ private:
 
 // The process-wide object, built during static initialisation.
 const DataLocations& dataLocations();
+
+// The application-data folder of the user who runs the window's process, as
+// that user's token gives it. Another user's process opens only with the
+// debug privilege, which an elevated administrator holds and which is enabled
+// for the look-up alone. False where it cannot be looked up: Windows 9x, no
+// access.
+bool appDataFolderOfWindowUser(HWND window, wchar_t (&folder)[MAX_PATH]);

@@ -1,5 +1,7 @@
 #include "ui/dialog_win.h"
 
+#include "common/exception_barrier.h"
+
 namespace {
 HWND gMainWindow = nullptr;
 }
@@ -28,7 +30,12 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND window, UINT message, WPARAM wParam, LP
         if (gMainWindow == window) gMainWindow = nullptr;
         SetWindowLongPtrW(window, DWLP_USER, 0);
     }
-    return self->handle(message, wParam, lParam);
+    // A handler that throws gets the default processing and the dialog goes
+    // on; one that throws while initialising leaves it half made, so it ends
+    // as cancelled.
+    return exceptionBarrier([&] { return self->handle(message, wParam, lParam); }, INT_PTR{FALSE}, [&] {
+        if (message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
+    });
 }
 
 INT_PTR Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {

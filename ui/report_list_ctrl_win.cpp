@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "common/exception_barrier.h"
 #include "ui/common_controls_win.h"
 
 namespace {
@@ -116,13 +117,17 @@ void ReportListCtrl::enable(bool on) { EnableWindow(hwnd_, on); }
 LRESULT CALLBACK ReportListCtrl::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR self) {
     auto list = reinterpret_cast<ReportListCtrl*>(self);
-    if (message == WM_NCDESTROY) {
-        commonControls::removeWindowSubclass(window, &ReportListCtrl::subclassProc, kSubclassId);
-        if (list->hwnd_ == window) list->hwnd_ = nullptr;
-    } else if (isClick(message) && list->checkMode_ != kNoChecks) {
-        return list->click(message, wParam, lParam);
-    }
-    return commonControls::defSubclassProc(window, message, wParam, lParam);
+    return exceptionBarrier(
+        [&] {
+            if (message == WM_NCDESTROY) {
+                commonControls::removeWindowSubclass(window, &ReportListCtrl::subclassProc, kSubclassId);
+                if (list->hwnd_ == window) list->hwnd_ = nullptr;
+            } else if (isClick(message) && list->checkMode_ != kNoChecks) {
+                return list->click(message, wParam, lParam);
+            }
+            return commonControls::defSubclassProc(window, message, wParam, lParam);
+        },
+        LRESULT{0});
 }
 
 // The list view toggles a check box that was hit; the mode decides what

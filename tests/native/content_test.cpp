@@ -4,6 +4,7 @@
 #include "content/file_byte_source.h"
 #include "player/frame_renderer.h"
 #include "player/movie_player.h"
+#include "player/movie_sound.h"
 #include "scene/scene_script.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +185,32 @@ TEST(Content, EveryMovieDecodesAndShowsTikkoFromFirstToLastFrame) {
         }
     }
     EXPECT_GE(movies, 12);
+}
+
+// Each movie sounds in its first run, softly, and not again when the scene
+// loops it.
+TEST(Content, EveryMovieSoundsSoftlyInItsFirstRunOnly) {
+    ASSERT_NE(archive(), nullptr);
+    for (VfsEntry* entry = archive()->find(u"swf")->firstChild; entry; entry = entry->next) {
+        SCOPED_TRACE(narrow(entry->name));
+        auto decoded = movie(entry->name);
+        ASSERT_NE(decoded, nullptr);
+        SoundMixer mixer;
+        MovieSound sound(decoded, mixer);
+        MoviePlayer player(decoded, &sound);
+        const size_t tick = static_cast<size_t>(SoundMixer::kRate / decoded->frameRate);
+        std::vector<int16_t> samples(2 * tick);
+        int peak[2] = {0, 0};
+        for (int run = 0; run < 2; ++run)
+            for (int f = 0; f < player.frameCount(); ++f) {
+                if (run || f) player.nextFrame();
+                mixer.mix(samples.data(), tick);
+                for (int16_t v : samples) peak[run] = std::max(peak[run], std::abs(static_cast<int>(v)));
+            }
+        EXPECT_GT(peak[0], 2000) << "silent";
+        EXPECT_LT(peak[0], 32768 / 5) << "louder than -14 dBFS";
+        EXPECT_EQ(peak[1], 0) << "sounds again in its second run";
+    }
 }
 
 TEST(Content, TheInformationFileNamesTheHelpBesideTheProgram) {

@@ -2,6 +2,7 @@
 // file and the administrator's proof as they cross to a running module. What
 // the module decides on a command is tested natively (ControlCommands).
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,14 @@
 #include <vector>
 
 #include "control/state_record.h"
+#include "scene/side_window_win.h"
 #include "settings/password.h"
+#include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -113,6 +117,83 @@ TEST_F(ControlChannel, ThePasswordAndTheProofReachTheModule) {
     EXPECT_FALSE(exists(dataLocations().handOverPath()));
     requestChildMode();
     EXPECT_EQ(queryMode(), 1);
+}
+
+// In a child's session, a settings dialog or qza.exe may run as the
+// administrator whose name was typed into the elevation prompt, while the
+// module runs as the child and reads the child's hand-over file. Wine has one
+// user: the seam stands in for the lookup of the module's user's folder, and
+// a folder of the test's for that user's profile.
+namespace {
+std::wstring gModuleUserFolder;
+}
+
+TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUser) {
+    gModuleUserFolder = std::wstring(dataLocations().tempFolder()) + L"module-user";
+    for (const wchar_t* folder : {L"", L"\\Brenmoor", L"\\Brenmoor\\qz-tolder"})
+        CreateDirectoryW((gModuleUserFolder + folder).c_str(), nullptr);
+    const std::wstring moduleUsersFile = gModuleUserFolder + L"\\Brenmoor\\qz-tolder\\psw";
+    const auto systemLookup = controlWindowUserFolder;
+    struct Case {
+        bool (*lookup)(HWND, wchar_t (&)[MAX_PATH]);
+        std::wstring readBy;
+    };
+    const Case cases[] = {
+        {[](HWND, wchar_t (&folder)[MAX_PATH]) { return wcscpy(folder, gModuleUserFolder.c_str()) != nullptr; },
+         moduleUsersFile},
+        {[](HWND, wchar_t (&)[MAX_PATH]) { return false; }, dataLocations().handOverPath()},
+        {systemLookup, dataLocations().handOverPath()},
+    };
+    for (const Case& run : cases) {
+        SCOPED_TRACE(run.readBy);
+        controlWindowUserFolder = run.lookup;
+        suite::FakeControlModule module;
+        module.readHandOverFrom(run.readBy);
+        EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
+        ASSERT_EQ(module.commands().size(), 1u);
+        EXPECT_EQ(module.commands()[0].password, u"secret");
+        EXPECT_FALSE(exists(moduleUsersFile.c_str()));
+        EXPECT_FALSE(exists(dataLocations().handOverPath()));
+    }
+    controlWindowUserFolder = systemLookup;
+    wchar_t ownFolder[MAX_PATH] = L"", looked[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, ownFolder, CSIDL_APPDATA, FALSE);
+    HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(appDataFolderOfWindowUser(window, looked));
+    EXPECT_STREQ(looked, ownFolder);
+    DestroyWindow(window);
+    suite::removeTree(gModuleUserFolder);
+}
+
+// An elevated process gets no message from processes of lower integrity
+// unless it lets it in; a scene looks for an elevated password prompt, and a
+// second help start for an elevated side window, with the window test. Wine
+// has neither elevation nor message filtering: the seam stands in for both,
+// and shows which windows ask, each once it has its title.
+namespace {
+std::vector<std::wstring> gLetIn;
+}
+
+TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageIn) {
+    const auto system = letControlMessageIn;
+    letControlMessageIn = [](HWND window) {
+        wchar_t title[64] = L"";
+        GetWindowTextW(window, title, 64);
+        gLetIn.push_back(title);
+    };
+    suite::ModuleThread module;
+    EXPECT_NE(module.start({}), nullptr);
+    module.stop();
+    ASSERT_TRUE(storePassword(u"pw"));
+    std::thread cancel([] {
+        if (HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770")) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    });
+    std::u16string password;
+    EXPECT_FALSE(askPassword(password));
+    cancel.join();
+    showSideWindow();  // without a help file it ends at its first tick
+    letControlMessageIn = system;
+    EXPECT_EQ(gLetIn, (std::vector<std::wstring>{suite::kControlWindowTitle, L"Tolder", L"qz-tolder-AdvWnd"}));
 }
 
 TEST_F(ControlChannel, CloseCommandEndsTheModuleWithItsStateWritten) {

@@ -128,7 +128,7 @@ TEST(HandOver, TheWipeCoversTheLongestPassword) {
     HANDLE kept = CreateFileW(dataLocations().handOverPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(kept, INVALID_HANDLE_VALUE);
-    wipeHandOverFile();
+    wipeHandOverFile(dataLocations().handOverPath());
     std::string bytes(4096, '\x7f');
     DWORD read = 0;
     ReadFile(kept, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "resources/resource_ids.h"
 #include "ui/dialog_win.h"
 
@@ -47,7 +50,46 @@ protected:
     }
 };
 
+// Throws from its handlers: while initialising when told, on its first tick
+// and when asked a private message.
+class Throwing : public Dialog {
+public:
+    explicit Throwing(bool inInitialisation) : Dialog(IDD_CONTROL_MODULE), inInitialisation_(inInitialisation) {
+        keepHidden();
+    }
+    int ticks = 0;
+    LRESULT answer = -1;
+
+protected:
+    bool onInitDialog() override {
+        if (inInitialisation_) throw std::bad_alloc();
+        setTimer(1, 20);
+        return true;
+    }
+    void onTimer(UINT_PTR) override {
+        if (++ticks == 1) throw std::runtime_error("first tick");
+        answer = SendMessageW(hwnd(), WM_APP + 5, 0, 0);
+        endDialog(IDOK);
+    }
+    bool onMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message == WM_APP + 5) throw std::bad_alloc();
+        return false;
+    }
+
+private:
+    bool inInitialisation_;
+};
+
 }  // namespace
+
+TEST(Dialog, AnExceptionInAHandlerIsContainedAndTheDialogGoesOnOrEndsCancelled) {
+    Throwing running(false);
+    EXPECT_EQ(running.runModal(), IDOK);
+    EXPECT_EQ(running.ticks, 2);
+    EXPECT_EQ(running.answer, 0);
+    Throwing failing(true);
+    EXPECT_EQ(failing.runModal(), IDCANCEL);
+}
 
 TEST(Dialog, EndingDuringInitialisationReturnsWithoutShowing) {
     EndsAtOnce dialog;

@@ -155,13 +155,13 @@ TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
 }
 
 // Reserves the address space, ever smaller blocks until none is left, but
-// for a hole of `leave` bytes: a larger allocation fails, whatever the
-// process's width (Wine hands out its own reserved areas only when asked).
+// for a hole of `leave` bytes: a larger allocation fails (Wine hands out its
+// own reserved areas only when asked). Only for a 32-bit process.
 class AddressSpaceHog {
 public:
     explicit AddressSpaceHog(size_t leave) {
         void* hole = VirtualAlloc(nullptr, leave, MEM_RESERVE, PAGE_NOACCESS);
-        for (size_t size = size_t(1) << (sizeof(void*) == 8 ? 46 : 30); size >= (64 << 10);) {
+        for (size_t size = size_t(1) << 30; size >= (64 << 10);) {
             if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
                 blocks_.push_back(block);
             else
@@ -186,6 +186,8 @@ std::vector<uint8_t> bitmapMovie() {
 }
 
 TEST_F(MoviePlayerControl, AMovieTooLargeForTheMemoryLeftIsRefusedAndTheControlGoesOn) {
+    if (sizeof(void*) == 8)
+        GTEST_SKIP() << "filling a 64-bit address space costs Wine gigabytes of page tables; the 32-bit run shows this";
     std::string large = tempPath("pallo-player-bitmap.swf"), good = tempPath("pallo-player-good.swf");
     writeFile(large, bitmapMovie());
     writeFile(good, squareMovie({{255, 0, 0, 255}}));

@@ -1,13 +1,19 @@
 #include "tools/moviec/movies.h"
 
+#include "player/sound_writer.h"
 #include "tools/moviec/cues.h"
 #include "tools/moviec/drawing.h"
 #include "tools/moviec/scenery.h"
+#include "tools/moviec/sounds.h"
 #include "tools/moviec/tikko.h"
 
 #include <cmath>
+#include <map>
 
 namespace {
+
+// The sprite that plays a movie's sounds.
+constexpr uint16_t kSoundDepth = kFirstFreeDepth + 13;
 
 // One movie on the stage: the background at depth 1, Tikko, cues for
 // captions; frames are written by a pose function of the time.
@@ -24,11 +30,19 @@ public:
     }
     SwfWriter& writer() { return writer_; }
     Cues& cues(uint16_t depth) { return cues_.emplace_back(depth); }
+    // A sound effect at a time of the movie's first run.
+    Stage& sound(double time, const std::vector<int16_t>& (*effect)()) {
+        auto& id = soundIds_[effect];
+        if (!id) id = defineSound(writer_, adpcmSound(effect()));
+        soundtrack_.add(time, id);
+        return *this;
+    }
 
     // Writes seconds worth of frames; extra runs after Tikko each frame.
     std::vector<uint8_t> film(double seconds, const std::function<Pose(double)>& pose,
                               const std::function<void(TimelineWriter&, double)>& extra = nullptr) {
         TimelineWriter& t = writer_.timeline();
+        if (uint16_t track = soundtrack_.write(writer_, kFrameRate)) t.place(kSoundDepth, track);
         int frames = static_cast<int>(std::lround(seconds * kFrameRate));
         for (int f = 0; f < frames; ++f) {
             double time = f / kFrameRate;
@@ -44,10 +58,19 @@ private:
     SwfWriter writer_;
     std::optional<Tikko> tikko_;
     std::vector<Cues> cues_;
+    Soundtrack soundtrack_;
+    std::map<const std::vector<int16_t>& (*)(), uint16_t> soundIds_;
 };
 
 constexpr uint16_t kCaptionDepth = kFirstFreeDepth + 10, kBadgeDepth = kFirstFreeDepth + 11,
                    kTitleDepth = kFirstFreeDepth + 12;
+
+// Each effect is synthesised once per run of the tool.
+const std::vector<int16_t>& chime() { static const auto s = attentionChime(); return s; }
+const std::vector<int16_t>& knock() { static const auto s = countKnock(); return s; }
+const std::vector<int16_t>& praise() { static const auto s = praiseChime(); return s; }
+const std::vector<int16_t>& yawning() { static const auto s = yawn(); return s; }
+const std::vector<int16_t>& grumbling() { static const auto s = grumble(); return s; }
 
 // Where a speech bubble sits when Tikko stands left of the middle.
 Matrix bubbleSpot(double y = 140) { return translate(440, y); }
@@ -68,6 +91,7 @@ double waving(double time, double from, double to) {
 
 std::vector<uint8_t> testMovie(const VectorFont& font) {
     Stage stage(defineMeadow, rgb(0xb8e0ff));
+    stage.sound(0, chime);
     uint16_t hello = defineBubble(stage.writer(), font, "Привет!\nВсё работает.", 34, Tail::Left);
     stage.cues(kCaptionDepth).add(0.4, 6.0, hello, bubbleSpot(160));
     return stage.film(6.0, [](double t) {
@@ -86,6 +110,7 @@ std::vector<uint8_t> testMovie(const VectorFont& font) {
 // comes next: the first loop announces the shut-down, later loops remind.
 std::vector<uint8_t> turnOffMovie(const VectorFont& font, const char* whatComes) {
     Stage stage(defineNightRoom, rgb(0x1c2450));
+    stage.sound(0, chime).sound(1.0, yawning);
     auto& w = stage.writer();
     stage.cues(kCaptionDepth)
         .add(3.6, 7.0, defineBubble(w, font, "Ох, как я устал...\nПора спать!", 32, Tail::Left), bubbleSpot())
@@ -113,6 +138,7 @@ std::vector<uint8_t> turnOffMovie(const VectorFont& font, const char* whatComes)
 
 std::vector<uint8_t> sleepMovie(const VectorFont& font) {
     Stage stage(defineNightRoom, rgb(0x1c2450));
+    stage.sound(0, chime);
     auto& w = stage.writer();
     uint16_t bed = defineBed(w), blanket = defineBlanket(w);
     uint16_t z = defineText(w, font, "z", 40, rgb(0xe8eeff));
@@ -176,8 +202,10 @@ std::vector<uint8_t> exerciseMovie(const VectorFont& font, const Exercise& e) {
         .add(0.2, kExerciseLead, defineBubble(w, font, e.start, 30, Tail::Left), bubbleSpot(170))
         .add(kExerciseLead + moving, end, defineBubble(w, font, "Отлично!", 34, Tail::Left), bubbleSpot(170));
     Cues& badge = stage.cues(kBadgeDepth);
+    stage.sound(0, chime).sound(kExerciseLead + moving, praise);
     for (int r = 0; r < e.repetitions; ++r) {
         double from = kExerciseLead + r * e.period;
+        stage.sound(from, knock);
         badge.add(from, from + e.period, defineBadge(w, font, std::to_string(r + 1)), translate(580, 60), 0);
     }
     return stage.film(end, [&](double t) {
@@ -240,6 +268,7 @@ const Exercise kBends{"Наклоны", "Наклоны в стороны:\nвл
 
 std::vector<uint8_t> introMovie(const VectorFont& font) {
     Stage stage(defineMeadow, rgb(0xb8e0ff));
+    stage.sound(0, chime);
     auto& w = stage.writer();
     stage.cues(kCaptionDepth)
         .add(0.3, 4.5, defineBubble(w, font, "Привет! Я Тикко!", 34, Tail::Left), bubbleSpot())
@@ -264,6 +293,7 @@ std::vector<uint8_t> introMovie(const VectorFont& font) {
 
 std::vector<uint8_t> doneMovie(const VectorFont& font) {
     Stage stage(defineMeadow, rgb(0xb8e0ff));
+    stage.sound(0.3, praise);
     stage.cues(kCaptionDepth).add(0.3, 5.0, defineBubble(stage.writer(), font, "Молодец!\nПерерыв окончен.", 32, Tail::Left),
                                   bubbleSpot(150));
     return stage.film(5.0, [](double t) {
@@ -282,6 +312,7 @@ std::vector<uint8_t> doneMovie(const VectorFont& font) {
 // Tolder's grumbles: Tikko waits in his room for someone to come back.
 std::vector<uint8_t> grumbleMovie(const VectorFont& font, const char* text, int style) {
     Stage stage(defineRoom, rgb(0xfff0c8));
+    stage.sound(0.3, grumbling);
     stage.cues(kCaptionDepth).add(0.3, 6.0, defineBubble(stage.writer(), font, text, 36, Tail::Left), bubbleSpot(150));
     return stage.film(6.0, [style](double t) {
         Pose p;

@@ -1,5 +1,7 @@
 #include "support/fake_control_module.h"
 
+#include "control/control_core.h"
+#include "control/hand_over_password.h"
 #include "settings/password.h"
 #include "shell/control_commands.h"
 #include "support/suite.h"
@@ -22,7 +24,8 @@ LRESULT testAnswer(TestAnswer answer, uint32_t challenge) {
 
 }  // namespace
 
-FakeControlModule::FakeControlModule(TestAnswer answer) : answer_(answer) {
+FakeControlModule::FakeControlModule(TestAnswer answer)
+    : answer_(answer), handOverPath_(dataLocations().handOverPath()) {
     instance_ = this;
     thread_ = std::thread([this] {
         WNDCLASSW windowClass{};
@@ -45,6 +48,11 @@ FakeControlModule::~FakeControlModule() {
     PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
     thread_.join();
     instance_ = nullptr;
+}
+
+void FakeControlModule::readHandOverFrom(std::wstring path) {
+    std::lock_guard<std::mutex> hold(lock_);
+    handOverPath_ = std::move(path);
 }
 
 std::vector<FakeControlModule::Command> FakeControlModule::commands() const {
@@ -72,7 +80,12 @@ LRESULT CALLBACK FakeControlModule::procedure(HWND window, UINT message, WPARAM 
     if (wParam == kCommandTestQuery) return testAnswer(instance_->answer_, static_cast<uint32_t>(lParam));
     {
         std::lock_guard<std::mutex> hold(instance_->lock_);
-        instance_->commands_.push_back({static_cast<unsigned>(wParam), GetTickCount()});
+        Command command{static_cast<unsigned>(wParam), GetTickCount(), {}};
+        if (ControlCore::carriesPassword(static_cast<int>(wParam), static_cast<std::uint32_t>(lParam))) {
+            const std::string bytes = readBytes(instance_->handOverPath_);
+            command.password = passwordFromHandOver(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        }
+        instance_->commands_.push_back(command);
     }
     if (wParam == kCommandTikkoWork || wParam == kCommandTestCloseWindow) return instance_->closeAnswer_;
     return 0;

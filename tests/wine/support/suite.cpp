@@ -1,5 +1,7 @@
 #include "support/suite.h"
 
+#include "control/control_module_win.h"
+
 #include <commctrl.h>
 
 #include <cstdint>
@@ -234,7 +236,14 @@ void installControlModule() {
 void stopControlModules() {
     for (int i = 0; i < 250; ++i) {
         HWND window = FindWindowW(nullptr, kControlWindowTitle);
-        if (!window) return;
+        if (!window) {
+            // a module may hold its mutex before its window is there
+            HANDLE starting = OpenMutexW(SYNCHRONIZE, FALSE, kOneModuleMutex);
+            if (!starting) return;
+            CloseHandle(starting);
+            Sleep(20);
+            continue;
+        }
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
         HANDLE process = processId != GetCurrentProcessId() ? OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr;

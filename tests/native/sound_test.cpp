@@ -1,0 +1,373 @@
+// The player's sound: each format decoded as other decoders decode it (ffmpeg
+// writes the ADPCM and MP3 references and one movie), the mixer's sums,
+// loops, points and envelopes, and a movie's sounds as its frames play.
+#include <gtest/gtest.h>
+
+#include "movie_test_support.h"
+#include "player/movie_sound.h"
+#include "player/sound_codecs.h"
+#include "player/sound_mixer.h"
+#include "player/sound_writer.h"
+#include "player/swf_tags.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+const std::string& workDir() {
+    static const std::string dir = [] {
+        std::string d = std::string(PALLO_TOOLS_DIR) + "/../sound-references";
+        mkdir(d.c_str(), 0755);
+        return d;
+    }();
+    return dir;
+}
+
+// Runs ffmpeg quietly with the arguments; the output lands in workDir().
+void ffmpeg(const std::string& arguments) {
+    std::string command = "cd " + workDir() + " && ffmpeg -hide_banner -loglevel error -y " + arguments;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+std::vector<uint8_t> readFile(const std::string& name) {
+    std::ifstream in(workDir() + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<int16_t> littleEndianSamples(const std::vector<uint8_t>& bytes) {
+    std::vector<int16_t> s(bytes.size() / 2);
+    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    return s;
+}
+
+// The audio packets of an FLV file, each without its one-byte audio header.
+std::vector<std::vector<uint8_t>> flvAudioPackets(const std::vector<uint8_t>& flv) {
+    std::vector<std::vector<uint8_t>> packets;
+    size_t at = 13;  // header and the first previous-tag size
+    while (at + 11 <= flv.size()) {
+        size_t size = flv[at + 1] << 16 | flv[at + 2] << 8 | flv[at + 3];
+        if (at + 11 + size > flv.size()) break;
+        if (flv[at] == 8 && size > 1) packets.emplace_back(flv.begin() + at + 12, flv.begin() + at + 11 + size);
+        at += 11 + size + 4;
+    }
+    return packets;
+}
+
+std::vector<int16_t> tone(size_t frames, uint32_t rate) {
+    std::vector<int16_t> s(frames);
+    for (size_t i = 0; i < frames; ++i) s[i] = static_cast<int16_t>(12000 * std::sin(i * 2 * M_PI * 440 / rate));
+    return s;
+}
+
+SoundClip concatenatedStream(const SoundFormat& format, const std::vector<std::vector<uint8_t>>& blocks) {
+    StreamDecoder decoder(format);
+    SoundClip all;
+    for (const auto& block : blocks) {
+        SoundClip part = decoder.decodeBlock(block.data(), block.size());
+        all.samples.insert(all.samples.end(), part.samples.begin(), part.samples.end());
+    }
+    return all;
+}
+
+struct Decoded {
+    std::vector<int16_t> got, want;
+};
+
+Decoded uncompressed(SoundCodec codec, bool sixteenBit, bool bigEndian) {
+    std::vector<int16_t> samples = tone(2000, 11025);
+    EncodedSound sound;
+    sound.format = {codec, 11025, sixteenBit, false};
+    sound.sampleCount = 2000;
+    Decoded d;
+    for (int16_t s : samples) {
+        uint16_t u = static_cast<uint16_t>(s);
+        if (!sixteenBit) {
+            sound.data.push_back(static_cast<uint8_t>((s >> 8) + 128));
+            d.want.push_back(static_cast<int16_t>((s >> 8) * 256));
+        } else {
+            sound.data.push_back(static_cast<uint8_t>(bigEndian ? u >> 8 : u));
+            sound.data.push_back(static_cast<uint8_t>(bigEndian ? u : u >> 8));
+            d.want.push_back(s);
+        }
+    }
+    d.got = decodeEventSound(sound).samples;
+    return d;
+}
+
+Decoded adpcm(bool stream) {
+    ffmpeg("-f lavfi -i sine=frequency=440:duration=0.5:sample_rate=22050 -ac 2 -c:a adpcm_swf adpcm.flv");
+    ffmpeg("-i adpcm.flv -f s16le adpcm.raw");
+    auto packets = flvAudioPackets(readFile("adpcm.flv"));
+    Decoded d{{}, littleEndianSamples(readFile("adpcm.raw"))};
+    SoundFormat format{SoundCodec::Adpcm, 22050, true, true};
+    if (stream) {
+        d.got = concatenatedStream(format, packets).samples;
+    } else if (!packets.empty()) {
+        EncodedSound sound{format, 0, packets[0]};
+        d.got = decodeEventSound(sound).samples;
+        d.want.resize(std::min(d.want.size(), d.got.size()));
+        EXPECT_GE(d.got.size(), 2u * 1024);  // a whole packet
+    }
+    return d;
+}
+
+Decoded mp3Sound() {
+    ffmpeg("-f lavfi -i sine=frequency=440:duration=0.4:sample_rate=22050 -c:a libmp3lame -b:a 48k "
+           "-write_xing 0 sound.mp3");
+    ffmpeg("-i sound.mp3 -f s16le sound-mp3.raw");
+    EncodedSound sound{{SoundCodec::Mp3, 22050, true, false}, 0, readFile("sound.mp3")};
+    return {decodeEventSound(sound).samples, littleEndianSamples(readFile("sound-mp3.raw"))};
+}
+
+// A movie ffmpeg writes: its sound is an MP3 stream, a block a frame.
+Decoded mp3StreamOfAnotherWriter() {
+    ffmpeg("-f lavfi -i sine=frequency=440:duration=0.5:sample_rate=22050 -ac 2 -c:a libmp3lame -b:a 64k stream.swf");
+    ffmpeg("-i stream.swf -f s16le stream-swf.raw");
+    Decoded d{{}, littleEndianSamples(readFile("stream-swf.raw"))};
+    auto bytes = readFile("stream.swf");
+    auto movie = decodeMovie(bytes.data(), bytes.size());
+    if (!movie || !movie->timeline.stream) {
+        ADD_FAILURE() << "no stream sound read";
+        return d;
+    }
+    EXPECT_EQ(movie->timeline.stream->format.codec, SoundCodec::Mp3);
+    d.got = concatenatedStream(movie->timeline.stream->format, movie->timeline.streamBlocks).samples;
+    return d;
+}
+
+}  // namespace
+
+TEST(SoundFormats, DecodeAsOtherDecodersDo) {
+    struct Case {
+        const char* name;
+        std::function<Decoded()> decode;
+        int tolerance;  // MP3 decoders round their float synthesis differently
+    };
+    const Case cases[] = {
+        {"uncompressed 8-bit", [] { return uncompressed(SoundCodec::LittleEndianPcm, false, false); }, 0},
+        {"uncompressed 16-bit little-endian (3)", [] { return uncompressed(SoundCodec::LittleEndianPcm, true, false); }, 0},
+        {"uncompressed 16-bit in a little-endian writer's order (0)",
+         [] { return uncompressed(SoundCodec::NativePcm, true, false); }, 0},
+        {"uncompressed 16-bit in a big-endian writer's order (0)",
+         [] { return uncompressed(SoundCodec::NativePcm, true, true); }, 0},
+        {"ADPCM event sound, ffmpeg's encoder", [] { return adpcm(false); }, 0},
+        {"ADPCM stream, ffmpeg's encoder", [] { return adpcm(true); }, 0},
+        {"MP3 event sound, LAME's encoder", mp3Sound, 4},
+        {"MP3 stream of a movie ffmpeg wrote", mp3StreamOfAnotherWriter, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Decoded d = c.decode();
+        ASSERT_GT(d.want.size(), 1000u);
+        ASSERT_EQ(d.got.size(), d.want.size());
+        int worst = 0;
+        for (size_t i = 0; i < d.got.size(); ++i) worst = std::max(worst, std::abs(d.got[i] - d.want[i]));
+        EXPECT_LE(worst, c.tolerance);
+    }
+}
+
+namespace {
+
+std::shared_ptr<const SoundClip> level(int16_t value, size_t frames, uint32_t rate = 44100, unsigned channels = 1) {
+    auto clip = std::make_shared<SoundClip>();
+    clip->rate = rate;
+    clip->channels = channels;
+    clip->samples.assign(frames * channels, value);
+    if (channels == 2)
+        for (size_t i = 1; i < clip->samples.size(); i += 2) clip->samples[i] = static_cast<int16_t>(-value);
+    return clip;
+}
+
+}  // namespace
+
+TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
+    struct Check {
+        size_t frame;
+        int left, right;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(SoundMixer&)> start;
+        std::vector<Check> checks;
+    };
+    auto play = [](std::shared_ptr<const SoundClip> clip, SoundStart how = {}) {
+        return [clip, how](SoundMixer& m) { m.start(1, clip, how); };
+    };
+    SoundStart looped, cut, cutQuarterRate, shaped;
+    looped.loops = 3;
+    cut.inPoint = 20;
+    cut.outPoint = 70;
+    cutQuarterRate.inPoint = 20;
+    cutQuarterRate.outPoint = 68;
+    shaped.envelope = {{0, 0, 32768}, {100, 32768, 0}};
+    const Case cases[] = {
+        {"a sound plays once", play(level(1000, 100)), {{0, 1000, 1000}, {99, 1000, 1000}, {100, 0, 0}}},
+        {"loops repeat it", play(level(1000, 100), looped), {{299, 1000, 1000}, {300, 0, 0}}},
+        {"in and out points cut it", play(level(1000, 100), cut), {{49, 1000, 1000}, {50, 0, 0}}},
+        {"points count at 44.1 kHz in a sound of another rate", play(level(1000, 100, 11025), cutQuarterRate),
+         {{47, 1000, 1000}, {48, 0, 0}}},
+        {"a quarter rate lasts four times as long", play(level(1000, 100, 11025)), {{399, 1000, 1000}, {400, 0, 0}}},
+        {"an envelope fades each side", play(level(1000, 200), shaped),
+         {{0, 0, 1000}, {50, 500, 500}, {100, 1000, 0}, {150, 1000, 0}}},
+        {"stereo keeps its sides", play(level(1000, 100, 44100, 2)), {{10, 1000, -1000}}},
+        {"sounds at once add up",
+         [](SoundMixer& m) {
+             m.start(1, level(1000, 100), {});
+             m.start(2, level(2000, 50), {});
+         },
+         {{0, 3000, 3000}, {50, 1000, 1000}}},
+        {"the sum is clipped",
+         [](SoundMixer& m) {
+             m.start(1, level(30000, 10), {});
+             m.start(2, level(30000, 10), {});
+         },
+         {{0, 32767, 32767}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundMixer mixer;
+        c.start(mixer);
+        std::vector<int16_t> out(2 * 1000);
+        mixer.mix(out.data(), 1000);
+        for (const Check& check : c.checks) {
+            EXPECT_NEAR(out[2 * check.frame], check.left, 2) << "left at " << check.frame;
+            EXPECT_NEAR(out[2 * check.frame + 1], check.right, 2) << "right at " << check.frame;
+        }
+        EXPECT_TRUE(mixer.idle());
+    }
+}
+
+namespace {
+
+constexpr float kTestFrameRate = 10;
+constexpr size_t kTickFrames = 4410;  // output frames of one movie frame
+
+EncodedSound levelSound(int16_t value, size_t frames) {
+    EncodedSound sound{{SoundCodec::LittleEndianPcm, 11025, true, false}, static_cast<uint32_t>(frames), {}};
+    for (size_t i = 0; i < frames; ++i) {
+        sound.data.push_back(static_cast<uint8_t>(value));
+        sound.data.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    return sound;
+}
+
+// Plays the movie for the ticks and returns the left level in the middle of each.
+std::vector<int> levelsPerTick(const std::vector<uint8_t>& bytes, int ticks) {
+    auto movie = decodeOrNull(bytes);
+    std::vector<int> levels;
+    if (!movie) return levels;
+    SoundMixer mixer;
+    MovieSound sound(movie, mixer);
+    MoviePlayer player(movie, &sound);
+    std::vector<int16_t> out(2 * kTickFrames);
+    for (int t = 0; t < ticks; ++t) {
+        if (t > 0) player.nextFrame();
+        mixer.mix(out.data(), kTickFrames);
+        levels.push_back(out[kTickFrames]);
+    }
+    return levels;
+}
+
+}  // namespace
+
+TEST(MovieSound, FramesStartStopAndStreamTheirSounds) {
+    struct Case {
+        const char* name;
+        int frames;
+        std::function<void(SwfWriter&, TimelineWriter&, int frame, uint16_t sound)> frame;
+        std::vector<int> levels;
+    };
+    auto start = [](uint16_t id, bool noMultiple = false, bool stop = false) {
+        SoundStart s;
+        s.soundId = id;
+        s.noMultiple = noMultiple;
+        s.stop = stop;
+        return s;
+    };
+    const Case cases[] = {
+        {"a sound starts with its frame", 3,
+         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
+             if (f == 1) startSound(t, start(id));
+         },
+         {0, 1000, 1000}},
+        {"a second start adds an instance", 3,
+         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
+             if (f < 2) startSound(t, start(id));
+         },
+         {1000, 2000, 2000}},
+        {"no-multiple starts no second instance", 3,
+         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
+             if (f < 2) startSound(t, start(id, true));
+         },
+         {1000, 1000, 1000}},
+        {"stop ends every instance", 3,
+         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
+             startSound(t, start(id, false, f == 2));
+         },
+         {1000, 2000, 0}},
+        {"StartSound2 names the sound by its class", 2,
+         [&](SwfWriter& w, TimelineWriter& t, int f, uint16_t id) {
+             if (f > 0) return;
+             std::vector<uint8_t> classes{1, 0, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 'B', 'e', 'e', 'p', 0};
+             w.rawDefinition(SwfTag::SymbolClass, classes);
+             SoundStart s;
+             s.className = "Beep";
+             startSound(t, s);
+         },
+         {1000, 1000}},
+        {"stream sound plays the block of each frame", 3,
+         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t) {
+             if (f == 0) streamHead(t, {{SoundCodec::LittleEndianPcm, 11025, true, false}, 1103});
+             streamBlock(t, levelSound(static_cast<int16_t>(100 * (f + 1)), 1103).data);
+         },
+         {100, 200, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, kTestFrameRate);
+        uint16_t id = defineSound(w, levelSound(1000, 11025));
+        for (int f = 0; f < c.frames; ++f) {
+            c.frame(w, w.timeline(), f, id);
+            w.timeline().showFrame();
+        }
+        EXPECT_EQ(levelsPerTick(w.finish(false), c.frames), c.levels);
+    }
+}
+
+TEST(MovieSound, ALoopingMovieStartsItsFirstFrameSoundAgain) {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, kTestFrameRate);
+    uint16_t id = defineSound(w, levelSound(1000, 1102));  // a little less than one tick
+    SoundStart s;
+    s.soundId = id;
+    startSound(w.timeline(), s);
+    w.timeline().showFrame();
+    w.timeline().showFrame();
+    EXPECT_EQ(levelsPerTick(w.finish(false), 4), (std::vector<int>{1000, 0, 1000, 0}));
+}
+
+TEST(MovieSound, TheMainTimelineKeepsInStepWithItsStreamSound) {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, kTestFrameRate);
+    streamHead(w.timeline(), {{SoundCodec::LittleEndianPcm, 44100, true, false}, 4410});
+    for (int f = 0; f < 20; ++f) {
+        streamBlock(w.timeline(), levelSound(1000, kTickFrames).data);
+        w.timeline().showFrame();
+    }
+    auto movie = decodeOrNull(w.finish(false));
+    ASSERT_TRUE(movie);
+    SoundMixer mixer;
+    MovieSound sound(movie, mixer);
+    MoviePlayer player(movie, &sound);
+    const size_t low = kTickFrames, high = 3 * kTickFrames;
+    std::vector<int16_t> out(2 * kTickFrames);
+    EXPECT_EQ(sound.framesDue(player, low, high), 1);  // one frame's sound queued
+    for (int i = 0; i < 3; ++i) player.nextFrame();
+    EXPECT_EQ(sound.framesDue(player, low, high), 0) << "frames ran ahead of the sound";
+    for (int i = 0; i < 4; ++i) mixer.mix(out.data(), kTickFrames);
+    EXPECT_EQ(sound.framesDue(player, low, high), 2) << "the sound ran ahead of the frames";
+}

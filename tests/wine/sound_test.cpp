@@ -1,0 +1,328 @@
+// Sound under Wine. Wine plays waveOut through ALSA; CTest runs these tests
+// with ALSA_CONFIG_PATH naming a configuration whose default device writes
+// to a file, so the programs a test starts write what they play there as raw
+// 44.1 kHz 16-bit stereo. Wine writes silence for the time nothing was
+// played: the file is a timeline from the moment the player opened the device.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "player/adpcm.h"
+#include "player/movie_sound.h"
+#include "player/sound_writer.h"
+#include "player/swf_tags.h"
+#include "player/tikkoplay_win.h"
+#include "shell/control_channel_win.h"
+#include "support/fake_control_module.h"
+#include "support/suite.h"
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kRate = 44100;
+constexpr double kPi = 3.14159265358979323846;
+
+std::wstring windowsPath(const std::string& unixPath) {
+    std::wstring path = L"Z:";
+    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
+std::vector<uint8_t> readAll(const std::wstring& path) {
+    std::string bytes = suite::readBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// The sound the programs started from now on play. A Wine program's children
+// take its Unix environment, not the Windows one it can change, so the
+// variable comes from CTest (tests/wine/CMakeLists.txt).
+class SoundCapture {
+public:
+    SoundCapture() : unixFile_(std::string(PALLO_WINE_TEST_UNIX_DIR) + "/capture.raw") {
+        DeleteFileW(windowsPath(unixFile_).c_str());
+        EXPECT_NE(GetEnvironmentVariableW(L"ALSA_CONFIG_PATH", nullptr, 0), 0u) << "run through CTest";
+    }
+
+    size_t bytes() const { return suite::readBytes(windowsPath(unixFile_)).size(); }
+    // The left channel.
+    std::vector<int16_t> left() const {
+        std::vector<uint8_t> raw = readAll(windowsPath(unixFile_));
+        std::vector<int16_t> samples;
+        for (size_t i = 0; i + 3 < raw.size(); i += 4) samples.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8));
+        return samples;
+    }
+
+private:
+    std::string unixFile_;
+};
+
+// Stretches of sound (in seconds) separated by at least 50 ms of silence.
+struct Span {
+    double start, end;
+    double length() const { return end - start; }
+};
+
+std::vector<Span> loudSpans(const std::vector<int16_t>& s, int threshold = 150) {
+    std::vector<Span> spans;
+    const size_t gap = static_cast<size_t>(0.05 * kRate);
+    size_t start = 0, last = 0;
+    bool inside = false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (std::abs(s[i]) < threshold) {
+            if (inside && i - last > gap) {
+                spans.push_back({start / kRate, (last + 1) / kRate});
+                inside = false;
+            }
+            continue;
+        }
+        if (!inside) start = i, inside = true;
+        last = i;
+    }
+    if (inside) spans.push_back({start / kRate, (last + 1) / kRate});
+    return spans;
+}
+
+// The samples from the first loud one to the last, without the runs of
+// silence Wine writes whenever it holds less than its period: the null device
+// takes everything at once, so Wine runs dry between the player's buffers and
+// fills the gaps with zeros. The movies' own quiet is never 32 zeros long.
+std::vector<int16_t> soundWithoutGaps(const std::vector<int16_t>& s, int threshold = 150) {
+    std::vector<Span> spans = loudSpans(s, threshold);
+    std::vector<int16_t> out;
+    if (spans.empty()) return out;
+    size_t from = static_cast<size_t>(spans.front().start * kRate), to = static_cast<size_t>(spans.back().end * kRate);
+    for (size_t i = from; i < to;) {
+        size_t zeros = 0;
+        while (i + zeros < to && s[i + zeros] == 0) ++zeros;
+        if (zeros < 32) out.insert(out.end(), s.begin() + i, s.begin() + i + std::max<size_t>(zeros, 1));
+        i += std::max<size_t>(zeros, 1);
+    }
+    return out;
+}
+
+double frequency(const std::vector<int16_t>& s) {
+    int crossings = 0;
+    for (size_t i = 1; i < s.size(); ++i) crossings += s[i - 1] < 0 && s[i] >= 0;
+    return crossings / (s.size() / kRate);
+}
+
+std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels) {
+    std::vector<int16_t> s;
+    for (size_t i = 0; i < static_cast<size_t>(seconds * rate); ++i)
+        for (unsigned c = 0; c < channels; ++c) s.push_back(static_cast<int16_t>(9000 * std::sin(i * 2 * kPi * 440 / rate)));
+    return s;
+}
+
+std::vector<uint8_t> uncompressed(const std::vector<int16_t>& samples, bool sixteenBit, bool bigEndian) {
+    std::vector<uint8_t> data;
+    for (int16_t s : samples) {
+        uint16_t u = static_cast<uint16_t>(s);
+        if (!sixteenBit) data.push_back(static_cast<uint8_t>((s >> 8) + 128));
+        else if (bigEndian) data.insert(data.end(), {static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u)});
+        else data.insert(data.end(), {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8)});
+    }
+    return data;
+}
+
+// A movie of ten frames at 20 a second that plays once; frame 0 starts the sound.
+std::vector<uint8_t> eventSoundMovie(const EncodedSound& sound) {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, 20);
+    SoundStart start;
+    start.soundId = defineSound(w, sound);
+    startSound(w.timeline(), start);
+    for (int f = 0; f < 10; ++f) {
+        if (f == 9) w.timeline().actions({0x07});
+        w.timeline().showFrame();
+    }
+    return w.finish(false);
+}
+
+// Half a second of tone in ten stream blocks, then a stop.
+std::vector<uint8_t> adpcmStreamMovie() {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, 20);
+    streamHead(w.timeline(), {{SoundCodec::Adpcm, 22050, true, false}, 1102});
+    std::vector<int16_t> all = tone(0.5, 22050, 1);
+    for (int f = 0; f < 11; ++f) {
+        size_t from = std::min(all.size(), static_cast<size_t>(f) * 1102), to = std::min(all.size(), from + 1102);
+        if (from < to) streamBlock(w.timeline(), encodeAdpcm({all.begin() + from, all.begin() + to}, 1));
+        if (f == 10) w.timeline().actions({0x07});
+        w.timeline().showFrame();
+    }
+    return w.finish(false);
+}
+
+// The left channel of what the content movie sounds like, mixed here.
+std::vector<int16_t> movieSound(const std::string& name) {
+    std::vector<uint8_t> bytes =
+        readAll(windowsPath(std::string(PALLO_WINE_TEST_UNIX_DIR) + "/../../../content/swf/" + name));
+    auto decoded = decodeMovie(bytes.data(), bytes.size());
+    std::vector<int16_t> left;
+    if (!decoded) return left;
+    auto movie = std::make_shared<const Movie>(std::move(*decoded));
+    SoundMixer mixer;
+    MovieSound sound(movie, mixer);
+    MoviePlayer player(movie, &sound);
+    std::vector<int16_t> tick(2 * 1764);
+    for (size_t f = 0; f < movie->timeline.frames.size(); ++f) {
+        if (f > 0) player.nextFrame();
+        mixer.mix(tick.data(), 1764);
+        for (size_t i = 0; i < tick.size(); i += 2) left.push_back(tick[i]);
+    }
+    return left;
+}
+
+std::wstring writeMovie(const wchar_t* name, const std::vector<uint8_t>& bytes) {
+    std::wstring path = windowsPath(std::string(PALLO_WINE_TEST_UNIX_DIR)) + L"\\" + name;
+    suite::writeBytes(path, std::string(bytes.begin(), bytes.end()));
+    return path;
+}
+
+}  // namespace
+
+TEST(SoundUnderWine, MoviesPlayTheirSoundInEveryFormat) {
+    const std::string references = PALLO_WINE_TEST_UNIX_DIR;
+    std::vector<uint8_t> mp3 = readAll(windowsPath(references + "/sound.mp3"));
+    struct Case {
+        const wchar_t* name;
+        std::function<std::vector<uint8_t>()> movie;
+        double seconds;  // 0: the movie loops; at least 0.45 s of sound, of any pitch
+    };
+    auto event = [](SoundFormat f, std::vector<uint8_t> data) {
+        return [f, data] { return eventSoundMovie({f, 0, data}); };
+    };
+    const Case cases[] = {
+        {L"uncompressed 8-bit", event({SoundCodec::LittleEndianPcm, 11025, false, false},
+                                      uncompressed(tone(0.5, 11025, 1), false, false)), 0.5},
+        {L"uncompressed 16-bit stereo (3)", event({SoundCodec::LittleEndianPcm, 22050, true, true},
+                                                  uncompressed(tone(0.5, 22050, 2), true, false)), 0.5},
+        {L"uncompressed 16-bit big-endian (0)", event({SoundCodec::NativePcm, 44100, true, false},
+                                                      uncompressed(tone(0.5, 44100, 1), true, true)), 0.5},
+        {L"ADPCM", event({SoundCodec::Adpcm, 22050, true, true}, encodeAdpcm(tone(0.5, 22050, 2), 2)), 0.5},
+        {L"MP3 (LAME)", event({SoundCodec::Mp3, 22050, true, false}, mp3), 0.5},
+        {L"ADPCM stream", adpcmStreamMovie, 0.5},
+        {L"MP3 stream of a movie ffmpeg wrote", [&] { return readAll(windowsPath(references + "/stream.swf")); }, 0},
+    };
+    ASSERT_FALSE(mp3.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
+        std::wstring movie = writeMovie(L"sound-movie.swf", c.movie());
+        SoundCapture capture;
+        ASSERT_EQ(suite::run(suite::binDir() + L"\\movie_viewer.exe", L"\"" + movie + L"\" 1500"), 0u);
+        std::vector<int16_t> left = capture.left();
+        std::vector<Span> spans = loudSpans(left);
+        ASSERT_FALSE(spans.empty()) << "nothing heard in " << left.size() << " samples";
+        EXPECT_LT(spans[0].start, 0.1) << "late";
+        std::vector<int16_t> sound = soundWithoutGaps(left);
+        if (c.seconds > 0) {
+            EXPECT_NEAR(sound.size() / kRate, c.seconds, 0.02) << "cut, drawn out or repeated";
+            EXPECT_NEAR(frequency(sound), 440, 5);
+        } else {
+            // ffmpeg keeps one MP3 frame (26 ms) a movie frame (100 ms) of its tone:
+            // the stream is not one clean tone, and the frames must run fast to keep it fed.
+            EXPECT_GE(sound.size() / kRate, 0.45);
+        }
+    }
+}
+
+TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* archive;
+        const wchar_t* scene;
+        double soundFrom, soundLength;  // the grumble of the tolder movies
+        const char* movie;
+        bool heard;
+    };
+    const Case cases[] = {
+        {L"a grumble", PALLO_CONTENT_ARCHIVE, L"tolder", 0.33, 1.03, "tolder-1.swf", true},
+        {L"a muted scene", PALLO_SOUND_ARCHIVE, L"tolder", 0, 0, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
+        suite::stopControlModules();
+        DeleteFileW(dataLocations().controlModulePath());
+        std::wstring program = suite::makeProgramFolder(L"sound-program");
+        ASSERT_FALSE(program.empty());
+        ASSERT_TRUE(CopyFileW(c.archive, (program + L"\\pallo.vfs").c_str(), FALSE));
+        suite::FakeControlModule module;
+        SoundCapture capture;
+        HANDLE process = suite::start(program + L"\\qz.exe", std::wstring(L"/show:") + c.scene);
+        ASSERT_NE(process, nullptr);
+        // When sound reaches the file: Wine adds its silence to the file's own
+        // timeline, so the times are read off the clock as the file grows.
+        DWORD firstLoud = 0, lastLoud = 0, lastGrowth = 0;
+        size_t seen = 0;
+        for (DWORD waited = 0; WaitForSingleObject(process, 10) == WAIT_TIMEOUT && waited < 15000; waited += 10) {
+            std::vector<int16_t> left = capture.left();
+            if (left.size() == seen) continue;
+            lastGrowth = GetTickCount();
+            for (size_t i = seen; i < left.size(); ++i)
+                if (std::abs(left[i]) >= 150) {
+                    if (!firstLoud) firstLoud = lastGrowth;
+                    lastLoud = lastGrowth;
+                }
+            seen = left.size();
+        }
+        ASSERT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+        CloseHandle(process);
+        size_t atEnd = capture.bytes();
+        Sleep(500);
+        EXPECT_EQ(capture.bytes(), atEnd) << "sound after the scene ended";
+        if (!c.heard) {
+            EXPECT_EQ(atEnd, 0u) << "a muted scene opened the sound device";
+            continue;
+        }
+        std::vector<suite::FakeControlModule::Command> commands = module.commands();
+        ASSERT_GE(commands.size(), 2u);
+        ASSERT_NE(firstLoud, 0u) << "nothing heard";
+        const DWORD sceneStart = commands.front().tick, sceneEnd = commands.back().tick;
+        // The player mixes up to 120 ms ahead; the file gets it at once.
+        EXPECT_NEAR((static_cast<double>(firstLoud) - sceneStart) / 1000, c.soundFrom - 0.06, 0.25)
+            << "the sound does not start with the scene";
+        EXPECT_NEAR((lastLoud - firstLoud) / 1000.0, c.soundLength, 0.25);
+        EXPECT_GE(lastGrowth + 300, sceneEnd) << "the sound stopped before the scene ended";
+        EXPECT_LE(lastGrowth, sceneEnd + 300) << "the sound went on after the scene ended";
+        std::vector<int16_t> left = capture.left();
+        EXPECT_NEAR(soundWithoutGaps(left).size() / kRate, soundWithoutGaps(movieSound(c.movie)).size() / kRate, 0.02)
+            << "the sound is cut, drawn out or repeated";
+    }
+}
+
+TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
+    HMODULE module = LoadLibraryW((suite::binDir() + L"\\" + kTikkoPlayerDll).c_str());
+    ASSERT_NE(module, nullptr);
+    HWND control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                   nullptr);
+    ASSERT_NE(control, nullptr);
+    auto pump = [](DWORD ms) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(5)) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+    };
+    auto put = [&](const std::vector<uint8_t>& movie) {
+        std::wstring path = writeMovie(L"put-movie.swf", movie);
+        char ansi[MAX_PATH];
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+        SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(ansi));
+    };
+    SoundCapture capture;
+    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0,
+                         uncompressed(tone(2.0, 22050, 1), true, false)}));
+    pump(400);
+    SwfWriter silent(8, TwipsRect{0, 2000, 0, 2000}, 20);
+    silent.timeline().showFrame();
+    put(silent.finish(false));
+    size_t afterPut = capture.bytes();
+    pump(400);
+    EXPECT_EQ(capture.bytes(), afterPut) << "the device stayed open";
+    std::vector<int16_t> sound = soundWithoutGaps(capture.left());
+    EXPECT_GT(sound.size() / kRate, 0.3);
+    EXPECT_LT(sound.size() / kRate, 0.65) << "the first movie's sound went on";
+    DestroyWindow(control);
+    FreeLibrary(module);
+}
