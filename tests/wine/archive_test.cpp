@@ -101,42 +101,6 @@ TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     EXPECT_EQ(vfsArchive(), nullptr);
 }
 
-TEST(Archive, DamagedArchiveFilesAreRefusedCleanly) {
-    std::wstring folder = scratchFolder(L"archive-damaged");
-    InFolder inFolder(folder);
-    std::wstring copy = folder + L"\\damaged.vfs";
-    ASSERT_TRUE(CopyFileW(kArchivePath.c_str(), copy.c_str(), FALSE));
-    HANDLE file = CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD fileSize = GetFileSize(file, nullptr);
-    // Flip a byte of the last item, then cut the file in the middle of it.
-    unsigned char byte = 0;
-    DWORD done = 0;
-    SetFilePointer(file, fileSize - 3, nullptr, FILE_BEGIN);
-    ReadFile(file, &byte, 1, &done, nullptr);
-    byte ^= 0x80;
-    SetFilePointer(file, fileSize - 3, nullptr, FILE_BEGIN);
-    WriteFile(file, &byte, 1, &done, nullptr);
-    CloseHandle(file);
-
-    VfsArchive* archive = vfsArchive();
-    ASSERT_NE(archive, nullptr);
-    int readable = 0;
-    for (const wchar_t* path : {L"ck/info.txt", L"info/c-test.txt", L"swf/movie.swf", L"\x0434.txt"}) {
-        std::uint32_t size = 0;
-        readable += vfsReadFile(archive, path, &size) != nullptr;
-    }
-    EXPECT_EQ(readable, 3);
-    EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
-    vfsCloseArchive();
-
-    file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFilePointer(file, 20, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
-    EXPECT_EQ(vfsArchive(), nullptr);
-}
-
 TEST(Archive, SceneScriptReadsItsScriptsFromTheProcessArchive) {
     InFolder inFolder(kArchiveDir);
     SceneScript script = processSceneScript();

@@ -10,39 +10,19 @@
 
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
+#include "support/scene_program.h"
 #include "support/suite.h"
 
 namespace {
 
 double furShare(HWND window) { return suite::shareOnScreen(window, suite::isTikkoFur); }
 
-class ContentScenes : public ::testing::Test {
+class ContentScenes : public suite::SceneProgram {
 protected:
     void SetUp() override {
-        suite::stopControlModules();
-        suite::removeSuiteFiles();
-        DeleteFileW(dataLocations().controlModulePath());
-        program_ = suite::makeProgramFolder(L"content-program");
-        ASSERT_FALSE(program_.empty());
-        ASSERT_TRUE(CopyFileW(PALLO_CONTENT_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+        SceneProgram::SetUp();
+        ASSERT_TRUE(useArchive(PALLO_CONTENT_ARCHIVE));
     }
-
-    void TearDown() override {
-        for (HANDLE process : processes_) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-    }
-
-    HANDLE play(const wchar_t* scene) {
-        HANDLE process = suite::start(program_ + L"\\qz.exe", std::wstring(L"/show:") + scene);
-        if (process) processes_.push_back(process);
-        return process;
-    }
-
-    std::wstring program_;
-    std::vector<HANDLE> processes_;
 };
 
 }  // namespace

@@ -23,8 +23,6 @@
 
 namespace {
 
-bool exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
 Settings requiringAdmin(bool required) {
     Settings settings;
     settings.requireAdmin = required;
@@ -95,7 +93,7 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
         for (int i = 0; i < 200 && module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
         EXPECT_EQ(module, nullptr) << "the module did not close";
         EXPECT_TRUE(impostor.codes().empty());
-        EXPECT_FALSE(exists(dataLocations().handOverPath()));
+        EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
     }
 }
 
@@ -114,7 +112,7 @@ TEST_F(ControlChannel, ThePasswordAndTheProofReachTheModule) {
     EXPECT_EQ(queryMode(), 1);
     EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
     EXPECT_EQ(queryMode(), 0);
-    EXPECT_FALSE(exists(dataLocations().handOverPath()));
+    EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
     requestChildMode();
     EXPECT_EQ(queryMode(), 1);
 }
@@ -152,8 +150,8 @@ TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUser) {
         EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
         ASSERT_EQ(module.commands().size(), 1u);
         EXPECT_EQ(module.commands()[0].password, u"secret");
-        EXPECT_FALSE(exists(moduleUsersFile.c_str()));
-        EXPECT_FALSE(exists(dataLocations().handOverPath()));
+        EXPECT_FALSE(suite::exists(moduleUsersFile.c_str()));
+        EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
     }
     controlWindowUserFolder = systemLookup;
     wchar_t ownFolder[MAX_PATH] = L"", looked[MAX_PATH] = L"";
@@ -249,7 +247,21 @@ TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninst
     std::string recorded;
     for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
     EXPECT_FALSE(recorded.empty()) << "uinst.exe did not start";
-    EXPECT_TRUE(exists(dataLocations().controlModulePath())) << "the module's file is put back";
+    EXPECT_TRUE(suite::exists(dataLocations().controlModulePath())) << "the module's file is put back";
+
+    // A module file that stays in use (a stand-in that ignores the close)
+    // keeps the uninstaller from starting: the sender reports it instead.
+    ASSERT_TRUE(DeleteFileW(log.c_str()));
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    HANDLE holder = suite::start(dataLocations().controlModulePath(), L"/stay");
+    HANDLE sender = suite::start(program + L"\\qz.exe", L"/uninstall");
+    EXPECT_EQ(WaitForSingleObject(sender, 4000), WAIT_TIMEOUT) << "the sender did not wait and report";
+    EXPECT_TRUE(suite::readBytes(log).empty()) << "uinst.exe started while the module's file was in use";
+    for (HANDLE process : {sender, holder}) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
 }
 
 // Where the settings require it, the sender proves the administrator's rights.
@@ -279,7 +291,7 @@ TEST_F(ControlChannel, TheSenderWipesAPasswordTheModuleLeft) {
     suite::FakeControlModule module;
     EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"pw"), 0);
     EXPECT_EQ(module.codes(), std::vector<unsigned>{kCommandParents});
-    EXPECT_FALSE(exists(dataLocations().handOverPath()));
+    EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
 }
 
 // A 32-bit and a 64-bit qz.exe on one computer, each as the module and each

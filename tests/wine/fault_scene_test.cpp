@@ -17,18 +17,10 @@
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
-#include "support/module_thread.h"
+#include "support/scene_program.h"
 #include "support/suite.h"
 
 namespace {
-
-void killScenes() {
-    for (int i = 0; i < 20; ++i) {
-        HWND window = FindWindowW(L"#32770", suite::sceneTitle());
-        if (!window) return;
-        suite::killProcessOf(window);
-    }
-}
 
 std::vector<uint8_t> utf16Document(const char* text) {
     std::vector<uint8_t> bytes;
@@ -41,34 +33,7 @@ std::vector<uint8_t> utf16Document(const char* text) {
 
 void shutdownIgnored(bool) {}
 
-class SceneFaults : public ::testing::Test {
-protected:
-    void SetUp() override {
-        suite::stopControlModules();
-        killScenes();
-        suite::removeSuiteFiles();
-        DeleteFileW(dataLocations().controlModulePath());
-        program_ = suite::makeProgramFolder(L"fault-program");
-        ASSERT_FALSE(program_.empty());
-        GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
-    }
-
-    void TearDown() override {
-        module_.stop();
-        for (HANDLE process : processes_) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-        killScenes();
-        SetCurrentDirectoryW(savedDirectory_);
-    }
-
-    std::wstring program_;
-    wchar_t savedDirectory_[MAX_PATH] = L"";
-    suite::ModuleThread module_;
-    std::vector<HANDLE> processes_;
-};
+using SceneFaults = suite::SceneProgram;
 
 }  // namespace
 
@@ -76,7 +41,7 @@ protected:
 // scene's process is killed at random moments, also before its first report,
 // and the watchdog brings the exercise back.
 TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
-    ASSERT_TRUE(CopyFileW(PALLO_CONTENT_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+    ASSERT_TRUE(useArchive(PALLO_CONTENT_ARCHIVE));
     Settings settings;
     settings.hopsaDisabled = 0;
     settings.tolderDisabled = 1;
@@ -152,9 +117,8 @@ TEST_F(SceneFaults, AMovieDamagedInTheArchiveIsSkippedAndTheSceneEndsNormally) {
     check.reset();
 
     suite::FakeControlModule module;
-    HANDLE process = suite::start(program_ + L"\\qz.exe", L"/show:tolder");
+    HANDLE process = play(L"tolder");
     ASSERT_NE(process, nullptr);
-    processes_.push_back(process);
     EXPECT_NE(suite::waitForScene(10000), nullptr);
     ASSERT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
     DWORD exitCode = 1;

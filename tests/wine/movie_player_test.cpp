@@ -45,15 +45,6 @@ std::vector<uint8_t> squareMovie(std::vector<Rgba> colors, float rate = 12, bool
     return w.finish(compressed);
 }
 
-void pump(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-
 COLORREF pixel(HWND window, int x, int y) {
     UpdateWindow(window);
     HDC dc = GetDC(window);
@@ -77,7 +68,7 @@ protected:
     }
     BOOL put(const std::string& path) {
         BOOL loaded = static_cast<BOOL>(SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(path.c_str())));
-        pump(50);
+        suite::pump(50);
         return loaded;
     }
     HMODULE module = nullptr;
@@ -101,7 +92,7 @@ TEST_F(MoviePlayerControl, ShowsTheWholeMovieAndFollowsItsWindowSize) {
     EXPECT_EQ(pixel(control, 10, 50), kGreen);   // bar left of the 100 x 100 stage
     EXPECT_EQ(pixel(control, 190, 50), kGreen);  // and right of it
     SetWindowPos(control, nullptr, 0, 0, 100, 200, SWP_NOZORDER | SWP_NOMOVE);
-    pump(50);
+    suite::pump(50);
     EXPECT_EQ(pixel(control, 50, 100), kRed);
     EXPECT_EQ(pixel(control, 50, 10), kGreen);
     EXPECT_EQ(pixel(control, 50, 190), kGreen);
@@ -116,7 +107,7 @@ TEST_F(MoviePlayerControl, PlaysItsFramesInALoopAtTheMovieRate) {
     int red = 0, blue = 0, changes = 0;
     COLORREF last = pixel(control, 100, 50);
     for (int i = 0; i < 40; ++i) {
-        pump(25);
+        suite::pump(25);
         COLORREF now = pixel(control, 100, 50);
         red += now == kRed;
         blue += now == kBlue;
@@ -130,6 +121,7 @@ TEST_F(MoviePlayerControl, PlaysItsFramesInALoopAtTheMovieRate) {
     DeleteFileA(path.c_str());
 }
 
+// Damaged movies of every kind are the decoder's (native and fuzzed tests).
 TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
     std::string empty = tempPath("pallo-player-empty.swf"), damaged = tempPath("pallo-player-damaged.swf"),
                 good = tempPath("pallo-player-good.swf");
@@ -142,13 +134,6 @@ TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
     EXPECT_EQ(pixel(control, 100, 50), kWhite);
     EXPECT_FALSE(put(empty));
     EXPECT_FALSE(put(damaged));
-    std::vector<uint8_t> noise(5000);
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
-    std::memcpy(noise.data(), "FWS\x08", 4);
-    writeFile(damaged, noise);
-    put(damaged);
-    pump(200);
-    EXPECT_TRUE(IsWindow(control));
     EXPECT_TRUE(put(good));
     EXPECT_EQ(pixel(control, 100, 50), kRed);
     for (const std::string& p : {empty, damaged, good}) DeleteFileA(p.c_str());

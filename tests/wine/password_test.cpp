@@ -43,22 +43,6 @@ protected:
     void TearDown() override { removePasswordFile(); }
 };
 
-TEST_F(PasswordStore, RulesOfTheDigestFile) {
-    EXPECT_TRUE(checkPassword(u""));
-    EXPECT_FALSE(checkPassword(u"Secret"));
-
-    ASSERT_TRUE(storePassword(u"Secret"));
-    EXPECT_EQ(passwordFileBytes().size(), 32u);
-    EXPECT_TRUE(checkPassword(u"Secret"));
-    EXPECT_FALSE(checkPassword(u"secret"));
-    EXPECT_FALSE(checkPassword(u""));
-
-    auto digest = passwordFileBytes();
-    digest.resize(31);
-    ASSERT_TRUE(writeWholeFile(dataLocations().passwordPath(), digest.data(), 31));
-    EXPECT_TRUE(checkPassword(u"anything"));
-}
-
 TEST_F(PasswordStore, ReadOnlyHiddenFileIsReplaced) {
     ASSERT_TRUE(storePassword(u"first"));
     SetFileAttributesW(dataLocations().passwordPath(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
@@ -89,12 +73,6 @@ protected:
     }
     HWND window = nullptr;
 };
-
-TEST_F(ChangePassword, EmptyFieldsChangeNothing) {
-    fill(L"", L"", L"");
-    EXPECT_EQ(changePassword(window), 0);
-    EXPECT_EQ(GetFileAttributesW(dataLocations().passwordPath()), INVALID_FILE_ATTRIBUTES);
-}
 
 TEST_F(ChangePassword, SetsAndClearsThePassword) {
     fill(L"", L"Пароль", L"Пароль");
@@ -231,26 +209,6 @@ TEST_F(PasswordPrompt, ControlModuleAskingToCloseCancelsThePrompt) {
     ASSERT_NE(shownAt.load(), 0u);
     EXPECT_LT(endedAt - shownAt, 1000u);
     EXPECT_EQ(out, u"untouched");
-}
-
-TEST_F(PasswordPrompt, WindowFailingTheChallengeIsNotObeyed) {
-    ASSERT_TRUE(storePassword(u"Secret"));
-    suite::FakeControlModule impostor(suite::TestAnswer::Echo);
-    impostor.askToClose(true);
-    std::atomic<bool> found{false}, stillOpen{false};
-    std::thread driver([&found, &stillOpen] {
-        HWND prompt = suite::waitForWindow(L"Tolder", 20000, L"#32770");
-        found = prompt != nullptr;
-        Sleep(1300);
-        stillOpen = prompt && IsWindow(prompt);
-        if (prompt) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-    });
-    std::u16string out;
-    EXPECT_FALSE(askPassword(out));
-    driver.join();
-    ASSERT_TRUE(found);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_TRUE(impostor.codes().empty());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
-#include "support/module_thread.h"
+#include "support/scene_program.h"
 #include "support/suite.h"
 
 namespace {
@@ -46,32 +46,11 @@ bool closeTo(COLORREF color, int r, int g, int b) {
     return std::abs(GetRValue(color) - r) <= 8 && std::abs(GetGValue(color) - g) <= 8 && std::abs(GetBValue(color) - b) <= 8;
 }
 
-class ScenePlayer : public ::testing::Test {
+class ScenePlayer : public suite::SceneProgram {
 protected:
     void SetUp() override {
-        suite::stopControlModules();
-        suite::removeSuiteFiles();
-        DeleteFileW(dataLocations().controlModulePath());  // nothing may start a real module
-        program_ = suite::makeProgramFolder(L"scene-program");
-        ASSERT_FALSE(program_.empty());
-        ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
-        GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
-    }
-
-    void TearDown() override {
-        for (HANDLE process : processes_) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-        module_.stop();
-        SetCurrentDirectoryW(savedDirectory_);
-    }
-
-    HANDLE play(const wchar_t* scene) {
-        HANDLE process = suite::start(program_ + L"\\qz.exe", std::wstring(L"/show:") + scene);
-        if (process) processes_.push_back(process);
-        return process;
+        SceneProgram::SetUp();
+        ASSERT_TRUE(useArchive(PALLO_SCENE_ARCHIVE));
     }
 
     static bool ends(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
@@ -89,11 +68,6 @@ protected:
         options.shutdown = [](bool) {};
         ASSERT_NE(module_.start(options), nullptr);
     }
-
-    std::wstring program_;
-    wchar_t savedDirectory_[MAX_PATH] = L"";
-    std::vector<HANDLE> processes_;
-    suite::ModuleThread module_;
 };
 
 }  // namespace
@@ -267,6 +241,10 @@ TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame)
     play(L"test");
     HWND window = suite::waitForScene(10000);
     ASSERT_NE(window, nullptr);
+    RECT client{}, movie{};
+    GetClientRect(window, &client);
+    GetClientRect(GetDlgItem(window, IDC_MOVIE_PLAYER), &movie);
+    EXPECT_TRUE(EqualRect(&client, &movie)) << "the movie does not fill the window from the start";
     Sleep(1500);
     struct Part {
         const char* name;

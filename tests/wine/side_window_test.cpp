@@ -117,11 +117,3 @@ TEST_F(SideWindow, CloseAllEndsTheProcessAndTheHelp) {
     Sleep(300);
     EXPECT_EQ(helpWindows(), 0u);
 }
-
-TEST_F(SideWindow, WithoutAHelpFileTheProcessEndsAfterASecondShowingNothing) {
-    HANDLE process = advtop();
-    DWORD started = GetTickCount();
-    EXPECT_EQ(WaitForSingleObject(process, 8000), WAIT_OBJECT_0);
-    EXPECT_LE(GetTickCount() - started, 4000u);
-    EXPECT_EQ(helpWindows(), 0u);
-}

@@ -278,6 +278,27 @@ bool writeBytes(const std::wstring& path, const std::string& bytes) {
     return written == bytes.size();
 }
 
+bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    return writeBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring tempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+void pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
 bool writeSettings(const Settings& settings) {
     std::vector<uint8_t> image;
     settings.save(image);

@@ -70,6 +70,12 @@ void stopControlModules();
 // Reads a whole file; empty when it cannot be opened.
 std::string readBytes(const std::wstring& path);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
+bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+bool exists(const std::wstring& path);
+// A name in the system's temporary folder.
+std::wstring tempPath(const wchar_t* name);
+// Dispatches the thread's messages for that long.
+void pump(DWORD ms);
 
 // The settings file as the dialogs write it, and read back (defaults when missing).
 bool writeSettings(const Settings& settings);
