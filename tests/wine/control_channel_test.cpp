@@ -37,12 +37,6 @@ protected:
         suite::installControlModule();
     }
     void TearDown() override { suite::stopControlModules(); }
-
-    HWND startModule() {
-        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
-        if (process) CloseHandle(process);
-        return suite::waitForWindow(suite::kControlWindowTitle, 10000);
-    }
 };
 
 }  // namespace
@@ -82,7 +76,7 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
         SCOPED_TRACE(static_cast<int>(answer));
         suite::FakeControlModule impostor(answer);
         EXPECT_EQ(findSuiteWindow(suite::kControlWindowTitle), nullptr);
-        ASSERT_NE(startModule(), nullptr);
+        ASSERT_NE(suite::startControlModule(), nullptr);
         HWND module = nullptr;
         for (int i = 0; i < 200 && !module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
         ASSERT_NE(module, nullptr);
@@ -102,7 +96,7 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
 TEST_F(ControlChannel, ThePasswordAndTheProofReachTheModule) {
     ASSERT_TRUE(suite::writeSettings(requiringAdmin(true)));
     ASSERT_TRUE(storePassword(u"Secret"));
-    HWND module = startModule();
+    HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
 
     EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
@@ -195,42 +189,13 @@ TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageI
 }
 
 TEST_F(ControlChannel, CloseCommandEndsTheModuleWithItsStateWritten) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     const std::uint64_t before = suite::nowUtc();
     EXPECT_EQ(suite::run(suite::qzPath(), L"/close"), 0u);
     EXPECT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
     StateRecord record;
     ASSERT_TRUE(suite::readState(record));
     EXPECT_GT(record.lastActive, before - 600'000'000ull);
-}
-
-// Five modules started at once: one runs, the others end at once without
-// touching the state, which survives whole.
-TEST_F(ControlChannel, StateSurvivesARestartOfTheModuleStartedFiveTimesAtOnce) {
-    ASSERT_NE(startModule(), nullptr);
-    suite::stopControlModules();
-    StateRecord stored;
-    ASSERT_TRUE(suite::readState(stored));
-    stored.hopsaMinutes = 7;
-    stored.nesselMinutes = 20;
-    ASSERT_TRUE(suite::writeState(stored));
-
-    std::vector<HANDLE> modules;
-    for (int i = 0; i < 5; ++i) modules.push_back(suite::start(dataLocations().controlModulePath(), L"/control"));
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
-    size_t ended = 0;
-    for (DWORD started = GetTickCount(); ended < 4 && GetTickCount() - started < 10000; Sleep(50))
-        ended = std::count_if(modules.begin(), modules.end(),
-                              [](HANDLE module) { return WaitForSingleObject(module, 0) == WAIT_OBJECT_0; });
-    EXPECT_EQ(ended, 4u);
-    EXPECT_EQ(queryMode(), 1);
-
-    suite::stopControlModules();
-    for (HANDLE module : modules) CloseHandle(module);
-    StateRecord restored;
-    ASSERT_TRUE(suite::readState(restored));
-    EXPECT_EQ(restored.nesselMinutes, 20);
-    EXPECT_EQ(restored.hopsaMinutes, 7);
 }
 
 TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninstaller) {
@@ -240,7 +205,7 @@ TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninst
     ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (program + L"\\uinst.exe").c_str(), FALSE));
     std::wstring log = program + L"\\uinst.exe.log";
     DeleteFileW(log.c_str());
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
 
     EXPECT_EQ(suite::run(program + L"\\qz.exe", L"/uninstall", 30000), 0u);
     EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
@@ -277,7 +242,7 @@ TEST_F(ControlChannel, DisableStartsTheModuleWaitsForItAndWinsOverEnable) {
 TEST_F(ControlChannel, ASenderGivesUpWhileAnotherPrompts) {
     ASSERT_TRUE(suite::writeSettings(requiringAdmin(false)));
     ASSERT_TRUE(storePassword(u"pw"));
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     HANDLE prompting = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
     EXPECT_EQ(suite::run(suite::qzPath(), L"/disable", 5000), 0u);
     CloseHandle(prompting);

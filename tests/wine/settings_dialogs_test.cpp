@@ -115,13 +115,6 @@ protected:
         suite::removeSuiteFiles();
         DeleteFileW(dataLocations().controlModulePath());
     }
-    HWND startModule() {
-        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
-        if (process) CloseHandle(process);
-        HWND window = suite::waitForWindow(suite::kControlWindowTitle, 10000);
-        for (int i = 0; i < 200 && window && !findSuiteWindow(suite::kControlWindowTitle); ++i) Sleep(25);
-        return window;
-    }
     // Answers the password prompt of the run.
     static bool enterPassword(const SettingsRun& run, const wchar_t* password) {
         HWND prompt = run.waitForWindow(L"Tolder");
@@ -216,7 +209,7 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
 }
 
 TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::All);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::All));
     ASSERT_NE(dialog, nullptr);
@@ -263,7 +256,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     stored.selectedUsersOnly = 1;
     stored.users = {u"Ghost", upper};
     ASSERT_TRUE(suite::writeSettings(stored));
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::Tolder);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
     ASSERT_NE(dialog, nullptr);
@@ -296,7 +289,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
 }
 
 TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndOpensNothing) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::Hopsa);
     HWND hopsa = run.waitForWindow(titleOf(SettingsKind::Hopsa));
     ASSERT_NE(hopsa, nullptr);
@@ -322,7 +315,7 @@ TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndOpensNothing) {
 
 TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     ASSERT_TRUE(storePassword(u"Secret"));
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::Nessel);
     ASSERT_TRUE(enterPassword(run, L"Secret"));
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
@@ -357,7 +350,7 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
 }
 
 TEST_F(SettingsDialogs, CloseAllClosesAnOpenDialogWithinHalfASecondWithoutSaving) {
-    HWND module = startModule();
+    HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
     SettingsRun run(SettingsKind::Tolder);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
@@ -374,7 +367,7 @@ TEST_F(SettingsDialogs, CloseAllClosesAnOpenDialogWithinHalfASecondWithoutSaving
 
 TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     ASSERT_TRUE(storePassword(u"pw"));
-    HWND module = startModule();
+    HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
     SettingsRun run(SettingsKind::Tolder);
     ASSERT_TRUE(enterPassword(run, L"pw"));
@@ -420,7 +413,7 @@ TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
 class CodePageSettingsDialogs : public SettingsDialogs {};
 
 TEST_F(CodePageSettingsDialogs, TitlesFollowTheCodePage) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     for (SettingsKind kind : {SettingsKind::All, SettingsKind::Nessel, SettingsKind::Hopsa, SettingsKind::Tolder}) {
         SettingsRun run(kind);
         HWND dialog = run.waitForWindow(titleOf(kind));

@@ -1,6 +1,7 @@
 #include "support/suite.h"
 
 #include "control/control_module_win.h"
+#include "shell/control_channel_win.h"
 
 #include <commctrl.h>
 
@@ -231,6 +232,14 @@ void removeSuiteFiles() {
 
 void installControlModule() {
     CopyFileW(qzPath().c_str(), dataLocations().controlModulePath(), FALSE);
+}
+
+HWND startControlModule() {
+    HANDLE process = start(dataLocations().controlModulePath(), L"/control");
+    if (process) CloseHandle(process);
+    HWND window = waitForWindow(kControlWindowTitle, 10000);
+    for (int i = 0; i < 200 && window && !findSuiteWindow(kControlWindowTitle); ++i) Sleep(25);
+    return window;
 }
 
 void stopControlModules() {

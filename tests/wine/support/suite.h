@@ -64,6 +64,9 @@ void removeSuiteFiles();
 // The control module as installed: qz.exe copied to "services.exe" in the
 // shared data folder.
 void installControlModule();
+// Starts the installed control module; its window once it answers the
+// window test, or null.
+HWND startControlModule();
 // Ends every running control module and waits until its process is gone.
 void stopControlModules();
 
