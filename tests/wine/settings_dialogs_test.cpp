@@ -133,25 +133,6 @@ protected:
     }
 };
 
-// The list's check box of an item, clicked as the mouse would.
-void clickListCheckBox(HWND list, int item) {
-    RECT bounds{};
-    bounds.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETITEMRECT, item, LPARAM(&bounds));
-    int y = (bounds.top + bounds.bottom) / 2;
-    for (int x = bounds.left; x < bounds.left + 40; ++x) {
-        LVHITTESTINFO hit{};
-        hit.pt = {x, y};
-        SendMessageW(list, LVM_HITTEST, 0, LPARAM(&hit));
-        if (hit.iItem == item && (hit.flags & LVHT_ONITEMSTATEICON)) {
-            PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-            SendMessageW(list, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
-            return;
-        }
-    }
-    ADD_FAILURE() << "no check box for item " << item;
-}
-
 std::u16string listText(HWND list, int item) {
     wchar_t buffer[260] = L"";
     LVITEMW cell{};
@@ -274,7 +255,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
         if (accounts[item] == me) mine = item;
     }
     ASSERT_GE(mine, 0);
-    clickListCheckBox(list, mine);
+    EXPECT_TRUE(suite::clickCheckBox(list, mine));
     EXPECT_TRUE(listChecked(list, mine));
     EXPECT_TRUE(SendMessageW(list, LVM_GETITEMSTATE, mine, LVIS_SELECTED) & LVIS_SELECTED);
     // Unchecking the box disables the list; its checks are saved all the same.

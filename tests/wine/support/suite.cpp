@@ -102,6 +102,26 @@ std::wstring windowTitle(HWND window) {
     return text;
 }
 
+bool clickCheckBox(HWND list, int item, UINT down) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, item, LPARAM(&bounds));
+    const int y = (bounds.top + bounds.bottom) / 2;
+    for (int x = bounds.left; x < bounds.left + 40; ++x) {
+        LVHITTESTINFO hit{};
+        hit.pt = {x, y};
+        SendMessageW(list, LVM_HITTEST, 0, LPARAM(&hit));
+        if (hit.iItem != item || !(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+        // The release waits in the queue: the list view tracks the mouse
+        // until it sees one.
+        PostMessageW(list, down == WM_RBUTTONDOWN ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        SendMessageW(list, down, 0, MAKELPARAM(x, y));
+        pump(0);
+        return true;
+    }
+    return false;
+}
+
 namespace {
 
 // The size the text takes in the control's font, broken into lines no wider

@@ -35,6 +35,10 @@ HWND waitForOwnedBox(HWND owner, DWORD timeoutMs);
 std::wstring messageBoxText(HWND box);
 std::wstring windowTitle(HWND window);
 
+// Clicks an item's check box in a list view as the mouse would, with the
+// given button; false when the item shows no check box.
+bool clickCheckBox(HWND list, int item, UINT down = WM_LBUTTONDOWN);
+
 // The texts of the dialog's visible labels, check boxes, group boxes and
 // buttons that do not fit their controls, each with the size it needs and the
 // size it has; empty when every text fits.
