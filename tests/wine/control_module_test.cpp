@@ -21,8 +21,6 @@
 
 namespace {
 
-void shutdownIgnored(bool) {}
-
 // The control module on a thread of the test; the programs it starts are the
 // recorder standing in for qz.exe.
 class ControlModuleRun : public ::testing::Test {
@@ -34,10 +32,7 @@ protected:
 
     HWND start(const Settings& settings, UINT minuteMs) {
         suite::writeSettings(settings);
-        ControlModuleOptions options;
-        options.minuteMs = minuteMs;
-        options.shutdown = &shutdownIgnored;
-        return module_.start(options);
+        return module_.start(minuteMs);
     }
 
     suite::RecorderFolder program_{L"program"};

@@ -27,8 +27,6 @@ std::string garbage(std::mt19937& random, size_t length) {
     return bytes;
 }
 
-void shutdownIgnored(bool) {}
-
 class ControlModuleFaults : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,10 +43,7 @@ protected:
 
     // The module on a thread of the test, with a minute of 50 ms.
     HWND startInProcess() {
-        ControlModuleOptions options;
-        options.minuteMs = 50;
-        options.shutdown = &shutdownIgnored;
-        return module_.start(options);
+        return module_.start(50);
     }
     void stopInProcess() { module_.stop(); }
 

@@ -15,13 +15,7 @@
 #include "support/scene_program.h"
 #include "support/suite.h"
 
-namespace {
-
-void shutdownIgnored(bool) {}
-
 using SceneFaults = suite::SceneProgram;
-
-}  // namespace
 
 // The module, with a minute of 100 ms, starts an exercise every minute; the
 // scene's process is killed at random moments, also before its first report,
@@ -34,10 +28,7 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     settings.exerciseInterval = 1;
     ASSERT_TRUE(suite::writeSettings(settings));
     SetCurrentDirectoryW(program_.c_str());
-    ControlModuleOptions options;
-    options.minuteMs = 100;
-    options.shutdown = &shutdownIgnored;
-    ASSERT_NE(module_.start(options), nullptr);
+    ASSERT_NE(module_.start(100), nullptr);
 
     std::mt19937 random(GetTickCount());
     HWND scene = suite::waitForScene(10000);

@@ -63,10 +63,7 @@ protected:
         settings.exerciseInterval = 30;
         suite::writeSettings(settings);
         SetCurrentDirectoryW(program_.c_str());
-        ControlModuleOptions options;
-        options.minuteMs = 100;
-        options.shutdown = [](bool) {};
-        ASSERT_NE(module_.start(options), nullptr);
+        ASSERT_NE(module_.start(100), nullptr);
     }
 };
 
