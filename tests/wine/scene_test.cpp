@@ -195,20 +195,6 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
             << corner.x << "," << corner.y << " " << std::hex << clientPixel(window, corner.x, corner.y);
 }
 
-TEST_F(ScenePlayer, FullscreenWithTheTaskbarHiddenCoversTheWholeScreen) {
-    suite::FakeControlModule module;
-    play(L"nessel-turnoff");
-    HWND window = suite::waitForScene(10000);
-    ASSERT_NE(window, nullptr);
-    RECT frame;
-    GetWindowRect(window, &frame);
-    EXPECT_EQ(frame.left, 0);
-    EXPECT_EQ(frame.top, 0);
-    EXPECT_EQ(frame.right, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(frame.bottom, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
-}
-
 namespace {
 bool within(int value, int want) { return std::abs(value - want) <= 12; }
 bool isOrange(int r, int g, int b) { return within(r, 255) && within(g, 128) && within(b, 0); }
