@@ -77,13 +77,6 @@ protected:
 
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
 
-TEST_F(MoviePlayerControl, ExportsAVersionTheShowWindowAccepts) {
-    auto version = reinterpret_cast<TikkoPlayerVersionFn>(GetProcAddress(module, "TikkoPlayerVersion"));
-    ASSERT_NE(version, nullptr);
-    EXPECT_GE(version(), 7);
-    EXPECT_NE(GetProcAddress(module, "TikkoPlayerPutMovie"), nullptr);
-}
-
 TEST_F(MoviePlayerControl, ShowsTheWholeMovieAndFollowsItsWindowSize) {
     std::string path = tempPath("pallo-player-square.swf");
     writeFile(path, squareMovie({{255, 0, 0, 255}}, 12, true));
