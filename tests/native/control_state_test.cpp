@@ -24,12 +24,7 @@ TEST(StateRecord, EncodesTheExactLittleEndianLayout) {
 
     StateRecord decoded;
     decodeStateRecord(image.data(), image.size(), decoded);
-    EXPECT_EQ(decoded.lastActive, record.lastActive);
-    EXPECT_EQ(decoded.lastAwake, record.lastAwake);
-    EXPECT_EQ(decoded.nesselMinutes, -2);
-    EXPECT_EQ(decoded.hopsaMinutes, 0x21222324);
-    EXPECT_TRUE(decoded.sleepPending);
-    EXPECT_FALSE(decoded.firstExerciseDone);
+    EXPECT_EQ(encodeStateRecord(decoded), expected);
 }
 
 TEST(StateRecord, ShortImagesReplaceOnlyTheFieldsTheyCoverWhole) {
