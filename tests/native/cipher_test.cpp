@@ -37,14 +37,10 @@ TEST(Blowfish, DescriptorAndNullContext) {
     EXPECT_EQ(d.setEncryptKey(nullptr, nullptr, 0), 4168u);
 }
 
-TEST(Blowfish, ZeroKeyGivesPublishedVectorWithHalvesReversed) {
-    KeyedBlowfish k(std::vector<uint8_t>(8, 0));
-    EXPECT_EQ(encrypt(k, std::vector<uint8_t>(8, 0)), hexBytes("4597F94E78DD9861"));
-}
-
 TEST(Blowfish, PublishedVectors) {
     struct Vector { const char* key; const char* plain; const char* cipher; };
     const Vector vectors[] = {
+        {"0000000000000000", "0000000000000000", "4EF997456198DD78"},
         {"FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF", "51866FD5B85ECB8A"},
         {"3000000000000000", "1000000000000001", "7D856F9A613063F2"},
         {"1111111111111111", "1111111111111111", "2466DD878B963C9D"},

@@ -105,6 +105,15 @@ TEST(MovieDecoding, JpegBitmapsInEveryTag) {
     }
 }
 
+TEST(MovieDecoding, APaletteIndexPastThePaletteIsTransparent) {
+    // 2 x 1 pixels of one colour: indices 0 and 1, the row padded to 4 bytes.
+    std::vector<uint8_t> body = {3, 2, 0, 1, 0, 0};
+    append(body, zlibPacked({255, 0, 0, 0, 1, 0, 0}));
+    RenderedFrame f = drawBitmapTag(SwfTag::DefineBitsLossless, body);
+    EXPECT_EQ(f.at(2, 50), kRed);
+    EXPECT_EQ(f.at(80, 50), kWhite);
+}
+
 TEST(MovieDecoding, JpegsBeyondThePixelLimitAreRefusedBeforeDecoding) {
     std::vector<uint8_t> jpeg = halfRedHalfBlueJpeg();
     Bitmap bitmap;
@@ -340,14 +349,24 @@ std::vector<uint8_t> lzmaMovie(const std::vector<uint8_t>& plain) {
     return out;
 }
 
-TEST(MovieDecoding, LzmaMoviesDrawLikePlainOnes) {
+TEST(MovieDecoding, ZlibAndLzmaMoviesDrawLikePlainOnes) {
     SwfWriter w = stageWriter();
-    w.timeline().place(1, squareShape(w, 10, 10, 50, {255, 0, 0, 255}));
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill({200, 30, 30, 255}), s.addLineStyle(60, {0, 0, 0, 255}));
+    s.moveTo(100, 100);
+    s.curveTo(1900, 100, 1900, 1900);
+    s.lineTo(100, 1900);
+    s.lineTo(100, 100);
+    w.timeline().place(1, w.defineShape(s));
     w.timeline().showFrame();
     std::vector<uint8_t> plain = w.finish(false), packed = lzmaMovie(plain);
-    RenderedFrame a = renderFrame(plain, 60, 60), b = renderFrame(packed, 60, 60);
-    ASSERT_EQ(b.pixels.size(), 3600u);
-    EXPECT_EQ(a.pixels, b.pixels);
+    RenderedFrame a = renderFrame(plain, 90, 70);
+    EXPECT_EQ(a.at(45, 60), 0xC81E1Eu);
+    for (const std::vector<uint8_t>& bytes : {w.finish(true), packed}) {
+        RenderedFrame b = renderFrame(bytes, 90, 70);
+        ASSERT_EQ(b.pixels.size(), 90u * 70u);
+        EXPECT_EQ(a.pixels, b.pixels);
+    }
     DecodeError error;
     std::vector<uint8_t> damaged = packed;
     for (size_t i = 17; i < damaged.size(); ++i) damaged[i] = 0xFF;

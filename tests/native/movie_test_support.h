@@ -5,6 +5,7 @@
 #include "player/swf_writer.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Renders movies written by SwfWriter for the player tests.
@@ -46,6 +47,23 @@ inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color, in
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x * 20, y * 20, size * 20, size * 20);
     return w.defineShape(s, version);
+}
+
+// The first frame of a movie that shows only this shape, at depth 1.
+inline RenderedFrame renderShape(const ShapeBuilder& s, int version = 3, bool nonZero = false,
+                                 std::optional<Matrix> placed = std::nullopt) {
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, w.defineShape(s, version, nonZero), placed);
+    w.timeline().showFrame();
+    return renderFrame(w.finish(false), 100, 100);
+}
+
+// A shape of one rectangle filled with the colour, in twips.
+inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int height) {
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill(color), 0);
+    s.rectangle(x, y, width, height);
+    return s;
 }
 
 inline int channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 255); }

@@ -43,7 +43,6 @@ public:
     std::vector<Start> starts;
     std::vector<Shutdown> shutdowns;
     int stateWrites = 0;
-    int videoChecks = 0;
     bool watchdogRunning = false;
     bool tolderTimerRunning = false;
     bool trayShown = false;
@@ -53,10 +52,7 @@ public:
     std::uint64_t secondsSinceEvening() const { return (now.utc - kEveningStart) / kSecond; }
 
     std::uint32_t lastInputTick() override { return lastInput; }
-    bool isVideoPlaying() override {
-        ++videoChecks;
-        return videoOpen;
-    }
+    bool isVideoPlaying() override { return videoOpen; }
     void loadSettings(Settings& settings) override {
         if (settingsFilePresent) settings = fileSettings;
     }
