@@ -212,7 +212,9 @@ TEST(MoviePlayback, NothingIsReadBeyondTheDeclaredEnd) {
     auto at = std::search(oneFrame.begin(), oneFrame.end(), tag, tag + 5);
     ASSERT_NE(at, oneFrame.end());
     auto cut = decodeMovie(oneFrame.data(), static_cast<size_t>(at - oneFrame.begin()) + 3);
-    if (cut) EXPECT_FALSE(cut->background == (Rgba{10, 20, 30, 255}));
+    if (cut) {
+        EXPECT_FALSE(cut->background == (Rgba{10, 20, 30, 255}));
+    }
 
     w.timeline().showFrame();
     std::vector<uint8_t> packed = w.finish(true);
