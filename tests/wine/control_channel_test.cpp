@@ -91,26 +91,6 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
     }
 }
 
-// The password crosses in the hand-over file, which is gone afterwards; the
-// administrator's proof crosses as a challenge and its answer.
-TEST_F(ControlChannel, ThePasswordAndTheProofReachTheModule) {
-    ASSERT_TRUE(suite::writeSettings(requiringAdmin(true)));
-    ASSERT_TRUE(storePassword(u"Secret"));
-    HWND module = suite::startControlModule();
-    ASSERT_NE(module, nullptr);
-
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
-    EXPECT_EQ(queryMode(), 1) << "no administrator proof yet";
-    proveAdministrator(module);
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"wrong"), 0);
-    EXPECT_EQ(queryMode(), 1);
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
-    EXPECT_EQ(queryMode(), 0);
-    EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
-    requestChildMode();
-    EXPECT_EQ(queryMode(), 1);
-}
-
 // In a child's session, a settings dialog or qza.exe may run as the
 // administrator whose name was typed into the elevation prompt, while the
 // module runs as the child and reads the child's hand-over file. Wine has one

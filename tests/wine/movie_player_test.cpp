@@ -114,24 +114,6 @@ TEST_F(MoviePlayerControl, PlaysItsFramesInALoopAtTheMovieRate) {
     DeleteFileA(path.c_str());
 }
 
-// Damaged movies of every kind are the decoder's (native and fuzzed tests).
-TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
-    std::string empty = tempPath("pallo-player-empty.swf"), damaged = tempPath("pallo-player-damaged.swf"),
-                good = tempPath("pallo-player-good.swf");
-    writeFile(empty, {});
-    std::vector<uint8_t> movie = squareMovie({{255, 0, 0, 255}}, 12, true);
-    writeFile(damaged, std::vector<uint8_t>(movie.begin(), movie.begin() + 12));
-    writeFile(good, movie);
-    ASSERT_TRUE(put(good));
-    EXPECT_FALSE(put(tempPath("pallo-player-no-such-file.swf")));
-    EXPECT_EQ(pixel(control, 100, 50), kWhite);
-    EXPECT_FALSE(put(empty));
-    EXPECT_FALSE(put(damaged));
-    EXPECT_TRUE(put(good));
-    EXPECT_EQ(pixel(control, 100, 50), kRed);
-    for (const std::string& p : {empty, damaged, good}) DeleteFileA(p.c_str());
-}
-
 // Reserves the address space, ever smaller blocks until none is left, but
 // for a hole of `leave` bytes: a larger allocation fails (Wine hands out its
 // own reserved areas only when asked). Only for a 32-bit process.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -23,17 +21,6 @@ void touch(const std::wstring& path) {
     CloseHandle(file);
 }
 
-// The code page the test's locale asks Wine for, or 0 when none is set.
-UINT requestedCodePage() {
-    const char* locale = std::getenv("LC_ALL");
-    if (!locale) return 0;
-    std::string name = locale;
-    if (name.rfind("ru_RU", 0) == 0) return 1251;
-    if (name.rfind("en_US", 0) == 0) return 1252;
-    if (name.rfind("ja_JP", 0) == 0) return 932;
-    return 0;
-}
-
 // Shows the box on a thread of its own and returns caption and text.
 struct ShownBox {
     std::wstring caption, text;
@@ -51,24 +38,6 @@ ShownBox showAndClose(UINT textId, bool withModuleCaption) {
 }
 
 }  // namespace
-
-TEST(Text, CyrillicRoundTripsThroughCodePage1251) {
-    const wchar_t* text = L"Привет, Тикко! ёЁ";
-    auto narrow = wideToCodePage(1251, text);
-    ASSERT_NE(narrow, nullptr);
-    EXPECT_EQ(static_cast<unsigned char>(narrow[0]), 0xCF);  // "П" in 1251
-    EXPECT_EQ(std::strlen(narrow.get()), std::wcslen(text));
-    auto back = codePageToWide(1251, narrow.get());
-    EXPECT_STREQ(back.get(), text);
-}
-
-TEST(Text, NullInNullOut) {
-    EXPECT_EQ(codePageToWide(1251, nullptr), nullptr);
-    EXPECT_EQ(wideToCodePage(1251, nullptr), nullptr);
-    EXPECT_EQ(ansiToWide(nullptr), nullptr);
-    EXPECT_EQ(wideToAnsi(nullptr), nullptr);
-    EXPECT_FALSE(pathExists(static_cast<const wchar_t*>(nullptr), PathKind::Any));
-}
 
 TEST(Text, ToWideWithCapacityMinusOneConvertsTheWholeText) {
     wchar_t out[16];
@@ -102,12 +71,6 @@ TEST(Text, WindowWithoutTextGivesZeroAndAnEmptyBufferOnBothPaths) {
     EXPECT_EQ(ansi::getWindowText(window, buffer, 16), 0);
     EXPECT_STREQ(buffer, L"");
     DestroyWindow(window);
-}
-
-TEST(CodePage, ProcessRunsWithTheCodePageOfItsLocale) {
-    UINT expected = requestedCodePage();
-    if (!expected) GTEST_SKIP() << "no locale requested";
-    EXPECT_EQ(GetACP(), expected);
 }
 
 // A path through a folder named in the code page's own letters (two bytes
