@@ -63,20 +63,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ReportList, BindingForcesAReportWithCheckBoxes) {
-    LONG_PTR style = GetWindowLongPtrW(list.hwnd(), GWL_STYLE);
-    EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
-    EXPECT_FALSE(style & LVS_EDITLABELS);
-    EXPECT_TRUE(style & LVS_NOSORTHEADER);
-    EXPECT_TRUE(style & WS_VISIBLE);
-    auto extended = DWORD(SendMessageW(list.hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    EXPECT_EQ(extended & (LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES), DWORD(LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES));
-    EXPECT_EQ(list.checkMode(), ReportListCtrl::kMultipleChecks);
-    EXPECT_EQ(list.itemCount(), 3);
-    EXPECT_EQ(list.itemText(0, 0), u"Маша");
-    EXPECT_EQ(list.itemText(2, 0), u"Kolya");
-}
-
 TEST_F(ReportList, LongTextsAreReadUpToTheBuffer) {
     std::u16string longName(400, u'я');
     list.setItemText(1, 0, longName);

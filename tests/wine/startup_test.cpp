@@ -65,33 +65,6 @@ TEST(DataLocations, PathsNameTheSuiteFilesInTheirFolders) {
     EXPECT_EQ(std::wstring(narrow.tempFolder()), wide.tempFolder());
 }
 
-TEST(Startup, MessageRoleShowsTheRestOfTheCommandLine) {
-    HANDLE process = suite::start(suite::qzPath(), L"/message:hello big world");
-    ASSERT_NE(process, nullptr);
-    HWND box = suite::waitForWindow(L"Info", 10000, L"#32770");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(suite::messageBoxText(box), L"hello big world");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
-    CloseHandle(process);
-}
-
-TEST(Startup, RunStartsTheInstalledControlModuleAndIgnoresLaterSwitches) {
-    const DataLocations& paths = dataLocations();
-    std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
-    DeleteFileW(log.c_str());
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
-
-    EXPECT_EQ(suite::run(suite::qzPath(), L"/run /close /message:x"), 0u);
-
-    std::wstring recorded;
-    for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
-    EXPECT_NE(recorded.find(L"/control"), std::wstring::npos) << recorded;
-    EXPECT_EQ(FindWindowW(L"#32770", L"Info"), nullptr);
-    DeleteFileW(paths.controlModulePath());
-    DeleteFileW(log.c_str());
-}
-
 // The control module gets the user's ordinary rights: where the desktop's
 // shell has fewer rights than the starting process, the shell is asked to
 // start it; otherwise, or when the shell cannot be asked, it is started
