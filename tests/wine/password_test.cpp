@@ -12,7 +12,6 @@
 #include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "resources/resource_ids.h"
-#include "settings/whole_file_win.h"
 #include "shell/control_commands.h"
 #include "shell/data_locations_win.h"
 #include "support/fake_control_module.h"
@@ -29,12 +28,6 @@ void removePasswordFile() {
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path);
     RemoveDirectoryW(path);
-}
-
-std::vector<uint8_t> passwordFileBytes() {
-    std::vector<uint8_t> bytes;
-    readWholeFile(dataLocations().passwordPath(), bytes);
-    return bytes;
 }
 
 class PasswordStore : public ::testing::Test {
@@ -73,18 +66,6 @@ protected:
     }
     HWND window = nullptr;
 };
-
-TEST_F(ChangePassword, SetsAndClearsThePassword) {
-    fill(L"", L"Пароль", L"Пароль");
-    EXPECT_EQ(changePassword(window), 0);
-    EXPECT_TRUE(checkPassword(u"\u041F\u0430\u0440\u043E\u043B\u044C"));
-    EXPECT_FALSE(checkPassword(u""));
-
-    fill(L"Пароль", L"", L"");
-    EXPECT_EQ(changePassword(window), 0);
-    EXPECT_TRUE(checkPassword(u""));
-    EXPECT_EQ(passwordFileBytes().size(), 32u);
-}
 
 // Runs again on a Cyrillic and a Western code page: the caption follows it.
 class CodePageChangePassword : public ChangePassword {};
@@ -132,15 +113,6 @@ protected:
     std::wstring aside;
     bool movedAside = false;
 };
-
-TEST_F(PasswordPrompt, NoPasswordNeedsNoPrompt) {
-    std::u16string out = u"stale";
-    DWORD started = GetTickCount();
-    EXPECT_TRUE(askPassword(out));
-    EXPECT_TRUE(out.empty());
-    EXPECT_LT(GetTickCount() - started, 400u);
-    EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr);
-}
 
 class CodePagePasswordPrompt : public PasswordPrompt {};
 
