@@ -8,6 +8,7 @@
 #include "scene/key_value_document_win.h"
 #include "scene/scene_script_win.h"
 #include "shell/data_locations_win.h"
+#include "support/suite.h"
 
 namespace {
 
@@ -38,13 +39,7 @@ private:
 std::wstring scratchFolder(const wchar_t* name) {
     std::wstring folder = std::wstring(dataLocations().tempFolder()) + name;
     CreateDirectoryW(folder.c_str(), nullptr);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*.vfs").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    for (const std::wstring& name : suite::filesIn(folder + L"\\*.vfs")) DeleteFileW((folder + L"\\" + name).c_str());
     return folder;
 }
 

@@ -50,25 +50,22 @@ std::vector<Shortcut> startMenuShortcuts() {
     const std::wstring folder = std::wstring(programs) + L"\\Pallo\\";
     std::vector<Shortcut> shortcuts;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*.lnk").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+    for (const std::wstring& name : suite::filesIn(folder + L"*.lnk")) {
         IShellLinkW* link = nullptr;
         IPersistFile* file = nullptr;
         wchar_t target[MAX_PATH] = L"", arguments[MAX_PATH] = L"", workingFolder[MAX_PATH] = L"";
         if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                        reinterpret_cast<void**>(&link))) &&
             SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Load((folder + found.cFileName).c_str(), STGM_READ))) {
+            SUCCEEDED(file->Load((folder + name).c_str(), STGM_READ))) {
             link->GetPath(target, MAX_PATH, nullptr, 0);
             link->GetArguments(arguments, MAX_PATH);
             link->GetWorkingDirectory(workingFolder, MAX_PATH);
         }
-        shortcuts.push_back({found.cFileName, std::wstring(target) + L" " + arguments, workingFolder});
+        shortcuts.push_back({name, std::wstring(target) + L" " + arguments, workingFolder});
         if (file) file->Release();
         if (link) link->Release();
     }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     CoUninitialize();
     std::sort(shortcuts.begin(), shortcuts.end());
     return shortcuts;

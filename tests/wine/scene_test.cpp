@@ -16,17 +16,6 @@
 
 namespace {
 
-size_t placeholdersLeft() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((std::wstring(dataLocations().tempFolder()) + L"*.swf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    size_t count = 0;
-    do ++count;
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return count;
-}
-
 DWORD processOf(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
@@ -86,7 +75,7 @@ TEST_F(ScenePlayer, AnExerciseBreakRunsFromTheMinuteTickToTheScreenAndBack) {
     CloseHandle(firstProcess);
     EXPECT_GE(GetTickCount() - shown, 3000u);
     EXPECT_EQ(suite::waitForScene(0, firstId), nullptr) << "a scene started while the first still ran";
-    EXPECT_EQ(placeholdersLeft(), 0u);
+    EXPECT_EQ(suite::filesIn(std::wstring(dataLocations().tempFolder()) + L"*.swf"), std::vector<std::wstring>{});
 
     // Its end cleared the scene: Hopsa counts again and the next exercise comes.
     EXPECT_NE(suite::waitForScene(8000, firstId), nullptr);
@@ -102,7 +91,7 @@ TEST_F(ScenePlayer, AManualSceneReportsNothingAndClosesWhenTheModuleAsks) {
     EXPECT_TRUE(ends(process, 3000));
     EXPECT_LE(GetTickCount() - asked, 1500u);
     for (unsigned code : module.codes()) EXPECT_EQ(code, kCommandTestCloseWindow);
-    EXPECT_EQ(placeholdersLeft(), 0u);
+    EXPECT_EQ(suite::filesIn(std::wstring(dataLocations().tempFolder()) + L"*.swf"), std::vector<std::wstring>{});
 }
 
 TEST_F(ScenePlayer, CloseRequestsFollowTheCloseKeyAndEnterNeverCloses) {

@@ -44,6 +44,8 @@ bool clickCheckBox(HWND list, int item, UINT down = WM_LBUTTONDOWN);
 // size it has; empty when every text fits.
 std::vector<std::wstring> clippedTexts(HWND dialog);
 
+// The names of the files matching the pattern ("folder\\*.swf"), without "." and "..".
+std::vector<std::wstring> filesIn(const std::wstring& pattern);
 // Deletes a folder with everything in it; true when it is gone.
 bool removeTree(const std::wstring& folder);
 // A new folder of that name in the user's data folder holding qz.exe and the
