@@ -1,6 +1,6 @@
-// The control module's window around its logic: timers that start scenes from
-// the working directory and watch them, the tray icon and its double-click,
-// and the hand-over password's copies. The evening's logic is replayed
+// The control module's window around its logic: the tray icon and its
+// double-click, and the hand-over password's copies. Its timers starting a
+// scene are ScenePlayer's exercise test; the evening's logic is replayed
 // natively (simulated_evening.h).
 #include <windows.h>
 #include <shellapi.h>
@@ -70,24 +70,6 @@ size_t occurrencesInMemory(const std::vector<uint8_t>& masked) {
 }
 
 }  // namespace
-
-TEST_F(ControlModuleRun, HopsaStartsTheFirstExerciseAndRestartsALostOne) {
-    Settings settings;
-    settings.hopsaDisabled = 0;
-    settings.exerciseInterval = 1;
-    HWND window = start(settings, 100);
-    ASSERT_NE(window, nullptr);
-
-    ASSERT_TRUE(program_.waitFor(L"/show:hopsa-first", 1, 3000));
-    EXPECT_NE(program_.recorded().find(L"\nshow 1\n"), std::wstring::npos) << "scenes start shown normally";
-    SendMessageW(window, kControlMessage, kCommandTikkoStart, 0);  // the scene starts, then falls silent
-    DWORD silent = GetTickCount();
-    ASSERT_TRUE(program_.waitFor(L"/show:hopsa-usual", 1, 6000));
-    DWORD noticed = GetTickCount() - silent;
-    EXPECT_GE(noticed, 2900u);
-    EXPECT_LE(noticed, 4500u);
-    EXPECT_EQ(program_.count(L"/show:hopsa-first"), 1u);
-}
 
 TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClickDisables) {
     Settings settings;
