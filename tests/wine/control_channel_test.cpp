@@ -78,14 +78,13 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
         EXPECT_EQ(findSuiteWindow(suite::kControlWindowTitle), nullptr);
         ASSERT_NE(suite::startControlModule(), nullptr);
         HWND module = nullptr;
-        for (int i = 0; i < 200 && !module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
-        ASSERT_NE(module, nullptr);
+        ASSERT_TRUE(suite::waitUntil(5000, [&] { return (module = findSuiteWindow(suite::kControlWindowTitle)) != nullptr; }));
         EXPECT_NE(module, impostor.window());
         EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
         proveAdministrator(module);
         EXPECT_EQ(sendControlCommand(kCommandClose, 1, L"secret"), 0);
-        for (int i = 0; i < 200 && module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
-        EXPECT_EQ(module, nullptr) << "the module did not close";
+        EXPECT_TRUE(suite::waitUntil(5000, [] { return !findSuiteWindow(suite::kControlWindowTitle); }))
+            << "the module did not close";
         EXPECT_TRUE(impostor.codes().empty());
         EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
     }
@@ -189,9 +188,7 @@ TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninst
 
     EXPECT_EQ(suite::run(program + L"\\qz.exe", L"/uninstall", 30000), 0u);
     EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
-    std::string recorded;
-    for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
-    EXPECT_FALSE(recorded.empty()) << "uinst.exe did not start";
+    EXPECT_TRUE(suite::waitUntil(5000, [&] { return !suite::readBytes(log).empty(); })) << "uinst.exe did not start";
     EXPECT_TRUE(suite::exists(dataLocations().controlModulePath())) << "the module's file is put back";
 
     // A module file that stays in use (a stand-in that ignores the close)

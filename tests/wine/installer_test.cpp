@@ -76,17 +76,13 @@ void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe"
 // The uninstaller hands over to a copy of itself and returns at once.
 bool uninstall(const std::wstring& arguments) {
     suite::run(kProgramFolder + L"\\uinst.exe", arguments, 30000);
-    for (int i = 0; i < 200; ++i, Sleep(50))
-        if (!suite::exists(kProgramFolder)) return true;
-    return false;
+    return suite::waitUntil(10000, [] { return !suite::exists(kProgramFolder); });
 }
 
 // The uninstaller's copy goes on after the program folder is gone: the data
 // files come last.
 bool goneWithin(const std::wstring& path, DWORD timeoutMs) {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(50))
-        if (!suite::exists(path)) return true;
-    return !suite::exists(path);
+    return suite::waitUntil(timeoutMs, [&] { return !suite::exists(path); });
 }
 
 class Installer : public ::testing::Test {

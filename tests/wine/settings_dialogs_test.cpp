@@ -75,19 +75,17 @@ public:
     // The top-level dialog of this run with the title, once it is shown
     // (that is, initialised).
     HWND waitForWindow(const std::wstring& title, DWORD timeoutMs = 10000) const {
-        DWORD started = GetTickCount();
-        do {
-            for (HWND window = FindWindowW(L"#32770", title.c_str()); window;
+        HWND window = nullptr;
+        suite::waitUntil(timeoutMs, [&] {
+            for (window = FindWindowW(L"#32770", title.c_str()); window;
                  window = FindWindowExW(nullptr, window, L"#32770", title.c_str()))
-                if (GetWindowThreadProcessId(window, nullptr) == threadId_ && IsWindowVisible(window)) return window;
-            Sleep(20);
-        } while (GetTickCount() - started < timeoutMs);
-        return nullptr;
+                if (GetWindowThreadProcessId(window, nullptr) == threadId_ && IsWindowVisible(window)) return true;
+            return false;
+        });
+        return window;
     }
     bool waitForEnd(DWORD timeoutMs) const {
-        for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(10))
-            if (ended_) return true;
-        return ended_;
+        return suite::waitUntil(timeoutMs, [this] { return ended_.load(); });
     }
     DWORD endedAt() const { return endedAt_; }
 
@@ -127,9 +125,7 @@ protected:
     // Until the module reports the mode and the dialog shows it.
     static bool waitForMode(HWND dialog, LRESULT mode) {
         int shown = mode == 0 ? IDC_PARENTS_MODE : IDC_CHILD_MODE;
-        for (DWORD started = GetTickCount(); GetTickCount() - started < 3000; Sleep(20))
-            if (moduleCommand(kCommandGetMode) == mode && checked(dialog, shown)) return true;
-        return false;
+        return suite::waitUntil(3000, [&] { return moduleCommand(kCommandGetMode) == mode && checked(dialog, shown); });
     }
 };
 

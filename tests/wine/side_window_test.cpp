@@ -53,14 +53,16 @@ protected:
     // The visible help window of the given process (of any, when null).
     static HWND waitForHelp(HANDLE process = nullptr) {
         DWORD wanted = process ? GetProcessId(process) : 0;
-        for (int i = 0; i < 500; ++i, Sleep(20)) {
-            for (HWND w = FindWindowW(kHelpClass, nullptr); w; w = FindWindowExW(nullptr, w, kHelpClass, nullptr)) {
+        HWND w = nullptr;
+        suite::waitUntil(10000, [&] {
+            for (w = FindWindowW(kHelpClass, nullptr); w; w = FindWindowExW(nullptr, w, kHelpClass, nullptr)) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(w, &owner);
-                if (IsWindowVisible(w) && (!wanted || owner == wanted)) return w;
+                if (IsWindowVisible(w) && (!wanted || owner == wanted)) return true;
             }
-        }
-        return nullptr;
+            return false;
+        });
+        return w;
     }
 
     std::wstring program_;

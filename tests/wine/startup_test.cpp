@@ -99,7 +99,7 @@ TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRight
         EXPECT_EQ(gShellAsked, run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory
                                               : L"");
         std::wstring recorded;
-        for (int i = 0; i < 40 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
+        suite::waitUntil(2000, [&] { return !(recorded = readLog(log)).empty(); });
         EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
     }
     DeleteFileW(paths.controlModulePath());

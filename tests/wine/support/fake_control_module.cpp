@@ -67,12 +67,11 @@ std::vector<unsigned> FakeControlModule::codes() const {
 }
 
 bool FakeControlModule::waitFor(unsigned code, size_t times, DWORD timeoutMs) const {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
+    return suite::waitUntil(timeoutMs, [&] {
         size_t seen = 0;
         for (const Command& c : commands()) seen += c.code == code;
-        if (seen >= times) return true;
-    }
-    return false;
+        return seen >= times;
+    });
 }
 
 LRESULT CALLBACK FakeControlModule::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -62,32 +62,23 @@ DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD time
 }
 
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className) {
-    DWORD started = GetTickCount();
-    do {
-        if (HWND window = FindWindowW(className, title)) return window;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
+    HWND window = nullptr;
+    waitUntil(timeoutMs, [&] { return (window = FindWindowW(className, title)) != nullptr; });
+    return window;
 }
 
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs) {
-    DWORD started = GetTickCount();
-    do {
-        if (!FindWindowW(nullptr, title)) return true;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return false;
+    return waitUntil(timeoutMs, [&] { return !FindWindowW(nullptr, title); });
 }
 
 HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
-    DWORD started = GetTickCount();
-    do {
-        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
-             box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
+    HWND box = nullptr;
+    waitUntil(timeoutMs, [&] {
+        for (box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box; box = FindWindowExW(nullptr, box, L"#32770", nullptr))
+            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return true;
+        return false;
+    });
+    return box;
 }
 
 std::wstring messageBoxText(HWND box) {
@@ -392,24 +383,22 @@ size_t RecorderFolder::count(const wchar_t* part) const {
 }
 
 bool RecorderFolder::waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20))
-        if (count(part) >= times) return true;
-    return false;
+    return waitUntil(timeoutMs, [&] { return count(part) >= times; });
 }
 
 const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
 
 HWND waitForScene(DWORD timeoutMs, DWORD notProcess) {
-    DWORD started = GetTickCount();
-    do {
-        for (HWND w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
+    HWND w = nullptr;
+    waitUntil(timeoutMs, [&] {
+        for (w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner != notProcess && IsWindowVisible(w)) return w;
+            if (owner != notProcess && IsWindowVisible(w)) return true;
         }
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
+        return false;
+    });
+    return w;
 }
 
 void killProcessOf(HWND window) {

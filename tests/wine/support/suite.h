@@ -25,6 +25,14 @@ HANDLE start(const std::wstring& program, const std::wstring& arguments);
 // Runs to the end and returns the exit code, or -1 when it did not end in time.
 DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 20000);
 
+// Polls every 20 ms until the condition holds; false when it did not in time.
+template <typename Condition>
+bool waitUntil(DWORD timeoutMs, Condition holds) {
+    for (DWORD started = GetTickCount();; Sleep(20)) {
+        if (holds()) return true;
+        if (GetTickCount() - started >= timeoutMs) return false;
+    }
+}
 // Polls until a top-level window with this title (and class, when given) exists.
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
