@@ -15,12 +15,6 @@ namespace {
 
 std::wstring scratchPath(const wchar_t* name) { return std::wstring(dataLocations().tempFolder()) + name; }
 
-void touch(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-}
-
 // Shows the box on a thread of its own and returns caption and text.
 struct ShownBox {
     std::wstring caption, text;
@@ -49,7 +43,7 @@ TEST(Text, PathExistsTellsFilesFromFolders) {
     std::wstring folder = scratchPath(L"exists-folder");
     std::wstring file = scratchPath(L"exists-file.txt");
     CreateDirectoryW(folder.c_str(), nullptr);
-    touch(file);
+    ASSERT_TRUE(suite::writeBytes(file, ""));
     EXPECT_TRUE(pathExists(folder.c_str(), PathKind::Directory));
     EXPECT_FALSE(pathExists(folder.c_str(), PathKind::File));
     EXPECT_TRUE(pathExists(folder.c_str(), PathKind::Any));
@@ -81,7 +75,7 @@ TEST(CodePage, AnsiPathsKeepTheCodePagesOwnLetters) {
     const std::wstring folder = scratchPath(name);
     const std::wstring file = folder + L"\\" + name + L".txt";
     CreateDirectoryW(folder.c_str(), nullptr);
-    touch(file);
+    ASSERT_TRUE(suite::writeBytes(file, ""));
     auto narrow = wideToAnsi(file.c_str());
     EXPECT_STREQ(ansiToWide(narrow.get()).get(), file.c_str());
     EXPECT_TRUE(fileExists(narrow.get()));
