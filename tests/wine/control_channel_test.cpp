@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "control/state_record.h"
 #include "scene/side_window_win.h"
 #include "settings/password.h"
 #include "settings/password_prompt_win.h"
@@ -165,16 +164,6 @@ TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageI
     showSideWindow();  // without a help file it ends at its first tick
     letControlMessageIn = system;
     EXPECT_EQ(gLetIn, (std::vector<std::wstring>{suite::kControlWindowTitle, L"Tolder", L"qz-tolder-AdvWnd"}));
-}
-
-TEST_F(ControlChannel, CloseCommandEndsTheModuleWithItsStateWritten) {
-    ASSERT_NE(suite::startControlModule(), nullptr);
-    const std::uint64_t before = suite::nowUtc();
-    EXPECT_EQ(suite::run(suite::qzPath(), L"/close"), 0u);
-    EXPECT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
-    StateRecord record;
-    ASSERT_TRUE(suite::readState(record));
-    EXPECT_GT(record.lastActive, before - 600'000'000ull);
 }
 
 TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninstaller) {
