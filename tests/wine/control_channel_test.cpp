@@ -167,9 +167,8 @@ TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageI
 }
 
 TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninstaller) {
-    std::wstring program = std::wstring(dataLocations().tempFolder()) + L"uninstall-program";
-    CreateDirectoryW(program.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), (program + L"\\qz.exe").c_str(), FALSE));
+    std::wstring program = suite::makeProgramFolder(L"uninstall-program");
+    ASSERT_FALSE(program.empty());
     ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (program + L"\\uinst.exe").c_str(), FALSE));
     std::wstring log = program + L"\\uinst.exe.log";
     DeleteFileW(log.c_str());

@@ -24,10 +24,8 @@ class SideWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteFileW(dataLocations().controlModulePath());
-        program_ = std::wstring(dataLocations().userFolder()) + L"help-program";
-        suite::removeTree(program_);
-        CreateDirectoryW(program_.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), (program_ + L"\\qz.exe").c_str(), FALSE));
+        program_ = suite::makeProgramFolder(L"help-program");
+        ASSERT_FALSE(program_.empty());
         ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
     }
     // The help processes are asked to end rather than killed: a help viewer
