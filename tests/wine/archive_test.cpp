@@ -5,8 +5,8 @@
 #include <string>
 
 #include "content/archive_win.h"
+#include "scene/key_value_document.h"
 #include "scene/key_value_document_win.h"
-#include "scene/scene_script_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 
@@ -45,25 +45,6 @@ std::wstring scratchFolder(const wchar_t* name) {
 
 }  // namespace
 
-TEST(Archive, ReadsAnArchiveMadeByVfspack) {
-    int error = -1;
-    std::unique_ptr<VfsArchive> archive = vfsOpenArchive((kArchiveDir + L"\\*.vfs").c_str(), VfsCodec::standard(), &error);
-    ASSERT_TRUE(archive);
-    EXPECT_EQ(error, kVfsNoError);
-    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(archive->fileName().c_str())), kArchivePath);
-
-    // What the reader makes of the archive is tested natively; here it is
-    // found by its pattern and read through both kinds of path.
-    std::uint32_t size = 0;
-    EXPECT_TRUE(vfsReadFile(archive.get(), L"/SWF/MOVIE.swf", &size));
-    VfsBuffer info = vfsReadFileA(archive.get(), "ck\\INFO.TXT", &size);
-    ASSERT_TRUE(info);
-    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(info.get()), L"\xFEFFhelpfile=pallo.chm\r\n");
-
-    EXPECT_FALSE(vfsOpenArchive((kArchiveDir + L"\\*.none").c_str(), VfsCodec::standard(), &error));
-    EXPECT_EQ(error, kVfsNotFound);
-}
-
 TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     std::wstring folder = scratchFolder(L"archive-lazy");
     InFolder inFolder(folder);
@@ -83,19 +64,6 @@ TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     vfsCloseArchive();
     EXPECT_TRUE(DeleteFileW(copy.c_str()));
     EXPECT_EQ(vfsArchive(), nullptr);
-}
-
-TEST(Archive, SceneScriptReadsItsScriptsFromTheProcessArchive) {
-    InFolder inFolder(kArchiveDir);
-    SceneScript script = processSceneScript();
-    EXPECT_FALSE(script.load(u"c-missing.txt"));
-    ASSERT_TRUE(script.load(u"c-test.txt"));
-    EXPECT_EQ(script.document().text(u"close"), u"none");
-    std::optional<MovieStep> step = script.nextMovie();
-    ASSERT_TRUE(step);
-    EXPECT_EQ(step->movieName, u"movie.swf");
-    EXPECT_EQ(step->durationMs, 30000);
-    EXPECT_FALSE(script.nextList());
 }
 
 // "Д" is 0xC4 in code page 1251; in 1252 the same byte is "Ä". "Ж" is 0xC6
