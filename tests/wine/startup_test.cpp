@@ -25,11 +25,6 @@ bool isFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring readLog(const std::wstring& path) {
-    std::string bytes = suite::readBytes(path);
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-}
-
 const wchar_t kAdminRequired[] = L"Для выполнения операции требуются права администратора";
 
 }  // namespace
@@ -99,7 +94,7 @@ TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRight
         EXPECT_EQ(gShellAsked, run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory
                                               : L"");
         std::wstring recorded;
-        suite::waitUntil(2000, [&] { return !(recorded = readLog(log)).empty(); });
+        suite::waitUntil(2000, [&] { return !(recorded = suite::readLog(log)).empty(); });
         EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
     }
     DeleteFileW(paths.controlModulePath());

@@ -370,10 +370,12 @@ RecorderFolder::RecorderFolder(const wchar_t* name) : path_(std::wstring(dataLoc
 
 RecorderFolder::~RecorderFolder() { SetCurrentDirectoryW(saved_); }
 
-std::wstring RecorderFolder::recorded() const {
-    std::string bytes = readBytes(path_ + L"\\qz.exe.log");
+std::wstring readLog(const std::wstring& path) {
+    std::string bytes = readBytes(path);
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
+
+std::wstring RecorderFolder::recorded() const { return readLog(path_ + L"\\qz.exe.log"); }
 
 size_t RecorderFolder::count(const wchar_t* part) const {
     const std::wstring text = recorded();

@@ -86,6 +86,8 @@ void stopControlModules();
 
 // Reads a whole file; empty when it cannot be opened.
 std::string readBytes(const std::wstring& path);
+// The UTF-16 text the recorder writes to "<program>.log".
+std::wstring readLog(const std::wstring& path);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
 bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 bool exists(const std::wstring& path);
