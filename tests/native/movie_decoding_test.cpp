@@ -10,7 +10,6 @@
 
 #include "LzmaEnc.h"
 
-#include <zlib.h>
 
 #include <cstdlib>
 
@@ -42,14 +41,6 @@ void splitTables(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& tables,
     }
     image.insert(image.end(), jpeg.begin() + i, jpeg.end());
     tables.insert(tables.end(), {0xFF, 0xD9});
-}
-
-std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> out(size);
-    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
-    out.resize(size);
-    return out;
 }
 
 void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }

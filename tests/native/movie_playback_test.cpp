@@ -3,7 +3,6 @@
 #include "player/swf_tags.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -162,14 +161,6 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
             (void)f;
         }
     }
-}
-
-std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> out(size);
-    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
-    out.resize(size);
-    return out;
 }
 
 // Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.

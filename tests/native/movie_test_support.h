@@ -4,6 +4,8 @@
 #include "player/movie_player.h"
 #include "player/swf_writer.h"
 
+#include <zlib.h>
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -72,6 +74,14 @@ inline bool near(uint32_t got, uint32_t want, int tolerance) {
     for (int shift : {0, 8, 16})
         if (std::abs(channel(got, shift) - channel(want, shift)) > tolerance) return false;
     return true;
+}
+
+inline std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> out(size);
+    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+    out.resize(size);
+    return out;
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;
