@@ -60,8 +60,7 @@ RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body,
     s.setStyles(0, s.addBitmapFill(bitmap, Matrix{125, 0, 0, 125, 0, 0}, false, false), 0);
     s.rectangle(0, 0, 2000, 2000);
     w.timeline().place(1, w.defineShape(s));
-    w.timeline().showFrame();
-    return renderFrame(w.finish(false), 100, 100);
+    return shownFrame(w);
 }
 
 TEST(MovieDecoding, JpegBitmapsInEveryTag) {
@@ -200,8 +199,7 @@ TEST(MovieDecoding, EditTextInEveryFontTagAndAlignment) {
         SwfWriter w = stageWriter();
         uint16_t font = defineFont(w, c.font);
         w.timeline().place(1, defineEditText(w, font, "A", c.align, c.outlines));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         for (int x = 0; x < 100; x += 3) {
             bool inked = x >= c.inkFrom + 1 && x < c.inkTo - 1;
             bool clear = x < c.inkFrom - 1 || x > c.inkTo + 1;
@@ -244,8 +242,7 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         b.align();
         b.u8(0);
         w.timeline().place(1, w.define(code, b.data()));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         EXPECT_EQ(f.at(15, 20), kBlue) << code;
         EXPECT_EQ(f.at(35, 20), kWhite) << code;
         EXPECT_EQ(f.at(45, 20), kBlue) << code;
@@ -318,8 +315,7 @@ TEST(MovieDecoding, ButtonsShowTheirUpState) {
         b.u8(0);
         b.u8(0);  // no actions
         w.timeline().place(1, w.define(code, b.data()));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         EXPECT_EQ(f.at(25, 25), kRed) << code;
         EXPECT_EQ(f.at(75, 75), kWhite) << code;
     }
