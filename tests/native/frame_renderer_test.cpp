@@ -61,10 +61,8 @@ TEST(FrameRenderer, CurvedEdgesFollowTheCircle) {
         for (int x = 0; x < 100; ++x) {
             double dist = std::hypot(x + 0.5 - 50, y + 0.5 - 50);
             uint32_t p = f.at(x, y);
-            if (dist < 29) {
-                EXPECT_EQ(p, kRed) << x << "," << y;
-            } else if (dist > 31) {
-                EXPECT_EQ(p, kWhite) << x << "," << y;
+            if (dist < 29 || dist > 31) {
+                EXPECT_EQ(p, dist < 29 ? kRed : kWhite) << x << "," << y;
             }
             covered += (255 - channel(p, 8)) / 255.0;
         }

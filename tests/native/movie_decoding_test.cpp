@@ -203,11 +203,8 @@ TEST(MovieDecoding, EditTextInEveryFontTagAndAlignment) {
         for (int x = 0; x < 100; x += 3) {
             bool inked = x >= c.inkFrom + 1 && x < c.inkTo - 1;
             bool clear = x < c.inkFrom - 1 || x > c.inkTo + 1;
-            if (inked) {
-                EXPECT_EQ(f.at(x, 12), kDarkGreen) << "font tag " << c.font << " align " << c.align << " x " << x;
-            }
-            if (clear) {
-                EXPECT_EQ(f.at(x, 12), kWhite) << "font tag " << c.font << " align " << c.align << " x " << x;
+            if (inked || clear) {
+                EXPECT_EQ(f.at(x, 12), inked ? kDarkGreen : kWhite) << "font " << c.font << " align " << c.align << " x " << x;
             }
         }
     }
