@@ -140,8 +140,7 @@ TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
     StateRecord record;
     record.sleepPending = true;
     record.nesselMinutes = 49;
-    Settings nessel;
-    nessel.nesselDisabled = false;
+    Settings nessel = withNessel();
 
     Restart inside(nessel);
     inside.startAfter(record, 30, 30);
@@ -198,8 +197,7 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
 }
 
 TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
-    Settings hopsa;
-    hopsa.hopsaDisabled = false;
+    Settings hopsa = withHopsa();
     SimulatedEvening exact(hopsa);
     exact.startModule();
     exact.minutes(14);
