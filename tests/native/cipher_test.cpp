@@ -26,17 +26,6 @@ std::vector<uint8_t> decrypt(const KeyedBlowfish& k, std::vector<uint8_t> block)
     return block;
 }
 
-TEST(Blowfish, DescriptorAndNullContext) {
-    const CipherDescriptor& d = *blowfishDescriptor();
-    EXPECT_EQ(d.contextSize, 4168u);
-    EXPECT_EQ(d.maxKeyLength, 56u);
-    EXPECT_EQ(d.blockSize, 8u);
-    EXPECT_EQ(d.reserved, 0u);
-    EXPECT_EQ(d.encryptBlock(nullptr, nullptr, nullptr), 8u);
-    EXPECT_EQ(d.decryptBlock(nullptr, nullptr, nullptr), 8u);
-    EXPECT_EQ(d.setEncryptKey(nullptr, nullptr, 0), 4168u);
-}
-
 TEST(Blowfish, PublishedVectors) {
     struct Vector { const char* key; const char* plain; const char* cipher; };
     const Vector vectors[] = {

@@ -90,9 +90,7 @@ TEST(ControlCommands, ParentsModeStopsCountingAndItsTimeIsABreak) {
 }
 
 TEST(ControlCommands, CloseNeedsPasswordAndProofAndLeavesTheRecordWritten) {
-    Settings settings;
-    settings.hopsaDisabled = 0;
-    Module module(settings);
+    Module module(withHopsa());
     module.evening.minutes(7);
     module.send(kCommandClose, 1, u"secret");
     EXPECT_FALSE(module.evening.host.ended);
@@ -106,8 +104,7 @@ TEST(ControlCommands, CloseNeedsPasswordAndProofAndLeavesTheRecordWritten) {
 }
 
 TEST(ControlCommands, CloseAllTellsScenesToCloseAndStopsCounting) {
-    Settings settings;
-    settings.hopsaDisabled = 0;
+    Settings settings = withHopsa();
     settings.exerciseInterval = 2;
     Module module(settings);
     module.evening.sceneBehaviour.lengthSeconds = 100;
@@ -175,9 +172,7 @@ TEST(ControlCommands, OptionsWindowRegistrationAndSettingsReload) {
 }
 
 TEST(ControlCommands, ReloadPinsACounterPastANewBedtime) {
-    Settings settings;
-    settings.nesselDisabled = 0;
-    Module module(settings);
+    Module module(withNessel());
     module.evening.minutes(30);
     module.evening.host.fileSettings.bedtimeMinutes = 20;
     module.send(kCommandOptionsUpdate);

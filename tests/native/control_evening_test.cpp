@@ -7,18 +7,6 @@ namespace {
 
 using Seconds = std::vector<std::uint64_t>;
 
-Settings withNessel() {
-    Settings settings;
-    settings.nesselDisabled = 0;
-    return settings;
-}
-
-Settings withHopsa() {
-    Settings settings;
-    settings.hopsaDisabled = 0;
-    return settings;
-}
-
 std::vector<std::pair<std::uint64_t, bool>> shutdowns(const SimulatedHost& host) {
     std::vector<std::pair<std::uint64_t, bool>> list;
     for (const auto& request : host.shutdowns) list.emplace_back(request.second, request.force);

@@ -140,8 +140,7 @@ TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
     StateRecord record;
     record.sleepPending = true;
     record.nesselMinutes = 49;
-    Settings nessel;
-    nessel.nesselDisabled = false;
+    Settings nessel = withNessel();
 
     Restart inside(nessel);
     inside.startAfter(record, 30, 30);
@@ -160,25 +159,14 @@ TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
     EXPECT_EQ(after.stored().lastAwake, after.evening.host.now.utc);
 }
 
-TEST(Resynchronise, EmptyShortAndMissingStateFiles) {
-    Restart fresh;
-    fresh.evening.startModule();
-    StateRecord stored = fresh.stored();
-    EXPECT_EQ(fresh.evening.host.stateFile.size(), kStateRecordSize);
-    EXPECT_EQ(stored.nesselMinutes, 0);
-    EXPECT_EQ(stored.hopsaMinutes, 0);
-    EXPECT_FALSE(stored.sleepPending);
-    EXPECT_FALSE(stored.firstExerciseDone);
-    EXPECT_EQ(stored.lastActive, fresh.evening.host.now.utc);
-    EXPECT_EQ(stored.lastAwake, fresh.evening.host.now.utc);
-
+TEST(Resynchronise, ShortAndMissingStateFiles) {
     // Times and counters only: no flags, so nothing is pending.
     StateRecord record;
     record.nesselMinutes = 30;
     record.hopsaMinutes = 7;
-    record.lastActive = record.lastAwake = fresh.evening.host.now.utc - 20 * kMinute;
-    const StateImage image = encodeStateRecord(record);
     Restart shortFile;
+    record.lastActive = record.lastAwake = shortFile.evening.host.now.utc - 20 * kMinute;
+    const StateImage image = encodeStateRecord(record);
     shortFile.evening.host.stateFile.assign(image.begin(), image.begin() + 24);
     shortFile.evening.startModule();
     EXPECT_EQ(shortFile.stored().nesselMinutes, 15);
@@ -209,8 +197,7 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
 }
 
 TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
-    Settings hopsa;
-    hopsa.hopsaDisabled = false;
+    Settings hopsa = withHopsa();
     SimulatedEvening exact(hopsa);
     exact.startModule();
     exact.minutes(14);

@@ -10,8 +10,7 @@ TEST(FrameRenderer, RedSquareFillsExactlyItsPixels) {
     for (int version : {1, 2, 3, 4}) {
         SwfWriter w = stageWriter();
         w.timeline().place(1, squareShape(w, 20, 30, 40, {255, 0, 0, 255}, version));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         for (int y = 0; y < 100; ++y)
             for (int x = 0; x < 100; ++x) {
                 bool inside = x >= 20 && x < 60 && y >= 30 && y < 70;
@@ -25,8 +24,7 @@ TEST(FrameRenderer, ShapesBeyondEverySurfaceEdgeAreClippedNotLost) {
     w.timeline().place(1, squareShape(w, -50, -50, 200, {255, 0, 0, 255}));
     // A thin sliver far outside on the left, crossing every row.
     w.timeline().place(2, w.defineShape(filledRectangle({0, 0, 255, 255}, -2000000, -20000, 20, 80000)));
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 37, 23);
+    RenderedFrame f = shownFrame(w, 37, 23);
     for (int y = 0; y < 23; ++y)
         for (int x = 0; x < 37; ++x) ASSERT_EQ(f.at(x, y), kRed) << x << "," << y;
 }
@@ -63,10 +61,8 @@ TEST(FrameRenderer, CurvedEdgesFollowTheCircle) {
         for (int x = 0; x < 100; ++x) {
             double dist = std::hypot(x + 0.5 - 50, y + 0.5 - 50);
             uint32_t p = f.at(x, y);
-            if (dist < 29) {
-                EXPECT_EQ(p, kRed) << x << "," << y;
-            } else if (dist > 31) {
-                EXPECT_EQ(p, kWhite) << x << "," << y;
+            if (dist < 29 || dist > 31) {
+                EXPECT_EQ(p, dist < 29 ? kRed : kWhite) << x << "," << y;
             }
             covered += (255 - channel(p, 8)) / 255.0;
         }
@@ -123,8 +119,7 @@ TEST(FrameRenderer, DepthNotPlacementOrdersAndAlphaBlendsOverWhatIsBelow) {
     SwfWriter w = stageWriter();
     w.timeline().place(5, squareShape(w, 40, 40, 60, {255, 0, 0, 128}));
     w.timeline().place(2, squareShape(w, 0, 0, 60, {0, 0, 255, 255}));
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    RenderedFrame f = shownFrame(w);
     EXPECT_TRUE(near(f.at(80, 80), 0xFF7F7F, 1)) << std::hex << f.at(80, 80);
     EXPECT_TRUE(near(f.at(50, 50), 0x80007F, 1)) << std::hex << f.at(50, 50);
     EXPECT_EQ(f.at(20, 20), kBlue);
@@ -148,8 +143,7 @@ TEST(FrameRenderer, ColourTransformsChangeEveryChannel) {
     noRed.mul[0] = 0.5f;
     noRed.add[2] = 100;
     w.timeline().placeV1(3, red, down, noRed);
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    RenderedFrame f = shownFrame(w);
     EXPECT_EQ(f.at(25, 25), kGreen);
     EXPECT_TRUE(near(f.at(75, 25), 0xFF7F7F, 1)) << std::hex << f.at(75, 25);
     EXPECT_TRUE(near(f.at(25, 75), 0x800064, 1)) << std::hex << f.at(25, 75);
@@ -174,8 +168,7 @@ TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
     w.timeline().place(2, blue);
     w.timeline().place(3, sprite);
     w.timeline().place(4, squareShape(w, 80, 80, 20, {0, 255, 0, 255}));  // above the clip depth
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    RenderedFrame f = shownFrame(w);
     EXPECT_EQ(f.at(10, 10), kWhite);  // outside the mask
     EXPECT_EQ(f.at(30, 10), kBlue);   // inside it
     EXPECT_EQ(f.at(74, 49), kBlue);
@@ -185,8 +178,7 @@ TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
     // The sprite's blue (y 50..100) lies in its own mask (y 0..50): nothing shows.
     SwfWriter w2 = stageWriter();
     w2.timeline().place(1, w2.defineSprite(inner));
-    w2.timeline().showFrame();
-    RenderedFrame g = renderFrame(w2.finish(false), 100, 100);
+    RenderedFrame g = shownFrame(w2);
     for (int y = 0; y < 100; y += 7)
         for (int x = 0; x < 100; x += 7) EXPECT_EQ(g.at(x, y), kWhite) << x << "," << y;
 }
@@ -203,8 +195,7 @@ TEST(FrameRenderer, NestedMasksIntersect) {
     uint16_t sprite = w.defineSprite(inner);
     w.timeline().placeMask(1, topLeft, 2);
     w.timeline().place(2, sprite);
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    RenderedFrame f = shownFrame(w);
     EXPECT_EQ(f.at(50, 50), kBlue);  // in both
     EXPECT_EQ(f.at(20, 20), kWhite);
     EXPECT_EQ(f.at(80, 80), kWhite);
@@ -220,8 +211,7 @@ TEST(FrameRenderer, BitmapFillsRepeatTheirPixels) {
         s.setStyles(0, s.addBitmapFill(bitmap, m, true, false), 0);
         s.rectangle(0, 0, 2000, 2000);
         w.timeline().place(1, w.defineShape(s));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         uint32_t second = alpha ? 0x7F7FFF : kBlue;
         EXPECT_EQ(f.at(5, 5), kRed);
         EXPECT_TRUE(near(f.at(15, 5), second, 1)) << std::hex << f.at(15, 5);
@@ -240,8 +230,7 @@ TEST(FrameRenderer, SmoothedBitmapsBlendBetweenTheirPixels) {
     s.setStyles(0, s.addBitmapFill(bitmap, m, false, true), 0);
     s.rectangle(0, 0, 2000, 2000);
     w.timeline().place(1, w.defineShape(s));
-    w.timeline().showFrame();
-    RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+    RenderedFrame f = shownFrame(w);
     EXPECT_EQ(f.at(5, 50), kRed);
     EXPECT_TRUE(near(f.at(50, 50), 0x7F0080, 3)) << std::hex << f.at(50, 50);
     EXPECT_TRUE(near(f.at(37, 50), 0xBF0040, 4)) << std::hex << f.at(37, 50);
@@ -409,8 +398,7 @@ TEST(FrameRenderer, BlendModesAndVisibility) {
         red.blendMode = c.mode;
         red.visible = c.visible;
         w.timeline().placeObject(red);
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         int mode = c.mode ? static_cast<int>(*c.mode) : 0;
         EXPECT_EQ(f.at(25, 25), c.overGreen) << "mode " << mode << std::hex << " got " << f.at(25, 25);
         EXPECT_EQ(f.at(75, 75), c.overWhite) << "mode " << mode << std::hex << " got " << f.at(75, 75);

@@ -4,6 +4,8 @@
 #include "player/movie_player.h"
 #include "player/swf_writer.h"
 
+#include <zlib.h>
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -35,6 +37,12 @@ inline RenderedFrame renderFrame(const std::vector<uint8_t>& bytes, int width, i
     return out;
 }
 
+// Ends the writer's frame and renders the movie's first frame.
+inline RenderedFrame shownFrame(SwfWriter& w, int width = 100, int height = 100) {
+    w.timeline().showFrame();
+    return renderFrame(w.finish(false), width, height);
+}
+
 // A 100 x 100 pixel stage, white, 12 fps.
 inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
     SwfWriter w(8, TwipsRect{0, widthPx * 20, 0, heightPx * 20}, 12.0f);
@@ -54,8 +62,7 @@ inline RenderedFrame renderShape(const ShapeBuilder& s, int version = 3, bool no
                                  std::optional<Matrix> placed = std::nullopt) {
     SwfWriter w = stageWriter();
     w.timeline().place(1, w.defineShape(s, version, nonZero), placed);
-    w.timeline().showFrame();
-    return renderFrame(w.finish(false), 100, 100);
+    return shownFrame(w);
 }
 
 // A shape of one rectangle filled with the colour, in twips.
@@ -72,6 +79,14 @@ inline bool near(uint32_t got, uint32_t want, int tolerance) {
     for (int shift : {0, 8, 16})
         if (std::abs(channel(got, shift) - channel(want, shift)) > tolerance) return false;
     return true;
+}
+
+inline std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> out(size);
+    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+    out.resize(size);
+    return out;
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;

@@ -73,18 +73,6 @@ TEST(Settings, ImagesEndingInsideTheCountOrTextKeepFixedFields) {
     }
 }
 
-TEST(Settings, SmallestFileRoundTrips) {
-    auto bytes = image(0, u"", {});
-    ASSERT_EQ(bytes.size(), 22u);
-    Settings s;
-    s.load(bytes);
-    expectFixedFieldsOfImage(s);
-    EXPECT_TRUE(s.users.empty());
-    std::vector<uint8_t> saved;
-    s.save(saved);
-    EXPECT_EQ(saved, bytes);
-}
-
 TEST(Settings, NamesLoadInOrderAndRemovingOneShortensTheFile) {
     auto bytes = image(2, u"note", {u"Masha", u"Petya"});
     Settings s;

@@ -17,6 +17,19 @@ constexpr std::uint64_t kEveningStart = 134'094'888'000'000'000ULL;
 constexpr std::uint64_t kSecond = 10'000'000ULL;
 constexpr std::uint64_t kMinute = 60 * kSecond;
 
+// Settings with one module switched on besides the default ones.
+inline Settings withNessel() {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    return settings;
+}
+
+inline Settings withHopsa() {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    return settings;
+}
+
 class SimulatedHost : public ControlHost {
 public:
     struct Start {
