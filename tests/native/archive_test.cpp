@@ -206,12 +206,13 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
     EXPECT_EQ(readText(archive.get(), u"rexact"), content);
 }
 
-TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedItemsAreNotReadAgain) {
+TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedOrOutsideItemsAreNotRead) {
     ArchiveBuilder builder;
     builder.file(u"good", "good content");
     EncodedItem bad = encodeVfsItem(codec(), "bad", 3, Compression::Never, countingBytes);
     bad.checkValue ^= 1;
     appendVfsFileRecord(builder.directory, u"bad", builder.add(bad), bad);
+    appendVfsFileRecord(builder.directory, u"beyond", builder.data.size(), bad);  // starts at the file's end
     auto owned = std::make_unique<TestSource>(builder.build());
     TestSource* source = owned.get();
     std::unique_ptr<VfsArchive> archive = VfsArchive::mount(std::move(owned), codec(), u"t.vfs");
@@ -222,6 +223,7 @@ TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedItemsAreNotReadAgain) {
     EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
     int readsBefore = source->reads;
     EXPECT_FALSE(vfsReadFile(archive.get(), u"bad", &size));
+    EXPECT_FALSE(vfsReadFile(archive.get(), u"beyond", &size));  // refused without a read
     EXPECT_EQ(source->reads, readsBefore);
 
     ASSERT_TRUE(vfsReadFile(archive.get(), u"good", &size));

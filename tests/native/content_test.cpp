@@ -213,12 +213,6 @@ TEST(Content, EveryMovieSoundsSoftlyInItsFirstRunOnly) {
     }
 }
 
-TEST(Content, TheInformationFileNamesTheHelpBesideTheProgram) {
-    KeyValueDocument info;
-    ASSERT_TRUE(readDocument(u"/ck/info.txt", info));
-    EXPECT_EQ(info.text(u"helpfile"), u"pallo.chm");
-}
-
 // Every placed part, Tikko's limbs as well as captions, moves by small steps:
 // a pose that jumps between two frames shows as a jerk on screen.
 TEST(Content, EveryPartMovesSmoothlyFromFrameToFrame) {

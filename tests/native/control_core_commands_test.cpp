@@ -32,6 +32,8 @@ TEST(ControlCommands, ParentsModeNeedsThePasswordAndTheProofWhenRequired) {
     EXPECT_TRUE(module.evening.host.trayShown);
 
     module.proveAdministrator();
+    module.send(kCommandParents, 1, u"Secret");  // case matters
+    EXPECT_TRUE(module.child());
     module.send(kCommandParents, 1, u"secret");
     EXPECT_FALSE(module.child());
     EXPECT_FALSE(module.evening.host.trayShown);
@@ -64,8 +66,10 @@ TEST(ControlCommands, ParentsModeStopsCountingAndItsTimeIsABreak) {
     settings.requireAdmin = 0;
     settings.nesselDisabled = 0;
     settings.hopsaDisabled = 0;
+    settings.bedtimeMinutes = 30;
     Module module(settings);
     module.evening.minutes(30);
+    ASSERT_TRUE(module.evening.host.storedState().sleepPending);  // the turn-off scene came
     module.send(kCommandParents, 1, u"secret");
     StateRecord stored = module.evening.host.storedState();
     EXPECT_EQ(stored.nesselMinutes, 30);
@@ -78,20 +82,21 @@ TEST(ControlCommands, ParentsModeStopsCountingAndItsTimeIsABreak) {
     module.send(kCommandChild);
     EXPECT_TRUE(module.child());
     EXPECT_TRUE(module.evening.host.trayShown);
-    EXPECT_EQ(module.evening.host.storedState().nesselMinutes, 30 - 45 * 20 / 60);
+    // Back from bedtime to bedtime - 3, then 20 of the 60 minutes of sleep credited.
+    EXPECT_EQ(module.evening.host.storedState().nesselMinutes, 27 - 30 * 20 / 60);
     EXPECT_EQ(module.evening.host.stateWrites, writes + 1);
     module.send(kCommandChild);  // already in Child mode: no second resynchronisation
     EXPECT_EQ(module.evening.host.stateWrites, writes + 1);
 }
 
 TEST(ControlCommands, CloseNeedsPasswordAndProofAndLeavesTheRecordWritten) {
-    Settings settings;
-    settings.hopsaDisabled = 0;
-    Module module(settings);
+    Module module(withHopsa());
     module.evening.minutes(7);
     module.send(kCommandClose, 1, u"secret");
     EXPECT_FALSE(module.evening.host.ended);
     module.proveAdministrator();
+    module.send(kCommandClose, 1, u"wrong");
+    EXPECT_FALSE(module.evening.host.ended);
     module.send(kCommandClose, 1, u"secret");
     EXPECT_TRUE(module.evening.host.ended);
     EXPECT_FALSE(module.child());
@@ -99,8 +104,7 @@ TEST(ControlCommands, CloseNeedsPasswordAndProofAndLeavesTheRecordWritten) {
 }
 
 TEST(ControlCommands, CloseAllTellsScenesToCloseAndStopsCounting) {
-    Settings settings;
-    settings.hopsaDisabled = 0;
+    Settings settings = withHopsa();
     settings.exerciseInterval = 2;
     Module module(settings);
     module.evening.sceneBehaviour.lengthSeconds = 100;
@@ -112,6 +116,8 @@ TEST(ControlCommands, CloseAllTellsScenesToCloseAndStopsCounting) {
     module.send(kCommandCloseAllWindows, 1, u"secret");  // no proof yet
     EXPECT_EQ(module.send(kCommandTestCloseWindow), 0);
     module.proveAdministrator();
+    module.send(kCommandCloseAllWindows, 1, u"wrong");
+    EXPECT_EQ(module.send(kCommandTestCloseWindow), 0);
     module.send(kCommandCloseAllWindows, 1, u"secret");
     EXPECT_EQ(module.send(kCommandTestCloseWindow), 1);
     module.evening.seconds(2);
@@ -166,9 +172,7 @@ TEST(ControlCommands, OptionsWindowRegistrationAndSettingsReload) {
 }
 
 TEST(ControlCommands, ReloadPinsACounterPastANewBedtime) {
-    Settings settings;
-    settings.nesselDisabled = 0;
-    Module module(settings);
+    Module module(withNessel());
     module.evening.minutes(30);
     module.evening.host.fileSettings.bedtimeMinutes = 20;
     module.send(kCommandOptionsUpdate);

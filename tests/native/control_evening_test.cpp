@@ -7,18 +7,6 @@ namespace {
 
 using Seconds = std::vector<std::uint64_t>;
 
-Settings withNessel() {
-    Settings settings;
-    settings.nesselDisabled = 0;
-    return settings;
-}
-
-Settings withHopsa() {
-    Settings settings;
-    settings.hopsaDisabled = 0;
-    return settings;
-}
-
 std::vector<std::pair<std::uint64_t, bool>> shutdowns(const SimulatedHost& host) {
     std::vector<std::pair<std::uint64_t, bool>> list;
     for (const auto& request : host.shutdowns) list.emplace_back(request.second, request.force);
@@ -141,16 +129,23 @@ TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), 2u);
 }
 
+// One exercise at a time: a tick that finds one on screen misses its turn,
+// and the count starts again when the exercise ends.
 TEST(HopsaEvening, ALongExerciseDelaysTheNextOne) {
-    Settings settings = withHopsa();
-    settings.exerciseInterval = 1;
-    SimulatedEvening evening(settings);
-    evening.sceneBehaviour.lengthSeconds = 90;
-    evening.startModule();
-    evening.minutes(5);
-    // One exercise at a time: the ticks that find one on screen miss their turn.
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{60});
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{180, 300}));
+    struct Case {
+        std::int16_t interval;
+        Seconds first, usual;
+    };
+    for (const Case& c : {Case{1, {60}, {180, 300}}, Case{2, {120}, {300}}}) {
+        Settings settings = withHopsa();
+        settings.exerciseInterval = c.interval;
+        SimulatedEvening evening(settings);
+        evening.sceneBehaviour.lengthSeconds = 90;
+        evening.startModule();
+        evening.minutes(5);
+        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), c.first) << c.interval;
+        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), c.usual) << c.interval;
+    }
 }
 
 TEST(HopsaEvening, AnExerciseThatStopsReportingIsStartedAgainOnce) {

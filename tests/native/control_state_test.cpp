@@ -24,12 +24,7 @@ TEST(StateRecord, EncodesTheExactLittleEndianLayout) {
 
     StateRecord decoded;
     decodeStateRecord(image.data(), image.size(), decoded);
-    EXPECT_EQ(decoded.lastActive, record.lastActive);
-    EXPECT_EQ(decoded.lastAwake, record.lastAwake);
-    EXPECT_EQ(decoded.nesselMinutes, -2);
-    EXPECT_EQ(decoded.hopsaMinutes, 0x21222324);
-    EXPECT_TRUE(decoded.sleepPending);
-    EXPECT_FALSE(decoded.firstExerciseDone);
+    EXPECT_EQ(encodeStateRecord(decoded), expected);
 }
 
 TEST(StateRecord, ShortImagesReplaceOnlyTheFieldsTheyCoverWhole) {
@@ -83,6 +78,8 @@ TEST(BreakCredit, ExtremeValuesStayInRange) {
     EXPECT_EQ(hopsaMinutesAfterBreak(20, 0, 15), 13);
     EXPECT_EQ(hopsaMinutesAfterBreak(INT_MIN, 0, SHRT_MAX), 0);  // a negative count is no count
     EXPECT_EQ(hopsaMinutesAfterBreak(INT_MIN, 10, SHRT_MIN), 0);
+    EXPECT_EQ(hopsaMinutesAfterBreak(10, 60, 120), 10);  // more than an hour off rests Hopsa
+    EXPECT_EQ(hopsaMinutesAfterBreak(10, 61, 120), 0);
 }
 
 // A module that last counted a minute `minutesAgo` before its start, with this record.
@@ -102,50 +99,48 @@ struct Restart {
     StateRecord stored() const { return evening.host.storedState(); }
 };
 
-TEST(Resynchronise, BreaksGiveNesselMinutesBackInProportion) {
-    StateRecord used;
-    used.nesselMinutes = 30;
-    Restart twenty;
-    twenty.startAfter(used, 20, 20);
-    EXPECT_EQ(twenty.stored().nesselMinutes, 15);
-
-    Restart hour;
-    hour.startAfter(used, 60, 60);
-    EXPECT_EQ(hour.stored().nesselMinutes, 0);
-
-    used.nesselMinutes = 50;  // past bedtime: first back to bedtime - 3
-    Restart past;
-    past.startAfter(used, 4, 4);
-    EXPECT_EQ(past.stored().nesselMinutes, 42 - 3);
-}
-
-TEST(Resynchronise, ShortRestartsKeepTheNextExerciseTwoMinutesAway) {
-    StateRecord record;
-    record.hopsaMinutes = 14;
-    Restart three;
-    three.startAfter(record, 3, 3);
-    EXPECT_EQ(three.stored().hopsaMinutes, 13);
-
-    Restart ten;
-    ten.startAfter(record, 10, 10);
-    EXPECT_EQ(ten.stored().hopsaMinutes, 0);
-
-    record.hopsaMinutes = 5;  // far from the exercise: kept
-    Restart early;
-    early.startAfter(record, 8, 8);
-    EXPECT_EQ(early.stored().hopsaMinutes, 5);
-
-    Restart longBreak;
-    longBreak.startAfter(record, 61, 61);
-    EXPECT_EQ(longBreak.stored().hopsaMinutes, 0);
+// Minutes off give Nessel minutes back in proportion, from bedtime - 3 at most;
+// a short break keeps the next exercise two minutes away, a longer one starts
+// its count again; a clock set backwards only clamps.
+TEST(Resynchronise, BreaksCreditTheCountersAndAClockSetBackwardsCreditsNothing) {
+    struct Case {
+        const char* name;
+        std::int32_t nessel, hopsa;
+        std::int64_t minutesAgo;
+        std::int32_t wantNessel, wantHopsa;
+    };
+    const Case cases[] = {
+        {"twenty minutes off", 30, 0, 20, 15, 0},
+        {"an hour off", 30, 0, 60, 0, 0},
+        {"past bedtime", 50, 0, 4, 42 - 3, 0},
+        {"three minutes off near an exercise", 0, 14, 3, 0, 13},
+        {"ten minutes off near an exercise", 0, 14, 10, 0, 0},
+        {"eight minutes off far from an exercise", 0, 5, 8, 0, 5},
+        {"more than an hour off", 0, 5, 61, 0, 0},
+        {"clock set backwards", 30, 14, -120, 30, 13},
+    };
+    for (const Case& c : cases) {
+        StateRecord record;
+        record.nesselMinutes = c.nessel;
+        record.hopsaMinutes = c.hopsa;
+        Restart restart;
+        restart.startAfter(record, c.minutesAgo, c.minutesAgo);
+        EXPECT_EQ(restart.stored().nesselMinutes, c.wantNessel) << c.name;
+        EXPECT_EQ(restart.stored().hopsaMinutes, c.wantHopsa) << c.name;
+        EXPECT_EQ(restart.stored().lastActive, restart.evening.host.now.utc) << c.name;
+    }
+    StateRecord sleeping;
+    sleeping.sleepPending = true;
+    Restart backwards;
+    backwards.startAfter(sleeping, -120, -120);
+    EXPECT_TRUE(backwards.evening.core().schedules().sleepMode());
 }
 
 TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
     StateRecord record;
     record.sleepPending = true;
     record.nesselMinutes = 49;
-    Settings nessel;
-    nessel.nesselDisabled = false;
+    Settings nessel = withNessel();
 
     Restart inside(nessel);
     inside.startAfter(record, 30, 30);
@@ -164,41 +159,14 @@ TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
     EXPECT_EQ(after.stored().lastAwake, after.evening.host.now.utc);
 }
 
-TEST(Resynchronise, ClockSetBackwardsOnlyClampsAndCreditsNothing) {
-    StateRecord record;
-    record.hopsaMinutes = 14;
-    record.nesselMinutes = 30;
-    Restart backwards;
-    backwards.startAfter(record, -120, -120);
-    EXPECT_EQ(backwards.stored().hopsaMinutes, 13);
-    EXPECT_EQ(backwards.stored().nesselMinutes, 30);
-    EXPECT_EQ(backwards.stored().lastActive, backwards.evening.host.now.utc);
-
-    record.sleepPending = true;
-    Restart sleeping;
-    sleeping.startAfter(record, -120, -120);
-    EXPECT_TRUE(sleeping.evening.core().schedules().sleepMode());
-}
-
-TEST(Resynchronise, EmptyShortAndMissingStateFiles) {
-    Restart fresh;
-    fresh.evening.startModule();
-    StateRecord stored = fresh.stored();
-    EXPECT_EQ(fresh.evening.host.stateFile.size(), kStateRecordSize);
-    EXPECT_EQ(stored.nesselMinutes, 0);
-    EXPECT_EQ(stored.hopsaMinutes, 0);
-    EXPECT_FALSE(stored.sleepPending);
-    EXPECT_FALSE(stored.firstExerciseDone);
-    EXPECT_EQ(stored.lastActive, fresh.evening.host.now.utc);
-    EXPECT_EQ(stored.lastAwake, fresh.evening.host.now.utc);
-
+TEST(Resynchronise, ShortAndMissingStateFiles) {
     // Times and counters only: no flags, so nothing is pending.
     StateRecord record;
     record.nesselMinutes = 30;
     record.hopsaMinutes = 7;
-    record.lastActive = record.lastAwake = fresh.evening.host.now.utc - 20 * kMinute;
-    const StateImage image = encodeStateRecord(record);
     Restart shortFile;
+    record.lastActive = record.lastAwake = shortFile.evening.host.now.utc - 20 * kMinute;
+    const StateImage image = encodeStateRecord(record);
     shortFile.evening.host.stateFile.assign(image.begin(), image.begin() + 24);
     shortFile.evening.startModule();
     EXPECT_EQ(shortFile.stored().nesselMinutes, 15);
@@ -229,8 +197,7 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
 }
 
 TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
-    Settings hopsa;
-    hopsa.hopsaDisabled = false;
+    Settings hopsa = withHopsa();
     SimulatedEvening exact(hopsa);
     exact.startModule();
     exact.minutes(14);

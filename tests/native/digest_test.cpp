@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_bytes.h"
@@ -16,20 +17,20 @@ std::vector<uint8_t> sha256Of(const std::string& text) {
     return out;
 }
 
-TEST(Sha256, NistVectors) {
-    EXPECT_EQ(sha256Of(""), hexBytes("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
-    EXPECT_EQ(sha256Of("abc"), hexBytes("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
-    EXPECT_EQ(sha256Of("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
-              hexBytes("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));
-    EXPECT_EQ(sha256Of(std::string(1000000, 'a')),
-              hexBytes("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"));
-}
-
-TEST(Sha256, PaddingBoundaries) {
-    // 55, 56 and 64 bytes put the length into the same, the next and a fresh block.
-    EXPECT_EQ(sha256Of(std::string(55, 'a')), hexBytes("9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"));
-    EXPECT_EQ(sha256Of(std::string(56, 'a')), hexBytes("b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"));
-    EXPECT_EQ(sha256Of(std::string(64, 'a')), hexBytes("ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"));
+// Published vectors, and 55, 56 and 64 bytes, which put the length into the
+// same, the next and a fresh block.
+TEST(Sha256, PublishedVectorsAndPaddingBoundaries) {
+    const std::pair<std::string, const char*> vectors[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+        {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+        {std::string(56, 'a'), "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a"},
+        {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+    };
+    for (const auto& [text, digest] : vectors) EXPECT_EQ(sha256Of(text), hexBytes(digest)) << text.size() << " bytes";
 }
 
 TEST(Sha256, PiecewiseAddsMatchOneShot) {

@@ -22,41 +22,41 @@ TEST(KeyValueDocument, EmptyTextsAndByteOrderMarkAddNothing) {
     EXPECT_TRUE(parsed(u"\xFEFF\xFEFF" u"a=1").contains(u"\xFEFF" u"a"));
 }
 
-TEST(KeyValueDocument, FirstEqualsSplitsAndBothSidesAreTrimmed) {
-    KeyValueDocument document = parsed(u" a = b = c \r\n=x\r\nlonely\r\n\tk\t=\t\r\n");
-    EXPECT_EQ(document.text(u"a"), u"b = c");
-    EXPECT_EQ(document.text(u""), u"x");
-    EXPECT_TRUE(document.contains(u"lonely"));
-    EXPECT_EQ(document.text(u"lonely", u"fallback"), u"");
-    EXPECT_TRUE(document.flag(u"lonely", true));
-    EXPECT_EQ(document.text(u"k"), u"");
+// Each text read alone: the value each key then has (nullptr: no such key).
+TEST(KeyValueDocument, LinesSplitAtTheFirstEqualsAndOnlyCarriageReturnLineFeedEndsOne) {
+    struct Case {
+        std::u16string_view text;
+        std::u16string key;
+        const char16_t* value;
+    };
+    const Case cases[] = {
+        {u" a = b = c \r\n=x", u"a", u"b = c"},
+        {u" a = b = c \r\n=x", u"", u"x"},
+        {u"lonely\r\n\tk\t=\t\r\n", u"lonely", u""},
+        {u"lonely\r\n\tk\t=\t\r\n", u"k", u""},
+        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u"c", nullptr},
+        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u";c", nullptr},
+        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u"x;y", u"1"},
+        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u"z", u"a;b"},
+        {u"a=1\nb=2\n", u"a", u"1\nb=2"},
+        {u"a=1\nb=2\n", u"b", nullptr},
+        {u"a=1\rb=2", u"a", u"1\rb=2"},
+        {u"a=1\r\nb=2", u"b", u"2"},
+        {std::u16string_view(u"a=1\r\n\0b=2", 9), u"b", nullptr},  // the text ends at a zero unit
+    };
+    for (const Case& c : cases) {
+        KeyValueDocument document = parsed(c.text);
+        EXPECT_EQ(document.contains(c.key), c.value != nullptr) << "case " << &c - cases;
+        if (c.value) {
+            EXPECT_EQ(document.text(c.key, u"fallback"), c.value) << "case " << &c - cases;
+        }
+    }
+    KeyValueDocument document = parsed(u"a=1\r\nb=2");
     EXPECT_EQ(document.text(u"absent", u"fallback"), u"fallback");
-}
-
-TEST(KeyValueDocument, SemicolonStartsACommentOnlyAtTheFront) {
-    KeyValueDocument document = parsed(u"  ;c=1\r\nx;y=1\r\nz=a;b");
-    EXPECT_FALSE(document.contains(u";c"));
-    EXPECT_FALSE(document.contains(u"c"));
-    EXPECT_EQ(document.text(u"x;y"), u"1");
-    EXPECT_EQ(document.text(u"z"), u"a;b");
-}
-
-TEST(KeyValueDocument, OnlyCarriageReturnLineFeedEndsALine) {
-    KeyValueDocument lf = parsed(u"a=1\nb=2\n");
-    ASSERT_EQ(lf.size(), 1u);
-    EXPECT_EQ(lf.text(u"a"), u"1\nb=2");
-    KeyValueDocument cr = parsed(u"a=1\rb=2");
-    EXPECT_EQ(cr.text(u"a"), u"1\rb=2");
-    KeyValueDocument noFinalBreak = parsed(u"a=1\r\nb=2");
-    EXPECT_EQ(noFinalBreak.text(u"b"), u"2");
-}
-
-TEST(KeyValueDocument, TextEndsAtTheFirstZeroUnit) {
-    std::u16string text(u"a=1\r\nb=2");
-    text[5] = u'\0';
-    KeyValueDocument document = parsed(text);
-    EXPECT_EQ(document.size(), 1u);
-    EXPECT_EQ(document.text(u"a"), u"1");
+    document.remove(u"a");
+    document.remove(u"zzz");
+    EXPECT_FALSE(document.contains(u"a"));
+    EXPECT_EQ(document.text(u"b"), u"2");
 }
 
 TEST(KeyValueDocument, LaterKeysWinAlsoAcrossMergedTexts) {
@@ -102,14 +102,6 @@ TEST(KeyValueDocument, TextWithBreaksReplacesEverySeparator) {
     EXPECT_EQ(document.textWithBreaks(u"list", u"."), u"a\r\ntxt|b\r\ntxt||c");
     // A separator contained in CR LF is replaced once, not forever.
     EXPECT_EQ(document.textWithBreaks(u"nl", u"\n"), u"a\r\nb");
-}
-
-TEST(KeyValueDocument, RemoveDeletesOnlyThePair) {
-    KeyValueDocument document = parsed(u"a=1\r\nb=2");
-    document.remove(u"a");
-    document.remove(u"zzz");
-    EXPECT_FALSE(document.contains(u"a"));
-    EXPECT_EQ(document.text(u"b"), u"2");
 }
 
 TEST(KeyValueDocument, BytesAreLittleEndianAndAnOddLastByteIsIgnored) {

@@ -10,7 +10,6 @@
 
 #include "LzmaEnc.h"
 
-#include <zlib.h>
 
 #include <cstdlib>
 
@@ -44,14 +43,6 @@ void splitTables(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& tables,
     tables.insert(tables.end(), {0xFF, 0xD9});
 }
 
-std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> out(size);
-    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
-    out.resize(size);
-    return out;
-}
-
 void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
 
 std::vector<uint8_t> u32le(uint32_t v) {
@@ -69,8 +60,7 @@ RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body,
     s.setStyles(0, s.addBitmapFill(bitmap, Matrix{125, 0, 0, 125, 0, 0}, false, false), 0);
     s.rectangle(0, 0, 2000, 2000);
     w.timeline().place(1, w.defineShape(s));
-    w.timeline().showFrame();
-    return renderFrame(w.finish(false), 100, 100);
+    return shownFrame(w);
 }
 
 TEST(MovieDecoding, JpegBitmapsInEveryTag) {
@@ -103,6 +93,15 @@ TEST(MovieDecoding, JpegBitmapsInEveryTag) {
         EXPECT_TRUE(near(f.at(20, 50), c.left, 24)) << c.name << std::hex << " left " << f.at(20, 50);
         EXPECT_TRUE(near(f.at(80, 50), c.right, 24)) << c.name << std::hex << " right " << f.at(80, 50);
     }
+}
+
+TEST(MovieDecoding, APaletteIndexPastThePaletteIsTransparent) {
+    // 2 x 1 pixels of one colour: indices 0 and 1, the row padded to 4 bytes.
+    std::vector<uint8_t> body = {3, 2, 0, 1, 0, 0};
+    append(body, zlibPacked({255, 0, 0, 0, 1, 0, 0}));
+    RenderedFrame f = drawBitmapTag(SwfTag::DefineBitsLossless, body);
+    EXPECT_EQ(f.at(2, 50), kRed);
+    EXPECT_EQ(f.at(80, 50), kWhite);
 }
 
 TEST(MovieDecoding, JpegsBeyondThePixelLimitAreRefusedBeforeDecoding) {
@@ -200,13 +199,13 @@ TEST(MovieDecoding, EditTextInEveryFontTagAndAlignment) {
         SwfWriter w = stageWriter();
         uint16_t font = defineFont(w, c.font);
         w.timeline().place(1, defineEditText(w, font, "A", c.align, c.outlines));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         for (int x = 0; x < 100; x += 3) {
             bool inked = x >= c.inkFrom + 1 && x < c.inkTo - 1;
             bool clear = x < c.inkFrom - 1 || x > c.inkTo + 1;
-            if (inked) EXPECT_EQ(f.at(x, 12), kDarkGreen) << "font tag " << c.font << " align " << c.align << " x " << x;
-            if (clear) EXPECT_EQ(f.at(x, 12), kWhite) << "font tag " << c.font << " align " << c.align << " x " << x;
+            if (inked || clear) {
+                EXPECT_EQ(f.at(x, 12), inked ? kDarkGreen : kWhite) << "font " << c.font << " align " << c.align << " x " << x;
+            }
         }
     }
 }
@@ -240,8 +239,7 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         b.align();
         b.u8(0);
         w.timeline().place(1, w.define(code, b.data()));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         EXPECT_EQ(f.at(15, 20), kBlue) << code;
         EXPECT_EQ(f.at(35, 20), kWhite) << code;
         EXPECT_EQ(f.at(45, 20), kBlue) << code;
@@ -314,8 +312,7 @@ TEST(MovieDecoding, ButtonsShowTheirUpState) {
         b.u8(0);
         b.u8(0);  // no actions
         w.timeline().place(1, w.define(code, b.data()));
-        w.timeline().showFrame();
-        RenderedFrame f = renderFrame(w.finish(false), 100, 100);
+        RenderedFrame f = shownFrame(w);
         EXPECT_EQ(f.at(25, 25), kRed) << code;
         EXPECT_EQ(f.at(75, 75), kWhite) << code;
     }
@@ -340,14 +337,24 @@ std::vector<uint8_t> lzmaMovie(const std::vector<uint8_t>& plain) {
     return out;
 }
 
-TEST(MovieDecoding, LzmaMoviesDrawLikePlainOnes) {
+TEST(MovieDecoding, ZlibAndLzmaMoviesDrawLikePlainOnes) {
     SwfWriter w = stageWriter();
-    w.timeline().place(1, squareShape(w, 10, 10, 50, {255, 0, 0, 255}));
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill({200, 30, 30, 255}), s.addLineStyle(60, {0, 0, 0, 255}));
+    s.moveTo(100, 100);
+    s.curveTo(1900, 100, 1900, 1900);
+    s.lineTo(100, 1900);
+    s.lineTo(100, 100);
+    w.timeline().place(1, w.defineShape(s));
     w.timeline().showFrame();
     std::vector<uint8_t> plain = w.finish(false), packed = lzmaMovie(plain);
-    RenderedFrame a = renderFrame(plain, 60, 60), b = renderFrame(packed, 60, 60);
-    ASSERT_EQ(b.pixels.size(), 3600u);
-    EXPECT_EQ(a.pixels, b.pixels);
+    RenderedFrame a = renderFrame(plain, 90, 70);
+    EXPECT_EQ(a.at(45, 60), 0xC81E1Eu);
+    for (const std::vector<uint8_t>& bytes : {w.finish(true), packed}) {
+        RenderedFrame b = renderFrame(bytes, 90, 70);
+        ASSERT_EQ(b.pixels.size(), 90u * 70u);
+        EXPECT_EQ(a.pixels, b.pixels);
+    }
     DecodeError error;
     std::vector<uint8_t> damaged = packed;
     for (size_t i = 17; i < damaged.size(); ++i) damaged[i] = 0xFF;

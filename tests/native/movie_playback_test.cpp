@@ -1,7 +1,11 @@
 #include "movie_test_support.h"
+#include "player/bit_reader.h"
 #include "player/swf_tags.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -22,26 +26,6 @@ TEST(MoviePlayback, HeaderGivesVersionRateCountAndBackground) {
     EXPECT_EQ(movie->timeline.frames.size(), 2u);
     EXPECT_EQ(movie->frameRect.width(), 12800);
     EXPECT_EQ(movie->background, (Rgba{10, 20, 30, 255}));
-}
-
-TEST(MoviePlayback, CompressedMovieDrawsTheSameAsPlain) {
-    SwfWriter w = stageWriter();
-    ShapeBuilder s;
-    s.setStyles(0, s.addSolidFill({200, 30, 30, 255}), s.addLineStyle(60, {0, 0, 0, 255}));
-    s.moveTo(100, 100);
-    s.curveTo(1900, 100, 1900, 1900);
-    s.lineTo(100, 1900);
-    s.lineTo(100, 100);
-    w.timeline().place(1, w.defineShape(s));
-    w.timeline().showFrame();
-    std::vector<uint8_t> plain = w.finish(false), packed = w.finish(true);
-    EXPECT_EQ(packed[0], 'C');
-    EXPECT_EQ(std::vector<uint8_t>(packed.begin() + 4, packed.begin() + 8),
-              std::vector<uint8_t>(plain.begin() + 4, plain.begin() + 8));  // the length is the inflated one
-    RenderedFrame a = renderFrame(plain, 90, 70), b = renderFrame(packed, 90, 70);
-    ASSERT_EQ(a.pixels.size(), 90u * 70u);
-    EXPECT_EQ(a.pixels, b.pixels);
-    EXPECT_EQ(a.at(45, 60), 0xC81E1Eu);
 }
 
 TEST(MoviePlayback, RemoveTakesTheObjectAwayAndLoopingRestarts) {
@@ -170,16 +154,30 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
         ASSERT_EQ(renderFrame(whole, 30, 30).pixels.size(), 900u);
         for (size_t cut = 0; cut < whole.size(); ++cut) {
             std::vector<uint8_t> part(whole.begin(), whole.begin() + cut);
-            RenderedFrame f = renderFrame(part, 30, 30);
+            renderFrame(part, 30, 30);
             std::vector<uint8_t> flipped = whole;
             flipped[cut] ^= 0x5A;
             renderFrame(flipped, 30, 30);
-            (void)f;
         }
     }
 }
 
-TEST(MoviePlayback, BitmapClaimsBeyondTheDataAreRefused) {
+// Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.
+const Character* colourMappedBitmap(std::shared_ptr<const Movie>& movie, int width, int height) {
+    std::vector<uint8_t> body = {1, 0, 3, static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
+                                 static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 0};
+    std::vector<uint8_t> raw(3 + static_cast<size_t>((width + 3) / 4 * 4) * height, 0);
+    raw[0] = 255;
+    std::vector<uint8_t> packed = zlibPacked(raw);
+    body.insert(body.end(), packed.begin(), packed.end());
+    SwfWriter w = stageWriter();
+    w.timeline().rawTag(SwfTag::DefineBitsLossless, body);
+    w.timeline().showFrame();
+    movie = decodeOrNull(w.finish(false));
+    return movie ? movie->character(1) : nullptr;
+}
+
+TEST(MoviePlayback, BitmapsBeyondThePixelLimitOrTheirDataAreRefused) {
     // 60000 x 60000 pixels claimed by a few bytes of compressed data.
     std::vector<uint8_t> body = {1, 0, 5, 0x60, 0xEA, 0x60, 0xEA, 0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01};
     SwfWriter w = stageWriter();
@@ -188,6 +186,62 @@ TEST(MoviePlayback, BitmapClaimsBeyondTheDataAreRefused) {
     auto movie = decodeOrNull(w.finish(false));
     ASSERT_TRUE(movie);
     EXPECT_EQ(movie->character(1), nullptr);
+    // All its data there, yet a pixel more than the limit.
+    EXPECT_TRUE(colourMappedBitmap(movie, 64, 64));
+    EXPECT_FALSE(colourMappedBitmap(movie, 4097, 4096));
+}
+
+// What the file declares bounds what is read: a tag cut by the end of the
+// bytes, a compressed body longer than its declared length.
+TEST(MoviePlayback, NothingIsReadBeyondTheDeclaredEnd) {
+    SwfWriter w = stageWriter();
+    w.setBackground({10, 20, 30, 255});
+    w.timeline().showFrame();
+    std::vector<uint8_t> oneFrame = w.finish(false);
+    const uint8_t tag[] = {0x43, 0x02, 10, 20, 30};  // the background colour's tag
+    auto at = std::search(oneFrame.begin(), oneFrame.end(), tag, tag + 5);
+    ASSERT_NE(at, oneFrame.end());
+    auto cut = decodeMovie(oneFrame.data(), static_cast<size_t>(at - oneFrame.begin()) + 3);
+    if (cut) {
+        EXPECT_FALSE(cut->background == (Rgba{10, 20, 30, 255}));
+    }
+
+    w.timeline().showFrame();
+    std::vector<uint8_t> packed = w.finish(true);
+    uint32_t declared = static_cast<uint32_t>(oneFrame.size() - 2);  // up to the first frame's end
+    std::memcpy(packed.data() + 4, &declared, 4);
+    auto shortened = decodeOrNull(packed);
+    ASSERT_TRUE(shortened);
+    EXPECT_EQ(shortened->timeline.frames.size(), 1u);
+}
+
+TEST(MoviePlayback, SpritesHoldNoDefinitions) {
+    ShapeBuilder s = filledRectangle({255, 0, 0, 255}, 0, 0, 2000, 2000);
+    std::vector<uint8_t> shape = {40, 0};
+    std::vector<uint8_t> encoded = s.encode(1);
+    shape.insert(shape.end(), encoded.begin(), encoded.end());
+    TimelineWriter inner;
+    inner.rawTag(SwfTag::DefineShape, shape);
+    inner.showFrame();
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, w.defineSprite(inner));
+    w.timeline().place(2, 40);
+    w.timeline().showFrame();
+    std::vector<uint8_t> bytes = w.finish(false);
+    auto movie = decodeOrNull(bytes);
+    ASSERT_TRUE(movie);
+    EXPECT_EQ(movie->character(40), nullptr);
+    EXPECT_EQ(renderFrame(bytes, 100, 100).at(50, 50), kWhite);
+}
+
+TEST(MovieBitReader, SkippingPastTheEndIsAnOverrun) {
+    const uint8_t bytes[4] = {};
+    BitReader in(bytes, 4);
+    in.skip(4);
+    EXPECT_FALSE(in.overrun());
+    in.skip(1);
+    EXPECT_TRUE(in.overrun());
+    EXPECT_EQ(in.remaining(), 0u);
 }
 
 // Action records for frame scripts.
@@ -213,6 +267,13 @@ std::vector<uint8_t> pushString(const std::string& s) {
 std::vector<uint8_t> pushInt(int32_t v) {
     return act(0x96, {7, static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
                       static_cast<uint8_t>(v >> 24)});
+}
+std::vector<uint8_t> pushDouble(double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    std::vector<uint8_t> payload = {6};
+    for (int shift : {32, 40, 48, 56, 0, 8, 16, 24}) payload.push_back(static_cast<uint8_t>(bits >> shift));
+    return act(0x96, payload);
 }
 std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> out;
@@ -247,6 +308,10 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
          join({pushInt(3), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"), act(kGetMember),
                pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
          {{0, 2}, {1, 2}, {2, 2}}},
+        {"a goto far before the first frame stops on it", 0,
+         join({pushDouble(-1e12), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"),
+               act(kGetMember), pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
+         {{0, 0}, {1, 0}, {2, 0}}},
         {"a branch on an unknown value ends the script", 1,
          join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}), {{0, 0}, {1, 1}, {2, 2}}},
     };

@@ -4,7 +4,10 @@
 #include "player/movie_player.h"
 #include "player/swf_writer.h"
 
+#include <zlib.h>
+
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Renders movies written by SwfWriter for the player tests.
@@ -34,6 +37,12 @@ inline RenderedFrame renderFrame(const std::vector<uint8_t>& bytes, int width, i
     return out;
 }
 
+// Ends the writer's frame and renders the movie's first frame.
+inline RenderedFrame shownFrame(SwfWriter& w, int width = 100, int height = 100) {
+    w.timeline().showFrame();
+    return renderFrame(w.finish(false), width, height);
+}
+
 // A 100 x 100 pixel stage, white, 12 fps.
 inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
     SwfWriter w(8, TwipsRect{0, widthPx * 20, 0, heightPx * 20}, 12.0f);
@@ -48,12 +57,36 @@ inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color, in
     return w.defineShape(s, version);
 }
 
+// The first frame of a movie that shows only this shape, at depth 1.
+inline RenderedFrame renderShape(const ShapeBuilder& s, int version = 3, bool nonZero = false,
+                                 std::optional<Matrix> placed = std::nullopt) {
+    SwfWriter w = stageWriter();
+    w.timeline().place(1, w.defineShape(s, version, nonZero), placed);
+    return shownFrame(w);
+}
+
+// A shape of one rectangle filled with the colour, in twips.
+inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int height) {
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill(color), 0);
+    s.rectangle(x, y, width, height);
+    return s;
+}
+
 inline int channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 255); }
 
 inline bool near(uint32_t got, uint32_t want, int tolerance) {
     for (int shift : {0, 8, 16})
         if (std::abs(channel(got, shift) - channel(want, shift)) > tolerance) return false;
     return true;
+}
+
+inline std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> out(size);
+    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+    out.resize(size);
+    return out;
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;

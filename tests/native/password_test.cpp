@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "content/wipe.h"
 #include "test_bytes.h"
 
 namespace {
@@ -25,6 +26,9 @@ TEST(PasswordCheck, StoredDigestDecidesAndCaseMatters) {
     EXPECT_FALSE(passwordAccepted(u"secret", stored));
     EXPECT_FALSE(passwordAccepted(u"", stored));
     EXPECT_TRUE(passwordAccepted(u"", asBytes(passwordDigest(u""))));
+    auto lastByteChanged = stored;
+    lastByteChanged[31] ^= 1;
+    EXPECT_FALSE(passwordAccepted(u"Secret", lastByteChanged));
 }
 
 TEST(PasswordCheck, ShortFileAcceptsEverythingAndOnlyThirtyTwoBytesCount) {
@@ -40,6 +44,15 @@ TEST(PasswordCheck, ShortFileAcceptsEverythingAndOnlyThirtyTwoBytesCount) {
 TEST(Proof, FirstFourDigestBytesOverTenSaltBytesAndChallenge) {
     EXPECT_EQ(proof(0), 0x2099D7E6u);
     EXPECT_EQ(proof(0x12345678), 0x9C37C91Fu);
+}
+
+TEST(Wipe, EveryByteOfTheCopyIsZeroed) {
+    std::uint8_t copy[7] = {1, 2, 3, 4, 5, 6, 7};
+    wipeMemory(copy, sizeof copy);
+    EXPECT_EQ(std::vector<std::uint8_t>(copy, copy + 7), std::vector<std::uint8_t>(7, 0));
+    std::u16string text = u"secret";
+    wipeText(text);
+    EXPECT_TRUE(text.empty());
 }
 
 }  // namespace

@@ -17,6 +17,19 @@ constexpr std::uint64_t kEveningStart = 134'094'888'000'000'000ULL;
 constexpr std::uint64_t kSecond = 10'000'000ULL;
 constexpr std::uint64_t kMinute = 60 * kSecond;
 
+// Settings with one module switched on besides the default ones.
+inline Settings withNessel() {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    return settings;
+}
+
+inline Settings withHopsa() {
+    Settings settings;
+    settings.hopsaDisabled = 0;
+    return settings;
+}
+
 class SimulatedHost : public ControlHost {
 public:
     struct Start {
@@ -43,7 +56,6 @@ public:
     std::vector<Start> starts;
     std::vector<Shutdown> shutdowns;
     int stateWrites = 0;
-    int videoChecks = 0;
     bool watchdogRunning = false;
     bool tolderTimerRunning = false;
     bool trayShown = false;
@@ -53,10 +65,7 @@ public:
     std::uint64_t secondsSinceEvening() const { return (now.utc - kEveningStart) / kSecond; }
 
     std::uint32_t lastInputTick() override { return lastInput; }
-    bool isVideoPlaying() override {
-        ++videoChecks;
-        return videoOpen;
-    }
+    bool isVideoPlaying() override { return videoOpen; }
     void loadSettings(Settings& settings) override {
         if (settingsFilePresent) settings = fileSettings;
     }

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "content/archive_win.h"
+#include "scene/key_value_document.h"
 #include "scene/key_value_document_win.h"
-#include "scene/scene_script_win.h"
 #include "shell/data_locations_win.h"
+#include "support/suite.h"
 
 namespace {
 
@@ -38,47 +39,11 @@ private:
 std::wstring scratchFolder(const wchar_t* name) {
     std::wstring folder = std::wstring(dataLocations().tempFolder()) + name;
     CreateDirectoryW(folder.c_str(), nullptr);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*.vfs").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    for (const std::wstring& name : suite::filesIn(folder + L"\\*.vfs")) DeleteFileW((folder + L"\\" + name).c_str());
     return folder;
 }
 
 }  // namespace
-
-TEST(Archive, ReadsAnArchiveMadeByVfspack) {
-    int error = -1;
-    std::unique_ptr<VfsArchive> archive = vfsOpenArchive((kArchiveDir + L"\\*.vfs").c_str(), VfsCodec::standard(), &error);
-    ASSERT_TRUE(archive);
-    EXPECT_EQ(error, kVfsNoError);
-    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(archive->fileName().c_str())), kArchivePath);
-
-    std::uint32_t size = 0;
-    VfsBuffer movie = vfsReadFile(archive.get(), L"/SWF/MOVIE.swf", &size);
-    ASSERT_TRUE(movie);
-    std::string expected = "FWS";
-    for (int i = 0; i < 200; ++i) expected += "frame shape sprite ";
-    EXPECT_EQ(text(movie, size), expected);
-    EXPECT_EQ(movie[size], 0);
-    EXPECT_EQ(movie[size + 1], 0);
-    EXPECT_LT(vfsFindEntry(archive.get(), u"swf/movie.swf")->storedSize, size / 4);
-
-    VfsBuffer info = vfsReadFileA(archive.get(), "ck\\INFO.TXT", &size);
-    ASSERT_TRUE(info);
-    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(info.get()), L"\xFEFFhelpfile=pallo.chm\r\n");
-    size = 99;
-    EXPECT_FALSE(vfsReadFile(archive.get(), L"swf", &size));
-    EXPECT_FALSE(vfsReadFile(archive.get(), L"swf\\other.swf", &size));
-    EXPECT_EQ(archive->lastError(), kVfsNotFound);
-    EXPECT_FALSE(vfsReadFile(nullptr, L"ck\\info.txt", &size));
-
-    EXPECT_FALSE(vfsOpenArchive((kArchiveDir + L"\\*.none").c_str(), VfsCodec::standard(), &error));
-    EXPECT_EQ(error, kVfsNotFound);
-}
 
 TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     std::wstring folder = scratchFolder(L"archive-lazy");
@@ -99,55 +64,6 @@ TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     vfsCloseArchive();
     EXPECT_TRUE(DeleteFileW(copy.c_str()));
     EXPECT_EQ(vfsArchive(), nullptr);
-}
-
-TEST(Archive, DamagedArchiveFilesAreRefusedCleanly) {
-    std::wstring folder = scratchFolder(L"archive-damaged");
-    InFolder inFolder(folder);
-    std::wstring copy = folder + L"\\damaged.vfs";
-    ASSERT_TRUE(CopyFileW(kArchivePath.c_str(), copy.c_str(), FALSE));
-    HANDLE file = CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD fileSize = GetFileSize(file, nullptr);
-    // Flip a byte of the last item, then cut the file in the middle of it.
-    unsigned char byte = 0;
-    DWORD done = 0;
-    SetFilePointer(file, fileSize - 3, nullptr, FILE_BEGIN);
-    ReadFile(file, &byte, 1, &done, nullptr);
-    byte ^= 0x80;
-    SetFilePointer(file, fileSize - 3, nullptr, FILE_BEGIN);
-    WriteFile(file, &byte, 1, &done, nullptr);
-    CloseHandle(file);
-
-    VfsArchive* archive = vfsArchive();
-    ASSERT_NE(archive, nullptr);
-    int readable = 0;
-    for (const wchar_t* path : {L"ck/info.txt", L"info/c-test.txt", L"swf/movie.swf", L"\x0434.txt"}) {
-        std::uint32_t size = 0;
-        readable += vfsReadFile(archive, path, &size) != nullptr;
-    }
-    EXPECT_EQ(readable, 3);
-    EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
-    vfsCloseArchive();
-
-    file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFilePointer(file, 20, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
-    EXPECT_EQ(vfsArchive(), nullptr);
-}
-
-TEST(Archive, SceneScriptReadsItsScriptsFromTheProcessArchive) {
-    InFolder inFolder(kArchiveDir);
-    SceneScript script = processSceneScript();
-    EXPECT_FALSE(script.load(u"c-missing.txt"));
-    ASSERT_TRUE(script.load(u"c-test.txt"));
-    EXPECT_EQ(script.document().text(u"close"), u"none");
-    std::optional<MovieStep> step = script.nextMovie();
-    ASSERT_TRUE(step);
-    EXPECT_EQ(step->movieName, u"movie.swf");
-    EXPECT_EQ(step->durationMs, 30000);
-    EXPECT_FALSE(script.nextList());
 }
 
 // "Д" is 0xC4 in code page 1251; in 1252 the same byte is "Ä". "Ж" is 0xC6

@@ -1,15 +1,15 @@
+// The control channel between processes: the window test, the hand-over
+// file and the administrator's proof as they cross to a running module. What
+// the module decides on a command is tested natively (ControlCommands).
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "control/state_record.h"
 #include "scene/side_window_win.h"
 #include "settings/password.h"
 #include "settings/password_prompt_win.h"
@@ -22,19 +22,10 @@
 
 namespace {
 
-bool exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
-void writeSettings(bool requireAdmin) {
+Settings requiringAdmin(bool required) {
     Settings settings;
-    settings.requireAdmin = requireAdmin;
-    std::vector<uint8_t> image;
-    settings.save(image);
-    suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
-}
-
-LRESULT send(UINT code, LPARAM flag = 0) {
-    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
-    return window ? SendMessageW(window, kControlMessage, code, flag) : -1;
+    settings.requireAdmin = required;
+    return settings;
 }
 
 class ControlChannel : public ::testing::Test {
@@ -45,78 +36,7 @@ protected:
         suite::installControlModule();
     }
     void TearDown() override { suite::stopControlModules(); }
-
-    HWND startModule() {
-        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
-        if (process) CloseHandle(process);
-        return suite::waitForWindow(suite::kControlWindowTitle, 10000);
-    }
 };
-
-// A window with the control module's title that cannot prove itself: it
-// answers the window test with a wrong value of the kind given.
-enum class WrongAnswer { Constant, Zero, Echo, ProofOfAnother };
-
-class Impostor {
-public:
-    explicit Impostor(WrongAnswer answer = WrongAnswer::Constant) {
-        answer_ = answer;
-        commandsOtherThanTheTest = 0;
-        thread_ = std::thread([this] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = &Impostor::procedure;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = L"PalloImpostor";
-            RegisterClassW(&windowClass);
-            window_ = CreateWindowW(L"PalloImpostor", suite::kControlWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr,
-                                    nullptr, nullptr, nullptr);
-            threadId_ = GetCurrentThreadId();
-            ready_ = true;
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-        });
-        while (!ready_) Sleep(5);
-    }
-    ~Impostor() {
-        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-        else PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    HWND window() const { return window_; }
-    static std::atomic<int> commandsOtherThanTheTest;
-
-private:
-    static LRESULT wrongAnswer(uint32_t challenge) {
-        switch (answer_) {
-        case WrongAnswer::Zero: return 0;
-        case WrongAnswer::Echo: return static_cast<LRESULT>(challenge);
-        case WrongAnswer::ProofOfAnother: return static_cast<LRESULT>(proof(challenge + 1));
-        default: return 12345;
-        }
-    }
-    static WrongAnswer answer_;
-
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == kControlMessage) {
-            if (wParam == kCommandTestQuery) return wrongAnswer(static_cast<uint32_t>(lParam));
-            ++commandsOtherThanTheTest;
-            return 0;
-        }
-        if (message == WM_CLOSE) {
-            DestroyWindow(window);
-            PostQuitMessage(0);
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    std::thread thread_;
-    HWND window_ = nullptr;
-    DWORD threadId_ = 0;
-    std::atomic<bool> ready_{false};
-};
-std::atomic<int> Impostor::commandsOtherThanTheTest{0};
-WrongAnswer Impostor::answer_ = WrongAnswer::Constant;
 
 }  // namespace
 
@@ -125,13 +45,21 @@ TEST_F(ControlChannel, EnableStartsTheInstalledModuleAndASecondModuleEndsAtOnce)
     HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(send(kCommandGetMode), 1);
+    EXPECT_EQ(queryMode(), 1);
 
     DWORD started = GetTickCount();
     EXPECT_EQ(suite::run(dataLocations().controlModulePath(), L"/control", 10000), 0u);
     EXPECT_LT(GetTickCount() - started, 5000u);
     EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), window);
     EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, suite::kControlWindowTitle), nullptr);
+
+    // Started at the same moment, two modules both miss each other's window:
+    // the session's mutex alone keeps the second from running.
+    suite::stopControlModules();
+    HANDLE first = CreateMutexW(nullptr, FALSE, L"Local\\qz-tolder-ControlModule");
+    EXPECT_EQ(suite::run(dataLocations().controlModulePath(), L"/control", 10000), 0u);
+    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
+    CloseHandle(first);
 }
 
 TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
@@ -142,43 +70,23 @@ TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
 
 TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
     ASSERT_TRUE(storePassword(u"secret"));
-    for (WrongAnswer answer : {WrongAnswer::Constant, WrongAnswer::Zero, WrongAnswer::Echo, WrongAnswer::ProofOfAnother}) {
+    for (suite::TestAnswer answer : {suite::TestAnswer::Constant, suite::TestAnswer::Zero, suite::TestAnswer::Echo,
+                                     suite::TestAnswer::ProofOfAnother}) {
         SCOPED_TRACE(static_cast<int>(answer));
-        Impostor impostor(answer);
+        suite::FakeControlModule impostor(answer);
         EXPECT_EQ(findSuiteWindow(suite::kControlWindowTitle), nullptr);
-        ASSERT_NE(startModule(), nullptr);
+        ASSERT_NE(suite::startControlModule(), nullptr);
         HWND module = nullptr;
-        for (int i = 0; i < 200 && !module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
-        ASSERT_NE(module, nullptr);
+        ASSERT_TRUE(suite::waitUntil(5000, [&] { return (module = findSuiteWindow(suite::kControlWindowTitle)) != nullptr; }));
         EXPECT_NE(module, impostor.window());
         EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
         proveAdministrator(module);
         EXPECT_EQ(sendControlCommand(kCommandClose, 1, L"secret"), 0);
-        for (int i = 0; i < 200 && module; ++i, Sleep(25)) module = findSuiteWindow(suite::kControlWindowTitle);
-        EXPECT_EQ(module, nullptr) << "the module did not close";
-        EXPECT_EQ(Impostor::commandsOtherThanTheTest.load(), 0);
-        EXPECT_FALSE(exists(dataLocations().handOverPath()));
+        EXPECT_TRUE(suite::waitUntil(5000, [] { return !findSuiteWindow(suite::kControlWindowTitle); }))
+            << "the module did not close";
+        EXPECT_TRUE(impostor.codes().empty());
+        EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
     }
-}
-
-TEST_F(ControlChannel, ParentsModeNeedsTheRightPasswordAndTheProofWhenRequired) {
-    writeSettings(true);
-    ASSERT_TRUE(storePassword(u"Secret"));
-    ASSERT_NE(startModule(), nullptr);
-
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
-    EXPECT_EQ(queryMode(), 1) << "no administrator proof yet";
-    EXPECT_FALSE(exists(dataLocations().handOverPath()));
-
-    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
-    EXPECT_EQ(queryMode(), 1) << "case matters";
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"Secret"), 0);
-    EXPECT_EQ(queryMode(), 0);
-    EXPECT_FALSE(exists(dataLocations().handOverPath()));
-
-    requestChildMode();
-    EXPECT_EQ(queryMode(), 1);
 }
 
 // In a child's session, a settings dialog or qza.exe may run as the
@@ -214,8 +122,8 @@ TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUser) {
         EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
         ASSERT_EQ(module.commands().size(), 1u);
         EXPECT_EQ(module.commands()[0].password, u"secret");
-        EXPECT_FALSE(exists(moduleUsersFile.c_str()));
-        EXPECT_FALSE(exists(dataLocations().handOverPath()));
+        EXPECT_FALSE(suite::exists(moduleUsersFile.c_str()));
+        EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
     }
     controlWindowUserFolder = systemLookup;
     wchar_t ownFolder[MAX_PATH] = L"", looked[MAX_PATH] = L"";
@@ -258,117 +166,62 @@ TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageI
     EXPECT_EQ(gLetIn, (std::vector<std::wstring>{suite::kControlWindowTitle, L"Tolder", L"qz-tolder-AdvWnd"}));
 }
 
-TEST_F(ControlChannel, WithoutTheAdministratorRequirementThePasswordAloneSwitches) {
-    writeSettings(false);
-    ASSERT_TRUE(storePassword(u"pw"));
-    ASSERT_NE(startModule(), nullptr);
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"wrong"), 0);
-    EXPECT_EQ(queryMode(), 1);
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"pw"), 0);
-    EXPECT_EQ(queryMode(), 0);
-}
-
-TEST_F(ControlChannel, CloseAllIsHeldUntilTheModuleEnds) {
-    ASSERT_NE(startModule(), nullptr);
-    EXPECT_EQ(send(kCommandTestCloseWindow), 0);
-    EXPECT_EQ(sendControlCommand(kCommandCloseAllWindows, 1, L""), 0);
-    EXPECT_EQ(send(kCommandTestCloseWindow), 0) << "no administrator proof";
-    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
-    EXPECT_EQ(sendControlCommand(kCommandCloseAllWindows, 1, L""), 0);
-    EXPECT_EQ(send(kCommandTestCloseWindow), 1);
-    EXPECT_EQ(send(kCommandTikkoWork), 1);
-}
-
-TEST_F(ControlChannel, AProofCountsOnlyForTheLastChallenge) {
-    ASSERT_NE(startModule(), nullptr);
-    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
-    auto first = static_cast<uint32_t>(SendMessageW(window, kControlMessage, kCommandAskQuery, 0));
-    auto second = static_cast<uint32_t>(SendMessageW(window, kControlMessage, kCommandAskQuery, 0));
-    EXPECT_GE(first, 128u);
-    EXPECT_GE(second, 128u);
-    SendMessageW(window, kControlMessage, kCommandInformAdmin, static_cast<LPARAM>(proof(first)));
-    sendControlCommand(kCommandCloseAllWindows, 1, L"");
-    EXPECT_EQ(send(kCommandTestCloseWindow), 0);
-}
-
-TEST_F(ControlChannel, CloseCommandEndsTheModuleWithItsStateWritten) {
-    ASSERT_NE(startModule(), nullptr);
-    FILETIME before;
-    GetSystemTimeAsFileTime(&before);
-    EXPECT_EQ(suite::run(suite::qzPath(), L"/close"), 0u);
-    EXPECT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
-
-    std::string bytes = suite::readBytes(dataLocations().statePath());
-    ASSERT_EQ(bytes.size(), kStateRecordSize);
-    StateRecord record;
-    decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record);
-    uint64_t beforeUtc = (static_cast<uint64_t>(before.dwHighDateTime) << 32) | before.dwLowDateTime;
-    EXPECT_GT(record.lastActive, beforeUtc - 600'000'000ull);
-}
-
-// Five modules started at once: one runs, the others end at once without
-// touching the state, which survives whole.
-TEST_F(ControlChannel, StateSurvivesARestartOfTheModuleStartedFiveTimesAtOnce) {
-    ASSERT_NE(startModule(), nullptr);
-    suite::stopControlModules();
-    std::string first = suite::readBytes(dataLocations().statePath());
-    ASSERT_EQ(first.size(), kStateRecordSize);
-    StateRecord stored;
-    decodeStateRecord(reinterpret_cast<const uint8_t*>(first.data()), first.size(), stored);
-    stored.hopsaMinutes = 7;
-    stored.nesselMinutes = 20;
-    StateImage image = encodeStateRecord(stored);
-    suite::writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end()));
-
-    std::vector<HANDLE> modules;
-    for (int i = 0; i < 5; ++i) modules.push_back(suite::start(dataLocations().controlModulePath(), L"/control"));
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
-    size_t ended = 0;
-    for (DWORD started = GetTickCount(); ended < 4 && GetTickCount() - started < 10000; Sleep(50))
-        ended = std::count_if(modules.begin(), modules.end(),
-                              [](HANDLE module) { return WaitForSingleObject(module, 0) == WAIT_OBJECT_0; });
-    EXPECT_EQ(ended, 4u);
-    size_t windows = 0;
-    for (HWND w = FindWindowW(nullptr, suite::kControlWindowTitle); w;
-         w = FindWindowExW(nullptr, w, nullptr, suite::kControlWindowTitle))
-        ++windows;
-    EXPECT_EQ(windows, 1u);
-    EXPECT_EQ(queryMode(), 1);
-
-    suite::stopControlModules();
-    for (HANDLE module : modules) CloseHandle(module);
-    StateRecord restored;
-    std::string second = suite::readBytes(dataLocations().statePath());
-    ASSERT_EQ(second.size(), kStateRecordSize);
-    decodeStateRecord(reinterpret_cast<const uint8_t*>(second.data()), second.size(), restored);
-    EXPECT_EQ(restored.nesselMinutes, 20);
-    EXPECT_EQ(restored.hopsaMinutes, 7);
-}
-
 TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninstaller) {
-    std::wstring program = std::wstring(dataLocations().tempFolder()) + L"uninstall-program";
-    CreateDirectoryW(program.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), (program + L"\\qz.exe").c_str(), FALSE));
+    std::wstring program = suite::makeProgramFolder(L"uninstall-program");
+    ASSERT_FALSE(program.empty());
     ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (program + L"\\uinst.exe").c_str(), FALSE));
     std::wstring log = program + L"\\uinst.exe.log";
     DeleteFileW(log.c_str());
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
 
     EXPECT_EQ(suite::run(program + L"\\qz.exe", L"/uninstall", 30000), 0u);
     EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
-    std::string recorded;
-    for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
-    EXPECT_FALSE(recorded.empty()) << "uinst.exe did not start";
-    EXPECT_TRUE(exists(dataLocations().controlModulePath())) << "the module's file is put back";
+    EXPECT_TRUE(suite::waitUntil(5000, [&] { return !suite::readBytes(log).empty(); })) << "uinst.exe did not start";
+    EXPECT_TRUE(suite::exists(dataLocations().controlModulePath())) << "the module's file is put back";
+
+    // A module file that stays in use (a stand-in that ignores the close)
+    // keeps the uninstaller from starting: the sender reports it instead.
+    ASSERT_TRUE(DeleteFileW(log.c_str()));
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    HANDLE holder = suite::start(dataLocations().controlModulePath(), L"/stay");
+    HANDLE sender = suite::start(program + L"\\qz.exe", L"/uninstall");
+    EXPECT_EQ(WaitForSingleObject(sender, 4000), WAIT_TIMEOUT) << "the sender did not wait and report";
+    EXPECT_TRUE(suite::readBytes(log).empty()) << "uinst.exe started while the module's file was in use";
+    for (HANDLE process : {sender, holder}) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
 }
 
-TEST_F(ControlChannel, DisableWinsOverEnableOnOneCommandLine) {
-    writeSettings(false);
-    ASSERT_NE(startModule(), nullptr);
+// Where the settings require it, the sender proves the administrator's rights.
+TEST_F(ControlChannel, DisableStartsTheModuleWaitsForItAndWinsOverEnable) {
+    ASSERT_TRUE(suite::writeSettings(requiringAdmin(true)));
     EXPECT_EQ(suite::run(suite::qzPath(), L"/disable /enable"), 0u);
     EXPECT_EQ(queryMode(), 0);
     EXPECT_EQ(suite::run(suite::qzPath(), L"/enable"), 0u);
     EXPECT_EQ(queryMode(), 1);
+}
+
+// One sender at a time asks for the password: a second one gives up at once.
+TEST_F(ControlChannel, ASenderGivesUpWhileAnotherPrompts) {
+    ASSERT_TRUE(suite::writeSettings(requiringAdmin(false)));
+    ASSERT_TRUE(storePassword(u"pw"));
+    ASSERT_NE(suite::startControlModule(), nullptr);
+    HANDLE prompting = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/disable", 5000), 0u);
+    CloseHandle(prompting);
+    EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr);
+    EXPECT_EQ(queryMode(), 1);
+}
+
+// A module that does not take the password (hung, or gone meanwhile) leaves
+// it in the hand-over file: the sender wipes it after the send.
+TEST_F(ControlChannel, TheSenderWipesAPasswordTheModuleLeft) {
+    suite::FakeControlModule module;
+    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"pw"), 0);
+    EXPECT_EQ(module.codes(), std::vector<unsigned>{kCommandParents});
+    EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
 }
 
 // A 32-bit and a 64-bit qz.exe on one computer, each as the module and each
@@ -378,7 +231,7 @@ TEST_F(ControlChannel, ProgramsOfBothWidthsUnderstandEachOther) {
     std::string reason;
     const std::wstring other = suite::otherWidthQzPath(reason);
     if (other.empty()) GTEST_SKIP() << reason;
-    writeSettings(true);
+    ASSERT_TRUE(suite::writeSettings(requiringAdmin(true)));
     ASSERT_TRUE(storePassword(u""));
     for (bool otherIsModule : {true, false}) {
         SCOPED_TRACE(otherIsModule ? "the other width's module" : "this width's module");

@@ -6,21 +6,15 @@
 
 #include "control/hand_over_password_win.h"
 #include "control/state_file_win.h"
-#include "control/tray_icon_win.h"
 #include "resources/resource_ids.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
+#include "support/suite.h"
 
 namespace {
 
-std::wstring tempPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
-
 TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
-    const std::wstring path = tempPath(L"pallo-state.cfg");
+    const std::wstring path = suite::tempPath(L"pallo-state.cfg");
     DeleteFileW(path.c_str());
     StateRecord record;
     record.nesselMinutes = 17;
@@ -35,6 +29,7 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
                                    OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(other, INVALID_HANDLE_VALUE);
         if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+        EXPECT_FALSE(DeleteFileW(path.c_str()));
 
         file.write(encodeStateRecord(StateRecord{}));
         file.write(encodeStateRecord(record));
@@ -56,55 +51,16 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
 }
 
 TEST(StateFile, AnUnopenableFileReadsNothingAndDropsWrites) {
-    StateFile file(tempPath(L"no-such-folder\\pallo-state.cfg").c_str());
+    StateFile file(suite::tempPath(L"no-such-folder\\pallo-state.cfg").c_str());
     EXPECT_FALSE(file.isOpen());
     std::uint8_t bytes[4];
     EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
     file.write(StateImage{});
 }
 
-// Wine shows notification icons as child windows of its own tray window.
-int trayIconCount() {
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    int count = 0;
-    for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
-        wchar_t className[64] = L"";
-        GetClassNameW(icon, className, 64);
-        if (std::wstring(className) == L"__winex11_tray_icon" && IsWindowVisible(icon)) ++count;
-    }
-    return count;
-}
-
-bool trayIconCountBecomes(int expected) {
-    for (int attempt = 0; attempt < 100; ++attempt, Sleep(20))
-        if (trayIconCount() == expected) return true;
-    return false;
-}
-
-TEST(TrayIcon, AddedAndRemovedThroughTheShell) {
-    const int before = trayIconCount();
-    HWND window = CreateWindowW(L"STATIC", L"tray-owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    auto icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TIKKO), IMAGE_ICON, 16, 16, 0));
-    ASSERT_NE(icon, nullptr);
-    showTrayIcon(window, icon, true);
-    EXPECT_TRUE(trayIconCountBecomes(before + 1));
-    showTrayIcon(window, icon, false);
-    EXPECT_TRUE(trayIconCountBecomes(before));
-    DestroyWindow(window);
-    DestroyIcon(icon);
-}
-
-}  // namespace
-
-namespace {
-
 void writeHandOver(const std::wstring& text) {
-    HANDLE file = CreateFileW(dataLocations().handOverPath(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written;
-    WriteFile(file, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
+    const auto bytes = reinterpret_cast<const char*>(text.c_str());
+    ASSERT_TRUE(suite::writeBytes(dataLocations().handOverPath(), std::string(bytes, (text.size() + 1) * sizeof(wchar_t))));
 }
 
 TEST(HandOver, ThePasswordIsTakenCutAndTheFileWiped) {

@@ -1,128 +1,45 @@
-// Scenes under faults: an exercise whose process is killed comes back, and a
-// movie damaged inside the archive is skipped while the others play.
+// Scenes under faults: an exercise whose process is killed comes back. (A
+// movie damaged inside the archive reads as missing: the archive refuses it,
+// tested natively, and ScenePlayer.AMissingMovieIsSkippedAtOnce skips it.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "content/archive.h"
-#include "content/archive_win.h"
-#include "content/archive_writer.h"
 #include "control/control_module_win.h"
 #include "control/state_record.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
-#include "support/fake_control_module.h"
-#include "support/module_thread.h"
+#include "support/scene_program.h"
 #include "support/suite.h"
 
-namespace {
-
-const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
-
-HWND visibleScene() {
-    HWND window = FindWindowW(L"#32770", sceneTitle());
-    return window && IsWindowVisible(window) ? window : nullptr;
-}
-
-HWND waitForVisibleScene(DWORD timeoutMs) {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20))
-        if (HWND window = visibleScene()) return window;
-    return nullptr;
-}
-
-void killProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-    if (!process) return;
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-}
-
-void killScenes() {
-    for (int i = 0; i < 20; ++i) {
-        HWND window = FindWindowW(L"#32770", sceneTitle());
-        if (!window) return;
-        killProcessOf(window);
-    }
-}
-
-std::vector<uint8_t> utf16Document(const char* text) {
-    std::vector<uint8_t> bytes;
-    for (const char* at = text; *at; ++at) {
-        if (*at == '\n') bytes.insert(bytes.end(), {'\r', 0});
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(*at), 0});
-    }
-    return bytes;
-}
-
-void shutdownIgnored(bool) {}
-
-class SceneFaults : public ::testing::Test {
-protected:
-    void SetUp() override {
-        suite::stopControlModules();
-        killScenes();
-        suite::removeSuiteFiles();
-        DeleteFileW(dataLocations().controlModulePath());
-        program_ = suite::makeProgramFolder(L"fault-program");
-        ASSERT_FALSE(program_.empty());
-        GetCurrentDirectoryW(MAX_PATH, savedDirectory_);
-    }
-
-    void TearDown() override {
-        module_.stop();
-        for (HANDLE process : processes_) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-        killScenes();
-        SetCurrentDirectoryW(savedDirectory_);
-    }
-
-    std::wstring program_;
-    wchar_t savedDirectory_[MAX_PATH] = L"";
-    suite::ModuleThread module_;
-    std::vector<HANDLE> processes_;
-};
-
-}  // namespace
+using SceneFaults = suite::SceneProgram;
 
 // The module, with a minute of 100 ms, starts an exercise every minute; the
 // scene's process is killed at random moments, also before its first report,
 // and the watchdog brings the exercise back.
 TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
-    ASSERT_TRUE(CopyFileW(PALLO_CONTENT_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+    ASSERT_TRUE(useArchive(PALLO_CONTENT_ARCHIVE));
     Settings settings;
     settings.hopsaDisabled = 0;
     settings.tolderDisabled = 1;
     settings.exerciseInterval = 1;
-    std::vector<uint8_t> image;
-    settings.save(image);
-    ASSERT_TRUE(suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end())));
+    ASSERT_TRUE(suite::writeSettings(settings));
     SetCurrentDirectoryW(program_.c_str());
-    ControlModuleOptions options;
-    options.minuteMs = 100;
-    options.shutdown = &shutdownIgnored;
-    ASSERT_NE(module_.start(options), nullptr);
+    ASSERT_NE(module_.start(100), nullptr);
 
     std::mt19937 random(GetTickCount());
-    HWND scene = waitForVisibleScene(10000);
+    HWND scene = suite::waitForScene(10000);
     ASSERT_NE(scene, nullptr) << "no exercise started";
     for (int round = 0; round < 3; ++round) {
         DWORD delay = random() % 1500;
         Sleep(delay);
-        killProcessOf(scene);
+        suite::killProcessOf(scene);
         DWORD killed = GetTickCount();
         ASSERT_FALSE(IsWindow(scene));
-        scene = waitForVisibleScene(20000);
+        scene = suite::waitForScene(20000);
         ASSERT_NE(scene, nullptr) << "round " << round << ": the exercise did not come back";
         DWORD back = GetTickCount() - killed;
         // A scene killed before its first report is given 15 s to send one.
@@ -131,67 +48,7 @@ TEST_F(SceneFaults, AKilledExerciseComesBackAndTheStateStaysWhole) {
     }
 
     module_.stop();
-    std::string state = suite::readBytes(dataLocations().statePath());
-    ASSERT_EQ(state.size(), kStateRecordSize);
     StateRecord record;
-    decodeStateRecord(reinterpret_cast<const uint8_t*>(state.data()), state.size(), record);
+    ASSERT_TRUE(suite::readState(record));
     EXPECT_TRUE(record.firstExerciseDone);
-}
-
-// An archive whose middle grumble movie has damaged bytes: the scene skips it,
-// plays the first and the last, and reports its normal end.
-TEST_F(SceneFaults, AMovieDamagedInTheArchiveIsSkippedAndTheSceneEndsNormally) {
-    std::unique_ptr<VfsArchive> content = vfsOpenArchive(PALLO_CONTENT_ARCHIVE, VfsCodec::standard());
-    ASSERT_NE(content, nullptr);
-    VfsCodec codec = VfsCodec::standard();
-    VfsWriter writer(codec, randomBytes);
-    for (const char16_t* name : {u"swf/tolder-1.swf", u"swf/tolder-2.swf", u"swf/tolder-3.swf"}) {
-        VfsEntry* entry = content->find(name);
-        ASSERT_NE(entry, nullptr);
-        VfsBuffer movie = content->read(*entry);
-        ASSERT_NE(movie, nullptr);
-        writer.addFile(name, std::vector<uint8_t>(movie.get(), movie.get() + entry->plainSize), Compression::Never);
-    }
-    writer.addFile(u"info/c-tolder.txt",
-                   utf16Document("close=none\noriginal-size=640x480\n"
-                                 "swf1=tolder-1.swf\ntime1=0:2:0\n"
-                                 "swf2=tolder-2.swf\ntime2=0:2:0\n"
-                                 "swf3=tolder-3.swf\ntime3=0:2:0\n"),
-                   Compression::Never);
-    std::vector<uint8_t> archive = writer.build();
-
-    // Flip bytes in the middle of the second movie's stored item.
-    std::wstring path = program_ + L"\\pallo.vfs";
-    ASSERT_TRUE(suite::writeBytes(path, std::string(archive.begin(), archive.end())));
-    std::unique_ptr<VfsArchive> written = vfsOpenArchive(path.c_str(), codec);
-    ASSERT_NE(written, nullptr);
-    VfsEntry* damaged = written->find(u"swf/tolder-2.swf");
-    ASSERT_NE(damaged, nullptr);
-    uint64_t middle = written->dataBase() + damaged->offset() + damaged->storedSize / 2;
-    ASSERT_LT(middle + 16, archive.size());
-    for (uint64_t at = middle; at < middle + 16; ++at) archive[at] ^= 0x5A;
-    written.reset();
-    ASSERT_TRUE(suite::writeBytes(path, std::string(archive.begin(), archive.end())));
-    std::unique_ptr<VfsArchive> check = vfsOpenArchive(path.c_str(), codec);
-    ASSERT_NE(check, nullptr);
-    EXPECT_EQ(vfsReadFile(check.get(), u"swf/tolder-2.swf", nullptr), nullptr);
-    EXPECT_NE(vfsReadFile(check.get(), u"swf/tolder-1.swf", nullptr), nullptr);
-    check.reset();
-
-    suite::FakeControlModule module;
-    HANDLE process = suite::start(program_ + L"\\qz.exe", L"/show:tolder");
-    ASSERT_NE(process, nullptr);
-    processes_.push_back(process);
-    EXPECT_NE(waitForVisibleScene(10000), nullptr);
-    ASSERT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
-    std::vector<suite::FakeControlModule::Command> commands = module.commands();
-    ASSERT_GE(commands.size(), 2u);
-    EXPECT_EQ(commands.front().code, kCommandTikkoStart);
-    EXPECT_EQ(commands.back().code, kCommandTikkoComplete);
-    DWORD played = commands.back().tick - commands.front().tick;
-    EXPECT_GE(played, 3500u) << "the first and the last movie play their time";
-    EXPECT_LE(played, 5500u) << "the damaged movie is not waited for";
 }

@@ -88,14 +88,6 @@ __attribute__((noinline)) HMODULE loadAsData(const std::wstring& path) {
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
-void writeFile(const std::wstring& path, const Bytes& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 // A file's bytes through a mapping, which the replacements do not see.
 Bytes bytesOnDisk(const std::wstring& path) {
     Bytes bytes;
@@ -111,8 +103,6 @@ Bytes bytesOnDisk(const std::wstring& path) {
     closeFile(file);
     return bytes;
 }
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
     return Bytes(bytes.begin() + from, bytes.begin() + from + count);
@@ -139,19 +129,8 @@ TEST_F(FileHooks, MovieIsReadFromMemoryAndGoesWithItsLastHandle) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(readToEnd(file, 4096), movie);
     EXPECT_TRUE(closeFile(file));
-    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(suite::exists(path));
     EXPECT_EQ(registeredVirtualFiles(), 0u);
-}
-
-TEST_F(FileHooks, EveryPlaceholderHoldsItsOwnRandomMarker) {
-    std::wstring first = scratchPath(L"marker-1.swf"), second = scratchPath(L"marker-2.swf");
-    registerMovie(first, movieBytes(10, 2));
-    registerMovie(second, movieBytes(10, 2));
-    Bytes a = bytesOnDisk(first), b = bytesOnDisk(second);
-    ASSERT_EQ(a.size(), 32u);
-    ASSERT_EQ(b.size(), 32u);
-    EXPECT_NE(a, b);
-    EXPECT_NE(a, Bytes(32, 0));
 }
 
 TEST_F(FileHooks, BoundHandleReadsAndSeeksInTheMovie) {
@@ -192,8 +171,8 @@ TEST_F(FileHooks, BoundHandleReadsAndSeeksInTheMovie) {
 TEST_F(FileHooks, OrdinaryFilesReadAsWithoutTheReplacements) {
     registerMovie(scratchPath(L"movie-bystander.swf"), movieBytes(64, 4));
     Bytes hundred = movieBytes(100, 5), twenty = movieBytes(20, 6);
-    writeFile(scratchPath(L"plain-100.bin"), hundred);
-    writeFile(scratchPath(L"plain-20.bin"), twenty);
+    suite::writeBytes(scratchPath(L"plain-100.bin"), hundred);
+    suite::writeBytes(scratchPath(L"plain-20.bin"), twenty);
 
     HANDLE file = openFile(scratchPath(L"plain-100.bin"));
     EXPECT_EQ(readSome(file, 10), slice(hundred, 0, 10));
@@ -230,7 +209,7 @@ TEST_F(FileHooks, RuntimeStreamsReadOrdinaryFilesAsTheyAreAndPlaceholdersAsMovie
     std::wstring moviePath = scratchPath(L"movie-stream.swf"), plainPath = scratchPath(L"plain-stream.bin");
     Bytes movie = movieBytes(20000, 13), plain = movieBytes(50000, 14);
     registerMovie(moviePath, movie);
-    writeFile(plainPath, plain);
+    suite::writeBytes(plainPath, plain);
     auto narrow = [](const std::wstring& path) { return std::string(path.begin(), path.end()); };
 
     std::ifstream stream(narrow(plainPath), std::ios::binary);
@@ -246,55 +225,6 @@ TEST_F(FileHooks, RuntimeStreamsReadOrdinaryFilesAsTheyAreAndPlaceholdersAsMovie
     std::ifstream movieStream(narrow(moviePath), std::ios::binary);
     Bytes streamed((std::istreambuf_iterator<char>(movieStream)), std::istreambuf_iterator<char>());
     EXPECT_EQ(streamed, movie);
-}
-
-TEST_F(FileHooks, ThirdOpenOfAPlaceholderReadsTheMarker) {
-    std::wstring path = scratchPath(L"movie-three.swf");
-    Bytes movie = movieBytes(3000, 7);
-    registerMovie(path, movie);
-    Bytes marker = bytesOnDisk(path);
-    HANDLE first = openFile(path), second = openFile(path), third = openFile(path);
-    EXPECT_EQ(readSome(second, 100), slice(movie, 0, 100));
-    EXPECT_EQ(readSome(first, 4096), movie);
-    EXPECT_EQ(readSome(third, 4096), marker);
-    EXPECT_EQ(readSome(second, 100), slice(movie, 100, 100));
-
-    closeFile(third);
-    closeFile(first);
-    EXPECT_TRUE(exists(path));
-    EXPECT_EQ(registeredVirtualFiles(), 1u);
-    closeFile(second);
-    EXPECT_FALSE(exists(path));
-    EXPECT_EQ(registeredVirtualFiles(), 0u);
-}
-
-TEST_F(FileHooks, TwoMoviesBindTheirOwnHandlesInAnyOrder) {
-    std::wstring pathA = scratchPath(L"movie-a.swf"), pathB = scratchPath(L"movie-b.swf");
-    Bytes a = movieBytes(7000, 8), b = movieBytes(9000, 9);
-    registerMovie(pathA, a);
-    registerMovie(pathB, b);
-    HANDLE b1 = openFile(pathB), a1 = openFile(pathA), b2 = openFile(pathB), a2 = openFile(pathA);
-    EXPECT_EQ(readToEnd(b1, 4096), b);
-    EXPECT_EQ(readToEnd(a1, 1000), a);
-    EXPECT_EQ(readToEnd(a2, 4096), a);
-    EXPECT_EQ(readToEnd(b2, 333), b);
-    for (HANDLE file : {a1, a2, b1, b2}) closeFile(file);
-    EXPECT_FALSE(exists(pathA) || exists(pathB));
-}
-
-TEST_F(FileHooks, MovieWithoutBytesReadsItsPlaceholderAndStillGoes) {
-    std::wstring path = scratchPath(L"movie-empty.swf");
-    registerVirtualFile(path.c_str(), nullptr, 500, true, 2);
-    registerVirtualFile(scratchPath(L"no-such-folder\\movie.swf").c_str(), heapCopy(movieBytes(10, 1)), 10, true, 2);
-    Bytes marker = bytesOnDisk(path);
-    EXPECT_EQ(registeredVirtualFiles(), 2u);
-    HANDLE file = openFile(path);
-    EXPECT_EQ(readSome(file, 8), slice(marker, 0, 8));
-    EXPECT_EQ(readToEnd(file, 4096), slice(marker, 8, 24));
-    EXPECT_EQ(seek(file, 0, FILE_END), 32u);
-    closeFile(file);
-    EXPECT_FALSE(exists(path));
-    EXPECT_EQ(registeredVirtualFiles(), 1u);
 }
 
 // The value of a module's import entry for a kernel32 function, or null.
@@ -390,7 +320,7 @@ TEST(FileHooksInstallation, GetProcAddressHandsOutTheReplacementOnlyWhileInstall
     releaseVirtualFiles();
     removeAllHooks();
     EXPECT_EQ(lookUp(L"kernel32.dll", "ReadFile"), real);
-    writeFile(path, marker);
+    suite::writeBytes(path, marker);
     file = openFile(path);
     EXPECT_EQ(readSome(file, 50), marker);
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
@@ -413,7 +343,7 @@ TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
     std::wstring path = scratchPath(L"movie-stress.swf");
     std::wstring plain = scratchPath(L"plain-stress.bin");
     Bytes plainBytes = movieBytes(777, 12);
-    writeFile(plain, plainBytes);
+    suite::writeBytes(plain, plainBytes);
     registerMovie(path, countingMovie(kWords), 2, false);
     HANDLE file = openFile(path);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);

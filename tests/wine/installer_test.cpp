@@ -25,8 +25,6 @@ const std::wstring kProgramFolder = programFolder();
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pallo";
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The installer's keys, in the 32-bit view of the registry that it writes.
 std::wstring registryText(const wchar_t* key, const wchar_t* value) {
     HKEY opened;
@@ -37,23 +35,6 @@ std::wstring registryText(const wchar_t* key, const wchar_t* value) {
     LONG status = RegGetValueW(opened, nullptr, value, RRF_RT_REG_SZ, nullptr, data, &size);
     RegCloseKey(opened);
     return status == ERROR_SUCCESS ? data : L"<missing>";
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string readFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
 }
 
 struct Shortcut {
@@ -69,25 +50,22 @@ std::vector<Shortcut> startMenuShortcuts() {
     const std::wstring folder = std::wstring(programs) + L"\\Pallo\\";
     std::vector<Shortcut> shortcuts;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*.lnk").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+    for (const std::wstring& name : suite::filesIn(folder + L"*.lnk")) {
         IShellLinkW* link = nullptr;
         IPersistFile* file = nullptr;
         wchar_t target[MAX_PATH] = L"", arguments[MAX_PATH] = L"", workingFolder[MAX_PATH] = L"";
         if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                        reinterpret_cast<void**>(&link))) &&
             SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Load((folder + found.cFileName).c_str(), STGM_READ))) {
+            SUCCEEDED(file->Load((folder + name).c_str(), STGM_READ))) {
             link->GetPath(target, MAX_PATH, nullptr, 0);
             link->GetArguments(arguments, MAX_PATH);
             link->GetWorkingDirectory(workingFolder, MAX_PATH);
         }
-        shortcuts.push_back({found.cFileName, std::wstring(target) + L" " + arguments, workingFolder});
+        shortcuts.push_back({name, std::wstring(target) + L" " + arguments, workingFolder});
         if (file) file->Release();
         if (link) link->Release();
     }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     CoUninitialize();
     std::sort(shortcuts.begin(), shortcuts.end());
     return shortcuts;
@@ -98,17 +76,13 @@ void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe"
 // The uninstaller hands over to a copy of itself and returns at once.
 bool uninstall(const std::wstring& arguments) {
     suite::run(kProgramFolder + L"\\uinst.exe", arguments, 30000);
-    for (int i = 0; i < 200; ++i, Sleep(50))
-        if (!exists(kProgramFolder)) return true;
-    return false;
+    return suite::waitUntil(10000, [] { return !suite::exists(kProgramFolder); });
 }
 
 // The uninstaller's copy goes on after the program folder is gone: the data
 // files come last.
 bool goneWithin(const std::wstring& path, DWORD timeoutMs) {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(50))
-        if (!exists(path)) return true;
-    return !exists(path);
+    return suite::waitUntil(timeoutMs, [&] { return !suite::exists(path); });
 }
 
 class Installer : public ::testing::Test {
@@ -131,8 +105,8 @@ protected:
 TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) {
     install();
     for (const wchar_t* name : {L"qz.exe", L"qza.exe", L"uinst.exe", L"tikkoplay.dll", L"pallo.vfs", L"pallo.chm"})
-        EXPECT_TRUE(exists(kProgramFolder + L"\\" + name)) << name;
-    EXPECT_TRUE(exists(dataLocations().controlModulePath()));
+        EXPECT_TRUE(suite::exists(kProgramFolder + L"\\" + name)) << name;
+    EXPECT_TRUE(suite::exists(dataLocations().controlModulePath()));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"\"" + kProgramFolder + L"\\qz.exe\" /run");
     // What needs administrator rights goes to qza.exe, which asks Windows for them.
     const std::wstring qz = kProgramFolder + L"\\qz.exe ", qza = kProgramFolder + L"\\qza.exe ";
@@ -162,33 +136,33 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     EXPECT_EQ(WaitForSingleObject(scene, 5000), WAIT_OBJECT_0);
     CloseHandle(scene);
 
-    writeFile(settings, std::string("\x05\x00settings-of-the-parents", 25));
-    writeFile(password, std::string(32, '\x7f'));
+    suite::writeBytes(settings, std::string("\x05\x00settings-of-the-parents", 25));
+    suite::writeBytes(password, std::string(32, '\x7f'));
     suite::stopControlModules();
     install();
     ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
-    EXPECT_EQ(readFile(settings), std::string("\x05\x00settings-of-the-parents", 25));
-    EXPECT_EQ(readFile(password), std::string(32, '\x7f'));
+    EXPECT_EQ(suite::readBytes(settings), std::string("\x05\x00settings-of-the-parents", 25));
+    EXPECT_EQ(suite::readBytes(password), std::string(32, '\x7f'));
 
     suite::stopControlModules();
     ASSERT_TRUE(uninstall(L"/S"));
     EXPECT_TRUE(goneWithin(dataLocations().controlModulePath(), 5000));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"<missing>");
     EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"<missing>");
-    EXPECT_EQ(readFile(settings), std::string("\x05\x00settings-of-the-parents", 25));
-    EXPECT_EQ(readFile(password), std::string(32, '\x7f'));
+    EXPECT_EQ(suite::readBytes(settings), std::string("\x05\x00settings-of-the-parents", 25));
+    EXPECT_EQ(suite::readBytes(password), std::string(32, '\x7f'));
     DeleteFileW(settings.c_str());
     DeleteFileW(password.c_str());
 }
 
 TEST_F(Installer, SilentUninstallCanRemoveTheSettingsToo) {
     install();
-    writeFile(settings, "x");
-    writeFile(password, "y");
+    suite::writeBytes(settings, "x");
+    suite::writeBytes(password, "y");
     ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
     suite::stopControlModules();
     ASSERT_TRUE(uninstall(L"/S /REMOVESETTINGS"));
     EXPECT_TRUE(goneWithin(password, 5000));
-    EXPECT_FALSE(exists(settings));
-    EXPECT_FALSE(exists(dataLocations().controlModulePath()));
+    EXPECT_FALSE(suite::exists(settings));
+    EXPECT_FALSE(suite::exists(dataLocations().controlModulePath()));
 }

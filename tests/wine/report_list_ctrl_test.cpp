@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/suite.h"
 #include "ui/report_list_ctrl_win.h"
 
 namespace {
@@ -46,29 +47,7 @@ protected:
     }
     void TearDown() override { DestroyWindow(parent); }
 
-    // Clicks an item's check box with the given mouse button message.
-    void click(int item, UINT down = WM_LBUTTONDOWN) {
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        SendMessageW(list.hwnd(), LVM_GETITEMRECT, item, LPARAM(&bounds));
-        int y = (bounds.top + bounds.bottom) / 2;
-        for (int x = bounds.left; x < bounds.left + 40; ++x) {
-            LVHITTESTINFO hit{};
-            hit.pt = {x, y};
-            SendMessageW(list.hwnd(), LVM_HITTEST, 0, LPARAM(&hit));
-            if (hit.iItem == item && (hit.flags & LVHT_ONITEMSTATEICON)) {
-                // The release waits in the queue: the list view tracks the
-                // mouse until it sees one.
-                UINT up = down == WM_RBUTTONDOWN ? WM_RBUTTONUP : WM_LBUTTONUP;
-                PostMessageW(list.hwnd(), up, 0, MAKELPARAM(x, y));
-                SendMessageW(list.hwnd(), down, 0, MAKELPARAM(x, y));
-                MSG message;
-                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-                return;
-            }
-        }
-        ADD_FAILURE() << "no check box found for item " << item;
-    }
+    void click(int item, UINT down = WM_LBUTTONDOWN) { EXPECT_TRUE(suite::clickCheckBox(list.hwnd(), item, down)); }
     bool selected(int item) const {
         return SendMessageW(list.hwnd(), LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED;
     }
@@ -83,20 +62,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(ReportList, BindingForcesAReportWithCheckBoxes) {
-    LONG_PTR style = GetWindowLongPtrW(list.hwnd(), GWL_STYLE);
-    EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
-    EXPECT_FALSE(style & LVS_EDITLABELS);
-    EXPECT_TRUE(style & LVS_NOSORTHEADER);
-    EXPECT_TRUE(style & WS_VISIBLE);
-    auto extended = DWORD(SendMessageW(list.hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    EXPECT_EQ(extended & (LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES), DWORD(LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES));
-    EXPECT_EQ(list.checkMode(), ReportListCtrl::kMultipleChecks);
-    EXPECT_EQ(list.itemCount(), 3);
-    EXPECT_EQ(list.itemText(0, 0), u"Маша");
-    EXPECT_EQ(list.itemText(2, 0), u"Kolya");
-}
 
 TEST_F(ReportList, LongTextsAreReadUpToTheBuffer) {
     std::u16string longName(400, u'я');

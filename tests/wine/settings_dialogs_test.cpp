@@ -17,6 +17,7 @@
 #include "settings/settings_dialogs_win.h"
 #include "settings/whole_file_win.h"
 #include "shell/control_channel_win.h"
+#include "support/fake_control_module.h"
 #include "support/suite.h"
 
 namespace {
@@ -32,20 +33,6 @@ std::wstring titleOf(SettingsKind kind) {
 }
 
 bool settingsFileExists() { return GetFileAttributesW(dataLocations().settingsPath()) != INVALID_FILE_ATTRIBUTES; }
-
-Settings savedSettings() {
-    Settings settings;
-    std::vector<uint8_t> image;
-    readWholeFile(dataLocations().settingsPath(), image);
-    settings.load(image);
-    return settings;
-}
-
-void writeSettings(const Settings& settings) {
-    std::vector<uint8_t> image;
-    settings.save(image);
-    suite::writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
-}
 
 std::wstring text(HWND dialog, int id) {
     wchar_t buffer[1100] = L"";
@@ -88,19 +75,17 @@ public:
     // The top-level dialog of this run with the title, once it is shown
     // (that is, initialised).
     HWND waitForWindow(const std::wstring& title, DWORD timeoutMs = 10000) const {
-        DWORD started = GetTickCount();
-        do {
-            for (HWND window = FindWindowW(L"#32770", title.c_str()); window;
+        HWND window = nullptr;
+        suite::waitUntil(timeoutMs, [&] {
+            for (window = FindWindowW(L"#32770", title.c_str()); window;
                  window = FindWindowExW(nullptr, window, L"#32770", title.c_str()))
-                if (GetWindowThreadProcessId(window, nullptr) == threadId_ && IsWindowVisible(window)) return window;
-            Sleep(20);
-        } while (GetTickCount() - started < timeoutMs);
-        return nullptr;
+                if (GetWindowThreadProcessId(window, nullptr) == threadId_ && IsWindowVisible(window)) return true;
+            return false;
+        });
+        return window;
     }
     bool waitForEnd(DWORD timeoutMs) const {
-        for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(10))
-            if (ended_) return true;
-        return ended_;
+        return suite::waitUntil(timeoutMs, [this] { return ended_.load(); });
     }
     DWORD endedAt() const { return endedAt_; }
 
@@ -128,13 +113,6 @@ protected:
         suite::removeSuiteFiles();
         DeleteFileW(dataLocations().controlModulePath());
     }
-    HWND startModule() {
-        HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
-        if (process) CloseHandle(process);
-        HWND window = suite::waitForWindow(suite::kControlWindowTitle, 10000);
-        for (int i = 0; i < 200 && window && !findSuiteWindow(suite::kControlWindowTitle); ++i) Sleep(25);
-        return window;
-    }
     // Answers the password prompt of the run.
     static bool enterPassword(const SettingsRun& run, const wchar_t* password) {
         HWND prompt = run.waitForWindow(L"Tolder");
@@ -147,30 +125,9 @@ protected:
     // Until the module reports the mode and the dialog shows it.
     static bool waitForMode(HWND dialog, LRESULT mode) {
         int shown = mode == 0 ? IDC_PARENTS_MODE : IDC_CHILD_MODE;
-        for (DWORD started = GetTickCount(); GetTickCount() - started < 3000; Sleep(20))
-            if (moduleCommand(kCommandGetMode) == mode && checked(dialog, shown)) return true;
-        return false;
+        return suite::waitUntil(3000, [&] { return moduleCommand(kCommandGetMode) == mode && checked(dialog, shown); });
     }
 };
-
-// The list's check box of an item, clicked as the mouse would.
-void clickListCheckBox(HWND list, int item) {
-    RECT bounds{};
-    bounds.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETITEMRECT, item, LPARAM(&bounds));
-    int y = (bounds.top + bounds.bottom) / 2;
-    for (int x = bounds.left; x < bounds.left + 40; ++x) {
-        LVHITTESTINFO hit{};
-        hit.pt = {x, y};
-        SendMessageW(list, LVM_HITTEST, 0, LPARAM(&hit));
-        if (hit.iItem == item && (hit.flags & LVHT_ONITEMSTATEICON)) {
-            PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-            SendMessageW(list, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
-            return;
-        }
-    }
-    ADD_FAILURE() << "no check box for item " << item;
-}
 
 std::u16string listText(HWND list, int item) {
     wchar_t buffer[260] = L"";
@@ -203,15 +160,8 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
     HWND dialog = suite::waitForWindow(titleOf(SettingsKind::All).c_str(), 15000, L"#32770");
     for (int i = 0; i < 250 && dialog && !IsWindowVisible(dialog); ++i) Sleep(20);
     if (dialog) {
+        // Which field shows which setting is tested natively.
         EXPECT_EQ(text(dialog, IDC_ALL_BEDTIME), L"45");
-        EXPECT_EQ(text(dialog, IDC_ALL_SLEEP), L"60");
-        EXPECT_EQ(text(dialog, IDC_ALL_EXERCISE), L"15");
-        EXPECT_EQ(text(dialog, IDC_ALL_GRUMBLE_AFTER), L"3");
-        EXPECT_EQ(text(dialog, IDC_ALL_GRUMBLE_REPEAT), L"1");
-        EXPECT_TRUE(checked(dialog, IDC_ALL_NESSEL_DISABLED));
-        EXPECT_TRUE(checked(dialog, IDC_ALL_HOPSA_DISABLED));
-        EXPECT_FALSE(checked(dialog, IDC_ALL_TOLDER_DISABLED));
-        EXPECT_FALSE(checked(dialog, IDC_ALL_SKIP_IDLE));
         EXPECT_TRUE(checked(dialog, IDC_REQUIRE_ADMIN));
         EXPECT_FALSE(checked(dialog, IDC_SELECTED_USERS));
         HWND list = GetDlgItem(dialog, IDC_USER_LIST);
@@ -236,7 +186,7 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
 }
 
 TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::All);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::All));
     ASSERT_NE(dialog, nullptr);
@@ -250,7 +200,7 @@ TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
 
-    Settings saved = savedSettings();
+    Settings saved = suite::readSettings();
     EXPECT_EQ(saved.bedtimeMinutes, 1);
     EXPECT_EQ(saved.sleepMinutes, 1);
     EXPECT_EQ(saved.exerciseInterval, 4464);
@@ -262,53 +212,15 @@ TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
     EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
 }
 
-TEST_F(SettingsDialogs, SavingTheNesselDialogKeepsEveryOtherField) {
-    Settings stored;
-    stored.exerciseInterval = 21;
-    stored.bedtimeMinutes = 50;
-    stored.sleepMinutes = 70;
-    stored.grumbleAfter = 9;
-    stored.grumbleRepeat = 4;
-    stored.skipIdleTime = 1;
-    stored.hopsaDisabled = 0;
-    stored.tolderDisabled = 1;
-    stored.requireAdmin = 0;
-    stored.reserved16 = 0x5A;
-    stored.reserved17 = 0x33;
-    stored.reservedText = u"не трогать";
-    stored.selectedUsersOnly = 1;
-    stored.users = {currentUserName()};
-    writeSettings(stored);
-    ASSERT_NE(startModule(), nullptr);
-    SettingsRun run(SettingsKind::Nessel);
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
+// The running module reloads what a dialog saved.
+TEST_F(SettingsDialogs, SavedSettingsAreSentToTheModule) {
+    suite::FakeControlModule module;
+    SettingsRun run(SettingsKind::Hopsa);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(text(dialog, IDC_FIRST_MINUTES), L"50");
-    EXPECT_EQ(text(dialog, IDC_SECOND_MINUTES), L"70");
-    EXPECT_TRUE(checked(dialog, IDC_MODULE_DISABLED));
-    EXPECT_FALSE(checked(dialog, IDC_REQUIRE_ADMIN));
-    SetDlgItemTextW(dialog, IDC_FIRST_MINUTES, L"0");
-    SetDlgItemTextW(dialog, IDC_SECOND_MINUTES, L"");
-    SendDlgItemMessageW(dialog, IDC_MODULE_DISABLED, BM_CLICK, 0, 0);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
-
-    Settings saved = savedSettings();
-    EXPECT_EQ(saved.bedtimeMinutes, 1);
-    EXPECT_EQ(saved.sleepMinutes, 1);
-    EXPECT_EQ(saved.nesselDisabled, 0);
-    EXPECT_EQ(saved.exerciseInterval, 21);
-    EXPECT_EQ(saved.grumbleAfter, 9);
-    EXPECT_EQ(saved.grumbleRepeat, 4);
-    EXPECT_EQ(saved.skipIdleTime, 1);
-    EXPECT_EQ(saved.hopsaDisabled, 0);
-    EXPECT_EQ(saved.tolderDisabled, 1);
-    EXPECT_EQ(saved.requireAdmin, 0);
-    EXPECT_EQ(saved.reserved16, 0x5A);
-    EXPECT_EQ(saved.reserved17, 0x33);
-    EXPECT_EQ(saved.reservedText, u"не трогать");
-    EXPECT_EQ(saved.selectedUsersOnly, 1);
-    EXPECT_EQ(saved.users, std::vector<std::u16string>{currentUserName()});
+    EXPECT_TRUE(module.waitFor(kCommandOptionsUpdate, 1, 2000));
 }
 
 TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
@@ -320,8 +232,8 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     Settings stored;
     stored.selectedUsersOnly = 1;
     stored.users = {u"Ghost", upper};
-    writeSettings(stored);
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_TRUE(suite::writeSettings(stored));
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::Tolder);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
     ASSERT_NE(dialog, nullptr);
@@ -339,7 +251,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
         if (accounts[item] == me) mine = item;
     }
     ASSERT_GE(mine, 0);
-    clickListCheckBox(list, mine);
+    EXPECT_TRUE(suite::clickCheckBox(list, mine));
     EXPECT_TRUE(listChecked(list, mine));
     EXPECT_TRUE(SendMessageW(list, LVM_GETITEMSTATE, mine, LVIS_SELECTED) & LVIS_SELECTED);
     // Unchecking the box disables the list; its checks are saved all the same.
@@ -348,13 +260,13 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
 
-    Settings saved = savedSettings();
+    Settings saved = suite::readSettings();
     EXPECT_EQ(saved.users, std::vector<std::u16string>{me});
     EXPECT_EQ(saved.selectedUsersOnly, 0);
 }
 
 TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndOpensNothing) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::Hopsa);
     HWND hopsa = run.waitForWindow(titleOf(SettingsKind::Hopsa));
     ASSERT_NE(hopsa, nullptr);
@@ -380,7 +292,7 @@ TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndOpensNothing) {
 
 TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     ASSERT_TRUE(storePassword(u"Secret"));
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     SettingsRun run(SettingsKind::Nessel);
     ASSERT_TRUE(enterPassword(run, L"Secret"));
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
@@ -411,11 +323,11 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
     EXPECT_TRUE(checkPassword(u""));
-    EXPECT_EQ(savedSettings().bedtimeMinutes, 30);
+    EXPECT_EQ(suite::readSettings().bedtimeMinutes, 30);
 }
 
 TEST_F(SettingsDialogs, CloseAllClosesAnOpenDialogWithinHalfASecondWithoutSaving) {
-    HWND module = startModule();
+    HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
     SettingsRun run(SettingsKind::Tolder);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
@@ -432,7 +344,7 @@ TEST_F(SettingsDialogs, CloseAllClosesAnOpenDialogWithinHalfASecondWithoutSaving
 
 TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     ASSERT_TRUE(storePassword(u"pw"));
-    HWND module = startModule();
+    HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
     SettingsRun run(SettingsKind::Tolder);
     ASSERT_TRUE(enterPassword(run, L"pw"));
@@ -464,33 +376,21 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
 }
 
 TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
-    std::wstring folder = std::wstring(dataLocations().tempFolder()) + L"help-program";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), (folder + L"\\qz.exe").c_str(), FALSE));
-    std::wstring log = folder + L"\\qz.exe.log";
-    DeleteFileW(log.c_str());
-    wchar_t saved[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, saved);
-    SetCurrentDirectoryW(folder.c_str());
-    {
-        SettingsRun run(SettingsKind::Hopsa);
-        HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
-        if (dialog) press(dialog, IDC_HELP_BUTTON);
-        std::string recorded;
-        for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = suite::readBytes(log);
-        std::wstring line(reinterpret_cast<const wchar_t*>(recorded.data()), recorded.size() / sizeof(wchar_t));
-        EXPECT_NE(line.find(L"/advtop"), std::wstring::npos);
-        EXPECT_NE(line.find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
-        EXPECT_TRUE(dialog && IsWindow(dialog)) << "the dialog stays open";
-    }
-    SetCurrentDirectoryW(saved);
+    suite::RecorderFolder program(L"help-program");
+    SettingsRun run(SettingsKind::Hopsa);
+    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDC_HELP_BUTTON);
+    EXPECT_TRUE(program.waitFor(L"/advtop", 1, 5000));
+    EXPECT_NE(program.recorded().find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
 }
 
 // Runs again on a Cyrillic and a Western code page.
 class CodePageSettingsDialogs : public SettingsDialogs {};
 
 TEST_F(CodePageSettingsDialogs, TitlesFollowTheCodePage) {
-    ASSERT_NE(startModule(), nullptr);
+    ASSERT_NE(suite::startControlModule(), nullptr);
     for (SettingsKind kind : {SettingsKind::All, SettingsKind::Nessel, SettingsKind::Hopsa, SettingsKind::Tolder}) {
         SettingsRun run(kind);
         HWND dialog = run.waitForWindow(titleOf(kind));

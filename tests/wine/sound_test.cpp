@@ -117,14 +117,10 @@ std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels) {
     return s;
 }
 
-std::vector<uint8_t> uncompressed(const std::vector<int16_t>& samples, bool sixteenBit, bool bigEndian) {
+// 16-bit little-endian samples.
+std::vector<uint8_t> uncompressed(const std::vector<int16_t>& samples) {
     std::vector<uint8_t> data;
-    for (int16_t s : samples) {
-        uint16_t u = static_cast<uint16_t>(s);
-        if (!sixteenBit) data.push_back(static_cast<uint8_t>((s >> 8) + 128));
-        else if (bigEndian) data.insert(data.end(), {static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u)});
-        else data.insert(data.end(), {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8)});
-    }
+    for (int16_t s : samples) data.insert(data.end(), {static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8)});
     return data;
 }
 
@@ -155,26 +151,6 @@ std::vector<uint8_t> adpcmStreamMovie() {
     return w.finish(false);
 }
 
-// The left channel of what the content movie sounds like, mixed here.
-std::vector<int16_t> movieSound(const std::string& name) {
-    std::vector<uint8_t> bytes =
-        readAll(windowsPath(std::string(PALLO_WINE_TEST_UNIX_DIR) + "/../../../content/swf/" + name));
-    auto decoded = decodeMovie(bytes.data(), bytes.size());
-    std::vector<int16_t> left;
-    if (!decoded) return left;
-    auto movie = std::make_shared<const Movie>(std::move(*decoded));
-    SoundMixer mixer;
-    MovieSound sound(movie, mixer);
-    MoviePlayer player(movie, &sound);
-    std::vector<int16_t> tick(2 * 1764);
-    for (size_t f = 0; f < movie->timeline.frames.size(); ++f) {
-        if (f > 0) player.nextFrame();
-        mixer.mix(tick.data(), 1764);
-        for (size_t i = 0; i < tick.size(); i += 2) left.push_back(tick[i]);
-    }
-    return left;
-}
-
 std::wstring writeMovie(const wchar_t* name, const std::vector<uint8_t>& bytes) {
     std::wstring path = windowsPath(std::string(PALLO_WINE_TEST_UNIX_DIR)) + L"\\" + name;
     suite::writeBytes(path, std::string(bytes.begin(), bytes.end()));
@@ -183,30 +159,22 @@ std::wstring writeMovie(const wchar_t* name, const std::vector<uint8_t>& bytes) 
 
 }  // namespace
 
-TEST(SoundUnderWine, MoviesPlayTheirSoundInEveryFormat) {
+TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
     const std::string references = PALLO_WINE_TEST_UNIX_DIR;
-    std::vector<uint8_t> mp3 = readAll(windowsPath(references + "/sound.mp3"));
     struct Case {
         const wchar_t* name;
         std::function<std::vector<uint8_t>()> movie;
         double seconds;  // 0: the movie loops; at least 0.45 s of sound, of any pitch
     };
-    auto event = [](SoundFormat f, std::vector<uint8_t> data) {
-        return [f, data] { return eventSoundMovie({f, 0, data}); };
-    };
+    // The formats' decoding is tested natively: here an event sound, a
+    // stream sound and a stream written by another program reach the device.
     const Case cases[] = {
-        {L"uncompressed 8-bit", event({SoundCodec::LittleEndianPcm, 11025, false, false},
-                                      uncompressed(tone(0.5, 11025, 1), false, false)), 0.5},
-        {L"uncompressed 16-bit stereo (3)", event({SoundCodec::LittleEndianPcm, 22050, true, true},
-                                                  uncompressed(tone(0.5, 22050, 2), true, false)), 0.5},
-        {L"uncompressed 16-bit big-endian (0)", event({SoundCodec::NativePcm, 44100, true, false},
-                                                      uncompressed(tone(0.5, 44100, 1), true, true)), 0.5},
-        {L"ADPCM", event({SoundCodec::Adpcm, 22050, true, true}, encodeAdpcm(tone(0.5, 22050, 2), 2)), 0.5},
-        {L"MP3 (LAME)", event({SoundCodec::Mp3, 22050, true, false}, mp3), 0.5},
+        {L"uncompressed 16-bit stereo event sound",
+         [] { return eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, true}, 0, uncompressed(tone(0.5, 22050, 2))}); },
+         0.5},
         {L"ADPCM stream", adpcmStreamMovie, 0.5},
         {L"MP3 stream of a movie ffmpeg wrote", [&] { return readAll(windowsPath(references + "/stream.swf")); }, 0},
     };
-    ASSERT_FALSE(mp3.empty());
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
         std::wstring movie = writeMovie(L"sound-movie.swf", c.movie());
@@ -234,12 +202,11 @@ TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
         const wchar_t* archive;
         const wchar_t* scene;
         double soundFrom, soundLength;  // the grumble of the tolder movies
-        const char* movie;
         bool heard;
     };
     const Case cases[] = {
-        {L"a grumble", PALLO_CONTENT_ARCHIVE, L"tolder", 0.33, 1.03, "tolder-1.swf", true},
-        {L"a muted scene", PALLO_SOUND_ARCHIVE, L"tolder", 0, 0, "", false},
+        {L"a grumble", PALLO_CONTENT_ARCHIVE, L"tolder", 0.33, 1.03, true},
+        {L"a muted scene", PALLO_SOUND_ARCHIVE, L"tolder", 0, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
@@ -286,9 +253,6 @@ TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
         EXPECT_NEAR((lastLoud - firstLoud) / 1000.0, c.soundLength, 0.25);
         EXPECT_GE(lastGrowth + 300, sceneEnd) << "the sound stopped before the scene ended";
         EXPECT_LE(lastGrowth, sceneEnd + 300) << "the sound went on after the scene ended";
-        std::vector<int16_t> left = capture.left();
-        EXPECT_NEAR(soundWithoutGaps(left).size() / kRate, soundWithoutGaps(movieSound(c.movie)).size() / kRate, 0.02)
-            << "the sound is cut, drawn out or repeated";
     }
 }
 
@@ -298,12 +262,6 @@ TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
     HWND control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
                                    nullptr);
     ASSERT_NE(control, nullptr);
-    auto pump = [](DWORD ms) {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(5)) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        }
-    };
     auto put = [&](const std::vector<uint8_t>& movie) {
         std::wstring path = writeMovie(L"put-movie.swf", movie);
         char ansi[MAX_PATH];
@@ -312,13 +270,13 @@ TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
     };
     SoundCapture capture;
     put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0,
-                         uncompressed(tone(2.0, 22050, 1), true, false)}));
-    pump(400);
+                         uncompressed(tone(2.0, 22050, 1))}));
+    suite::pump(400);
     SwfWriter silent(8, TwipsRect{0, 2000, 0, 2000}, 20);
     silent.timeline().showFrame();
     put(silent.finish(false));
     size_t afterPut = capture.bytes();
-    pump(400);
+    suite::pump(400);
     EXPECT_EQ(capture.bytes(), afterPut) << "the device stayed open";
     std::vector<int16_t> sound = soundWithoutGaps(capture.left());
     EXPECT_GT(sound.size() / kRate, 0.3);

@@ -25,17 +25,6 @@ bool isFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring readLog(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return L"";
-    std::wstring text(GetFileSize(file, nullptr) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
-    CloseHandle(file);
-    return text;
-}
-
 const wchar_t kAdminRequired[] = L"Для выполнения операции требуются права администратора";
 
 }  // namespace
@@ -69,33 +58,6 @@ TEST(DataLocations, PathsNameTheSuiteFilesInTheirFolders) {
     EXPECT_EQ(std::wstring(narrow.statePath()), wide.statePath());
     EXPECT_EQ(std::wstring(narrow.passwordPath()), wide.passwordPath());
     EXPECT_EQ(std::wstring(narrow.tempFolder()), wide.tempFolder());
-}
-
-TEST(Startup, MessageRoleShowsTheRestOfTheCommandLine) {
-    HANDLE process = suite::start(suite::qzPath(), L"/message:hello big world");
-    ASSERT_NE(process, nullptr);
-    HWND box = suite::waitForWindow(L"Info", 10000, L"#32770");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(suite::messageBoxText(box), L"hello big world");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
-    CloseHandle(process);
-}
-
-TEST(Startup, RunStartsTheInstalledControlModuleAndIgnoresLaterSwitches) {
-    const DataLocations& paths = dataLocations();
-    std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
-    DeleteFileW(log.c_str());
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
-
-    EXPECT_EQ(suite::run(suite::qzPath(), L"/run /close /message:x"), 0u);
-
-    std::wstring recorded;
-    for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
-    EXPECT_NE(recorded.find(L"/control"), std::wstring::npos) << recorded;
-    EXPECT_EQ(FindWindowW(L"#32770", L"Info"), nullptr);
-    DeleteFileW(paths.controlModulePath());
-    DeleteFileW(log.c_str());
 }
 
 // The control module gets the user's ordinary rights: where the desktop's
@@ -132,7 +94,7 @@ TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRight
         EXPECT_EQ(gShellAsked, run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory
                                               : L"");
         std::wstring recorded;
-        for (int i = 0; i < 40 && recorded.empty(); ++i, Sleep(50)) recorded = readLog(log);
+        suite::waitUntil(2000, [&] { return !(recorded = suite::readLog(log)).empty(); });
         EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
     }
     DeleteFileW(paths.controlModulePath());

@@ -10,7 +10,22 @@ namespace suite {
 
 FakeControlModule* FakeControlModule::instance_ = nullptr;
 
-FakeControlModule::FakeControlModule() : handOverPath_(dataLocations().handOverPath()) {
+namespace {
+
+LRESULT testAnswer(TestAnswer answer, uint32_t challenge) {
+    switch (answer) {
+        case TestAnswer::Proof: return static_cast<LRESULT>(proof(challenge));
+        case TestAnswer::Zero: return 0;
+        case TestAnswer::Echo: return static_cast<LRESULT>(challenge);
+        case TestAnswer::ProofOfAnother: return static_cast<LRESULT>(proof(challenge + 1));
+        default: return 12345;
+    }
+}
+
+}  // namespace
+
+FakeControlModule::FakeControlModule(TestAnswer answer)
+    : answer_(answer), handOverPath_(dataLocations().handOverPath()) {
     instance_ = this;
     thread_ = std::thread([this] {
         WNDCLASSW windowClass{};
@@ -52,17 +67,16 @@ std::vector<unsigned> FakeControlModule::codes() const {
 }
 
 bool FakeControlModule::waitFor(unsigned code, size_t times, DWORD timeoutMs) const {
-    for (DWORD started = GetTickCount(); GetTickCount() - started < timeoutMs; Sleep(20)) {
+    return suite::waitUntil(timeoutMs, [&] {
         size_t seen = 0;
         for (const Command& c : commands()) seen += c.code == code;
-        if (seen >= times) return true;
-    }
-    return false;
+        return seen >= times;
+    });
 }
 
 LRESULT CALLBACK FakeControlModule::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kControlMessage || !instance_) return DefWindowProcW(window, message, wParam, lParam);
-    if (wParam == kCommandTestQuery) return static_cast<LRESULT>(proof(static_cast<uint32_t>(lParam)));
+    if (wParam == kCommandTestQuery) return testAnswer(instance_->answer_, static_cast<uint32_t>(lParam));
     {
         std::lock_guard<std::mutex> hold(instance_->lock_);
         Command command{static_cast<unsigned>(wParam), GetTickCount(), {}};

@@ -10,6 +10,13 @@ HWND ModuleThread::start(const ControlModuleOptions& options) {
     return waitForWindow(kControlWindowTitle, 5000);
 }
 
+HWND ModuleThread::start(UINT minuteMs) {
+    ControlModuleOptions options;
+    options.minuteMs = minuteMs;
+    options.shutdown = [](bool) {};
+    return start(options);
+}
+
 void ModuleThread::stop() {
     if (!thread_.joinable()) return;
     stopControlModules();

@@ -18,6 +18,8 @@ public:
 
     // The module's window once it answers, or null after 5 s.
     HWND start(const ControlModuleOptions& options);
+    // With a minute of that many milliseconds; shut-down requests do nothing.
+    HWND start(UINT minuteMs);
     void stop();
 
 private:

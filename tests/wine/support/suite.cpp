@@ -1,6 +1,7 @@
 #include "support/suite.h"
 
 #include "control/control_module_win.h"
+#include "shell/control_channel_win.h"
 
 #include <commctrl.h>
 
@@ -61,32 +62,23 @@ DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD time
 }
 
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className) {
-    DWORD started = GetTickCount();
-    do {
-        if (HWND window = FindWindowW(className, title)) return window;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
+    HWND window = nullptr;
+    waitUntil(timeoutMs, [&] { return (window = FindWindowW(className, title)) != nullptr; });
+    return window;
 }
 
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs) {
-    DWORD started = GetTickCount();
-    do {
-        if (!FindWindowW(nullptr, title)) return true;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return false;
+    return waitUntil(timeoutMs, [&] { return !FindWindowW(nullptr, title); });
 }
 
 HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
-    DWORD started = GetTickCount();
-    do {
-        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
-             box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return box;
-        Sleep(20);
-    } while (GetTickCount() - started < timeoutMs);
-    return nullptr;
+    HWND box = nullptr;
+    waitUntil(timeoutMs, [&] {
+        for (box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box; box = FindWindowExW(nullptr, box, L"#32770", nullptr))
+            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return true;
+        return false;
+    });
+    return box;
 }
 
 std::wstring messageBoxText(HWND box) {
@@ -99,6 +91,26 @@ std::wstring windowTitle(HWND window) {
     wchar_t text[512] = L"";
     GetWindowTextW(window, text, 512);
     return text;
+}
+
+bool clickCheckBox(HWND list, int item, UINT down) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, item, LPARAM(&bounds));
+    const int y = (bounds.top + bounds.bottom) / 2;
+    for (int x = bounds.left; x < bounds.left + 40; ++x) {
+        LVHITTESTINFO hit{};
+        hit.pt = {x, y};
+        SendMessageW(list, LVM_HITTEST, 0, LPARAM(&hit));
+        if (hit.iItem != item || !(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+        // The release waits in the queue: the list view tracks the mouse
+        // until it sees one.
+        PostMessageW(list, down == WM_RBUTTONDOWN ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        SendMessageW(list, down, 0, MAKELPARAM(x, y));
+        pump(0);
+        return true;
+    }
+    return false;
 }
 
 namespace {
@@ -153,6 +165,16 @@ std::vector<std::wstring> clippedTexts(HWND dialog) {
                               L", has " + std::to_wstring(room.cx) + L"x" + std::to_wstring(room.cy));
     }
     return clipped;
+}
+
+std::vector<std::wstring> filesIn(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (lstrcmpW(found.cFileName, L".") && lstrcmpW(found.cFileName, L"..")) names.push_back(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return names;
 }
 
 bool removeTree(const std::wstring& folder) {
@@ -233,6 +255,14 @@ void installControlModule() {
     CopyFileW(qzPath().c_str(), dataLocations().controlModulePath(), FALSE);
 }
 
+HWND startControlModule() {
+    HANDLE process = start(dataLocations().controlModulePath(), L"/control");
+    if (process) CloseHandle(process);
+    HWND window = waitForWindow(kControlWindowTitle, 10000);
+    for (int i = 0; i < 200 && window && !findSuiteWindow(kControlWindowTitle); ++i) Sleep(25);
+    return window;
+}
+
 void stopControlModules() {
     for (int i = 0; i < 250; ++i) {
         HWND window = FindWindowW(nullptr, kControlWindowTitle);
@@ -276,6 +306,128 @@ bool writeBytes(const std::wstring& path, const std::string& bytes) {
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return written == bytes.size();
+}
+
+bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    return writeBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring tempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+void pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+bool writeSettings(const Settings& settings) {
+    std::vector<uint8_t> image;
+    settings.save(image);
+    return writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+}
+
+Settings readSettings() {
+    std::string bytes = readBytes(dataLocations().settingsPath());
+    Settings settings;
+    settings.load(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    return settings;
+}
+
+bool writeState(const StateRecord& record) {
+    StateImage image = encodeStateRecord(record);
+    return writeBytes(dataLocations().statePath(), std::string(image.begin(), image.end()));
+}
+
+bool readState(StateRecord& record) {
+    std::string bytes = readBytes(dataLocations().statePath());
+    if (bytes.size() < kStateRecordSize) return false;
+    decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), kStateRecordSize, record);
+    return true;
+}
+
+std::uint64_t nowUtc() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+RecorderFolder::RecorderFolder(const wchar_t* name) : path_(std::wstring(dataLocations().tempFolder()) + name) {
+    removeTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+    CopyFileW((binDir() + L"\\recorder.exe").c_str(), (path_ + L"\\qz.exe").c_str(), FALSE);
+    GetCurrentDirectoryW(MAX_PATH, saved_);
+    SetCurrentDirectoryW(path_.c_str());
+}
+
+RecorderFolder::~RecorderFolder() { SetCurrentDirectoryW(saved_); }
+
+std::wstring readLog(const std::wstring& path) {
+    std::string bytes = readBytes(path);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+std::wstring RecorderFolder::recorded() const { return readLog(path_ + L"\\qz.exe.log"); }
+
+size_t RecorderFolder::count(const wchar_t* part) const {
+    const std::wstring text = recorded();
+    size_t found = 0;
+    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++found;
+    return found;
+}
+
+bool RecorderFolder::waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const {
+    return waitUntil(timeoutMs, [&] { return count(part) >= times; });
+}
+
+const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
+
+HWND waitForScene(DWORD timeoutMs, DWORD notProcess) {
+    HWND w = nullptr;
+    waitUntil(timeoutMs, [&] {
+        for (w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner != notProcess && IsWindowVisible(w)) return true;
+        }
+        return false;
+    });
+    return w;
+}
+
+void killProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+BoxCloser::BoxCloser(HWND owner)
+    : thread_([this, owner] {
+          if (HWND box = waitForOwnedBox(owner, 5000)) {
+              seen_ = {messageBoxText(box), windowTitle(box)};
+              PostMessageW(box, WM_COMMAND, IDOK, 0);
+          }
+      }) {}
+
+BoxCloser::~BoxCloser() {
+    if (thread_.joinable()) thread_.join();
+}
+
+BoxCloser::Seen BoxCloser::seen() {
+    if (thread_.joinable()) thread_.join();
+    return seen_;
 }
 
 }  // namespace suite

@@ -1,9 +1,13 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "control/state_record.h"
+#include "settings/settings.h"
 #include "shell/data_locations_win.h"
 
 // Helpers for tests that run the suite's processes under Wine.
@@ -21,6 +25,14 @@ HANDLE start(const std::wstring& program, const std::wstring& arguments);
 // Runs to the end and returns the exit code, or -1 when it did not end in time.
 DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 20000);
 
+// Polls every 20 ms until the condition holds; false when it did not in time.
+template <typename Condition>
+bool waitUntil(DWORD timeoutMs, Condition holds) {
+    for (DWORD started = GetTickCount();; Sleep(20)) {
+        if (holds()) return true;
+        if (GetTickCount() - started >= timeoutMs) return false;
+    }
+}
 // Polls until a top-level window with this title (and class, when given) exists.
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
@@ -31,11 +43,17 @@ HWND waitForOwnedBox(HWND owner, DWORD timeoutMs);
 std::wstring messageBoxText(HWND box);
 std::wstring windowTitle(HWND window);
 
+// Clicks an item's check box in a list view as the mouse would, with the
+// given button; false when the item shows no check box.
+bool clickCheckBox(HWND list, int item, UINT down = WM_LBUTTONDOWN);
+
 // The texts of the dialog's visible labels, check boxes, group boxes and
 // buttons that do not fit their controls, each with the size it needs and the
 // size it has; empty when every text fits.
 std::vector<std::wstring> clippedTexts(HWND dialog);
 
+// The names of the files matching the pattern ("folder\\*.swf"), without "." and "..".
+std::vector<std::wstring> filesIn(const std::wstring& pattern);
 // Deletes a folder with everything in it; true when it is gone.
 bool removeTree(const std::wstring& folder);
 // A new folder of that name in the user's data folder holding qz.exe and the
@@ -60,11 +78,73 @@ void removeSuiteFiles();
 // The control module as installed: qz.exe copied to "services.exe" in the
 // shared data folder.
 void installControlModule();
+// Starts the installed control module; its window once it answers the
+// window test, or null.
+HWND startControlModule();
 // Ends every running control module and waits until its process is gone.
 void stopControlModules();
 
 // Reads a whole file; empty when it cannot be opened.
 std::string readBytes(const std::wstring& path);
+// The UTF-16 text the recorder writes to "<program>.log".
+std::wstring readLog(const std::wstring& path);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
+bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+bool exists(const std::wstring& path);
+// A name in the system's temporary folder.
+std::wstring tempPath(const wchar_t* name);
+// Dispatches the thread's messages for that long.
+void pump(DWORD ms);
+
+// The settings file as the dialogs write it, and read back (defaults when missing).
+bool writeSettings(const Settings& settings);
+Settings readSettings();
+// The per-user state record; readState is false unless the file holds a whole one.
+bool writeState(const StateRecord& record);
+bool readState(StateRecord& record);
+// The system clock as a FILETIME value.
+std::uint64_t nowUtc();
+
+// A folder of the user's temporary folder, made anew, in which the recorder
+// stands in for qz.exe; it is the working directory, from which the suite
+// starts its programs, until the object ends.
+class RecorderFolder {
+public:
+    explicit RecorderFolder(const wchar_t* name);
+    ~RecorderFolder();
+    RecorderFolder(const RecorderFolder&) = delete;
+    RecorderFolder& operator=(const RecorderFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+    // Every start of qz.exe: its command line, working directory and "show N".
+    std::wstring recorded() const;
+    size_t count(const wchar_t* part) const;
+    bool waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const;
+
+private:
+    std::wstring path_;
+    wchar_t saved_[MAX_PATH] = L"";
+};
+
+// A scene's window: the visible one of a process other than `notProcess`, once there is one.
+const wchar_t* sceneTitle();
+HWND waitForScene(DWORD timeoutMs, DWORD notProcess = 0);
+// Ends the process of the window and waits for it.
+void killProcessOf(HWND window);
+
+// Closes the next message box the window owns, from a thread of its own.
+class BoxCloser {
+public:
+    struct Seen {
+        std::wstring text, caption;
+    };
+    explicit BoxCloser(HWND owner);
+    ~BoxCloser();
+    // What the box said; empty when none came within 5 s.
+    Seen seen();
+
+private:
+    Seen seen_;
+    std::thread thread_;
+};
 
 }  // namespace suite

@@ -1,6 +1,6 @@
 // Reading speed through the file-function replacements; prints figures and
 // asserts nothing. In a Wine prefix (see start_wine in ./dev):
-//   wine build/win/bin/file_hooks_bench.exe
+//   wine build/win/bin/file_hooks_bench.exe (bench/win)
 // 1. An ordinary 64 MB file in 4 KB reads: without the replacements, with them
 //    while no movie is registered, and with them while a movie is registered
 //    (every call then looks the handle up under the lock).
