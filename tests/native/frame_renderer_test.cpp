@@ -201,40 +201,39 @@ TEST(FrameRenderer, NestedMasksIntersect) {
     EXPECT_EQ(f.at(80, 80), kWhite);
 }
 
-TEST(FrameRenderer, BitmapFillsRepeatTheirPixels) {
-    for (bool alpha : {false, true}) {
+TEST(FrameRenderer, BitmapFillsRepeatOrClampAndSmooth) {
+    struct Probe {
+        int x, y;
+        uint32_t want;
+        int tolerance;
+    };
+    struct Case {
+        const char* name;
+        uint32_t right;  // the right pixel of the 2 x 1 bitmap; the left one is red
+        bool repeat, smooth;
+        Matrix m;
+        std::vector<Probe> probes;
+    };
+    // One bitmap pixel becomes 10 x 10 screen pixels, or 50 x 100 clamped at the ends.
+    const Case cases[] = {
+        {"repeated", 0xFF0000FFu, true, false, Matrix{200, 0, 0, 200, 0, 0},
+         {{5, 5, kRed, 0}, {15, 5, kBlue, 1}, {25, 95, kRed, 0}, {95, 45, kBlue, 1}}},
+        {"repeated, half transparent", 0x800000FFu, true, false, Matrix{200, 0, 0, 200, 0, 0},
+         {{5, 5, kRed, 0}, {15, 5, 0x7F7FFF, 1}, {95, 45, 0x7F7FFF, 1}}},
+        {"smoothed and clamped", 0xFF0000FFu, false, true, Matrix{1000, 0, 0, 2000, 0, 0},
+         {{5, 50, kRed, 0}, {37, 50, 0xBF0040, 4}, {50, 50, 0x7F0080, 3}, {95, 50, kBlue, 0}}},
+    };
+    for (const Case& c : cases) {
         SwfWriter w = stageWriter();
-        uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, alpha ? 0x800000FFu : 0xFF0000FFu}, alpha);
+        uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, c.right}, c.right >> 24 != 255);
         ShapeBuilder s;
-        Matrix m;  // one bitmap pixel becomes 10 x 10 screen pixels
-        m.a = m.d = 200;
-        s.setStyles(0, s.addBitmapFill(bitmap, m, true, false), 0);
+        s.setStyles(0, s.addBitmapFill(bitmap, c.m, c.repeat, c.smooth), 0);
         s.rectangle(0, 0, 2000, 2000);
         w.timeline().place(1, w.defineShape(s));
         RenderedFrame f = shownFrame(w);
-        uint32_t second = alpha ? 0x7F7FFF : kBlue;
-        EXPECT_EQ(f.at(5, 5), kRed);
-        EXPECT_TRUE(near(f.at(15, 5), second, 1)) << std::hex << f.at(15, 5);
-        EXPECT_EQ(f.at(25, 95), kRed);
-        EXPECT_TRUE(near(f.at(95, 45), second, 1)) << std::hex << f.at(95, 45);
+        for (const Probe& p : c.probes)
+            EXPECT_TRUE(near(f.at(p.x, p.y), p.want, p.tolerance)) << c.name << std::hex << " got " << f.at(p.x, p.y);
     }
-}
-
-TEST(FrameRenderer, SmoothedBitmapsBlendBetweenTheirPixels) {
-    SwfWriter w = stageWriter();
-    uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, 0xFF0000FFu}, false);
-    ShapeBuilder s;
-    Matrix m;  // one bitmap pixel becomes 50 x 100 screen pixels, clamped at the ends
-    m.a = 1000;
-    m.d = 2000;
-    s.setStyles(0, s.addBitmapFill(bitmap, m, false, true), 0);
-    s.rectangle(0, 0, 2000, 2000);
-    w.timeline().place(1, w.defineShape(s));
-    RenderedFrame f = shownFrame(w);
-    EXPECT_EQ(f.at(5, 50), kRed);
-    EXPECT_TRUE(near(f.at(50, 50), 0x7F0080, 3)) << std::hex << f.at(50, 50);
-    EXPECT_TRUE(near(f.at(37, 50), 0xBF0040, 4)) << std::hex << f.at(37, 50);
-    EXPECT_EQ(f.at(95, 50), kBlue);
 }
 
 TEST(FrameRenderer, ShowAllKeepsProportionsWithBackgroundBars) {
