@@ -27,6 +27,19 @@ TEST(FrameRenderer, ShapesBeyondEverySurfaceEdgeAreClippedNotLost) {
     RenderedFrame f = shownFrame(w, 37, 23);
     for (int y = 0; y < 23; ++y)
         for (int x = 0; x < 37; ++x) ASSERT_EQ(f.at(x, y), kRed) << x << "," << y;
+    // A triangle with its apex above the surface: its right edge enters at the
+    // top (x 50) and leaves through the right border (y 50).
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill({0, 0, 255, 255}), 0);
+    s.moveTo(0, -1000);
+    s.lineTo(4000, 3000);
+    s.lineTo(-4000, 3000);
+    s.lineTo(0, -1000);
+    RenderedFrame g = renderShape(s);
+    EXPECT_EQ(g.at(30, 1), kBlue);
+    EXPECT_EQ(g.at(70, 1), kWhite);
+    EXPECT_EQ(g.at(98, 60), kBlue);
+    EXPECT_EQ(g.at(2, 98), kBlue);
 }
 
 TEST(FrameRenderer, SquareOffThePixelGridBlendsOnlyItsEdge) {

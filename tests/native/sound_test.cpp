@@ -172,6 +172,14 @@ TEST(SoundFormats, DecodeAsOtherDecodersDo) {
     }
 }
 
+// Codes that only ever raise the step: the step index stops at the table's end.
+TEST(SoundFormats, AdpcmAtItsLoudestStaysInItsStepTable) {
+    EncodedSound sound{{SoundCodec::Adpcm, 22050, true, false}, 0, std::vector<uint8_t>(4000, 0xFF)};
+    SoundClip clip = decodeEventSound(sound);
+    ASSERT_GT(clip.frames(), 4000u);
+    EXPECT_EQ(clip.samples.back(), -32768);
+}
+
 namespace {
 
 std::shared_ptr<const SoundClip> level(int16_t value, size_t frames, uint32_t rate = 44100, unsigned channels = 1) {
@@ -195,6 +203,7 @@ TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
         const char* name;
         std::function<void(SoundMixer&)> start;
         std::vector<Check> checks;
+        bool endsIdle = true;
     };
     auto play = [](std::shared_ptr<const SoundClip> clip, SoundStart how = {}) {
         return [clip, how](SoundMixer& m) { m.start(1, clip, how); };
@@ -228,6 +237,18 @@ TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
              m.start(2, level(30000, 10), {});
          },
          {{0, 32767, 32767}}},
+        {"at most 32 voices sound at once",
+         [](SoundMixer& m) {
+             for (uint16_t id = 1; id <= 40; ++id) m.start(id, level(100, 10), {});
+         },
+         {{0, 3200, 3200}}},
+        {"a stream keeps its last ten seconds",
+         [](SoundMixer& m) {
+             m.stream(1, *level(1000, 44100));
+             m.stream(1, *level(2000, 441000));
+         },
+         {{0, 2000, 2000}},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -239,7 +260,7 @@ TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
             EXPECT_NEAR(out[2 * check.frame], check.left, 2) << "left at " << check.frame;
             EXPECT_NEAR(out[2 * check.frame + 1], check.right, 2) << "right at " << check.frame;
         }
-        EXPECT_TRUE(mixer.idle());
+        EXPECT_EQ(mixer.idle(), c.endsIdle);
     }
 }
 
@@ -347,9 +368,9 @@ TEST(MovieSound, FramesStartStopAndStreamTheirSounds) {
 
 TEST(MovieSound, TheMainTimelineKeepsInStepWithItsStreamSound) {
     SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, kTestFrameRate);
-    streamHead(w.timeline(), {{SoundCodec::LittleEndianPcm, 44100, true, false}, 4410});
+    streamHead(w.timeline(), {{SoundCodec::LittleEndianPcm, 22050, true, false}, 2205});
     for (int f = 0; f < 20; ++f) {
-        streamBlock(w.timeline(), levelSound(1000, kTickFrames).data);
+        streamBlock(w.timeline(), levelSound(1000, kTickFrames / 2).data);
         w.timeline().showFrame();
     }
     auto movie = decodeOrNull(w.finish(false));
