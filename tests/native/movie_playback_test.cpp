@@ -212,13 +212,10 @@ TEST(MoviePlayback, SpritesHoldNoDefinitions) {
     inner.showFrame();
     SwfWriter w = stageWriter();
     w.timeline().place(1, w.defineSprite(inner));
-    w.timeline().place(2, 40);
     w.timeline().showFrame();
-    std::vector<uint8_t> bytes = w.finish(false);
-    auto movie = decodeOrNull(bytes);
+    auto movie = decodeOrNull(w.finish(false));
     ASSERT_TRUE(movie);
     EXPECT_EQ(movie->character(40), nullptr);
-    EXPECT_EQ(renderFrame(bytes, 100, 100).at(50, 50), kWhite);
 }
 
 TEST(MovieBitReader, SkippingPastTheEndIsAnOverrun) {

@@ -55,11 +55,11 @@ inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
     return w;
 }
 
-inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color, int version = 3) {
+inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {
     ShapeBuilder s;
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x * 20, y * 20, size * 20, size * 20);
-    return w.defineShape(s, version);
+    return w.defineShape(s);
 }
 
 // The first frame of a movie that shows only this shape, at depth 1.
