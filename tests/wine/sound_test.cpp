@@ -103,12 +103,6 @@ std::vector<int16_t> soundWithoutGaps(const std::vector<int16_t>& s, int thresho
     return out;
 }
 
-double frequency(const std::vector<int16_t>& s) {
-    int crossings = 0;
-    for (size_t i = 1; i < s.size(); ++i) crossings += s[i - 1] < 0 && s[i] >= 0;
-    return crossings / (s.size() / kRate);
-}
-
 std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels) {
     std::vector<int16_t> s;
     for (size_t i = 0; i < static_cast<size_t>(seconds * rate); ++i)
@@ -149,7 +143,7 @@ TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
     struct Case {
         const wchar_t* name;
         std::function<std::vector<uint8_t>()> movie;
-        double seconds;  // 0: the movie loops; at least 0.45 s of sound, of any pitch
+        double seconds;  // 0: the movie loops; at least 0.45 s of sound
     };
     // The formats' decoding and the streams' blocks are tested natively: here
     // an event sound and a stream written by another program reach the device.
@@ -170,8 +164,8 @@ TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
         EXPECT_LT(spans[0].start, 0.1) << "late";
         std::vector<int16_t> sound = soundWithoutGaps(left);
         if (c.seconds > 0) {
+            // A device opened at another rate or width draws the sound out or cuts it.
             EXPECT_NEAR(sound.size() / kRate, c.seconds, 0.02) << "cut, drawn out or repeated";
-            EXPECT_NEAR(frequency(sound), 440, 5);
         } else {
             // ffmpeg keeps one MP3 frame (26 ms) a movie frame (100 ms) of its tone:
             // the stream is not one clean tone, and the frames must run fast to keep it fed.
