@@ -231,18 +231,19 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         if (code == SwfTag::DefineText2) b.u8(255);
         b.u16(200);  // x 10 px
         b.u16(400);  // 20 px high
-        b.u8(2);    // two glyphs, 30 px apart
-        b.bits(0, 1);
-        b.signedBits(600, 12);
-        b.bits(0, 1);
-        b.signedBits(600, 12);
+        b.u8(3);  // three glyphs, 30 px apart; the font has no second glyph
+        for (unsigned glyph : {0, 1, 0}) {
+            b.bits(glyph, 1);
+            b.signedBits(600, 12);
+        }
         b.align();
         b.u8(0);
         w.timeline().place(1, w.define(code, b.data()));
         RenderedFrame f = shownFrame(w);
         EXPECT_EQ(f.at(15, 20), kBlue) << code;
         EXPECT_EQ(f.at(35, 20), kWhite) << code;
-        EXPECT_EQ(f.at(45, 20), kBlue) << code;
+        EXPECT_EQ(f.at(45, 20), kWhite) << code;
+        EXPECT_EQ(f.at(75, 20), kBlue) << code;
         EXPECT_EQ(f.at(15, 35), kWhite) << code;  // below the baseline
     }
 }

@@ -23,18 +23,23 @@ inline std::shared_ptr<const Movie> decodeOrNull(const std::vector<uint8_t>& byt
     return movie ? std::make_shared<const Movie>(std::move(*movie)) : nullptr;
 }
 
-inline RenderedFrame renderFrame(const std::vector<uint8_t>& bytes, int width, int height, int frame = 0) {
+// The player's current frame.
+inline RenderedFrame renderPlayer(const MoviePlayer& player, int width = 100, int height = 100) {
     RenderedFrame out;
-    auto movie = decodeOrNull(bytes);
-    if (!movie) return out;
-    MoviePlayer player(movie);
-    player.gotoFrame(frame);
     out.width = width;
     out.height = height;
     out.pixels.assign(static_cast<size_t>(width) * height, 0);
     Surface surface{out.pixels.data(), width, height, width};
     FrameRenderer().render(player, surface);
     return out;
+}
+
+inline RenderedFrame renderFrame(const std::vector<uint8_t>& bytes, int width, int height, int frame = 0) {
+    auto movie = decodeOrNull(bytes);
+    if (!movie) return {};
+    MoviePlayer player(movie);
+    player.gotoFrame(frame);
+    return renderPlayer(player, width, height);
 }
 
 // Ends the writer's frame and renders the movie's first frame.
@@ -50,11 +55,11 @@ inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
     return w;
 }
 
-inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color, int version = 3) {
+inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {
     ShapeBuilder s;
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x * 20, y * 20, size * 20, size * 20);
-    return w.defineShape(s, version);
+    return w.defineShape(s);
 }
 
 // The first frame of a movie that shows only this shape, at depth 1.

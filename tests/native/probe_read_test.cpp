@@ -32,69 +32,44 @@ std::vector<std::uint8_t> range(std::uint8_t first, std::size_t count) {
     return v;
 }
 
-TEST(ProbeRead, ShortFirstReadIsEnlargedAndGivesTheSurplusBack) {
-    FakeFile file(100);
-    Marker capture{};
-    std::vector<std::uint8_t> buffer(8, 0xEE);
-    std::uint32_t reported = 99;
-    ProbeOutcome outcome = probeRead(file, buffer.data(), 8, &reported, capture);
-    EXPECT_TRUE(outcome.succeeded);
-    EXPECT_TRUE(outcome.captured);
-    EXPECT_EQ(reported, 8u);
-    EXPECT_EQ(buffer, range(1, 8));
-    EXPECT_EQ(std::vector<std::uint8_t>(capture.begin(), capture.end()), range(1, 32));
-    EXPECT_EQ(file.position, 8u);
-}
-
-TEST(ProbeRead, LongFirstReadCapturesFromTheCallersBuffer) {
-    FakeFile file(100);
-    Marker capture{};
-    std::vector<std::uint8_t> buffer(1000);
-    std::uint32_t reported = 0;
-    ProbeOutcome outcome = probeRead(file, buffer.data(), 1000, &reported, capture);
-    EXPECT_TRUE(outcome.succeeded && outcome.captured);
-    EXPECT_EQ(reported, 100u);
-    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 100), range(1, 100));
-    EXPECT_EQ(std::vector<std::uint8_t>(capture.begin(), capture.end()), range(1, 32));
-}
-
-TEST(ProbeRead, FilesShorterThanAMarkerReadAsTheyAreAndCaptureNothing) {
-    for (std::uint32_t request : {10u, 32u, 4096u}) {
-        FakeFile file(20);
+// A short first read is enlarged to a marker and gives the surplus back; a long
+// one captures from the caller's buffer; a file shorter than a marker is read
+// as it is. Nothing lands past the caller's buffer.
+TEST(ProbeRead, FirstReadsCaptureTheMarkerAndReportWhatThePlainReadWould) {
+    struct Case {
+        const char* name;
+        std::size_t fileSize;
+        std::uint32_t request;
+        bool fail, captured;
+        std::uint32_t reported;
+    };
+    const Case cases[] = {
+        {"short request", 100, 8, false, true, 8},
+        {"long request", 100, 1000, false, true, 100},
+        {"zero bytes", 40, 0, false, true, 0},
+        {"file shorter than a marker, short request", 20, 10, false, false, 10},
+        {"file shorter than a marker, a marker's request", 20, 32, false, false, 20},
+        {"file shorter than a marker, long request", 20, 4096, false, false, 20},
+        {"failed read", 100, 8, true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFile file(c.fileSize);
+        file.fail = c.fail;
         Marker capture{};
-        std::vector<std::uint8_t> buffer(request);
-        std::uint32_t reported = 0;
-        ProbeOutcome outcome = probeRead(file, buffer.data(), request, &reported, capture);
-        std::uint32_t expected = std::min(request, 20u);
-        EXPECT_TRUE(outcome.succeeded);
-        EXPECT_FALSE(outcome.captured) << request;
-        EXPECT_EQ(reported, expected);
-        EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + expected), range(1, expected));
-        EXPECT_EQ(file.position, expected);
+        std::vector<std::uint8_t> buffer(c.request + 1, 0xEE);
+        std::uint32_t reported = 12345;
+        ProbeOutcome outcome = probeRead(file, buffer.data(), c.request, &reported, capture);
+        EXPECT_EQ(outcome.succeeded, !c.fail);
+        EXPECT_EQ(outcome.captured, c.captured);
+        EXPECT_EQ(reported, c.reported);
+        EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + c.reported), range(1, c.reported));
+        EXPECT_EQ(buffer[c.request], 0xEE) << "written past the caller's buffer";
+        EXPECT_EQ(file.position, c.reported);
+        if (c.captured) {
+            EXPECT_EQ(std::vector<std::uint8_t>(capture.begin(), capture.end()), range(1, 32));
+        }
     }
-}
-
-TEST(ProbeRead, FailedReadReportsNothing) {
-    FakeFile file(100);
-    file.fail = true;
-    Marker capture{};
-    std::uint8_t buffer[8];
-    std::uint32_t reported = 5;
-    ProbeOutcome outcome = probeRead(file, buffer, 8, &reported, capture);
-    EXPECT_FALSE(outcome.succeeded || outcome.captured);
-    EXPECT_EQ(reported, 0u);
-}
-
-TEST(ProbeRead, ZeroByteRequestStillCapturesAndMovesNothing) {
-    FakeFile file(40);
-    Marker capture{};
-    std::uint8_t unused = 0xAB;
-    std::uint32_t reported = 7;
-    ProbeOutcome outcome = probeRead(file, &unused, 0, &reported, capture);
-    EXPECT_TRUE(outcome.succeeded && outcome.captured);
-    EXPECT_EQ(reported, 0u);
-    EXPECT_EQ(unused, 0xAB);
-    EXPECT_EQ(file.position, 0u);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "player/adpcm.h"
 #include "player/movie_sound.h"
 #include "player/sound_writer.h"
 #include "player/swf_tags.h"
@@ -104,12 +103,6 @@ std::vector<int16_t> soundWithoutGaps(const std::vector<int16_t>& s, int thresho
     return out;
 }
 
-double frequency(const std::vector<int16_t>& s) {
-    int crossings = 0;
-    for (size_t i = 1; i < s.size(); ++i) crossings += s[i - 1] < 0 && s[i] >= 0;
-    return crossings / (s.size() / kRate);
-}
-
 std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels) {
     std::vector<int16_t> s;
     for (size_t i = 0; i < static_cast<size_t>(seconds * rate); ++i)
@@ -137,20 +130,6 @@ std::vector<uint8_t> eventSoundMovie(const EncodedSound& sound) {
     return w.finish(false);
 }
 
-// Half a second of tone in ten stream blocks, then a stop.
-std::vector<uint8_t> adpcmStreamMovie() {
-    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, 20);
-    streamHead(w.timeline(), {{SoundCodec::Adpcm, 22050, true, false}, 1102});
-    std::vector<int16_t> all = tone(0.5, 22050, 1);
-    for (int f = 0; f < 11; ++f) {
-        size_t from = std::min(all.size(), static_cast<size_t>(f) * 1102), to = std::min(all.size(), from + 1102);
-        if (from < to) streamBlock(w.timeline(), encodeAdpcm({all.begin() + from, all.begin() + to}, 1));
-        if (f == 10) w.timeline().actions({0x07});
-        w.timeline().showFrame();
-    }
-    return w.finish(false);
-}
-
 std::wstring writeMovie(const wchar_t* name, const std::vector<uint8_t>& bytes) {
     std::wstring path = windowsPath(std::string(PALLO_WINE_TEST_UNIX_DIR)) + L"\\" + name;
     suite::writeBytes(path, std::string(bytes.begin(), bytes.end()));
@@ -164,15 +143,14 @@ TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
     struct Case {
         const wchar_t* name;
         std::function<std::vector<uint8_t>()> movie;
-        double seconds;  // 0: the movie loops; at least 0.45 s of sound, of any pitch
+        double seconds;  // 0: the movie loops; at least 0.45 s of sound
     };
-    // The formats' decoding is tested natively: here an event sound, a
-    // stream sound and a stream written by another program reach the device.
+    // The formats' decoding and the streams' blocks are tested natively: here
+    // an event sound and a stream written by another program reach the device.
     const Case cases[] = {
         {L"uncompressed 16-bit stereo event sound",
          [] { return eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, true}, 0, uncompressed(tone(0.5, 22050, 2))}); },
          0.5},
-        {L"ADPCM stream", adpcmStreamMovie, 0.5},
         {L"MP3 stream of a movie ffmpeg wrote", [&] { return readAll(windowsPath(references + "/stream.swf")); }, 0},
     };
     for (const Case& c : cases) {
@@ -186,8 +164,8 @@ TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
         EXPECT_LT(spans[0].start, 0.1) << "late";
         std::vector<int16_t> sound = soundWithoutGaps(left);
         if (c.seconds > 0) {
+            // A device opened at another rate or width draws the sound out or cuts it.
             EXPECT_NEAR(sound.size() / kRate, c.seconds, 0.02) << "cut, drawn out or repeated";
-            EXPECT_NEAR(frequency(sound), 440, 5);
         } else {
             // ffmpeg keeps one MP3 frame (26 ms) a movie frame (100 ms) of its tone:
             // the stream is not one clean tone, and the frames must run fast to keep it fed.
