@@ -25,14 +25,12 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
 
     evening.minutes(1);
     EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
-    EXPECT_EQ(evening.core().schedules().nesselPhase(), NesselPhase::TurnOffShown);
     EXPECT_TRUE(evening.host.storedState().sleepPending);
     evening.seconds(10);
     EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
 
     evening.minutes(10);
     EXPECT_EQ(shutdowns(evening.host), (Requests{{2880, false}, {3000, true}}));
-    EXPECT_EQ(evening.core().schedules().nesselPhase(), NesselPhase::ForcedShutdownRequested);
     EXPECT_EQ(evening.host.starts.size(), 1u);
 }
 
