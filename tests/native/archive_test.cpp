@@ -7,22 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "content/archive_writer.h"
+#include "archive_support.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void countingBytes(void* buffer, size_t length) {
-    static std::uint8_t next = 0x5A;
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    for (size_t i = 0; i < length; ++i) bytes[i] = next += 0x3B;
-}
-
-const VfsCodec& codec() {
-    static const VfsCodec standard = VfsCodec::standard();
-    return standard;
-}
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -56,28 +45,8 @@ std::unique_ptr<VfsArchive> mounted(const Bytes& bytes, int* error = nullptr) {
     return VfsArchive::mount(std::make_unique<MemoryByteSource>(bytes), codec(), u"test.vfs", error);
 }
 
-// An archive of one directory and the data area holding the given items in order.
-struct ArchiveBuilder {
-    Bytes directory;
-    Bytes data;
-
-    std::uint64_t add(const EncodedItem& item) {
-        std::uint64_t offset = data.size();
-        data.insert(data.end(), item.bytes.begin(), item.bytes.end());
-        return offset;
-    }
-    void file(std::u16string_view name, const std::string& content, Compression compression = Compression::Never) {
-        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, countingBytes);
-        appendVfsFileRecord(directory, name, add(item), item);
-    }
-    Bytes build() const {
-        return assembleVfsArchive(
-            encodeVfsItem(codec(), directory.data(), directory.size(), Compression::WhenSmaller, countingBytes), data);
-    }
-};
-
 Bytes sampleArchive() {
-    VfsWriter writer(codec(), countingBytes);
+    VfsWriter writer(codec(), fixedBytes);
     writer.addFile(u"README.TXT", bytesOf("read me"), Compression::WhenSmaller);
     writer.addFile(u"swf/A.swf", bytesOf(std::string(5000, 'a')), Compression::WhenSmaller);
     writer.addFile(u"swf\\b.swf", bytesOf("bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb"), Compression::Never);
@@ -180,7 +149,7 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
     const std::string content(100, 'q');
     ArchiveBuilder builder;
     for (Compression compression : {Compression::Always, Compression::Never}) {
-        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, countingBytes);
+        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, fixedBytes);
         std::uint64_t offset = builder.add(item);
         // Too small, with the check of what a truncated read would give.
         EncodedItem small = item;
@@ -209,7 +178,7 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
 TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedOrOutsideItemsAreNotRead) {
     ArchiveBuilder builder;
     builder.file(u"good", "good content");
-    EncodedItem bad = encodeVfsItem(codec(), "bad", 3, Compression::Never, countingBytes);
+    EncodedItem bad = encodeVfsItem(codec(), "bad", 3, Compression::Never, fixedBytes);
     bad.checkValue ^= 1;
     appendVfsFileRecord(builder.directory, u"bad", builder.add(bad), bad);
     appendVfsFileRecord(builder.directory, u"beyond", builder.data.size(), bad);  // starts at the file's end
@@ -283,7 +252,7 @@ TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
 TEST(VfsArchiveDamage, HugeSizesAndOffsetsAreRefused) {
     ArchiveBuilder builder;
     builder.file(u"real", "real");
-    EncodedItem huge = encodeVfsItem(codec(), "x", 1, Compression::Always, countingBytes);
+    EncodedItem huge = encodeVfsItem(codec(), "x", 1, Compression::Always, fixedBytes);
     EncodedItem hugePlain = huge;
     hugePlain.plainSize = 0xFFFFFFFE;
     appendVfsFileRecord(builder.directory, u"plain", 0, hugePlain);
@@ -331,7 +300,7 @@ TEST(VfsArchiveDamage, FoldersNestedAMillionDeep) {
 TEST(VfsArchiveDamage, NameWithoutTerminatorEndsTheDirectory) {
     ArchiveBuilder builder;
     builder.file(u"kept", "kept");
-    EncodedItem item = encodeVfsItem(codec(), "lost", 4, Compression::Never, countingBytes);
+    EncodedItem item = encodeVfsItem(codec(), "lost", 4, Compression::Never, fixedBytes);
     appendVfsFileRecord(builder.directory, u"lost", builder.add(item), item);
     builder.directory.resize(builder.directory.size() - 2);
     for (int odd = 0; odd < 2; ++odd) {
