@@ -61,6 +61,7 @@ TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown
     EXPECT_FALSE(evening.core().schedules().sleepMode());
     EXPECT_EQ(evening.host.storedState().nesselMinutes, 0);
     EXPECT_FALSE(evening.host.storedState().sleepPending);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-sleep").size(), 2u);  // none for a fresh evening
 }
 
 TEST(NesselEvening, AnIdleMinuteAtBedtimeIsNotCounted) {

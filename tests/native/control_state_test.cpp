@@ -138,29 +138,6 @@ TEST(Resynchronise, BreaksCreditTheCountersAndAClockSetBackwardsCreditsNothing) 
     EXPECT_TRUE(backwards.evening.core().schedules().sleepMode());
 }
 
-TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
-    StateRecord record;
-    record.sleepPending = true;
-    record.nesselMinutes = 49;
-    Settings nessel = withNessel();
-
-    Restart inside(nessel);
-    inside.startAfter(record, 30);
-    EXPECT_TRUE(inside.evening.core().schedules().sleepMode());
-    EXPECT_EQ(inside.evening.host.startSeconds(u"/show:nessel-sleep").size(), 1u);
-    EXPECT_TRUE(inside.stored().sleepPending);
-    EXPECT_EQ(inside.stored().lastAwake, inside.evening.host.now.utc - 30 * kMinute);  // frozen
-    EXPECT_EQ(inside.stored().lastActive, inside.evening.host.now.utc);
-
-    Restart after(nessel);
-    after.startAfter(record, 61);
-    EXPECT_FALSE(after.evening.core().schedules().sleepMode());
-    EXPECT_TRUE(after.evening.host.starts.empty());
-    EXPECT_FALSE(after.stored().sleepPending);
-    EXPECT_EQ(after.stored().nesselMinutes, 0);
-    EXPECT_EQ(after.stored().lastAwake, after.evening.host.now.utc);
-}
-
 TEST(Resynchronise, ShortAndMissingStateFiles) {
     // Times and counters only: no flags, so nothing is pending.
     StateRecord record;
