@@ -19,6 +19,17 @@ inline void fixedBytes(void* buffer, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(0x90 + i);
 }
 
+inline std::string textOf(const VfsBuffer& buffer, std::uint32_t size) {
+    return std::string(reinterpret_cast<const char*>(buffer.get()), size);
+}
+
+// The content read at the path, or "<null>" when the read fails.
+inline std::string readText(VfsArchive* archive, std::u16string_view path) {
+    std::uint32_t size = 0;
+    VfsBuffer buffer = vfsReadFile(archive, path, &size);
+    return buffer ? textOf(buffer, size) : "<null>";
+}
+
 // An archive of one directory and the data area holding the given items in order.
 struct ArchiveBuilder {
     std::vector<std::uint8_t> directory;
