@@ -8,20 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "content/archive.h"
-#include "content/archive_writer.h"
+#include "../native/archive_support.h"
 
 namespace {
-
-const VfsCodec& codec() {
-    static const VfsCodec standard = VfsCodec::standard();
-    return standard;
-}
-
-void fixedBytes(void* buffer, std::size_t length) {
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(0x90 + i);
-}
 
 std::vector<std::uint8_t> archiveAround(const std::uint8_t* directory, std::size_t size) {
     static const std::vector<std::uint8_t> dataArea = [] {

@@ -62,9 +62,8 @@ TEST(ControlCommands, EachChallengeIsGoodForOneProofOnly) {
 }
 
 TEST(ControlCommands, ParentsModeStopsCountingAndItsTimeIsABreak) {
-    Settings settings;
+    Settings settings = withNessel();
     settings.requireAdmin = 0;
-    settings.nesselDisabled = 0;
     settings.hopsaDisabled = 0;
     settings.bedtimeMinutes = 30;
     Module module(settings);
@@ -128,9 +127,8 @@ TEST(ControlCommands, CloseAllTellsScenesToCloseAndStopsCounting) {
 }
 
 TEST(ControlCommands, ScenesAreToldToCloseInParentsMode) {
-    Settings settings;
+    Settings settings = withHopsa();
     settings.requireAdmin = 0;
-    settings.hopsaDisabled = 0;
     settings.exerciseInterval = 1;
     Module module(settings);
     module.evening.sceneBehaviour.lengthSeconds = 100;

@@ -82,19 +82,21 @@ TEST(BreakCredit, ExtremeValuesStayInRange) {
     EXPECT_EQ(hopsaMinutesAfterBreak(10, 61, 120), 0);
 }
 
-// A module that last counted a minute `minutesAgo` before its start, with this record.
+// A module started on a state file that holds the first `size` bytes of `image`.
 struct Restart {
-    Settings settings;
-    SimulatedEvening evening{settings};
+    SimulatedEvening evening;
 
-    explicit Restart(Settings chosen = {}) : settings(chosen), evening(chosen) {}
+    explicit Restart(Settings settings = {}) : evening(std::move(settings)) {}
 
-    void startAfter(StateRecord record, std::int64_t awakeMinutesAgo, std::int64_t activeMinutesAgo) {
-        record.lastAwake = evening.host.now.utc - static_cast<std::uint64_t>(awakeMinutesAgo * std::int64_t{kMinute});
-        record.lastActive = evening.host.now.utc - static_cast<std::uint64_t>(activeMinutesAgo * std::int64_t{kMinute});
-        const StateImage image = encodeStateRecord(record);
-        evening.host.stateFile.assign(image.begin(), image.end());
+    void startOn(const StateImage& image, std::size_t size = kStateRecordSize) {
+        evening.host.stateFile.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
         evening.startModule();
+    }
+    // The record's last minute was counted `minutesAgo` before the start.
+    void startAfter(StateRecord record, std::int64_t minutesAgo) {
+        const std::int64_t ago = minutesAgo * static_cast<std::int64_t>(kMinute);
+        record.lastAwake = record.lastActive = evening.host.now.utc - static_cast<std::uint64_t>(ago);
+        startOn(encodeStateRecord(record));
     }
     StateRecord stored() const { return evening.host.storedState(); }
 };
@@ -124,7 +126,7 @@ TEST(Resynchronise, BreaksCreditTheCountersAndAClockSetBackwardsCreditsNothing) 
         record.nesselMinutes = c.nessel;
         record.hopsaMinutes = c.hopsa;
         Restart restart;
-        restart.startAfter(record, c.minutesAgo, c.minutesAgo);
+        restart.startAfter(record, c.minutesAgo);
         EXPECT_EQ(restart.stored().nesselMinutes, c.wantNessel) << c.name;
         EXPECT_EQ(restart.stored().hopsaMinutes, c.wantHopsa) << c.name;
         EXPECT_EQ(restart.stored().lastActive, restart.evening.host.now.utc) << c.name;
@@ -132,31 +134,8 @@ TEST(Resynchronise, BreaksCreditTheCountersAndAClockSetBackwardsCreditsNothing) 
     StateRecord sleeping;
     sleeping.sleepPending = true;
     Restart backwards;
-    backwards.startAfter(sleeping, -120, -120);
+    backwards.startAfter(sleeping, -120);
     EXPECT_TRUE(backwards.evening.core().schedules().sleepMode());
-}
-
-TEST(Resynchronise, PendingSleepTimeDecidesBetweenSleepModeAndAFreshEvening) {
-    StateRecord record;
-    record.sleepPending = true;
-    record.nesselMinutes = 49;
-    Settings nessel = withNessel();
-
-    Restart inside(nessel);
-    inside.startAfter(record, 30, 30);
-    EXPECT_TRUE(inside.evening.core().schedules().sleepMode());
-    EXPECT_EQ(inside.evening.host.startSeconds(u"/show:nessel-sleep").size(), 1u);
-    EXPECT_TRUE(inside.stored().sleepPending);
-    EXPECT_EQ(inside.stored().lastAwake, inside.evening.host.now.utc - 30 * kMinute);  // frozen
-    EXPECT_EQ(inside.stored().lastActive, inside.evening.host.now.utc);
-
-    Restart after(nessel);
-    after.startAfter(record, 61, 61);
-    EXPECT_FALSE(after.evening.core().schedules().sleepMode());
-    EXPECT_TRUE(after.evening.host.starts.empty());
-    EXPECT_FALSE(after.stored().sleepPending);
-    EXPECT_EQ(after.stored().nesselMinutes, 0);
-    EXPECT_EQ(after.stored().lastAwake, after.evening.host.now.utc);
 }
 
 TEST(Resynchronise, ShortAndMissingStateFiles) {
@@ -166,9 +145,7 @@ TEST(Resynchronise, ShortAndMissingStateFiles) {
     record.hopsaMinutes = 7;
     Restart shortFile;
     record.lastActive = record.lastAwake = shortFile.evening.host.now.utc - 20 * kMinute;
-    const StateImage image = encodeStateRecord(record);
-    shortFile.evening.host.stateFile.assign(image.begin(), image.begin() + 24);
-    shortFile.evening.startModule();
+    shortFile.startOn(encodeStateRecord(record), 24);
     EXPECT_EQ(shortFile.stored().nesselMinutes, 15);
     EXPECT_EQ(shortFile.stored().hopsaMinutes, 0);  // 20 - 5 > 15 - 7
 
@@ -187,40 +164,33 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
     record.lastActive = UINT64_MAX;  // read as a very long break
     record.lastAwake = 1;
     Restart damaged;
-    const StateImage image = encodeStateRecord(record);
-    damaged.evening.host.stateFile.assign(image.begin(), image.end());
-    damaged.evening.startModule();
+    damaged.startOn(encodeStateRecord(record));
     EXPECT_EQ(damaged.stored().nesselMinutes, 0);
     EXPECT_EQ(damaged.stored().hopsaMinutes, 0);
     damaged.evening.minutes(5);
     EXPECT_GE(damaged.stored().nesselMinutes, 0);
 }
 
+// A tick 90 s after the previous one counts its minute and brings the first
+// exercise; one 91 s after is a break that clamps the count to 13 before the
+// tick counts 14. A clock set back an hour only holds the tick back.
 TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
-    Settings hopsa = withHopsa();
-    SimulatedEvening exact(hopsa);
-    exact.startModule();
-    exact.minutes(14);
-    ASSERT_EQ(exact.host.storedState().hopsaMinutes, 14);
-    exact.standByFor(30);  // the next tick comes 90 s after the previous one
-    exact.untilNextMinuteTick();
-    EXPECT_EQ(exact.host.startSeconds(u"/show:hopsa-first").size(), 1u);
-
-    SimulatedEvening gap(hopsa);
-    gap.startModule();
-    gap.minutes(14);
-    gap.standByFor(31);
-    gap.untilNextMinuteTick();  // resynchronised: clamped to 13, then counted to 14
-    EXPECT_TRUE(gap.host.starts.empty());
-    EXPECT_EQ(gap.host.storedState().hopsaMinutes, 14);
-
-    SimulatedEvening backwards(hopsa);
-    backwards.startModule();
-    backwards.minutes(14);
-    backwards.host.now.utc -= 60 * kMinute;
-    backwards.untilNextMinuteTick();
-    backwards.minutes(1);
-    EXPECT_EQ(backwards.host.startSeconds(u"/show:hopsa-first").size(), 1u);
+    struct Case {
+        std::uint64_t standBySeconds, minutesBack;
+        std::size_t exercisesAtTheTick;
+    };
+    for (const Case& c : {Case{30, 0, 1}, Case{31, 0, 0}, Case{0, 60, 1}}) {
+        SimulatedEvening evening(withHopsa());
+        evening.startModule();
+        evening.minutes(14);
+        ASSERT_EQ(evening.host.storedState().hopsaMinutes, 14);
+        evening.standByFor(c.standBySeconds);
+        evening.host.now.utc -= c.minutesBack * kMinute;
+        evening.untilNextMinuteTick();
+        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), c.exercisesAtTheTick) << c.standBySeconds;
+        evening.minutes(1);
+        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), 1u) << c.standBySeconds;
+    }
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST(OrdinaryHandles, KnowsAddedHandlesUntilRemovedOrCleared) {
+// A handle is known from its add until its remove or a clear; one that shares
+// another's slot displaces it, and removing the displaced one leaves the newcomer.
+TEST(OrdinaryHandles, KnowsAddedHandlesUntilRemovedClearedOrDisplaced) {
     OrdinaryHandles handles;
     EXPECT_FALSE(handles.contains(0x40));
     EXPECT_FALSE(handles.contains(0));
@@ -15,19 +17,15 @@ TEST(OrdinaryHandles, KnowsAddedHandlesUntilRemovedOrCleared) {
     handles.remove(0x40);
     EXPECT_FALSE(handles.contains(0x40));
     EXPECT_TRUE(handles.contains(0x44));
-    handles.clear();
-    EXPECT_FALSE(handles.contains(0x44));
-}
 
-TEST(OrdinaryHandles, HandleSharingASlotDisplacesTheOtherAndRemovingItLeavesTheNewcomer) {
-    OrdinaryHandles handles;
-    const OrdinaryHandles::Handle first = 0x40, second = 0x40 + 4 * 256;
-    handles.add(first);
-    handles.add(second);
-    EXPECT_FALSE(handles.contains(first));
-    EXPECT_TRUE(handles.contains(second));
-    handles.remove(first);
-    EXPECT_TRUE(handles.contains(second));
+    const OrdinaryHandles::Handle sameSlot = 0x44 + 4 * 256;
+    handles.add(sameSlot);
+    EXPECT_FALSE(handles.contains(0x44));
+    EXPECT_TRUE(handles.contains(sameSlot));
+    handles.remove(0x44);
+    EXPECT_TRUE(handles.contains(sameSlot));
+    handles.clear();
+    EXPECT_FALSE(handles.contains(sameSlot));
 }
 
 }  // namespace

@@ -37,7 +37,4 @@ TEST(Roles, ManualFlagOnlyForHandStartedScenes) {
     for (Role r : {Role::ShowNesselTurnoff, Role::ShowNesselSleep, Role::ShowHopsaUsual,
                    Role::ShowHopsaFirst, Role::ShowTolder})
         EXPECT_FALSE(sceneFor(r).manual);
-    EXPECT_EQ(std::u16string(sceneFor(Role::ShowHopsaFirst).commonScript), u"c-hopsa-common.txt");
-    EXPECT_EQ(sceneFor(Role::ShowTolder).commonScript, nullptr);
-    EXPECT_EQ(sceneFor(Role::Enable).script, nullptr);
 }

@@ -107,26 +107,25 @@ TEST(SceneScript, ListFileRestartsMovieNumbering) {
     EXPECT_EQ(script.listCounter(), 2);
 }
 
-TEST(SceneScript, ListWithOnlyBlankEntriesResetsTheMovieCounterAndFails) {
+// A list of blank entries fails and resets the movie counter; a missing entry
+// fails its list, and the next list is tried.
+TEST(SceneScript, ListsWithoutAReadableEntryFail) {
     Scripts scripts;
-    scripts.files[u"c-test.txt"] = u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|";
-    SceneScript script = scripts.script();
-    script.load(u"c-test.txt");
-    script.nextMovie();
-    EXPECT_FALSE(script.nextList());
-    EXPECT_EQ(script.movieCounter(), 0);
-    EXPECT_EQ(script.listCounter(), 1);
-}
-
-TEST(SceneScript, ListEntryThatIsMissingFailsTheList) {
-    Scripts scripts;
-    scripts.files[u"c-test.txt"] = u"swf-list1=gone.txt\r\nswf-list2=a.txt";
+    scripts.files[u"c-blank.txt"] = u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|";
+    scripts.files[u"c-gone.txt"] = u"swf-list1=gone.txt\r\nswf-list2=a.txt";
     scripts.files[u"a.txt"] = u"swf1=a.swf\r\ntime1=1";
-    SceneScript script = scripts.script();
-    script.load(u"c-test.txt");
-    EXPECT_FALSE(script.nextList());
+    SceneScript blank = scripts.script();
+    blank.load(u"c-blank.txt");
+    blank.nextMovie();
+    EXPECT_FALSE(blank.nextList());
+    EXPECT_EQ(blank.movieCounter(), 0);
+    EXPECT_EQ(blank.listCounter(), 1);
+
+    SceneScript gone = scripts.script();
+    gone.load(u"c-gone.txt");
+    EXPECT_FALSE(gone.nextList());
     EXPECT_EQ(scripts.reads.back(), u"info\\gone.txt");
-    EXPECT_TRUE(script.nextList());
+    EXPECT_TRUE(gone.nextList());
 }
 
 TEST(SceneScript, ThreeEntriesAreChosenWithEqualChance) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "scene/placeholder_name.h"
 #include "scene/window_shape.h"
 
@@ -55,18 +58,12 @@ TEST(WindowShape, FullscreenCoversTheAreaAndMaximizedPutsTheBordersOutside) {
 }
 
 TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {
-    std::string name = kFirstPlaceholderName;
-    advancePlaceholderName(name);
-    EXPECT_EQ(name, "aaaaaaab");
-    name = "aaaaaaaz";
-    advancePlaceholderName(name);
-    EXPECT_EQ(name, "aaaaaaba");
-    name = "azzzzzzz";
-    advancePlaceholderName(name);
-    EXPECT_EQ(name, "baaaaaaa");
-    name = "zzzzzzzz";
-    advancePlaceholderName(name);
-    EXPECT_EQ(name, "zzzzzzzz");
+    const std::pair<std::string, std::string> steps[] = {{kFirstPlaceholderName, "aaaaaaab"},
+        {"aaaaaaaz", "aaaaaaba"}, {"azzzzzzz", "baaaaaaa"}, {"zzzzzzzz", "zzzzzzzz"}};
+    for (auto [name, next] : steps) {
+        advancePlaceholderName(name);
+        EXPECT_EQ(name, next);
+    }
 }
 
 TEST(WindowShape, TruncationIsExactAtWholeNumbers) {

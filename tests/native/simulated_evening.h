@@ -34,7 +34,6 @@ class SimulatedHost : public ControlHost {
 public:
     struct Start {
         std::uint64_t second;  // seconds since the evening began
-        std::u16string file;
         std::u16string parameters;
     };
     struct Shutdown {
@@ -83,9 +82,9 @@ public:
         std::copy(image.begin(), image.end(), stateFile.begin());
         ++stateWrites;
     }
-    bool startProgram(std::u16string_view file, std::u16string_view parameters) override {
+    bool startProgram(std::u16string_view, std::u16string_view parameters) override {
         if (!programsPresent) return false;
-        starts.push_back({secondsSinceEvening(), std::u16string(file), std::u16string(parameters)});
+        starts.push_back({secondsSinceEvening(), std::u16string(parameters)});
         return true;
     }
     void restartSceneWatchdog() override { watchdogRunning = true; }

@@ -9,8 +9,7 @@
 
 #include <unistd.h>
 
-#include "content/archive.h"
-#include "content/archive_writer.h"
+#include "archive_support.h"
 #include "content/file_byte_source.h"
 
 namespace fs = std::filesystem;
@@ -60,12 +59,9 @@ TEST_F(VfsTools, PackedFolderReadsBackThroughTheReaderAndTheTools) {
     std::unique_ptr<VfsArchive> archive =
         VfsArchive::mount(FileByteSource::open(archivePath), VfsCodec::standard(), u"pallo.vfs");
     ASSERT_TRUE(archive);
-    std::uint32_t size = 0;
-    VfsBuffer content = vfsReadFile(archive.get(), u"SWF\\INTRO.swf", &size);
-    ASSERT_TRUE(content);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(content.get()), size), movie);
+    EXPECT_EQ(readText(archive.get(), u"SWF\\INTRO.swf"), movie);
     EXPECT_LT(vfsFindEntry(archive.get(), u"swf/intro.swf")->storedSize, movie.size() / 2);
-    EXPECT_TRUE(vfsReadFile(archive.get(), u"info/c-test.txt", &size));
+    EXPECT_EQ(readText(archive.get(), u"info/c-test.txt"), "swf1=intro.swf");
 
     ASSERT_EQ(run("vfscat " + archivePath + " /info/C-TEST.TXT " + (root / "x.txt").string()), 0);
     EXPECT_EQ(readBack(root / "x.txt"), "swf1=intro.swf");
@@ -120,18 +116,12 @@ TEST_F(VfsTools, RepackingIntoTheSourceFolderLeavesTheOldArchiveOut) {
 }
 
 TEST_F(VfsTools, ListingMarksHiddenRecordsAndRefusesToFollowVeryDeepFolders) {
-    const VfsCodec codec = VfsCodec::standard();
-    std::vector<std::uint8_t> directory;
-    std::vector<std::uint8_t> data;
-    for (const char* content : {"old", "new"}) {
-        EncodedItem item = encodeVfsItem(codec, content, 3, Compression::Never, randomBytes);
-        appendVfsFileRecord(directory, u"a", data.size(), item);
-        data.insert(data.end(), item.bytes.begin(), item.bytes.end());
-    }
-    for (int i = 0; i < 300; ++i) appendVfsFolderRecord(directory, u"d");
-    appendVfsFolderRecord(directory, u"bottom");
-    EncodedItem encoded = encodeVfsItem(codec, directory.data(), directory.size(), Compression::Never, randomBytes);
-    std::vector<std::uint8_t> archive = assembleVfsArchive(encoded, data);
+    ArchiveBuilder builder;
+    builder.file(u"a", "old");
+    builder.file(u"a", "new");
+    for (int i = 0; i < 300; ++i) appendVfsFolderRecord(builder.directory, u"d");
+    appendVfsFolderRecord(builder.directory, u"bottom");
+    const std::vector<std::uint8_t> archive = builder.build();
     const fs::path archivePath = root / "deep.vfs";
     std::ofstream(archivePath, std::ios::binary).write(reinterpret_cast<const char*>(archive.data()), archive.size());
 

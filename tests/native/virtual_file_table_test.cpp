@@ -27,42 +27,32 @@ VirtualFile movie(std::u16string path, std::size_t size, std::uint8_t markerFill
 void failingSource(void*, std::size_t) {}
 void sevens(void* buffer, std::size_t length) { std::memset(buffer, 7, length); }
 
-TEST(VirtualFileTable, MarkerBindsAtMostMaxMatchesHandles) {
-    VirtualFileTable table;
-    VirtualFile& registered = table.add(movie(u"a", 100, 1));
-    HandleState& first = table.track(10);
-    HandleState& second = table.track(11);
-    HandleState& third = table.track(12);
-    EXPECT_TRUE(first.probePending);
-    EXPECT_TRUE(table.bind(first, markerOf(1)));
-    EXPECT_TRUE(table.bind(second, markerOf(1)));
-    EXPECT_FALSE(table.bind(third, markerOf(1)));
-    EXPECT_EQ(third.movie, nullptr);
-    EXPECT_FALSE(third.probePending);
-    EXPECT_EQ(registered.openCount, 2u);
-    EXPECT_EQ(registered.matchCount, 3u);
-
-    // Closing a bound handle does not make room: the match count never falls.
-    EXPECT_FALSE(table.forget(10).has_value());
-    EXPECT_FALSE(table.bind(table.track(13), markerOf(1)));
-}
-
-TEST(VirtualFileTable, EveryMovieWithTheMarkerCountsTheMatchButOnlyTheOldestWithRoomBinds) {
+// Every movie with the marker counts the match, but only the oldest with room
+// binds; closing a bound handle makes no room, as the match count never falls.
+TEST(VirtualFileTable, MarkerBindsTheOldestMovieWithRoomUpToItsMaxMatches) {
     VirtualFileTable table;
     VirtualFile& older = table.add(movie(u"old", 10, 5, 1));
-    VirtualFile& newer = table.add(movie(u"new", 10, 5, 2));
+    VirtualFile& newer = table.add(movie(u"new", 10, 5, 3));
     HandleState& one = table.track(1);
     HandleState& two = table.track(2);
     HandleState& three = table.track(3);
+    HandleState& four = table.track(4);
+    EXPECT_TRUE(one.probePending);
     EXPECT_TRUE(table.bind(one, markerOf(5)));
     EXPECT_TRUE(table.bind(two, markerOf(5)));
-    EXPECT_FALSE(table.bind(three, markerOf(5)));
+    EXPECT_TRUE(table.bind(three, markerOf(5)));
+    EXPECT_FALSE(table.bind(four, markerOf(5)));
     EXPECT_EQ(one.movie, &older);
     EXPECT_EQ(two.movie, &newer);
-    EXPECT_EQ(older.matchCount, 3u);
-    EXPECT_EQ(newer.matchCount, 3u);
+    EXPECT_EQ(four.movie, nullptr);
+    EXPECT_FALSE(four.probePending);
+    EXPECT_EQ(older.matchCount, 4u);
+    EXPECT_EQ(newer.matchCount, 4u);
     EXPECT_EQ(older.openCount, 1u);
-    EXPECT_EQ(newer.openCount, 1u);
+    EXPECT_EQ(newer.openCount, 2u);
+
+    EXPECT_FALSE(table.forget(2).has_value());
+    EXPECT_FALSE(table.bind(table.track(5), markerOf(5)));
 }
 
 TEST(VirtualFileTable, BoundReadsAndSeeksStayInsideTheMovie) {
