@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "common/text_win.h"
 #include "resources/resource_ids.h"
@@ -14,22 +13,6 @@
 namespace {
 
 std::wstring scratchPath(const wchar_t* name) { return std::wstring(dataLocations().tempFolder()) + name; }
-
-// Shows the box on a thread of its own and returns caption and text.
-struct ShownBox {
-    std::wstring caption, text;
-};
-ShownBox showAndClose(UINT textId, bool withModuleCaption) {
-    std::thread shower([=] { errorBox(nullptr, textId, withModuleCaption); });
-    HWND box = suite::waitForWindow(nullptr, 10000, L"#32770");
-    ShownBox shown;
-    if (box) {
-        shown = {suite::windowTitle(box), suite::messageBoxText(box)};
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-    shower.join();
-    return shown;
-}
 
 }  // namespace
 
@@ -101,16 +84,6 @@ TEST(CodePage, CyrillicFileNamesOnTheAnsiPathUse1251) {
     EXPECT_TRUE(ansi::setFileAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_TRUE(ansi::deleteFile(path.c_str()));
     EXPECT_FALSE(fileExists(seenBySystem.c_str()));
-}
-
-TEST(CodePage, MessageBoxCaptionsFollowTheCodePageAndTextsStayRussian) {
-    bool cyrillic = GetACP() == 1251;
-    ShownBox module = showAndClose(IDS_ADMIN_REQUIRED, true);
-    EXPECT_EQ(module.caption, cyrillic ? L"Tolder" : L"Info");
-    EXPECT_EQ(module.text, L"Для выполнения операции требуются права администратора");
-    ShownBox plain = showAndClose(IDS_WRONG_PASSWORD, false);
-    EXPECT_EQ(plain.caption, cyrillic ? L"Ошибка" : L"Error");
-    EXPECT_EQ(plain.text, L"Неправильный пароль");
 }
 
 TEST(CodePage, TitlesTurnEnglishOffCyrillicSystems) {
