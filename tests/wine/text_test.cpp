@@ -6,15 +6,8 @@
 
 #include "common/text_win.h"
 #include "resources/resource_ids.h"
-#include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
 #include "support/suite.h"
-
-namespace {
-
-std::wstring scratchPath(const wchar_t* name) { return std::wstring(dataLocations().tempFolder()) + name; }
-
-}  // namespace
 
 TEST(Text, ToWideWithCapacityMinusOneConvertsTheWholeText) {
     wchar_t out[16];
@@ -23,8 +16,8 @@ TEST(Text, ToWideWithCapacityMinusOneConvertsTheWholeText) {
 }
 
 TEST(Text, PathExistsTellsFilesFromFolders) {
-    std::wstring folder = scratchPath(L"exists-folder");
-    std::wstring file = scratchPath(L"exists-file.txt");
+    std::wstring folder = suite::tempPath(L"exists-folder");
+    std::wstring file = suite::tempPath(L"exists-file.txt");
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(suite::writeBytes(file, ""));
     EXPECT_TRUE(pathExists(folder.c_str(), PathKind::Directory));
@@ -55,7 +48,7 @@ TEST(Text, WindowWithoutTextGivesZeroAndAnEmptyBufferOnBothPaths) {
 // on the way to ANSI and back, and names the same file for the system.
 TEST(CodePage, AnsiPathsKeepTheCodePagesOwnLetters) {
     const wchar_t* name = GetACP() == 1251 ? L"Ребёнок" : GetACP() == 932 ? L"一時フォルダー" : L"Enfant élève";
-    const std::wstring folder = scratchPath(name);
+    const std::wstring folder = suite::tempPath(name);
     const std::wstring file = folder + L"\\" + name + L".txt";
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(suite::writeBytes(file, ""));
@@ -69,7 +62,7 @@ TEST(CodePage, AnsiPathsKeepTheCodePagesOwnLetters) {
 // The ANSI path hands the system the name's 1251 bytes, which the system
 // reads in its own code page: on a Cyrillic system the very same name.
 TEST(CodePage, CyrillicFileNamesOnTheAnsiPathUse1251) {
-    std::wstring path = scratchPath(L"Тикко-файл.txt");
+    std::wstring path = suite::tempPath(L"Тикко-файл.txt");
     std::wstring seenBySystem = codePageToWide(CP_ACP, wideToCodePage(1251, path.c_str()).get()).get();
     if (GetACP() == 1251) {
         EXPECT_EQ(seenBySystem, path);
