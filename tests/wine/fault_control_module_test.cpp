@@ -35,16 +35,12 @@ protected:
         suite::installControlModule();
     }
     void TearDown() override {
-        SetFileAttributesW(dataLocations().settingsPath(), FILE_ATTRIBUTE_NORMAL);
-        SetFileAttributesW(dataLocations().passwordPath(), FILE_ATTRIBUTE_NORMAL);
-        SetFileAttributesW(dataLocations().statePath(), FILE_ATTRIBUTE_NORMAL);
         stopInProcess();
+        suite::removeSuiteFiles();
     }
 
     // The module on a thread of the test, with a minute of 50 ms.
-    HWND startInProcess() {
-        return module_.start(50);
-    }
+    HWND startInProcess() { return module_.start(50); }
     void stopInProcess() { module_.stop(); }
 
     // Scenes the module starts go to the recorder.

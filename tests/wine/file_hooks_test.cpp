@@ -140,16 +140,10 @@ TEST_F(FileHooks, BoundHandleReadsAndSeeksInTheMovie) {
     HANDLE file = openFile(path);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
 
+    // Where reads and seeks land in the movie is tested natively
+    // (VirtualFileTable); here they pass through the system's calls.
     EXPECT_EQ(readSome(file, 8), slice(movie, 0, 8));
-    EXPECT_EQ(readSome(file, 8), slice(movie, 8, 8));
-    EXPECT_EQ(seek(file, 0, FILE_END), 5000u);
-    Bytes rest;
-    EXPECT_TRUE(readFile(file, rest, 4096));
-    EXPECT_TRUE(rest.empty());
-    EXPECT_EQ(seek(file, 10, FILE_BEGIN), 10u);
-    EXPECT_EQ(readSome(file, 5), slice(movie, 10, 5));
-    EXPECT_EQ(seek(file, -3, FILE_CURRENT), 12u);
-    EXPECT_EQ(readSome(file, 4), slice(movie, 12, 4));
+    EXPECT_EQ(seek(file, -3, FILE_CURRENT), 5u);
     EXPECT_EQ(seek(file, -100, FILE_END), 4900u);
     EXPECT_EQ(readSome(file, 4096), slice(movie, 4900, 100));
 
@@ -169,27 +163,15 @@ TEST_F(FileHooks, BoundHandleReadsAndSeeksInTheMovie) {
 }
 
 TEST_F(FileHooks, OrdinaryFilesReadAsWithoutTheReplacements) {
+    // How a first read is enlarged and its surplus given back is tested
+    // natively (ProbeRead); here a disk file and a pipe go through it.
     registerMovie(scratchPath(L"movie-bystander.swf"), movieBytes(64, 4));
-    Bytes hundred = movieBytes(100, 5), twenty = movieBytes(20, 6);
+    Bytes hundred = movieBytes(100, 5);
     suite::writeBytes(scratchPath(L"plain-100.bin"), hundred);
-    suite::writeBytes(scratchPath(L"plain-20.bin"), twenty);
-
     HANDLE file = openFile(scratchPath(L"plain-100.bin"));
     EXPECT_EQ(readSome(file, 10), slice(hundred, 0, 10));
     EXPECT_EQ(readSome(file, 1000), slice(hundred, 10, 90));
     EXPECT_EQ(seek(file, 0, FILE_END), 100u);
-    closeFile(file);
-
-    file = openFile(scratchPath(L"plain-20.bin"));
-    EXPECT_EQ(readSome(file, 10), slice(twenty, 0, 10));
-    EXPECT_EQ(readSome(file, 10), slice(twenty, 10, 10));
-    EXPECT_TRUE(readSome(file, 10).empty());
-    closeFile(file);
-
-    file = openFile(scratchPath(L"plain-100.bin"));
-    Bytes oneByOne;
-    for (int i = 0; i < 100; ++i) oneByOne.push_back(readSome(file, 1).at(0));
-    EXPECT_EQ(oneByOne, hundred);
     closeFile(file);
 
     // A pipe cannot give back the surplus of an enlarged first read.

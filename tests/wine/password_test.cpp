@@ -23,17 +23,10 @@ const wchar_t kWrongPassword[] = L"Неправильный пароль";
 
 std::wstring errorCaption() { return GetACP() == 1251 ? L"Ошибка" : L"Error"; }
 
-void removePasswordFile() {
-    const wchar_t* path = dataLocations().passwordPath();
-    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path);
-    RemoveDirectoryW(path);
-}
-
 class PasswordStore : public ::testing::Test {
 protected:
-    void SetUp() override { removePasswordFile(); }
-    void TearDown() override { removePasswordFile(); }
+    void SetUp() override { suite::removeSuiteFiles(); }
+    void TearDown() override { suite::removeSuiteFiles(); }
 };
 
 TEST_F(PasswordStore, ReadOnlyHiddenFileIsReplaced) {

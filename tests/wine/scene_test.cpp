@@ -16,12 +16,6 @@
 
 namespace {
 
-DWORD processOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
 COLORREF clientPixel(HWND window, int x, int y) {
     POINT at{x, y};
     ClientToScreen(window, &at);
@@ -68,7 +62,7 @@ TEST_F(ScenePlayer, AnExerciseBreakRunsFromTheMinuteTickToTheScreenAndBack) {
 
     // The 4 s movie outlives the 3 s heartbeat limit: only the scene's own
     // heartbeats keep a second exercise from starting meanwhile.
-    const DWORD firstId = processOf(first);
+    const DWORD firstId = suite::processOf(first);
     HANDLE firstProcess = OpenProcess(SYNCHRONIZE, FALSE, firstId);
     ASSERT_NE(firstProcess, nullptr);
     EXPECT_TRUE(ends(firstProcess, 8000));

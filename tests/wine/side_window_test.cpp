@@ -50,17 +50,10 @@ protected:
     }
     // The visible help window of the given process (of any, when null).
     static HWND waitForHelp(HANDLE process = nullptr) {
-        DWORD wanted = process ? GetProcessId(process) : 0;
-        HWND w = nullptr;
-        suite::waitUntil(10000, [&] {
-            for (w = FindWindowW(kHelpClass, nullptr); w; w = FindWindowExW(nullptr, w, kHelpClass, nullptr)) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (IsWindowVisible(w) && (!wanted || owner == wanted)) return true;
-            }
-            return false;
+        const DWORD wanted = process ? GetProcessId(process) : 0;
+        return suite::waitForVisible(kHelpClass, nullptr, 10000, [wanted](HWND help) {
+            return !wanted || suite::processOf(help) == wanted;
         });
-        return w;
     }
 
     std::wstring program_;

@@ -3,35 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "common/text_win.h"
 #include "resources/resource_ids.h"
-#include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
 #include "support/suite.h"
-
-namespace {
-
-std::wstring scratchPath(const wchar_t* name) { return std::wstring(dataLocations().tempFolder()) + name; }
-
-// Shows the box on a thread of its own and returns caption and text.
-struct ShownBox {
-    std::wstring caption, text;
-};
-ShownBox showAndClose(UINT textId, bool withModuleCaption) {
-    std::thread shower([=] { errorBox(nullptr, textId, withModuleCaption); });
-    HWND box = suite::waitForWindow(nullptr, 10000, L"#32770");
-    ShownBox shown;
-    if (box) {
-        shown = {suite::windowTitle(box), suite::messageBoxText(box)};
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-    shower.join();
-    return shown;
-}
-
-}  // namespace
 
 TEST(Text, ToWideWithCapacityMinusOneConvertsTheWholeText) {
     wchar_t out[16];
@@ -40,8 +16,8 @@ TEST(Text, ToWideWithCapacityMinusOneConvertsTheWholeText) {
 }
 
 TEST(Text, PathExistsTellsFilesFromFolders) {
-    std::wstring folder = scratchPath(L"exists-folder");
-    std::wstring file = scratchPath(L"exists-file.txt");
+    std::wstring folder = suite::tempPath(L"exists-folder");
+    std::wstring file = suite::tempPath(L"exists-file.txt");
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(suite::writeBytes(file, ""));
     EXPECT_TRUE(pathExists(folder.c_str(), PathKind::Directory));
@@ -72,7 +48,7 @@ TEST(Text, WindowWithoutTextGivesZeroAndAnEmptyBufferOnBothPaths) {
 // on the way to ANSI and back, and names the same file for the system.
 TEST(CodePage, AnsiPathsKeepTheCodePagesOwnLetters) {
     const wchar_t* name = GetACP() == 1251 ? L"Ребёнок" : GetACP() == 932 ? L"一時フォルダー" : L"Enfant élève";
-    const std::wstring folder = scratchPath(name);
+    const std::wstring folder = suite::tempPath(name);
     const std::wstring file = folder + L"\\" + name + L".txt";
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(suite::writeBytes(file, ""));
@@ -86,7 +62,7 @@ TEST(CodePage, AnsiPathsKeepTheCodePagesOwnLetters) {
 // The ANSI path hands the system the name's 1251 bytes, which the system
 // reads in its own code page: on a Cyrillic system the very same name.
 TEST(CodePage, CyrillicFileNamesOnTheAnsiPathUse1251) {
-    std::wstring path = scratchPath(L"Тикко-файл.txt");
+    std::wstring path = suite::tempPath(L"Тикко-файл.txt");
     std::wstring seenBySystem = codePageToWide(CP_ACP, wideToCodePage(1251, path.c_str()).get()).get();
     if (GetACP() == 1251) {
         EXPECT_EQ(seenBySystem, path);
@@ -101,16 +77,6 @@ TEST(CodePage, CyrillicFileNamesOnTheAnsiPathUse1251) {
     EXPECT_TRUE(ansi::setFileAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_TRUE(ansi::deleteFile(path.c_str()));
     EXPECT_FALSE(fileExists(seenBySystem.c_str()));
-}
-
-TEST(CodePage, MessageBoxCaptionsFollowTheCodePageAndTextsStayRussian) {
-    bool cyrillic = GetACP() == 1251;
-    ShownBox module = showAndClose(IDS_ADMIN_REQUIRED, true);
-    EXPECT_EQ(module.caption, cyrillic ? L"Tolder" : L"Info");
-    EXPECT_EQ(module.text, L"Для выполнения операции требуются права администратора");
-    ShownBox plain = showAndClose(IDS_WRONG_PASSWORD, false);
-    EXPECT_EQ(plain.caption, cyrillic ? L"Ошибка" : L"Error");
-    EXPECT_EQ(plain.text, L"Неправильный пароль");
 }
 
 TEST(CodePage, TitlesTurnEnglishOffCyrillicSystems) {

@@ -71,14 +71,20 @@ bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs) {
     return waitUntil(timeoutMs, [&] { return !FindWindowW(nullptr, title); });
 }
 
-HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
-    HWND box = nullptr;
+HWND waitForVisible(const wchar_t* className, const wchar_t* title, DWORD timeoutMs,
+                    const std::function<bool(HWND)>& which) {
+    HWND window = nullptr;
     waitUntil(timeoutMs, [&] {
-        for (box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box; box = FindWindowExW(nullptr, box, L"#32770", nullptr))
-            if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box)) return true;
+        for (window = FindWindowExW(nullptr, nullptr, className, title); window;
+             window = FindWindowExW(nullptr, window, className, title))
+            if (IsWindowVisible(window) && which(window)) return true;
         return false;
     });
-    return box;
+    return window;
+}
+
+HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
+    return waitForVisible(L"#32770", nullptr, timeoutMs, [owner](HWND box) { return GetWindow(box, GW_OWNER) == owner; });
 }
 
 std::wstring messageBoxText(HWND box) {
@@ -248,6 +254,7 @@ void removeSuiteFiles() {
     for (const wchar_t* path : {paths.settingsPath(), paths.passwordPath(), paths.statePath(), paths.handOverPath()}) {
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path);
+        RemoveDirectoryW(path);  // a folder a test put in the file's place
     }
 }
 
@@ -274,8 +281,7 @@ void stopControlModules() {
             Sleep(20);
             continue;
         }
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
+        const DWORD processId = processOf(window);
         HANDLE process = processId != GetCurrentProcessId() ? OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr;
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
         if (process) {
@@ -391,22 +397,19 @@ bool RecorderFolder::waitFor(const wchar_t* part, size_t times, DWORD timeoutMs)
 const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
 
 HWND waitForScene(DWORD timeoutMs, DWORD notProcess) {
-    HWND w = nullptr;
-    waitUntil(timeoutMs, [&] {
-        for (w = FindWindowW(L"#32770", sceneTitle()); w; w = FindWindowExW(nullptr, w, L"#32770", sceneTitle())) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner != notProcess && IsWindowVisible(w)) return true;
-        }
-        return false;
+    return waitForVisible(L"#32770", sceneTitle(), timeoutMs, [notProcess](HWND scene) {
+        return processOf(scene) != notProcess;
     });
-    return w;
+}
+
+DWORD processOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
 }
 
 void killProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processOf(window));
     if (!process) return;
     TerminateProcess(process, 1);
     WaitForSingleObject(process, 5000);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +38,10 @@ bool waitUntil(DWORD timeoutMs, Condition holds) {
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
 
+// A visible top-level window of the class and title (any, where null) that
+// `which` accepts, once there is one; null when none came in time.
+HWND waitForVisible(const wchar_t* className, const wchar_t* title, DWORD timeoutMs,
+                    const std::function<bool(HWND)>& which);
 // A visible dialog or message box owned by the window, once it appears.
 HWND waitForOwnedBox(HWND owner, DWORD timeoutMs);
 // The message of a standard message box and its title.
@@ -72,7 +77,7 @@ namespace suite {
 
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
 
-// The suite's files in the data folders, removed before a test.
+// The suite's files in the data folders (or folders in their places), removed before a test.
 void removeSuiteFiles();
 
 // The control module as installed: qz.exe copied to "services.exe" in the
@@ -128,6 +133,7 @@ private:
 // A scene's window: the visible one of a process other than `notProcess`, once there is one.
 const wchar_t* sceneTitle();
 HWND waitForScene(DWORD timeoutMs, DWORD notProcess = 0);
+DWORD processOf(HWND window);
 // Ends the process of the window and waits for it.
 void killProcessOf(HWND window);
 
