@@ -1,6 +1,7 @@
 #include "movie_test_support.h"
 #include "player/bit_reader.h"
 #include "player/swf_tags.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -230,28 +231,12 @@ TEST(MovieBitReader, SkippingPastTheEndIsAnOverrun) {
 
 // Action records for frame scripts.
 std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payload = {}) {
-    std::vector<uint8_t> out = {code};
-    if (code >= 0x80) {
-        out.push_back(static_cast<uint8_t>(payload.size()));
-        out.push_back(static_cast<uint8_t>(payload.size() >> 8));
-        out.insert(out.end(), payload.begin(), payload.end());
-    }
-    return out;
+    if (code < 0x80) return {code};
+    return join({{code, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)}, payload});
 }
-std::vector<uint8_t> text(const std::string& s) {
-    std::vector<uint8_t> out(s.begin(), s.end());
-    out.push_back(0);
-    return out;
-}
-std::vector<uint8_t> pushString(const std::string& s) {
-    std::vector<uint8_t> payload = {0};
-    for (uint8_t c : text(s)) payload.push_back(c);
-    return act(0x96, payload);
-}
-std::vector<uint8_t> pushInt(int32_t v) {
-    return act(0x96, {7, static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                      static_cast<uint8_t>(v >> 24)});
-}
+std::vector<uint8_t> text(const std::string& s) { return join({{s.begin(), s.end()}, {0}}); }
+std::vector<uint8_t> pushString(const std::string& s) { return act(0x96, join({{0}, text(s)})); }
+std::vector<uint8_t> pushInt(int32_t v) { return act(0x96, join({{7}, u32le(static_cast<uint32_t>(v))})); }
 std::vector<uint8_t> pushDouble(double v) {
     uint64_t bits;
     std::memcpy(&bits, &v, 8);
@@ -259,14 +244,15 @@ std::vector<uint8_t> pushDouble(double v) {
     for (int shift : {32, 40, 48, 56, 0, 8, 16, 24}) payload.push_back(static_cast<uint8_t>(bits >> shift));
     return act(0x96, payload);
 }
-std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
-    std::vector<uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 constexpr uint8_t kNext = 0x04, kPrev = 0x05, kPlay = 0x06, kStop = 0x07, kGotoFrame = 0x81, kGotoLabel = 0x8C,
                   kSetTarget = 0x8B, kGotoExpression = 0x9F, kGetVariable = 0x1C, kGetMember = 0x4E,
                   kCallMethod = 0x52, kPop = 0x17, kAdd = 0x0A, kIf = 0x9D;
+
+// _root.mc.gotoAndStop(frame), the frame pushed by `pushFrame`.
+std::vector<uint8_t> mcGotoAndStop(const std::vector<uint8_t>& pushFrame) {
+    return join({pushFrame, pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"),
+                 act(kGetMember), pushString("gotoAndStop"), act(kCallMethod), act(kPop)});
+}
 
 // Where the main timeline and its sprite "mc" stand after each tick, for
 // scripts on the main timeline's frames 0..3 (labelled "zero" .. "three").
@@ -288,14 +274,8 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
          {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 0}}},
         {"goto by expression, label and play", 1, join({pushString("three"), act(kGotoExpression, {1})}),
          {{0, 0}, {3, 1}, {0, 2}, {3, 0}}},
-        {"method on a path", 0,
-         join({pushInt(3), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"), act(kGetMember),
-               pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
-         {{0, 2}, {1, 2}, {2, 2}}},
-        {"a goto far before the first frame stops on it", 0,
-         join({pushDouble(-1e12), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"),
-               act(kGetMember), pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
-         {{0, 0}, {1, 0}, {2, 0}}},
+        {"method on a path", 0, mcGotoAndStop(pushInt(3)), {{0, 2}, {1, 2}, {2, 2}}},
+        {"a goto far before the first frame stops on it", 0, mcGotoAndStop(pushDouble(-1e12)), {{0, 0}, {1, 0}, {2, 0}}},
         {"a branch on an unknown value ends the script", 1,
          join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}), {{0, 0}, {1, 1}, {2, 2}}},
     };
