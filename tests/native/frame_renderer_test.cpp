@@ -136,15 +136,11 @@ TEST(FrameRenderer, ColourTransformsChangeEveryChannel) {
     w.timeline().place(1, red, std::nullopt, toGreen);
     ColorTransform half;
     half.mul[3] = 0.5f;
-    Matrix right;
-    right.tx = 1000;
-    w.timeline().place(2, red, right, half);
-    Matrix down;
-    down.ty = 1000;
+    w.timeline().place(2, red, shifted(50, 0), half);
     ColorTransform noRed;  // the first place tag has no alpha terms
     noRed.mul[0] = 0.5f;
     noRed.add[2] = 100;
-    w.timeline().placeV1(3, red, down, noRed);
+    w.timeline().placeV1(3, red, shifted(0, 50), noRed);
     RenderedFrame f = shownFrame(w);
     expectPixels(f, {{25, 25, kGreen}, {75, 75, kWhite}});
     EXPECT_TRUE(near(f.at(75, 25), 0xFF7F7F, 1)) << std::hex << f.at(75, 25);
@@ -157,15 +153,11 @@ TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
     uint16_t blue = squareShape(w, 0, 0, 100, {0, 0, 255, 255});
     // A sprite with a mask of its own, placed under the outer mask.
     TimelineWriter inner;
-    Matrix down;
-    down.ty = 1000;
     inner.placeMask(1, leftHalf, 2);
-    inner.place(2, blue, down);
+    inner.place(2, blue, shifted(0, 50));
     inner.showFrame();
     uint16_t sprite = w.defineSprite(inner);
-    Matrix right;
-    right.tx = 500;
-    w.timeline().placeMask(1, leftHalf, 3, right);  // covers x 25..75, y 0..50
+    w.timeline().placeMask(1, leftHalf, 3, shifted(25, 0));  // covers x 25..75, y 0..50
     w.timeline().place(2, blue);
     w.timeline().place(3, sprite);
     w.timeline().place(4, squareShape(w, 80, 80, 20, {0, 255, 0, 255}));  // above the clip depth

@@ -98,6 +98,13 @@ TEST(MovieDecoding, JpegsBeyondThePixelLimitAreRefusedBeforeDecoding) {
     EXPECT_EQ(bitmap.pixels.size(), 256u);
 }
 
+// A rectangle from (0, 0), in twips.
+void writeRectangle(BitWriter& b, int width, int height) {
+    b.bits(15, 5);
+    for (int v : {0, width, 0, height}) b.signedBits(v, 15);
+    b.align();
+}
+
 // A glyph filling its whole em square above the baseline, in em units.
 std::vector<uint8_t> squareGlyph(int em) {
     return filledRectangle({0, 0, 0, 255}, 0, -em, em, em).encodeOutline();
@@ -112,13 +119,9 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
         b.u16(2);  // offset of the only glyph
         b.bytes(glyph);
         uint16_t id = w.define(code, b.data());
-        BitWriter info;
-        info.u16(id);
-        info.u8(1);
-        info.u8('F');
-        info.u8(0);    // narrow codes
-        info.u8('A');
-        w.rawDefinition(SwfTag::DefineFontInfo, info.data());
+        // The font, its one-letter name "F", narrow codes, and the glyph's code.
+        std::vector<uint8_t> info = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 1, 'F', 0, 'A'};
+        w.rawDefinition(SwfTag::DefineFontInfo, info);
         return id;
     }
     b.u8(0x80 | 0x04);  // layout, wide codes
@@ -142,22 +145,14 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
 // An edit field over the stage's top 30 pixels holding `text` in a 20-pixel font.
 uint16_t defineEditText(SwfWriter& w, uint16_t font, const std::string& text, int align, bool outlines) {
     BitWriter b;
-    b.bits(14, 5);  // a rectangle in 14-bit fields
-    b.signedBits(0, 14);
-    b.signedBits(2000, 14);
-    b.signedBits(0, 14);
-    b.signedBits(600, 14);
-    b.align();
+    writeRectangle(b, 2000, 600);
     b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
     b.u8(0x20 | (outlines ? 0x01 : 0));  // layout, embedded outlines
     b.u16(font);
     b.u16(400);
     b.bytes({0, 128, 0, 255});
     b.u8(static_cast<uint32_t>(align));
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
+    for (int i = 0; i < 4; ++i) b.u16(0);  // margins, indent and leading
     b.cString("field");
     b.cString(text);
     return w.define(SwfTag::DefineEditText, b.data());
@@ -238,14 +233,7 @@ TEST(MovieDecoding, MorphShapesFollowTheRatio) {
         styles.bytes({255, 0, 0, 255, 0, 0, 255, 255});  // red to blue
         styles.u8(0);
         BitWriter b;
-        for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) {
-            b.bits(13, 5);
-            b.signedBits(0, 13);
-            b.signedBits(2000, 13);
-            b.signedBits(0, 13);
-            b.signedBits(2000, 13);
-            b.align();
-        }
+        for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) writeRectangle(b, 2000, 2000);
         if (code == SwfTag::DefineMorphShape2) b.u8(0);
         b.u32(static_cast<uint32_t>(styles.data().size() + startEdges.size()));
         b.bytes(styles.data());

@@ -40,9 +40,7 @@ TEST(MoviePlayback, DisplayListCommandsFrameByFrame) {
     t.place(3, red);
     t.placeV1(2, green, Matrix{});
     t.showFrame();
-    Matrix m;
-    m.tx = m.ty = 1000;
-    t.move(3, m);
+    t.move(3, shifted(50, 50));
     t.showFrame();
     t.move(3, std::nullopt, std::nullopt, blue);
     t.removeV1(green, 2);
@@ -79,9 +77,7 @@ TEST(MoviePlayback, SpritesAdvanceWithTheirParent) {
     uint16_t cycle = w.defineSprite(inner);
     // A sprite holding the cycling sprite, to check nesting.
     TimelineWriter outer;
-    Matrix right;
-    right.tx = 1000;
-    outer.place(1, cycle, right);
+    outer.place(1, cycle, shifted(50, 0));
     outer.showFrame();
     uint16_t holder = w.defineSprite(outer);
     w.timeline().place(1, cycle);
@@ -152,12 +148,11 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
 
 // Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.
 const Character* colourMappedBitmap(std::shared_ptr<const Movie>& movie, int width, int height) {
-    std::vector<uint8_t> body = {1, 0, 3, static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
-                                 static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 0};
+    std::vector<uint8_t> header = {1, 0, 3, static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
+                                   static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 0};
     std::vector<uint8_t> raw(3 + static_cast<size_t>((width + 3) / 4 * 4) * height, 0);
     raw[0] = 255;
-    std::vector<uint8_t> packed = zlibPacked(raw);
-    body.insert(body.end(), packed.begin(), packed.end());
+    std::vector<uint8_t> body = join({header, zlibPacked(raw)});
     SwfWriter w = stageWriter();
     w.timeline().rawTag(SwfTag::DefineBitsLossless, body);
     w.timeline().showFrame();
@@ -205,11 +200,8 @@ TEST(MoviePlayback, NothingIsReadBeyondTheDeclaredEnd) {
 
 TEST(MoviePlayback, SpritesHoldNoDefinitions) {
     ShapeBuilder s = filledRectangle({255, 0, 0, 255}, 0, 0, 2000, 2000);
-    std::vector<uint8_t> shape = {40, 0};
-    std::vector<uint8_t> encoded = s.encode(1);
-    shape.insert(shape.end(), encoded.begin(), encoded.end());
     TimelineWriter inner;
-    inner.rawTag(SwfTag::DefineShape, shape);
+    inner.rawTag(SwfTag::DefineShape, join({{40, 0}, s.encode(1)}));
     inner.showFrame();
     SwfWriter w = stageWriter();
     w.timeline().place(1, w.defineSprite(inner));

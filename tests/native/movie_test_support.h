@@ -68,6 +68,14 @@ inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
     return w;
 }
 
+// A translation by whole pixels.
+inline Matrix shifted(int xPx, int yPx) {
+    Matrix m;
+    m.tx = static_cast<float>(xPx * 20);
+    m.ty = static_cast<float>(yPx * 20);
+    return m;
+}
+
 inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {
     ShapeBuilder s;
     s.setStyles(0, s.addSolidFill(color), 0);
