@@ -353,10 +353,8 @@ TEST(FrameRenderer, BlendModesAndVisibility) {
         red.blendMode = c.mode;
         red.visible = c.visible;
         w.timeline().placeObject(red);
-        RenderedFrame f = shownFrame(w);
         int mode = c.mode ? static_cast<int>(*c.mode) : 0;
-        EXPECT_EQ(f.at(25, 25), c.overGreen) << "mode " << mode << std::hex << " got " << f.at(25, 25);
-        EXPECT_EQ(f.at(75, 75), c.overWhite) << "mode " << mode << std::hex << " got " << f.at(75, 75);
+        expectPixels(shownFrame(w), {{25, 25, c.overGreen}, {75, 75, c.overWhite}}, "mode " + std::to_string(mode));
     }
 }
 

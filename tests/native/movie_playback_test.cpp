@@ -67,11 +67,10 @@ TEST(MoviePlayback, SpritesAdvanceWithTheirParent) {
     uint16_t squares[3];
     for (int i = 0; i < 3; ++i) squares[i] = squareShape(w, 0, 0, 50, colors[i]);
     TimelineWriter inner;
-    for (int i = 0; i < 3; ++i) {
-        if (i == 0)
-            inner.place(1, squares[0]);
-        else
-            inner.move(1, std::nullopt, std::nullopt, squares[i]);
+    inner.place(1, squares[0]);
+    inner.showFrame();
+    for (int i = 1; i < 3; ++i) {
+        inner.move(1, std::nullopt, std::nullopt, squares[i]);
         inner.showFrame();
     }
     uint16_t cycle = w.defineSprite(inner);
