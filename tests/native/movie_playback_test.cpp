@@ -266,7 +266,8 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
         {"goto by expression, label and play", 1, join({pushString("three"), act(kGotoExpression, {1})}),
          {{0, 0}, {3, 1}, {0, 2}, {3, 0}}},
         {"method on a path", 0, mcGotoAndStop(pushInt(3)), {{0, 2}, {1, 2}, {2, 2}}},
-        {"a goto far before the first frame stops on it", 0, mcGotoAndStop(pushDouble(-1e12)), {{0, 0}, {1, 0}, {2, 0}}},
+        {"a goto far before the first frame stops on it", 0, mcGotoAndStop(pushDouble(-1e12)),
+         {{0, 0}, {1, 0}, {2, 0}}},
         {"a branch on an unknown value ends the script", 1,
          join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}), {{0, 0}, {1, 1}, {2, 2}}},
     };
