@@ -2,6 +2,7 @@
 // shapes, buttons and LZMA-compressed files.
 #include "jpeg_test_image.h"
 #include "movie_test_support.h"
+#include "test_bytes.h"
 #include "player/bit_writer.h"
 #include "player/jpeg_image.h"
 #include "player/swf_tags.h"
@@ -43,13 +44,6 @@ void splitTables(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& tables,
     tables.insert(tables.end(), {0xFF, 0xD9});
 }
 
-void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
-
-std::vector<uint8_t> u32le(uint32_t v) {
-    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-            static_cast<uint8_t>(v >> 24)};
-}
-
 // A movie whose only shape is filled with the bitmap, stretched over the stage.
 RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body,
                             const std::vector<uint8_t>& tables = {}) {
@@ -77,17 +71,11 @@ TEST(MovieDecoding, JpegBitmapsInEveryTag) {
     std::vector<Case> cases;
     cases.push_back({"tables apart", SwfTag::DefineBits, image, tables, kRed, kBlue});
     std::vector<uint8_t> strayMarkers = {0xFF, 0xD9, 0xFF, 0xD8};  // written by old tools before the image
-    append(strayMarkers, jpeg);
-    cases.push_back({"whole, stray markers", SwfTag::DefineBitsJpeg2, strayMarkers, {}, kRed, kBlue});
-    std::vector<uint8_t> third = u32le(static_cast<uint32_t>(jpeg.size()));
-    append(third, jpeg);
-    append(third, alpha);
-    cases.push_back({"alpha plane", SwfTag::DefineBitsJpeg3, third, {}, 0xFF7F7F, 0x7F7FFF});
-    std::vector<uint8_t> fourth = u32le(static_cast<uint32_t>(jpeg.size()));
-    append(fourth, {0, 1});  // deblocking
-    append(fourth, jpeg);
-    append(fourth, alpha);
-    cases.push_back({"fourth with alpha", SwfTag::DefineBitsJpeg4, fourth, {}, 0xFF7F7F, 0x7F7FFF});
+    cases.push_back({"whole, stray markers", SwfTag::DefineBitsJpeg2, join({strayMarkers, jpeg}), {}, kRed, kBlue});
+    std::vector<uint8_t> size = u32le(static_cast<uint32_t>(jpeg.size())), deblocking = {0, 1};
+    cases.push_back({"alpha plane", SwfTag::DefineBitsJpeg3, join({size, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF});
+    cases.push_back({"fourth with alpha", SwfTag::DefineBitsJpeg4, join({size, deblocking, jpeg, alpha}), {},
+                     0xFF7F7F, 0x7F7FFF});
     for (const Case& c : cases) {
         RenderedFrame f = drawBitmapTag(c.code, c.body, c.tables);
         EXPECT_TRUE(near(f.at(20, 50), c.left, 24)) << c.name << std::hex << " left " << f.at(20, 50);
@@ -97,11 +85,8 @@ TEST(MovieDecoding, JpegBitmapsInEveryTag) {
 
 TEST(MovieDecoding, APaletteIndexPastThePaletteIsTransparent) {
     // 2 x 1 pixels of one colour: indices 0 and 1, the row padded to 4 bytes.
-    std::vector<uint8_t> body = {3, 2, 0, 1, 0, 0};
-    append(body, zlibPacked({255, 0, 0, 0, 1, 0, 0}));
-    RenderedFrame f = drawBitmapTag(SwfTag::DefineBitsLossless, body);
-    EXPECT_EQ(f.at(2, 50), kRed);
-    EXPECT_EQ(f.at(80, 50), kWhite);
+    std::vector<uint8_t> body = join({{3, 2, 0, 1, 0, 0}, zlibPacked({255, 0, 0, 0, 1, 0, 0})});
+    expectPixels(drawBitmapTag(SwfTag::DefineBitsLossless, body), {{2, 50, kRed}, {80, 50, kWhite}});
 }
 
 TEST(MovieDecoding, JpegsBeyondThePixelLimitAreRefusedBeforeDecoding) {
@@ -113,12 +98,16 @@ TEST(MovieDecoding, JpegsBeyondThePixelLimitAreRefusedBeforeDecoding) {
     EXPECT_EQ(bitmap.pixels.size(), 256u);
 }
 
+// A rectangle from (0, 0), in twips.
+void writeRectangle(BitWriter& b, int width, int height) {
+    b.bits(15, 5);
+    for (int v : {0, width, 0, height}) b.signedBits(v, 15);
+    b.align();
+}
+
 // A glyph filling its whole em square above the baseline, in em units.
 std::vector<uint8_t> squareGlyph(int em) {
-    ShapeBuilder g;
-    g.setStyles(0, g.addSolidFill({0, 0, 0, 255}), 0);
-    g.rectangle(0, -em, em, em);
-    return g.encodeOutline();
+    return filledRectangle({0, 0, 0, 255}, 0, -em, em, em).encodeOutline();
 }
 
 // A font of one glyph for "A" in each font tag; advance one em where the tag has layout.
@@ -130,13 +119,9 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
         b.u16(2);  // offset of the only glyph
         b.bytes(glyph);
         uint16_t id = w.define(code, b.data());
-        BitWriter info;
-        info.u16(id);
-        info.u8(1);
-        info.u8('F');
-        info.u8(0);    // narrow codes
-        info.u8('A');
-        w.rawDefinition(SwfTag::DefineFontInfo, info.data());
+        // The font, its one-letter name "F", narrow codes, and the glyph's code.
+        std::vector<uint8_t> info = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 1, 'F', 0, 'A'};
+        w.rawDefinition(SwfTag::DefineFontInfo, info);
         return id;
     }
     b.u8(0x80 | 0x04);  // layout, wide codes
@@ -160,22 +145,14 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
 // An edit field over the stage's top 30 pixels holding `text` in a 20-pixel font.
 uint16_t defineEditText(SwfWriter& w, uint16_t font, const std::string& text, int align, bool outlines) {
     BitWriter b;
-    b.bits(14, 5);  // a rectangle in 14-bit fields
-    b.signedBits(0, 14);
-    b.signedBits(2000, 14);
-    b.signedBits(0, 14);
-    b.signedBits(600, 14);
-    b.align();
+    writeRectangle(b, 2000, 600);
     b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
     b.u8(0x20 | (outlines ? 0x01 : 0));  // layout, embedded outlines
     b.u16(font);
     b.u16(400);
     b.bytes({0, 128, 0, 255});
     b.u8(static_cast<uint32_t>(align));
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
-    b.u16(0);
+    for (int i = 0; i < 4; ++i) b.u16(0);  // margins, indent and leading
     b.cString("field");
     b.cString(text);
     return w.define(SwfTag::DefineEditText, b.data());
@@ -239,20 +216,15 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         b.align();
         b.u8(0);
         w.timeline().place(1, w.define(code, b.data()));
-        RenderedFrame f = shownFrame(w);
-        EXPECT_EQ(f.at(15, 20), kBlue) << code;
-        EXPECT_EQ(f.at(35, 20), kWhite) << code;
-        EXPECT_EQ(f.at(45, 20), kWhite) << code;
-        EXPECT_EQ(f.at(75, 20), kBlue) << code;
-        EXPECT_EQ(f.at(15, 35), kWhite) << code;  // below the baseline
+        // The first and third glyphs, no second, nothing below the baseline.
+        expectPixels(shownFrame(w), {{15, 20, kBlue}, {35, 20, kWhite}, {45, 20, kWhite}, {75, 20, kBlue},
+                                     {15, 35, kWhite}}, "tag " + std::to_string(code));
     }
 }
 
 TEST(MovieDecoding, MorphShapesFollowTheRatio) {
     for (unsigned code : {SwfTag::DefineMorphShape, SwfTag::DefineMorphShape2}) {
-        ShapeBuilder start, end;
-        start.setStyles(0, start.addSolidFill({0, 0, 0, 255}), 0);
-        start.rectangle(0, 0, 400, 400);
+        ShapeBuilder start = filledRectangle({0, 0, 0, 255}, 0, 0, 400, 400), end;
         end.rectangle(1600, 1600, 400, 400);
         std::vector<uint8_t> startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
         BitWriter styles;
@@ -261,14 +233,7 @@ TEST(MovieDecoding, MorphShapesFollowTheRatio) {
         styles.bytes({255, 0, 0, 255, 0, 0, 255, 255});  // red to blue
         styles.u8(0);
         BitWriter b;
-        for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) {
-            b.bits(13, 5);
-            b.signedBits(0, 13);
-            b.signedBits(2000, 13);
-            b.signedBits(0, 13);
-            b.signedBits(2000, 13);
-            b.align();
-        }
+        for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) writeRectangle(b, 2000, 2000);
         if (code == SwfTag::DefineMorphShape2) b.u8(0);
         b.u32(static_cast<uint32_t>(styles.data().size() + startEdges.size()));
         b.bytes(styles.data());
@@ -313,9 +278,7 @@ TEST(MovieDecoding, ButtonsShowTheirUpState) {
         b.u8(0);
         b.u8(0);  // no actions
         w.timeline().place(1, w.define(code, b.data()));
-        RenderedFrame f = shownFrame(w);
-        EXPECT_EQ(f.at(25, 25), kRed) << code;
-        EXPECT_EQ(f.at(75, 75), kWhite) << code;
+        expectPixels(shownFrame(w), {{25, 25, kRed}, {75, 75, kWhite}}, "tag " + std::to_string(code));
     }
 }
 
@@ -331,11 +294,9 @@ std::vector<uint8_t> lzmaMovie(const std::vector<uint8_t>& plain) {
     EXPECT_EQ(LzmaEncode(packed.data(), &packedSize, body.data(), body.size(), &props, encodedProps, &propsSize, 0,
                          nullptr, &alloc, &alloc),
               SZ_OK);
-    std::vector<uint8_t> out = {'Z', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
-    append(out, u32le(static_cast<uint32_t>(packedSize)));
-    out.insert(out.end(), encodedProps, encodedProps + 5);
-    out.insert(out.end(), packed.begin(), packed.begin() + packedSize);
-    return out;
+    std::vector<uint8_t> header = {'Z', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
+    packed.resize(packedSize);
+    return join({header, u32le(static_cast<uint32_t>(packedSize)), {encodedProps, encodedProps + 5}, packed});
 }
 
 TEST(MovieDecoding, ZlibAndLzmaMoviesDrawLikePlainOnes) {

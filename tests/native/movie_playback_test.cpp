@@ -1,6 +1,7 @@
 #include "movie_test_support.h"
 #include "player/bit_reader.h"
 #include "player/swf_tags.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +40,7 @@ TEST(MoviePlayback, DisplayListCommandsFrameByFrame) {
     t.place(3, red);
     t.placeV1(2, green, Matrix{});
     t.showFrame();
-    Matrix m;
-    m.tx = m.ty = 1000;
-    t.move(3, m);
+    t.move(3, shifted(50, 50));
     t.showFrame();
     t.move(3, std::nullopt, std::nullopt, blue);
     t.removeV1(green, 2);
@@ -68,19 +67,16 @@ TEST(MoviePlayback, SpritesAdvanceWithTheirParent) {
     uint16_t squares[3];
     for (int i = 0; i < 3; ++i) squares[i] = squareShape(w, 0, 0, 50, colors[i]);
     TimelineWriter inner;
-    for (int i = 0; i < 3; ++i) {
-        if (i == 0)
-            inner.place(1, squares[0]);
-        else
-            inner.move(1, std::nullopt, std::nullopt, squares[i]);
+    inner.place(1, squares[0]);
+    inner.showFrame();
+    for (int i = 1; i < 3; ++i) {
+        inner.move(1, std::nullopt, std::nullopt, squares[i]);
         inner.showFrame();
     }
     uint16_t cycle = w.defineSprite(inner);
     // A sprite holding the cycling sprite, to check nesting.
     TimelineWriter outer;
-    Matrix right;
-    right.tx = 1000;
-    outer.place(1, cycle, right);
+    outer.place(1, cycle, shifted(50, 0));
     outer.showFrame();
     uint16_t holder = w.defineSprite(outer);
     w.timeline().place(1, cycle);
@@ -151,12 +147,11 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
 
 // Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.
 const Character* colourMappedBitmap(std::shared_ptr<const Movie>& movie, int width, int height) {
-    std::vector<uint8_t> body = {1, 0, 3, static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
-                                 static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 0};
+    std::vector<uint8_t> header = {1, 0, 3, static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
+                                   static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 0};
     std::vector<uint8_t> raw(3 + static_cast<size_t>((width + 3) / 4 * 4) * height, 0);
     raw[0] = 255;
-    std::vector<uint8_t> packed = zlibPacked(raw);
-    body.insert(body.end(), packed.begin(), packed.end());
+    std::vector<uint8_t> body = join({header, zlibPacked(raw)});
     SwfWriter w = stageWriter();
     w.timeline().rawTag(SwfTag::DefineBitsLossless, body);
     w.timeline().showFrame();
@@ -204,11 +199,8 @@ TEST(MoviePlayback, NothingIsReadBeyondTheDeclaredEnd) {
 
 TEST(MoviePlayback, SpritesHoldNoDefinitions) {
     ShapeBuilder s = filledRectangle({255, 0, 0, 255}, 0, 0, 2000, 2000);
-    std::vector<uint8_t> shape = {40, 0};
-    std::vector<uint8_t> encoded = s.encode(1);
-    shape.insert(shape.end(), encoded.begin(), encoded.end());
     TimelineWriter inner;
-    inner.rawTag(SwfTag::DefineShape, shape);
+    inner.rawTag(SwfTag::DefineShape, join({{40, 0}, s.encode(1)}));
     inner.showFrame();
     SwfWriter w = stageWriter();
     w.timeline().place(1, w.defineSprite(inner));
@@ -230,28 +222,12 @@ TEST(MovieBitReader, SkippingPastTheEndIsAnOverrun) {
 
 // Action records for frame scripts.
 std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payload = {}) {
-    std::vector<uint8_t> out = {code};
-    if (code >= 0x80) {
-        out.push_back(static_cast<uint8_t>(payload.size()));
-        out.push_back(static_cast<uint8_t>(payload.size() >> 8));
-        out.insert(out.end(), payload.begin(), payload.end());
-    }
-    return out;
+    if (code < 0x80) return {code};
+    return join({{code, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)}, payload});
 }
-std::vector<uint8_t> text(const std::string& s) {
-    std::vector<uint8_t> out(s.begin(), s.end());
-    out.push_back(0);
-    return out;
-}
-std::vector<uint8_t> pushString(const std::string& s) {
-    std::vector<uint8_t> payload = {0};
-    for (uint8_t c : text(s)) payload.push_back(c);
-    return act(0x96, payload);
-}
-std::vector<uint8_t> pushInt(int32_t v) {
-    return act(0x96, {7, static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                      static_cast<uint8_t>(v >> 24)});
-}
+std::vector<uint8_t> text(const std::string& s) { return join({{s.begin(), s.end()}, {0}}); }
+std::vector<uint8_t> pushString(const std::string& s) { return act(0x96, join({{0}, text(s)})); }
+std::vector<uint8_t> pushInt(int32_t v) { return act(0x96, join({{7}, u32le(static_cast<uint32_t>(v))})); }
 std::vector<uint8_t> pushDouble(double v) {
     uint64_t bits;
     std::memcpy(&bits, &v, 8);
@@ -259,14 +235,15 @@ std::vector<uint8_t> pushDouble(double v) {
     for (int shift : {32, 40, 48, 56, 0, 8, 16, 24}) payload.push_back(static_cast<uint8_t>(bits >> shift));
     return act(0x96, payload);
 }
-std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
-    std::vector<uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 constexpr uint8_t kNext = 0x04, kPrev = 0x05, kPlay = 0x06, kStop = 0x07, kGotoFrame = 0x81, kGotoLabel = 0x8C,
                   kSetTarget = 0x8B, kGotoExpression = 0x9F, kGetVariable = 0x1C, kGetMember = 0x4E,
                   kCallMethod = 0x52, kPop = 0x17, kAdd = 0x0A, kIf = 0x9D;
+
+// _root.mc.gotoAndStop(frame), the frame pushed by `pushFrame`.
+std::vector<uint8_t> mcGotoAndStop(const std::vector<uint8_t>& pushFrame) {
+    return join({pushFrame, pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"),
+                 act(kGetMember), pushString("gotoAndStop"), act(kCallMethod), act(kPop)});
+}
 
 // Where the main timeline and its sprite "mc" stand after each tick, for
 // scripts on the main timeline's frames 0..3 (labelled "zero" .. "three").
@@ -288,13 +265,8 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
          {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 0}}},
         {"goto by expression, label and play", 1, join({pushString("three"), act(kGotoExpression, {1})}),
          {{0, 0}, {3, 1}, {0, 2}, {3, 0}}},
-        {"method on a path", 0,
-         join({pushInt(3), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"), act(kGetMember),
-               pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
-         {{0, 2}, {1, 2}, {2, 2}}},
-        {"a goto far before the first frame stops on it", 0,
-         join({pushDouble(-1e12), pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"),
-               act(kGetMember), pushString("gotoAndStop"), act(kCallMethod), act(kPop)}),
+        {"method on a path", 0, mcGotoAndStop(pushInt(3)), {{0, 2}, {1, 2}, {2, 2}}},
+        {"a goto far before the first frame stops on it", 0, mcGotoAndStop(pushDouble(-1e12)),
          {{0, 0}, {1, 0}, {2, 0}}},
         {"a branch on an unknown value ends the script", 1,
          join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}), {{0, 0}, {1, 1}, {2, 2}}},

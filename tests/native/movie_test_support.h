@@ -4,10 +4,12 @@
 #include "player/movie_player.h"
 #include "player/swf_writer.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Renders movies written by SwfWriter for the player tests.
@@ -17,6 +19,17 @@ struct RenderedFrame {
 
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu; }
 };
+
+struct Pixel {
+    int x, y;
+    uint32_t colour;
+};
+
+// Expects each pixel of the frame to have exactly its colour.
+inline void expectPixels(const RenderedFrame& f, std::initializer_list<Pixel> pixels, const std::string& what = {}) {
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(f.at(p.x, p.y), p.colour) << what << " at " << p.x << "," << p.y;
+}
 
 inline std::shared_ptr<const Movie> decodeOrNull(const std::vector<uint8_t>& bytes) {
     auto movie = decodeMovie(bytes.data(), bytes.size());
@@ -53,6 +66,14 @@ inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
     SwfWriter w(8, TwipsRect{0, widthPx * 20, 0, heightPx * 20}, 12.0f);
     w.setBackground({255, 255, 255, 255});
     return w;
+}
+
+// A translation by whole pixels.
+inline Matrix shifted(int xPx, int yPx) {
+    Matrix m;
+    m.tx = static_cast<float>(xPx * 20);
+    m.ty = static_cast<float>(yPx * 20);
+    return m;
 }
 
 inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {

@@ -10,6 +10,7 @@
 #include "player/sound_writer.h"
 #include "player/swf_tags.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -301,42 +302,31 @@ std::vector<int> levelsPerTick(const std::vector<uint8_t>& bytes, int ticks) {
 }  // namespace
 
 TEST(MovieSound, FramesStartStopAndStreamTheirSounds) {
+    using WriteFrame = std::function<void(SwfWriter&, TimelineWriter&, int frame, uint16_t sound)>;
     struct Case {
         const char* name;
         int frames;
-        std::function<void(SwfWriter&, TimelineWriter&, int frame, uint16_t sound)> frame;
+        WriteFrame frame;
         std::vector<int> levels;  // one a tick: the movie loops after its last frame
     };
-    auto start = [](uint16_t id, bool noMultiple = false, bool stop = false) {
-        SoundStart s;
-        s.soundId = id;
-        s.noMultiple = noMultiple;
-        s.stop = stop;
-        return s;
+    // Starts the sound on each of the frames, or on `stopFrame` stops it.
+    auto startOn = [](std::vector<int> frames, bool noMultiple = false, int stopFrame = -1) -> WriteFrame {
+        return [=](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
+            if (std::find(frames.begin(), frames.end(), f) == frames.end()) return;
+            SoundStart s;
+            s.soundId = id;
+            s.noMultiple = noMultiple;
+            s.stop = f == stopFrame;
+            startSound(t, s);
+        };
     };
     const Case cases[] = {
-        {"a sound starts with its frame", 3,
-         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
-             if (f == 1) startSound(t, start(id));
-         },
-         {0, 1000, 1000}},
-        {"a second start adds an instance", 3,
-         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
-             if (f < 2) startSound(t, start(id));
-         },
-         {1000, 2000, 2000}},
-        {"no-multiple starts no second instance", 3,
-         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
-             if (f < 2) startSound(t, start(id, true));
-         },
-         {1000, 1000, 1000}},
-        {"stop ends every instance", 3,
-         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
-             startSound(t, start(id, false, f == 2));
-         },
-         {1000, 2000, 0}},
+        {"a sound starts with its frame", 3, startOn({1}), {0, 1000, 1000}},
+        {"a second start adds an instance", 3, startOn({0, 1}), {1000, 2000, 2000}},
+        {"no-multiple starts no second instance", 3, startOn({0, 1}, true), {1000, 1000, 1000}},
+        {"stop ends every instance", 3, startOn({0, 1, 2}, false, 2), {1000, 2000, 0}},
         {"StartSound2 names the sound by its class", 2,
-         [&](SwfWriter& w, TimelineWriter& t, int f, uint16_t id) {
+         [](SwfWriter& w, TimelineWriter& t, int f, uint16_t id) {
              if (f > 0) return;
              std::vector<uint8_t> classes{1, 0, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 'B', 'e', 'e', 'p', 0};
              w.rawDefinition(SwfTag::SymbolClass, classes);
@@ -346,16 +336,12 @@ TEST(MovieSound, FramesStartStopAndStreamTheirSounds) {
          },
          {1000, 1000}},
         {"stream sound plays the block of each frame", 3,
-         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t) {
+         [](SwfWriter&, TimelineWriter& t, int f, uint16_t) {
              if (f == 0) streamHead(t, {{SoundCodec::LittleEndianPcm, 11025, true, false}, 1103});
              streamBlock(t, levelSound(static_cast<int16_t>(100 * (f + 1)), 1103).data);
          },
          {100, 200, 300}},
-        {"a looping movie starts its first frame's sound again", 2,
-         [&](SwfWriter&, TimelineWriter& t, int f, uint16_t id) {
-             if (f == 0) startSound(t, start(id));
-         },
-         {1000, 1000, 2000, 2000}},
+        {"a looping movie starts its first frame's sound again", 2, startOn({0}), {1000, 1000, 2000, 2000}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

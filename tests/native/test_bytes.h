@@ -1,6 +1,7 @@
 #pragma once
-// Hex text to bytes for test vectors.
+// Bytes for test vectors: from hex text, little-endian words, joined parts.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,17 @@ inline std::vector<uint8_t> hexBytes(const std::string& hex) {
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
     return bytes;
+}
+
+inline std::vector<uint8_t> u32le(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+}
+
+inline std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
 }
 
 // Reverses each 4-byte group: converts between the big-endian block order of
