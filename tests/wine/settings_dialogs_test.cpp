@@ -95,8 +95,6 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
-        suite::stopControlModules();
-        suite::removeSuiteFiles();
         suite::installControlModule();
     }
     // Nothing of the test stays: a control module installed but not running
