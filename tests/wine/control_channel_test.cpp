@@ -30,11 +30,7 @@ Settings requiringAdmin(bool required) {
 
 class ControlChannel : public ::testing::Test {
 protected:
-    void SetUp() override {
-        suite::stopControlModules();
-        suite::removeSuiteFiles();
-        suite::installControlModule();
-    }
+    void SetUp() override { suite::installControlModule(); }
     void TearDown() override { suite::stopControlModules(); }
 };
 
@@ -75,9 +71,8 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
         SCOPED_TRACE(static_cast<int>(answer));
         suite::FakeControlModule impostor(answer);
         EXPECT_EQ(findSuiteWindow(suite::kControlWindowTitle), nullptr);
-        ASSERT_NE(suite::startControlModule(), nullptr);
-        HWND module = nullptr;
-        ASSERT_TRUE(suite::waitUntil(5000, [&] { return (module = findSuiteWindow(suite::kControlWindowTitle)) != nullptr; }));
+        HWND module = suite::startControlModule();
+        ASSERT_NE(module, nullptr);
         EXPECT_NE(module, impostor.window());
         EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
         proveAdministrator(module);
@@ -147,9 +142,7 @@ std::vector<std::wstring> gLetIn;
 TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageIn) {
     const auto system = letControlMessageIn;
     letControlMessageIn = [](HWND window) {
-        wchar_t title[64] = L"";
-        GetWindowTextW(window, title, 64);
-        gLetIn.push_back(title);
+        gLetIn.push_back(suite::windowTitle(window));
     };
     suite::ModuleThread module;
     EXPECT_NE(module.start({}), nullptr);
@@ -187,11 +180,7 @@ TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninst
     HANDLE sender = suite::start(program + L"\\qz.exe", L"/uninstall");
     EXPECT_EQ(WaitForSingleObject(sender, 4000), WAIT_TIMEOUT) << "the sender did not wait and report";
     EXPECT_TRUE(suite::readBytes(log).empty()) << "uinst.exe started while the module's file was in use";
-    for (HANDLE process : {sender, holder}) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
+    for (HANDLE process : {sender, holder}) suite::killProcess(process);
 }
 
 // Where the settings require it, the sender proves the administrator's rights.
@@ -237,10 +226,7 @@ TEST_F(ControlChannel, ProgramsOfBothWidthsUnderstandEachOther) {
         SCOPED_TRACE(otherIsModule ? "the other width's module" : "this width's module");
         const std::wstring& module = otherIsModule ? other : suite::qzPath();
         const std::wstring& sender = otherIsModule ? suite::qzPath() : other;
-        HANDLE process = suite::start(module, L"/control");
-        ASSERT_NE(process, nullptr);
-        CloseHandle(process);
-        HWND window = suite::waitForWindow(suite::kControlWindowTitle, 10000);
+        HWND window = suite::startControlModule(module);
         ASSERT_NE(window, nullptr);
 
         EXPECT_EQ(suite::run(sender, L"/disable"), 0u);

@@ -22,9 +22,7 @@ TEST(ControlModuleFile, InUseUntilTheModuleEndsThenFreeAndKept) {
     EXPECT_LT(waited, 6000u);
     EXPECT_NE(GetFileAttributesW((path + L"_").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    TerminateProcess(module, 0);
-    WaitForSingleObject(module, 5000);
-    CloseHandle(module);
+    suite::killProcess(module);
     EXPECT_TRUE(freeControlModuleFile());
     EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);  // the copy was put back
 

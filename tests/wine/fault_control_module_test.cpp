@@ -29,11 +29,7 @@ std::string garbage(std::mt19937& random, size_t length) {
 
 class ControlModuleFaults : public ::testing::Test {
 protected:
-    void SetUp() override {
-        suite::stopControlModules();
-        suite::removeSuiteFiles();
-        suite::installControlModule();
-    }
+    void SetUp() override { suite::installControlModule(); }
     void TearDown() override {
         stopInProcess();
         suite::removeSuiteFiles();
@@ -73,9 +69,7 @@ TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCounter
         if (round % 2) Sleep(random() % 300);
         else ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
         Sleep(random() % 700);
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
+        suite::killProcess(process);
         ASSERT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
 
         StateRecord record;

@@ -73,16 +73,15 @@ std::vector<Shortcut> startMenuShortcuts() {
 
 void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe", L"/S", 60000), 0u); }
 
-// The uninstaller hands over to a copy of itself and returns at once.
-bool uninstall(const std::wstring& arguments) {
-    suite::run(kProgramFolder + L"\\uinst.exe", arguments, 30000);
-    return suite::waitUntil(10000, [] { return !suite::exists(kProgramFolder); });
-}
-
-// The uninstaller's copy goes on after the program folder is gone: the data
-// files come last.
 bool goneWithin(const std::wstring& path, DWORD timeoutMs) {
     return suite::waitUntil(timeoutMs, [&] { return !suite::exists(path); });
+}
+
+// The uninstaller hands over to a copy of itself and returns at once; the copy
+// goes on after the program folder is gone: the data files come last.
+bool uninstall(const std::wstring& arguments) {
+    suite::run(kProgramFolder + L"\\uinst.exe", arguments, 30000);
+    return goneWithin(kProgramFolder, 10000);
 }
 
 class Installer : public ::testing::Test {

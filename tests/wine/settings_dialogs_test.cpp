@@ -95,8 +95,6 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
-        suite::stopControlModules();
-        suite::removeSuiteFiles();
         suite::installControlModule();
     }
     // Nothing of the test stays: a control module installed but not running
@@ -170,8 +168,7 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
     EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
-    TerminateProcess(process, 1);
-    CloseHandle(process);
+    suite::killProcess(process);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
     EXPECT_FALSE(suite::exists(dataLocations().settingsPath()));

@@ -29,11 +29,7 @@ void SceneProgram::SetUp() {
 
 void SceneProgram::TearDown() {
     module_.stop();
-    for (HANDLE process : processes_) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
+    for (HANDLE process : processes_) killProcess(process);
     killScenes();
     SetCurrentDirectoryW(savedDirectory_);
 }

@@ -14,8 +14,8 @@ std::wstring binDir() { return PALLO_BIN_DIR; }
 std::wstring qzPath() { return binDir() + L"\\qz.exe"; }
 
 std::wstring otherWidthQzPath(std::string& reason) {
-    const std::wstring path = std::wstring(PALLO_OTHER_WIDTH_BIN_DIR) + L"\\qz.exe";
-    if (!*PALLO_OTHER_WIDTH_BIN_DIR || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const std::wstring folder = PALLO_OTHER_WIDTH_BIN_DIR;
+    if (folder.empty() || !exists(folder + L"\\qz.exe")) {
         reason = "no build of the other width beside this one";
         return {};
     }
@@ -24,9 +24,9 @@ std::wstring otherWidthQzPath(std::string& reason) {
     const std::wstring probe = std::wstring(dataLocations().tempFolder()) + L"width-probe.exe";
     const std::wstring trace = probe + L".log";
     DeleteFileW(trace.c_str());
-    CopyFileW((std::wstring(PALLO_OTHER_WIDTH_BIN_DIR) + L"\\recorder.exe").c_str(), probe.c_str(), FALSE);
+    CopyFileW((folder + L"\\recorder.exe").c_str(), probe.c_str(), FALSE);
     run(probe, L"", 20000);
-    const bool ran = GetFileAttributesW(trace.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool ran = exists(trace);
     DeleteFileW(trace.c_str());
     DeleteFileW(probe.c_str());
     if (!ran) {
@@ -34,7 +34,7 @@ std::wstring otherWidthQzPath(std::string& reason) {
                                     : "32-bit programs cannot run on this machine";
         return {};
     }
-    return path;
+    return folder + L"\\qz.exe";
 }
 
 HANDLE start(const std::wstring& program, const std::wstring& arguments) {
@@ -184,24 +184,17 @@ std::vector<std::wstring> filesIn(const std::wstring& pattern) {
 }
 
 bool removeTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (const std::wstring& name : filesIn(folder + L"\\*")) {
+        const std::wstring path = folder + L"\\" + name;
+        if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+            removeTree(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
     }
     RemoveDirectoryW(folder.c_str());
-    return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return !exists(folder);
 }
 
 std::wstring makeProgramFolder(const wchar_t* name) {
@@ -245,10 +238,6 @@ double shareOnScreen(HWND window, PixelTest test) {
 
 bool isTikkoFur(int red, int green, int blue) { return red > 220 && green > 130 && green < 200 && blue < 120; }
 
-}  // namespace suite
-
-namespace suite {
-
 void removeSuiteFiles() {
     const DataLocations& paths = dataLocations();
     for (const wchar_t* path : {paths.settingsPath(), paths.passwordPath(), paths.statePath(), paths.handOverPath()}) {
@@ -259,14 +248,16 @@ void removeSuiteFiles() {
 }
 
 void installControlModule() {
+    stopControlModules();
+    removeSuiteFiles();
     CopyFileW(qzPath().c_str(), dataLocations().controlModulePath(), FALSE);
 }
 
-HWND startControlModule() {
-    HANDLE process = start(dataLocations().controlModulePath(), L"/control");
+HWND startControlModule(const std::wstring& program) {
+    HANDLE process = start(program, L"/control");
     if (process) CloseHandle(process);
-    HWND window = waitForWindow(kControlWindowTitle, 10000);
-    for (int i = 0; i < 200 && window && !findSuiteWindow(kControlWindowTitle); ++i) Sleep(25);
+    HWND window = nullptr;
+    waitUntil(15000, [&] { return (window = findSuiteWindow(kControlWindowTitle)) != nullptr; });
     return window;
 }
 
@@ -338,7 +329,7 @@ void pump(DWORD ms) {
 bool writeSettings(const Settings& settings) {
     std::vector<uint8_t> image;
     settings.save(image);
-    return writeBytes(dataLocations().settingsPath(), std::string(image.begin(), image.end()));
+    return writeBytes(dataLocations().settingsPath(), image);
 }
 
 Settings readSettings() {
@@ -408,12 +399,15 @@ DWORD processOf(HWND window) {
     return processId;
 }
 
-void killProcessOf(HWND window) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processOf(window));
-    if (!process) return;
+void killProcess(HANDLE process) {
     TerminateProcess(process, 1);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
+}
+
+void killProcessOf(HWND window) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processOf(window));
+    if (process) killProcess(process);
 }
 
 BoxCloser::BoxCloser(HWND owner)

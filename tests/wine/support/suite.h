@@ -71,21 +71,17 @@ double shareOnScreen(HWND window, PixelTest test);
 // Tikko's orange fur.
 bool isTikkoFur(int red, int green, int blue);
 
-}  // namespace suite
-
-namespace suite {
-
 constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
 
 // The suite's files in the data folders (or folders in their places), removed before a test.
 void removeSuiteFiles();
 
-// The control module as installed: qz.exe copied to "services.exe" in the
-// shared data folder.
+// A fresh installation: no control module running, none of the suite's files,
+// and qz.exe copied to "services.exe" in the shared data folder.
 void installControlModule();
-// Starts the installed control module; its window once it answers the
-// window test, or null.
-HWND startControlModule();
+// Starts the control module (the installed one unless another program is
+// given); its window once it answers the window test, or null.
+HWND startControlModule(const std::wstring& program = dataLocations().controlModulePath());
 // Ends every running control module and waits until its process is gone.
 void stopControlModules();
 
@@ -134,6 +130,8 @@ private:
 const wchar_t* sceneTitle();
 HWND waitForScene(DWORD timeoutMs, DWORD notProcess = 0);
 DWORD processOf(HWND window);
+// Ends the process and waits for it; the handle is closed.
+void killProcess(HANDLE process);
 // Ends the process of the window and waits for it.
 void killProcessOf(HWND window);
 
