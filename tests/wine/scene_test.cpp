@@ -167,10 +167,8 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
     RECT player;
     GetWindowRect(GetDlgItem(window, IDC_MOVIE_PLAYER), &player);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&player), 2);
-    EXPECT_EQ(player.left, 0);
-    EXPECT_EQ(player.top, 0);
-    EXPECT_EQ(player.right, client.right);
-    EXPECT_EQ(player.bottom, client.bottom);
+    EXPECT_TRUE(EqualRect(&player, &client))
+        << player.left << "," << player.top << " to " << player.right << "," << player.bottom;
     Sleep(700);
     for (POINT corner : {POINT{2, 2}, POINT{client.right - 3, 2}, POINT{2, client.bottom - 3},
                          POINT{client.right - 3, client.bottom - 3}})
@@ -195,7 +193,7 @@ bool isBlack(int r, int g, int b) { return r < 12 && g < 12 && b < 12; }
 // button, a multiplied overlay, a morph, a sprite a script stops, and a
 // script jump to the last frame, which stops; the file is LZMA-compressed.
 TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame) {
-    ASSERT_TRUE(CopyFileW(PALLO_FEATURES_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+    ASSERT_TRUE(useArchive(PALLO_FEATURES_ARCHIVE));
     suite::FakeControlModule module;
     play(L"test");
     HWND window = suite::waitForScene(10000);

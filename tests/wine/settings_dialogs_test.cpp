@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "control/controlled_user_win.h"
@@ -286,10 +287,10 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
     ASSERT_NE(dialog, nullptr);
 
-    SetDlgItemTextW(dialog, IDC_FIRST_MINUTES, L"30");
-    SetDlgItemTextW(dialog, IDC_OLD_PASSWORD, L"secret");
-    SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"New");
-    SetDlgItemTextW(dialog, IDC_CONFIRM_PASSWORD, L"New");
+    const std::pair<int, std::wstring> entries[] = {
+        {IDC_FIRST_MINUTES, L"30"}, {IDC_OLD_PASSWORD, L"secret"},
+        {IDC_NEW_PASSWORD, L"New"}, {IDC_CONFIRM_PASSWORD, L"New"}};
+    for (const auto& [id, entry] : entries) SetDlgItemTextW(dialog, id, entry.c_str());
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     HWND box = suite::waitForOwnedBox(dialog, 5000);
     ASSERT_NE(box, nullptr);
@@ -297,10 +298,7 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     SendMessageW(box, WM_COMMAND, IDOK, 0);
     Sleep(100);
     EXPECT_TRUE(IsWindow(dialog));
-    EXPECT_EQ(text(dialog, IDC_FIRST_MINUTES), L"30");
-    EXPECT_EQ(text(dialog, IDC_OLD_PASSWORD), L"secret");
-    EXPECT_EQ(text(dialog, IDC_NEW_PASSWORD), L"New");
-    EXPECT_EQ(text(dialog, IDC_CONFIRM_PASSWORD), L"New");
+    for (const auto& [id, entry] : entries) EXPECT_EQ(text(dialog, id), entry) << id;
     EXPECT_FALSE(suite::exists(dataLocations().settingsPath()));
     EXPECT_TRUE(checkPassword(u"Secret"));
 

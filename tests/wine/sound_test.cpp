@@ -132,7 +132,7 @@ std::vector<uint8_t> eventSoundMovie(const EncodedSound& sound) {
 
 std::wstring writeMovie(const wchar_t* name, const std::vector<uint8_t>& bytes) {
     std::wstring path = windowsPath(std::string(PALLO_WINE_TEST_UNIX_DIR)) + L"\\" + name;
-    suite::writeBytes(path, std::string(bytes.begin(), bytes.end()));
+    suite::writeBytes(path, bytes);
     return path;
 }
 
