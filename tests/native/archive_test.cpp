@@ -129,17 +129,18 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
     const std::string content(100, 'q');
     ArchiveBuilder builder;
     for (Compression compression : {Compression::Always, Compression::Never}) {
+        const std::u16string kind = compression == Compression::Always ? u"z" : u"r";
         EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, fixedBytes);
         std::uint64_t offset = builder.add(item);
         // Too small, with the check of what a truncated read would give.
         EncodedItem small = item;
         small.plainSize = 50;
         small.checkValue = codec().checkValue(content.data(), 50);
-        appendVfsFileRecord(builder.directory, compression == Compression::Always ? u"zsmall" : u"rsmall", offset, small);
+        appendVfsFileRecord(builder.directory, kind + u"small", offset, small);
         EncodedItem large = item;
         large.plainSize = 150;
-        appendVfsFileRecord(builder.directory, compression == Compression::Always ? u"zlarge" : u"rlarge", offset, large);
-        appendVfsFileRecord(builder.directory, compression == Compression::Always ? u"zexact" : u"rexact", offset, item);
+        appendVfsFileRecord(builder.directory, kind + u"large", offset, large);
+        appendVfsFileRecord(builder.directory, kind + u"exact", offset, item);
     }
     std::unique_ptr<VfsArchive> archive = mounted(builder.build());
     ASSERT_TRUE(archive);
