@@ -2,10 +2,10 @@
 // information file, as the scene player and side window will read them.
 #include "content/archive.h"
 #include "content/file_byte_source.h"
-#include "player/frame_renderer.h"
-#include "player/movie_player.h"
 #include "player/movie_sound.h"
 #include "scene/scene_script.h"
+
+#include "movie_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -138,10 +138,7 @@ TEST(Content, EveryMovieDecodesShowsTikkoFromFirstToLastFrameAndMovesSmoothly) {
         ASSERT_GT(last, 24) << narrow(entry->name);
         for (int frame : {0, last / 2, last}) {
             player.gotoFrame(frame);
-            const int width = 160, height = 120;
-            std::vector<uint32_t> pixels(width * height);
-            Surface surface{pixels.data(), width, height, width};
-            FrameRenderer().render(player, surface);
+            const std::vector<uint32_t> pixels = renderPlayer(player, 160, 120).pixels;
             // Tikko's orange fur, and more than a flat picture.
             size_t fur = 0;
             std::set<uint32_t> colours;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,6 +37,12 @@ struct Scripts {
     }
 };
 
+// The script's next step as "movie for N ms", or "none".
+std::string nextStep(SceneScript& script) {
+    std::optional<MovieStep> step = script.nextMovie();
+    return step ? asciiText(step->movieName) + " for " + std::to_string(step->durationMs) + " ms" : "none";
+}
+
 }  // namespace
 
 TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
@@ -56,11 +64,8 @@ TEST(SceneScript, OneMovieWithoutListPlaysOnceThenEnds) {
     SceneScript script = scripts.script();
     ASSERT_TRUE(script.load(u"c-tolder.txt"));
     EXPECT_FALSE(script.nextList());
-    std::optional<MovieStep> first = script.nextMovie();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->movieName, u"grumble.swf");
-    EXPECT_EQ(first->durationMs, 30000);
-    EXPECT_FALSE(script.nextMovie());
+    EXPECT_EQ(nextStep(script), "grumble.swf for 30000 ms");
+    EXPECT_EQ(nextStep(script), "none");
     EXPECT_FALSE(script.nextList());
     EXPECT_FALSE(script.document().contains(u"swf1"));
     EXPECT_FALSE(script.document().contains(u"time1"));
@@ -71,11 +76,8 @@ TEST(SceneScript, TimeWithoutMovieIsAnEmptyStepAndMovieWithoutTimeEndsTheRun) {
     scripts.files[u"c-test.txt"] = u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0";
     SceneScript script = scripts.script();
     script.load(u"c-test.txt");
-    std::optional<MovieStep> first = script.nextMovie();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->movieName, u"");
-    EXPECT_EQ(first->durationMs, -1);
-    EXPECT_FALSE(script.nextMovie());
+    EXPECT_EQ(nextStep(script), " for -1 ms");
+    EXPECT_EQ(nextStep(script), "none");
     EXPECT_EQ(script.movieCounter(), 2);
     EXPECT_FALSE(script.document().contains(u"swf2"));
 }
@@ -90,19 +92,13 @@ TEST(SceneScript, ListFileRestartsMovieNumbering) {
     script.load(u"c-hopsa-common.txt");
     script.load(u"c-hopsa-usual.txt");
     EXPECT_EQ(script.document().text(u"close"), u"close");
-    EXPECT_EQ(script.nextMovie()->movieName, u"intro.swf");
+    EXPECT_EQ(nextStep(script), "intro.swf for 1000 ms");
     ASSERT_TRUE(script.nextList());
     EXPECT_EQ(script.movieCounter(), 0);
     EXPECT_EQ(script.document().text(u"close"), u"none");
-    std::optional<MovieStep> first = script.nextMovie();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->movieName, u"a1.swf");
-    EXPECT_EQ(first->durationMs, 120000);
-    std::optional<MovieStep> second = script.nextMovie();
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->movieName, u"a2.swf");
-    EXPECT_EQ(second->durationMs, 5);
-    EXPECT_FALSE(script.nextMovie());
+    EXPECT_EQ(nextStep(script), "a1.swf for 120000 ms");
+    EXPECT_EQ(nextStep(script), "a2.swf for 5 ms");
+    EXPECT_EQ(nextStep(script), "none");
     EXPECT_FALSE(script.nextList());
     EXPECT_EQ(script.listCounter(), 2);
 }
@@ -144,22 +140,15 @@ TEST(SceneScript, ThreeEntriesAreChosenWithEqualChance) {
         ++counts[script.document().text(u"swf1")];
     }
     ASSERT_EQ(counts.size(), 3u);
-    for (const auto& [name, count] : counts) EXPECT_NEAR(count, draws / 3, draws / 3 * 0.05) << std::string(name.begin(), name.end());
+    for (const auto& [name, count] : counts)
+        EXPECT_NEAR(count, draws / 3, draws / 3 * 0.05) << std::string(name.begin(), name.end());
 }
 
 TEST(MovieDuration, ScansMinutesSecondsAndMilliseconds) {
-    EXPECT_EQ(movieDurationMs("infinity"), -1);
-    EXPECT_EQ(movieDurationMs("0:30:0"), 30000);
-    EXPECT_EQ(movieDurationMs("1:5:500"), 65500);
-    EXPECT_EQ(movieDurationMs("2"), 120000);
-    EXPECT_EQ(movieDurationMs("1:5"), 65000);
-    EXPECT_EQ(movieDurationMs("abc"), 0);
-    EXPECT_EQ(movieDurationMs("Infinity"), 0);
-    EXPECT_EQ(movieDurationMs("1 :5"), 60000);
-    EXPECT_EQ(movieDurationMs("1: 5x"), 65000);
-    EXPECT_EQ(movieDurationMs("-1:0:0"), -1);
-    EXPECT_EQ(movieDurationMs("0:0:-1"), -1);
-    EXPECT_EQ(movieDurationMs("0:-0:5"), 5);
-    EXPECT_EQ(movieDurationMs("99999999999:0:0"), 2147483647);
-    EXPECT_EQ(movieDurationMs("35791:23:647"), 2147483647);
+    const std::pair<const char*, int> cases[] = {
+        {"infinity", -1}, {"0:30:0", 30000}, {"1:5:500", 65500}, {"2", 120000}, {"1:5", 65000},
+        {"abc", 0}, {"Infinity", 0}, {"1 :5", 60000}, {"1: 5x", 65000}, {"-1:0:0", -1}, {"0:0:-1", -1},
+        {"0:-0:5", 5}, {"99999999999:0:0", INT_MAX}, {"35791:23:647", INT_MAX},
+    };
+    for (const auto& [text, ms] : cases) EXPECT_EQ(movieDurationMs(text), ms) << text;
 }
