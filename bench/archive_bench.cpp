@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "content/archive.h"
-#include "content/archive_writer.h"
+#include "tools/writers/archive_writer.h"
 
 namespace {
 

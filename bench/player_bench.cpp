@@ -1,8 +1,8 @@
 // Frames per second of the movie renderer at 1920x1080 against cairo filling
 // and stroking the same paths with the same paints, one core.
-#include "player/demo_character.h"
-#include "player/frame_renderer.h"
-#include "player/movie_player.h"
+#include "tools/writers/demo_character.h"
+#include "player/render/frame_renderer.h"
+#include "player/playback/movie_player.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

@@ -114,3 +114,7 @@ bool pathExists(const char* path, PathKind kind) {
     FindClose(search);
     return matchesKind(found.dwFileAttributes, kind);
 }
+
+std::string toAnsiCodePage(const std::u16string& text) {
+    return wideToAnsi(reinterpret_cast<const wchar_t*>(text.c_str())).get();
+}

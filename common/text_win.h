@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 // The wide (UTF-16) API is used on the NT family from version 4 on; elsewhere
 // the ANSI forms are called. Decided on the first call, then cached.
@@ -17,6 +18,8 @@ std::unique_ptr<wchar_t[]> codePageToWide(UINT codePage, const char* text);
 std::unique_ptr<char[]> wideToCodePage(UINT codePage, const wchar_t* text);
 std::unique_ptr<wchar_t[]> ansiToWide(const char* text);
 std::unique_ptr<char[]> wideToAnsi(const wchar_t* text);
+// UTF-16 text in the system's ANSI code page, as a string.
+std::string toAnsiCodePage(const std::u16string& text);
 
 // Wrappers that take UTF-16 text and call the wide or the ANSI function.
 HANDLE createFileU(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flagsAndAttributes);

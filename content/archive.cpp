@@ -6,12 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/deflate_limit.h"
 #include "content/lower_case.h"
 
 namespace {
-
-// Deflate cannot expand a payload by more than this factor.
-constexpr std::uint64_t kMostInflation = 1032;
 
 std::uint32_t readLittle32(const std::uint8_t* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
@@ -88,7 +86,7 @@ VfsBuffer VfsArchive::decodeItem(std::uint64_t fileOffset, std::uint32_t storedS
     std::unique_ptr<std::uint8_t[]> item(new (std::nothrow) std::uint8_t[readSize]);
     if (!item || !source_->read(fileOffset, item.get(), readSize)) return nullptr;
     const bool compressed = (item[0] & 1) != 0;
-    if (plainSize > payloadSize * (compressed ? kMostInflation : 1)) return nullptr;
+    if (plainSize > payloadSize * (compressed ? kMostDeflateExpansion : 1)) return nullptr;
     VfsBuffer content(new (std::nothrow) std::uint8_t[contentSize]);
     if (!content) return nullptr;
     content[contentSize - 2] = content[contentSize - 1] = 0;

@@ -4,7 +4,6 @@
 
 #include "shell/control_commands.h"
 #include "control/controlled_user.h"
-#include "settings/password.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "control/control_core.h"
 #include "control/control_host.h"
 #include "control/controlled_user_win.h"
-#include "control/hand_over_password_win.h"
+#include "shell/hand_over_password_win.h"
 #include "control/last_input_win.h"
 #include "control/session_notifications_win.h"
 #include "control/shutdown_win.h"
@@ -16,7 +16,7 @@
 #include "control/video_title_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
-#include "settings/whole_file_win.h"
+#include "common/whole_file_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/start_program_win.h"
@@ -24,8 +24,6 @@
 #include "ui/suite_icon_win.h"
 
 namespace {
-
-constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,

@@ -3,6 +3,9 @@
 
 #define IDI_TIKKO 128
 
+// The control module's hidden window, found by this title.
+#define CONTROL_WINDOW_TITLE "qz-tolder-ControlModuleWnd"
+
 #define IDS_TITLE_NESSEL_OPTIONS 102
 #define IDS_TITLE_EXERCISE_OPTIONS 103
 #define IDS_TITLE_TOLDER_OPTIONS 104

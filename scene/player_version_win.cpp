@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "player/tikkoplay_win.h"
+#include "player/tikkoplay/tikkoplay_win.h"
 #include "scene/player_version.h"
 
 namespace {

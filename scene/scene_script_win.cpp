@@ -1,7 +1,7 @@
 #include "scene/scene_script_win.h"
 
 #include "content/archive_win.h"
-#include "scene/key_value_document_win.h"
+#include "common/text_win.h"
 
 SceneScript processSceneScript() {
     auto loader = [](const std::u16string& path, KeyValueDocument& document) {

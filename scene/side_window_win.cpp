@@ -4,8 +4,8 @@
 
 #include "resources/resource_ids.h"
 #include "scene/info_document_win.h"
-#include "settings/html_help_win.h"
-#include "settings/password.h"
+#include "scene/html_help_win.h"
+#include "shell/control_commands.h"
 #include "shell/control_channel_win.h"
 #include "ui/dialog_win.h"
 

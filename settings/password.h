@@ -22,7 +22,3 @@ bool passwordAccepted(const std::u16string& password, const std::optional<std::v
 // when no prompt was needed); sent along with the Parents command, and wiped
 // when the dialog closes.
 std::u16string& promptedPassword();
-
-// Answer to a window test with challenge x: the first 4 bytes, little-endian,
-// of SHA-256 over the first 10 bytes of the salt followed by x in little-endian order.
-uint32_t proof(uint32_t x);

@@ -3,7 +3,7 @@
 #include "common/text_win.h"
 #include "content/wipe.h"
 #include "resources/resource_ids.h"
-#include "settings/password.h"
+#include "shell/control_commands.h"
 #include "settings/password_store_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/messages_win.h"

@@ -7,7 +7,7 @@
 #include "content/wipe.h"
 #include "resources/resource_ids.h"
 #include "settings/password.h"
-#include "settings/whole_file_win.h"
+#include "common/whole_file_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
 

@@ -9,8 +9,8 @@
 #include "common/exception_barrier.h"
 #include "common/text_win.h"
 #include "content/wipe.h"
-#include "control/local_users_win.h"
-#include "control/privileges_win.h"
+#include "settings/local_users_win.h"
+#include "shell/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "scene/player_check_win.h"
 #include "settings/password.h"
@@ -49,7 +49,7 @@ void unregisterSettingsWindow() { sendControlCommand(kCommandSetOptionsWindow, 0
 
 }  // namespace
 
-void openSettings(int dialogType, bool (*isUserAnAdmin)()) {
+void openSettings(SettingsKind kind, bool (*isUserAnAdmin)()) {
     if (!isUserAnAdmin()) {
         errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
         return;
@@ -61,7 +61,7 @@ void openSettings(int dialogType, bool (*isUserAnAdmin)()) {
     }
     if (!askPassword(promptedPassword())) return;
     commonControls::initListViews();
-    SettingsForm form(static_cast<SettingsKind>(dialogType));
+    SettingsForm form(kind);
     form.runModal();
     wipeText(promptedPassword());
 }

@@ -6,11 +6,10 @@
 #include "ui/dialog_win.h"
 #include "ui/report_list_ctrl_win.h"
 
-// Opens a settings dialog: 0 combined, 1 Nessel, 2 Hopsa, 3 Tolder. Only for
-// administrators (isUserAnAdmin decides; message 115 otherwise), only when no
-// other settings dialog is open (that one is raised instead), and only after
-// the password.
-void openSettings(int dialogType, bool (*isUserAnAdmin)());
+// Opens a settings dialog of the given kind. Only for administrators
+// (isUserAnAdmin decides; message 115 otherwise), only when no other settings
+// dialog is open (that one is raised instead), and only after the password.
+void openSettings(SettingsKind kind, bool (*isUserAnAdmin)());
 
 // One settings dialog: registered with the control module while open, it
 // shows and switches the mode, and on OK changes the password and writes

@@ -1,6 +1,6 @@
 #include "settings/settings_file_win.h"
 
-#include "settings/whole_file_win.h"
+#include "common/whole_file_win.h"
 #include "shell/data_locations_win.h"
 
 void loadSettingsFile(Settings& settings) {

@@ -4,15 +4,14 @@
 
 #include "common/text_win.h"
 #include "content/random.h"
-#include "control/hand_over_password.h"
-#include "control/privileges_win.h"
-#include "settings/password.h"
+#include "shell/hand_over_password.h"
+#include "shell/privileges_win.h"
+#include "shell/control_commands.h"
 #include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 
 namespace {
 
-constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
 constexpr int kLocateAttempts = 32;
 constexpr DWORD kLocatePauseMs = 250;
 constexpr UINT kTestTimeoutMs = 5000;

@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include "resources/resource_ids.h"
 #include "shell/control_commands.h"
+
+constexpr wchar_t kControlWindowTitle[] = L"" CONTROL_WINDOW_TITLE;
 
 // Finds a top-level window of the suite by its exact title that answers the
 // window test with the right proof; windows that fail are skipped.

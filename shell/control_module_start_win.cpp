@@ -7,7 +7,7 @@
 #include <shobjidl.h>
 
 #include "common/text_win.h"
-#include "control/privileges_win.h"
+#include "shell/privileges_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/start_program_win.h"
 

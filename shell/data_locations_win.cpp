@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "common/text_win.h"
-#include "control/privileges_win.h"
+#include "shell/privileges_win.h"
 
 namespace {
 

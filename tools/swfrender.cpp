@@ -1,8 +1,8 @@
 // swfrender MOVIE.swf OUT.png [WIDTH HEIGHT [FRAME]]: draws one frame of a
 // movie, scaled to show the whole frame, into a PNG.
-#include "player/frame_renderer.h"
-#include "player/movie_player.h"
-#include "player/png_encoder.h"
+#include "player/render/frame_renderer.h"
+#include "player/playback/movie_player.h"
+#include "tools/writers/png_encoder.h"
 
 #include <cstdio>
 #include <cstdlib>

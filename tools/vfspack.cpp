@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "content/archive_writer.h"
+#include "tools/writers/archive_writer.h"
 #include "content/lower_case.h"
 #include "content/random.h"
 #include "tools/vfs_tool_support.h"

@@ -4,9 +4,9 @@
 // Prints figures, asserts nothing: wine build/win/bin/movie_bench.exe
 #include <windows.h>
 
-#include "player/demo_character.h"
-#include "player/frame_renderer.h"
-#include "player/movie_player.h"
+#include "tools/writers/demo_character.h"
+#include "player/render/frame_renderer.h"
+#include "player/playback/movie_player.h"
 
 #include <cstdio>
 #include <memory>

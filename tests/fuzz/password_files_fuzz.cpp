@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "control/hand_over_password.h"
+#include "shell/hand_over_password.h"
 #include "control/video_title.h"
 #include "settings/password.h"
 

@@ -1,6 +1,6 @@
 // Decodes bytes as sound in every format the player plays: the first byte
 // chooses the format, the rest is the sound, whole and cut into stream blocks.
-#include "player/sound_codecs.h"
+#include "player/sound/sound_codecs.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Decodes a movie, plays a few frames with their sound and draws each into a
 // small surface.
-#include "player/frame_renderer.h"
-#include "player/movie_player.h"
-#include "player/movie_sound.h"
+#include "player/render/frame_renderer.h"
+#include "player/playback/movie_player.h"
+#include "player/playback/movie_sound.h"
 
 #include <cstddef>
 #include <cstdint>

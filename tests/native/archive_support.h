@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "content/archive.h"
-#include "content/archive_writer.h"
+#include "tools/writers/archive_writer.h"
 
 inline const VfsCodec& codec() {
     static const VfsCodec standard = VfsCodec::standard();

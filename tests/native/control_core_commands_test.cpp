@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/hand_over_password.h"
+#include "shell/hand_over_password.h"
 #include "control/video_title.h"
 #include "settings/password.h"
 #include "simulated_evening.h"

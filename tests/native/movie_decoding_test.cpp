@@ -3,9 +3,9 @@
 #include "jpeg_test_image.h"
 #include "movie_test_support.h"
 #include "test_bytes.h"
-#include "player/bit_writer.h"
-#include "player/jpeg_image.h"
-#include "player/swf_tags.h"
+#include "tools/writers/bit_writer.h"
+#include "player/decode/jpeg_image.h"
+#include "player/format/swf_tags.h"
 
 #include <gtest/gtest.h>
 

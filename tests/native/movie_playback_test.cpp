@@ -1,6 +1,6 @@
 #include "movie_test_support.h"
-#include "player/bit_reader.h"
-#include "player/swf_tags.h"
+#include "player/format/bit_reader.h"
+#include "player/format/swf_tags.h"
 #include "test_bytes.h"
 
 #include <gtest/gtest.h>

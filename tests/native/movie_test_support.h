@@ -1,8 +1,8 @@
 #pragma once
 
-#include "player/frame_renderer.h"
-#include "player/movie_player.h"
-#include "player/swf_writer.h"
+#include "player/render/frame_renderer.h"
+#include "player/playback/movie_player.h"
+#include "tools/writers/swf_writer.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

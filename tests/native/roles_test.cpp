@@ -1,4 +1,4 @@
-#include "shell/roles.h"
+#include "app/roles.h"
 
 #include <gtest/gtest.h>
 

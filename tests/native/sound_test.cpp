@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "movie_test_support.h"
-#include "player/movie_sound.h"
-#include "player/sound_codecs.h"
-#include "player/sound_mixer.h"
-#include "player/sound_writer.h"
-#include "player/swf_tags.h"
+#include "player/playback/movie_sound.h"
+#include "player/sound/sound_codecs.h"
+#include "player/sound/sound_mixer.h"
+#include "tools/writers/sound_writer.h"
+#include "player/format/swf_tags.h"
 
 #include <algorithm>
 #include <cmath>

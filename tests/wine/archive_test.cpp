@@ -6,7 +6,7 @@
 
 #include "content/archive_win.h"
 #include "scene/key_value_document.h"
-#include "scene/key_value_document_win.h"
+#include "common/text_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "control/hand_over_password_win.h"
+#include "shell/hand_over_password_win.h"
 #include "control/state_file_win.h"
 #include "resources/resource_ids.h"
 #include "shell/control_channel_win.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/control_module_file_win.h"
+#include "app/control_module_file_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 

@@ -7,7 +7,7 @@
 
 #include "control/controlled_user_win.h"
 #include "control/last_input_win.h"
-#include "control/local_users_win.h"
+#include "settings/local_users_win.h"
 #include "control/video_title_win.h"
 #include "support/suite.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings/html_help_win.h"
+#include "scene/html_help_win.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "content/file_hooks_win.h"
-#include "player/swf_writer.h"
-#include "player/tikkoplay_win.h"
+#include "tools/writers/swf_writer.h"
+#include "player/tikkoplay/tikkoplay_win.h"
 #include "support/suite.h"
 
 #include <algorithm>

@@ -189,7 +189,7 @@ bool isBlue(int r, int g, int b) { return within(r, 0) && within(g, 0) && within
 bool isBlack(int r, int g, int b) { return r < 12 && g < 12 && b < 12; }
 }  // namespace
 
-// tools/featuremovie.cpp: a JPEG with separate tables, embedded-font text, a
+// tests/tools/featuremovie.cpp: a JPEG with separate tables, embedded-font text, a
 // button, a multiplied overlay, a morph, a sprite a script stops, and a
 // script jump to the last frame, which stops; the file is LZMA-compressed.
 TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame) {

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "control/controlled_user_win.h"
-#include "control/local_users_win.h"
-#include "control/privileges_win.h"
+#include "settings/local_users_win.h"
+#include "shell/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "settings/settings_dialogs_win.h"
-#include "settings/whole_file_win.h"
+#include "common/whole_file_win.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
 #include "support/suite.h"
@@ -60,7 +60,7 @@ public:
     explicit SettingsRun(SettingsKind kind) {
         thread_ = std::thread([this, kind] {
             threadId_ = GetCurrentThreadId();
-            openSettings(int(kind), &isUserAnAdmin);
+            openSettings(kind, &isUserAnAdmin);
             endedAt_ = GetTickCount();
             ended_ = true;
         });

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "player/movie_sound.h"
-#include "player/sound_writer.h"
-#include "player/swf_tags.h"
-#include "player/tikkoplay_win.h"
+#include "player/playback/movie_sound.h"
+#include "tools/writers/sound_writer.h"
+#include "player/format/swf_tags.h"
+#include "player/tikkoplay/tikkoplay_win.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
 #include "support/suite.h"

@@ -9,7 +9,7 @@
 
 #include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
-#include "shell/startup_win.h"
+#include "app/startup_win.h"
 #include "support/suite.h"
 
 namespace {

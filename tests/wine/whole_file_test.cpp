@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/settings_file_win.h"
-#include "settings/whole_file_win.h"
+#include "common/whole_file_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 

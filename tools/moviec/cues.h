@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/swf_writer.h"
+#include "tools/writers/swf_writer.h"
 
 #include <cstdint>
 #include <vector>

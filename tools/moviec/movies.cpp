@@ -1,6 +1,6 @@
 #include "tools/moviec/movies.h"
 
-#include "player/sound_writer.h"
+#include "tools/writers/sound_writer.h"
 #include "tools/moviec/cues.h"
 #include "tools/moviec/drawing.h"
 #include "tools/moviec/scenery.h"

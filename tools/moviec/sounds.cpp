@@ -1,7 +1,7 @@
 #include "tools/moviec/sounds.h"
 
-#include "player/adpcm.h"
-#include "player/sound_writer.h"
+#include "tools/writers/adpcm_encoder.h"
+#include "tools/writers/sound_writer.h"
 
 #include <algorithm>
 #include <cmath>

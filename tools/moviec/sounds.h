@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/swf_sound.h"
-#include "player/swf_writer.h"
+#include "player/format/swf_sound.h"
+#include "tools/writers/swf_writer.h"
 
 #include <cstdint>
 #include <utility>

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "player/tikkoplay_win.h"
+#include "player/tikkoplay/tikkoplay_win.h"
 
 #include <cstdlib>
 #include <string>

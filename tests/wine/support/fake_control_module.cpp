@@ -1,7 +1,7 @@
 #include "support/fake_control_module.h"
 
 #include "control/control_core.h"
-#include "control/hand_over_password.h"
+#include "shell/hand_over_password.h"
 #include "settings/password.h"
 #include "shell/control_commands.h"
 #include "support/suite.h"

@@ -9,6 +9,7 @@
 
 #include "control/state_record.h"
 #include "settings/settings.h"
+#include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
 
 // Helpers for tests that run the suite's processes under Wine.
@@ -70,8 +71,6 @@ using PixelTest = bool (*)(int red, int green, int blue);
 double shareOnScreen(HWND window, PixelTest test);
 // Tikko's orange fur.
 bool isTikkoFur(int red, int green, int blue);
-
-constexpr wchar_t kControlWindowTitle[] = L"qz-tolder-ControlModuleWnd";
 
 // The suite's files in the data folders (or folders in their places), removed before a test.
 void removeSuiteFiles();

@@ -1,0 +1,65 @@
+#include "app/roles.h"
+
+namespace {
+
+struct Switch {
+    std::string_view text;
+    Role role;
+};
+
+constexpr Switch kSwitchOrder[] = {
+    {"/run", Role::StartControlModule},
+    {"/close", Role::Close},
+    {"/disable", Role::Disable},
+    {"/enable", Role::Enable},
+    {"/nessel", Role::SettingsNessel},
+    {"/exercise", Role::SettingsExercise},
+    {"/tolder", Role::SettingsTolder},
+    {"/pallo", Role::SettingsCombined},
+    {"/show:nessel-turnoff", Role::ShowNesselTurnoff},
+    {"/show:nessel-sleep", Role::ShowNesselSleep},
+    {"/show:hopsa-manual", Role::ShowHopsaManual},
+    {"/show:hopsa-usual", Role::ShowHopsaUsual},
+    {"/show:hopsa-first", Role::ShowHopsaFirst},
+    {"/show:tolder", Role::ShowTolder},
+    {"/show:test", Role::ShowTest},
+    {"/uninstall", Role::Uninstall},
+    {"/advtop", Role::SideWindow},
+    {"/message:", Role::Message},
+};
+
+constexpr std::string_view kMessageSwitch = "/message:";
+constexpr char16_t kHopsaCommon[] = u"c-hopsa-common.txt";
+
+}  // namespace
+
+DispatchPlan planDispatch(std::string_view commandLine) {
+    DispatchPlan plan;
+    plan.runControlModule = commandLine.find("/control") != std::string_view::npos;
+    for (const Switch& s : kSwitchOrder) {
+        if (commandLine.find(s.text) != std::string_view::npos) {
+            plan.role = s.role;
+            break;
+        }
+    }
+    return plan;
+}
+
+std::string_view messageText(std::string_view commandLine) {
+    size_t at = commandLine.find(kMessageSwitch);
+    if (at == std::string_view::npos) return {};
+    return commandLine.substr(at + kMessageSwitch.size());
+}
+
+SceneRequest sceneFor(Role role) {
+    switch (role) {
+        case Role::ShowNesselTurnoff: return {u"c-nessel-turnoff.txt", nullptr, false};
+        case Role::ShowNesselSleep: return {u"c-nessel-sleep.txt", nullptr, false};
+        case Role::ShowHopsaManual: return {u"c-hopsa-manual.txt", kHopsaCommon, true};
+        case Role::ShowHopsaUsual: return {u"c-hopsa-usual.txt", kHopsaCommon, false};
+        case Role::ShowHopsaFirst: return {u"c-hopsa-first.txt", kHopsaCommon, false};
+        case Role::ShowTolder: return {u"c-tolder.txt", nullptr, false};
+        case Role::ShowTest: return {u"c-test.txt", nullptr, true};
+        default: return {};
+    }
+}

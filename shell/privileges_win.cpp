@@ -1,0 +1,37 @@
+#include "shell/privileges_win.h"
+
+bool isUserAnAdmin() {
+    using IsUserAnAdminFn = BOOL(WINAPI*)();
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    auto test = shell ? reinterpret_cast<IsUserAnAdminFn>(GetProcAddress(shell, "IsUserAnAdmin")) : nullptr;
+    return !test || test();
+}
+
+bool isProcessElevated(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                          elevation.TokenIsElevated != 0;
+    CloseHandle(token);
+    return elevated;
+}
+
+EnabledPrivilege::EnabledPrivilege(const wchar_t* name) {
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_)) {
+        token_ = nullptr;
+        return;
+    }
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    DWORD size = 0;
+    changed_ = LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid) &&
+               AdjustTokenPrivileges(token_, FALSE, &wanted, sizeof previous_, &previous_, &size);
+}
+
+EnabledPrivilege::~EnabledPrivilege() {
+    if (changed_) AdjustTokenPrivileges(token_, FALSE, &previous_, 0, nullptr, nullptr);
+    if (token_) CloseHandle(token_);
+}

@@ -1,0 +1,245 @@
+// featuremovie FILE: writes an LZMA-compressed movie made of what scenes of
+// other authoring tools hold, each part in a colour of its own, for the scene
+// player's Wine test. On a white 400 x 300 stage:
+//   orange  a JPEG bitmap whose tables stand in a tag of their own
+//   magenta embedded-font text of an edit field
+//   cyan    a button in its up state (its over state would be yellow)
+//   green   a yellow rectangle multiplied over the button (PlaceObject3)
+//   purple  a morph shape halfway from red to blue
+//   dark green  a sprite that a frame script stops on its first frame (olive: its second)
+// Frame 1 sends the timeline to the frame labelled "last", which shows a blue
+// square and stops; the frames in between show a black square.
+#include "tools/writers/bit_writer.h"
+#include "player/format/swf_tags.h"
+#include "tools/writers/swf_writer.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include "stb_image_write.h"
+
+#include "LzmaEnc.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr int kTwips = 20;
+
+Bytes action(uint8_t code, const Bytes& payload = {}) {
+    Bytes out{code};
+    if (code >= 0x80) {
+        out.push_back(static_cast<uint8_t>(payload.size()));
+        out.push_back(static_cast<uint8_t>(payload.size() >> 8));
+        out.insert(out.end(), payload.begin(), payload.end());
+    }
+    return out;
+}
+
+Bytes text(const std::string& s) {
+    Bytes out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+uint16_t square(SwfWriter& w, int x, int y, int width, int height, Rgba color) {
+    ShapeBuilder s;
+    s.setStyles(0, s.addSolidFill(color), 0);
+    s.rectangle(x * kTwips, y * kTwips, width * kTwips, height * kTwips);
+    return w.defineShape(s);
+}
+
+// A 16 x 16 orange JPEG, its quantisation and Huffman tables in a JPEGTables tag.
+uint16_t jpegBitmap(SwfWriter& w) {
+    Bytes rgb;
+    for (int i = 0; i < 256; ++i) rgb.insert(rgb.end(), {255, 128, 0});
+    Bytes jpeg;
+    stbi_write_jpg_to_func([](void* out, void* data, int size) {
+        static_cast<Bytes*>(out)->insert(static_cast<Bytes*>(out)->end(), static_cast<uint8_t*>(data),
+                                         static_cast<uint8_t*>(data) + size);
+    }, &jpeg, 16, 16, 3, rgb.data(), 95);
+    Bytes tables = {0xFF, 0xD8}, image = {0xFF, 0xD8};
+    size_t i = 2;
+    while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA) {
+        size_t length = 2 + ((jpeg[i + 2] << 8) | jpeg[i + 3]);
+        Bytes& to = jpeg[i + 1] == 0xDB || jpeg[i + 1] == 0xC4 ? tables : image;
+        to.insert(to.end(), jpeg.begin() + i, jpeg.begin() + i + length);
+        i += length;
+    }
+    image.insert(image.end(), jpeg.begin() + i, jpeg.end());
+    tables.insert(tables.end(), {0xFF, 0xD9});
+    w.rawDefinition(SwfTag::JpegTables, tables);
+    return w.define(SwfTag::DefineBits, image);
+}
+
+// A font whose "A" is a square of 0.8 em, advancing one em.
+uint16_t squareFont(SwfWriter& w) {
+    ShapeBuilder g;
+    g.setStyles(0, g.addSolidFill({0, 0, 0, 255}), 0);
+    g.rectangle(0, -820, 820, 820);
+    Bytes glyph = g.encodeOutline();
+    BitWriter b;
+    b.u8(0x80 | 0x04);  // layout, wide codes
+    b.u8(0);
+    b.u8(1);
+    b.u8('S');
+    b.u16(1);
+    b.u16(4);
+    b.u16(static_cast<uint32_t>(4 + glyph.size()));
+    b.bytes(glyph);
+    b.u16('A');
+    b.u16(860);
+    b.u16(164);
+    b.u16(0);
+    b.u16(1024);
+    b.u8(0);
+    b.u16(0);
+    return w.define(SwfTag::DefineFont2, b.data());
+}
+
+uint16_t editField(SwfWriter& w, uint16_t font) {
+    BitWriter b;
+    b.bits(14, 5);
+    b.signedBits(200 * kTwips, 14);
+    b.signedBits(390 * kTwips, 14);
+    b.signedBits(20 * kTwips, 14);
+    b.signedBits(90 * kTwips, 14);
+    b.align();
+    b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
+    b.u8(0x01);                // embedded outlines
+    b.u16(font);
+    b.u16(40 * kTwips);
+    b.bytes({255, 0, 255, 255});
+    b.cString("");
+    b.cString("AAAA");
+    return w.define(SwfTag::DefineEditText, b.data());
+}
+
+uint16_t button(SwfWriter& w, uint16_t up, uint16_t over) {
+    BitWriter b;
+    b.u8(0);
+    b.u16(0);
+    for (auto [states, shape] : {std::pair<unsigned, uint16_t>{0x01, up}, {0x02 | 0x04 | 0x08, over}}) {
+        b.u8(states);
+        b.u16(shape);
+        b.u16(1);
+        writeMatrix(b, Matrix{});
+        writeColorTransform(b, ColorTransform{}, true);
+    }
+    b.u8(0);
+    return w.define(SwfTag::DefineButton2, b.data());
+}
+
+uint16_t morph(SwfWriter& w) {
+    ShapeBuilder start, end;
+    start.setStyles(0, start.addSolidFill({0, 0, 0, 255}), 0);
+    start.rectangle(20 * kTwips, 160 * kTwips, 80 * kTwips, 80 * kTwips);
+    end.rectangle(20 * kTwips, 160 * kTwips, 80 * kTwips, 80 * kTwips);
+    Bytes startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
+    BitWriter styles;
+    styles.u8(1);
+    styles.u8(0);
+    styles.bytes({255, 0, 0, 255, 0, 0, 255, 255});
+    styles.u8(0);
+    BitWriter b;
+    for (int i = 0; i < 2; ++i) {
+        b.bits(0, 5);
+        b.align();
+    }
+    b.u32(static_cast<uint32_t>(styles.data().size() + startEdges.size()));
+    b.bytes(styles.data());
+    b.bytes(startEdges);
+    b.bytes(endEdges);
+    return w.define(SwfTag::DefineMorphShape, b.data());
+}
+
+Bytes lzmaPacked(const Bytes& plain) {
+    Bytes body(plain.begin() + 8, plain.end());
+    CLzmaEncProps props;
+    LzmaEncProps_Init(&props);
+    ISzAlloc alloc = {[](void*, size_t size) { return std::malloc(size); }, [](void*, void* p) { std::free(p); }};
+    Bytes packed(body.size() * 2 + 1024);
+    SizeT packedSize = packed.size(), propsSize = 5;
+    uint8_t encodedProps[5];
+    if (LzmaEncode(packed.data(), &packedSize, body.data(), body.size(), &props, encodedProps, &propsSize, 0, nullptr,
+                   &alloc, &alloc) != SZ_OK)
+        return {};
+    Bytes out = {'Z', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(packedSize >> (8 * i)));
+    out.insert(out.end(), encodedProps, encodedProps + 5);
+    out.insert(out.end(), packed.begin(), packed.begin() + packedSize);
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: featuremovie FILE\n");
+        return 2;
+    }
+    SwfWriter w(8, TwipsRect{0, 400 * kTwips, 0, 300 * kTwips}, 12.0f);
+    w.setBackground({255, 255, 255, 255});
+    uint16_t photo = jpegBitmap(w);
+    ShapeBuilder framed;
+    framed.setStyles(0, framed.addBitmapFill(photo, Matrix{200, 0, 0, 200, 20 * kTwips, 20 * kTwips}, false, false), 0);
+    framed.rectangle(20 * kTwips, 20 * kTwips, 160 * kTwips, 120 * kTwips);
+    uint16_t picture = w.defineShape(framed);
+    uint16_t field = editField(w, squareFont(w));
+    uint16_t knob = button(w, square(w, 220, 110, 80, 80, {0, 255, 255, 255}), square(w, 220, 110, 80, 80, {255, 255, 0, 255}));
+    uint16_t overlay = square(w, 280, 110, 100, 80, {255, 255, 0, 255});
+    uint16_t shape = morph(w);
+    TimelineWriter cycle;
+    cycle.place(1, square(w, 120, 160, 80, 80, {0, 120, 0, 255}));
+    cycle.showFrame();
+    cycle.move(1, std::nullopt, std::nullopt, square(w, 120, 160, 80, 80, {120, 120, 0, 255}));
+    cycle.showFrame();
+    uint16_t sprite = w.defineSprite(cycle);
+    uint16_t black = square(w, 300, 220, 80, 60, {0, 0, 0, 255});
+    uint16_t blue = square(w, 300, 220, 80, 60, {0, 0, 255, 255});
+
+    TimelineWriter& t = w.timeline();
+    t.frameLabel("start");
+    t.place(1, picture);
+    t.place(2, field);
+    t.place(3, knob);
+    PlaceCommand multiplied;
+    multiplied.depth = 4;
+    multiplied.characterId = overlay;
+    multiplied.blendMode = BlendMode::Multiply;
+    t.placeObject(multiplied);
+    PlaceCommand halfway;
+    halfway.depth = 5;
+    halfway.characterId = shape;
+    halfway.ratio = 32768;
+    t.placeObject(halfway);
+    PlaceCommand named;
+    named.depth = 6;
+    named.characterId = sprite;
+    named.name = "mc";
+    t.placeObject(named);
+    t.actions(join({action(0x8B, text("mc")), action(0x07), action(0x8B, text(""))}));  // mc: stop
+    t.showFrame();
+    t.actions(join({action(0x8C, text("last")), action(0x06)}));  // gotoAndPlay("last")
+    t.showFrame();
+    t.place(7, black);
+    for (int i = 0; i < 3; ++i) t.showFrame();
+    t.frameLabel("last");
+    t.remove(7);
+    t.place(8, blue);
+    t.actions(action(0x07));
+    t.showFrame();
+
+    Bytes movie = lzmaPacked(w.finish(false));
+    std::ofstream out(argv[1], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
+    return movie.empty() || !out ? 1 : 0;
+}
