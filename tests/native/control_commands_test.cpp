@@ -32,3 +32,8 @@ TEST(Challenge, AFailingSourceStillEndsWithAValidChallenge) {
     gNext = 0;
     EXPECT_GE(drawChallenge(&scripted), 128u);
 }
+
+TEST(Proof, FirstFourDigestBytesOverTenSaltBytesAndChallenge) {
+    EXPECT_EQ(proof(0), 0x2099D7E6u);
+    EXPECT_EQ(proof(0x12345678), 0x9C37C91Fu);
+}

@@ -41,11 +41,6 @@ TEST(PasswordCheck, ShortFileAcceptsEverythingAndOnlyThirtyTwoBytesCount) {
     EXPECT_FALSE(passwordAccepted(u"Secret!", stored));
 }
 
-TEST(Proof, FirstFourDigestBytesOverTenSaltBytesAndChallenge) {
-    EXPECT_EQ(proof(0), 0x2099D7E6u);
-    EXPECT_EQ(proof(0x12345678), 0x9C37C91Fu);
-}
-
 TEST(Wipe, EveryByteOfTheCopyIsZeroed) {
     std::uint8_t copy[7] = {1, 2, 3, 4, 5, 6, 7};
     wipeMemory(copy, sizeof copy);
