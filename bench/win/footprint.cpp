@@ -157,7 +157,7 @@ bool measureModule() {
     Usage before = usage();
     HANDLE thread = CreateThread(nullptr, 0, moduleThread, nullptr, 0, nullptr);
     DWORD owner = 0;
-    GetWindowThreadProcessId(suite::waitForWindow(suite::kControlWindowTitle, 5000), &owner);
+    GetWindowThreadProcessId(suite::waitForWindow(kControlWindowTitle, 5000), &owner);
     if (owner != GetCurrentProcessId()) {
         std::printf("the control module did not start in this process: nothing to measure\n");
         return false;

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "archive_support.h"
+#include "test_bytes.h"
 
 namespace {
 
@@ -312,4 +316,89 @@ TEST(VfsArchive, EndMarkersCloseFoldersAndTheTopLevel) {
     archive = mounted(stopped.build());
     EXPECT_TRUE(vfsFindEntry(archive.get(), u"before"));
     EXPECT_FALSE(vfsFindEntry(archive.get(), u"after"));
+}
+
+namespace {
+
+const Bytes kDirectoryIv = {0xFE, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77};  // bit 0 clear: not compressed
+const Bytes kItemIv = {0x5A, 0x4B, 0x3C, 0x2D, 0x1E, 0x0F, 0xF0, 0xE1};
+
+// The IV, then the plaintext, zero-padded to whole blocks, encrypted under the
+// 31 key bytes written out here.
+Bytes sealed(const Bytes& iv, Bytes plain) {
+    static const char key[31] = "KSVQuorumLanternBridgeOverture";
+    alignas(8) static std::uint8_t context[4168];
+    blowfishDescriptor()->setEncryptKey(context, reinterpret_cast<const std::uint8_t*>(key), sizeof key);
+    plain.resize((plain.size() + 7) / 8 * 8);
+    Bytes chain = iv;
+    cbcEncrypt(blowfishDescriptor, context, chain.data(), plain.data(), plain.size());
+    return join({iv, plain});
+}
+
+}  // namespace
+
+// An archive written by hand: its plaintexts and their check values (the
+// first 4 SHA-256 bytes of the 31 key bytes and the content, in digest order)
+// are written out here; only the encryption is the cipher's.
+TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
+    struct Record {
+        const char16_t* name;
+        std::array<std::uint32_t, 6> fields;  // offsetLow, offsetHigh, plainSize, storedSize, reserved, checkValue
+        const char* content;
+    };
+    const Record records[] = {
+        {u"one", {16, 0, 5, 13, 0, 0x1E54EAC7}, "hello"},
+        {u"rev", {16, 0, 5, 13, 0, 0xC7EA541E}, "<null>"},  // the same item, its check reversed
+        {u"far", {0x11223344, 0x55667788, 0x01020304, 0x05060708, 0, 0x090A0B0C}, "<null>"},
+    };
+    const Bytes directory = {
+        // 0 offsetLow, 4 offsetHigh, 8 plainSize, 12 storedSize, 16 reserved, 20 checkValue, 24 name
+        0x10, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0xC7, 0xEA, 0x54, 0x1E,
+        'o', 0, 'n', 0, 'e', 0, 0, 0,
+        0x10, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0x1E, 0x54, 0xEA, 0xC7,
+        'r', 0, 'e', 0, 'v', 0, 0, 0,
+        0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 0x04, 0x03, 0x02, 0x01,
+        0x08, 0x07, 0x06, 0x05, 0, 0, 0, 0, 0x0C, 0x0B, 0x0A, 0x09,
+        'f', 0, 'a', 0, 'r', 0, 0, 0,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,  // the end marker
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const Bytes image = join({{'V', 'F', 'S', 0},               // 0 magic, 3 not examined
+                              {120, 0, 0, 0},                   // 4 dirPlainSize
+                              {128, 0, 0, 0},                   // 8 dirStoredSize
+                              {0x98, 0x1B, 0x8C, 0x23},         // 12 dirCheck
+                              sealed(kDirectoryIv, directory),  // 16 the directory item
+                              Bytes(16, 0xEE),                  // 144 the data area: filler, then the item at 16
+                              sealed(kItemIv, bytesOf("hello"))});
+
+    std::unique_ptr<VfsArchive> archive = mounted(image);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->dataBase(), 144u);
+    Bytes written;
+    for (const Record& r : records) {
+        const VfsEntry* e = vfsFindEntry(archive.get(), r.name);
+        ASSERT_TRUE(e);
+        EXPECT_EQ((std::array<std::uint32_t, 6>{e->offsetLow, e->offsetHigh, e->plainSize, e->storedSize, e->reserved,
+                                                 e->checkValue}),
+                  r.fields);
+        EXPECT_EQ(readText(archive.get(), r.name), r.content);
+        EncodedItem item;
+        item.plainSize = r.fields[2];
+        item.storedSize = r.fields[3];
+        item.checkValue = r.fields[5];
+        appendVfsFileRecord(written, r.name, std::uint64_t(r.fields[1]) << 32 | r.fields[0], item);
+    }
+    appendVfsEndMarker(written);
+    EXPECT_EQ(written, directory);
+
+    Bytes reversedCheck = image;
+    std::reverse(reversedCheck.begin() + 12, reversedCheck.begin() + 16);
+    EXPECT_FALSE(mounted(reversedCheck));
+
+    const EncodedItem item = encodeVfsItem(codec(), "hello", 5, Compression::Never,
+                                           [](void* iv, size_t) { std::memcpy(iv, kItemIv.data(), 8); });
+    EXPECT_EQ(std::make_tuple(item.plainSize, item.storedSize, item.checkValue), std::make_tuple(5u, 13u, 0x1E54EAC7u));
+    const EncodedItem encodedDirectory =
+        encodeVfsItem(codec(), directory.data(), directory.size(), Compression::Never,
+                      [](void* iv, size_t) { std::memcpy(iv, kDirectoryIv.data(), 8); });
+    EXPECT_EQ(assembleVfsArchive(encodedDirectory, join({Bytes(16, 0xEE), item.bytes})), image);
 }
