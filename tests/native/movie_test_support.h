@@ -70,17 +70,7 @@ inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
 
 // A translation by whole pixels.
 inline Matrix shifted(int xPx, int yPx) {
-    Matrix m;
-    m.tx = static_cast<float>(xPx * 20);
-    m.ty = static_cast<float>(yPx * 20);
-    return m;
-}
-
-inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {
-    ShapeBuilder s;
-    s.setStyles(0, s.addSolidFill(color), 0);
-    s.rectangle(x * 20, y * 20, size * 20, size * 20);
-    return w.defineShape(s);
+    return {1, 0, 0, 1, static_cast<float>(xPx * 20), static_cast<float>(yPx * 20)};
 }
 
 // The first frame of a movie that shows only this shape, at depth 1.
@@ -97,6 +87,11 @@ inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int hei
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x, y, width, height);
     return s;
+}
+
+// A square in pixels.
+inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {
+    return w.defineShape(filledRectangle(color, x * 20, y * 20, size * 20, size * 20));
 }
 
 inline int channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 255); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -8,15 +9,14 @@
 
 namespace {
 const ScreenArea kWorkArea{0, 0, 1280, 1000};
-}
+using Box = std::array<int, 4>;  // x, y, width, height
+Box box(const WindowPlacement& p) { return {p.x, p.y, p.width, p.height}; }
+}  // namespace
 
 TEST(WindowShape, FractionOfTheAreaAtTheMoviesProportionsInTheBottomRightCorner) {
     WindowPlacement p = shapeWindow("2/3", "640x480", kWorkArea, 8, 30);
     EXPECT_EQ(p.shape, WindowShape::Fraction);
-    EXPECT_EQ(p.width, 853 + 8);
-    EXPECT_EQ(p.height, 640 + 30);
-    EXPECT_EQ(p.x + p.width, 1280);
-    EXPECT_EQ(p.y + p.height, 1000);
+    EXPECT_EQ(box(p), (Box{1280 - 861, 1000 - 670, 853 + 8, 640 + 30}));
 
     // The default third of the area, 800x600 when the size is absent: the
     // height limits on a wide screen.
@@ -51,10 +51,7 @@ TEST(WindowShape, FullscreenCoversTheAreaAndMaximizedPutsTheBordersOutside) {
 
     WindowPlacement maximized = shapeWindow("maximized", "", area, 9, 30);
     EXPECT_EQ(maximized.shape, WindowShape::Maximized);
-    EXPECT_EQ(maximized.x, -4);
-    EXPECT_EQ(maximized.y, -5);
-    EXPECT_EQ(maximized.width, 1289);
-    EXPECT_EQ(maximized.height, 1034);
+    EXPECT_EQ(box(maximized), (Box{-4, -5, 1289, 1034}));
 }
 
 TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {

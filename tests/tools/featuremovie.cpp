@@ -87,10 +87,7 @@ uint16_t squareFont(SwfWriter& w) {
     g.rectangle(0, -820, 820, 820);
     Bytes glyph = g.encodeOutline();
     BitWriter b;
-    b.u8(0x80 | 0x04);  // layout, wide codes
-    b.u8(0);
-    b.u8(1);
-    b.u8('S');
+    b.bytes({0x80 | 0x04, 0, 1, 'S'});  // layout, wide codes; no language; the name "S"
     b.u16(1);
     b.u16(4);
     b.u16(static_cast<uint32_t>(4 + glyph.size()));
@@ -108,10 +105,7 @@ uint16_t squareFont(SwfWriter& w) {
 uint16_t editField(SwfWriter& w, uint16_t font) {
     BitWriter b;
     b.bits(14, 5);
-    b.signedBits(200 * kTwips, 14);
-    b.signedBits(390 * kTwips, 14);
-    b.signedBits(20 * kTwips, 14);
-    b.signedBits(90 * kTwips, 14);
+    for (int edge : {200, 390, 20, 90}) b.signedBits(edge * kTwips, 14);
     b.align();
     b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
     b.u8(0x01);                // embedded outlines
@@ -145,10 +139,7 @@ uint16_t morph(SwfWriter& w) {
     end.rectangle(20 * kTwips, 160 * kTwips, 80 * kTwips, 80 * kTwips);
     Bytes startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
     BitWriter styles;
-    styles.u8(1);
-    styles.u8(0);
-    styles.bytes({255, 0, 0, 255, 0, 0, 255, 255});
-    styles.u8(0);
+    styles.bytes({1, 0, 255, 0, 0, 255, 0, 0, 255, 255, 0});  // one solid fill, red to blue; no lines
     BitWriter b;
     for (int i = 0; i < 2; ++i) {
         b.bits(0, 5);
@@ -211,21 +202,16 @@ int main(int argc, char** argv) {
     t.place(1, picture);
     t.place(2, field);
     t.place(3, knob);
-    PlaceCommand multiplied;
-    multiplied.depth = 4;
-    multiplied.characterId = overlay;
-    multiplied.blendMode = BlendMode::Multiply;
-    t.placeObject(multiplied);
-    PlaceCommand halfway;
-    halfway.depth = 5;
-    halfway.characterId = shape;
-    halfway.ratio = 32768;
-    t.placeObject(halfway);
-    PlaceCommand named;
-    named.depth = 6;
-    named.characterId = sprite;
-    named.name = "mc";
-    t.placeObject(named);
+    auto placeWith = [&t](uint16_t depth, uint16_t id, void (*set)(PlaceCommand&)) {
+        PlaceCommand place;
+        place.depth = depth;
+        place.characterId = id;
+        set(place);
+        t.placeObject(place);
+    };
+    placeWith(4, overlay, [](PlaceCommand& p) { p.blendMode = BlendMode::Multiply; });
+    placeWith(5, shape, [](PlaceCommand& p) { p.ratio = 32768; });
+    placeWith(6, sprite, [](PlaceCommand& p) { p.name = "mc"; });
     t.actions(join({action(0x8B, text("mc")), action(0x07), action(0x8B, text(""))}));  // mc: stop
     t.showFrame();
     t.actions(join({action(0x8C, text("last")), action(0x06)}));  // gotoAndPlay("last")

@@ -132,21 +132,14 @@ SwfWriter everything() {
         s.lineTo(-300, 40);
         w.timeline().place(static_cast<uint16_t>(version), w.defineShape(s, version));
     }
-    Matrix g;
-    g.a = 0.05f;
-    g.d = 0.04f;
-    g.b = 0.01f;
-    g.c = -0.02f;
-    g.tx = 1000;
-    g.ty = -200;
+    const Matrix g{0.05f, 0.01f, -0.02f, 0.04f, 1000, -200};
     std::vector<uint32_t> pixels = {0xFFFF0000u, 0x8000FF00u, 0x400000FFu, 0xFFFFFFFFu, 0x00000000u, 0xFF123456u};
     uint16_t plainBitmap = w.defineBitmap(3, 2, pixels, false);
     uint16_t alphaBitmap = w.defineBitmap(2, 3, pixels, true);
     ShapeBuilder s;
     uint32_t linear = s.addLinearGradient(g, {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 100}}, {255, {0, 0, 255, 255}}});
     uint32_t radial = s.addRadialGradient(g, {{10, {1, 2, 3, 4}}, {240, {5, 6, 7, 8}}});
-    Matrix b;
-    b.a = b.d = 20;
+    const Matrix b{20, 0, 0, 20, 0, 0};
     uint32_t bitmap = s.addBitmapFill(plainBitmap, b, true, true);
     s.setStyles(linear, radial, 0);
     s.moveTo(0, 0);
@@ -167,13 +160,7 @@ SwfWriter everything() {
     TimelineWriter sprite;
     sprite.place(1, mixed);
     sprite.showFrame();
-    Matrix rot;
-    rot.a = 0.7f;
-    rot.b = 0.7f;
-    rot.c = -0.7f;
-    rot.d = 0.7f;
-    rot.tx = 123;
-    rot.ty = -456;
+    const Matrix rot{0.7f, 0.7f, -0.7f, 0.7f, 123, -456};
     sprite.move(1, rot);
     sprite.showFrame();
     sprite.remove(1);
@@ -182,14 +169,9 @@ SwfWriter everything() {
 
     TimelineWriter& t = w.timeline();
     t.frameLabel("intro");
-    ColorTransform cx;
-    cx.mul[0] = 0.5f;
-    cx.mul[3] = 0.25f;
-    cx.add[1] = -40;
-    cx.add[3] = 10;
+    const ColorTransform cx{{0.5f, 1, 1, 0.25f}, {0, -40, 0, 10}};
     t.place(10, spriteId, rot, cx);
-    ColorTransform noAlpha;
-    noAlpha.add[2] = 255;
+    const ColorTransform noAlpha{{1, 1, 1, 1}, {0, 0, 255, 0}};
     t.placeV1(11, mixed, Matrix{}, noAlpha);
     t.placeMask(12, mixed, 20);
     t.showFrame();

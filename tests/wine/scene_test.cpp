@@ -178,14 +178,8 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
 
 namespace {
 bool within(int value, int want) { return std::abs(value - want) <= 12; }
-bool isOrange(int r, int g, int b) { return within(r, 255) && within(g, 128) && within(b, 0); }
-bool isMagenta(int r, int g, int b) { return within(r, 255) && within(g, 0) && within(b, 255); }
-bool isCyan(int r, int g, int b) { return within(r, 0) && within(g, 255) && within(b, 255); }
-bool isGreen(int r, int g, int b) { return within(r, 0) && within(g, 255) && within(b, 0); }
-bool isPurple(int r, int g, int b) { return within(r, 128) && within(g, 0) && within(b, 127); }
-bool isDarkGreen(int r, int g, int b) { return within(r, 0) && within(g, 120) && within(b, 0); }
-bool isOlive(int r, int g, int b) { return within(r, 120) && within(g, 120) && within(b, 0); }
-bool isBlue(int r, int g, int b) { return within(r, 0) && within(g, 0) && within(b, 255); }
+template <int R, int G, int B>
+bool isColour(int r, int g, int b) { return within(r, R) && within(g, G) && within(b, B); }
 bool isBlack(int r, int g, int b) { return r < 12 && g < 12 && b < 12; }
 }  // namespace
 
@@ -204,14 +198,16 @@ TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame)
         suite::PixelTest test;
         double least;
     };
-    const Part parts[] = {{"JPEG bitmap", isOrange, 0.1},   {"edit text", isMagenta, 0.02},
-                          {"button up state", isCyan, 0.03}, {"multiplied overlay", isGreen, 0.008},
-                          {"morph at half", isPurple, 0.03}, {"stopped sprite", isDarkGreen, 0.03},
-                          {"last frame", isBlue, 0.02}};
+    const Part parts[] = {
+        {"JPEG bitmap", isColour<255, 128, 0>, 0.1},       {"edit text", isColour<255, 0, 255>, 0.02},
+        {"button up state", isColour<0, 255, 255>, 0.03},  {"multiplied overlay", isColour<0, 255, 0>, 0.008},
+        {"morph at half", isColour<128, 0, 127>, 0.03},    {"stopped sprite", isColour<0, 120, 0>, 0.03},
+        {"last frame", isColour<0, 0, 255>, 0.02}};
     for (int look = 0; look < 2; ++look) {
         for (const Part& part : parts)
             EXPECT_GT(suite::shareOnScreen(window, part.test), part.least) << part.name << ", look " << look;
-        EXPECT_EQ(suite::shareOnScreen(window, isOlive), 0) << "the sprite was not stopped, look " << look;
+        EXPECT_EQ(suite::shareOnScreen(window, isColour<120, 120, 0>), 0)
+            << "the sprite was not stopped, look " << look;
         EXPECT_EQ(suite::shareOnScreen(window, isBlack), 0) << "the frames skipped by the script showed, look " << look;
         Sleep(1300);
     }

@@ -180,13 +180,10 @@ TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
     SettingsRun run(SettingsKind::All);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::All));
     ASSERT_NE(dialog, nullptr);
-    SetDlgItemTextW(dialog, IDC_ALL_BEDTIME, L"0");
-    SetDlgItemTextW(dialog, IDC_ALL_SLEEP, L"");
-    SetDlgItemTextW(dialog, IDC_ALL_EXERCISE, L"70000");
-    SetDlgItemTextW(dialog, IDC_ALL_GRUMBLE_AFTER, L"99999");
-    SetDlgItemTextW(dialog, IDC_ALL_GRUMBLE_REPEAT, L"1234");
-    SendDlgItemMessageW(dialog, IDC_ALL_SKIP_IDLE, BM_CLICK, 0, 0);
-    SendDlgItemMessageW(dialog, IDC_ALL_NESSEL_DISABLED, BM_CLICK, 0, 0);
+    const std::pair<int, const wchar_t*> entries[] = {{IDC_ALL_BEDTIME, L"0"}, {IDC_ALL_SLEEP, L""},
+        {IDC_ALL_EXERCISE, L"70000"}, {IDC_ALL_GRUMBLE_AFTER, L"99999"}, {IDC_ALL_GRUMBLE_REPEAT, L"1234"}};
+    for (const auto& [id, entry] : entries) SetDlgItemTextW(dialog, id, entry);
+    for (int id : {IDC_ALL_SKIP_IDLE, IDC_ALL_NESSEL_DISABLED}) SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.waitForEnd(5000));
 

@@ -27,6 +27,7 @@ protected:
         program_ = suite::makeProgramFolder(L"help-program");
         ASSERT_FALSE(program_.empty());
         ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\..\\pallo.chm").c_str(), (program_ + L"\\pallo.chm").c_str(), FALSE));
     }
     // The help processes are asked to end rather than killed: a help viewer
     // killed in the middle of its work can hold up the next one.
@@ -40,20 +41,20 @@ protected:
             CloseHandle(process);
         }
     }
-    void withHelpFile() {
-        ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\..\\pallo.chm").c_str(), (program_ + L"\\pallo.chm").c_str(), FALSE));
-    }
     HANDLE advtop() {
         HANDLE process = suite::start(program_ + L"\\qz.exe", L"/advtop");
         processes_.push_back(process);
         return process;
     }
-    // The visible help window of the given process (of any, when null).
-    static HWND waitForHelp(HANDLE process = nullptr) {
-        const DWORD wanted = process ? GetProcessId(process) : 0;
-        return suite::waitForVisible(kHelpClass, nullptr, 10000, [wanted](HWND help) {
-            return !wanted || suite::processOf(help) == wanted;
+    // The visible help window of the process once its side window runs (the
+    // help has then finished opening; the first openings in a new Wine prefix
+    // take several seconds), or null.
+    static HWND waitForHelp(HANDLE process) {
+        const DWORD wanted = GetProcessId(process);
+        HWND help = suite::waitForVisible(kHelpClass, nullptr, 10000, [wanted](HWND window) {
+            return suite::processOf(window) == wanted;
         });
+        return help && suite::waitForWindow(kSideWindowTitle, 20000) ? help : nullptr;
     }
 
     std::wstring program_;
@@ -64,11 +65,9 @@ protected:
 }  // namespace
 
 TEST_F(SideWindow, ASecondStartRaisesTheOneHelpWindow) {
-    withHelpFile();
     HANDLE first = advtop();
     HWND help = waitForHelp(first);
     ASSERT_NE(help, nullptr);
-    ASSERT_NE(suite::waitForWindow(kSideWindowTitle, 20000), nullptr);
     EXPECT_TRUE(IsZoomed(help));
     ShowWindow(help, SW_MINIMIZE);
 
@@ -82,13 +81,9 @@ TEST_F(SideWindow, ASecondStartRaisesTheOneHelpWindow) {
 }
 
 TEST_F(SideWindow, ClosingTheHelpEndsTheProcessWithinASecond) {
-    withHelpFile();
     HANDLE process = advtop();
     HWND help = waitForHelp(process);
     ASSERT_NE(help, nullptr);
-    // The help has finished opening once the side window runs; the first
-    // openings in a new Wine prefix take several seconds.
-    ASSERT_NE(suite::waitForWindow(kSideWindowTitle, 20000), nullptr);
     PostMessageW(help, WM_CLOSE, 0, 0);
     DWORD closed = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0)
@@ -98,10 +93,8 @@ TEST_F(SideWindow, ClosingTheHelpEndsTheProcessWithinASecond) {
 }
 
 TEST_F(SideWindow, CloseAllEndsTheProcessAndTheHelp) {
-    withHelpFile();
     HANDLE process = advtop();
     ASSERT_NE(waitForHelp(process), nullptr);
-    ASSERT_NE(suite::waitForWindow(kSideWindowTitle, 20000), nullptr);
     module_.askToClose(true);
     DWORD asked = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0)

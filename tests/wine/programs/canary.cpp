@@ -23,10 +23,7 @@ LRESULT CALLBACK canaryProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     GetModuleFileNameW(nullptr, logPath, MAX_PATH);
     lstrcatW(logPath, L".log");
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = canaryProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"PalloCanary";
+    const WNDCLASSW windowClass{0, canaryProc, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, L"PalloCanary"};
     RegisterClassW(&windowClass);
     CreateWindowW(L"PalloCanary", L"pallo-canary", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
     MSG message;

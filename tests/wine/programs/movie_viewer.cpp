@@ -38,10 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     char path[MAX_PATH] = "";
     WideCharToMultiByte(CP_ACP, 0, argv[1], -1, path, MAX_PATH, nullptr, nullptr);
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = frameProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"PalloMovieViewer";
+    const WNDCLASSW wc{0, frameProc, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, L"PalloMovieViewer"};
     RegisterClassW(&wc);
     HWND frame = CreateWindowExW(0, wc.lpszClassName, L"Tikko", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 820, 500,
                                  nullptr, nullptr, instance, nullptr);
