@@ -1,8 +1,7 @@
 // Frames per second of the movie renderer at 1920x1080 against cairo filling
 // and stroking the same paths with the same paints, one core.
+#include "player/player.h"
 #include "tools/writers/demo_character.h"
-#include "player/playback/frame_draw_list.h"
-#include "player/playback/movie_player.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

@@ -1,7 +1,6 @@
 // swfrender MOVIE.swf OUT.png [WIDTH HEIGHT [FRAME]]: draws one frame of a
 // movie, scaled to show the whole frame, into a PNG.
-#include "player/playback/frame_draw_list.h"
-#include "player/playback/movie_player.h"
+#include "player/player.h"
 #include "tools/writers/png_encoder.h"
 
 #include <cstdio>

@@ -4,9 +4,8 @@
 // Prints figures, asserts nothing: wine build/win/bin/movie_bench.exe
 #include <windows.h>
 
+#include "player/player.h"
 #include "tools/writers/demo_character.h"
-#include "player/playback/frame_draw_list.h"
-#include "player/playback/movie_player.h"
 
 #include <cstdio>
 #include <memory>

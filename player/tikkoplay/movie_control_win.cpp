@@ -1,10 +1,8 @@
 #include "player/tikkoplay/movie_control_win.h"
 
 #include "common/exception_barrier.h"
-#include "player/playback/frame_draw_list.h"
+#include "player/player.h"
 #include "player/tikkoplay/movie_file_win.h"
-#include "player/playback/movie_player.h"
-#include "player/playback/movie_sound.h"
 #include "player/tikkoplay/sound_output_win.h"
 #include "player/tikkoplay/tikkoplay_win.h"
 

@@ -1,8 +1,6 @@
 // Decodes a movie, plays a few frames with their sound and draws each into a
 // small surface.
-#include "player/playback/frame_draw_list.h"
-#include "player/playback/movie_player.h"
-#include "player/playback/movie_sound.h"
+#include "player/player.h"
 
 #include <cstddef>
 #include <cstdint>

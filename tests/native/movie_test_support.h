@@ -1,7 +1,6 @@
 #pragma once
 
-#include "player/playback/frame_draw_list.h"
-#include "player/playback/movie_player.h"
+#include "player/player.h"
 #include "tools/writers/swf_writer.h"
 
 #include <gtest/gtest.h>
