@@ -2,6 +2,8 @@
 
 #include "player/render/coverage_rasterizer.h"
 #include "player/render/draw_list.h"
+#include "player/render/masked_sweep.h"
+#include "player/render/segment.h"
 
 #include <cstdint>
 #include <vector>
@@ -19,19 +21,10 @@ public:
     void useMask(const DrawList& list, int mask, const Surface& surface);
 
 private:
-    struct Segment {
-        float x0, y0, x1, y1;
-        bool smoothStart = false;  // its start lies inside a flattened curve
-    };
     void flattenEdges(const Shape& shape, const Matrix& m);
-    // Paints what the rasteriser holds with the style.
-    void fill(const Movie& movie, const FillStyle& style, const DrawItem& item, Surface& surface, bool nonZero);
-    void outlineStroke(const std::vector<Segment>& segments, float halfWidth, const LineStyle& style);
-    void addPolygon(const PointF* points, int count);
-    void addDisc(float x, float y, float halfWidth);
-    template <class Painter>
-    void sweep(Painter& painter, bool nonZero);
     void renderMask(const DrawList& list, int mask, const Surface& surface);
+    // The current mask, for painting through it.
+    MaskView seenThrough();
 
     CoverageRasterizer rasterizer_;
     std::vector<std::vector<Segment>> fillSegments_;  // by fill style, oriented
