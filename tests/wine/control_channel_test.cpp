@@ -38,7 +38,7 @@ protected:
 
 TEST_F(ControlChannel, EnableStartsTheInstalledModuleAndASecondModuleEndsAtOnce) {
     EXPECT_EQ(suite::run(suite::qzPath(), L"/enable"), 0u);
-    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
+    HWND window = FindWindowW(nullptr, kControlWindowTitle);
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(queryMode(), 1);
@@ -46,22 +46,22 @@ TEST_F(ControlChannel, EnableStartsTheInstalledModuleAndASecondModuleEndsAtOnce)
     DWORD started = GetTickCount();
     EXPECT_EQ(suite::run(dataLocations().controlModulePath(), L"/control", 10000), 0u);
     EXPECT_LT(GetTickCount() - started, 5000u);
-    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), window);
-    EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, suite::kControlWindowTitle), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), window);
+    EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, kControlWindowTitle), nullptr);
 
     // Started at the same moment, two modules both miss each other's window:
     // the session's mutex alone keeps the second from running.
     suite::stopControlModules();
     HANDLE first = CreateMutexW(nullptr, FALSE, L"Local\\qz-tolder-ControlModule");
     EXPECT_EQ(suite::run(dataLocations().controlModulePath(), L"/control", 10000), 0u);
-    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), nullptr);
     CloseHandle(first);
 }
 
 TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
     EXPECT_EQ(sendControlCommand(kCommandClose, 0, nullptr), -1);
     Sleep(1000);
-    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), nullptr);
 }
 
 TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
@@ -70,14 +70,14 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
                                      suite::TestAnswer::ProofOfAnother}) {
         SCOPED_TRACE(static_cast<int>(answer));
         suite::FakeControlModule impostor(answer);
-        EXPECT_EQ(findSuiteWindow(suite::kControlWindowTitle), nullptr);
+        EXPECT_EQ(findSuiteWindow(kControlWindowTitle), nullptr);
         HWND module = suite::startControlModule();
         ASSERT_NE(module, nullptr);
         EXPECT_NE(module, impostor.window());
         EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
         proveAdministrator(module);
         EXPECT_EQ(sendControlCommand(kCommandClose, 1, L"secret"), 0);
-        EXPECT_TRUE(suite::waitUntil(5000, [] { return !findSuiteWindow(suite::kControlWindowTitle); }))
+        EXPECT_TRUE(suite::waitUntil(5000, [] { return !findSuiteWindow(kControlWindowTitle); }))
             << "the module did not close";
         EXPECT_TRUE(impostor.codes().empty());
         EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
@@ -156,7 +156,7 @@ TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageI
     cancel.join();
     showSideWindow();  // without a help file it ends at its first tick
     letControlMessageIn = system;
-    EXPECT_EQ(gLetIn, (std::vector<std::wstring>{suite::kControlWindowTitle, L"Tolder", L"qz-tolder-AdvWnd"}));
+    EXPECT_EQ(gLetIn, (std::vector<std::wstring>{kControlWindowTitle, L"Tolder", L"qz-tolder-AdvWnd"}));
 }
 
 TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninstaller) {
@@ -168,7 +168,7 @@ TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninst
     ASSERT_NE(suite::startControlModule(), nullptr);
 
     EXPECT_EQ(suite::run(program + L"\\qz.exe", L"/uninstall", 30000), 0u);
-    EXPECT_EQ(FindWindowW(nullptr, suite::kControlWindowTitle), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), nullptr);
     EXPECT_TRUE(suite::waitUntil(5000, [&] { return !suite::readBytes(log).empty(); })) << "uinst.exe did not start";
     EXPECT_TRUE(suite::exists(dataLocations().controlModulePath())) << "the module's file is put back";
 

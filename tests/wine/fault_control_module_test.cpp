@@ -51,7 +51,7 @@ protected:
 TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCountersGoOn) {
     HANDLE first = suite::start(dataLocations().controlModulePath(), L"/control");
     ASSERT_NE(first, nullptr);
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
     suite::stopControlModules();
     CloseHandle(first);
     StateRecord seeded;
@@ -67,10 +67,10 @@ TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCounter
         ASSERT_NE(process, nullptr);
         // Odd rounds kill during the start, before the window may exist.
         if (round % 2) Sleep(random() % 300);
-        else ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+        else ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
         Sleep(random() % 700);
         suite::killProcess(process);
-        ASSERT_TRUE(suite::waitForNoWindow(suite::kControlWindowTitle, 5000));
+        ASSERT_TRUE(suite::waitForNoWindow(kControlWindowTitle, 5000));
 
         StateRecord record;
         ASSERT_TRUE(readState(record)) << "round " << round;
@@ -82,7 +82,7 @@ TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCounter
     }
 
     HANDLE last = suite::start(dataLocations().controlModulePath(), L"/control");
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
     EXPECT_EQ(queryMode(), 1);
     suite::stopControlModules();
     if (last) CloseHandle(last);
@@ -128,7 +128,7 @@ TEST_F(ControlModuleFaults, SettingsAndPasswordFilesDamagedWhileTheModuleRuns) {
         sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
         Sleep(60);
         ASSERT_EQ(queryMode(), 1) << "length " << length;
-        proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+        proveAdministrator(FindWindowW(nullptr, kControlWindowTitle));
         sendControlCommand(kCommandParents, 1, L"anything");
         requestChildMode();
     }

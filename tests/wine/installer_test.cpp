@@ -116,7 +116,7 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     EXPECT_EQ(commands, (std::vector<std::wstring>{qz + L"/disable", qz + L"/enable", qz + L"/show:hopsa-manual",
                                                    qza + L"/exercise", qza + L"/nessel", qza + L"/pallo",
                                                    qza + L"/tolder", qza + L"/uninstall"}));
-    EXPECT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr) << "the module starts at once";
+    EXPECT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr) << "the module starts at once";
 
     // An exercise started by hand plays from the program folder, where it finds the archive.
     if (shortcuts.size() > 2) {
@@ -130,7 +130,7 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     // it closes when the module asks every window to close.
     HANDLE scene = suite::start(kProgramFolder + L"\\qz.exe", L"/show:test");
     EXPECT_NE(suite::waitForWindow(GetACP() == 1251 ? L"Tikko" : L"Computer", 10000, L"#32770"), nullptr);
-    proveAdministrator(FindWindowW(nullptr, suite::kControlWindowTitle));
+    proveAdministrator(FindWindowW(nullptr, kControlWindowTitle));
     sendControlCommand(kCommandCloseAllWindows, 1, L"");
     EXPECT_EQ(WaitForSingleObject(scene, 5000), WAIT_OBJECT_0);
     CloseHandle(scene);
@@ -139,7 +139,7 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     suite::writeBytes(password, std::string(32, '\x7f'));
     suite::stopControlModules();
     install();
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
     EXPECT_EQ(suite::readBytes(settings), std::string("\x05\x00settings-of-the-parents", 25));
     EXPECT_EQ(suite::readBytes(password), std::string(32, '\x7f'));
 
@@ -158,7 +158,7 @@ TEST_F(Installer, SilentUninstallCanRemoveTheSettingsToo) {
     install();
     suite::writeBytes(settings, "x");
     suite::writeBytes(password, "y");
-    ASSERT_NE(suite::waitForWindow(suite::kControlWindowTitle, 10000), nullptr);
+    ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
     suite::stopControlModules();
     ASSERT_TRUE(uninstall(L"/S /REMOVESETTINGS"));
     EXPECT_TRUE(goneWithin(password, 5000));

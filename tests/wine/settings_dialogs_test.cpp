@@ -42,7 +42,7 @@ std::wstring text(HWND dialog, int id) {
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 LRESULT moduleCommand(UINT code, LPARAM argument = 0) {
-    HWND window = FindWindowW(nullptr, suite::kControlWindowTitle);
+    HWND window = FindWindowW(nullptr, kControlWindowTitle);
     return window ? SendMessageW(window, kControlMessage, code, argument) : -1;
 }
 
