@@ -1,7 +1,6 @@
 // swfrender MOVIE.swf OUT.png [WIDTH HEIGHT [FRAME]]: draws one frame of a
 // movie, scaled to show the whole frame, into a PNG.
-#include "player/render/frame_renderer.h"
-#include "player/playback/movie_player.h"
+#include "player/player.h"
 #include "tools/writers/png_encoder.h"
 
 #include <cstdio>
@@ -37,7 +36,8 @@ int main(int argc, char** argv) {
     player.gotoFrame(frame);
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     Surface surface{pixels.data(), width, height, width};
-    FrameRenderer().render(player, surface);
+    FrameRenderer renderer;
+    drawCurrentFrame(renderer, player, surface);
     std::vector<uint8_t> png = encodePng(pixels.data(), width, height, width);
     std::ofstream out(argv[2], std::ios::binary);
     out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));

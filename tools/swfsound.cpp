@@ -3,7 +3,7 @@
 // 44.1 kHz 16-bit stereo; prints the processor time that decoding and mixing
 // took for each second of sound: the frames played with their sound, less
 // the same frames played without.
-#include "player/playback/movie_sound.h"
+#include "player/player.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,9 +4,8 @@
 // Prints figures, asserts nothing: wine build/win/bin/movie_bench.exe
 #include <windows.h>
 
+#include "player/player.h"
 #include "tools/writers/demo_character.h"
-#include "player/render/frame_renderer.h"
-#include "player/playback/movie_player.h"
 
 #include <cstdio>
 #include <memory>
@@ -38,7 +37,7 @@ int main() {
     auto movie = decodeMovie(bytes.data(), bytes.size());
     if (!movie) return 1;
     MoviePlayer player(std::make_shared<const Movie>(std::move(*movie)));
-    renderer.render(player, surface);
+    drawCurrentFrame(renderer, player, surface);
     double firstFrame = seconds() - start;
 
     int frames = 0;
@@ -46,7 +45,7 @@ int main() {
     double elapsed = 0;
     while (elapsed < 3.0) {
         player.nextFrame();
-        renderer.render(player, surface);
+        drawCurrentFrame(renderer, player, surface);
         ++frames;
         elapsed = seconds() - start;
     }

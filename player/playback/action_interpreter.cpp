@@ -1,4 +1,4 @@
-#include "player/playback/movie_player.h"
+#include "player/playback/action_interpreter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,18 +11,18 @@ constexpr size_t kMaxSteps = 100000;  // a script that loops ends here
 // A stack slot: a value the script pushed, or a timeline it looked up.
 struct Slot {
     ActionValue value;
-    std::weak_ptr<TimelineState> timeline;
+    std::weak_ptr<ScriptTarget> timeline;
 };
 
-TimelineState* rootOf(TimelineState* t) {
+ScriptTarget* rootOf(ScriptTarget* t) {
     while (t->parent()) t = t->parent();
     return t;
 }
 
 // A target path: "/a/b" from the root, "a/b" or "a.b" from `from`, with
 // "..", "_parent", "_root", "_level0" and "this" steps. Null when a step is missing.
-TimelineState* resolvePath(TimelineState* from, const std::string& path) {
-    TimelineState* t = from;
+ScriptTarget* resolvePath(ScriptTarget* from, const std::string& path) {
+    ScriptTarget* t = from;
     size_t i = 0;
     if (!path.empty() && path[0] == '/') {
         t = rootOf(from);
@@ -46,7 +46,7 @@ int frameIndex(double number, int bias) {
 }
 
 // A goto's frame as the script gives it: a 1-based number, a label, or "path:frame".
-void gotoValue(TimelineState* target, const ActionValue& v, int bias, bool play) {
+void gotoValue(ScriptTarget* target, const ActionValue& v, int bias, bool play) {
     if (!target) return;
     if (v.kind == ActionValue::Kind::Number) {
         if (std::isfinite(v.number)) target->gotoFrame(frameIndex(v.number, bias), play);
@@ -66,12 +66,12 @@ void gotoValue(TimelineState* target, const ActionValue& v, int bias, bool play)
         target->gotoFrame(frameIndex(static_cast<double>(number), bias), play);
         return;
     }
-    int labelled = target->timeline().frameOfLabel(frame);
+    int labelled = target->frameOfLabel(frame);
     if (labelled >= 0) target->gotoFrame(labelled + bias, play);
 }
 
 // The timeline methods and global functions a script may call.
-bool callTimeline(TimelineState* t, const std::string& name, const std::vector<Slot>& args) {
+bool callTimeline(ScriptTarget* t, const std::string& name, const std::vector<Slot>& args) {
     if (!t) return false;
     if (name == "play") t->play();
     else if (name == "stop") t->stop();
@@ -86,9 +86,9 @@ bool callTimeline(TimelineState* t, const std::string& name, const std::vector<S
 
 }  // namespace
 
-void runActions(TimelineState& self, const ActionScript& script) {
-    std::weak_ptr<TimelineState> selfRef = self.weak_from_this();
-    std::weak_ptr<TimelineState> targetRef = selfRef;
+void runActions(ScriptTarget& self, const ActionScript& script) {
+    std::weak_ptr<ScriptTarget> selfRef = self.weak_from_this();
+    std::weak_ptr<ScriptTarget> targetRef = selfRef;
     std::vector<Slot> stack;
     auto pop = [&stack]() {
         Slot s;
@@ -110,9 +110,9 @@ void runActions(TimelineState& self, const ActionScript& script) {
     size_t pc = 0;
     for (size_t steps = 0; pc < actions.size() && steps < kMaxSteps; ++steps) {
         // Each step looks its timelines up anew: a goto may have removed them.
-        std::shared_ptr<TimelineState> here = selfRef.lock();
+        std::shared_ptr<ScriptTarget> here = selfRef.lock();
         if (!here) return;
-        std::shared_ptr<TimelineState> target = targetRef.lock();
+        std::shared_ptr<ScriptTarget> target = targetRef.lock();
         const Action& a = actions[pc++];
         switch (a.op) {
         case Action::Op::NextFrame: if (target) target->gotoFrame(target->frame() + 1, false); break;
@@ -121,21 +121,21 @@ void runActions(TimelineState& self, const ActionScript& script) {
         case Action::Op::Stop: if (target) target->stop(); break;
         case Action::Op::GotoFrame: if (target) target->gotoFrame(a.number, false); break;
         case Action::Op::GotoLabel:
-            if (target && target->timeline().frameOfLabel(a.text) >= 0)
-                target->gotoFrame(target->timeline().frameOfLabel(a.text), false);
+            if (target && target->frameOfLabel(a.text) >= 0)
+                target->gotoFrame(target->frameOfLabel(a.text), false);
             break;
         case Action::Op::SetTarget: {
-            TimelineState* t = a.text.empty() ? here.get() : resolvePath(here.get(), a.text);
-            targetRef = t ? t->weak_from_this() : std::weak_ptr<TimelineState>();
+            ScriptTarget* t = a.text.empty() ? here.get() : resolvePath(here.get(), a.text);
+            targetRef = t ? t->weak_from_this() : std::weak_ptr<ScriptTarget>();
             break;
         }
         case Action::Op::SetTargetExpression: {
             Slot s = pop();
-            TimelineState* t = nullptr;
+            ScriptTarget* t = nullptr;
             if (auto named = s.timeline.lock()) t = named.get();
             else if (s.value.kind == ActionValue::Kind::String)
                 t = s.value.text.empty() ? here.get() : resolvePath(here.get(), s.value.text);
-            targetRef = t ? t->weak_from_this() : std::weak_ptr<TimelineState>();
+            targetRef = t ? t->weak_from_this() : std::weak_ptr<ScriptTarget>();
             break;
         }
         case Action::Op::GotoExpression: gotoValue(target.get(), pop().value, a.number, a.flag); break;
@@ -145,7 +145,7 @@ void runActions(TimelineState& self, const ActionScript& script) {
         case Action::Op::Pop: pop(); break;
         case Action::Op::GetVariable: {
             Slot name = pop();
-            TimelineState* t = name.value.kind == ActionValue::Kind::String && target
+            ScriptTarget* t = name.value.kind == ActionValue::Kind::String && target
                                    ? resolvePath(target.get(), name.value.text) : nullptr;
             Slot out;
             if (t) out.timeline = t->weak_from_this();
@@ -155,7 +155,7 @@ void runActions(TimelineState& self, const ActionScript& script) {
         case Action::Op::GetMember: {
             Slot name = pop(), object = pop();
             auto owner = object.timeline.lock();
-            TimelineState* t = owner && name.value.kind == ActionValue::Kind::String
+            ScriptTarget* t = owner && name.value.kind == ActionValue::Kind::String
                                    ? resolvePath(owner.get(), name.value.text) : nullptr;
             Slot out;
             if (t) out.timeline = t->weak_from_this();
@@ -165,7 +165,7 @@ void runActions(TimelineState& self, const ActionScript& script) {
         case Action::Op::CallMethod:
         case Action::Op::CallFunction: {
             Slot name = pop();
-            std::shared_ptr<TimelineState> on = target;
+            std::shared_ptr<ScriptTarget> on = target;
             if (a.op == Action::Op::CallMethod) on = pop().timeline.lock();
             std::vector<Slot> args;
             if (!popArguments(args)) {

@@ -1,5 +1,7 @@
 #include "player/playback/movie_player.h"
 
+#include "player/playback/action_interpreter.h"
+
 #include <algorithm>
 
 namespace {

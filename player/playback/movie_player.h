@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/format/swf_movie.h"
+#include "player/playback/script_target.h"
 
 #include <map>
 #include <memory>
@@ -34,7 +35,7 @@ struct Playback {
         workThisTick += units;
         return workThisTick <= maxWorkPerTick;
     }
-    std::vector<std::pair<std::weak_ptr<TimelineState>, const ActionScript*>> queue;
+    std::vector<std::pair<std::weak_ptr<ScriptTarget>, const ActionScript*>> queue;
     std::set<const ActionScript*> initialised;  // init scripts run once
     SoundEvents* sound = nullptr;
     uint32_t timelines = 0;  // serials handed out
@@ -64,7 +65,7 @@ private:
 };
 
 // The display list of one timeline at its current frame, and where it plays.
-class TimelineState : public std::enable_shared_from_this<TimelineState> {
+class TimelineState : public ScriptTarget {
 public:
     static constexpr int kMaxNesting = 12;
 
@@ -76,17 +77,18 @@ public:
     // live on from the first frame, nested timelines and all.
     void advance();
     // Goes to a frame (clamped) and plays or stops there; the frame's scripts are queued.
-    void gotoFrame(int frame, bool play);
-    void play() { playing_ = true; }
-    void stop() { playing_ = false; }
+    void gotoFrame(int frame, bool play) override;
+    void play() override { playing_ = true; }
+    void stop() override { playing_ = false; }
     bool playing() const { return playing_; }
 
-    int frame() const { return frame_; }
+    int frame() const override { return frame_; }
+    int frameOfLabel(const std::string& label) const override { return timeline_.frameOfLabel(label); }
     int frameCount() const { return static_cast<int>(timeline_.frames.size()); }
     const Timeline& timeline() const { return timeline_; }
-    TimelineState* parent() const { return parent_; }
+    TimelineState* parent() const override { return parent_; }
     uint32_t serial() const { return serial_; }
-    TimelineState* child(const std::string& name) const;  // by instance name
+    TimelineState* child(const std::string& name) const override;  // by instance name
     const std::map<uint16_t, std::unique_ptr<DisplayObject>>& objects() const { return objects_; }
 
 private:
@@ -109,12 +111,6 @@ private:
     bool playing_ = true;
     std::map<uint16_t, std::unique_ptr<DisplayObject>> objects_;
 };
-
-// Runs one frame script on its timeline. Timeline control is followed:
-// stop, play, the gotos (frame number or label, on this timeline or a
-// target), next and previous frame, and the targets set by path. Other
-// actions are skipped.
-void runActions(TimelineState& self, const ActionScript& script);
 
 // Plays a movie's main timeline, looping unless its scripts stop it.
 class MoviePlayer {

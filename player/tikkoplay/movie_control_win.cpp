@@ -1,10 +1,8 @@
 #include "player/tikkoplay/movie_control_win.h"
 
 #include "common/exception_barrier.h"
-#include "player/render/frame_renderer.h"
+#include "player/player.h"
 #include "player/tikkoplay/movie_file_win.h"
-#include "player/playback/movie_player.h"
-#include "player/playback/movie_sound.h"
 #include "player/tikkoplay/sound_output_win.h"
 #include "player/tikkoplay/tikkoplay_win.h"
 
@@ -105,7 +103,7 @@ struct MovieControl {
         GdiFlush();
         if (player) {
             Surface surface{pixels, width, height, width};
-            renderer.render(*player, surface);
+            drawCurrentFrame(renderer, *player, surface);
         } else {
             std::fill_n(pixels, static_cast<size_t>(width) * height, 0xFFFFFFFFu);
         }

@@ -1,8 +1,6 @@
 // Decodes a movie, plays a few frames with their sound and draws each into a
 // small surface.
-#include "player/render/frame_renderer.h"
-#include "player/playback/movie_player.h"
-#include "player/playback/movie_sound.h"
+#include "player/player.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Surface surface{pixels.data(), 48, 32, 48};
     FrameRenderer renderer;
     for (int frame = 0; frame < 4; ++frame) {
-        renderer.render(player, surface);
+        drawCurrentFrame(renderer, player, surface);
         mixer.mix(samples.data(), 512);
         player.nextFrame();
     }

@@ -2,7 +2,7 @@
 // information file, as the scene player and side window will read them.
 #include "content/archive.h"
 #include "content/file_byte_source.h"
-#include "player/playback/movie_sound.h"
+#include "player/player.h"
 #include "scene/scene_script.h"
 
 #include "movie_test_support.h"

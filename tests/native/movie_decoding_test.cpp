@@ -2,10 +2,10 @@
 // shapes, buttons and LZMA-compressed files.
 #include "jpeg_test_image.h"
 #include "movie_test_support.h"
+#include "player/decode/jpeg_image.h"
+#include "player/movie.h"
 #include "test_bytes.h"
 #include "tools/writers/bit_writer.h"
-#include "player/decode/jpeg_image.h"
-#include "player/format/swf_tags.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "movie_test_support.h"
 #include "player/format/bit_reader.h"
-#include "player/format/swf_tags.h"
+#include "player/movie.h"
 #include "test_bytes.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "player/render/frame_renderer.h"
-#include "player/playback/movie_player.h"
+#include "player/player.h"
 #include "tools/writers/swf_writer.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +42,8 @@ inline RenderedFrame renderPlayer(const MoviePlayer& player, int width = 100, in
     out.height = height;
     out.pixels.assign(static_cast<size_t>(width) * height, 0);
     Surface surface{out.pixels.data(), width, height, width};
-    FrameRenderer().render(player, surface);
+    FrameRenderer renderer;
+    drawCurrentFrame(renderer, player, surface);
     return out;
 }
 

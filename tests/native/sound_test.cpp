@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "movie_test_support.h"
-#include "player/playback/movie_sound.h"
+#include "player/player.h"
 #include "player/sound/sound_codecs.h"
 #include "player/sound/sound_mixer.h"
 #include "tools/writers/sound_writer.h"
-#include "player/format/swf_tags.h"
 
 #include <algorithm>
 #include <cmath>

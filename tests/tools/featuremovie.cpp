@@ -9,8 +9,8 @@
 //   dark green  a sprite that a frame script stops on its first frame (olive: its second)
 // Frame 1 sends the timeline to the frame labelled "last", which shows a blue
 // square and stops; the frames in between show a black square.
+#include "player/movie.h"
 #include "tools/writers/bit_writer.h"
-#include "player/format/swf_tags.h"
 #include "tools/writers/swf_writer.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

@@ -1,9 +1,8 @@
 // swfsamples DIR: writes sample movies covering everything the SWF writer
 // produces, each with a JSON summary of how the player's decoder reads it.
 // tests/tools/swf_crosscheck.mjs compares those summaries with an independent parser.
+#include "player/movie.h"
 #include "tools/writers/demo_character.h"
-#include "player/format/swf_movie.h"
-#include "player/format/swf_tags.h"
 #include "tools/writers/swf_writer.h"
 
 #include <cmath>

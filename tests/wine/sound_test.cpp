@@ -7,13 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "player/playback/movie_sound.h"
-#include "tools/writers/sound_writer.h"
-#include "player/format/swf_tags.h"
+#include "player/player.h"
 #include "player/tikkoplay/tikkoplay_win.h"
 #include "shell/control_channel_win.h"
 #include "support/fake_control_module.h"
 #include "support/suite.h"
+#include "tools/writers/sound_writer.h"
 
 #include <cmath>
 #include <functional>

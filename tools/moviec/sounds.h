@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/format/swf_sound.h"
+#include "player/movie.h"
 #include "tools/writers/swf_writer.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "tools/writers/sound_writer.h"
 
+#include "player/movie.h"
 #include "tools/writers/bit_writer.h"
-#include "player/format/swf_tags.h"
 
 namespace {
 

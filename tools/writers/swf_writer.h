@@ -1,7 +1,6 @@
 #pragma once
 
-#include "player/format/swf_movie.h"
-#include "player/format/swf_types.h"
+#include "player/movie.h"
 
 #include <cstdint>
 #include <optional>
