@@ -1,6 +1,8 @@
 // Initial Blowfish P-array and S-boxes: the fractional hexadecimal digits of pi.
 #include "content/blowfish_tables.h"
 
+// clang-format off
+
 const uint32_t blowfishInitialP[18] = {
     0x243F6A88, 0x85A308D3, 0x13198A2E, 0x03707344, 0xA4093822, 0x299F31D0,
     0x082EFA98, 0xEC4E6C89, 0x452821E6, 0x38D01377, 0xBE5466CF, 0x34E90C6C,
@@ -189,3 +191,4 @@ const uint32_t blowfishInitialS[4][256] = {
     0xB74E6132, 0xCE77E25B, 0x578FDFE3, 0x3AC372E6,
   },
 };
+// clang-format on

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "content/wipe.h"
-#include "shell/control_commands.h"
 #include "test_bytes.h"
 
 namespace {
