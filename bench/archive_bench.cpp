@@ -16,19 +16,19 @@
 
 namespace {
 
-constexpr std::size_t kContentSize = 10 * 1024 * 1024;
+constexpr size_t kContentSize = 10 * 1024 * 1024;
 
-void seededBytes(void* buffer, std::size_t length) {
+void seededBytes(void* buffer, size_t length) {
     static std::mt19937 generator(7);
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(generator());
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(generator());
 }
 
 // Movie-like content that deflate shrinks to roughly half: runs of repeated
 // words mixed with noise.
-std::vector<std::uint8_t> movieContent() {
+std::vector<uint8_t> movieContent() {
     std::mt19937 generator(11);
-    std::vector<std::uint8_t> content;
+    std::vector<uint8_t> content;
     content.reserve(kContentSize);
     const char* words[] = {"frame", "shape", "sprite", "button", "sound", "matrix", "colour", "action"};
     while (content.size() < kContentSize) {
@@ -36,7 +36,7 @@ std::vector<std::uint8_t> movieContent() {
             const char* word = words[generator() % 8];
             content.insert(content.end(), word, word + std::strlen(word));
         } else {
-            for (int i = 0; i < 6; ++i) content.push_back(static_cast<std::uint8_t>(generator()));
+            for (int i = 0; i < 6; ++i) content.push_back(static_cast<uint8_t>(generator()));
         }
     }
     content.resize(kContentSize);
@@ -45,19 +45,19 @@ std::vector<std::uint8_t> movieContent() {
 
 struct Fixture {
     VfsCodec codec = VfsCodec::standard();
-    std::vector<std::uint8_t> content = movieContent();
+    std::vector<uint8_t> content = movieContent();
     EncodedItem item = encodeVfsItem(codec, content.data(), content.size(), Compression::Always, seededBytes);
     std::unique_ptr<VfsArchive> archive;
-    std::vector<std::uint8_t> payload;  // the zlib stream, decrypted
+    std::vector<uint8_t> payload;  // the zlib stream, decrypted
 
     Fixture() {
         VfsWriter writer(codec, seededBytes);
         writer.addFile(u"swf/movie.swf", content, Compression::Always);
         archive = VfsArchive::mount(std::make_unique<MemoryByteSource>(writer.build()), codec, u"bench.vfs");
-        std::vector<std::uint8_t> decrypted = item.bytes;
-        std::vector<std::uint64_t> context((blowfishDescriptor()->contextSize + 7) / 8);
+        std::vector<uint8_t> decrypted = item.bytes;
+        std::vector<uint64_t> context((blowfishDescriptor()->contextSize + 7) / 8);
         cipherSetKey(blowfishDescriptor, context.data(), kArchiveKey, sizeof kArchiveKey);
-        std::uint8_t iv[8];
+        uint8_t iv[8];
         std::memcpy(iv, decrypted.data(), 8);
         cbcDecrypt(blowfishDescriptor, context.data(), iv, decrypted.data() + 8, decrypted.size() - 8);
         payload.assign(decrypted.begin() + 8, decrypted.begin() + item.storedSize);
@@ -83,12 +83,12 @@ void WholeRead(benchmark::State& state) {
 
 void Decrypt(benchmark::State& state) {
     Fixture& f = fixture();
-    std::vector<std::uint8_t> cipherText(f.item.bytes.begin() + 8, f.item.bytes.end());
+    std::vector<uint8_t> cipherText(f.item.bytes.begin() + 8, f.item.bytes.end());
     const CipherDescriptor* cipher = blowfishDescriptor();
-    std::vector<std::uint64_t> context((cipher->contextSize + 7) / 8);
+    std::vector<uint64_t> context((cipher->contextSize + 7) / 8);
     cipherSetKey(blowfishDescriptor, context.data(), kArchiveKey, sizeof kArchiveKey);
     for (auto _ : state) {
-        std::uint8_t iv[8];
+        uint8_t iv[8];
         std::memcpy(iv, f.item.bytes.data(), 8);
         cbcDecrypt(blowfishDescriptor, context.data(), iv, cipherText.data(), cipherText.size());
         benchmark::ClobberMemory();
@@ -98,7 +98,7 @@ void Decrypt(benchmark::State& state) {
 
 void Inflate(benchmark::State& state) {
     Fixture& f = fixture();
-    std::vector<std::uint8_t> out(kContentSize);
+    std::vector<uint8_t> out(kContentSize);
     for (auto _ : state) {
         uLongf length = out.size();
         if (uncompress(out.data(), &length, f.payload.data(), f.payload.size()) != Z_OK) state.SkipWithError("inflate");
@@ -110,7 +110,7 @@ void Inflate(benchmark::State& state) {
 void Check(benchmark::State& state) {
     Fixture& f = fixture();
     for (auto _ : state) {
-        std::uint8_t digest[4];
+        uint8_t digest[4];
         hashDigest(sha256Descriptor, digest, 4, f.content.data(), f.content.size(), kArchiveKey, sizeof kArchiveKey);
         benchmark::DoNotOptimize(digest);
     }

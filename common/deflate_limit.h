@@ -3,4 +3,4 @@
 
 // Deflate cannot expand its input more than this many times (a 258-byte match
 // in two bits); a stream claiming more is damaged.
-constexpr std::uint64_t kMostDeflateExpansion = 1032;
+constexpr uint64_t kMostDeflateExpansion = 1032;

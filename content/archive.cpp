@@ -11,8 +11,8 @@
 
 namespace {
 
-std::uint32_t readLittle32(const std::uint8_t* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+uint32_t readLittle32(const uint8_t* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
 bool isSeparator(char16_t unit) { return unit == u'/' || unit == u'\\'; }
@@ -25,11 +25,11 @@ VfsArchive::VfsArchive(std::unique_ptr<ByteSource> source, VfsCodec codec, std::
 std::unique_ptr<VfsArchive> VfsArchive::mount(std::unique_ptr<ByteSource> source, VfsCodec codec,
                                               std::u16string fileName, int* error) {
     if (error) *error = kVfsNotAnArchive;
-    std::uint8_t header[kVfsHeaderSize];
+    uint8_t header[kVfsHeaderSize];
     if (!source || !source->read(0, header, sizeof header) || std::memcmp(header, "VFS", 3) != 0) return nullptr;
     std::unique_ptr<VfsArchive> archive(new VfsArchive(std::move(source), std::move(codec), std::move(fileName)));
-    const std::uint32_t dirPlainSize = readLittle32(header + 4);
-    const std::uint32_t dirStoredSize = readLittle32(header + 8);
+    const uint32_t dirPlainSize = readLittle32(header + 4);
+    const uint32_t dirStoredSize = readLittle32(header + 8);
     VfsBuffer directory = archive->decodeItem(kVfsHeaderSize, dirStoredSize, dirPlainSize);
     if (!directory || archive->codec_.checkValue(directory.get(), dirPlainSize) != readLittle32(header + 12))
         return nullptr;
@@ -40,11 +40,11 @@ std::unique_ptr<VfsArchive> VfsArchive::mount(std::unique_ptr<ByteSource> source
 }
 
 // Iterative, so that folders nested a million deep need no deeper stack.
-void VfsArchive::parseDirectory(const std::uint8_t* directory, std::size_t size) {
+void VfsArchive::parseDirectory(const uint8_t* directory, size_t size) {
     std::vector<VfsEntry**> levels{&root_};
-    std::size_t position = 0;
+    size_t position = 0;
     while (size - position >= kVfsRecordSize) {
-        std::uint32_t fields[6];
+        uint32_t fields[6];
         for (int i = 0; i < 6; ++i) fields[i] = readLittle32(directory + position + 4 * i);
         position += kVfsRecordSize;
         const bool marked = fields[0] == kVfsMarker && fields[1] == kVfsMarker;
@@ -53,12 +53,12 @@ void VfsArchive::parseDirectory(const std::uint8_t* directory, std::size_t size)
             levels.pop_back();
             continue;
         }
-        std::size_t nameEnd = position;
+        size_t nameEnd = position;
         while (nameEnd + 2 <= size && (directory[nameEnd] | directory[nameEnd + 1]) != 0) nameEnd += 2;
         if (nameEnd + 2 > size) return;  // a name without terminator ends the directory
         VfsEntry& entry = entries_.emplace_back();
         entry.name.resize((nameEnd - position) / 2);
-        for (std::size_t i = 0; i < entry.name.size(); ++i)
+        for (size_t i = 0; i < entry.name.size(); ++i)
             entry.name[i] = static_cast<char16_t>(directory[position + 2 * i] | directory[position + 2 * i + 1] << 8);
         position = nameEnd + 2;
         entry.offsetLow = fields[0];
@@ -73,25 +73,25 @@ void VfsArchive::parseDirectory(const std::uint8_t* directory, std::size_t size)
     }
 }
 
-VfsBuffer VfsArchive::decodeItem(std::uint64_t fileOffset, std::uint32_t storedSize, std::uint32_t plainSize) {
-    const std::uint64_t fileSize = source_->size();
-    const std::uint64_t readSize = roundUpToBlock(storedSize);
+VfsBuffer VfsArchive::decodeItem(uint64_t fileOffset, uint32_t storedSize, uint32_t plainSize) {
+    const uint64_t fileSize = source_->size();
+    const uint64_t readSize = roundUpToBlock(storedSize);
     if (storedSize < 8 || fileOffset > fileSize || readSize > fileSize - fileOffset ||
-        readSize > std::numeric_limits<std::size_t>::max())
+        readSize > std::numeric_limits<size_t>::max())
         return nullptr;
     // Content and its two zero bytes; wraps only where size_t has 32 bits.
-    const std::size_t contentSize = std::size_t(plainSize) + 2;
+    const size_t contentSize = size_t(plainSize) + 2;
     if (contentSize < 2) return nullptr;
-    const std::uint64_t payloadSize = storedSize - 8;
-    std::unique_ptr<std::uint8_t[]> item(new (std::nothrow) std::uint8_t[readSize]);
+    const uint64_t payloadSize = storedSize - 8;
+    std::unique_ptr<uint8_t[]> item(new (std::nothrow) uint8_t[readSize]);
     if (!item || !source_->read(fileOffset, item.get(), readSize)) return nullptr;
     const bool compressed = (item[0] & 1) != 0;
     if (plainSize > payloadSize * (compressed ? kMostDeflateExpansion : 1)) return nullptr;
-    VfsBuffer content(new (std::nothrow) std::uint8_t[contentSize]);
+    VfsBuffer content(new (std::nothrow) uint8_t[contentSize]);
     if (!content) return nullptr;
     content[contentSize - 2] = content[contentSize - 1] = 0;
     // Content shorter than plainSize would hand the caller bytes never written.
-    if (codec_.decode(item.get(), storedSize, content.get(), plainSize) != std::optional<std::size_t>(plainSize))
+    if (codec_.decode(item.get(), storedSize, content.get(), plainSize) != std::optional<size_t>(plainSize))
         return nullptr;
     return content;
 }
@@ -104,7 +104,7 @@ VfsEntry* VfsArchive::find(std::u16string_view path) {
     VfsEntry* level = root_;
     VfsEntry* found = nullptr;
     while (!rest.empty()) {
-        std::size_t end = 0;
+        size_t end = 0;
         while (end < rest.size() && !isSeparator(rest[end])) ++end;
         std::u16string_view component = rest.substr(0, end);
         rest.remove_prefix(end < rest.size() ? end + 1 : end);
@@ -127,7 +127,7 @@ VfsBuffer VfsArchive::read(VfsEntry& entry) {
         lastError_ = kVfsCheckFailed;
         return nullptr;
     }
-    const std::uint64_t room = source_->size() - dataBase_;
+    const uint64_t room = source_->size() - dataBase_;
     VfsBuffer content =
         entry.offset() > room ? nullptr : decodeItem(dataBase_ + entry.offset(), entry.storedSize, entry.plainSize);
     if (content && entry.check == VfsCheckState::Unchecked)
@@ -145,7 +145,7 @@ VfsEntry* vfsFindEntry(VfsArchive* archive, std::u16string_view path) {
     return archive ? archive->find(path) : nullptr;
 }
 
-VfsBuffer vfsReadFile(VfsArchive* archive, std::u16string_view path, std::uint32_t* size) {
+VfsBuffer vfsReadFile(VfsArchive* archive, std::u16string_view path, uint32_t* size) {
     VfsEntry* entry = vfsFindEntry(archive, path);
     if (!entry) return nullptr;
     if (size) *size = entry->plainSize;

@@ -19,9 +19,9 @@ enum VfsError {
     kVfsNotFound = 5,
 };
 
-constexpr std::uint32_t kVfsMarker = 0xFFFFFFFF;
-constexpr std::size_t kVfsHeaderSize = 16;
-constexpr std::size_t kVfsRecordSize = 24;
+constexpr uint32_t kVfsMarker = 0xFFFFFFFF;
+constexpr size_t kVfsHeaderSize = 16;
+constexpr size_t kVfsRecordSize = 24;
 
 // One file or folder of the directory. Siblings are linked in reverse order of
 // their records, so a later record hides an earlier one of the same name.
@@ -29,20 +29,20 @@ struct VfsEntry {
     VfsEntry* next = nullptr;
     VfsEntry* firstChild = nullptr;
     std::u16string name;
-    std::uint32_t offsetLow = 0;
-    std::uint32_t offsetHigh = 0;
-    std::uint32_t plainSize = 0;
-    std::uint32_t storedSize = 0;
-    std::uint32_t reserved = 0;
-    std::uint32_t checkValue = 0;
+    uint32_t offsetLow = 0;
+    uint32_t offsetHigh = 0;
+    uint32_t plainSize = 0;
+    uint32_t storedSize = 0;
+    uint32_t reserved = 0;
+    uint32_t checkValue = 0;
     VfsCheckState check = VfsCheckState::Unchecked;
 
     bool isFolder() const { return offsetLow == kVfsMarker && offsetHigh == kVfsMarker; }
-    std::uint64_t offset() const { return std::uint64_t(offsetHigh) << 32 | offsetLow; }
+    uint64_t offset() const { return uint64_t(offsetHigh) << 32 | offsetLow; }
 };
 
 // A buffer of content followed by two zero bytes, owned by the caller.
-using VfsBuffer = std::unique_ptr<std::uint8_t[]>;
+using VfsBuffer = std::unique_ptr<uint8_t[]>;
 
 // A mounted content archive. Every size, offset and name in the file is
 // checked against the file's real size before it is used: a damaged archive
@@ -63,25 +63,25 @@ public:
 
     const VfsEntry* root() const { return root_; }
     const std::u16string& fileName() const { return fileName_; }
-    std::uint64_t dataBase() const { return dataBase_; }
+    uint64_t dataBase() const { return dataBase_; }
     int lastError() const { return lastError_; }
 
 private:
     VfsArchive(std::unique_ptr<ByteSource> source, VfsCodec codec, std::u16string fileName);
-    void parseDirectory(const std::uint8_t* directory, std::size_t size);
+    void parseDirectory(const uint8_t* directory, size_t size);
     // Null when the item lies outside the file or cannot give plainSize bytes.
-    VfsBuffer decodeItem(std::uint64_t fileOffset, std::uint32_t storedSize, std::uint32_t plainSize);
+    VfsBuffer decodeItem(uint64_t fileOffset, uint32_t storedSize, uint32_t plainSize);
 
     std::unique_ptr<ByteSource> source_;
     VfsCodec codec_;
     std::u16string fileName_;
     std::deque<VfsEntry> entries_;
     VfsEntry* root_ = nullptr;
-    std::uint64_t dataBase_ = 0;
+    uint64_t dataBase_ = 0;
     int lastError_ = kVfsNoError;
 };
 
 VfsEntry* vfsFindEntry(VfsArchive* archive, std::u16string_view path);
 // Null for a null archive; size receives the entry's plainSize whenever the
 // entry is found, even if reading it fails.
-VfsBuffer vfsReadFile(VfsArchive* archive, std::u16string_view path, std::uint32_t* size);
+VfsBuffer vfsReadFile(VfsArchive* archive, std::u16string_view path, uint32_t* size);

@@ -9,10 +9,10 @@ namespace {
 // Reads of an open archive file: one seek and one read each.
 class HandleByteSource : public ByteSource {
 public:
-    HandleByteSource(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
+    HandleByteSource(HANDLE file, uint64_t size) : file_(file), size_(size) {}
     ~HandleByteSource() override { CloseHandle(file_); }
-    std::uint64_t size() const override { return size_; }
-    bool read(std::uint64_t offset, void* out, std::size_t length) override {
+    uint64_t size() const override { return size_; }
+    bool read(uint64_t offset, void* out, size_t length) override {
         if (offset > size_ || length > size_ - offset || length > MAXDWORD) return false;
         LONG high = static_cast<LONG>(offset >> 32);
         if (SetFilePointer(file_, static_cast<LONG>(offset), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
@@ -24,7 +24,7 @@ public:
 
 private:
     HANDLE file_;
-    std::uint64_t size_;
+    uint64_t size_;
 };
 
 // The first match of the pattern with the pattern's folder part; empty when none.
@@ -44,7 +44,7 @@ std::wstring firstMatch(const wchar_t* pattern) {
         name = codePageToWide(kFileNameCodePage, found.cFileName).get();
     }
     std::wstring folder = pattern;
-    std::size_t slash = folder.find_last_of(L"\\/:");
+    size_t slash = folder.find_last_of(L"\\/:");
     folder.erase(slash == std::wstring::npos ? 0 : slash + 1);
     return folder + name;
 }
@@ -68,7 +68,7 @@ std::unique_ptr<VfsArchive> vfsOpenArchive(const wchar_t* pattern, VfsCodec code
         CloseHandle(file);
         return nullptr;
     }
-    auto source = std::make_unique<HandleByteSource>(file, std::uint64_t(high) << 32 | low);
+    auto source = std::make_unique<HandleByteSource>(file, uint64_t(high) << 32 | low);
     return VfsArchive::mount(std::move(source), std::move(codec),
                              std::u16string(reinterpret_cast<const char16_t*>(path.c_str())), error);
 }
@@ -81,14 +81,14 @@ VfsArchive* vfsArchive() {
 
 void vfsCloseArchive() { processArchive().reset(); }
 
-VfsBuffer vfsReadFile(VfsArchive* archive, const wchar_t* path, std::uint32_t* size) {
+VfsBuffer vfsReadFile(VfsArchive* archive, const wchar_t* path, uint32_t* size) {
     if (!archive || !path) return nullptr;
     std::wstring folded = path;
     CharLowerW(folded.data());
     return vfsReadFile(archive, std::u16string_view(reinterpret_cast<const char16_t*>(folded.c_str())), size);
 }
 
-VfsBuffer vfsReadFileA(VfsArchive* archive, const char* path, std::uint32_t* size) {
+VfsBuffer vfsReadFileA(VfsArchive* archive, const char* path, uint32_t* size) {
     if (!archive || !path) return nullptr;
     std::string folded = path;
     CharLowerA(folded.data());

@@ -22,5 +22,5 @@ std::unique_ptr<VfsArchive> vfsOpenArchive(const wchar_t* pattern, VfsCodec code
 // The portable reads, for paths as the Win32 code holds them; the path is folded
 // with the system's lower-casing first. vfsReadFileA takes a path in the ANSI
 // code page.
-VfsBuffer vfsReadFile(VfsArchive* archive, const wchar_t* path, std::uint32_t* size);
-VfsBuffer vfsReadFileA(VfsArchive* archive, const char* path, std::uint32_t* size);
+VfsBuffer vfsReadFile(VfsArchive* archive, const wchar_t* path, uint32_t* size);
+VfsBuffer vfsReadFileA(VfsArchive* archive, const char* path, uint32_t* size);

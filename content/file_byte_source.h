@@ -10,10 +10,10 @@ class FileByteSource : public ByteSource {
 public:
     // Null when the file cannot be opened.
     static std::unique_ptr<FileByteSource> open(const std::string& path);
-    std::uint64_t size() const override { return size_; }
-    bool read(std::uint64_t offset, void* out, std::size_t length) override;
+    uint64_t size() const override { return size_; }
+    bool read(uint64_t offset, void* out, size_t length) override;
 
 private:
     std::ifstream file_;
-    std::uint64_t size_ = 0;
+    uint64_t size_ = 0;
 };

@@ -48,13 +48,13 @@ VirtualFileTable::Handle keyOf(HANDLE handle) { return reinterpret_cast<std::uin
 class HandleFile : public RealFile {
 public:
     explicit HandleFile(HANDLE handle) : handle_(handle) {}
-    bool read(void* buffer, std::uint32_t length, std::uint32_t* got) override {
+    bool read(void* buffer, uint32_t length, uint32_t* got) override {
         DWORD count = 0;
         BOOL ok = realReadFile(handle_, buffer, length, &count, nullptr);
         *got = count;
         return ok;
     }
-    void moveBack(std::uint32_t distance) override {
+    void moveBack(uint32_t distance) override {
         realSetFilePointer(handle_, -static_cast<LONG>(distance), nullptr, FILE_CURRENT);
     }
 
@@ -86,7 +86,7 @@ HandleState* stateForRead(HANDLE handle, LPOVERLAPPED overlapped) {
 BOOL probeFirstRead(HandleState& state, HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD bytesRead) {
     HandleFile file(handle);
     Marker firstBytes;
-    std::uint32_t reported = 0;
+    uint32_t reported = 0;
     ProbeOutcome outcome = probeRead(file, buffer, toRead, &reported, firstBytes);
     state.probePending = false;
     if (outcome.captured && table().bind(state, firstBytes) && state.servedFromMemory())
@@ -96,12 +96,12 @@ BOOL probeFirstRead(HandleState& state, HANDLE handle, LPVOID buffer, DWORD toRe
     return outcome.succeeded;
 }
 
-std::uint64_t markerSeed() {
-    static std::atomic<std::uint32_t> registrations{0};
+uint64_t markerSeed() {
+    static std::atomic<uint32_t> registrations{0};
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<std::uint64_t>(now.QuadPart) ^ std::uint64_t(GetCurrentProcessId()) << 40 ^
-           std::uint64_t(++registrations) << 20;
+    return static_cast<uint64_t>(now.QuadPart) ^ uint64_t(GetCurrentProcessId()) << 40 ^
+           uint64_t(++registrations) << 20;
 }
 
 void writePlaceholder(const wchar_t* path, const Marker& marker) {
@@ -144,7 +144,7 @@ void installFileHooks() {
     addFileHook(kernel32, "SetFilePointer", reinterpret_cast<const void*>(&hookSetFilePointer));
 }
 
-void registerVirtualFile(const wchar_t* path, std::unique_ptr<std::uint8_t[]> data, std::size_t size,
+void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size,
                          bool deleteOnLastClose, unsigned maxMatches) {
     VirtualFile movie;
     if (path) movie.path = reinterpret_cast<const char16_t*>(path);
@@ -169,7 +169,7 @@ void releaseVirtualFiles() {
     for (const VirtualFile& movie : released) deletePlaceholder(movie);
 }
 
-std::size_t registeredVirtualFiles() {
+size_t registeredVirtualFiles() {
     Locked locked(registry().lock);
     return table().movieCount();
 }
@@ -193,10 +193,10 @@ DWORD WINAPI hookSetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh
         Locked locked(registry().lock);
         HandleState* state = table().find(keyOf(handle));
         if (state && state->servedFromMemory()) {
-            std::int64_t move = distance;
-            if (distanceHigh) move = static_cast<std::int64_t>(std::uint64_t(std::uint32_t(*distanceHigh)) << 32 |
-                                                              std::uint32_t(distance));
-            std::optional<std::uint64_t> position = table().seekBound(*state, move, method);
+            int64_t move = distance;
+            if (distanceHigh) move = static_cast<int64_t>(uint64_t(uint32_t(*distanceHigh)) << 32 |
+                                                              uint32_t(distance));
+            std::optional<uint64_t> position = table().seekBound(*state, move, method);
             if (!position) {
                 SetLastError(ERROR_NEGATIVE_SEEK);
                 return INVALID_SET_FILE_POINTER;

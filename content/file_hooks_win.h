@@ -20,11 +20,11 @@ void installFileHooks();
 // Writes the placeholder (exactly the marker) at `path` and registers the
 // movie, which the registry owns from now on. A placeholder that cannot be
 // written leaves a movie that nothing binds.
-void registerVirtualFile(const wchar_t* path, std::unique_ptr<std::uint8_t[]> data, std::size_t size,
+void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size,
                          bool deleteOnLastClose, unsigned maxMatches);
 // Deletes every placeholder, frees every movie and forgets every handle.
 void releaseVirtualFiles();
-std::size_t registeredVirtualFiles();
+size_t registeredVirtualFiles();
 
 // The replacements, declared like the functions they stand in for.
 BOOL WINAPI hookReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD bytesRead, LPOVERLAPPED overlapped);

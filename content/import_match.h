@@ -17,18 +17,18 @@ enum class CodeWidth { X86, X64 };
 
 // Copies `length` bytes of the running process at `address`; false when they
 // cannot be read.
-using ReadProcessBytes = std::function<bool(std::uint64_t address, void* out, std::size_t length)>;
+using ReadProcessBytes = std::function<bool(uint64_t address, void* out, size_t length)>;
 
 // `address`, then the destination of each jump stub a call to it passes
 // through: jmp [slot], jmp rel32, jmp rel8, each optionally after a hot-patch
 // prologue (x86: mov edi,edi / push ebp / mov ebp,esp / pop ebp; x86-64: the
 // 8-byte lea rsp,[rsp+0]); on x86-64 jmp [slot] may carry a REX.W prefix. The
 // last element is the code that does the work.
-std::vector<std::uint64_t> jumpChain(std::uint64_t address, const ReadProcessBytes& read, CodeWidth width);
+std::vector<uint64_t> jumpChain(uint64_t address, const ReadProcessBytes& read, CodeWidth width);
 
 // The operand of a stub that begins with push imm32 (how Windows 9x leads
 // imports of system functions to them), or 0 when the code is no such stub.
-std::uint32_t pushStubOperand(std::uint64_t address, const ReadProcessBytes& read);
+uint32_t pushStubOperand(uint64_t address, const ReadProcessBytes& read);
 
 // True when a module's import descriptor named `imported` may hold functions
 // of `library`: the same name ignoring case, or for kernel32 the libraries

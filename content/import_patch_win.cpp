@@ -17,7 +17,7 @@ namespace {
 struct HookRecord {
     std::string dll;
     const void* target;
-    std::vector<std::uint64_t> sameFunction;  // the target and where its stubs lead
+    std::vector<uint64_t> sameFunction;  // the target and where its stubs lead
     const void* replacement;
 };
 
@@ -36,7 +36,7 @@ Hooks& hooks() {
 constexpr DWORD kReadableProtection = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
                                       PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
 
-bool readable(std::uintptr_t address, std::size_t length) {
+bool readable(std::uintptr_t address, size_t length) {
     std::uintptr_t end = address + length;
     if (end < address) return false;
     while (address < end) {
@@ -51,13 +51,13 @@ bool readable(std::uintptr_t address, std::size_t length) {
 
 constexpr CodeWidth kCodeWidth = sizeof(void*) == 8 ? CodeWidth::X64 : CodeWidth::X86;
 
-bool readProcessBytes(std::uint64_t address, void* out, std::size_t length) {
+bool readProcessBytes(uint64_t address, void* out, size_t length) {
     if (address > UINTPTR_MAX || !readable(std::uintptr_t(address), length)) return false;
     std::memcpy(out, reinterpret_cast<const void*>(std::uintptr_t(address)), length);
     return true;
 }
 
-std::uint64_t addressOf(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
+uint64_t addressOf(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
 std::uintptr_t maxApplicationAddress() {
     static const std::uintptr_t address = [] {
@@ -70,8 +70,8 @@ std::uintptr_t maxApplicationAddress() {
 
 // Windows 9x leads imports of system functions through push stubs above the
 // application's address space; no 64-bit system does.
-bool reaches(const void* entry, const std::vector<std::uint64_t>& sameFunction, const void* target) {
-    std::uint64_t value = addressOf(entry);
+bool reaches(const void* entry, const std::vector<uint64_t>& sameFunction, const void* target) {
+    uint64_t value = addressOf(entry);
     if (std::find(sameFunction.begin(), sameFunction.end(), value) != sameFunction.end()) return true;
     return kCodeWidth == CodeWidth::X86 && value > maxApplicationAddress() &&
            pushStubOperand(value, readProcessBytes) == addressOf(target);
@@ -231,7 +231,7 @@ bool hooksInstalled() {
 }
 
 const void* replacementFor(const void* address) {
-    std::uint64_t value = addressOf(address);
+    uint64_t value = addressOf(address);
     Locked locked(hooks().lock);
     for (const HookRecord& record : hooks().records) {
         const auto& same = record.sameFunction;

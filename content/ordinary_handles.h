@@ -25,7 +25,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSlots = 256;
+    static constexpr size_t kSlots = 256;
     // Handle values are multiples of 4.
     std::atomic<Handle>& slot(Handle handle) { return slots_[(handle >> 2) % kSlots]; }
     const std::atomic<Handle>& slot(Handle handle) const { return slots_[(handle >> 2) % kSlots]; }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-ProbeOutcome probeRead(RealFile& file, void* buffer, std::uint32_t toRead, std::uint32_t* reported, Marker& capture) {
-    std::uint32_t got = 0;
+ProbeOutcome probeRead(RealFile& file, void* buffer, uint32_t toRead, uint32_t* reported, Marker& capture) {
+    uint32_t got = 0;
     ProbeOutcome outcome{false, false};
     if (toRead < kMarkerSize) {
         outcome.succeeded = file.read(capture.data(), kMarkerSize, &got);

@@ -9,9 +9,9 @@
 class RealFile {
 public:
     virtual ~RealFile() = default;
-    virtual bool read(void* buffer, std::uint32_t length, std::uint32_t* got) = 0;
+    virtual bool read(void* buffer, uint32_t length, uint32_t* got) = 0;
     // Moves the file pointer back from where it is.
-    virtual void moveBack(std::uint32_t distance) = 0;
+    virtual void moveBack(uint32_t distance) = 0;
 };
 
 struct ProbeOutcome {
@@ -22,4 +22,4 @@ struct ProbeOutcome {
 // Reads `toRead` bytes into `buffer` as the plain read would, reporting the
 // count in `reported`. A request shorter than a marker is enlarged to a
 // marker, the surplus is given back by moving the file pointer back.
-ProbeOutcome probeRead(RealFile& file, void* buffer, std::uint32_t toRead, std::uint32_t* reported, Marker& capture);
+ProbeOutcome probeRead(RealFile& file, void* buffer, uint32_t toRead, uint32_t* reported, Marker& capture);

@@ -6,7 +6,7 @@
 void randomBytes(void* buffer, size_t length) {
     std::FILE* device = std::fopen("/dev/urandom", "rb");
     if (!device) return;
-    std::size_t got = std::fread(buffer, 1, length, device);
+    size_t got = std::fread(buffer, 1, length, device);
     (void)got;
     std::fclose(device);
 }

@@ -16,7 +16,7 @@ extern const char kArchiveKey[31];
 // keyed with the archive key.
 class VfsCodec {
 public:
-    VfsCodec(CipherGetter cipher, HashGetter digest, const void* key, std::size_t keyLength);
+    VfsCodec(CipherGetter cipher, HashGetter digest, const void* key, size_t keyLength);
     VfsCodec(const VfsCodec& other);
     VfsCodec(VfsCodec&&) = default;
     VfsCodec& operator=(const VfsCodec&) = delete;
@@ -29,21 +29,21 @@ public:
     // content, which holds capacity bytes; returns the number of bytes
     // produced, or none when a compressed payload is not one whole zlib stream
     // that fits.
-    std::optional<std::size_t> decode(std::uint8_t* item, std::uint32_t storedSize, std::uint8_t* content,
-                       std::size_t capacity) const;
+    std::optional<size_t> decode(uint8_t* item, uint32_t storedSize, uint8_t* content,
+                       size_t capacity) const;
     // First four bytes of the digest of key and content, as a little-endian number.
-    std::uint32_t checkValue(const void* content, std::size_t length) const;
+    uint32_t checkValue(const void* content, size_t length) const;
 
     CipherGetter cipher() const { return cipher_; }
     HashGetter digest() const { return digest_; }
-    const std::vector<std::uint8_t>& key() const { return key_; }
+    const std::vector<uint8_t>& key() const { return key_; }
 
 private:
     CipherGetter cipher_;
     HashGetter digest_;
-    std::vector<std::uint8_t> key_;
-    std::unique_ptr<std::uint64_t[]> context_;
-    std::size_t contextSize_;
+    std::vector<uint8_t> key_;
+    std::unique_ptr<uint64_t[]> context_;
+    size_t contextSize_;
 };
 
-constexpr std::uint64_t roundUpToBlock(std::uint64_t size) { return (size + 7) / 8 * 8; }
+constexpr uint64_t roundUpToBlock(uint64_t size) { return (size + 7) / 8 * 8; }

@@ -6,8 +6,8 @@
 
 namespace {
 
-std::uint64_t splitMix(std::uint64_t& state) {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+uint64_t splitMix(uint64_t& state) {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
@@ -15,10 +15,10 @@ std::uint64_t splitMix(std::uint64_t& state) {
 
 }  // namespace
 
-Marker newMarker(RandomSource source, std::uint64_t seed) {
+Marker newMarker(RandomSource source, uint64_t seed) {
     Marker marker;
-    for (std::size_t i = 0; i < kMarkerSize; i += 8) {
-        std::uint64_t word = splitMix(seed);
+    for (size_t i = 0; i < kMarkerSize; i += 8) {
+        uint64_t word = splitMix(seed);
         std::memcpy(marker.data() + i, &word, 8);
     }
     (source ? source : randomBytes)(marker.data(), marker.size());
@@ -54,26 +54,26 @@ bool VirtualFileTable::bind(HandleState& state, const Marker& firstBytes) {
     return true;
 }
 
-std::size_t VirtualFileTable::readBound(HandleState& state, void* out, std::size_t capacity) const {
+size_t VirtualFileTable::readBound(HandleState& state, void* out, size_t capacity) const {
     const VirtualFile& movie = *state.movie;
     if (state.position >= movie.size) return 0;
-    std::size_t count = std::min<std::uint64_t>(capacity, movie.size - state.position);
+    size_t count = std::min<uint64_t>(capacity, movie.size - state.position);
     std::memcpy(out, movie.data.get() + state.position, count);
     state.position += count;
     return count;
 }
 
-std::optional<std::uint64_t> VirtualFileTable::seekBound(HandleState& state, std::int64_t distance,
-                                                         std::uint32_t method) const {
-    std::int64_t base;
+std::optional<uint64_t> VirtualFileTable::seekBound(HandleState& state, int64_t distance,
+                                                         uint32_t method) const {
+    int64_t base;
     switch (method) {
     case kSeekBegin: base = 0; break;
-    case kSeekCurrent: base = static_cast<std::int64_t>(state.position); break;
-    case kSeekEnd: base = static_cast<std::int64_t>(state.movie->size); break;
+    case kSeekCurrent: base = static_cast<int64_t>(state.position); break;
+    case kSeekEnd: base = static_cast<int64_t>(state.movie->size); break;
     default: return state.position = 0;
     }
     if (distance < -base) return std::nullopt;
-    return state.position = static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(distance);
+    return state.position = static_cast<uint64_t>(base) + static_cast<uint64_t>(distance);
 }
 
 std::optional<VirtualFile> VirtualFileTable::forget(Handle handle) {

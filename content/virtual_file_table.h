@@ -13,19 +13,19 @@
 
 #include "content/random.h"
 
-constexpr std::size_t kMarkerSize = 32;
-using Marker = std::array<std::uint8_t, kMarkerSize>;
+constexpr size_t kMarkerSize = 32;
+using Marker = std::array<uint8_t, kMarkerSize>;
 
 // A marker from the source. The buffer is first filled from `seed`, so that a
 // source that fails (and leaves the buffer as it is) still gives markers that
 // differ from each other.
-Marker newMarker(RandomSource source, std::uint64_t seed);
+Marker newMarker(RandomSource source, uint64_t seed);
 
 // One registered movie. Its placeholder file holds exactly the marker.
 struct VirtualFile {
     std::u16string path;
-    std::unique_ptr<std::uint8_t[]> data;  // null: bound handles read the placeholder itself
-    std::size_t size = 0;
+    std::unique_ptr<uint8_t[]> data;  // null: bound handles read the placeholder itself
+    size_t size = 0;
     unsigned openCount = 0;   // handles bound to it now
     unsigned matchCount = 0;  // first reads that showed its marker
     unsigned maxMatches = 0;  // bindings allowed in all
@@ -37,14 +37,14 @@ struct VirtualFile {
 // read; a bound handle reads and seeks in its movie at a position of its own.
 struct HandleState {
     VirtualFile* movie = nullptr;
-    std::uint64_t position = 0;
+    uint64_t position = 0;
     bool probePending = true;
 
     bool servedFromMemory() const { return movie && movie->data; }
 };
 
 // The system's seek methods, with their values.
-enum SeekMethod : std::uint32_t { kSeekBegin = 0, kSeekCurrent = 1, kSeekEnd = 2 };
+enum SeekMethod : uint32_t { kSeekBegin = 0, kSeekCurrent = 1, kSeekEnd = 2 };
 
 class VirtualFileTable {
 public:
@@ -55,7 +55,7 @@ public:
 
     bool hasMovies() const { return !movies_.empty(); }
     bool empty() const { return movies_.empty() && handles_.empty(); }
-    std::size_t movieCount() const { return movies_.size(); }
+    size_t movieCount() const { return movies_.size(); }
 
     HandleState* find(Handle handle);
     // The handle's state, created unbound with its probe pending.
@@ -68,10 +68,10 @@ public:
 
     // Copies up to `capacity` bytes of a bound movie from the handle's
     // position on and advances it; 0 at or after the end.
-    std::size_t readBound(HandleState& state, void* out, std::size_t capacity) const;
+    size_t readBound(HandleState& state, void* out, size_t capacity) const;
     // Moves a bound handle; nothing for a position before the start. An
     // unknown method moves to the start.
-    std::optional<std::uint64_t> seekBound(HandleState& state, std::int64_t distance, std::uint32_t method) const;
+    std::optional<uint64_t> seekBound(HandleState& state, int64_t distance, uint32_t method) const;
 
     // Drops a closed handle. When it was the last handle bound to a movie that
     // goes with its last handle, the movie leaves the registry and is returned

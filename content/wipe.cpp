@@ -1,8 +1,8 @@
 #include "content/wipe.h"
 
-void wipeMemory(void* data, std::size_t size) {
+void wipeMemory(void* data, size_t size) {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
+    for (size_t i = 0; i < size; ++i) bytes[i] = 0;
 }
 
 void wipeText(std::u16string& text) {

@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr std::int64_t kResynchroniseGap = 90 * kUnitsPerSecond;
+constexpr int64_t kResynchroniseGap = 90 * kUnitsPerSecond;
 
-enum SessionEvent : std::uint32_t {
+enum SessionEvent : uint32_t {
     kConsoleConnect = 1,
     kConsoleDisconnect = 2,
     kSessionLock = 7,
@@ -35,11 +35,11 @@ void ControlCore::reloadSettings() {
 
 void ControlCore::resynchronise(Moment now) {
     StateImage image{};
-    const std::size_t read = host_.readState(image.data(), image.size());
+    const size_t read = host_.readState(image.data(), image.size());
     decodeStateRecord(image.data(), read < image.size() ? read : image.size(), state_);
     childMode_ = true;
     refreshTrayIcon();
-    const std::int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
+    const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
     state_.lastActive = now.utc;
     lastTick_ = now.utc;
     schedules_.resynchronise(now, offMinutes);
@@ -78,7 +78,7 @@ void ControlCore::refreshTrayIcon() {
     trayShown_ = wanted;
 }
 
-void ControlCore::sessionChanged(std::uint32_t event) {
+void ControlCore::sessionChanged(uint32_t event) {
     if (event == kConsoleConnect || event == kSessionUnlock) sessionActive_ = true;
     if (event == kConsoleDisconnect || event == kSessionLock) sessionActive_ = false;
 }
@@ -96,11 +96,11 @@ bool ControlCore::sceneMustClose() const {
     return !isActive() || closeAllRequested_ || schedules_.nesselSceneObsolete();
 }
 
-bool ControlCore::carriesPassword(int code, std::uint32_t argument) {
+bool ControlCore::carriesPassword(int code, uint32_t argument) {
     return argument != 0 && (code == kCommandParents || code == kCommandClose || code == kCommandCloseAllWindows);
 }
 
-std::int32_t ControlCore::command(int code, std::uint32_t argument, std::u16string_view password, Moment now) {
+int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view password, Moment now) {
     if (!carriesPassword(code, argument)) password = {};
     switch (code) {
     case kCommandParents:
@@ -131,10 +131,10 @@ std::int32_t ControlCore::command(int code, std::uint32_t argument, std::u16stri
         schedules_.sceneReported(now.utc);
         return 0;
     case kCommandTestQuery:
-        return static_cast<std::int32_t>(proof(argument));
+        return static_cast<int32_t>(proof(argument));
     case kCommandAskQuery:
         challenge_ = host_.newChallenge();
-        return static_cast<std::int32_t>(challenge_);
+        return static_cast<int32_t>(challenge_);
     case kCommandInformAdmin:
         if (challenge_ != 0 && argument == proof(challenge_)) adminProven_ = true;
         challenge_ = 0;
@@ -148,7 +148,7 @@ std::int32_t ControlCore::command(int code, std::uint32_t argument, std::u16stri
         optionsWindow_ = argument;
         return 0;
     case kCommandGetOptionsWindow:
-        return static_cast<std::int32_t>(optionsWindow_);
+        return static_cast<int32_t>(optionsWindow_);
     default:
         return 0;
     }

@@ -28,12 +28,12 @@ public:
     void tolderSecondTick(Moment now);  // timer 4
     void watchdogTick(Moment now);      // timer 2
     void refreshTrayIcon();             // timer 0
-    void sessionChanged(std::uint32_t event);  // WM_WTSSESSION_CHANGE
+    void sessionChanged(uint32_t event);  // WM_WTSSESSION_CHANGE
 
     // Whether a command comes with a password in the hand-over file.
-    static bool carriesPassword(int code, std::uint32_t argument);
+    static bool carriesPassword(int code, uint32_t argument);
     // Handles WM_CONTROL_COMMAND; password is the hand-over text when carriesPassword holds.
-    std::int32_t command(int code, std::uint32_t argument, std::u16string_view password, Moment now);
+    int32_t command(int code, uint32_t argument, std::u16string_view password, Moment now);
 
     bool childMode() const { return childMode_; }
     bool isActive() const;
@@ -57,11 +57,11 @@ private:
     ModuleSchedules schedules_;
 
     bool childMode_ = true;
-    std::uint64_t lastTick_ = 0;
+    uint64_t lastTick_ = 0;
     bool trayShown_ = false;
     bool sessionActive_ = true;
     bool adminProven_ = false;
     bool closeAllRequested_ = false;
-    std::uint32_t challenge_ = 0;
-    std::uint32_t optionsWindow_ = 0;
+    uint32_t challenge_ = 0;
+    uint32_t optionsWindow_ = 0;
 };

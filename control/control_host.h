@@ -14,16 +14,16 @@ public:
     virtual ~ControlHost() = default;
 
     // Tick count of the last keyboard or mouse input.
-    virtual std::uint32_t lastInputTick() = 0;
+    virtual uint32_t lastInputTick() = 0;
     virtual bool isVideoPlaying() = 0;
     // Fills the record from the settings file; a missing or short file leaves it as it is.
     virtual void loadSettings(Settings& settings) = 0;
     virtual bool checkPassword(std::u16string_view password) = 0;
     // A fresh challenge of at least 128 for the administrator proof.
-    virtual std::uint32_t newChallenge() = 0;
+    virtual uint32_t newChallenge() = 0;
 
     // Reads the start of the state file; returns the number of bytes read (0 when it is not open).
-    virtual std::size_t readState(std::uint8_t* bytes, std::size_t capacity) = 0;
+    virtual size_t readState(uint8_t* bytes, size_t capacity) = 0;
     // Writes the image at the start of the state file and flushes it.
     virtual void writeState(const StateImage& image) = 0;
 

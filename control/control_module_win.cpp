@@ -83,7 +83,7 @@ protected:
         switch (message) {
             case kControlMessage: {
                 int code = static_cast<int>(wParam);
-                auto argument = static_cast<std::uint32_t>(lParam);
+                auto argument = static_cast<uint32_t>(lParam);
                 std::u16string password =
                     ControlCore::carriesPassword(code, argument) ? takeHandOverPassword() : std::u16string();
                 result = core_.command(code, argument, password, currentMoment());
@@ -91,7 +91,7 @@ protected:
                 return true;
             }
             case WM_WTSSESSION_CHANGE:
-                core_.sessionChanged(static_cast<std::uint32_t>(wParam));
+                core_.sessionChanged(static_cast<uint32_t>(wParam));
                 result = 0;
                 return true;
             case kTrayCallbackMessage:
@@ -109,11 +109,11 @@ protected:
     }
 
 private:
-    std::uint32_t lastInputTick() override { return ::lastInputTick(); }
+    uint32_t lastInputTick() override { return ::lastInputTick(); }
     bool isVideoPlaying() override { return ::isVideoPlaying(); }
 
     void loadSettings(Settings& settings) override {
-        std::vector<std::uint8_t> image;
+        std::vector<uint8_t> image;
         readWholeFile(dataLocations().settingsPath(), image);
         settings.load(image);
     }
@@ -124,9 +124,9 @@ private:
         wipeText(copy);
         return accepted;
     }
-    std::uint32_t newChallenge() override { return drawChallenge(nullptr); }
+    uint32_t newChallenge() override { return drawChallenge(nullptr); }
 
-    std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {
+    size_t readState(uint8_t* bytes, size_t capacity) override {
         return stateFile_ ? stateFile_->read(bytes, capacity) : 0;
     }
     void writeState(const StateImage& image) override {
@@ -163,7 +163,7 @@ private:
             options_.readClock(&utc);
         else
             GetSystemTimeAsFileTime(&utc);
-        return {(static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime, GetTickCount()};
+        return {(static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime, GetTickCount()};
     }
 
     ControlModuleOptions options_;

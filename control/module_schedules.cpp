@@ -4,28 +4,28 @@
 
 namespace {
 
-constexpr std::uint32_t kIdleMinuteSeconds = 40;  // a minute with older input counts as idle
-constexpr std::int32_t kSleepTicksBeforeShutdown = 3;
-constexpr std::int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
+constexpr uint32_t kIdleMinuteSeconds = 40;  // a minute with older input counts as idle
+constexpr int32_t kSleepTicksBeforeShutdown = 3;
+constexpr int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
 // Watchdog seconds a new scene may take to send its first report; one that
 // dies before it would otherwise hold the scene slot until the module ends.
-constexpr std::int32_t kFirstReportLimit = 15;
-constexpr std::int32_t kShortestGrumbleInterval = 15;
+constexpr int32_t kFirstReportLimit = 15;
+constexpr int32_t kShortestGrumbleInterval = 15;
 // A scene that never reports (no player, a broken one: the scene process shows
 // an error box and stays) is started once more, not again and again.
-constexpr std::int32_t kSilentLossesPerTrigger = 2;
+constexpr int32_t kSilentLossesPerTrigger = 2;
 
 }  // namespace
 
 ModuleSchedules::ModuleSchedules(ControlHost& host, const Settings& settings, StateRecord& state)
     : host_(host), settings_(settings), state_(state) {}
 
-std::uint32_t ModuleSchedules::idleSeconds(Moment now) { return ::idleSeconds(now.tick, host_.lastInputTick()); }
+uint32_t ModuleSchedules::idleSeconds(Moment now) { return ::idleSeconds(now.tick, host_.lastInputTick()); }
 
-void ModuleSchedules::resynchronise(Moment now, std::int32_t offMinutes) {
+void ModuleSchedules::resynchronise(Moment now, int32_t offMinutes) {
     resyncTick_ = now.tick;
     nesselPhase_ = NesselPhase::Counting;
-    const std::int32_t sleptMinutes = minutesBetween(state_.lastAwake, now.utc);
+    const int32_t sleptMinutes = minutesBetween(state_.lastAwake, now.utc);
     if (state_.sleepPending && sleepTimeRunning(sleptMinutes, settings_.sleepMinutes)) {
         sleepTicks_ = 0;
         sleepMode_ = true;
@@ -55,7 +55,7 @@ void ModuleSchedules::nesselMinute(Moment now) {
         }
         return;
     }
-    const std::int32_t bedtime = settings_.bedtimeMinutes;
+    const int32_t bedtime = settings_.bedtimeMinutes;
     ++state_.nesselMinutes;
     if (state_.nesselMinutes < bedtime) {
         nesselPhase_ = NesselPhase::Counting;
@@ -95,11 +95,11 @@ void ModuleSchedules::hopsaMinute(Moment now) {
 
 void ModuleSchedules::tolderCheck(Moment now) {
     if (nesselPhase_ != NesselPhase::Counting) return;
-    const std::uint32_t lastInput = host_.lastInputTick();
+    const uint32_t lastInput = host_.lastInputTick();
     if (!isLaterTick(lastInput, resyncTick_)) return;  // untouched since the resynchronisation
     if (!tolderFast_ && host_.isVideoPlaying()) return;
-    const std::uint32_t idle = ::idleSeconds(now.tick, lastInput);
-    if (std::int64_t{idle} < std::int64_t{settings_.grumbleAfter} * 60 - 20) {
+    const uint32_t idle = ::idleSeconds(now.tick, lastInput);
+    if (int64_t{idle} < int64_t{settings_.grumbleAfter} * 60 - 20) {
         stopTolderFast();
         tolderCount_ = 0;
         tolderNext_ = 0;
@@ -108,17 +108,17 @@ void ModuleSchedules::tolderCheck(Moment now) {
     }
     if (tolderCount_ == 0) tolderNext_ += idle - 1;  // the first grumble is due now
     if (idle < tolderNext_) return;
-    std::int32_t interval = settings_.grumbleRepeat * 60 / (tolderCount_ + 1);
+    int32_t interval = settings_.grumbleRepeat * 60 / (tolderCount_ + 1);
     if (interval >= kShortestGrumbleInterval)
         ++tolderCount_;
     else
         interval = kShortestGrumbleInterval;
     if (tolderCount_ == 0) tolderCount_ = 1;
-    tolderNext_ += static_cast<std::uint32_t>(interval);
+    tolderNext_ += static_cast<uint32_t>(interval);
     startTolderScene();
     if (interval < 60 && !tolderFast_) {
         tolderFast_ = true;
-        tolderNext_ = idle + static_cast<std::uint32_t>(interval);
+        tolderNext_ = idle + static_cast<uint32_t>(interval);
         host_.startTolderTimer();
     }
 }
@@ -154,7 +154,7 @@ void ModuleSchedules::startTolderScene() {
     startScene(SceneKind::Tolder, u"/show:tolder");
 }
 
-void ModuleSchedules::sceneReported(std::uint64_t utc) { sceneHeartbeat_ = utc; }
+void ModuleSchedules::sceneReported(uint64_t utc) { sceneHeartbeat_ = utc; }
 
 void ModuleSchedules::sceneComplete() {
     host_.stopSceneWatchdog();
@@ -163,7 +163,7 @@ void ModuleSchedules::sceneComplete() {
     sceneHeartbeat_ = 0;
 }
 
-void ModuleSchedules::watchdogTick(std::uint64_t utc) {
+void ModuleSchedules::watchdogTick(uint64_t utc) {
     if (sceneKind_ == SceneKind::None) return;
     const bool lost = sceneHeartbeat_ != 0 ? unitsBetween(sceneHeartbeat_, utc) > kHeartbeatLimit
                                            : ++silentTicks_ > kFirstReportLimit;

@@ -10,9 +10,9 @@
 #include "control/usage_time.h"
 
 // The scene the module started and has not yet seen end.
-enum class SceneKind : std::int32_t { None = 0, Nessel = 1, Hopsa = 2, Tolder = 3 };
+enum class SceneKind : int32_t { None = 0, Nessel = 1, Hopsa = 2, Tolder = 3 };
 
-enum class NesselPhase : std::int32_t {
+enum class NesselPhase : int32_t {
     Counting = 0,         // towards bedtime, or counting the sleep minutes in sleep mode
     Held = 1,             // the sleep-mode shut-down has been requested
     TurnOffShown = 2,     // the turn-off scene was started; counting towards the shut-down
@@ -27,7 +27,7 @@ public:
 
     // The schedules' part of a resynchronisation, once the record is read and
     // lastActive is set to now; offMinutes is the time since the previous lastActive.
-    void resynchronise(Moment now, std::int32_t offMinutes);
+    void resynchronise(Moment now, int32_t offMinutes);
 
     void nesselMinute(Moment now);
     void hopsaMinute(Moment now);
@@ -35,9 +35,9 @@ public:
     // Tolder's one-second tick is not wanted any more.
     void stopTolderFast();
 
-    void sceneReported(std::uint64_t utc);  // "Tikko Start" and "Tikko Work"
+    void sceneReported(uint64_t utc);  // "Tikko Start" and "Tikko Work"
     void sceneComplete();                   // "Tikko Complete"
-    void watchdogTick(std::uint64_t utc);   // timer 2
+    void watchdogTick(uint64_t utc);   // timer 2
     // A Nessel scene left over from before the counter went back below bedtime.
     bool nesselSceneObsolete() const;
     void leaveSleepMode() { sleepMode_ = false; }
@@ -54,9 +54,9 @@ private:
     bool startScene(SceneKind kind, std::u16string_view showSwitch);
     // Scenes lost without a single report since the kind's last trigger: the
     // start and one start again may each be silent, then the kind waits.
-    std::int32_t& silentLosses(SceneKind kind) { return silentLosses_[static_cast<std::size_t>(kind)]; }
+    int32_t& silentLosses(SceneKind kind) { return silentLosses_[static_cast<size_t>(kind)]; }
     void sceneLost();
-    std::uint32_t idleSeconds(Moment now);
+    uint32_t idleSeconds(Moment now);
 
     ControlHost& host_;
     const Settings& settings_;
@@ -64,13 +64,13 @@ private:
 
     NesselPhase nesselPhase_ = NesselPhase::Counting;
     bool sleepMode_ = false;
-    std::int32_t sleepTicks_ = 0;
+    int32_t sleepTicks_ = 0;
     SceneKind sceneKind_ = SceneKind::None;
-    std::uint64_t sceneHeartbeat_ = 0;
-    std::int32_t silentTicks_ = 0;  // watchdog ticks since the scene started, before its first report
-    std::array<std::int32_t, 4> silentLosses_{};
-    std::int32_t tolderCount_ = 0;
-    std::uint32_t tolderNext_ = 0;  // idle seconds at which the next grumble is due
+    uint64_t sceneHeartbeat_ = 0;
+    int32_t silentTicks_ = 0;  // watchdog ticks since the scene started, before its first report
+    std::array<int32_t, 4> silentLosses_{};
+    int32_t tolderCount_ = 0;
+    uint32_t tolderNext_ = 0;  // idle seconds at which the next grumble is due
     bool tolderFast_ = false;
-    std::uint32_t resyncTick_ = 0;
+    uint32_t resyncTick_ = 0;
 };

@@ -9,7 +9,7 @@ StateFile::~StateFile() {
     if (isOpen()) CloseHandle(file_);
 }
 
-std::size_t StateFile::read(std::uint8_t* bytes, std::size_t capacity) {
+size_t StateFile::read(uint8_t* bytes, size_t capacity) {
     if (!isOpen() || SetFilePointer(file_, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return 0;
     DWORD read = 0;
     if (!ReadFile(file_, bytes, static_cast<DWORD>(capacity), &read, nullptr)) return 0;

@@ -18,7 +18,7 @@ public:
 
     bool isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
     // Reads from the start of the file; the number of bytes read.
-    std::size_t read(std::uint8_t* bytes, std::size_t capacity);
+    size_t read(uint8_t* bytes, size_t capacity);
     // Writes the record at the start of the file and flushes it to disk.
     void write(const StateImage& image);
 

@@ -2,24 +2,24 @@
 
 namespace {
 
-constexpr std::size_t kLastActive = 0;
-constexpr std::size_t kLastAwake = 8;
-constexpr std::size_t kNesselMinutes = 16;
-constexpr std::size_t kHopsaMinutes = 20;
-constexpr std::size_t kSleepPending = 24;
-constexpr std::size_t kFirstExerciseDone = 25;
+constexpr size_t kLastActive = 0;
+constexpr size_t kLastAwake = 8;
+constexpr size_t kNesselMinutes = 16;
+constexpr size_t kHopsaMinutes = 20;
+constexpr size_t kSleepPending = 24;
+constexpr size_t kFirstExerciseDone = 25;
 
-void put(StateImage& image, std::size_t offset, std::uint64_t value, std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i) image[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+void put(StateImage& image, size_t offset, uint64_t value, size_t width) {
+    for (size_t i = 0; i < width; ++i) image[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::uint64_t get(const std::uint8_t* bytes, std::size_t offset, std::size_t width) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) value |= std::uint64_t{bytes[offset + i]} << (8 * i);
+uint64_t get(const uint8_t* bytes, size_t offset, size_t width) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < width; ++i) value |= uint64_t{bytes[offset + i]} << (8 * i);
     return value;
 }
 
-bool covers(std::size_t size, std::size_t offset, std::size_t width) { return size >= offset + width; }
+bool covers(size_t size, size_t offset, size_t width) { return size >= offset + width; }
 
 }  // namespace
 
@@ -27,20 +27,20 @@ StateImage encodeStateRecord(const StateRecord& record) {
     StateImage image{};
     put(image, kLastActive, record.lastActive, 8);
     put(image, kLastAwake, record.lastAwake, 8);
-    put(image, kNesselMinutes, static_cast<std::uint32_t>(record.nesselMinutes), 4);
-    put(image, kHopsaMinutes, static_cast<std::uint32_t>(record.hopsaMinutes), 4);
+    put(image, kNesselMinutes, static_cast<uint32_t>(record.nesselMinutes), 4);
+    put(image, kHopsaMinutes, static_cast<uint32_t>(record.hopsaMinutes), 4);
     image[kSleepPending] = record.sleepPending ? 1 : 0;
     image[kFirstExerciseDone] = record.firstExerciseDone ? 1 : 0;
     return image;
 }
 
-void decodeStateRecord(const std::uint8_t* bytes, std::size_t size, StateRecord& record) {
+void decodeStateRecord(const uint8_t* bytes, size_t size, StateRecord& record) {
     if (covers(size, kLastActive, 8)) record.lastActive = get(bytes, kLastActive, 8);
     if (covers(size, kLastAwake, 8)) record.lastAwake = get(bytes, kLastAwake, 8);
     if (covers(size, kNesselMinutes, 4))
-        record.nesselMinutes = static_cast<std::int32_t>(static_cast<std::uint32_t>(get(bytes, kNesselMinutes, 4)));
+        record.nesselMinutes = static_cast<int32_t>(static_cast<uint32_t>(get(bytes, kNesselMinutes, 4)));
     if (covers(size, kHopsaMinutes, 4))
-        record.hopsaMinutes = static_cast<std::int32_t>(static_cast<std::uint32_t>(get(bytes, kHopsaMinutes, 4)));
+        record.hopsaMinutes = static_cast<int32_t>(static_cast<uint32_t>(get(bytes, kHopsaMinutes, 4)));
     if (covers(size, kSleepPending, 1)) record.sleepPending = bytes[kSleepPending] != 0;
     if (covers(size, kFirstExerciseDone, 1)) record.firstExerciseDone = bytes[kFirstExerciseDone] != 0;
 }

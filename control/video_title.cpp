@@ -20,7 +20,7 @@ bool isVideoTitle(std::u16string_view title) {
     std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
     const std::u16string_view text(lowered);
     for (std::u16string_view pattern : kPatterns) {
-        const std::size_t found = text.find(pattern);
+        const size_t found = text.find(pattern);
         if (found == std::u16string_view::npos) continue;
         const std::u16string_view rest = text.substr(found + pattern.size());
         if (rest.size() <= kSeparator.size() || rest.substr(0, kSeparator.size()) == kSeparator) return true;

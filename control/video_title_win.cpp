@@ -17,7 +17,7 @@ std::u16string lowerCasedTitle(HWND window) {
     wchar_t wide[kTitleBytes];
     const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, wide, kTitleBytes);
     if (length <= 1) return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(wide), static_cast<std::size_t>(length - 1));
+    return std::u16string(reinterpret_cast<const char16_t*>(wide), static_cast<size_t>(length - 1));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 const KeyValueDocument& infoDocument() {
     static const KeyValueDocument document = [] {
         KeyValueDocument parsed;
-        std::uint32_t size = 0;
+        uint32_t size = 0;
         if (VfsArchive* archive = vfsArchive()) {
             if (VfsBuffer bytes = vfsReadFile(archive, L"/ck/info.txt", &size)) parsed.parseBytes(bytes.get(), size);
         }

@@ -19,15 +19,15 @@ std::u16string_view trimBlanks(std::u16string_view text) {
 
 void KeyValueDocument::parse(std::u16string_view text) {
     text = text.substr(0, text.find(u'\0'));
-    std::size_t position = !text.empty() && text.front() == u'\xFEFF' ? 1 : 0;
+    size_t position = !text.empty() && text.front() == u'\xFEFF' ? 1 : 0;
     while (position < text.size()) {
-        std::size_t lineEnd = text.find(u"\r\n", position);
-        std::size_t next = lineEnd == std::u16string_view::npos ? text.size() : lineEnd + 2;
+        size_t lineEnd = text.find(u"\r\n", position);
+        size_t next = lineEnd == std::u16string_view::npos ? text.size() : lineEnd + 2;
         if (lineEnd == std::u16string_view::npos) lineEnd = text.size();
         std::u16string_view line = trimBlanks(text.substr(position, lineEnd - position));
         position = next;
         if (line.empty() || line.front() == u';') continue;
-        std::size_t equals = line.find(u'=');
+        size_t equals = line.find(u'=');
         std::u16string_view key = trimBlanks(line.substr(0, equals));
         std::u16string_view value =
             equals == std::u16string_view::npos ? std::u16string_view() : trimBlanks(line.substr(equals + 1));
@@ -35,10 +35,10 @@ void KeyValueDocument::parse(std::u16string_view text) {
     }
 }
 
-void KeyValueDocument::parseBytes(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
+void KeyValueDocument::parseBytes(const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
     std::u16string units(size / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i)
+    for (size_t i = 0; i < units.size(); ++i)
         units[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     parse(units);
 }
@@ -58,12 +58,12 @@ bool KeyValueDocument::flag(const std::u16string& key, bool fallback) const {
 int KeyValueDocument::number(const std::u16string& key, int fallback) const {
     std::u16string value = text(key);
     if (value.empty()) return fallback;
-    std::size_t i = 0;
+    size_t i = 0;
     while (i < value.size() && isNumberSpace(value[i])) ++i;
     bool negative = false;
     if (i < value.size() && (value[i] == u'-' || value[i] == u'+')) negative = value[i++] == u'-';
-    std::int64_t magnitude = 0;
-    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
+    int64_t magnitude = 0;
+    const int64_t limit = negative ? -static_cast<int64_t>(INT_MIN) : INT_MAX;
     for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i) {
         magnitude = magnitude * 10 + (value[i] - u'0');
         if (magnitude > limit) magnitude = limit;
@@ -80,7 +80,7 @@ std::u16string KeyValueDocument::textWithBreaks(const std::u16string& key, std::
     if (separator.empty()) return value;
     // The search resumes after the inserted CR LF, so a separator that CR LF
     // itself contains cannot be replaced again and again.
-    for (std::size_t at = value.find(separator); at != std::u16string::npos; at = value.find(separator, at + 2))
+    for (size_t at = value.find(separator); at != std::u16string::npos; at = value.find(separator, at + 2))
         value.replace(at, separator.size(), u"\r\n");
     return value;
 }
@@ -89,7 +89,7 @@ void KeyValueDocument::remove(const std::u16string& key) { pairs_.erase(key); }
 
 std::string asciiText(const std::u16string& text) {
     std::string narrow(text.size(), '?');
-    for (std::size_t i = 0; i < text.size(); ++i)
+    for (size_t i = 0; i < text.size(); ++i)
         if (text[i] < 0x80) narrow[i] = static_cast<char>(text[i]);
     return narrow;
 }

@@ -17,7 +17,7 @@ public:
     void parse(std::u16string_view text);
     // The same for UTF-16LE bytes as read from a file; an odd last byte is
     // not a whole unit and is ignored.
-    void parseBytes(const void* data, std::size_t size);
+    void parseBytes(const void* data, size_t size);
 
     bool contains(const std::u16string& key) const;
     // The stored value, even when empty; the fallback only for an absent key.
@@ -33,7 +33,7 @@ public:
     std::u16string textWithBreaks(const std::u16string& key, std::u16string_view separator = u"|") const;
     void remove(const std::u16string& key);
 
-    std::size_t size() const { return pairs_.size(); }
+    size_t size() const { return pairs_.size(); }
     const std::map<std::u16string, std::u16string>& pairs() const { return pairs_; }
 
 private:

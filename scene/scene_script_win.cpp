@@ -5,7 +5,7 @@
 
 SceneScript processSceneScript() {
     auto loader = [](const std::u16string& path, KeyValueDocument& document) {
-        std::uint32_t size = 0;
+        uint32_t size = 0;
         VfsBuffer text = vfsReadFile(vfsArchive(), reinterpret_cast<const wchar_t*>(path.c_str()), &size);
         if (!text) return false;
         document.parseBytes(text.get(), size);

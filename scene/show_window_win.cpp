@@ -171,7 +171,7 @@ private:
             L".swf";
         advancePlaceholderName(placeholderName_);
 
-        std::uint32_t size = 0;
+        uint32_t size = 0;
         VfsBuffer movie;
         if (VfsArchive* archive = vfsArchive()) {
             movie = isWideApiAvailable() ? vfsReadFile(archive, asWide(path), &size)
@@ -206,7 +206,7 @@ private:
                 SetForegroundWindow(popup ? popup : prompt);
             }
         }
-        std::int32_t answer = sendControlCommand(manual_ ? kCommandTestCloseWindow : kCommandTikkoWork, 0, nullptr);
+        int32_t answer = sendControlCommand(manual_ ? kCommandTestCloseWindow : kCommandTikkoWork, 0, nullptr);
         if (answer > 0) endScene();
     }
 

@@ -79,7 +79,7 @@ HWND locateControlWindow(bool mayStart) {
     return nullptr;
 }
 
-std::int32_t sendControlCommand(UINT code, std::uint32_t argument, const wchar_t* password) {
+int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password) {
     if (!gCachedControlWindow || !IsWindow(gCachedControlWindow))
         gCachedControlWindow = locateControlWindow(code != kCommandClose);
     if (!gCachedControlWindow) return -1;
@@ -88,7 +88,7 @@ std::int32_t sendControlCommand(UINT code, std::uint32_t argument, const wchar_t
         handOverPathFor(gCachedControlWindow, handOverPath);
         writeHandOverFile(handOverPath, password);
     }
-    auto result = static_cast<std::int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
+    auto result = static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
     if (password) wipeHandOverFile(handOverPath);
     return result;
 }
@@ -107,13 +107,13 @@ void requestParentsMode(const wchar_t* password) {
     sendControlCommand(kCommandParents, 1, password);
 }
 
-std::int32_t queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
+int32_t queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
 
-std::uint32_t windowToCommandValue(HWND window) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+uint32_t windowToCommandValue(HWND window) {
+    return static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(window));
 }
 
-HWND windowFromCommandValue(std::int32_t value) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value)); }
+HWND windowFromCommandValue(int32_t value) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value)); }
 
 void wipeHandOverFile(const wchar_t* path) {
     setFileAttributesU(path, FILE_ATTRIBUTE_NORMAL);

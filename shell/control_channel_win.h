@@ -16,19 +16,19 @@ HWND locateControlWindow(bool mayStart);
 
 // Sends a command to the control module, with the password through the
 // hand-over file when one is given. -1 when no control window was reached.
-std::int32_t sendControlCommand(UINT code, std::uint32_t argument, const wchar_t* password);
+int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password);
 
 // Proves administrator rights to the window with a challenge and its proof.
 void proveAdministrator(HWND controlWindow);
 
 void requestChildMode();
 void requestParentsMode(const wchar_t* password);
-std::int32_t queryMode();
+int32_t queryMode();
 
 // A window handle as the control channel carries it, and back: handles are
 // 32-bit values in both widths, sign-extended where they are wider.
-std::uint32_t windowToCommandValue(HWND window);
-HWND windowFromCommandValue(std::int32_t value);
+uint32_t windowToCommandValue(HWND window);
+HWND windowFromCommandValue(int32_t value);
 
 // The application-data folder of the user who runs the control window: a
 // password goes into that user's hand-over file, the one the module reads. A

@@ -29,12 +29,12 @@ enum ControlCommand : uint32_t {
 
 // A random challenge of at least 128. Should the source keep giving smaller
 // values (a failing provider leaves its buffer as it was), the draw still ends.
-uint32_t drawChallenge(void (*source)(void* buffer, std::size_t length));
+uint32_t drawChallenge(void (*source)(void* buffer, size_t length));
 
 // The suite's salt: the password digest hashes all of it, the window test's
 // proof its first 10 bytes.
 inline constexpr char kSuiteSalt[] = "SetHookKeyW";
-constexpr std::size_t kProofSaltLength = 10;
+constexpr size_t kProofSaltLength = 10;
 
 // Answer to a window test with challenge x: the first 4 bytes, little-endian,
 // of SHA-256 over the first 10 bytes of the salt followed by x in little-endian order.

@@ -11,7 +11,7 @@
 #include "shell/data_locations_win.h"
 
 std::u16string takeHandOverPassword() {
-    std::uint8_t bytes[kHandOverReadBytes];
+    uint8_t bytes[kHandOverReadBytes];
     DWORD read = 0;
     const wchar_t* path = dataLocations().handOverPath();
     HANDLE file = createFileU(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);

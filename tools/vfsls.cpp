@@ -19,7 +19,7 @@ const char kUsage[] =
 
 // Deeper folders are reported instead of listed: their paths alone would make
 // the listing grow with the square of the depth.
-constexpr std::size_t kDeepestListed = 256;
+constexpr size_t kDeepestListed = 256;
 
 struct Listed {
     VfsEntry* entry;
@@ -56,10 +56,10 @@ int main(int argc, char** argv) {
     struct Pending {
         Listed listed;
         std::u16string parent;
-        std::size_t depth;
+        size_t depth;
     };
     std::vector<Pending> pending;
-    auto pushLevel = [&](VfsEntry* first, const std::u16string& parent, std::size_t depth) {
+    auto pushLevel = [&](VfsEntry* first, const std::u16string& parent, size_t depth) {
         std::vector<Listed> level = inRecordOrder(first);
         for (auto it = level.rbegin(); it != level.rend(); ++it) pending.push_back({*it, parent, depth});
     };

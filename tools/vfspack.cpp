@@ -65,12 +65,12 @@ int main(int argc, char** argv) {
     for (const auto& [inside, path] : files) {
         if (fs::file_size(path, error) > kLargestFile || error) return fail("'" + path.string() + "' is too large");
         std::ifstream in(path, std::ios::binary);
-        std::vector<std::uint8_t> content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<uint8_t> content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!in.eof() && in.fail()) return fail("cannot read '" + path.string() + "'");
         if (!writer.addFile(inside, std::move(content), Compression::WhenSmaller))
             return fail("'" + utf8(inside) + "' is both a file and a folder");
     }
-    std::vector<std::uint8_t> archive = writer.build();
+    std::vector<uint8_t> archive = writer.build();
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
     out.close();

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr DWORD kChunk = 4096;
-constexpr std::size_t kMegabyte = 1024 * 1024;
+constexpr size_t kMegabyte = 1024 * 1024;
 constexpr int kRounds = 20;
 
 double now() {
@@ -35,14 +35,14 @@ double now() {
     return double(t.QuadPart) / frequency;
 }
 
-std::vector<std::uint8_t> pattern(std::size_t size) {
-    std::vector<std::uint8_t> bytes(size);
-    std::uint32_t state = 12345;
-    for (auto& b : bytes) b = std::uint8_t((state = state * 1103515245u + 12345u) >> 16);
+std::vector<uint8_t> pattern(size_t size) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t state = 12345;
+    for (auto& b : bytes) b = uint8_t((state = state * 1103515245u + 12345u) >> 16);
     return bytes;
 }
 
-void writeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void writeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written;
     WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
@@ -50,10 +50,10 @@ void writeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
 }
 
 // Not inlined, so that every pass calls through the import entry as it is now.
-__attribute__((noinline)) double timedRead(const std::wstring& path, std::size_t expected) {
+__attribute__((noinline)) double timedRead(const std::wstring& path, size_t expected) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    static std::uint8_t buffer[kChunk];
-    std::size_t total = 0;
+    static uint8_t buffer[kChunk];
+    size_t total = 0;
     DWORD got = 0;
     double start = now();
     while (ReadFile(file, buffer, kChunk, &got, nullptr) && got) total += got;
@@ -63,23 +63,23 @@ __attribute__((noinline)) double timedRead(const std::wstring& path, std::size_t
     return seconds;
 }
 
-double timedMemcpy(const std::vector<std::uint8_t>& source) {
-    static std::uint8_t buffer[kChunk];
+double timedMemcpy(const std::vector<uint8_t>& source) {
+    static uint8_t buffer[kChunk];
     double start = now();
-    for (std::size_t at = 0; at < source.size(); at += kChunk) {
-        std::memcpy(buffer, source.data() + at, std::min<std::size_t>(kChunk, source.size() - at));
+    for (size_t at = 0; at < source.size(); at += kChunk) {
+        std::memcpy(buffer, source.data() + at, std::min<size_t>(kChunk, source.size() - at));
         asm volatile("" : : "r"(buffer) : "memory");
     }
     return now() - start;
 }
 
-std::unique_ptr<std::uint8_t[]> heapCopy(const std::vector<std::uint8_t>& bytes) {
-    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.size()]);
+std::unique_ptr<uint8_t[]> heapCopy(const std::vector<uint8_t>& bytes) {
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size()]);
     std::memcpy(copy.get(), bytes.data(), bytes.size());
     return copy;
 }
 
-double megabytesPerSecond(std::size_t bytes, double seconds) { return double(bytes) / kMegabyte / seconds; }
+double megabytesPerSecond(size_t bytes, double seconds) { return double(bytes) / kMegabyte / seconds; }
 
 }  // namespace
 
@@ -88,7 +88,7 @@ int main() {
     std::wstring plainPath = folder + L"bench-plain.bin";
     std::wstring bystanderPath = folder + L"bench-bystander.swf";
     std::wstring moviePath = folder + L"bench-movie.swf";
-    const std::size_t plainSize = 64 * kMegabyte, movieSize = 16 * kMegabyte;
+    const size_t plainSize = 64 * kMegabyte, movieSize = 16 * kMegabyte;
 
     writeFile(plainPath, pattern(plainSize));
     timedRead(plainPath, plainSize);  // into the cache
@@ -114,7 +114,7 @@ int main() {
     std::printf("  replaced, a movie registered %7.1f MB/s  time ratio %.3f\n", megabytesPerSecond(plainSize, armed),
                 armed / without);
 
-    std::vector<std::uint8_t> movie = pattern(movieSize);
+    std::vector<uint8_t> movie = pattern(movieSize);
     double bound = 1e9, copied = 1e9;
     installFileHooks();
     for (int round = 0; round < kRounds; ++round) {

@@ -12,12 +12,12 @@
 
 namespace {
 
-std::vector<std::uint8_t> archiveAround(const std::uint8_t* directory, std::size_t size) {
-    static const std::vector<std::uint8_t> dataArea = [] {
+std::vector<uint8_t> archiveAround(const uint8_t* directory, size_t size) {
+    static const std::vector<uint8_t> dataArea = [] {
         EncodedItem text = encodeVfsItem(codec(), "abc", 3, Compression::Never, fixedBytes);
-        std::vector<std::uint8_t> zeros(100);
+        std::vector<uint8_t> zeros(100);
         EncodedItem packed = encodeVfsItem(codec(), zeros.data(), zeros.size(), Compression::Always, fixedBytes);
-        std::vector<std::uint8_t> area = text.bytes;
+        std::vector<uint8_t> area = text.bytes;
         area.insert(area.end(), packed.bytes.begin(), packed.bytes.end());
         return area;
     }();
@@ -26,10 +26,10 @@ std::vector<std::uint8_t> archiveAround(const std::uint8_t* directory, std::size
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    std::vector<std::uint8_t> bytes =
-        data[0] & 1 ? std::vector<std::uint8_t>(data + 1, data + size) : archiveAround(data + 1, size - 1);
+    std::vector<uint8_t> bytes =
+        data[0] & 1 ? std::vector<uint8_t>(data + 1, data + size) : archiveAround(data + 1, size - 1);
     std::unique_ptr<VfsArchive> archive =
         VfsArchive::mount(std::make_unique<MemoryByteSource>(std::move(bytes)), codec(), u"fuzz.vfs");
     if (!archive) return 0;
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             content[entry->plainSize + 1] != 0)
             std::abort();
     }
-    std::uint32_t size32 = 0;
+    uint32_t size32 = 0;
     vfsReadFile(archive.get(), u"/SWF//a.swf/", &size32);
     vfsReadFile(archive.get(), u"info\\c-test.txt", &size32);
     return 0;

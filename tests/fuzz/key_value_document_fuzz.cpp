@@ -15,7 +15,7 @@ bool trimmed(const std::u16string& text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KeyValueDocument document;
     document.parseBytes(data, size);
     KeyValueDocument again = document;

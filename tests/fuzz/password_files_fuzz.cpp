@@ -10,12 +10,12 @@
 #include "control/video_title.h"
 #include "settings/password.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string password = passwordFromHandOver(data, size);
     if (password.size() > kHandOverPasswordLimit || password.size() > size / 2) std::abort();
     if (password.find(u'\0') != std::u16string::npos) std::abort();
 
-    std::vector<std::uint8_t> fileStart(data, data + (size < 32 ? size : 32));
+    std::vector<uint8_t> fileStart(data, data + (size < 32 ? size : 32));
     const bool accepted = passwordAccepted(password, fileStart);
     if (size < 32 && !accepted) std::abort();
     if (passwordAccepted(password, std::nullopt) != password.empty()) std::abort();

@@ -10,11 +10,11 @@
 
 namespace {
 
-void zeroRandom(void* buffer, std::size_t length) { std::memset(buffer, 0, length); }
+void zeroRandom(void* buffer, size_t length) { std::memset(buffer, 0, length); }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int loads = 0;
     SceneScript script(
         [&](const std::u16string&, KeyValueDocument& document) {

@@ -9,9 +9,9 @@
 
 namespace {
 
-std::int16_t take16(const std::uint8_t*& data, std::size_t& size) {
+int16_t take16(const uint8_t*& data, size_t& size) {
     if (size < 2) return 0;
-    const auto value = static_cast<std::int16_t>(data[0] | (data[1] << 8));
+    const auto value = static_cast<int16_t>(data[0] | (data[1] << 8));
     data += 2;
     size -= 2;
     return value;
@@ -19,7 +19,7 @@ std::int16_t take16(const std::uint8_t*& data, std::size_t& size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StateRecord record;
     decodeStateRecord(data, size, record);
     StateRecord again;
@@ -27,26 +27,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::memcmp(encodeStateRecord(record).data(), encodeStateRecord(again).data(), kStateRecordSize) != 0) std::abort();
 
     SimulatedHost host;
-    const std::size_t stateSize = size < kStateRecordSize ? size : kStateRecordSize;
+    const size_t stateSize = size < kStateRecordSize ? size : kStateRecordSize;
     host.stateFile.assign(data, data + stateSize);
-    const std::uint8_t* rest = data + stateSize;
-    std::size_t restSize = size - stateSize;
+    const uint8_t* rest = data + stateSize;
+    size_t restSize = size - stateSize;
     Settings& settings = host.fileSettings;
     settings.exerciseInterval = take16(rest, restSize);
     settings.bedtimeMinutes = take16(rest, restSize);
     settings.sleepMinutes = take16(rest, restSize);
     settings.grumbleAfter = take16(rest, restSize);
     settings.grumbleRepeat = take16(rest, restSize);
-    const std::uint16_t flags = static_cast<std::uint16_t>(take16(rest, restSize));
+    const uint16_t flags = static_cast<uint16_t>(take16(rest, restSize));
     settings.skipIdleTime = flags & 1;
     settings.nesselDisabled = (flags >> 1) & 1;
     settings.hopsaDisabled = (flags >> 2) & 1;
     settings.tolderDisabled = (flags >> 3) & 1;
 
     ControlCore core(host, u"kid");
-    Moment now{kEveningStart + static_cast<std::uint64_t>(take16(rest, restSize)) * kMinute,
-               static_cast<std::uint32_t>(take16(rest, restSize)) << 16};
-    host.lastInput = now.tick + static_cast<std::uint32_t>(take16(rest, restSize));
+    Moment now{kEveningStart + static_cast<uint64_t>(take16(rest, restSize)) * kMinute,
+               static_cast<uint32_t>(take16(rest, restSize)) << 16};
+    host.lastInput = now.tick + static_cast<uint32_t>(take16(rest, restSize));
     core.start(now);
     for (int second = 1; second <= 600; ++second) {
         now.utc += kSecond;

@@ -14,29 +14,29 @@ inline const VfsCodec& codec() {
 }
 
 // Padding that is the same at every run.
-inline void fixedBytes(void* buffer, std::size_t length) {
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(0x90 + i);
+inline void fixedBytes(void* buffer, size_t length) {
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(0x90 + i);
 }
 
-inline std::string textOf(const VfsBuffer& buffer, std::uint32_t size) {
+inline std::string textOf(const VfsBuffer& buffer, uint32_t size) {
     return std::string(reinterpret_cast<const char*>(buffer.get()), size);
 }
 
 // The content read at the path, or "<null>" when the read fails.
 inline std::string readText(VfsArchive* archive, std::u16string_view path) {
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     VfsBuffer buffer = vfsReadFile(archive, path, &size);
     return buffer ? textOf(buffer, size) : "<null>";
 }
 
 // An archive of one directory and the data area holding the given items in order.
 struct ArchiveBuilder {
-    std::vector<std::uint8_t> directory;
-    std::vector<std::uint8_t> data;
+    std::vector<uint8_t> directory;
+    std::vector<uint8_t> data;
 
-    std::uint64_t add(const EncodedItem& item) {
-        std::uint64_t offset = data.size();
+    uint64_t add(const EncodedItem& item) {
+        uint64_t offset = data.size();
         data.insert(data.end(), item.bytes.begin(), item.bytes.end());
         return offset;
     }
@@ -44,7 +44,7 @@ struct ArchiveBuilder {
         EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, fixedBytes);
         appendVfsFileRecord(directory, name, add(item), item);
     }
-    std::vector<std::uint8_t> build(Compression directoryCompression = Compression::WhenSmaller) const {
+    std::vector<uint8_t> build(Compression directoryCompression = Compression::WhenSmaller) const {
         return assembleVfsArchive(
             encodeVfsItem(codec(), directory.data(), directory.size(), directoryCompression, fixedBytes), data);
     }

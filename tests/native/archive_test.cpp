@@ -15,7 +15,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = std::vector<uint8_t>;
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -23,8 +23,8 @@ Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end());
 class TestSource : public ByteSource {
 public:
     explicit TestSource(Bytes bytes) : bytes(std::move(bytes)) {}
-    std::uint64_t size() const override { return bytes.size(); }
-    bool read(std::uint64_t offset, void* out, size_t length) override {
+    uint64_t size() const override { return bytes.size(); }
+    bool read(uint64_t offset, void* out, size_t length) override {
         ++reads;
         if (offset > bytes.size() || length > bytes.size() - offset) return false;
         std::memcpy(out, bytes.data() + offset, length);
@@ -52,7 +52,7 @@ Bytes sampleArchive() {
 
 TEST(VfsArchive, WrittenFilesReadBackUnderFoldedPaths) {
     std::unique_ptr<VfsArchive> archive = mounted(sampleArchive());
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     for (std::u16string_view path : {u"/README.TXT", u"readme.txt", u"\\\\readme.txt\\"}) {
         VfsBuffer readme = vfsReadFile(archive.get(), path, &size);
         ASSERT_TRUE(readme);
@@ -72,7 +72,7 @@ TEST(VfsArchive, FoldersAreFoundButNotReadAndMissingPathsAreNotFound) {
     VfsEntry* folder = vfsFindEntry(archive.get(), u"/swf/");
     ASSERT_TRUE(folder);
     EXPECT_TRUE(folder->isFolder());
-    std::uint32_t size = 77;
+    uint32_t size = 77;
     EXPECT_FALSE(vfsReadFile(archive.get(), u"swf", &size));
     EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
     for (std::u16string_view path : {u"", u"/", u"//", u"swf/missing.swf", u"readme.txt/x", u"a.swf"}) {
@@ -135,7 +135,7 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
     for (Compression compression : {Compression::Always, Compression::Never}) {
         const std::u16string kind = compression == Compression::Always ? u"z" : u"r";
         EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, fixedBytes);
-        std::uint64_t offset = builder.add(item);
+        uint64_t offset = builder.add(item);
         // Too small, with the check of what a truncated read would give.
         EncodedItem small = item;
         small.plainSize = 50;
@@ -148,7 +148,7 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
     }
     std::unique_ptr<VfsArchive> archive = mounted(builder.build());
     ASSERT_TRUE(archive);
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     for (std::u16string_view path : {u"zsmall", u"zlarge", u"rlarge"}) {
         EXPECT_FALSE(vfsReadFile(archive.get(), path, &size));
         EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
@@ -172,7 +172,7 @@ TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedOrOutsideItemsAreNotRead) {
     std::unique_ptr<VfsArchive> archive = VfsArchive::mount(std::move(owned), codec(), u"t.vfs");
     ASSERT_TRUE(archive);
 
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     EXPECT_FALSE(vfsReadFile(archive.get(), u"bad", &size));
     EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
     int readsBefore = source->reads;
@@ -218,7 +218,7 @@ TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
         std::unique_ptr<VfsArchive> archive = mounted(bytes);
         if (!archive) return;
         for (const auto& [path, content] : files) {
-            std::uint32_t size = 0;
+            uint32_t size = 0;
             VfsBuffer buffer = vfsReadFile(archive.get(), path, &size);
             if (buffer) {
                 ASSERT_EQ(textOf(buffer, size), content);
@@ -229,7 +229,7 @@ TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
         readAll(Bytes(original.begin(), original.begin() + length));
     for (size_t at = 0; at < original.size(); ++at) {
         Bytes flipped = original;
-        flipped[at] ^= static_cast<std::uint8_t>(1u << (at % 8));
+        flipped[at] ^= static_cast<uint8_t>(1u << (at % 8));
         readAll(flipped);
     }
 }
@@ -251,7 +251,7 @@ TEST(VfsArchiveDamage, HugeSizesAndOffsetsAreRefused) {
     appendVfsFileRecord(builder.directory, u"tiny", 0, tiny);
     std::unique_ptr<VfsArchive> archive = mounted(builder.build());
     ASSERT_TRUE(archive);
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     for (std::u16string_view path : {u"plain", u"stored", u"offset", u"beyond", u"tiny"}) {
         EXPECT_FALSE(vfsReadFile(archive.get(), path, &size)) << std::string(path.begin(), path.end());
         EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
@@ -259,7 +259,7 @@ TEST(VfsArchiveDamage, HugeSizesAndOffsetsAreRefused) {
     EXPECT_EQ(readText(archive.get(), u"real"), "real");
 
     Bytes header = builder.build();
-    for (std::uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFFFu}) {
+    for (uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFFFu}) {
         Bytes damaged = header;
         std::memcpy(damaged.data() + 4, &value, 4);
         EXPECT_FALSE(mounted(damaged));
@@ -327,8 +327,8 @@ const Bytes kItemIv = {0x5A, 0x4B, 0x3C, 0x2D, 0x1E, 0x0F, 0xF0, 0xE1};
 // 31 key bytes written out here.
 Bytes sealed(const Bytes& iv, Bytes plain) {
     static const char key[31] = "KSVQuorumLanternBridgeOverture";
-    alignas(8) static std::uint8_t context[4168];
-    blowfishDescriptor()->setEncryptKey(context, reinterpret_cast<const std::uint8_t*>(key), sizeof key);
+    alignas(8) static uint8_t context[4168];
+    blowfishDescriptor()->setEncryptKey(context, reinterpret_cast<const uint8_t*>(key), sizeof key);
     plain.resize((plain.size() + 7) / 8 * 8);
     Bytes chain = iv;
     cbcEncrypt(blowfishDescriptor, context, chain.data(), plain.data(), plain.size());
@@ -343,7 +343,7 @@ Bytes sealed(const Bytes& iv, Bytes plain) {
 TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
     struct Record {
         const char16_t* name;
-        std::array<std::uint32_t, 6> fields;  // offsetLow, offsetHigh, plainSize, storedSize, reserved, checkValue
+        std::array<uint32_t, 6> fields;  // offsetLow, offsetHigh, plainSize, storedSize, reserved, checkValue
         const char* content;
     };
     const Record records[] = {
@@ -377,7 +377,7 @@ TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
     for (const Record& r : records) {
         const VfsEntry* e = vfsFindEntry(archive.get(), r.name);
         ASSERT_TRUE(e);
-        EXPECT_EQ((std::array<std::uint32_t, 6>{e->offsetLow, e->offsetHigh, e->plainSize, e->storedSize, e->reserved,
+        EXPECT_EQ((std::array<uint32_t, 6>{e->offsetLow, e->offsetHigh, e->plainSize, e->storedSize, e->reserved,
                                                  e->checkValue}),
                   r.fields);
         EXPECT_EQ(readText(archive.get(), r.name), r.content);
@@ -385,7 +385,7 @@ TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
         item.plainSize = r.fields[2];
         item.storedSize = r.fields[3];
         item.checkValue = r.fields[5];
-        appendVfsFileRecord(written, r.name, std::uint64_t(r.fields[1]) << 32 | r.fields[0], item);
+        appendVfsFileRecord(written, r.name, uint64_t(r.fields[1]) << 32 | r.fields[0], item);
     }
     appendVfsEndMarker(written);
     EXPECT_EQ(written, directory);

@@ -29,7 +29,7 @@ std::u16string wide(const std::string& ascii) { return std::u16string(ascii.begi
 std::string narrow(const std::u16string& text) { return asciiText(text); }
 
 bool readDocument(const std::u16string& path, KeyValueDocument& document) {
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     VfsBuffer buffer = vfsReadFile(archive(), path, &size);
     if (!buffer) return false;
     document.parseBytes(buffer.get(), size);
@@ -42,7 +42,7 @@ std::shared_ptr<const Movie> movie(const std::u16string& name) {
     auto known = decodedMovies.find(name);
     if (known != decodedMovies.end()) return known->second;
     std::shared_ptr<const Movie>& slot = decodedMovies[name];
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     VfsBuffer buffer = vfsReadFile(archive(), u"swf\\" + name, &size);
     if (!buffer) return nullptr;
     auto decoded = decodeMovie(buffer.get(), size);

@@ -13,11 +13,11 @@ struct Module {
         evening.host.storedPassword = std::move(password);
         evening.startModule();
     }
-    std::int32_t send(int code, std::uint32_t argument = 0, std::u16string_view password = {}) {
+    int32_t send(int code, uint32_t argument = 0, std::u16string_view password = {}) {
         return evening.send(code, argument, password);
     }
     void proveAdministrator() {
-        const auto challenge = static_cast<std::uint32_t>(send(kCommandAskQuery));
+        const auto challenge = static_cast<uint32_t>(send(kCommandAskQuery));
         send(kCommandInformAdmin, proof(challenge));
     }
     bool child() { return send(kCommandGetMode) == 1; }
@@ -49,7 +49,7 @@ TEST(ControlCommands, EachChallengeIsGoodForOneProofOnly) {
     Settings settings;
     settings.requireAdmin = 1;
     Module module(settings, u"");
-    const auto challenge = static_cast<std::uint32_t>(module.send(kCommandAskQuery));
+    const auto challenge = static_cast<uint32_t>(module.send(kCommandAskQuery));
     module.send(kCommandInformAdmin, proof(challenge) + 1);
     module.send(kCommandInformAdmin, proof(challenge));
     module.send(kCommandParents);
@@ -58,7 +58,7 @@ TEST(ControlCommands, EachChallengeIsGoodForOneProofOnly) {
     module.send(kCommandParents);
     EXPECT_TRUE(module.child());
 
-    EXPECT_EQ(static_cast<std::uint32_t>(module.send(kCommandTestQuery, 4242)), proof(4242));
+    EXPECT_EQ(static_cast<uint32_t>(module.send(kCommandTestQuery, 4242)), proof(4242));
 }
 
 TEST(ControlCommands, ParentsModeStopsCountingAndItsTimeIsABreak) {
@@ -178,12 +178,12 @@ TEST(ControlCommands, ReloadPinsACounterPastANewBedtime) {
 }
 
 TEST(HandOverPassword, EndsAtTheTerminatorTheImageOr1024Units) {
-    const std::uint8_t text[] = {'a', 0, 0x16, 0x04, 0, 0, 'z', 0};
+    const uint8_t text[] = {'a', 0, 0x16, 0x04, 0, 0, 'z', 0};
     EXPECT_EQ(passwordFromHandOver(text, sizeof text), u"a\u0416");
     EXPECT_EQ(passwordFromHandOver(text, 3), u"a");  // a torn last unit is dropped
     EXPECT_EQ(passwordFromHandOver(text, 0), u"");
 
-    std::vector<std::uint8_t> longText;
+    std::vector<uint8_t> longText;
     for (int unit = 0; unit < 1500; ++unit) longText.insert(longText.end(), {'x', 0});
     EXPECT_EQ(passwordFromHandOver(longText.data(), longText.size()).size(), kHandOverPasswordLimit);
     longText.resize(kHandOverReadBytes);

@@ -5,9 +5,9 @@
 
 namespace {
 
-using Seconds = std::vector<std::uint64_t>;
+using Seconds = std::vector<uint64_t>;
 
-using Requests = std::vector<std::pair<std::uint64_t, bool>>;
+using Requests = std::vector<std::pair<uint64_t, bool>>;
 
 // The shut-down requests: when, and whether forced.
 Requests shutdowns(const SimulatedHost& host) {
@@ -38,12 +38,12 @@ TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown
     SimulatedEvening evening(withNessel());
     evening.startModule();
     evening.minutes(50);  // turn-off at 45, forced shut-down requested at 50
-    const std::uint64_t lastAwake = evening.host.storedState().lastAwake;
+    const uint64_t lastAwake = evening.host.storedState().lastAwake;
 
     evening.switchOffFor(30);
     evening.host.shutdowns.clear();
     evening.startModule();
-    const std::uint64_t restartedAt = evening.host.secondsSinceEvening();
+    const uint64_t restartedAt = evening.host.secondsSinceEvening();
     EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-sleep"), Seconds{restartedAt});
     evening.seconds(15);
     EXPECT_EQ(evening.runningScenes(), 1u);  // not told to close: the sleep scene plays out
@@ -133,7 +133,7 @@ TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
 // and the count starts again when the exercise ends.
 TEST(HopsaEvening, ALongExerciseDelaysTheNextOne) {
     struct Case {
-        std::int16_t interval;
+        int16_t interval;
         Seconds first, usual;
     };
     for (const Case& c : {Case{1, {60}, {180, 300}}, Case{2, {120}, {300}}}) {
@@ -184,8 +184,8 @@ TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainOnceThenWaitsForTheNe
 TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
     struct Case {
         bool skipIdleTime;
-        std::uint64_t idleSeconds;
-        std::int32_t expectedMinutes;
+        uint64_t idleSeconds;
+        int32_t expectedMinutes;
     };
     for (const Case& c : {Case{true, 40, 14}, Case{true, 41, 13}, Case{false, 41, 14}}) {
         Settings settings = withHopsa();
@@ -200,17 +200,17 @@ TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
     }
 }
 
-class TolderEvening : public ::testing::TestWithParam<std::uint32_t> {};
+class TolderEvening : public ::testing::TestWithParam<uint32_t> {};
 
 // Starts of "/show:tolder", in seconds of idleness, after the last input at 2:20.
-Seconds grumblesAfterInputStopsAt140(SimulatedEvening& evening, std::uint64_t idleSeconds) {
+Seconds grumblesAfterInputStopsAt140(SimulatedEvening& evening, uint64_t idleSeconds) {
     evening.sceneBehaviour.lengthSeconds = 10;
     evening.startModule();
     evening.seconds(140);
     evening.userActive = false;
     evening.seconds(idleSeconds);
     Seconds idle;
-    for (std::uint64_t second : evening.host.startSeconds(u"/show:tolder")) idle.push_back(second - 140);
+    for (uint64_t second : evening.host.startSeconds(u"/show:tolder")) idle.push_back(second - 140);
     return idle;
 }
 
@@ -291,7 +291,7 @@ TEST(ControlEvening, LockedMinutesAreNotCountedAndNotCredited) {
 TEST(ControlEvening, UsersOutsideTheListAreNeitherCountedNorShownTheIcon) {
     struct Case {
         std::vector<std::u16string> users;
-        std::int32_t counted;
+        int32_t counted;
     };
     for (const Case& c : {Case{{}, 0}, Case{{u"Kid", u"kid2"}, 0}, Case{{u"anna", u"kid"}, 5}}) {
         Settings settings = withNessel();

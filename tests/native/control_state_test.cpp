@@ -69,14 +69,14 @@ TEST(StateRecord, ShortImagesReplaceOnlyTheFieldsTheyCoverWhole) {
     EXPECT_FALSE(record.sleepPending);
     EXPECT_TRUE(record.firstExerciseDone);
 
-    const std::uint8_t flags[26] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 255};
+    const uint8_t flags[26] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 255};
     decodeStateRecord(flags, sizeof flags, record);
     EXPECT_TRUE(record.sleepPending);
     EXPECT_TRUE(record.firstExerciseDone);
 }
 
 TEST(BreakCredit, SleepTimeBelowOneMinuteActsAsOneMinute) {
-    for (std::int16_t sleep : {std::int16_t{0}, std::int16_t{-5}, std::int16_t{SHRT_MIN}}) {
+    for (int16_t sleep : {int16_t{0}, int16_t{-5}, int16_t{SHRT_MIN}}) {
         EXPECT_EQ(nesselMinutesAfterBreak(30, 0, 45, sleep), 30) << sleep;
         EXPECT_EQ(nesselMinutesAfterBreak(30, 1, 45, sleep), 0) << sleep;
         EXPECT_TRUE(sleepTimeRunning(0, sleep));
@@ -103,14 +103,14 @@ struct Restart {
 
     explicit Restart(Settings settings = {}) : evening(std::move(settings)) {}
 
-    void startOn(const StateImage& image, std::size_t size = kStateRecordSize) {
+    void startOn(const StateImage& image, size_t size = kStateRecordSize) {
         evening.host.stateFile.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
         evening.startModule();
     }
     // The record's last minute was counted `minutesAgo` before the start.
-    void startAfter(StateRecord record, std::int64_t minutesAgo) {
-        const std::int64_t ago = minutesAgo * static_cast<std::int64_t>(kMinute);
-        record.lastAwake = record.lastActive = evening.host.now.utc - static_cast<std::uint64_t>(ago);
+    void startAfter(StateRecord record, int64_t minutesAgo) {
+        const int64_t ago = minutesAgo * static_cast<int64_t>(kMinute);
+        record.lastAwake = record.lastActive = evening.host.now.utc - static_cast<uint64_t>(ago);
         startOn(encodeStateRecord(record));
     }
     StateRecord stored() const { return evening.host.storedState(); }
@@ -122,9 +122,9 @@ struct Restart {
 TEST(Resynchronise, BreaksCreditTheCountersAndAClockSetBackwardsCreditsNothing) {
     struct Case {
         const char* name;
-        std::int32_t nessel, hopsa;
-        std::int64_t minutesAgo;
-        std::int32_t wantNessel, wantHopsa;
+        int32_t nessel, hopsa;
+        int64_t minutesAgo;
+        int32_t wantNessel, wantHopsa;
     };
     const Case cases[] = {
         {"twenty minutes off", 30, 0, 20, 15, 0},
@@ -191,8 +191,8 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
 // tick counts 14. A clock set back an hour only holds the tick back.
 TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
     struct Case {
-        std::uint64_t standBySeconds, minutesBack;
-        std::size_t exercisesAtTheTick;
+        uint64_t standBySeconds, minutesBack;
+        size_t exercisesAtTheTick;
     };
     for (const Case& c : {Case{30, 0, 1}, Case{31, 0, 0}, Case{0, 60, 1}}) {
         SimulatedEvening evening(withHopsa());

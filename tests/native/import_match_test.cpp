@@ -10,30 +10,30 @@ namespace {
 // A sparse address space: runs of bytes at given addresses.
 class FakeMemory {
 public:
-    void put(std::uint64_t address, std::vector<std::uint8_t> bytes) {
-        for (std::uint8_t b : bytes) memory_[address++] = b;
+    void put(uint64_t address, std::vector<uint8_t> bytes) {
+        for (uint8_t b : bytes) memory_[address++] = b;
     }
-    void putValue(std::uint64_t address, std::uint64_t value, int size = 4) {
-        for (int i = 0; i < size; ++i) memory_[address + i] = std::uint8_t(value >> (8 * i));
+    void putValue(uint64_t address, uint64_t value, int size = 4) {
+        for (int i = 0; i < size; ++i) memory_[address + i] = uint8_t(value >> (8 * i));
     }
     ReadProcessBytes reader() const {
-        return [this](std::uint64_t address, void* out, std::size_t length) {
-            for (std::size_t i = 0; i < length; ++i) {
+        return [this](uint64_t address, void* out, size_t length) {
+            for (size_t i = 0; i < length; ++i) {
                 auto found = memory_.find(address + i);
                 if (found == memory_.end()) return false;
-                static_cast<std::uint8_t*>(out)[i] = found->second;
+                static_cast<uint8_t*>(out)[i] = found->second;
             }
             return true;
         };
     }
 
 private:
-    std::map<std::uint64_t, std::uint8_t> memory_;
+    std::map<uint64_t, uint8_t> memory_;
 };
 
-using Chain = std::vector<std::uint64_t>;
+using Chain = std::vector<uint64_t>;
 
-std::vector<std::uint8_t> realCode() { return {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0x8D, 0x4C, 0x24, 0x04}; }
+std::vector<uint8_t> realCode() { return {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0x8D, 0x4C, 0x24, 0x04}; }
 
 TEST(ImportMatch, HotPatchedIndirectJumpLeadsToTheImplementation) {
     // kernel32's export jumps through its own import slot into kernelbase.

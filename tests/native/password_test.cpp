@@ -44,9 +44,9 @@ TEST(PasswordCheck, ShortFileAcceptsEverythingAndOnlyThirtyTwoBytesCount) {
 }
 
 TEST(Wipe, EveryByteOfTheCopyIsZeroed) {
-    std::uint8_t copy[7] = {1, 2, 3, 4, 5, 6, 7};
+    uint8_t copy[7] = {1, 2, 3, 4, 5, 6, 7};
     wipeMemory(copy, sizeof copy);
-    EXPECT_EQ(std::vector<std::uint8_t>(copy, copy + 7), std::vector<std::uint8_t>(7, 0));
+    EXPECT_EQ(std::vector<uint8_t>(copy, copy + 7), std::vector<uint8_t>(7, 0));
     std::u16string text = u"secret";
     wipeText(text);
     EXPECT_TRUE(text.empty());

@@ -8,27 +8,27 @@ namespace {
 
 class FakeFile : public RealFile {
 public:
-    explicit FakeFile(std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i) bytes.push_back(std::uint8_t(i + 1));
+    explicit FakeFile(size_t size) {
+        for (size_t i = 0; i < size; ++i) bytes.push_back(uint8_t(i + 1));
     }
-    bool read(void* buffer, std::uint32_t length, std::uint32_t* got) override {
+    bool read(void* buffer, uint32_t length, uint32_t* got) override {
         if (fail) return false;
-        std::uint32_t n = std::min<std::size_t>(length, bytes.size() - position);
-        std::copy_n(bytes.begin() + position, n, static_cast<std::uint8_t*>(buffer));
+        uint32_t n = std::min<size_t>(length, bytes.size() - position);
+        std::copy_n(bytes.begin() + position, n, static_cast<uint8_t*>(buffer));
         position += n;
         *got = n;
         return true;
     }
-    void moveBack(std::uint32_t distance) override { position -= distance; }
+    void moveBack(uint32_t distance) override { position -= distance; }
 
-    std::vector<std::uint8_t> bytes;
-    std::size_t position = 0;
+    std::vector<uint8_t> bytes;
+    size_t position = 0;
     bool fail = false;
 };
 
-std::vector<std::uint8_t> range(std::uint8_t first, std::size_t count) {
-    std::vector<std::uint8_t> v;
-    for (std::size_t i = 0; i < count; ++i) v.push_back(std::uint8_t(first + i));
+std::vector<uint8_t> range(uint8_t first, size_t count) {
+    std::vector<uint8_t> v;
+    for (size_t i = 0; i < count; ++i) v.push_back(uint8_t(first + i));
     return v;
 }
 
@@ -38,10 +38,10 @@ std::vector<std::uint8_t> range(std::uint8_t first, std::size_t count) {
 TEST(ProbeRead, FirstReadsCaptureTheMarkerAndReportWhatThePlainReadWould) {
     struct Case {
         const char* name;
-        std::size_t fileSize;
-        std::uint32_t request;
+        size_t fileSize;
+        uint32_t request;
         bool fail, captured;
-        std::uint32_t reported;
+        uint32_t reported;
     };
     const Case cases[] = {
         {"short request", 100, 8, false, true, 8},
@@ -57,17 +57,17 @@ TEST(ProbeRead, FirstReadsCaptureTheMarkerAndReportWhatThePlainReadWould) {
         FakeFile file(c.fileSize);
         file.fail = c.fail;
         Marker capture{};
-        std::vector<std::uint8_t> buffer(c.request + 1, 0xEE);
-        std::uint32_t reported = 12345;
+        std::vector<uint8_t> buffer(c.request + 1, 0xEE);
+        uint32_t reported = 12345;
         ProbeOutcome outcome = probeRead(file, buffer.data(), c.request, &reported, capture);
         EXPECT_EQ(outcome.succeeded, !c.fail);
         EXPECT_EQ(outcome.captured, c.captured);
         EXPECT_EQ(reported, c.reported);
-        EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + c.reported), range(1, c.reported));
+        EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + c.reported), range(1, c.reported));
         EXPECT_EQ(buffer[c.request], 0xEE) << "written past the caller's buffer";
         EXPECT_EQ(file.position, c.reported);
         if (c.captured) {
-            EXPECT_EQ(std::vector<std::uint8_t>(capture.begin(), capture.end()), range(1, 32));
+            EXPECT_EQ(std::vector<uint8_t>(capture.begin(), capture.end()), range(1, 32));
         }
     }
 }

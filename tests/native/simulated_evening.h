@@ -13,9 +13,9 @@
 #include "control/control_host.h"
 
 // 2026-12-06 18:00 UTC as a FILETIME.
-constexpr std::uint64_t kEveningStart = 134'094'888'000'000'000ULL;
-constexpr std::uint64_t kSecond = 10'000'000ULL;
-constexpr std::uint64_t kMinute = 60 * kSecond;
+constexpr uint64_t kEveningStart = 134'094'888'000'000'000ULL;
+constexpr uint64_t kSecond = 10'000'000ULL;
+constexpr uint64_t kMinute = 60 * kSecond;
 
 // Settings with one module switched on besides the default ones.
 inline Settings withNessel() {
@@ -33,23 +33,23 @@ inline Settings withHopsa() {
 class SimulatedHost : public ControlHost {
 public:
     struct Start {
-        std::uint64_t second;  // seconds since the evening began
+        uint64_t second;  // seconds since the evening began
         std::u16string parameters;
     };
     struct Shutdown {
-        std::uint64_t second;
+        uint64_t second;
         bool force;
     };
 
     Moment now{kEveningStart, 5'000'000};
-    std::uint32_t lastInput = 5'000'000 - 60'000;  // the logon
+    uint32_t lastInput = 5'000'000 - 60'000;  // the logon
     bool videoOpen = false;
     bool settingsFilePresent = true;
     Settings fileSettings;
     std::u16string storedPassword;  // empty: no password set
-    std::uint32_t nextChallenge = 1000;
+    uint32_t nextChallenge = 1000;
     bool stateFileOpen = true;
-    std::vector<std::uint8_t> stateFile;
+    std::vector<uint8_t> stateFile;
     bool programsPresent = true;
 
     std::vector<Start> starts;
@@ -61,18 +61,18 @@ public:
     int trayChanges = 0;
     bool ended = false;
 
-    std::uint64_t secondsSinceEvening() const { return (now.utc - kEveningStart) / kSecond; }
+    uint64_t secondsSinceEvening() const { return (now.utc - kEveningStart) / kSecond; }
 
-    std::uint32_t lastInputTick() override { return lastInput; }
+    uint32_t lastInputTick() override { return lastInput; }
     bool isVideoPlaying() override { return videoOpen; }
     void loadSettings(Settings& settings) override {
         if (settingsFilePresent) settings = fileSettings;
     }
     bool checkPassword(std::u16string_view password) override { return password == storedPassword; }
-    std::uint32_t newChallenge() override { return nextChallenge++; }
-    std::size_t readState(std::uint8_t* bytes, std::size_t capacity) override {
+    uint32_t newChallenge() override { return nextChallenge++; }
+    size_t readState(uint8_t* bytes, size_t capacity) override {
         if (!stateFileOpen) return 0;
-        const std::size_t size = stateFile.size() < capacity ? stateFile.size() : capacity;
+        const size_t size = stateFile.size() < capacity ? stateFile.size() : capacity;
         std::copy(stateFile.begin(), stateFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
         return size;
     }
@@ -104,8 +104,8 @@ public:
         decodeStateRecord(stateFile.data(), stateFile.size(), record);
         return record;
     }
-    std::vector<std::uint64_t> startSeconds(std::u16string_view parameters) const {
-        std::vector<std::uint64_t> seconds;
+    std::vector<uint64_t> startSeconds(std::u16string_view parameters) const {
+        std::vector<uint64_t> seconds;
         for (const Start& start : starts)
             if (start.parameters == parameters) seconds.push_back(start.second);
         return seconds;
@@ -145,7 +145,7 @@ public:
     }
 
     // The computer is off (or asleep) for a while: no timers, no scenes.
-    void switchOffFor(std::uint64_t minutes) {
+    void switchOffFor(uint64_t minutes) {
         core_.reset();
         scenes_.clear();
         host.now.utc += minutes * kMinute;
@@ -153,36 +153,36 @@ public:
     }
 
     // Stand-by: the clocks jump forward and the minute timer resumes where it stopped.
-    void standByFor(std::uint64_t seconds) {
+    void standByFor(uint64_t seconds) {
         host.now.utc += seconds * kSecond;
-        host.now.tick += static_cast<std::uint32_t>(seconds * 1000);
+        host.now.tick += static_cast<uint32_t>(seconds * 1000);
         nextMinuteTick_ += seconds * kSecond;
     }
 
     void input() { host.lastInput = host.now.tick; }
 
     // The tick count reads `tick`; the last input was the logon a minute before.
-    void bootedAt(std::uint32_t tick) {
+    void bootedAt(uint32_t tick) {
         host.now.tick = tick;
         host.lastInput = tick - 60'000;
     }
 
-    void seconds(std::uint64_t count) {
-        for (std::uint64_t i = 0; i < count; ++i) second();
+    void seconds(uint64_t count) {
+        for (uint64_t i = 0; i < count; ++i) second();
     }
-    void minutes(std::uint64_t count) { seconds(60 * count); }
+    void minutes(uint64_t count) { seconds(60 * count); }
     // Runs until just after the next minute tick.
     void untilNextMinuteTick() {
-        const std::uint64_t due = nextMinuteTick_;
+        const uint64_t due = nextMinuteTick_;
         while (host.now.utc < due) second();
     }
 
-    std::int32_t send(int code, std::uint32_t argument = 0, std::u16string_view password = {}) {
+    int32_t send(int code, uint32_t argument = 0, std::u16string_view password = {}) {
         return core_->command(code, argument, password, host.now);
     }
 
-    std::size_t runningScenes() const {
-        std::size_t running = 0;
+    size_t runningScenes() const {
+        size_t running = 0;
         for (const Scene& scene : scenes_) running += scene.alive ? 1 : 0;
         return running;
     }
@@ -198,7 +198,7 @@ private:
         host.now.utc += kSecond;
         host.now.tick += 1000;
         if (userActive) input();
-        for (std::size_t i = known_; i < host.starts.size(); ++i)
+        for (size_t i = known_; i < host.starts.size(); ++i)
             if (host.starts[i].parameters.rfind(u"/show:", 0) == 0) scenes_.push_back(Scene{nextBehaviour()});
         known_ = host.starts.size();
         for (Scene& scene : scenes_) playSceneSecond(scene);
@@ -236,6 +236,6 @@ private:
     std::u16string userName_;
     std::unique_ptr<ControlCore> core_;
     std::vector<Scene> scenes_;
-    std::size_t known_ = 0;
-    std::uint64_t nextMinuteTick_ = 0;
+    size_t known_ = 0;
+    uint64_t nextMinuteTick_ = 0;
 };

@@ -121,7 +121,7 @@ TEST_F(VfsTools, ListingMarksHiddenRecordsAndRefusesToFollowVeryDeepFolders) {
     builder.file(u"a", "new");
     for (int i = 0; i < 300; ++i) appendVfsFolderRecord(builder.directory, u"d");
     appendVfsFolderRecord(builder.directory, u"bottom");
-    const std::vector<std::uint8_t> archive = builder.build();
+    const std::vector<uint8_t> archive = builder.build();
     const fs::path archivePath = root / "deep.vfs";
     std::ofstream(archivePath, std::ios::binary).write(reinterpret_cast<const char*>(archive.data()), archive.size());
 

@@ -6,17 +6,17 @@
 
 namespace {
 
-Marker markerOf(std::uint8_t fill) {
+Marker markerOf(uint8_t fill) {
     Marker marker;
     marker.fill(fill);
     return marker;
 }
 
-VirtualFile movie(std::u16string path, std::size_t size, std::uint8_t markerFill, unsigned maxMatches = 2) {
+VirtualFile movie(std::u16string path, size_t size, uint8_t markerFill, unsigned maxMatches = 2) {
     VirtualFile file;
     file.path = std::move(path);
-    file.data.reset(new std::uint8_t[size]);
-    for (std::size_t i = 0; i < size; ++i) file.data[i] = std::uint8_t(i * 7 + markerFill);
+    file.data.reset(new uint8_t[size]);
+    for (size_t i = 0; i < size; ++i) file.data[i] = uint8_t(i * 7 + markerFill);
     file.size = size;
     file.maxMatches = maxMatches;
     file.marker = markerOf(markerFill);
@@ -24,8 +24,8 @@ VirtualFile movie(std::u16string path, std::size_t size, std::uint8_t markerFill
     return file;
 }
 
-void failingSource(void*, std::size_t) {}
-void sevens(void* buffer, std::size_t length) { std::memset(buffer, 7, length); }
+void failingSource(void*, size_t) {}
+void sevens(void* buffer, size_t length) { std::memset(buffer, 7, length); }
 
 // Every movie with the marker counts the match, but only the oldest with room
 // binds; closing a bound handle makes no room, as the match count never falls.
@@ -60,7 +60,7 @@ TEST(VirtualFileTable, BoundReadsAndSeeksStayInsideTheMovie) {
     VirtualFile& m = table.add(movie(u"m", 100, 3));
     HandleState& state = table.track(1);
     ASSERT_TRUE(table.bind(state, markerOf(3)));
-    std::uint8_t bytes[8];
+    uint8_t bytes[8];
 
     EXPECT_EQ(table.seekBound(state, 0, kSeekEnd), 100u);
     EXPECT_EQ(table.readBound(state, bytes, 8), 0u);

@@ -15,7 +15,7 @@ namespace {
 const std::wstring kArchiveDir = PALLO_TEST_ARCHIVE_DIR;
 const std::wstring kArchivePath = kArchiveDir + L"\\pallo.vfs";
 
-std::string text(const VfsBuffer& buffer, std::uint32_t size) {
+std::string text(const VfsBuffer& buffer, uint32_t size) {
     return buffer ? std::string(reinterpret_cast<const char*>(buffer.get()), size) : "<null>";
 }
 
@@ -54,7 +54,7 @@ TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     VfsArchive* archive = vfsArchive();
     ASSERT_NE(archive, nullptr);
     EXPECT_EQ(vfsArchive(), archive);
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     EXPECT_TRUE(vfsReadFile(archive, L"info\\c-test.txt", &size));
 
     HANDLE writer = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -71,7 +71,7 @@ TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
 TEST(CodePage, AnsiArchivePathsAndValuesFollowTheAnsiCodePage) {
     std::unique_ptr<VfsArchive> archive = vfsOpenArchive(kArchivePath.c_str(), VfsCodec::standard());
     ASSERT_TRUE(archive);
-    std::uint32_t size = 0;
+    uint32_t size = 0;
     VfsBuffer cyrillic = vfsReadFileA(archive.get(), "\xC4.TXT", &size);
     EXPECT_EQ(cyrillic != nullptr, GetACP() == 1251);
     VfsBuffer wide = vfsReadFile(archive.get(), L"\x0414.TXT", &size);

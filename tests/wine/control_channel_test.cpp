@@ -233,9 +233,9 @@ TEST_F(ControlChannel, ProgramsOfBothWidthsUnderstandEachOther) {
         EXPECT_EQ(queryMode(), 0) << "the sender passed the window test and proved its rights";
         EXPECT_EQ(suite::run(sender, L"/enable"), 0u);
         EXPECT_EQ(queryMode(), 1);
-        for (std::uint32_t value : {0xFFFFFFFFu, 0x80000001u, windowToCommandValue(window)}) {
+        for (uint32_t value : {0xFFFFFFFFu, 0x80000001u, windowToCommandValue(window)}) {
             sendControlCommand(kCommandSetOptionsWindow, value, nullptr);
-            EXPECT_EQ(sendControlCommand(kCommandGetOptionsWindow, 0, nullptr), static_cast<std::int32_t>(value));
+            EXPECT_EQ(sendControlCommand(kCommandGetOptionsWindow, 0, nullptr), static_cast<int32_t>(value));
         }
         EXPECT_EQ(windowFromCommandValue(sendControlCommand(kCommandGetOptionsWindow, 0, nullptr)), window);
         suite::stopControlModules();

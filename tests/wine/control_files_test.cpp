@@ -22,7 +22,7 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
     {
         StateFile file(path.c_str());
         ASSERT_TRUE(file.isOpen());
-        std::uint8_t bytes[kStateRecordSize];
+        uint8_t bytes[kStateRecordSize];
         EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);  // created empty
 
         HANDLE other = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -43,7 +43,7 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
     EXPECT_EQ(attributes.nFileSizeLow, kStateRecordSize);
 
     StateFile reopened(path.c_str());
-    std::uint8_t bytes[kStateRecordSize];
+    uint8_t bytes[kStateRecordSize];
     ASSERT_EQ(reopened.read(bytes, sizeof bytes), kStateRecordSize);
     StateRecord back;
     decodeStateRecord(bytes, sizeof bytes, back);
@@ -53,7 +53,7 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
 TEST(StateFile, AnUnopenableFileReadsNothingAndDropsWrites) {
     StateFile file(suite::tempPath(L"no-such-folder\\pallo-state.cfg").c_str());
     EXPECT_FALSE(file.isOpen());
-    std::uint8_t bytes[4];
+    uint8_t bytes[4];
     EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);
     file.write(StateImage{});
 }

@@ -20,21 +20,21 @@
 // before the entry was patched.
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = std::vector<uint8_t>;
 
 std::wstring scratchPath(const std::wstring& name) { return std::wstring(dataLocations().tempFolder()) + name; }
 
-Bytes movieBytes(std::size_t size, std::uint32_t seed) {
+Bytes movieBytes(size_t size, uint32_t seed) {
     Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
+    for (size_t i = 0; i < size; ++i) {
         seed = seed * 1103515245u + 12345u;
-        bytes[i] = std::uint8_t(seed >> 16);
+        bytes[i] = uint8_t(seed >> 16);
     }
     return bytes;
 }
 
-std::unique_ptr<std::uint8_t[]> heapCopy(const Bytes& bytes) {
-    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.size() + 2]());
+std::unique_ptr<uint8_t[]> heapCopy(const Bytes& bytes) {
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size() + 2]());
     std::copy(bytes.begin(), bytes.end(), copy.get());
     return copy;
 }
@@ -95,7 +95,7 @@ Bytes bytesOnDisk(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) return bytes;
     DWORD size = GetFileSize(file, nullptr);
     if (HANDLE mapping = size ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr) {
-        auto view = static_cast<const std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+        auto view = static_cast<const uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
         if (view) bytes.assign(view, view + size);
         UnmapViewOfFile(view);
         CloseHandle(mapping);
@@ -104,7 +104,7 @@ Bytes bytesOnDisk(const std::wstring& path) {
     return bytes;
 }
 
-Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
+Bytes slice(const Bytes& bytes, size_t from, size_t count) {
     return Bytes(bytes.begin() + from, bytes.begin() + from + count);
 }
 
@@ -196,7 +196,7 @@ TEST_F(FileHooks, RuntimeStreamsReadOrdinaryFilesAsTheyAreAndPlaceholdersAsMovie
 
     std::ifstream stream(narrow(plainPath), std::ios::binary);
     ASSERT_TRUE(stream.is_open());
-    for (std::size_t offset : {30000u, 5u, 49990u, 0u, 12345u}) {
+    for (size_t offset : {30000u, 5u, 49990u, 0u, 12345u}) {
         Bytes bytes(10);
         stream.clear();
         stream.seekg(std::streamoff(offset));
@@ -314,14 +314,14 @@ TEST(FileHooksInstallation, GetProcAddressHandsOutTheReplacementOnlyWhileInstall
 
 // The movie's 4-byte words count up, so a chunk shows where it came from and
 // whether it is whole.
-Bytes countingMovie(std::uint32_t words) {
+Bytes countingMovie(uint32_t words) {
     Bytes bytes(words * 4);
-    for (std::uint32_t i = 0; i < words; ++i) std::memcpy(&bytes[i * 4], &i, 4);
+    for (uint32_t i = 0; i < words; ++i) std::memcpy(&bytes[i * 4], &i, 4);
     return bytes;
 }
 
 TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
-    constexpr std::uint32_t kChunk = 64, kWords = 64 * 1024, kRounds = 32;
+    constexpr uint32_t kChunk = 64, kWords = 64 * 1024, kRounds = 32;
     std::wstring path = scratchPath(L"movie-stress.swf");
     std::wstring plain = scratchPath(L"plain-stress.bin");
     Bytes plainBytes = movieBytes(777, 12);
@@ -331,9 +331,9 @@ TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
 
     bool bothRead = false;
-    for (std::uint32_t round = 0; round < kRounds; ++round) {
+    for (uint32_t round = 0; round < kRounds; ++round) {
         seek(file, 0, FILE_BEGIN);
-        std::vector<std::uint32_t> seen[2];
+        std::vector<uint32_t> seen[2];
         bool whole[2] = {true, true}, plainRight = true;
         std::atomic<int> ready{0};
         auto reader = [&](int which) {
@@ -342,10 +342,10 @@ TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
             }
             Bytes chunk;
             for (int reads = 0; readFile(file, chunk, kChunk) && !chunk.empty(); ++reads) {
-                std::uint32_t first;
+                uint32_t first;
                 std::memcpy(&first, chunk.data(), 4);
-                for (std::uint32_t w = 0; w < chunk.size() / 4; ++w) {
-                    std::uint32_t word;
+                for (uint32_t w = 0; w < chunk.size() / 4; ++w) {
+                    uint32_t word;
                     std::memcpy(&word, &chunk[w * 4], 4);
                     if (word != first + w || first % (kChunk / 4)) whole[which] = false;
                 }
@@ -365,11 +365,11 @@ TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
         EXPECT_TRUE(whole[0] && whole[1]) << "round " << round;
         EXPECT_TRUE(plainRight) << "round " << round;
         bothRead = bothRead || (!seen[0].empty() && !seen[1].empty());
-        std::vector<std::uint32_t> all = seen[0];
+        std::vector<uint32_t> all = seen[0];
         all.insert(all.end(), seen[1].begin(), seen[1].end());
         std::sort(all.begin(), all.end());
         ASSERT_EQ(all.size(), kWords / (kChunk / 4));
-        for (std::size_t i = 0; i < all.size(); ++i) ASSERT_EQ(all[i], i * (kChunk / 4));
+        for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(all[i], i * (kChunk / 4));
     }
     EXPECT_TRUE(bothRead);
     closeFile(file);

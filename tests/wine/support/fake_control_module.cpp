@@ -80,9 +80,9 @@ LRESULT CALLBACK FakeControlModule::procedure(HWND window, UINT message, WPARAM 
     {
         std::lock_guard<std::mutex> hold(instance_->lock_);
         Command command{static_cast<unsigned>(wParam), GetTickCount(), {}};
-        if (ControlCore::carriesPassword(static_cast<int>(wParam), static_cast<std::uint32_t>(lParam))) {
+        if (ControlCore::carriesPassword(static_cast<int>(wParam), static_cast<uint32_t>(lParam))) {
             const std::string bytes = readBytes(instance_->handOverPath_);
-            command.password = passwordFromHandOver(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            command.password = passwordFromHandOver(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         }
         instance_->commands_.push_back(command);
     }

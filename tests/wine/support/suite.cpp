@@ -305,7 +305,7 @@ bool writeBytes(const std::wstring& path, const std::string& bytes) {
     return written == bytes.size();
 }
 
-bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+bool writeBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     return writeBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
@@ -351,10 +351,10 @@ bool readState(StateRecord& record) {
     return true;
 }
 
-std::uint64_t nowUtc() {
+uint64_t nowUtc() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
 RecorderFolder::RecorderFolder(const wchar_t* name) : path_(std::wstring(dataLocations().tempFolder()) + name) {

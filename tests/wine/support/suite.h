@@ -89,7 +89,7 @@ std::string readBytes(const std::wstring& path);
 // The UTF-16 text the recorder writes to "<program>.log".
 std::wstring readLog(const std::wstring& path);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
-bool writeBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+bool writeBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool exists(const std::wstring& path);
 // A name in the system's temporary folder.
 std::wstring tempPath(const wchar_t* name);
@@ -103,7 +103,7 @@ Settings readSettings();
 bool writeState(const StateRecord& record);
 bool readState(StateRecord& record);
 // The system clock as a FILETIME value.
-std::uint64_t nowUtc();
+uint64_t nowUtc();
 
 // A folder of the user's temporary folder, made anew, in which the recorder
 // stands in for qz.exe; it is the working directory, from which the suite
