@@ -67,25 +67,25 @@ void send(Request request) {
 
 void runCommandSender(Role role, const Settings& settings, bool (*isUserAnAdmin)()) {
     switch (role) {
-        case Role::Close:
-            if (isUserAnAdmin())
-                send({kCommandClose, true, true, false});
-            else
-                startProgram(L"qza.exe", L"/close", SW_SHOWNORMAL);
-            return;
-        case Role::Disable:
-            if (settings.requireAdmin && !isUserAnAdmin())
-                startProgram(L"qza.exe", L"/disable", SW_SHOWNORMAL);
-            else
-                send({kCommandParents, true, settings.requireAdmin != 0, false});
-            return;
-        case Role::Enable: send({kCommandChild, false, false, false}); return;
-        case Role::Uninstall:
-            if (isUserAnAdmin())
-                send({kCommandClose, true, true, true});
-            else
-                errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
-            return;
-        default: return;
+    case Role::Close:
+        if (isUserAnAdmin())
+            send({kCommandClose, true, true, false});
+        else
+            startProgram(L"qza.exe", L"/close", SW_SHOWNORMAL);
+        return;
+    case Role::Disable:
+        if (settings.requireAdmin && !isUserAnAdmin())
+            startProgram(L"qza.exe", L"/disable", SW_SHOWNORMAL);
+        else
+            send({kCommandParents, true, settings.requireAdmin != 0, false});
+        return;
+    case Role::Enable: send({kCommandChild, false, false, false}); return;
+    case Role::Uninstall:
+        if (isUserAnAdmin())
+            send({kCommandClose, true, true, true});
+        else
+            errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
+        return;
+    default: return;
     }
 }

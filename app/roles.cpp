@@ -53,13 +53,13 @@ std::string_view messageText(std::string_view commandLine) {
 
 SceneRequest sceneFor(Role role) {
     switch (role) {
-        case Role::ShowNesselTurnoff: return {u"c-nessel-turnoff.txt", nullptr, false};
-        case Role::ShowNesselSleep: return {u"c-nessel-sleep.txt", nullptr, false};
-        case Role::ShowHopsaManual: return {u"c-hopsa-manual.txt", kHopsaCommon, true};
-        case Role::ShowHopsaUsual: return {u"c-hopsa-usual.txt", kHopsaCommon, false};
-        case Role::ShowHopsaFirst: return {u"c-hopsa-first.txt", kHopsaCommon, false};
-        case Role::ShowTolder: return {u"c-tolder.txt", nullptr, false};
-        case Role::ShowTest: return {u"c-test.txt", nullptr, true};
-        default: return {};
+    case Role::ShowNesselTurnoff: return {u"c-nessel-turnoff.txt", nullptr, false};
+    case Role::ShowNesselSleep: return {u"c-nessel-sleep.txt", nullptr, false};
+    case Role::ShowHopsaManual: return {u"c-hopsa-manual.txt", kHopsaCommon, true};
+    case Role::ShowHopsaUsual: return {u"c-hopsa-usual.txt", kHopsaCommon, false};
+    case Role::ShowHopsaFirst: return {u"c-hopsa-first.txt", kHopsaCommon, false};
+    case Role::ShowTolder: return {u"c-tolder.txt", nullptr, false};
+    case Role::ShowTest: return {u"c-test.txt", nullptr, true};
+    default: return {};
     }
 }

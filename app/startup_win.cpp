@@ -45,28 +45,28 @@ bool exeFolderAndName(wchar_t* path, wchar_t** name) {
 
 void runRole(Role role, const std::string& commandLine, const Settings& settings, const StartupChecks& checks) {
     switch (role) {
-        case Role::None: return;
-        case Role::StartControlModule: startControlModule(); return;
-        case Role::Close:
-        case Role::Disable:
-        case Role::Enable:
-        case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return;
-        case Role::SettingsCombined: openSettings(SettingsKind::All, checks.isUserAnAdmin); return;
-        case Role::SettingsNessel: openSettings(SettingsKind::Nessel, checks.isUserAnAdmin); return;
-        case Role::SettingsExercise: openSettings(SettingsKind::Hopsa, checks.isUserAnAdmin); return;
-        case Role::SettingsTolder: openSettings(SettingsKind::Tolder, checks.isUserAnAdmin); return;
-        case Role::SideWindow: showSideWindow(); return;
-        case Role::Message: {
-            std::string text(messageText(commandLine));
-            MessageBoxA(nullptr, text.c_str(), "Info", MB_ICONINFORMATION);
-            return;
-        }
-        default: {
-            SceneRequest scene = sceneFor(role);
-            playScene(reinterpret_cast<const wchar_t*>(scene.script),
-                      reinterpret_cast<const wchar_t*>(scene.commonScript), scene.manual);
-            return;
-        }
+    case Role::None: return;
+    case Role::StartControlModule: startControlModule(); return;
+    case Role::Close:
+    case Role::Disable:
+    case Role::Enable:
+    case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return;
+    case Role::SettingsCombined: openSettings(SettingsKind::All, checks.isUserAnAdmin); return;
+    case Role::SettingsNessel: openSettings(SettingsKind::Nessel, checks.isUserAnAdmin); return;
+    case Role::SettingsExercise: openSettings(SettingsKind::Hopsa, checks.isUserAnAdmin); return;
+    case Role::SettingsTolder: openSettings(SettingsKind::Tolder, checks.isUserAnAdmin); return;
+    case Role::SideWindow: showSideWindow(); return;
+    case Role::Message: {
+        std::string text(messageText(commandLine));
+        MessageBoxA(nullptr, text.c_str(), "Info", MB_ICONINFORMATION);
+        return;
+    }
+    default: {
+        SceneRequest scene = sceneFor(role);
+        playScene(reinterpret_cast<const wchar_t*>(scene.script), reinterpret_cast<const wchar_t*>(scene.commonScript),
+                  scene.manual);
+        return;
+    }
     }
 }
 

@@ -12,8 +12,7 @@ Result exceptionBarrier(Handler&& handler, Result fallback, Recover&& recover) n
     } catch (...) {
         try {
             recover();
-        } catch (...) {
-        }
+        } catch (...) {}
         return fallback;
     }
 }

@@ -14,9 +14,9 @@ bool queryWideApi() {
 bool matchesKind(DWORD attributes, PathKind kind) {
     bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     switch (kind) {
-        case PathKind::File: return !directory;
-        case PathKind::Directory: return directory;
-        default: return true;
+    case PathKind::File: return !directory;
+    case PathKind::Directory: return directory;
+    default: return true;
     }
 }
 
@@ -84,9 +84,7 @@ HANDLE createFileU(const wchar_t* path, DWORD access, DWORD share, DWORD disposi
     return CreateFileW(path, access, share, nullptr, disposition, flagsAndAttributes, nullptr);
 }
 
-BOOL deleteFileU(const wchar_t* path) {
-    return isWideApiAvailable() ? DeleteFileW(path) : ansi::deleteFile(path);
-}
+BOOL deleteFileU(const wchar_t* path) { return isWideApiAvailable() ? DeleteFileW(path) : ansi::deleteFile(path); }
 
 BOOL setFileAttributesU(const wchar_t* path, DWORD attributes) {
     return isWideApiAvailable() ? SetFileAttributesW(path, attributes) : ansi::setFileAttributes(path, attributes);

@@ -132,7 +132,7 @@ VfsBuffer VfsArchive::read(VfsEntry& entry) {
         entry.offset() > room ? nullptr : decodeItem(dataBase_ + entry.offset(), entry.storedSize, entry.plainSize);
     if (content && entry.check == VfsCheckState::Unchecked)
         entry.check = codec_.checkValue(content.get(), entry.plainSize) == entry.checkValue ? VfsCheckState::Verified
-                                                                                           : VfsCheckState::Failed;
+                                                                                            : VfsCheckState::Failed;
     if (!content || entry.check == VfsCheckState::Failed) {
         entry.check = VfsCheckState::Failed;
         lastError_ = kVfsCheckFailed;

@@ -132,7 +132,7 @@ size_t blowfishDecryptBlock(const void* context, const uint8_t* in, uint8_t* out
 }
 
 const CipherDescriptor blowfish = {
-    sizeof(BlowfishContext), blowfishMaxKeyLength, blowfishBlockSize, 0,
+    sizeof(BlowfishContext), blowfishMaxKeyLength, blowfishBlockSize,    0,
     blowfishSetKey,          blowfishSetKey,       blowfishEncryptBlock, blowfishDecryptBlock,
 };
 

@@ -8,7 +8,7 @@ struct CipherDescriptor {
     size_t contextSize;   // bytes of a keyed context; the caller provides them
     size_t maxKeyLength;  // longer keys are cut to this length
     size_t blockSize;
-    size_t reserved;      // always 0
+    size_t reserved;  // always 0
     // Fill the context from the key; return contextSize. A null context only returns it.
     size_t (*setEncryptKey)(void* context, const uint8_t* key, size_t keyLength);
     size_t (*setDecryptKey)(void* context, const uint8_t* key, size_t keyLength);

@@ -39,16 +39,15 @@ inline void storeBigEndian(uint8_t* b, uint32_t v) {
 }
 
 // One round with the eight working variables renamed instead of moved.
-#define SHA256_ROUND(a, b, c, d, e, f, g, h, k, w)                                      \
-    do {                                                                                \
-        uint32_t t1 = h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + (g ^ (e & (f ^ g))) + \
-                      (k) + (w);                                                        \
-        uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) | (c & (a | b))); \
-        d += t1;                                                                        \
-        h = t1 + t2;                                                                    \
+#define SHA256_ROUND(a, b, c, d, e, f, g, h, k, w)                                                    \
+    do {                                                                                              \
+        uint32_t t1 = h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + (g ^ (e & (f ^ g))) + (k) + (w); \
+        uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) | (c & (a | b)));           \
+        d += t1;                                                                                      \
+        h = t1 + t2;                                                                                  \
     } while (0)
 
-#define SHA256_EIGHT_ROUNDS(i, W)                          \
+#define SHA256_EIGHT_ROUNDS(i, W)                                          \
     SHA256_ROUND(a, b, c, d, e, f, g, h, roundConstants[i + 0], W(i + 0)); \
     SHA256_ROUND(h, a, b, c, d, e, f, g, roundConstants[i + 1], W(i + 1)); \
     SHA256_ROUND(g, h, a, b, c, d, e, f, roundConstants[i + 2], W(i + 2)); \
@@ -69,10 +68,10 @@ void compress(uint32_t* state, const uint8_t* blocks, size_t count) {
         SHA256_EIGHT_ROUNDS(8, SHA256_LOADED);
 #undef SHA256_LOADED
         // The message schedule kept in a ring of 16 words.
-#define SHA256_EXPANDED(i)                                                                        \
-    (w[(i) & 15] += (rotr(w[((i) - 2) & 15], 17) ^ rotr(w[((i) - 2) & 15], 19) ^ (w[((i) - 2) & 15] >> 10)) + \
-                    w[((i) - 7) & 15] +                                                          \
-                    (rotr(w[((i) - 15) & 15], 7) ^ rotr(w[((i) - 15) & 15], 18) ^ (w[((i) - 15) & 15] >> 3)))
+#define SHA256_EXPANDED(i)                                                                            \
+    (w[(i)&15] += (rotr(w[((i)-2) & 15], 17) ^ rotr(w[((i)-2) & 15], 19) ^ (w[((i)-2) & 15] >> 10)) + \
+                  w[((i)-7) & 15] +                                                                   \
+                  (rotr(w[((i)-15) & 15], 7) ^ rotr(w[((i)-15) & 15], 18) ^ (w[((i)-15) & 15] >> 3)))
         SHA256_EIGHT_ROUNDS(16, SHA256_EXPANDED);
         SHA256_EIGHT_ROUNDS(24, SHA256_EXPANDED);
         SHA256_EIGHT_ROUNDS(32, SHA256_EXPANDED);
@@ -147,8 +146,8 @@ const HashDescriptor sha256 = {
 
 const HashDescriptor* sha256Descriptor() { return &sha256; }
 
-int hashDigest(HashGetter getter, void* out, int outLength, const void* data, size_t dataLength,
-               const void* prefix, size_t prefixLength) {
+int hashDigest(HashGetter getter, void* out, int outLength, const void* data, size_t dataLength, const void* prefix,
+               size_t prefixLength) {
     const HashDescriptor& hash = *getter();
     alignas(16) uint8_t context[512];
     if (hash.contextSize > sizeof context) return 0;

@@ -23,5 +23,5 @@ const HashDescriptor* sha256Descriptor();
 // digest size, writes the whole digest; a smaller one writes only its first
 // outLength bytes. Returns the bytes written, or 0 for a descriptor whose
 // context or digest does not fit the 512- and 256-byte stack buffers.
-int hashDigest(HashGetter getter, void* out, int outLength, const void* data, size_t dataLength,
-               const void* prefix, size_t prefixLength);
+int hashDigest(HashGetter getter, void* out, int outLength, const void* data, size_t dataLength, const void* prefix,
+               size_t prefixLength);

@@ -144,8 +144,8 @@ void installFileHooks() {
     addFileHook(kernel32, "SetFilePointer", reinterpret_cast<const void*>(&hookSetFilePointer));
 }
 
-void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size,
-                         bool deleteOnLastClose, unsigned maxMatches) {
+void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size, bool deleteOnLastClose,
+                         unsigned maxMatches) {
     VirtualFile movie;
     if (path) movie.path = reinterpret_cast<const char16_t*>(path);
     movie.size = data ? size : 0;
@@ -194,8 +194,7 @@ DWORD WINAPI hookSetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh
         HandleState* state = table().find(keyOf(handle));
         if (state && state->servedFromMemory()) {
             int64_t move = distance;
-            if (distanceHigh) move = static_cast<int64_t>(uint64_t(uint32_t(*distanceHigh)) << 32 |
-                                                              uint32_t(distance));
+            if (distanceHigh) move = static_cast<int64_t>(uint64_t(uint32_t(*distanceHigh)) << 32 | uint32_t(distance));
             std::optional<uint64_t> position = table().seekBound(*state, move, method);
             if (!position) {
                 SetLastError(ERROR_NEGATIVE_SEEK);

@@ -20,8 +20,8 @@ void installFileHooks();
 // Writes the placeholder (exactly the marker) at `path` and registers the
 // movie, which the registry owns from now on. A placeholder that cannot be
 // written leaves a movie that nothing binds.
-void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size,
-                         bool deleteOnLastClose, unsigned maxMatches);
+void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size, bool deleteOnLastClose,
+                         unsigned maxMatches);
 // Deletes every placeholder, frees every movie and forgets every handle.
 void releaseVirtualFiles();
 size_t registeredVirtualFiles();

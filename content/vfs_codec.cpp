@@ -16,12 +16,14 @@ VfsCodec::VfsCodec(CipherGetter cipher, HashGetter digest, const void* key, size
     cipherSetKey(cipher_, context_.get(), key_.data(), key_.size());
 }
 
-VfsCodec::VfsCodec(const VfsCodec& other) : VfsCodec(other.cipher_, other.digest_, other.key_.data(), other.key_.size()) {}
+VfsCodec::VfsCodec(const VfsCodec& other)
+    : VfsCodec(other.cipher_, other.digest_, other.key_.data(), other.key_.size()) {}
 
-VfsCodec VfsCodec::standard() { return VfsCodec(blowfishDescriptor, sha256Descriptor, kArchiveKey, sizeof kArchiveKey); }
+VfsCodec VfsCodec::standard() {
+    return VfsCodec(blowfishDescriptor, sha256Descriptor, kArchiveKey, sizeof kArchiveKey);
+}
 
-std::optional<size_t> VfsCodec::decode(uint8_t* item, uint32_t storedSize, uint8_t* content,
-                                            size_t capacity) const {
+std::optional<size_t> VfsCodec::decode(uint8_t* item, uint32_t storedSize, uint8_t* content, size_t capacity) const {
     const size_t payloadSize = storedSize - 8;
     const bool compressed = (item[0] & 1) != 0;
     uint8_t iv[8];

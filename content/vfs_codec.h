@@ -29,8 +29,7 @@ public:
     // content, which holds capacity bytes; returns the number of bytes
     // produced, or none when a compressed payload is not one whole zlib stream
     // that fits.
-    std::optional<size_t> decode(uint8_t* item, uint32_t storedSize, uint8_t* content,
-                       size_t capacity) const;
+    std::optional<size_t> decode(uint8_t* item, uint32_t storedSize, uint8_t* content, size_t capacity) const;
     // First four bytes of the digest of key and content, as a little-endian number.
     uint32_t checkValue(const void* content, size_t length) const;
 

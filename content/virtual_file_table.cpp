@@ -63,8 +63,7 @@ size_t VirtualFileTable::readBound(HandleState& state, void* out, size_t capacit
     return count;
 }
 
-std::optional<uint64_t> VirtualFileTable::seekBound(HandleState& state, int64_t distance,
-                                                         uint32_t method) const {
+std::optional<uint64_t> VirtualFileTable::seekBound(HandleState& state, int64_t distance, uint32_t method) const {
     int64_t base;
     switch (method) {
     case kSeekBegin: base = 0; break;

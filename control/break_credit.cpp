@@ -8,8 +8,8 @@ bool sleepTimeRunning(int32_t sleptMinutes, int16_t sleepMinutes) {
     return sleptMinutes < effectiveSleepMinutes(sleepMinutes);
 }
 
-int32_t nesselMinutesAfterBreak(int32_t nesselMinutes, int32_t sleptMinutes,
-                                     int16_t bedtimeMinutes, int16_t sleepMinutes) {
+int32_t nesselMinutesAfterBreak(int32_t nesselMinutes, int32_t sleptMinutes, int16_t bedtimeMinutes,
+                                int16_t sleepMinutes) {
     const int64_t credit =
         std::max<int64_t>(0, int64_t{bedtimeMinutes} * sleptMinutes / effectiveSleepMinutes(sleepMinutes));
     if (nesselMinutes >= bedtimeMinutes) nesselMinutes = bedtimeMinutes - 3;
@@ -17,8 +17,7 @@ int32_t nesselMinutesAfterBreak(int32_t nesselMinutes, int32_t sleptMinutes,
     return static_cast<int32_t>(nesselMinutes - credit);
 }
 
-int32_t hopsaMinutesAfterBreak(int32_t hopsaMinutes, int32_t offMinutes,
-                                    int16_t exerciseInterval) {
+int32_t hopsaMinutesAfterBreak(int32_t hopsaMinutes, int32_t offMinutes, int16_t exerciseInterval) {
     const int64_t untilExercise = int64_t{exerciseInterval} - hopsaMinutes;
     if (offMinutes > 60 || int64_t{offMinutes} - 5 > untilExercise) return 0;
     if (hopsaMinutes > 1 && hopsaMinutes > exerciseInterval - 2) return exerciseInterval - 2;

@@ -119,22 +119,12 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
         reloadSettings();
         refreshTrayIcon();
         return 0;
-    case kCommandGetMode:
-        return childMode_ ? 1 : 0;
-    case kCommandTikkoWork:
-        schedules_.sceneReported(now.utc);
-        return sceneMustClose() ? 1 : 0;
-    case kCommandTikkoComplete:
-        schedules_.sceneComplete();
-        return 0;
-    case kCommandTikkoStart:
-        schedules_.sceneReported(now.utc);
-        return 0;
-    case kCommandTestQuery:
-        return static_cast<int32_t>(proof(argument));
-    case kCommandAskQuery:
-        challenge_ = host_.newChallenge();
-        return static_cast<int32_t>(challenge_);
+    case kCommandGetMode: return childMode_ ? 1 : 0;
+    case kCommandTikkoWork: schedules_.sceneReported(now.utc); return sceneMustClose() ? 1 : 0;
+    case kCommandTikkoComplete: schedules_.sceneComplete(); return 0;
+    case kCommandTikkoStart: schedules_.sceneReported(now.utc); return 0;
+    case kCommandTestQuery: return static_cast<int32_t>(proof(argument));
+    case kCommandAskQuery: challenge_ = host_.newChallenge(); return static_cast<int32_t>(challenge_);
     case kCommandInformAdmin:
         if (challenge_ != 0 && argument == proof(challenge_)) adminProven_ = true;
         challenge_ = 0;
@@ -142,14 +132,9 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
     case kCommandCloseAllWindows:
         if (host_.checkPassword(password) && adminProven_) closeAllRequested_ = true;
         return 0;
-    case kCommandTestCloseWindow:
-        return closeAllRequested_ ? 1 : 0;
-    case kCommandSetOptionsWindow:
-        optionsWindow_ = argument;
-        return 0;
-    case kCommandGetOptionsWindow:
-        return static_cast<int32_t>(optionsWindow_);
-    default:
-        return 0;
+    case kCommandTestCloseWindow: return closeAllRequested_ ? 1 : 0;
+    case kCommandSetOptionsWindow: optionsWindow_ = argument; return 0;
+    case kCommandGetOptionsWindow: return static_cast<int32_t>(optionsWindow_);
+    default: return 0;
     }
 }

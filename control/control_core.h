@@ -24,10 +24,10 @@ public:
     // and resynchronise. The window then starts timer 0 and timer 1.
     void start(Moment now);
 
-    void minuteTick(Moment now);       // timer 1
-    void tolderSecondTick(Moment now);  // timer 4
-    void watchdogTick(Moment now);      // timer 2
-    void refreshTrayIcon();             // timer 0
+    void minuteTick(Moment now);          // timer 1
+    void tolderSecondTick(Moment now);    // timer 4
+    void watchdogTick(Moment now);        // timer 2
+    void refreshTrayIcon();               // timer 0
     void sessionChanged(uint32_t event);  // WM_WTSSESSION_CHANGE
 
     // Whether a command comes with a password in the hand-over file.

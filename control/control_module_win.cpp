@@ -64,46 +64,46 @@ protected:
 
     void onTimer(UINT_PTR id) override {
         switch (id) {
-            case kFirstTrayRefresh:
-                killTimer(kFirstTrayRefresh);
-                core_.refreshTrayIcon();
-                break;
-            case kMinute: core_.minuteTick(currentMoment()); break;
-            case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
-            case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
-            case kDelayedDisable:
-                killTimer(kDelayedDisable);
-                ::startProgram(L"qz.exe", L"/disable", SW_SHOWNORMAL);
-                break;
+        case kFirstTrayRefresh:
+            killTimer(kFirstTrayRefresh);
+            core_.refreshTrayIcon();
+            break;
+        case kMinute: core_.minuteTick(currentMoment()); break;
+        case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
+        case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
+        case kDelayedDisable:
+            killTimer(kDelayedDisable);
+            ::startProgram(L"qz.exe", L"/disable", SW_SHOWNORMAL);
+            break;
         }
         ShowWindow(hwnd(), SW_HIDE);
     }
 
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         switch (message) {
-            case kControlMessage: {
-                int code = static_cast<int>(wParam);
-                auto argument = static_cast<uint32_t>(lParam);
-                std::u16string password =
-                    ControlCore::carriesPassword(code, argument) ? takeHandOverPassword() : std::u16string();
-                result = core_.command(code, argument, password, currentMoment());
-                wipeText(password);
-                return true;
-            }
-            case WM_WTSSESSION_CHANGE:
-                core_.sessionChanged(static_cast<uint32_t>(wParam));
-                result = 0;
-                return true;
-            case kTrayCallbackMessage:
-                if (lParam == WM_LBUTTONDBLCLK) setTimer(kDelayedDisable, 500);
-                result = 0;
-                return true;
-            case WM_PAINT: ShowWindow(hwnd(), SW_HIDE); return false;
-            case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(largeIcon_); return true;
-            case WM_DESTROY:
-                stateFile_.reset();
-                unregisterSessionNotifications(hwnd());
-                return false;
+        case kControlMessage: {
+            int code = static_cast<int>(wParam);
+            auto argument = static_cast<uint32_t>(lParam);
+            std::u16string password =
+                ControlCore::carriesPassword(code, argument) ? takeHandOverPassword() : std::u16string();
+            result = core_.command(code, argument, password, currentMoment());
+            wipeText(password);
+            return true;
+        }
+        case WM_WTSSESSION_CHANGE:
+            core_.sessionChanged(static_cast<uint32_t>(wParam));
+            result = 0;
+            return true;
+        case kTrayCallbackMessage:
+            if (lParam == WM_LBUTTONDBLCLK) setTimer(kDelayedDisable, 500);
+            result = 0;
+            return true;
+        case WM_PAINT: ShowWindow(hwnd(), SW_HIDE); return false;
+        case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(largeIcon_); return true;
+        case WM_DESTROY:
+            stateFile_.reset();
+            unregisterSessionNotifications(hwnd());
+            return false;
         }
         return false;
     }

@@ -8,7 +8,7 @@ struct ControlModuleOptions {
     UINT minuteMs = 60000;
     UINT secondMs = 1000;
     void (*readClock)(FILETIME* utc) = nullptr;  // null: the system clock
-    void (*shutdown)(bool force) = nullptr;  // null: ask Windows
+    void (*shutdown)(bool force) = nullptr;      // null: ask Windows
 };
 
 // Held by the running control module, in the session's namespace.

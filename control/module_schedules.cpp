@@ -35,8 +35,8 @@ void ModuleSchedules::resynchronise(Moment now, int32_t offMinutes) {
         state_.nesselMinutes = 0;
         sleepMode_ = false;
     } else {
-        state_.nesselMinutes = nesselMinutesAfterBreak(state_.nesselMinutes, sleptMinutes,
-                                                       settings_.bedtimeMinutes, settings_.sleepMinutes);
+        state_.nesselMinutes = nesselMinutesAfterBreak(state_.nesselMinutes, sleptMinutes, settings_.bedtimeMinutes,
+                                                       settings_.sleepMinutes);
     }
     if (!sleepMode_) state_.lastAwake = state_.lastActive;
     state_.hopsaMinutes = hopsaMinutesAfterBreak(state_.hopsaMinutes, offMinutes, settings_.exerciseInterval);

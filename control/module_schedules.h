@@ -13,9 +13,9 @@
 enum class SceneKind : int32_t { None = 0, Nessel = 1, Hopsa = 2, Tolder = 3 };
 
 enum class NesselPhase : int32_t {
-    Counting = 0,         // towards bedtime, or counting the sleep minutes in sleep mode
-    Held = 1,             // the sleep-mode shut-down has been requested
-    TurnOffShown = 2,     // the turn-off scene was started; counting towards the shut-down
+    Counting = 0,      // towards bedtime, or counting the sleep minutes in sleep mode
+    Held = 1,          // the sleep-mode shut-down has been requested
+    TurnOffShown = 2,  // the turn-off scene was started; counting towards the shut-down
     ShutdownRequested = 3,
     ForcedShutdownRequested = 4,
 };
@@ -36,7 +36,7 @@ public:
     void stopTolderFast();
 
     void sceneReported(uint64_t utc);  // "Tikko Start" and "Tikko Work"
-    void sceneComplete();                   // "Tikko Complete"
+    void sceneComplete();              // "Tikko Complete"
     void watchdogTick(uint64_t utc);   // timer 2
     // A Nessel scene left over from before the counter went back below bedtime.
     bool nesselSceneObsolete() const;

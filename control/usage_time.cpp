@@ -2,9 +2,7 @@
 
 #include <limits>
 
-int64_t unitsBetween(uint64_t earlier, uint64_t later) {
-    return static_cast<int64_t>(later - earlier);
-}
+int64_t unitsBetween(uint64_t earlier, uint64_t later) { return static_cast<int64_t>(later - earlier); }
 
 int32_t minutesBetween(uint64_t earlier, uint64_t later) {
     const int64_t minutes = unitsBetween(earlier, later) / kUnitsPerMinute;
@@ -13,9 +11,7 @@ int32_t minutesBetween(uint64_t earlier, uint64_t later) {
     return static_cast<int32_t>(minutes);
 }
 
-bool isLaterTick(uint32_t tick, uint32_t reference) {
-    return static_cast<int32_t>(tick - reference) > 0;
-}
+bool isLaterTick(uint32_t tick, uint32_t reference) { return static_cast<int32_t>(tick - reference) > 0; }
 
 uint32_t idleSeconds(uint32_t now, uint32_t lastInput) {
     if (isLaterTick(lastInput, now)) return 0;

@@ -6,8 +6,7 @@
 namespace {
 
 constexpr std::u16string_view kPatterns[] = {
-    u"windows media", u".avi", u".wmv", u".mpg", u".mpeg", u".flv",
-    u".mov",          u".mkv", u".mp4", u".rm",  u".ram",  u".3gp",
+    u"windows media", u".avi", u".wmv", u".mpg", u".mpeg", u".flv", u".mov", u".mkv", u".mp4", u".rm", u".ram", u".3gp",
 };
 constexpr std::u16string_view kSeparator = u" - ";
 

@@ -52,20 +52,20 @@ bool FlashInstallDialog::onInitDialog() {
 
 bool FlashInstallDialog::onCommand(int id, int) {
     switch (id) {
-        case IDC_INSTALL_FIRST_OPEN:
-        case IDC_INSTALL_SECOND_OPEN: {
-            int field = id == IDC_INSTALL_FIRST_OPEN ? IDC_INSTALL_FIRST_ADDRESS : IDC_INSTALL_SECOND_ADDRESS;
-            ShellExecuteA(nullptr, "open", fieldText(hwnd(), field).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-            return true;
-        }
-        case IDC_INSTALL_FIRST_COPY:
-        case IDC_INSTALL_SECOND_COPY: {
-            int field = id == IDC_INSTALL_FIRST_COPY ? IDC_INSTALL_FIRST_ADDRESS : IDC_INSTALL_SECOND_ADDRESS;
-            copyToClipboard(hwnd(), fieldText(hwnd(), field).c_str());
-            return true;
-        }
-        case IDC_INSTALL_FIRST_ADDRESS:
-        case IDC_INSTALL_SECOND_ADDRESS: return true;  // focus notifications change nothing
+    case IDC_INSTALL_FIRST_OPEN:
+    case IDC_INSTALL_SECOND_OPEN: {
+        int field = id == IDC_INSTALL_FIRST_OPEN ? IDC_INSTALL_FIRST_ADDRESS : IDC_INSTALL_SECOND_ADDRESS;
+        ShellExecuteA(nullptr, "open", fieldText(hwnd(), field).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return true;
+    }
+    case IDC_INSTALL_FIRST_COPY:
+    case IDC_INSTALL_SECOND_COPY: {
+        int field = id == IDC_INSTALL_FIRST_COPY ? IDC_INSTALL_FIRST_ADDRESS : IDC_INSTALL_SECOND_ADDRESS;
+        copyToClipboard(hwnd(), fieldText(hwnd(), field).c_str());
+        return true;
+    }
+    case IDC_INSTALL_FIRST_ADDRESS:
+    case IDC_INSTALL_SECOND_ADDRESS: return true;  // focus notifications change nothing
     }
     return false;
 }

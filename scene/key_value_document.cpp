@@ -38,8 +38,7 @@ void KeyValueDocument::parse(std::u16string_view text) {
 void KeyValueDocument::parseBytes(const void* data, size_t size) {
     const auto* bytes = static_cast<const uint8_t*>(data);
     std::u16string units(size / 2, u'\0');
-    for (size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    for (size_t i = 0; i < units.size(); ++i) units[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     parse(units);
 }
 
@@ -71,9 +70,7 @@ int KeyValueDocument::number(const std::u16string& key, int fallback) const {
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-std::string KeyValueDocument::ansiText(const std::u16string& key, NarrowText narrow) const {
-    return narrow(text(key));
-}
+std::string KeyValueDocument::ansiText(const std::u16string& key, NarrowText narrow) const { return narrow(text(key)); }
 
 std::u16string KeyValueDocument::textWithBreaks(const std::u16string& key, std::u16string_view separator) const {
     std::u16string value = text(key);

@@ -137,12 +137,12 @@ private:
         const WindowShape shape = shapeWindow(mode, originalSize, toArea(area), 0, 0).shape;
         LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
         switch (shape) {
-            case WindowShape::Fullscreen:
-                style = (style & ~(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME)) | DS_MODALFRAME;
-                fullscreen_ = true;
-                break;
-            case WindowShape::Maximized: style |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX; break;
-            default: style = (style & ~WS_THICKFRAME) | DS_MODALFRAME; break;
+        case WindowShape::Fullscreen:
+            style = (style & ~(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME)) | DS_MODALFRAME;
+            fullscreen_ = true;
+            break;
+        case WindowShape::Maximized: style |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX; break;
+        default: style = (style & ~WS_THICKFRAME) | DS_MODALFRAME; break;
         }
         SetWindowLongW(hwnd(), GWL_STYLE, style);
         SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
@@ -166,9 +166,8 @@ private:
         std::optional<MovieStep> step = script_.nextMovie();
         if (!step) return false;
         std::u16string path = u"swf\\" + step->movieName;
-        std::wstring placeholder =
-            std::wstring(dataLocations().tempFolder()) + std::wstring(placeholderName_.begin(), placeholderName_.end()) +
-            L".swf";
+        std::wstring placeholder = std::wstring(dataLocations().tempFolder()) +
+                                   std::wstring(placeholderName_.begin(), placeholderName_.end()) + L".swf";
         advancePlaceholderName(placeholderName_);
 
         uint32_t size = 0;
@@ -240,6 +239,5 @@ bool canCreateSceneWindow() {
 void playScene(const wchar_t* script, const wchar_t* commonScript, bool manual) {
     auto text = [](const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : u""; };
     SceneDialog dialog(text(script), text(commonScript), manual);
-    if (flashVersion() < kRequiredPlayerVersion || dialog.runModal() == -1)
-        errorBox(nullptr, IDS_PLAYER_MISSING, true);
+    if (flashVersion() < kRequiredPlayerVersion || dialog.runModal() == -1) errorBox(nullptr, IDS_PLAYER_MISSING, true);
 }

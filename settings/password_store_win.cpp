@@ -37,8 +37,8 @@ struct PasswordFields {
 
 bool checkPasswordAt(const wchar_t* digestPath, const std::u16string& password) {
     std::optional<std::vector<uint8_t>> fileStart;
-    HANDLE file = createFileU(digestPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL);
+    HANDLE file =
+        createFileU(digestPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (file != INVALID_HANDLE_VALUE) {
         std::vector<uint8_t> bytes(32);
         DWORD read = 0;
@@ -50,9 +50,7 @@ bool checkPasswordAt(const wchar_t* digestPath, const std::u16string& password) 
     return passwordAccepted(password, fileStart);
 }
 
-bool checkPassword(const std::u16string& password) {
-    return checkPasswordAt(dataLocations().passwordPath(), password);
-}
+bool checkPassword(const std::u16string& password) { return checkPasswordAt(dataLocations().passwordPath(), password); }
 
 bool storePasswordAt(const wchar_t* digestPath, const std::u16string& password) {
     setFileAttributesU(digestPath, FILE_ATTRIBUTE_NORMAL);
@@ -60,9 +58,7 @@ bool storePasswordAt(const wchar_t* digestPath, const std::u16string& password) 
     return writeWholeFile(digestPath, digest.data(), DWORD(digest.size()));
 }
 
-bool storePassword(const std::u16string& password) {
-    return storePasswordAt(dataLocations().passwordPath(), password);
-}
+bool storePassword(const std::u16string& password) { return storePasswordAt(dataLocations().passwordPath(), password); }
 
 int changePassword(HWND dialog) {
     PasswordFields fields{fieldText(dialog, kOldPasswordId), fieldText(dialog, kNewPasswordId),

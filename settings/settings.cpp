@@ -76,8 +76,8 @@ void Settings::save(std::vector<uint8_t>& image) const {
     fresh.reserve(22 + 2 * reservedText.size() + 64 * count);
     for (int16_t minutes : {exerciseInterval, bedtimeMinutes, sleepMinutes, grumbleAfter, grumbleRepeat})
         appendUInt16(fresh, uint16_t(minutes));
-    for (uint8_t flag : {skipIdleTime, nesselDisabled, hopsaDisabled, tolderDisabled, selectedUsersOnly,
-                         requireAdmin, reserved16, reserved17})
+    for (uint8_t flag : {skipIdleTime, nesselDisabled, hopsaDisabled, tolderDisabled, selectedUsersOnly, requireAdmin,
+                         reserved16, reserved17})
         fresh.push_back(flag);
     appendUInt16(fresh, uint16_t(count));
     appendString(fresh, reservedText);

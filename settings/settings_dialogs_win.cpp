@@ -115,7 +115,8 @@ void SettingsForm::prepareUserList() {
     GetWindowRect(item(IDC_SCROLL_BAR_MEASURE), &scrollBar);
     wchar_t header[256] = L"";
     loadString(IDS_USER_LIST_COLUMN, header, 256);
-    userList_.insertColumn(0, header, LVCFMT_LEFT, (client.right - client.left) - (scrollBar.right - scrollBar.left), 0);
+    userList_.insertColumn(0, header, LVCFMT_LEFT, (client.right - client.left) - (scrollBar.right - scrollBar.left),
+                           0);
     userList_.setCheckMode(ReportListCtrl::kMultipleChecks);
 
     std::vector<std::u16string> names;
@@ -148,8 +149,8 @@ void SettingsForm::fillControls() {
 
 void SettingsForm::readControls() {
     for (const MinuteField& minutes : fields_.minutes)
-        settings_.*minutes.field = storedMinutes(GetDlgItemInt(hwnd(), minutes.controlId, nullptr, FALSE),
-                                                 fields_.combined);
+        settings_.*minutes.field =
+            storedMinutes(GetDlgItemInt(hwnd(), minutes.controlId, nullptr, FALSE), fields_.combined);
     for (const FlagField& flag : fields_.flags) settings_.*flag.field = isChecked(flag.controlId) ? 1 : 0;
     settings_.requireAdmin = isChecked(IDC_REQUIRE_ADMIN) ? 1 : 0;
     settings_.selectedUsersOnly = isChecked(IDC_SELECTED_USERS) ? 1 : 0;
@@ -179,17 +180,17 @@ void SettingsForm::onTimer(UINT_PTR) {
 bool SettingsForm::onCommand(int id, int code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
-        case IDC_PARENTS_MODE:
-            requestParentsMode(reinterpret_cast<const wchar_t*>(promptedPassword().c_str()));
-            refreshModeButtons();
-            return true;
-        case IDC_CHILD_MODE:
-            requestChildMode();
-            refreshModeButtons();
-            return true;
-        case IDC_SELECTED_USERS: userList_.enable(isChecked(IDC_SELECTED_USERS)); return true;
-        case IDC_HELP_BUTTON: startProgram(L"qz.exe", L"/advtop", SW_HIDE); return true;
-        default: return false;
+    case IDC_PARENTS_MODE:
+        requestParentsMode(reinterpret_cast<const wchar_t*>(promptedPassword().c_str()));
+        refreshModeButtons();
+        return true;
+    case IDC_CHILD_MODE:
+        requestChildMode();
+        refreshModeButtons();
+        return true;
+    case IDC_SELECTED_USERS: userList_.enable(isChecked(IDC_SELECTED_USERS)); return true;
+    case IDC_HELP_BUTTON: startProgram(L"qz.exe", L"/advtop", SW_HIDE); return true;
+    default: return false;
     }
 }
 

@@ -42,10 +42,10 @@ const SettingsFields kTolder{IDD_SETTINGS_TOLDER,
 
 const SettingsFields& settingsFields(SettingsKind kind) {
     switch (kind) {
-        case SettingsKind::Nessel: return kNessel;
-        case SettingsKind::Hopsa: return kHopsa;
-        case SettingsKind::Tolder: return kTolder;
-        default: return kAll;
+    case SettingsKind::Nessel: return kNessel;
+    case SettingsKind::Hopsa: return kHopsa;
+    case SettingsKind::Tolder: return kTolder;
+    default: return kAll;
     }
 }
 

@@ -24,8 +24,8 @@ HWND gCachedControlWindow = nullptr;
 bool passesWindowTest(HWND window) {
     uint32_t challenge = drawChallenge(nullptr);
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(window, kControlMessage, kCommandTestQuery, challenge,
-                             SMTO_ABORTIFHUNG, kTestTimeoutMs, &answer))
+    if (!SendMessageTimeoutA(window, kControlMessage, kCommandTestQuery, challenge, SMTO_ABORTIFHUNG, kTestTimeoutMs,
+                             &answer))
         return false;
     return static_cast<uint32_t>(answer) == proof(challenge);
 }
@@ -109,9 +109,7 @@ void requestParentsMode(const wchar_t* password) {
 
 int32_t queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
 
-uint32_t windowToCommandValue(HWND window) {
-    return static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(window));
-}
+uint32_t windowToCommandValue(HWND window) { return static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(window)); }
 
 HWND windowFromCommandValue(int32_t value) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value)); }
 
@@ -125,7 +123,9 @@ void wipeHandOverFile(const wchar_t* path) {
         const DWORD size = GetFileSize(file, nullptr);
         DWORD left = size != INVALID_FILE_SIZE && size > kHandOverReadBytes ? size : DWORD{kHandOverReadBytes};
         for (DWORD written = 0; left > 0; left -= written)
-            if (!WriteFile(file, zeros, left < kWipeBlockBytes ? left : kWipeBlockBytes, &written, nullptr) || written == 0) break;
+            if (!WriteFile(file, zeros, left < kWipeBlockBytes ? left : kWipeBlockBytes, &written, nullptr) ||
+                written == 0)
+                break;
         FlushFileBuffers(file);
         CloseHandle(file);
     }

@@ -10,20 +10,20 @@
 constexpr unsigned kControlMessage = 0x400 + 101;
 
 enum ControlCommand : uint32_t {
-    kCommandParents = 1025,          // lParam 1: password in the hand-over file
+    kCommandParents = 1025,  // lParam 1: password in the hand-over file
     kCommandChild = 1026,
-    kCommandClose = 1027,            // lParam as for Parents
+    kCommandClose = 1027,  // lParam as for Parents
     kCommandOptionsUpdate = 1033,
-    kCommandGetMode = 1034,          // 1 Child, 0 Parents
-    kCommandTikkoWork = 1035,        // heartbeat; 1: the scene must close
+    kCommandGetMode = 1034,    // 1 Child, 0 Parents
+    kCommandTikkoWork = 1035,  // heartbeat; 1: the scene must close
     kCommandTikkoComplete = 1036,
     kCommandTikkoStart = 1037,
-    kCommandTestQuery = 1038,        // lParam challenge; answer proof(challenge)
-    kCommandAskQuery = 1039,         // answer a new challenge
-    kCommandInformAdmin = 1040,      // lParam proof of that challenge
-    kCommandCloseAllWindows = 1041,  // lParam as for Parents
-    kCommandTestCloseWindow = 1042,  // 1 when windows are asked to close
-    kCommandSetOptionsWindow = 1043, // lParam the settings window's handle (its low 32 bits), or 0
+    kCommandTestQuery = 1038,         // lParam challenge; answer proof(challenge)
+    kCommandAskQuery = 1039,          // answer a new challenge
+    kCommandInformAdmin = 1040,       // lParam proof of that challenge
+    kCommandCloseAllWindows = 1041,   // lParam as for Parents
+    kCommandTestCloseWindow = 1042,   // 1 when windows are asked to close
+    kCommandSetOptionsWindow = 1043,  // lParam the settings window's handle (its low 32 bits), or 0
     kCommandGetOptionsWindow = 1044,
 };
 

@@ -78,9 +78,12 @@ void readCommonAppDataFromRegistry(char* folder) {
 }  // namespace
 
 const DataLocations::FileInFolder DataLocations::kFiles[] = {
-    {kControlModule, kCommonFolder, "services.exe"}, {kPassword, kCommonFolder, "nessel20p.cfg"},
-    {kHandOver, kUserFolder, "psw"},                 {kSettings, kCommonFolder, "nessel20.cfg"},
-    {kState, kUserFolder, "nessel20i.cfg"},          {kTemp, kUserFolder, "Temp\\"},
+    {kControlModule, kCommonFolder, "services.exe"},
+    {kPassword, kCommonFolder, "nessel20p.cfg"},
+    {kHandOver, kUserFolder, "psw"},
+    {kSettings, kCommonFolder, "nessel20.cfg"},
+    {kState, kUserFolder, "nessel20i.cfg"},
+    {kTemp, kUserFolder, "Temp\\"},
 };
 
 DataLocations::DataLocations(ApiFamily family) {
@@ -122,8 +125,10 @@ void DataLocations::buildAnsi() {
         addSuiteFoldersA(narrow[kUserFolder]);
     } else {
         DWORD length = GetCurrentDirectoryA(MAX_PATH, narrow[kUserFolder]);
-        if (length == 0 || length >= MAX_PATH) narrow[kUserFolder][0] = 0;
-        else if (narrow[kUserFolder][length - 1] != '\\') appendA(narrow[kUserFolder], "\\");
+        if (length == 0 || length >= MAX_PATH)
+            narrow[kUserFolder][0] = 0;
+        else if (narrow[kUserFolder][length - 1] != '\\')
+            appendA(narrow[kUserFolder], "\\");
         copyPath(narrow[kCommonFolder], narrow[kUserFolder]);
     }
 

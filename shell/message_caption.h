@@ -3,7 +3,7 @@
 // The caption of a message box: a string-table entry on Cyrillic systems
 // (code page 1251), a fixed English word elsewhere.
 struct MessageCaption {
-    int stringId = 0;                  // non-zero: load this string
+    int stringId = 0;                   // non-zero: load this string
     const char16_t* literal = nullptr;  // otherwise: this text
 };
 

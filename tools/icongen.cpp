@@ -29,8 +29,8 @@ bool readShapes(const char* path, std::vector<Ellipse>& shapes) {
         std::istringstream words(line);
         std::string kind, color;
         Ellipse e{};
-        if (!(words >> kind >> e.cx >> e.cy >> e.rx >> e.ry >> color) || kind != "ellipse" ||
-            color.size() != 7 || color[0] != '#')
+        if (!(words >> kind >> e.cx >> e.cy >> e.rx >> e.ry >> color) || kind != "ellipse" || color.size() != 7 ||
+            color[0] != '#')
             return false;
         e.rgb = static_cast<uint32_t>(std::stoul(color.substr(1), nullptr, 16));
         shapes.push_back(e);
@@ -93,8 +93,7 @@ std::string iconImage(const std::vector<uint8_t>& bgra, int size) {
     put32(out, 0);
     put32(out, size * size * 4 + maskStride * size);
     for (int i = 0; i < 4; ++i) put32(out, 0);
-    for (int y = size - 1; y >= 0; --y)
-        out.append(reinterpret_cast<const char*>(&bgra[y * size * 4]), size * 4);
+    for (int y = size - 1; y >= 0; --y) out.append(reinterpret_cast<const char*>(&bgra[y * size * 4]), size * 4);
     for (int y = size - 1; y >= 0; --y) {
         std::string row(maskStride, '\0');
         for (int x = 0; x < size; ++x)

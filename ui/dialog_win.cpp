@@ -33,25 +33,32 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND window, UINT message, WPARAM wParam, LP
     // A handler that throws gets the default processing and the dialog goes
     // on; one that throws while initialising leaves it half made, so it ends
     // as cancelled.
-    return exceptionBarrier([&] { return self->handle(message, wParam, lParam); }, INT_PTR{FALSE}, [&] {
-        if (message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
-    });
+    return exceptionBarrier([&] { return self->handle(message, wParam, lParam); }, INT_PTR{FALSE},
+                            [&] {
+                                if (message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
+                            });
 }
 
 INT_PTR Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG: return onInitDialog() ? TRUE : FALSE;
-        case WM_TIMER: onTimer(wParam); return TRUE;
-        case WM_WINDOWPOSCHANGING:
-            if (hidden_) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
-            break;
-        case WM_COMMAND: {
-            int id = LOWORD(wParam), code = HIWORD(wParam);
-            if (onCommand(id, code)) return TRUE;
-            if (id == IDOK) { onOK(); return TRUE; }
-            if (id == IDCANCEL) { onCancel(); return TRUE; }
-            return FALSE;
+    case WM_INITDIALOG: return onInitDialog() ? TRUE : FALSE;
+    case WM_TIMER: onTimer(wParam); return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        if (hidden_) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        break;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam), code = HIWORD(wParam);
+        if (onCommand(id, code)) return TRUE;
+        if (id == IDOK) {
+            onOK();
+            return TRUE;
         }
+        if (id == IDCANCEL) {
+            onCancel();
+            return TRUE;
+        }
+        return FALSE;
+    }
     }
     LRESULT result = 0;
     if (!onMessage(message, wParam, lParam, result)) return FALSE;

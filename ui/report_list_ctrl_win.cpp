@@ -11,13 +11,13 @@ constexpr UINT_PTR kSubclassId = 1;
 
 bool isClick(UINT message) {
     switch (message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK: return true;
-        default: return false;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: return true;
+    default: return false;
     }
 }
 
@@ -26,7 +26,8 @@ bool isClick(UINT message) {
 ReportListCtrl::~ReportListCtrl() { release(); }
 
 void ReportListCtrl::release() {
-    if (hwnd_ && IsWindow(hwnd_)) commonControls::removeWindowSubclass(hwnd_, &ReportListCtrl::subclassProc, kSubclassId);
+    if (hwnd_ && IsWindow(hwnd_))
+        commonControls::removeWindowSubclass(hwnd_, &ReportListCtrl::subclassProc, kSubclassId);
     hwnd_ = nullptr;
 }
 
@@ -40,7 +41,8 @@ void ReportListCtrl::bind(HWND listView) {
     SetWindowPos(listView, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | (checkMode_ ? LVS_EX_CHECKBOXES : 0);
     SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
-    commonControls::setWindowSubclass(listView, &ReportListCtrl::subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    commonControls::setWindowSubclass(listView, &ReportListCtrl::subclassProc, kSubclassId,
+                                      reinterpret_cast<DWORD_PTR>(this));
 }
 
 int ReportListCtrl::insertColumn(int index, const wchar_t* header, int format, int width, int subItem) {

@@ -178,7 +178,8 @@ bool measureModule() {
                 kShortMinuteMs);
     std::printf("  before:         %8.0f KB private resident, %4d handles\n", before.privateKb, before.handles);
     for (const auto& [label, at] : {std::pair<const char*, Usage>{"started:       ", started},
-                                    {"after 60 ticks:", hour}, {"after 1440:    ", day}})
+                                    {"after 60 ticks:", hour},
+                                    {"after 1440:    ", day}})
         std::printf("  %s %+8.0f KB, %+4d handles\n", label, at.privateKb - before.privateKb,
                     at.handles - before.handles);
 
@@ -189,8 +190,8 @@ bool measureModule() {
         double ticks = static_cast<double>(GetTickCount() - begun) / kShortMinuteMs;
         own = (cpuMs(selfProc()) - own) / ticks;
         served = (cpuMs(serverProc()) - served) / ticks;
-        std::printf("  CPU per minute tick, %s: %.3f ms in the process, %.3f ms more in the wine server\n", label,
-                    own, served);
+        std::printf("  CPU per minute tick, %s: %.3f ms in the process, %.3f ms more in the wine server\n", label, own,
+                    served);
     };
     cpuPerTick("few windows");
     HANDLE crowd = suite::start(suite::binDir() + L"\\empty_window.exe", L"200");
@@ -226,14 +227,15 @@ void measureSceneStart(const std::wstring& archive) {
     suite::FakeControlModule module;
     std::vector<double> scene, empty;
     for (int round = 0; round < 7; ++round) {
-        empty.push_back(msToFirstFrame(program + L"\\empty_window.exe", L"", L"PalloEmptyWindow", L"Empty",
-                                       isEmptyWindowGreen));
+        empty.push_back(
+            msToFirstFrame(program + L"\\empty_window.exe", L"", L"PalloEmptyWindow", L"Empty", isEmptyWindowGreen));
         scene.push_back(msToFirstFrame(program + L"\\qz.exe", L"/show:test", L"#32770", sceneTitle, suite::isTikkoFur));
     }
     double sceneMs = median(scene), emptyMs = median(empty);
-    std::printf("start to first painted frame (median of 7): scene \"test\" %.0f ms, empty window %.0f ms, "
-                "ratio %.2f (goal <= 1.5)\n",
-                sceneMs, emptyMs, emptyMs > 0 ? sceneMs / emptyMs : 0.0);
+    std::printf(
+        "start to first painted frame (median of 7): scene \"test\" %.0f ms, empty window %.0f ms, "
+        "ratio %.2f (goal <= 1.5)\n",
+        sceneMs, emptyMs, emptyMs > 0 ? sceneMs / emptyMs : 0.0);
 }
 
 }  // namespace

@@ -6,10 +6,28 @@
 namespace {
 
 enum : uint8_t {
-    kEnd = 0x00, kNextFrame = 0x04, kPrevFrame = 0x05, kPlay = 0x06, kStop = 0x07, kPop = 0x17,
-    kGetVariable = 0x1C, kSetTarget2 = 0x20, kCallFunction = 0x3D, kGetMember = 0x4E, kCallMethod = 0x52,
-    kGotoFrame = 0x81, kSetTarget = 0x8B, kGotoLabel = 0x8C, kConstantPool = 0x88, kDefineFunction2 = 0x8E,
-    kWith = 0x94, kPush = 0x96, kJump = 0x99, kDefineFunction = 0x9B, kIf = 0x9D, kGotoFrame2 = 0x9F,
+    kEnd = 0x00,
+    kNextFrame = 0x04,
+    kPrevFrame = 0x05,
+    kPlay = 0x06,
+    kStop = 0x07,
+    kPop = 0x17,
+    kGetVariable = 0x1C,
+    kSetTarget2 = 0x20,
+    kCallFunction = 0x3D,
+    kGetMember = 0x4E,
+    kCallMethod = 0x52,
+    kGotoFrame = 0x81,
+    kSetTarget = 0x8B,
+    kGotoLabel = 0x8C,
+    kConstantPool = 0x88,
+    kDefineFunction2 = 0x8E,
+    kWith = 0x94,
+    kPush = 0x96,
+    kJump = 0x99,
+    kDefineFunction = 0x9B,
+    kIf = 0x9D,
+    kGotoFrame2 = 0x9F,
 };
 
 ActionValue number(double v) {
@@ -41,7 +59,10 @@ std::vector<ActionValue> readPush(BitReader& in, const std::vector<std::string>&
         }
         case 2:
         case 3: values.emplace_back(); break;  // null, undefined
-        case 4: in.u8(); values.emplace_back(); break;  // a register's value is not followed
+        case 4:
+            in.u8();
+            values.emplace_back();
+            break;  // a register's value is not followed
         case 5: values.push_back(number(in.u8() ? 1 : 0)); break;
         case 6: {
             uint64_t high = in.u32(), low = in.u32();
@@ -58,7 +79,10 @@ std::vector<ActionValue> readPush(BitReader& in, const std::vector<std::string>&
             values.push_back(index < pool.size() ? text(pool[index]) : ActionValue{});
             break;
         }
-        default: in.skip(in.remaining()); values.emplace_back(); break;
+        default:
+            in.skip(in.remaining());
+            values.emplace_back();
+            break;
         }
     }
     return values;
@@ -68,8 +92,8 @@ std::vector<ActionValue> readPush(BitReader& in, const std::vector<std::string>&
 
 ActionScript decodeActions(const uint8_t* data, size_t size) {
     ActionScript script;
-    std::vector<size_t> offsets;       // byte offset of each action
-    std::vector<size_t> jumpTargets;   // byte offset a Jump or If leads to, by action
+    std::vector<size_t> offsets;      // byte offset of each action
+    std::vector<size_t> jumpTargets;  // byte offset a Jump or If leads to, by action
     std::vector<std::string> pool;
     BitReader in(data, size);
     while (in.remaining() > 0) {

@@ -57,8 +57,8 @@ bool decodeLossless(BitReader& in, bool withAlpha, Bitmap& bm) {
                 }
                 const uint8_t* p = raw.data() + idx * entryBytes;
                 // Colour-mapped alpha entries are straight RGBA.
-                out[x] = withAlpha ? premultiply(p[3], p[0], p[1], p[2], false)
-                                   : premultiply(255, p[0], p[1], p[2], true);
+                out[x] =
+                    withAlpha ? premultiply(p[3], p[0], p[1], p[2], false) : premultiply(255, p[0], p[1], p[2], true);
             } else if (format == 4) {
                 unsigned v = (row[2 * x] << 8) | row[2 * x + 1];
                 uint8_t r = static_cast<uint8_t>(((v >> 10) & 31) * 255 / 31);

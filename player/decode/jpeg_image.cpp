@@ -80,8 +80,7 @@ bool decodeJpeg(const uint8_t* tables, size_t tablesSize, const uint8_t* data, s
     std::vector<uint8_t> stream = {0xFF, 0xD8};
     if (tables) appendSegments(tables, tablesSize, stream);
     appendSegments(data, size, stream);
-    if (stream.size() > static_cast<size_t>(std::numeric_limits<int>::max()) || !huffmanTablesFit(stream))
-        return false;
+    if (stream.size() > static_cast<size_t>(std::numeric_limits<int>::max()) || !huffmanTablesFit(stream)) return false;
     int width = 0, height = 0, components = 0;
     int length = static_cast<int>(stream.size());
     if (!stbi_info_from_memory(stream.data(), length, &width, &height, &components)) return false;

@@ -74,8 +74,9 @@ bool readMorphStyles(BitReader& in, bool lineStyles2, MorphShape& m) {
             unsigned join = (flags1 >> 4) & 3;
             a.startCap = b.startCap = cap(flags1 >> 6);
             a.endCap = b.endCap = cap(flags2 & 3);
-            a.join = b.join = join == 1 ? LineStyle::Join::Bevel : join == 2 ? LineStyle::Join::Miter
-                                                                          : LineStyle::Join::Round;
+            a.join = b.join = join == 1   ? LineStyle::Join::Bevel
+                              : join == 2 ? LineStyle::Join::Miter
+                                          : LineStyle::Join::Round;
             a.closes = b.closes = !(flags2 & 0x04);
             if (join == 2) a.miterLimit = b.miterLimit = std::max(1.0f, in.u16() / 256.0f);
             if (flags1 & 0x08) {
@@ -111,8 +112,8 @@ Rgba lerp(Rgba a, Rgba b, float t) {
 PointF lerp(PointF a, PointF b, float t) { return {lerp(a.x, b.x, t), lerp(a.y, b.y, t)}; }
 
 Matrix lerp(const Matrix& a, const Matrix& b, float t) {
-    return {lerp(a.a, b.a, t), lerp(a.b, b.b, t), lerp(a.c, b.c, t), lerp(a.d, b.d, t), lerp(a.tx, b.tx, t),
-            lerp(a.ty, b.ty, t)};
+    return {lerp(a.a, b.a, t), lerp(a.b, b.b, t),   lerp(a.c, b.c, t),
+            lerp(a.d, b.d, t), lerp(a.tx, b.tx, t), lerp(a.ty, b.ty, t)};
 }
 
 FillStyle lerp(const FillStyle& a, const FillStyle& b, float t) {

@@ -153,8 +153,10 @@ void ShapeDecoder::readRecords(bool keepUnstyled) {
 }
 
 void decodeShape(MovieDecoder& d, BitReader& body, unsigned code) {
-    int version = code == SwfTag::DefineShape ? 1 : code == SwfTag::DefineShape2 ? 2
-                : code == SwfTag::DefineShape3 ? 3 : 4;
+    int version = code == SwfTag::DefineShape    ? 1
+                  : code == SwfTag::DefineShape2 ? 2
+                  : code == SwfTag::DefineShape3 ? 3
+                                                 : 4;
     Character ch;
     ch.kind = Character::Kind::Shape;
     uint16_t id = body.u16();

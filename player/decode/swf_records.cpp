@@ -1,6 +1,5 @@
 #include "player/decode/swf_decoding.h"
 
-
 TwipsRect readRect(BitReader& in) {
     unsigned n = in.bits(5);
     TwipsRect r;
@@ -61,8 +60,9 @@ ColorTransform readColorTransform(BitReader& in, bool withAlpha) {
 
 void readGradientHeader(FillStyle& f, uint8_t header) {
     unsigned spread = header >> 6;
-    f.spread = spread == 1 ? FillStyle::Spread::Reflect : spread == 2 ? FillStyle::Spread::Repeat
-                                                                       : FillStyle::Spread::Pad;
+    f.spread = spread == 1   ? FillStyle::Spread::Reflect
+               : spread == 2 ? FillStyle::Spread::Repeat
+                             : FillStyle::Spread::Pad;
     f.linearRgb = ((header >> 4) & 3) == 1;
 }
 

@@ -40,7 +40,7 @@ void decodeFont23(MovieDecoder& d, BitReader& body, unsigned code) {
     font.emSize = code == SwfTag::DefineFont3 ? 20480.0f : 1024.0f;
     uint16_t id = body.u16();
     uint8_t flags = body.u8();
-    body.u8();  // language
+    body.u8();             // language
     body.skip(body.u8());  // name
     size_t count = body.u16();
     if (body.overrun()) return;
@@ -49,7 +49,8 @@ void decodeFont23(MovieDecoder& d, BitReader& body, unsigned code) {
     BitReader offsets(table, tableSize);
     bool wideOffsets = flags & 0x08;
     std::vector<size_t> starts;
-    for (size_t i = 0; i < count && !offsets.overrun(); ++i) starts.push_back(wideOffsets ? offsets.u32() : offsets.u16());
+    for (size_t i = 0; i < count && !offsets.overrun(); ++i)
+        starts.push_back(wideOffsets ? offsets.u32() : offsets.u16());
     size_t codeOffset = count ? (wideOffsets ? offsets.u32() : offsets.u16()) : offsets.position();
     if (offsets.overrun() || codeOffset > tableSize) return;
     for (size_t i = 0; i < count; ++i) {
@@ -154,8 +155,8 @@ std::string plainText(const std::string& html) {
             if (tag.rfind("br", 0) == 0 || tag == "/p" || tag == "/li") out += '\n';
             i = end;
         } else if (c == '&') {
-            static const std::pair<const char*, char> entities[] = {
-                {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&nbsp;", ' '}};
+            static const std::pair<const char*, char> entities[] = {{"&lt;", '<'},   {"&gt;", '>'},    {"&amp;", '&'},
+                                                                    {"&quot;", '"'}, {"&apos;", '\''}, {"&nbsp;", ' '}};
             bool matched = false;
             for (const auto& e : entities) {
                 size_t n = std::char_traits<char>::length(e.first);
@@ -193,7 +194,9 @@ Shape borderBox(const TwipsRect& r) {
     box.lines.push_back(LineStyle{});
     box.lines.back().width = 20;
     box.lines.back().color = {0, 0, 0, 255};
-    PointF c[4] = {{float(r.xMin), float(r.yMin)}, {float(r.xMax), float(r.yMin)}, {float(r.xMax), float(r.yMax)},
+    PointF c[4] = {{float(r.xMin), float(r.yMin)},
+                   {float(r.xMax), float(r.yMin)},
+                   {float(r.xMax), float(r.yMax)},
                    {float(r.xMin), float(r.yMax)}};
     for (int i = 0; i < 4; ++i) {
         ShapeEdge e;

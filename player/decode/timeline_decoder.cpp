@@ -5,13 +5,13 @@ void skipFilters(BitReader& in) {
     unsigned count = in.u8();
     for (unsigned i = 0; i < count && !in.overrun(); ++i) {
         switch (in.u8()) {
-        case 0: in.skip(23); break;  // drop shadow
-        case 1: in.skip(9); break;   // blur
-        case 2: in.skip(15); break;  // glow
-        case 3: in.skip(27); break;  // bevel
-        case 4:                      // gradient glow
+        case 0: in.skip(23); break;                 // drop shadow
+        case 1: in.skip(9); break;                  // blur
+        case 2: in.skip(15); break;                 // glow
+        case 3: in.skip(27); break;                 // bevel
+        case 4:                                     // gradient glow
         case 7: in.skip(in.u8() * 5u + 19); break;  // gradient bevel
-        case 5: {                    // convolution
+        case 5: {                                   // convolution
             unsigned columns = in.u8(), rows = in.u8();
             in.skip(8 + 4u * columns * rows + 5);
             break;

@@ -17,20 +17,23 @@ struct ActionValue {
 
 struct Action {
     enum class Op : uint8_t {
-        NextFrame, PrevFrame, Play, Stop,
+        NextFrame,
+        PrevFrame,
+        Play,
+        Stop,
         GotoFrame,       // number: frame index
         GotoLabel,       // text
         SetTarget,       // text: a target path, empty for the script's own timeline
         GotoExpression,  // pops a frame number or label; flag: play; number: frame bias
         SetTargetExpression,
-        Push,            // values
+        Push,  // values
         Pop,
-        GetVariable,     // pops a name, pushes the timeline it names (as a path)
-        GetMember,       // pops a name and a path, pushes the path to that member
-        CallMethod,      // pops a method, a path, a count and the arguments
-        CallFunction,    // pops a function name, a count and the arguments
-        Jump,            // number: index of the next action
-        If,              // pops a condition; number: index of the next action when true
+        GetVariable,   // pops a name, pushes the timeline it names (as a path)
+        GetMember,     // pops a name and a path, pushes the path to that member
+        CallMethod,    // pops a method, a path, a count and the arguments
+        CallFunction,  // pops a function name, a count and the arguments
+        Jump,          // number: index of the next action
+        If,            // pops a condition; number: index of the next action when true
         Unknown,
     };
     Op op = Op::Unknown;

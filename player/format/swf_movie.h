@@ -41,7 +41,7 @@ struct LineStyle {
     Cap startCap = Cap::Round, endCap = Cap::Round;
     Join join = Join::Round;
     float miterLimit = 3;
-    bool closes = true;              // a path that returns to its start is joined there
+    bool closes = true;             // a path that returns to its start is joined there
     std::optional<FillStyle> fill;  // the stroke is painted with this instead of color
 };
 
@@ -76,7 +76,7 @@ struct Bitmap {
 struct Font {
     float emSize = 1024;
     std::vector<Shape> glyphs;
-    std::vector<uint16_t> codes;   // character code of each glyph
+    std::vector<uint16_t> codes;  // character code of each glyph
     std::vector<float> advances;  // em units; empty without layout
     float ascent = 0, descent = 0, leading = 0;
 };
@@ -99,8 +99,20 @@ struct Text {
 
 // Blend modes of a placed object (PlaceObject3 numbering; 0 and 1 are normal).
 enum class BlendMode : uint8_t {
-    Normal = 1, Layer, Multiply, Screen, Lighten, Darken, Difference, Add, Subtract, Invert, Alpha, Erase,
-    Overlay, HardLight
+    Normal = 1,
+    Layer,
+    Multiply,
+    Screen,
+    Lighten,
+    Darken,
+    Difference,
+    Add,
+    Subtract,
+    Invert,
+    Alpha,
+    Erase,
+    Overlay,
+    HardLight
 };
 
 struct PlaceCommand {

@@ -38,16 +38,16 @@ struct EncodedSound {
 };
 
 struct EnvelopePoint {
-    uint32_t position = 0;  // in 44.1 kHz samples from the sound's start
+    uint32_t position = 0;                 // in 44.1 kHz samples from the sound's start
     uint16_t left = 32768, right = 32768;  // 0..32768
 };
 
 // How a frame starts (or stops) an event sound.
 struct SoundStart {
     uint16_t soundId = 0;
-    std::string className;     // StartSound2 names its sound by class
-    bool stop = false;         // stops every instance of the sound instead
-    bool noMultiple = false;   // not started while an instance plays
+    std::string className;                      // StartSound2 names its sound by class
+    bool stop = false;                          // stops every instance of the sound instead
+    bool noMultiple = false;                    // not started while an instance plays
     std::optional<uint32_t> inPoint, outPoint;  // 44.1 kHz samples
     uint16_t loops = 1;
     std::vector<EnvelopePoint> envelope;

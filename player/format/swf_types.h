@@ -27,9 +27,8 @@ struct Matrix {
     PointF apply(float x, float y) const { return {a * x + c * y + tx, b * x + d * y + ty}; }
     // this applied after inner.
     Matrix operator*(const Matrix& inner) const {
-        return {a * inner.a + c * inner.b, b * inner.a + d * inner.b,
-                a * inner.c + c * inner.d, b * inner.c + d * inner.d,
-                a * inner.tx + c * inner.ty + tx, b * inner.tx + d * inner.ty + ty};
+        return {a * inner.a + c * inner.b, b * inner.a + d * inner.b,        a * inner.c + c * inner.d,
+                b * inner.c + d * inner.d, a * inner.tx + c * inner.ty + tx, b * inner.tx + d * inner.ty + ty};
     }
     bool invert(Matrix& out) const;
 };

@@ -32,18 +32,19 @@ ScriptTarget* resolvePath(ScriptTarget* from, const std::string& path) {
         size_t end = path.compare(i, 2, "..") == 0 ? i + 2 : path.find_first_of("/.:", i);
         if (end == std::string::npos) end = path.size();
         std::string step = path.substr(i, end - i);
-        if (step == ".." || step == "_parent") t = t->parent();
-        else if (step == "_root" || step == "_level0") t = rootOf(t);
-        else if (!step.empty() && step != "this") t = t->child(step);
+        if (step == ".." || step == "_parent")
+            t = t->parent();
+        else if (step == "_root" || step == "_level0")
+            t = rootOf(t);
+        else if (!step.empty() && step != "this")
+            t = t->child(step);
         i = end + 1;
     }
     return t;
 }
 
 // A 1-based frame number as an index; numbers far outside any timeline are clamped.
-int frameIndex(double number, int bias) {
-    return static_cast<int>(std::max(-1.0, std::min(number, 1e6))) - 1 + bias;
-}
+int frameIndex(double number, int bias) { return static_cast<int>(std::max(-1.0, std::min(number, 1e6))) - 1 + bias; }
 
 // A goto's frame as the script gives it: a 1-based number, a label, or "path:frame".
 void gotoValue(ScriptTarget* target, const ActionValue& v, int bias, bool play) {
@@ -73,10 +74,14 @@ void gotoValue(ScriptTarget* target, const ActionValue& v, int bias, bool play) 
 // The timeline methods and global functions a script may call.
 bool callTimeline(ScriptTarget* t, const std::string& name, const std::vector<Slot>& args) {
     if (!t) return false;
-    if (name == "play") t->play();
-    else if (name == "stop") t->stop();
-    else if (name == "nextFrame") t->gotoFrame(t->frame() + 1, false);
-    else if (name == "prevFrame") t->gotoFrame(t->frame() - 1, false);
+    if (name == "play")
+        t->play();
+    else if (name == "stop")
+        t->stop();
+    else if (name == "nextFrame")
+        t->gotoFrame(t->frame() + 1, false);
+    else if (name == "prevFrame")
+        t->gotoFrame(t->frame() - 1, false);
     else if ((name == "gotoAndPlay" || name == "gotoAndStop") && !args.empty())
         gotoValue(t, args.front().value, 0, name == "gotoAndPlay");
     else
@@ -115,14 +120,23 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
         std::shared_ptr<ScriptTarget> target = targetRef.lock();
         const Action& a = actions[pc++];
         switch (a.op) {
-        case Action::Op::NextFrame: if (target) target->gotoFrame(target->frame() + 1, false); break;
-        case Action::Op::PrevFrame: if (target) target->gotoFrame(target->frame() - 1, false); break;
-        case Action::Op::Play: if (target) target->play(); break;
-        case Action::Op::Stop: if (target) target->stop(); break;
-        case Action::Op::GotoFrame: if (target) target->gotoFrame(a.number, false); break;
+        case Action::Op::NextFrame:
+            if (target) target->gotoFrame(target->frame() + 1, false);
+            break;
+        case Action::Op::PrevFrame:
+            if (target) target->gotoFrame(target->frame() - 1, false);
+            break;
+        case Action::Op::Play:
+            if (target) target->play();
+            break;
+        case Action::Op::Stop:
+            if (target) target->stop();
+            break;
+        case Action::Op::GotoFrame:
+            if (target) target->gotoFrame(a.number, false);
+            break;
         case Action::Op::GotoLabel:
-            if (target && target->frameOfLabel(a.text) >= 0)
-                target->gotoFrame(target->frameOfLabel(a.text), false);
+            if (target && target->frameOfLabel(a.text) >= 0) target->gotoFrame(target->frameOfLabel(a.text), false);
             break;
         case Action::Op::SetTarget: {
             ScriptTarget* t = a.text.empty() ? here.get() : resolvePath(here.get(), a.text);
@@ -132,7 +146,8 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
         case Action::Op::SetTargetExpression: {
             Slot s = pop();
             ScriptTarget* t = nullptr;
-            if (auto named = s.timeline.lock()) t = named.get();
+            if (auto named = s.timeline.lock())
+                t = named.get();
             else if (s.value.kind == ActionValue::Kind::String)
                 t = s.value.text.empty() ? here.get() : resolvePath(here.get(), s.value.text);
             targetRef = t ? t->weak_from_this() : std::weak_ptr<ScriptTarget>();
@@ -146,7 +161,8 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
         case Action::Op::GetVariable: {
             Slot name = pop();
             ScriptTarget* t = name.value.kind == ActionValue::Kind::String && target
-                                   ? resolvePath(target.get(), name.value.text) : nullptr;
+                                  ? resolvePath(target.get(), name.value.text)
+                                  : nullptr;
             Slot out;
             if (t) out.timeline = t->weak_from_this();
             stack.push_back(out);
@@ -156,7 +172,8 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
             Slot name = pop(), object = pop();
             auto owner = object.timeline.lock();
             ScriptTarget* t = owner && name.value.kind == ActionValue::Kind::String
-                                   ? resolvePath(owner.get(), name.value.text) : nullptr;
+                                  ? resolvePath(owner.get(), name.value.text)
+                                  : nullptr;
             Slot out;
             if (t) out.timeline = t->weak_from_this();
             stack.push_back(out);
@@ -183,9 +200,9 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
         case Action::Op::If: {
             Slot c = pop();
             if (c.value.kind == ActionValue::Kind::Unknown && c.timeline.expired()) return;  // cannot decide
-            bool truth = c.value.kind == ActionValue::Kind::Number ? c.value.number != 0
-                                                                   : c.value.kind == ActionValue::Kind::String
-                                                                         ? !c.value.text.empty() : true;
+            bool truth = c.value.kind == ActionValue::Kind::Number   ? c.value.number != 0
+                         : c.value.kind == ActionValue::Kind::String ? !c.value.text.empty()
+                                                                     : true;
             if (truth) {
                 if (a.number < 0) return;
                 pc = static_cast<size_t>(a.number);

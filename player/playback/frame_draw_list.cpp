@@ -54,8 +54,9 @@ void collectMaskShapes(const Movie& movie, const TimelineState& timeline, const 
             if (obj.sprite) collectMaskShapes(movie, *obj.sprite, om, mask);
             continue;
         }
-        characterShapes(movie, *ch, obj, om,
-                        [&](const Shape* s, const Matrix& sm, Rgba, bool) { mask.shapes.push_back({s, sm}); });
+        characterShapes(movie, *ch, obj, om, [&](const Shape* s, const Matrix& sm, Rgba, bool) {
+            mask.shapes.push_back({s, sm});
+        });
     }
 }
 
@@ -89,8 +90,9 @@ void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m,
             if (hasTimeline(*ch)) {
                 if (obj.sprite) collectMaskShapes(movie, *obj.sprite, om, item);
             } else {
-                characterShapes(movie, *ch, obj, om,
-                                [&](const Shape* s, const Matrix& sm, Rgba, bool) { item.shapes.push_back({s, sm}); });
+                characterShapes(movie, *ch, obj, om, [&](const Shape* s, const Matrix& sm, Rgba, bool) {
+                    item.shapes.push_back({s, sm});
+                });
             }
             out.masks.push_back(std::move(item));
             masks.push_back({obj.clipDepth, static_cast<int>(out.masks.size()) - 1});
@@ -108,7 +110,6 @@ void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m,
         });
     }
 }
-
 
 }  // namespace
 

@@ -32,7 +32,11 @@ DisplayObject::~DisplayObject() {
 
 TimelineState::TimelineState(const Movie& movie, const Timeline& timeline, Playback& playback, TimelineState* parent,
                              int nesting)
-    : movie_(movie), timeline_(timeline), playback_(playback), parent_(parent), nesting_(nesting),
+    : movie_(movie),
+      timeline_(timeline),
+      playback_(playback),
+      parent_(parent),
+      nesting_(nesting),
       serial_(playback.timelines++) {}
 
 TimelineState* TimelineState::child(const std::string& name) const {

@@ -56,9 +56,9 @@ public:
     std::string name;
     BlendMode blendMode = BlendMode::Normal;
     bool visible = true;
-    int placedFrame = 0;                     // the frame of its timeline that placed it
-    std::shared_ptr<TimelineState> sprite;   // for sprites and buttons
-    std::shared_ptr<const Shape> morphed;    // for morphs: the shape at ratio
+    int placedFrame = 0;                    // the frame of its timeline that placed it
+    std::shared_ptr<TimelineState> sprite;  // for sprites and buttons
+    std::shared_ptr<const Shape> morphed;   // for morphs: the shape at ratio
 
 private:
     Playback& playback_;
@@ -69,8 +69,7 @@ class TimelineState : public ScriptTarget {
 public:
     static constexpr int kMaxNesting = 12;
 
-    TimelineState(const Movie& movie, const Timeline& timeline, Playback& playback, TimelineState* parent,
-                  int nesting);
+    TimelineState(const Movie& movie, const Timeline& timeline, Playback& playback, TimelineState* parent, int nesting);
 
     // One tick: children first, then the next frame (the first one on the
     // first tick); past the last frame it loops, keeping the objects that

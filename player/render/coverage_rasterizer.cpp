@@ -26,10 +26,22 @@ void CoverageRasterizer::addLine(float x0, float y0, float x1, float y1) {
     // Clip to the rows first so that far-away coordinates stay exact enough.
     auto xAt = [&](float y) { return x0 + (x1 - x0) * ((y - y0) / (y1 - y0)); };
     float ya = y0, xa = x0, yb = y1, xb = x1;
-    if (ya < 0) { xa = xAt(0); ya = 0; }
-    if (ya > h) { xa = xAt(h); ya = h; }
-    if (yb < 0) { xb = xAt(0); yb = 0; }
-    if (yb > h) { xb = xAt(h); yb = h; }
+    if (ya < 0) {
+        xa = xAt(0);
+        ya = 0;
+    }
+    if (ya > h) {
+        xa = xAt(h);
+        ya = h;
+    }
+    if (yb < 0) {
+        xb = xAt(0);
+        yb = 0;
+    }
+    if (yb > h) {
+        xb = xAt(h);
+        yb = h;
+    }
     addClippedLine(xa, ya, xb, yb);
 }
 

@@ -42,8 +42,8 @@ Matrix showAllTransform(const Movie& movie, int width, int height) {
 
 void FrameRenderer::render(const Movie& movie, const DrawList& list, Surface& surface) {
     if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return;
-    uint32_t bg = 0xFF000000u | (uint32_t(movie.background.r) << 16) | (uint32_t(movie.background.g) << 8) |
-                  movie.background.b;
+    uint32_t bg =
+        0xFF000000u | (uint32_t(movie.background.r) << 16) | (uint32_t(movie.background.g) << 8) | movie.background.b;
     for (int y = 0; y < surface.height; ++y)
         std::fill_n(surface.pixels + static_cast<size_t>(y) * surface.stride, surface.width, bg);
     currentMask_ = -1;
@@ -88,7 +88,8 @@ void FrameRenderer::renderMask(const DrawList& list, int mask, const Surface& su
     };
     coverageOf(list.masks[mask], mask_);
     // Masks are listed after the masks they lie in, so the chain ends.
-    for (int level = 0, inner = mask, outer = list.masks[mask].parent; outer >= 0 && outer < inner && level < kMaxMaskNesting;
+    for (int level = 0, inner = mask, outer = list.masks[mask].parent;
+         outer >= 0 && outer < inner && level < kMaxMaskNesting;
          ++level, inner = outer, outer = list.masks[outer].parent) {
         coverageOf(list.masks[outer], maskScratch_);
         for (size_t i = 0; i < size; ++i) mask_[i] = static_cast<uint8_t>((mask_[i] * maskScratch_[i] + 127) / 255);
@@ -172,7 +173,8 @@ void FrameRenderer::drawShape(const Movie& movie, const DrawItem& item, Surface&
     float scale = std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
     float margin = 0;
     for (const LineStyle& l : shape.lines)
-        margin = std::max(margin, l.width * scale * 0.5f * (l.join == LineStyle::Join::Miter ? l.miterLimit : 1.5f) + 1.0f);
+        margin =
+            std::max(margin, l.width * scale * 0.5f * (l.join == LineStyle::Join::Miter ? l.miterLimit : 1.5f) + 1.0f);
     const TwipsRect& b = shape.bounds;
     PointF corners[4] = {m.apply(b.xMin, b.yMin), m.apply(b.xMax, b.yMin), m.apply(b.xMin, b.yMax),
                          m.apply(b.xMax, b.yMax)};

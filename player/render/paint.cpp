@@ -89,7 +89,9 @@ inline int gradientIndex(float t) {
 uint32_t transformPixel(uint32_t p, const ColorTransform& cx) {
     uint32_t a = p >> 24;
     if (a == 0 && cx.add[3] <= 0) return 0;
-    auto unmul = [a](uint32_t v) { return static_cast<uint8_t>(a ? std::min<uint32_t>(255, (v * 255 + a / 2) / a) : 0); };
+    auto unmul = [a](uint32_t v) {
+        return static_cast<uint8_t>(a ? std::min<uint32_t>(255, (v * 255 + a / 2) / a) : 0);
+    };
     Rgba c{unmul((p >> 16) & 255), unmul((p >> 8) & 255), unmul(p & 255), static_cast<uint8_t>(a)};
     return premultiplied(cx.apply(c));
 }
@@ -194,7 +196,8 @@ struct GradientSource {
     }
     uint32_t next() {
         float t = form == Form::Linear && spread == FillStyle::Spread::Pad
-                      ? (gx + kGradientRadius) * (255.0f / kGradientSquare) : -1.0f;
+                      ? (gx + kGradientRadius) * (255.0f / kGradientSquare)
+                      : -1.0f;
         int i = t >= 0 ? gradientIndex(t) : index(position(gx, gy));
         gx += inv.a;
         gy += inv.b;
@@ -247,7 +250,8 @@ struct BitmapSource {
             uint32_t wv = static_cast<uint32_t>(std::clamp(roundToInt((sv - iv) * 256.0f), 0, 256));
             auto mix = [](uint32_t a, uint32_t b, uint32_t w) {  // w/256 of b
                 uint32_t rb = (((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
-                uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
+                uint32_t ag =
+                    ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
                 return rb | (ag << 8);
             };
             p = mix(mix(texel(iu, iv), texel(iu + 1, iv), wu), mix(texel(iu, iv + 1), texel(iu + 1, iv + 1), wu), wv);
@@ -277,12 +281,8 @@ uint32_t blendPixel(uint32_t dst, uint32_t src, BlendMode mode) {
         case BlendMode::Add: mixed = std::min(1.0f, cs + cb); break;
         case BlendMode::Subtract: mixed = std::max(0.0f, cb - cs); break;
         case BlendMode::Invert: mixed = 1.0f - cb; break;
-        case BlendMode::Overlay:
-            mixed = cb <= 0.5f ? 2 * cs * cb : 1 - 2 * (1 - cs) * (1 - cb);
-            break;
-        case BlendMode::HardLight:
-            mixed = cs <= 0.5f ? 2 * cs * cb : 1 - 2 * (1 - cs) * (1 - cb);
-            break;
+        case BlendMode::Overlay: mixed = cb <= 0.5f ? 2 * cs * cb : 1 - 2 * (1 - cs) * (1 - cb); break;
+        case BlendMode::HardLight: mixed = cs <= 0.5f ? 2 * cs * cb : 1 - 2 * (1 - cs) * (1 - cb); break;
         default: mixed = cs; break;
         }
         out[i] = s * (1 - da) + d * (1 - sa) + sa * da * mixed;

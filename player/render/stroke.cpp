@@ -66,8 +66,10 @@ void addJoin(CoverageRasterizer& rasterizer, const Segment& in, const Segment& o
     if (ax * bx + ay * by > 0.9999f) return;
     float x = out.x0, y = out.y0;
     if (style.join == LineStyle::Join::Round && !smooth) {
-        if (hw > 1.0f) addDisc(rasterizer, x, y, hw);
-        else smooth = true;
+        if (hw > 1.0f)
+            addDisc(rasterizer, x, y, hw);
+        else
+            smooth = true;
     }
     if (style.join == LineStyle::Join::Round && !smooth) return;
     // The outer side is the one the path turns away from.
@@ -112,7 +114,8 @@ void addStrokeOutline(CoverageRasterizer& rasterizer, const std::vector<Segment>
     size_t begin = 0;
     while (begin < segments.size()) {
         size_t end = begin + 1;
-        while (end < segments.size() && segments[end].x0 == segments[end - 1].x1 && segments[end].y0 == segments[end - 1].y1)
+        while (end < segments.size() && segments[end].x0 == segments[end - 1].x1 &&
+               segments[end].y0 == segments[end - 1].y1)
             ++end;
         bool drawn = false;
         for (size_t i = begin; i < end; ++i) {
@@ -121,7 +124,10 @@ void addStrokeOutline(CoverageRasterizer& rasterizer, const std::vector<Segment>
             if (!direction(s, dx, dy)) continue;
             drawn = true;
             float nx = -dy * hw, ny = dx * hw;
-            PointF quad[4] = {{s.x0 + nx, s.y0 + ny}, {s.x1 + nx, s.y1 + ny}, {s.x1 - nx, s.y1 - ny}, {s.x0 - nx, s.y0 - ny}};
+            PointF quad[4] = {{s.x0 + nx, s.y0 + ny},
+                              {s.x1 + nx, s.y1 + ny},
+                              {s.x1 - nx, s.y1 - ny},
+                              {s.x0 - nx, s.y0 - ny}};
             addPolygon(rasterizer, quad, 4);
             if (i > begin) addJoin(rasterizer, segments[i - 1], s, s.smoothStart, hw, style);
         }

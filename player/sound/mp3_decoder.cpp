@@ -32,7 +32,8 @@ void Mp3Decoder::decode(const uint8_t* data, size_t size, SoundClip& clip, size_
             clip.channels = static_cast<unsigned>(info.channels);
             first = false;
         }
-        if (clip.rate != static_cast<uint32_t>(info.hz) || clip.channels != static_cast<unsigned>(info.channels)) continue;
+        if (clip.rate != static_cast<uint32_t>(info.hz) || clip.channels != static_cast<unsigned>(info.channels))
+            continue;
         clip.samples.insert(clip.samples.end(), state_->pcm, state_->pcm + frames * info.channels);
     }
 }

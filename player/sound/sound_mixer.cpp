@@ -19,7 +19,9 @@ int32_t between(int32_t a, int32_t b, uint64_t position) {
 void SoundMixer::start(uint16_t soundId, std::shared_ptr<const SoundClip> clip, const SoundStart& how) {
     if (!clip || clip->frames() == 0 || clip->rate == 0 || voices_.size() >= kMaxVoices) return;
     uint64_t frames = clip->frames();
-    auto at = [&](uint32_t point) { return std::min<uint64_t>(static_cast<uint64_t>(point) * clip->rate / kRate, frames); };
+    auto at = [&](uint32_t point) {
+        return std::min<uint64_t>(static_cast<uint64_t>(point) * clip->rate / kRate, frames);
+    };
     uint64_t start = how.inPoint ? at(*how.inPoint) : 0;
     uint64_t end = how.outPoint ? at(*how.outPoint) : frames;
     if (end <= start) return;
@@ -49,7 +51,8 @@ void SoundMixer::stream(uint32_t timeline, const SoundClip& chunk) {
     if (it->rate != chunk.rate || it->channels != chunk.channels) return;
     it->samples.insert(it->samples.end(), chunk.samples.begin(), chunk.samples.end());
     size_t limit = kMaxStreamSeconds * it->rate * it->channels;
-    if (it->samples.size() > limit) it->samples.erase(it->samples.begin(), it->samples.end() - static_cast<std::ptrdiff_t>(limit));
+    if (it->samples.size() > limit)
+        it->samples.erase(it->samples.begin(), it->samples.end() - static_cast<std::ptrdiff_t>(limit));
 }
 
 size_t SoundMixer::streamQueued(uint32_t timeline) const {
@@ -90,7 +93,8 @@ bool SoundMixer::mixVoice(Voice& v, int32_t* out, size_t frames) {
         }
         uint64_t index = v.position >> 32, next = std::min(index + 1, last);
         int32_t left = between(clip.samples[index * channels], clip.samples[next * channels], v.position);
-        int32_t right = channels == 2 ? between(clip.samples[index * 2 + 1], clip.samples[next * 2 + 1], v.position) : left;
+        int32_t right =
+            channels == 2 ? between(clip.samples[index * 2 + 1], clip.samples[next * 2 + 1], v.position) : left;
         if (!v.envelope.empty()) {
             const auto& env = v.envelope;
             while (v.segment + 1 < env.size() && env[v.segment + 1].position <= v.elapsed) ++v.segment;

@@ -182,8 +182,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             }
         }
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
@@ -194,15 +193,13 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PRINTCLIENT:
         if (control) control->paint(reinterpret_cast<HDC>(wParam));
         return 0;
-    case WM_TIKKO_PUT_MOVIE:
-        return putMovie(window, reinterpret_cast<const char*>(lParam)) ? 1 : 0;
+    case WM_TIKKO_PUT_MOVIE: return putMovie(window, reinterpret_cast<const char*>(lParam)) ? 1 : 0;
     case WM_DESTROY:
         KillTimer(window, kFrameTimer);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         delete control;
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -210,14 +207,15 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 // movie (a bitmap inflating towards gigabytes) refuses the movie, and the
 // control goes on silent with an empty area.
 LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return exceptionBarrier([&] { return handleMessage(window, message, wParam, lParam); }, LRESULT{0}, [&] {
-        if (MovieControl* control = controlOf(window)) {
-            KillTimer(window, kFrameTimer);
-            control->stop();
-            control->draw();
-            InvalidateRect(window, nullptr, FALSE);
-        }
-    });
+    return exceptionBarrier([&] { return handleMessage(window, message, wParam, lParam); }, LRESULT{0},
+                            [&] {
+                                if (MovieControl* control = controlOf(window)) {
+                                    KillTimer(window, kFrameTimer);
+                                    control->stop();
+                                    control->draw();
+                                    InvalidateRect(window, nullptr, FALSE);
+                                }
+                            });
 }
 
 }  // namespace

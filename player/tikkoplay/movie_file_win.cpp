@@ -12,8 +12,8 @@ constexpr DWORD kHeaderBytes = 8;
 bool readMovieFile(const char* ansiPath, std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (!ansiPath) return false;
-    HANDLE file = CreateFileA(ansiPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(ansiPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     uint8_t header[kHeaderBytes];
     DWORD got = 0;

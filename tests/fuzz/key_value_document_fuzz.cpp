@@ -9,9 +9,7 @@ namespace {
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 
-bool trimmed(const std::u16string& text) {
-    return text.empty() || (!isBlank(text.front()) && !isBlank(text.back()));
-}
+bool trimmed(const std::u16string& text) { return text.empty() || (!isBlank(text.front()) && !isBlank(text.back())); }
 
 }  // namespace
 

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     decodeStateRecord(data, size, record);
     StateRecord again;
     decodeStateRecord(encodeStateRecord(record).data(), kStateRecordSize, again);
-    if (std::memcmp(encodeStateRecord(record).data(), encodeStateRecord(again).data(), kStateRecordSize) != 0) std::abort();
+    if (std::memcmp(encodeStateRecord(record).data(), encodeStateRecord(again).data(), kStateRecordSize) != 0)
+        std::abort();
 
     SimulatedHost host;
     const size_t stateSize = size < kStateRecordSize ? size : kStateRecordSize;

@@ -45,7 +45,8 @@ struct ArchiveBuilder {
         appendVfsFileRecord(directory, name, add(item), item);
     }
     std::vector<uint8_t> build(Compression directoryCompression = Compression::WhenSmaller) const {
-        return assembleVfsArchive(
-            encodeVfsItem(codec(), directory.data(), directory.size(), directoryCompression, fixedBytes), data);
+        return assembleVfsArchive(encodeVfsItem(codec(), directory.data(), directory.size(), directoryCompression,
+                                                fixedBytes),
+                                  data);
     }
 };

@@ -211,9 +211,11 @@ TEST(VfsArchive, HeaderNeedsMagicAndACheckedDirectory) {
 // reading never crash, and whatever is read is the original content.
 TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
     const Bytes original = sampleArchive();
-    const std::vector<std::pair<std::u16string, std::string>> files = {
-        {u"readme.txt", "read me"}, {u"swf/a.swf", std::string(5000, 'a')},
-        {u"swf/b.swf", std::string(39, 'b')}, {u"info/c-test.txt", "x"}, {u"empty", ""}};
+    const std::vector<std::pair<std::u16string, std::string>> files = {{u"readme.txt", "read me"},
+                                                                       {u"swf/a.swf", std::string(5000, 'a')},
+                                                                       {u"swf/b.swf", std::string(39, 'b')},
+                                                                       {u"info/c-test.txt", "x"},
+                                                                       {u"empty", ""}};
     auto readAll = [&](const Bytes& bytes) {
         std::unique_ptr<VfsArchive> archive = mounted(bytes);
         if (!archive) return;
@@ -353,15 +355,14 @@ TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
     };
     const Bytes directory = {
         // 0 offsetLow, 4 offsetHigh, 8 plainSize, 12 storedSize, 16 reserved, 20 checkValue, 24 name
-        0x10, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0xC7, 0xEA, 0x54, 0x1E,
-        'o', 0, 'n', 0, 'e', 0, 0, 0,
-        0x10, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 13, 0, 0, 0, 0, 0, 0, 0, 0x1E, 0x54, 0xEA, 0xC7,
-        'r', 0, 'e', 0, 'v', 0, 0, 0,
-        0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 0x04, 0x03, 0x02, 0x01,
-        0x08, 0x07, 0x06, 0x05, 0, 0, 0, 0, 0x0C, 0x0B, 0x0A, 0x09,
-        'f', 0, 'a', 0, 'r', 0, 0, 0,
+        0x10, 0,    0,    0,    0,    0,    0,    0,    5,    0,    0,    0,    13,   0,    0,    0,
+        0,    0,    0,    0,    0xC7, 0xEA, 0x54, 0x1E, 'o',  0,    'n',  0,    'e',  0,    0,    0,
+        0x10, 0,    0,    0,    0,    0,    0,    0,    5,    0,    0,    0,    13,   0,    0,    0,
+        0,    0,    0,    0,    0x1E, 0x54, 0xEA, 0xC7, 'r',  0,    'e',  0,    'v',  0,    0,    0,
+        0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05,
+        0,    0,    0,    0,    0x0C, 0x0B, 0x0A, 0x09, 'f',  0,    'a',  0,    'r',  0,    0,    0,
         0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,  // the end marker
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0};
     const Bytes image = join({{'V', 'F', 'S', 0},               // 0 magic, 3 not examined
                               {120, 0, 0, 0},                   // 4 dirPlainSize
                               {128, 0, 0, 0},                   // 8 dirStoredSize
@@ -378,7 +379,7 @@ TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
         const VfsEntry* e = vfsFindEntry(archive.get(), r.name);
         ASSERT_TRUE(e);
         EXPECT_EQ((std::array<uint32_t, 6>{e->offsetLow, e->offsetHigh, e->plainSize, e->storedSize, e->reserved,
-                                                 e->checkValue}),
+                                           e->checkValue}),
                   r.fields);
         EXPECT_EQ(readText(archive.get(), r.name), r.content);
         EncodedItem item;

@@ -27,7 +27,11 @@ std::vector<uint8_t> decrypt(const KeyedBlowfish& k, std::vector<uint8_t> block)
 }
 
 TEST(Blowfish, PublishedVectors) {
-    struct Vector { const char* key; const char* plain; const char* cipher; };
+    struct Vector {
+        const char* key;
+        const char* plain;
+        const char* cipher;
+    };
     const Vector vectors[] = {
         {"0000000000000000", "0000000000000000", "4EF997456198DD78"},
         {"FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF", "51866FD5B85ECB8A"},

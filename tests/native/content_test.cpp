@@ -58,9 +58,13 @@ struct Scene {
 
 // The scene table, with how long each scene may take in all.
 const Scene kScenes[] = {
-    {"nessel-turnoff", "", 170, 190}, {"nessel-sleep", "", 170, 190}, {"hopsa-manual", "c-hopsa-common.txt", 60, 120},
-    {"hopsa-usual", "c-hopsa-common.txt", 60, 120}, {"hopsa-first", "c-hopsa-common.txt", 40, 90},
-    {"tolder", "", 3, 15}, {"test", "", 3, 15},
+    {"nessel-turnoff", "", 170, 190},
+    {"nessel-sleep", "", 170, 190},
+    {"hopsa-manual", "c-hopsa-common.txt", 60, 120},
+    {"hopsa-usual", "c-hopsa-common.txt", 60, 120},
+    {"hopsa-first", "c-hopsa-common.txt", 40, 90},
+    {"tolder", "", 3, 15},
+    {"test", "", 3, 15},
 };
 
 }  // namespace
@@ -166,7 +170,8 @@ TEST(Content, EveryMovieDecodesShowsTikkoFromFirstToLastFrameAndMovesSmoothly) {
                 auto old = previous.find(depth);
                 if (old == previous.end() || state.second < 0.1f || old->second.second < 0.1f) continue;
                 const Matrix &a = old->second.first, &b = state.first;
-                double turn = std::max({std::fabs(a.a - b.a), std::fabs(a.b - b.b), std::fabs(a.c - b.c), std::fabs(a.d - b.d)});
+                double turn =
+                    std::max({std::fabs(a.a - b.a), std::fabs(a.b - b.b), std::fabs(a.c - b.c), std::fabs(a.d - b.d)});
                 double step = std::hypot(a.tx - b.tx, a.ty - b.ty) / 20;
                 if (turn > worstTurn || step > worstStep) worstFrame = frame;
                 worstTurn = std::max(worstTurn, turn);

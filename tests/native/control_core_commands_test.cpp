@@ -191,11 +191,12 @@ TEST(HandOverPassword, EndsAtTheTerminatorTheImageOr1024Units) {
 }
 
 TEST(VideoTitle, PatternFollowedByAtMostThreeCharactersOrASeparator) {
-    for (std::u16string_view title : {u"film.avi - player", u"film.avi", u"FILM.AVI", u"x.mkv 12", u"Windows Media",
-                                      u"clip.3gp - ", u"\u0444\u0438\u043b\u044c\u043c.MPEG - \u043f\u043b\u0435\u0435\u0440"})
+    for (std::u16string_view title :
+         {u"film.avi - player", u"film.avi", u"FILM.AVI", u"x.mkv 12", u"Windows Media", u"clip.3gp - ",
+          u"\u0444\u0438\u043b\u044c\u043c.MPEG - \u043f\u043b\u0435\u0435\u0440"})
         EXPECT_TRUE(isVideoTitle(title)) << std::string(title.begin(), title.end());
-    for (std::u16string_view title : {u"holiday.mp4 [2]", u"windows media player", u"x.rmvb - y", u"", u"report.doc",
-                                      u"a.avi1234 and b.avi"})
+    for (std::u16string_view title :
+         {u"holiday.mp4 [2]", u"windows media player", u"x.rmvb - y", u"", u"report.doc", u"a.avi1234 and b.avi"})
         EXPECT_FALSE(isVideoTitle(title)) << std::string(title.begin(), title.end());
 }
 

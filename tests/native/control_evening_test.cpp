@@ -85,7 +85,7 @@ TEST(NesselEvening, BedtimeDuringAGrumbleWaitsForTheGrumbleToEnd) {
     evening.userActive = false;
     evening.seconds(190);  // 160 s idle at the tick of 44:00: a grumble until about 45:31
     evening.userActive = true;
-    evening.seconds(30);   // back at 44:30; bedtime is reached at 45:00
+    evening.seconds(30);  // back at 44:30; bedtime is reached at 45:00
     ASSERT_EQ(evening.host.startSeconds(u"/show:tolder"), Seconds{2640});
     EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
     EXPECT_TRUE(evening.host.startSeconds(u"/show:nessel-turnoff").empty());
@@ -195,8 +195,7 @@ TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
         evening.seconds(14 * 60 - c.idleSeconds);
         evening.userActive = false;
         evening.seconds(c.idleSeconds);
-        EXPECT_EQ(evening.host.storedState().hopsaMinutes, c.expectedMinutes)
-            << c.skipIdleTime << " " << c.idleSeconds;
+        EXPECT_EQ(evening.host.storedState().hopsaMinutes, c.expectedMinutes) << c.skipIdleTime << " " << c.idleSeconds;
     }
 }
 

@@ -78,10 +78,20 @@ TEST(HashDigest, TruncationWritesOnlyWhatIsAsked) {
 
 // A digest that records which operation received which bytes.
 std::string recorded;
-size_t recordBegin(void*, uint32_t) { recorded.clear(); return 8; }
-void recordAdd(void*, const void* data, size_t length) { recorded += "add:" + std::string(static_cast<const char*>(data), length) + ";"; }
-void recordKeyedAdd(void*, const void* data, size_t length) { recorded += "key:" + std::string(static_cast<const char*>(data), length) + ";"; }
-size_t recordFinish(void*, uint8_t* out) { std::memset(out, 0x11, 4); return 4; }
+size_t recordBegin(void*, uint32_t) {
+    recorded.clear();
+    return 8;
+}
+void recordAdd(void*, const void* data, size_t length) {
+    recorded += "add:" + std::string(static_cast<const char*>(data), length) + ";";
+}
+void recordKeyedAdd(void*, const void* data, size_t length) {
+    recorded += "key:" + std::string(static_cast<const char*>(data), length) + ";";
+}
+size_t recordFinish(void*, uint8_t* out) {
+    std::memset(out, 0x11, 4);
+    return 4;
+}
 const HashDescriptor keyedRecorder = {8, 4, recordBegin, recordAdd, recordFinish, recordKeyedAdd};
 const HashDescriptor hugeContext = {4096, 4, recordBegin, recordAdd, recordFinish, nullptr};
 

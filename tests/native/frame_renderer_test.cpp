@@ -162,8 +162,9 @@ TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
     w.timeline().place(3, sprite);
     w.timeline().place(4, squareShape(w, 80, 80, 20, {0, 255, 0, 255}));  // above the clip depth
     // Outside the mask, inside it, and where only the mask's own red would be.
-    expectPixels(shownFrame(w), {{10, 10, kWhite}, {30, 10, kBlue}, {74, 49, kBlue}, {76, 10, kWhite},
-                                 {50, 60, kWhite}, {90, 90, kGreen}});
+    expectPixels(
+        shownFrame(w),
+        {{10, 10, kWhite}, {30, 10, kBlue}, {74, 49, kBlue}, {76, 10, kWhite}, {50, 60, kWhite}, {90, 90, kGreen}});
     // The sprite's blue (y 50..100) lies in its own mask (y 0..50): nothing shows.
     SwfWriter w2 = stageWriter();
     w2.timeline().place(1, w2.defineSprite(inner));
@@ -202,11 +203,23 @@ TEST(FrameRenderer, BitmapFillsRepeatOrClampAndSmooth) {
     };
     // One bitmap pixel becomes 10 x 10 screen pixels, or 50 x 100 clamped at the ends.
     const Case cases[] = {
-        {"repeated", 0xFF0000FFu, true, false, Matrix{200, 0, 0, 200, 0, 0},
+        {"repeated",
+         0xFF0000FFu,
+         true,
+         false,
+         Matrix{200, 0, 0, 200, 0, 0},
          {{5, 5, kRed, 0}, {15, 5, kBlue, 1}, {25, 95, kRed, 0}, {95, 45, kBlue, 1}}},
-        {"repeated, half transparent", 0x800000FFu, true, false, Matrix{200, 0, 0, 200, 0, 0},
+        {"repeated, half transparent",
+         0x800000FFu,
+         true,
+         false,
+         Matrix{200, 0, 0, 200, 0, 0},
          {{5, 5, kRed, 0}, {15, 5, 0x7F7FFF, 1}, {95, 45, 0x7F7FFF, 1}}},
-        {"smoothed and clamped", 0xFF0000FFu, false, true, Matrix{1000, 0, 0, 2000, 0, 0},
+        {"smoothed and clamped",
+         0xFF0000FFu,
+         false,
+         true,
+         Matrix{1000, 0, 0, 2000, 0, 0},
          {{5, 50, kRed, 0}, {37, 50, 0xBF0040, 4}, {50, 50, 0x7F0080, 3}, {95, 50, kBlue, 0}}},
     };
     for (const Case& c : cases) {

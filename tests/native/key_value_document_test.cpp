@@ -20,7 +20,10 @@ TEST(KeyValueDocument, EmptyTextsAndByteOrderMarkAddNothing) {
     EXPECT_EQ(parsed(u"\xFEFF").size(), 0u);
     EXPECT_EQ(parsed(u"\r\n \t\r\n;a=b\r\n").size(), 0u);
     // Only the first unit is a mark; a second one is text.
-    EXPECT_TRUE(parsed(u"\xFEFF\xFEFF" u"a=1").contains(u"\xFEFF" u"a"));
+    EXPECT_TRUE(parsed(u"\xFEFF\xFEFF"
+                       u"a=1")
+                    .contains(u"\xFEFF"
+                              u"a"));
 }
 
 // Each text read alone: the value each key then has (nullptr: no such key).
@@ -78,11 +81,11 @@ TEST(KeyValueDocument, FlagIsTrueOnlyForLowerCaseTrue) {
 }
 
 TEST(KeyValueDocument, NumberScansLikeADecimalConversion) {
-    KeyValueDocument document = parsed(
-        u"a=12abc\r\nb= -3\r\nc=abc\r\nd=\r\ne=+7\r\nf=99999999999\r\ng=-99999999999\r\nh=- 4\r\ni=\v12");
-    const std::pair<std::u16string, int> cases[] = {
-        {u"a", 12}, {u"b", -3}, {u"c", 0}, {u"d", 5}, {u"absent", 5},
-        {u"e", 7}, {u"f", INT_MAX}, {u"g", INT_MIN}, {u"h", 0}, {u"i", 12}};
+    KeyValueDocument document =
+        parsed(u"a=12abc\r\nb= -3\r\nc=abc\r\nd=\r\ne=+7\r\nf=99999999999\r\ng=-99999999999\r\nh=- 4\r\ni=\v12");
+    const std::pair<std::u16string, int> cases[] = {{u"a", 12},     {u"b", -3}, {u"c", 0},       {u"d", 5},
+                                                    {u"absent", 5}, {u"e", 7},  {u"f", INT_MAX}, {u"g", INT_MIN},
+                                                    {u"h", 0},      {u"i", 12}};
     for (const auto& [key, want] : cases)
         EXPECT_EQ(document.number(key, 5), want) << std::string(key.begin(), key.end());
 }

@@ -11,7 +11,6 @@
 
 #include "LzmaEnc.h"
 
-
 #include <cstdlib>
 
 namespace {
@@ -45,8 +44,7 @@ void splitTables(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& tables,
 }
 
 // A movie whose only shape is filled with the bitmap, stretched over the stage.
-RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body,
-                            const std::vector<uint8_t>& tables = {}) {
+RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body, const std::vector<uint8_t>& tables = {}) {
     SwfWriter w = stageWriter();
     if (!tables.empty()) w.rawDefinition(SwfTag::JpegTables, tables);
     uint16_t bitmap = w.define(code, body);
@@ -74,8 +72,8 @@ TEST(MovieDecoding, JpegBitmapsInEveryTag) {
     cases.push_back({"whole, stray markers", SwfTag::DefineBitsJpeg2, join({strayMarkers, jpeg}), {}, kRed, kBlue});
     std::vector<uint8_t> size = u32le(static_cast<uint32_t>(jpeg.size())), deblocking = {0, 1};
     cases.push_back({"alpha plane", SwfTag::DefineBitsJpeg3, join({size, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF});
-    cases.push_back({"fourth with alpha", SwfTag::DefineBitsJpeg4, join({size, deblocking, jpeg, alpha}), {},
-                     0xFF7F7F, 0x7F7FFF});
+    cases.push_back(
+        {"fourth with alpha", SwfTag::DefineBitsJpeg4, join({size, deblocking, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF});
     for (const Case& c : cases) {
         RenderedFrame f = drawBitmapTag(c.code, c.body, c.tables);
         EXPECT_TRUE(near(f.at(20, 50), c.left, 24)) << c.name << std::hex << " left " << f.at(20, 50);
@@ -106,9 +104,7 @@ void writeRectangle(BitWriter& b, int width, int height) {
 }
 
 // A glyph filling its whole em square above the baseline, in em units.
-std::vector<uint8_t> squareGlyph(int em) {
-    return filledRectangle({0, 0, 0, 255}, 0, -em, em, em).encodeOutline();
-}
+std::vector<uint8_t> squareGlyph(int em) { return filledRectangle({0, 0, 0, 255}, 0, -em, em, em).encodeOutline(); }
 
 // A font of one glyph for "A" in each font tag; advance one em where the tag has layout.
 uint16_t defineFont(SwfWriter& w, unsigned code) {
@@ -137,8 +133,8 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
     b.u16(static_cast<uint32_t>(em * 0.2));  // descent
     b.u16(0);
     b.u16(static_cast<uint32_t>(em));  // advance
-    b.u8(0);                            // glyph bounds: an empty rectangle
-    b.u16(0);                           // no kerning
+    b.u8(0);                           // glyph bounds: an empty rectangle
+    b.u16(0);                          // no kerning
     return w.define(code, b.data());
 }
 
@@ -146,7 +142,7 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
 uint16_t defineEditText(SwfWriter& w, uint16_t font, const std::string& text, int align, bool outlines) {
     BitWriter b;
     writeRectangle(b, 2000, 600);
-    b.u8(0x80 | 0x04 | 0x01);  // text, colour, font
+    b.u8(0x80 | 0x04 | 0x01);            // text, colour, font
     b.u8(0x20 | (outlines ? 0x01 : 0));  // layout, embedded outlines
     b.u16(font);
     b.u16(400);
@@ -181,7 +177,8 @@ TEST(MovieDecoding, EditTextInEveryFontTagAndAlignment) {
             bool inked = x >= c.inkFrom + 1 && x < c.inkTo - 1;
             bool clear = x < c.inkFrom - 1 || x > c.inkTo + 1;
             if (inked || clear) {
-                EXPECT_EQ(f.at(x, 12), inked ? kDarkGreen : kWhite) << "font " << c.font << " align " << c.align << " x " << x;
+                EXPECT_EQ(f.at(x, 12), inked ? kDarkGreen : kWhite)
+                    << "font " << c.font << " align " << c.align << " x " << x;
             }
         }
     }
@@ -200,15 +197,15 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         b.signedBits(0, 12);
         b.signedBits(600, 12);
         b.align();
-        b.u8(1);  // glyph index bits
-        b.u8(12);  // advance bits
+        b.u8(1);                          // glyph index bits
+        b.u8(12);                         // advance bits
         b.u8(0x80 | 0x08 | 0x04 | 0x01);  // font, colour, x offset
         b.u16(font);
         b.bytes({0, 0, 255});
         if (code == SwfTag::DefineText2) b.u8(255);
         b.u16(200);  // x 10 px
         b.u16(400);  // 20 px high
-        b.u8(3);  // three glyphs, 30 px apart; the font has no second glyph
+        b.u8(3);     // three glyphs, 30 px apart; the font has no second glyph
         for (unsigned glyph : {0, 1, 0}) {
             b.bits(glyph, 1);
             b.signedBits(600, 12);
@@ -217,8 +214,9 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         b.u8(0);
         w.timeline().place(1, w.define(code, b.data()));
         // The first and third glyphs, no second, nothing below the baseline.
-        expectPixels(shownFrame(w), {{15, 20, kBlue}, {35, 20, kWhite}, {45, 20, kWhite}, {75, 20, kBlue},
-                                     {15, 35, kWhite}}, "tag " + std::to_string(code));
+        expectPixels(shownFrame(w),
+                     {{15, 20, kBlue}, {35, 20, kWhite}, {45, 20, kWhite}, {75, 20, kBlue}, {15, 35, kWhite}},
+                     "tag " + std::to_string(code));
     }
 }
 

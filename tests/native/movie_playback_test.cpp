@@ -51,8 +51,10 @@ TEST(MoviePlayback, DisplayListCommandsFrameByFrame) {
     ASSERT_TRUE(movie);
     MoviePlayer player(movie);
     // The colours at (10, 10), (60, 60) and (90, 90), tick by tick.
-    const std::vector<std::vector<uint32_t>> ticks = {{kRed, kGreen, kGreen},   {kWhite, kRed, kGreen},
-                                                      {kWhite, kBlue, kWhite},  {kWhite, kWhite, kWhite},
+    const std::vector<std::vector<uint32_t>> ticks = {{kRed, kGreen, kGreen},
+                                                      {kWhite, kRed, kGreen},
+                                                      {kWhite, kBlue, kWhite},
+                                                      {kWhite, kWhite, kWhite},
                                                       {kRed, kGreen, kGreen}};
     for (size_t tick = 0; tick < ticks.size(); ++tick) {
         if (tick) player.nextFrame();
@@ -147,8 +149,14 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
 
 // Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.
 const Character* colourMappedBitmap(std::shared_ptr<const Movie>& movie, int width, int height) {
-    std::vector<uint8_t> header = {1, 0, 3, static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
-                                   static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8), 0};
+    std::vector<uint8_t> header = {1,
+                                   0,
+                                   3,
+                                   static_cast<uint8_t>(width),
+                                   static_cast<uint8_t>(width >> 8),
+                                   static_cast<uint8_t>(height),
+                                   static_cast<uint8_t>(height >> 8),
+                                   0};
     std::vector<uint8_t> raw(3 + static_cast<size_t>((width + 3) / 4 * 4) * height, 0);
     raw[0] = 255;
     std::vector<uint8_t> body = join({header, zlibPacked(raw)});
@@ -236,13 +244,13 @@ std::vector<uint8_t> pushDouble(double v) {
     return act(0x96, payload);
 }
 constexpr uint8_t kNext = 0x04, kPrev = 0x05, kPlay = 0x06, kStop = 0x07, kGotoFrame = 0x81, kGotoLabel = 0x8C,
-                  kSetTarget = 0x8B, kGotoExpression = 0x9F, kGetVariable = 0x1C, kGetMember = 0x4E,
-                  kCallMethod = 0x52, kPop = 0x17, kAdd = 0x0A, kIf = 0x9D;
+                  kSetTarget = 0x8B, kGotoExpression = 0x9F, kGetVariable = 0x1C, kGetMember = 0x4E, kCallMethod = 0x52,
+                  kPop = 0x17, kAdd = 0x0A, kIf = 0x9D;
 
 // _root.mc.gotoAndStop(frame), the frame pushed by `pushFrame`.
 std::vector<uint8_t> mcGotoAndStop(const std::vector<uint8_t>& pushFrame) {
-    return join({pushFrame, pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"),
-                 act(kGetMember), pushString("gotoAndStop"), act(kCallMethod), act(kPop)});
+    return join({pushFrame, pushInt(1), pushString("_root"), act(kGetVariable), pushString("mc"), act(kGetMember),
+                 pushString("gotoAndStop"), act(kCallMethod), act(kPop)});
 }
 
 // Where the main timeline and its sprite "mc" stand after each tick, for
@@ -261,15 +269,23 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
         {"goto frame stops", 1, act(kGotoFrame, {3, 0}), {{0, 0}, {3, 1}, {3, 2}, {3, 0}}},
         {"goto label", 1, join({act(kGotoLabel, text("zero")), act(kPlay)}), {{0, 0}, {0, 1}, {0, 2}, {0, 0}}},
         {"next and previous frame", 2, join({act(kPrev), act(kPrev), act(kNext)}), {{0, 0}, {1, 1}, {1, 2}, {1, 0}}},
-        {"set target stops the sprite", 0, join({act(kSetTarget, text("mc")), act(kStop), act(kSetTarget, text(""))}),
+        {"set target stops the sprite",
+         0,
+         join({act(kSetTarget, text("mc")), act(kStop), act(kSetTarget, text(""))}),
          {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 0}}},
-        {"goto by expression, label and play", 1, join({pushString("three"), act(kGotoExpression, {1})}),
+        {"goto by expression, label and play",
+         1,
+         join({pushString("three"), act(kGotoExpression, {1})}),
          {{0, 0}, {3, 1}, {0, 2}, {3, 0}}},
         {"method on a path", 0, mcGotoAndStop(pushInt(3)), {{0, 2}, {1, 2}, {2, 2}}},
-        {"a goto far before the first frame stops on it", 0, mcGotoAndStop(pushDouble(-1e12)),
+        {"a goto far before the first frame stops on it",
+         0,
+         mcGotoAndStop(pushDouble(-1e12)),
          {{0, 0}, {1, 0}, {2, 0}}},
-        {"a branch on an unknown value ends the script", 1,
-         join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}), {{0, 0}, {1, 1}, {2, 2}}},
+        {"a branch on an unknown value ends the script",
+         1,
+         join({pushInt(1), pushInt(2), act(kAdd), act(kIf, {0, 0}), act(kStop)}),
+         {{0, 0}, {1, 1}, {2, 2}}},
     };
     for (const Case& c : cases) {
         SwfWriter w = stageWriter();
@@ -295,7 +311,8 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
         for (size_t tick = 0; tick < c.expected.size(); ++tick) {
             if (tick) player.nextFrame();
             const TimelineState* mc = player.root().objects().at(1)->sprite.get();
-            EXPECT_EQ(std::make_pair(player.currentFrame(), mc->frame()), c.expected[tick]) << c.name << ", tick " << tick;
+            EXPECT_EQ(std::make_pair(player.currentFrame(), mc->frame()), c.expected[tick])
+                << c.name << ", tick " << tick;
         }
     }
 }

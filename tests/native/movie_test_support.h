@@ -26,8 +26,7 @@ struct Pixel {
 
 // Expects each pixel of the frame to have exactly its colour.
 inline void expectPixels(const RenderedFrame& f, std::initializer_list<Pixel> pixels, const std::string& what = {}) {
-    for (const Pixel& p : pixels)
-        EXPECT_EQ(f.at(p.x, p.y), p.colour) << what << " at " << p.x << "," << p.y;
+    for (const Pixel& p : pixels) EXPECT_EQ(f.at(p.x, p.y), p.colour) << what << " at " << p.x << "," << p.y;
 }
 
 inline std::shared_ptr<const Movie> decodeOrNull(const std::vector<uint8_t>& bytes) {

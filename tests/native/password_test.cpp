@@ -10,7 +10,8 @@ namespace {
 std::vector<uint8_t> asBytes(const PasswordDigest& d) { return {d.begin(), d.end()}; }
 
 TEST(PasswordDigest, SaltThenUtf16LittleEndianUnits) {
-    EXPECT_EQ(asBytes(passwordDigest(u"")), hexBytes("3f6c852ea1c13afafb84d600b9682323b4b6d714f2b0c6e16e58852c72537e32"));
+    EXPECT_EQ(asBytes(passwordDigest(u"")),
+              hexBytes("3f6c852ea1c13afafb84d600b9682323b4b6d714f2b0c6e16e58852c72537e32"));
     EXPECT_EQ(asBytes(passwordDigest(u"\u041F\u0430\u0440\u043E\u043B\u044C1")),
               hexBytes("76571b148444004f4c7a7d776729d844d37342873d72e50aa432f11e4c370eba"));
 }

@@ -34,7 +34,7 @@ TEST(Roles, MessageTextIsTheRestAfterTheFirstSwitch) {
 TEST(Roles, ManualFlagOnlyForHandStartedScenes) {
     EXPECT_TRUE(sceneFor(Role::ShowHopsaManual).manual);
     EXPECT_TRUE(sceneFor(Role::ShowTest).manual);
-    for (Role r : {Role::ShowNesselTurnoff, Role::ShowNesselSleep, Role::ShowHopsaUsual,
-                   Role::ShowHopsaFirst, Role::ShowTolder})
+    for (Role r :
+         {Role::ShowNesselTurnoff, Role::ShowNesselSleep, Role::ShowHopsaUsual, Role::ShowHopsaFirst, Role::ShowTolder})
         EXPECT_FALSE(sceneFor(r).manual);
 }

@@ -146,9 +146,20 @@ TEST(SceneScript, ThreeEntriesAreChosenWithEqualChance) {
 
 TEST(MovieDuration, ScansMinutesSecondsAndMilliseconds) {
     const std::pair<const char*, int> cases[] = {
-        {"infinity", -1}, {"0:30:0", 30000}, {"1:5:500", 65500}, {"2", 120000}, {"1:5", 65000},
-        {"abc", 0}, {"Infinity", 0}, {"1 :5", 60000}, {"1: 5x", 65000}, {"-1:0:0", -1}, {"0:0:-1", -1},
-        {"0:-0:5", 5}, {"99999999999:0:0", INT_MAX}, {"35791:23:647", INT_MAX},
+        {"infinity", -1},
+        {"0:30:0", 30000},
+        {"1:5:500", 65500},
+        {"2", 120000},
+        {"1:5", 65000},
+        {"abc", 0},
+        {"Infinity", 0},
+        {"1 :5", 60000},
+        {"1: 5x", 65000},
+        {"-1:0:0", -1},
+        {"0:0:-1", -1},
+        {"0:-0:5", 5},
+        {"99999999999:0:0", INT_MAX},
+        {"35791:23:647", INT_MAX},
     };
     for (const auto& [text, ms] : cases) EXPECT_EQ(movieDurationMs(text), ms) << text;
 }

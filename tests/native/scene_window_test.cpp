@@ -56,7 +56,9 @@ TEST(WindowShape, FullscreenCoversTheAreaAndMaximizedPutsTheBordersOutside) {
 
 TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {
     const std::pair<std::string, std::string> steps[] = {{kFirstPlaceholderName, "aaaaaaab"},
-        {"aaaaaaaz", "aaaaaaba"}, {"azzzzzzz", "baaaaaaa"}, {"zzzzzzzz", "zzzzzzzz"}};
+                                                         {"aaaaaaaz", "aaaaaaba"},
+                                                         {"azzzzzzz", "baaaaaaa"},
+                                                         {"zzzzzzzz", "zzzzzzzz"}};
     for (auto [name, next] : steps) {
         advancePlaceholderName(name);
         EXPECT_EQ(name, next);

@@ -8,10 +8,10 @@ TEST(StoredMinutes, ZeroAndNegativeBecomeOneAndTheCombinedDialogCutsTo16BitsFirs
         bool combined;
         int16_t stored;
     };
-    for (const Case& c : {Case{0, false, 1}, Case{0, true, 1}, Case{999, false, 999}, Case{32767, true, 32767},
-                          Case{70000, true, 4464}, Case{70000, false, 4464}, Case{99999, true, 1},
-                          Case{65536, true, 1}, Case{32768, true, 1}, Case{99999, false, 1},
-                          Case{0xFFFFFFFBu, false, 1}})  // a stored -5 shown unsigned
+    for (const Case& c :
+         {Case{0, false, 1}, Case{0, true, 1}, Case{999, false, 999}, Case{32767, true, 32767}, Case{70000, true, 4464},
+          Case{70000, false, 4464}, Case{99999, true, 1}, Case{65536, true, 1}, Case{32768, true, 1},
+          Case{99999, false, 1}, Case{0xFFFFFFFBu, false, 1}})  // a stored -5 shown unsigned
         EXPECT_EQ(storedMinutes(c.typed, c.combined), c.stored) << c.typed << (c.combined ? " combined" : "");
 }
 
@@ -27,5 +27,6 @@ TEST(SettingsFields, TheModuleDialogsShowTheCombinedDialogsFieldsBetweenThem) {
         }
         return fields;
     };
-    EXPECT_EQ(fieldsOf({SettingsKind::Nessel, SettingsKind::Hopsa, SettingsKind::Tolder}), fieldsOf({SettingsKind::All}));
+    EXPECT_EQ(fieldsOf({SettingsKind::Nessel, SettingsKind::Hopsa, SettingsKind::Tolder}),
+              fieldsOf({SettingsKind::All}));
 }

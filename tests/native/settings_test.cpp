@@ -37,19 +37,20 @@ const std::vector<uint8_t> kFixedFieldsOnly = image(0, u"", {});
 // Every field at its offset, each with a value of its own: read back field by
 // field, and written back byte for byte.
 TEST(Settings, HandWrittenImageHoldsEveryFieldAtItsOffset) {
-    const std::vector<uint8_t> bytes = {
-        0x02, 0x01, 0x04, 0x03, 0x06, 0x05,  // 0 exerciseInterval, 2 bedtimeMinutes, 4 sleepMinutes
-        0x08, 0x07, 0xF6, 0xFF,              // 6 grumbleAfter, 8 grumbleRepeat (-10)
-        0x11, 0x12, 0x13, 0x14, 0x15, 0x16,  // 10 skipIdleTime, nesselDisabled, hopsaDisabled, tolderDisabled,
-                                             //    selectedUsersOnly, requireAdmin
-        0x17, 0x18, 0x02, 0x00,              // 16 reserved16, 17 reserved17, 18 N
-        'r', 0, 0x34, 0x04, 0, 0,            // 20 reservedText
-        'M', 0, 'a', 0, 0, 0, 0x1F, 0x04, 0, 0};  // 26 the names
+    const std::vector<uint8_t> bytes = {0x02, 0x01, 0x04, 0x03, 0x06,
+                                        0x05,                    // 0 exerciseInterval, 2 bedtimeMinutes, 4 sleepMinutes
+                                        0x08, 0x07, 0xF6, 0xFF,  // 6 grumbleAfter, 8 grumbleRepeat (-10)
+                                        0x11, 0x12, 0x13, 0x14, 0x15,
+                                        0x16,  // 10 skipIdleTime, nesselDisabled, hopsaDisabled, tolderDisabled,
+                                               //    selectedUsersOnly, requireAdmin
+                                        0x17, 0x18, 0x02, 0x00,                   // 16 reserved16, 17 reserved17, 18 N
+                                        'r', 0, 0x34, 0x04, 0, 0,                 // 20 reservedText
+                                        'M', 0, 'a', 0, 0, 0, 0x1F, 0x04, 0, 0};  // 26 the names
     Settings s;
     s.load(bytes);
-    EXPECT_EQ((std::vector<int>{s.exerciseInterval, s.bedtimeMinutes, s.sleepMinutes, s.grumbleAfter,
-                                s.grumbleRepeat, s.skipIdleTime, s.nesselDisabled, s.hopsaDisabled,
-                                s.tolderDisabled, s.selectedUsersOnly, s.requireAdmin, s.reserved16, s.reserved17}),
+    EXPECT_EQ((std::vector<int>{s.exerciseInterval, s.bedtimeMinutes, s.sleepMinutes, s.grumbleAfter, s.grumbleRepeat,
+                                s.skipIdleTime, s.nesselDisabled, s.hopsaDisabled, s.tolderDisabled,
+                                s.selectedUsersOnly, s.requireAdmin, s.reserved16, s.reserved17}),
               (std::vector<int>{0x0102, 0x0304, 0x0506, 0x0708, -10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18}));
     EXPECT_EQ(s.reservedText, u"r\u0434");
     EXPECT_EQ(s.users, (std::vector<std::u16string>{u"Ma", u"\u041F"}));

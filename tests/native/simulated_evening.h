@@ -114,8 +114,8 @@ public:
 
 // How the simulated scene processes behave.
 struct SceneBehaviour {
-    int secondsToStart = 1;     // until "Tikko Start"
-    int lengthSeconds = 20;     // until the script runs out
+    int secondsToStart = 1;       // until "Tikko Start"
+    int lengthSeconds = 20;       // until the script runs out
     bool diesAfterStart = false;  // reports "Tikko Start" and is never heard of again
 };
 
@@ -126,9 +126,9 @@ public:
     }
 
     SimulatedHost host;
-    SceneBehaviour sceneBehaviour;               // of every scene not queued below
-    std::vector<SceneBehaviour> nextScenes;      // of the next scenes started, in order
-    bool userActive = true;  // input every second while set
+    SceneBehaviour sceneBehaviour;           // of every scene not queued below
+    std::vector<SceneBehaviour> nextScenes;  // of the next scenes started, in order
+    bool userActive = true;                  // input every second while set
 
     ControlCore& core() { return *core_; }
 

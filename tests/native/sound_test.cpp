@@ -118,8 +118,9 @@ Decoded adpcm(bool stream) {
 }
 
 Decoded mp3Sound() {
-    ffmpeg("-f lavfi -i sine=frequency=440:duration=0.4:sample_rate=22050 -c:a libmp3lame -b:a 48k "
-           "-write_xing 0 sound.mp3");
+    ffmpeg(
+        "-f lavfi -i sine=frequency=440:duration=0.4:sample_rate=22050 -c:a libmp3lame -b:a 48k "
+        "-write_xing 0 sound.mp3");
     ffmpeg("-i sound.mp3 -f s16le sound-mp3.raw");
     EncodedSound sound{{SoundCodec::Mp3, 22050, true, false}, 0, readFile("sound.mp3")};
     return {decodeEventSound(sound).samples, littleEndianSamples(readFile("sound-mp3.raw"))};
@@ -151,7 +152,8 @@ TEST(SoundFormats, DecodeAsOtherDecodersDo) {
     };
     const Case cases[] = {
         {"uncompressed 8-bit", [] { return uncompressed(SoundCodec::LittleEndianPcm, false, false); }, 0},
-        {"uncompressed 16-bit little-endian (3)", [] { return uncompressed(SoundCodec::LittleEndianPcm, true, false); }, 0},
+        {"uncompressed 16-bit little-endian (3)", [] { return uncompressed(SoundCodec::LittleEndianPcm, true, false); },
+         0},
         {"uncompressed 16-bit in a little-endian writer's order (0)",
          [] { return uncompressed(SoundCodec::NativePcm, true, false); }, 0},
         {"uncompressed 16-bit in a big-endian writer's order (0)",
@@ -222,10 +224,12 @@ TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
         {"a sound plays once", play(level(1000, 100)), {{0, 1000, 1000}, {99, 1000, 1000}, {100, 0, 0}}},
         {"loops repeat it", play(level(1000, 100), looped), {{299, 1000, 1000}, {300, 0, 0}}},
         {"in and out points cut it", play(level(1000, 100), cut), {{49, 1000, 1000}, {50, 0, 0}}},
-        {"points count at 44.1 kHz in a sound of another rate", play(level(1000, 100, 11025), cutQuarterRate),
+        {"points count at 44.1 kHz in a sound of another rate",
+         play(level(1000, 100, 11025), cutQuarterRate),
          {{47, 1000, 1000}, {48, 0, 0}}},
         {"a quarter rate lasts four times as long", play(level(1000, 100, 11025)), {{399, 1000, 1000}, {400, 0, 0}}},
-        {"an envelope fades each side", play(level(1000, 200), shaped),
+        {"an envelope fades each side",
+         play(level(1000, 200), shaped),
          {{0, 0, 1000}, {50, 500, 500}, {100, 1000, 0}, {150, 1000, 0}}},
         {"stereo keeps its sides", play(level(1000, 100, 44100, 2)), {{10, 1000, -1000}}},
         {"sounds at once add up",
@@ -324,17 +328,20 @@ TEST(MovieSound, FramesStartStopAndStreamTheirSounds) {
         {"a second start adds an instance", 3, startOn({0, 1}), {1000, 2000, 2000}},
         {"no-multiple starts no second instance", 3, startOn({0, 1}, true), {1000, 1000, 1000}},
         {"stop ends every instance", 3, startOn({0, 1, 2}, false, 2), {1000, 2000, 0}},
-        {"StartSound2 names the sound by its class", 2,
+        {"StartSound2 names the sound by its class",
+         2,
          [](SwfWriter& w, TimelineWriter& t, int f, uint16_t id) {
              if (f > 0) return;
-             std::vector<uint8_t> classes{1, 0, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 'B', 'e', 'e', 'p', 0};
+             std::vector<uint8_t> classes{
+                 1, 0, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 'B', 'e', 'e', 'p', 0};
              w.rawDefinition(SwfTag::SymbolClass, classes);
              SoundStart s;
              s.className = "Beep";
              startSound(t, s);
          },
          {1000, 1000}},
-        {"stream sound plays the block of each frame", 3,
+        {"stream sound plays the block of each frame",
+         3,
          [](SwfWriter&, TimelineWriter& t, int f, uint16_t) {
              if (f == 0) streamHead(t, {{SoundCodec::LittleEndianPcm, 11025, true, false}, 1103});
              streamBlock(t, levelSound(static_cast<int16_t>(100 * (f + 1)), 1103).data);

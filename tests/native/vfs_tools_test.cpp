@@ -19,8 +19,8 @@ namespace {
 class VfsTools : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("pallo-vfs-tools-" + std::to_string(getpid()) +
-                                            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = fs::temp_directory_path() / ("pallo-vfs-tools-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         fs::create_directories(root / "content" / "Info");
         fs::create_directories(root / "content" / "swf");

@@ -62,10 +62,12 @@ uint16_t jpegBitmap(SwfWriter& w) {
     Bytes rgb;
     for (int i = 0; i < 256; ++i) rgb.insert(rgb.end(), {255, 128, 0});
     Bytes jpeg;
-    stbi_write_jpg_to_func([](void* out, void* data, int size) {
-        static_cast<Bytes*>(out)->insert(static_cast<Bytes*>(out)->end(), static_cast<uint8_t*>(data),
-                                         static_cast<uint8_t*>(data) + size);
-    }, &jpeg, 16, 16, 3, rgb.data(), 95);
+    stbi_write_jpg_to_func(
+        [](void* out, void* data, int size) {
+            static_cast<Bytes*>(out)->insert(static_cast<Bytes*>(out)->end(), static_cast<uint8_t*>(data),
+                                             static_cast<uint8_t*>(data) + size);
+        },
+        &jpeg, 16, 16, 3, rgb.data(), 95);
     Bytes tables = {0xFF, 0xD8}, image = {0xFF, 0xD8};
     size_t i = 2;
     while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA) {
@@ -185,7 +187,8 @@ int main(int argc, char** argv) {
     framed.rectangle(20 * kTwips, 20 * kTwips, 160 * kTwips, 120 * kTwips);
     uint16_t picture = w.defineShape(framed);
     uint16_t field = editField(w, squareFont(w));
-    uint16_t knob = button(w, square(w, 220, 110, 80, 80, {0, 255, 255, 255}), square(w, 220, 110, 80, 80, {255, 255, 0, 255}));
+    uint16_t knob =
+        button(w, square(w, 220, 110, 80, 80, {0, 255, 255, 255}), square(w, 220, 110, 80, 80, {255, 255, 0, 255}));
     uint16_t overlay = square(w, 280, 110, 100, 80, {255, 255, 0, 255});
     uint16_t shape = morph(w);
     TimelineWriter cycle;

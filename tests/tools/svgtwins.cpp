@@ -31,8 +31,9 @@ struct Picture {
 
 std::string gradientSvg(const FillStyle& f) {
     std::ostringstream out;
-    const char* spread = f.spread == FillStyle::Spread::Reflect ? "reflect"
-                         : f.spread == FillStyle::Spread::Repeat ? "repeat" : "pad";
+    const char* spread = f.spread == FillStyle::Spread::Reflect  ? "reflect"
+                         : f.spread == FillStyle::Spread::Repeat ? "repeat"
+                                                                 : "pad";
     // The pictures' gradients are scaled and moved, never turned: the
     // geometry is given in place, without a gradient transform.
     const Matrix& m = f.matrix;
@@ -44,7 +45,8 @@ std::string gradientSvg(const FillStyle& f) {
         out << "<radialGradient id='g' gradientUnits='userSpaceOnUse' cx='" << m.tx << "' cy='" << m.ty << "' r='" << r
             << "' fx='" << m.tx + f.focal * r << "' fy='" << m.ty << "'";
     out << " spreadMethod='" << spread << "'>";
-    for (const GradientStop& s : f.stops) out << "<stop offset='" << s.ratio / 255.0 << "' stop-color='" << rgb(s.color) << "'/>";
+    for (const GradientStop& s : f.stops)
+        out << "<stop offset='" << s.ratio / 255.0 << "' stop-color='" << rgb(s.color) << "'/>";
     out << (f.kind == FillStyle::Kind::Linear ? "</linearGradient>" : "</radialGradient>");
     return out.str();
 }
@@ -74,14 +76,15 @@ void write(const std::string& dir, const Picture& p) {
     w.timeline().place(1, w.defineShape(s, 4, p.nonZero));
     w.timeline().showFrame();
     std::vector<uint8_t> movie = w.finish(false);
-    std::ofstream(dir + "/" + p.name + ".swf", std::ios::binary).write(reinterpret_cast<const char*>(movie.data()),
-                                                                      static_cast<std::streamsize>(movie.size()));
+    std::ofstream(dir + "/" + p.name + ".swf", std::ios::binary)
+        .write(reinterpret_cast<const char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
 
     std::ostringstream svg;
     svg << "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='150' viewBox='0 0 " << kWidth << " " << kHeight
         << "'><rect width='" << kWidth << "' height='" << kHeight << "' fill='white'/><defs>";
     const FillStyle* paint = p.fill && p.fill->kind != FillStyle::Kind::Solid ? &*p.fill
-                             : p.line && p.line->fill ? &*p.line->fill : nullptr;
+                             : p.line && p.line->fill                         ? &*p.line->fill
+                                                                              : nullptr;
     if (paint) svg << gradientSvg(*paint);
     svg << "</defs><path d='" << path.str() << "'";
     if (p.fill)
@@ -91,10 +94,15 @@ void write(const std::string& dir, const Picture& p) {
         svg << " fill='none'";
     if (p.line) {
         const LineStyle& l = *p.line;
-        const char* cap = l.startCap == LineStyle::Cap::None ? "butt" : l.startCap == LineStyle::Cap::Square ? "square" : "round";
-        const char* join = l.join == LineStyle::Join::Bevel ? "bevel" : l.join == LineStyle::Join::Miter ? "miter" : "round";
-        svg << " stroke='" << (l.fill ? "url(#g)" : rgb(l.color)) << "' stroke-width='" << l.width << "' stroke-linecap='"
-            << cap << "' stroke-linejoin='" << join << "' stroke-miterlimit='" << l.miterLimit << "'";
+        const char* cap = l.startCap == LineStyle::Cap::None     ? "butt"
+                          : l.startCap == LineStyle::Cap::Square ? "square"
+                                                                 : "round";
+        const char* join = l.join == LineStyle::Join::Bevel   ? "bevel"
+                           : l.join == LineStyle::Join::Miter ? "miter"
+                                                              : "round";
+        svg << " stroke='" << (l.fill ? "url(#g)" : rgb(l.color)) << "' stroke-width='" << l.width
+            << "' stroke-linecap='" << cap << "' stroke-linejoin='" << join << "' stroke-miterlimit='" << l.miterLimit
+            << "'";
     }
     svg << "/></svg>\n";
     std::ofstream(dir + "/" + p.name + ".svg") << svg.str();
@@ -132,10 +140,13 @@ int main(int argc, char** argv) {
     using Spread = FillStyle::Spread;
     std::vector<Picture> pictures;
     pictures.push_back({"twin-gradient-linear-pad", box, {}, gradient(Kind::Linear, Spread::Pad, 0, 1600), {}, false});
-    pictures.push_back({"twin-gradient-linear-reflect", box, {}, gradient(Kind::Linear, Spread::Reflect, 0, 1000), {}, false});
-    pictures.push_back({"twin-gradient-linear-repeat", box, {}, gradient(Kind::Linear, Spread::Repeat, 0, 1000), {}, false});
+    pictures.push_back(
+        {"twin-gradient-linear-reflect", box, {}, gradient(Kind::Linear, Spread::Reflect, 0, 1000), {}, false});
+    pictures.push_back(
+        {"twin-gradient-linear-repeat", box, {}, gradient(Kind::Linear, Spread::Repeat, 0, 1000), {}, false});
     pictures.push_back({"twin-gradient-radial", box, {}, gradient(Kind::Radial, Spread::Pad, 0, 2400), {}, false});
-    pictures.push_back({"twin-gradient-radial-repeat", box, {}, gradient(Kind::Radial, Spread::Repeat, 0, 1200), {}, false});
+    pictures.push_back(
+        {"twin-gradient-radial-repeat", box, {}, gradient(Kind::Radial, Spread::Repeat, 0, 1200), {}, false});
     pictures.push_back({"twin-gradient-focal", box, {}, gradient(Kind::Radial, Spread::Pad, 0.6f, 2400), {}, false});
     auto stroke = [&](LineStyle::Cap cap, LineStyle::Join join, float limit) {
         LineStyle l;
@@ -146,11 +157,18 @@ int main(int argc, char** argv) {
         l.miterLimit = limit;
         return l;
     };
-    pictures.push_back({"twin-stroke-butt-miter", peak, {}, {}, stroke(LineStyle::Cap::None, LineStyle::Join::Miter, 4), false});
-    pictures.push_back({"twin-stroke-square-bevel", peak, {}, {}, stroke(LineStyle::Cap::Square, LineStyle::Join::Bevel, 4), false});
-    pictures.push_back({"twin-stroke-round-round", peak, {}, {}, stroke(LineStyle::Cap::Round, LineStyle::Join::Round, 4), false});
-    pictures.push_back({"twin-stroke-miter-limit", {{600, 2600}, {2000, 400}, {2200, 2600}}, {}, {},
-                        stroke(LineStyle::Cap::None, LineStyle::Join::Miter, 2), false});
+    pictures.push_back(
+        {"twin-stroke-butt-miter", peak, {}, {}, stroke(LineStyle::Cap::None, LineStyle::Join::Miter, 4), false});
+    pictures.push_back(
+        {"twin-stroke-square-bevel", peak, {}, {}, stroke(LineStyle::Cap::Square, LineStyle::Join::Bevel, 4), false});
+    pictures.push_back(
+        {"twin-stroke-round-round", peak, {}, {}, stroke(LineStyle::Cap::Round, LineStyle::Join::Round, 4), false});
+    pictures.push_back({"twin-stroke-miter-limit",
+                        {{600, 2600}, {2000, 400}, {2200, 2600}},
+                        {},
+                        {},
+                        stroke(LineStyle::Cap::None, LineStyle::Join::Miter, 2),
+                        false});
     LineStyle painted = stroke(LineStyle::Cap::Round, LineStyle::Join::Round, 4);
     painted.width = 400;
     painted.fill = gradient(Kind::Linear, Spread::Pad, 0, 2800);
@@ -159,7 +177,8 @@ int main(int argc, char** argv) {
     green.color = {40, 140, 40, 255};
     pictures.push_back({"twin-fill-even-odd-star", star(), {}, green, {}, false});
     pictures.push_back({"twin-fill-non-zero-star", star(), {}, green, {}, true});
-    pictures.push_back({"twin-fill-even-odd-hole", box, {{{1000, 800}, {3000, 800}, {3000, 2200}, {1000, 2200}}}, green, {}, false});
+    pictures.push_back(
+        {"twin-fill-even-odd-hole", box, {{{1000, 800}, {3000, 800}, {3000, 2200}, {1000, 2200}}}, green, {}, false});
     for (const Picture& p : pictures) write(dir, p);
     return 0;
 }

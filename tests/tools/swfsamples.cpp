@@ -25,8 +25,8 @@ const char* fillKind(FillStyle::Kind k) {
 
 std::string matrixText(const Matrix& m) {
     std::ostringstream out;
-    out << "[" << std::lround(m.a * 65536) << "," << std::lround(m.b * 65536) << "," << std::lround(m.c * 65536)
-        << "," << std::lround(m.d * 65536) << "," << m.tx << "," << m.ty << "]";
+    out << "[" << std::lround(m.a * 65536) << "," << std::lround(m.b * 65536) << "," << std::lround(m.c * 65536) << ","
+        << std::lround(m.d * 65536) << "," << m.tx << "," << m.ty << "]";
     return out.str();
 }
 
@@ -88,8 +88,8 @@ std::string summarize(const Movie& m) {
         first = false;
         if (ch->kind == Character::Kind::Shape) {
             const Shape& s = ch->shape;
-            out << "{\"kind\":\"shape\",\"bounds\":[" << s.bounds.xMin << "," << s.bounds.xMax << ","
-                << s.bounds.yMin << "," << s.bounds.yMax << "],\"fills\":[";
+            out << "{\"kind\":\"shape\",\"bounds\":[" << s.bounds.xMin << "," << s.bounds.xMax << "," << s.bounds.yMin
+                << "," << s.bounds.yMax << "],\"fills\":[";
             for (size_t i = 0; i < s.fills.size(); ++i) out << (i ? "," : "") << "\"" << fillText(s.fills[i]) << "\"";
             out << "],\"lines\":[";
             for (size_t i = 0; i < s.lines.size(); ++i)
@@ -199,8 +199,9 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     SwfWriter w = everything();
-    const std::pair<const char*, std::vector<uint8_t>> samples[] = {
-        {"everything-fws", w.finish(false)}, {"everything-cws", w.finish(true)}, {"character", demoCharacterMovie(true)}};
+    const std::pair<const char*, std::vector<uint8_t>> samples[] = {{"everything-fws", w.finish(false)},
+                                                                    {"everything-cws", w.finish(true)},
+                                                                    {"character", demoCharacterMovie(true)}};
     for (const auto& [name, bytes] : samples) {
         auto movie = decodeMovie(bytes.data(), bytes.size());
         if (!movie) {

@@ -57,8 +57,8 @@ TEST(Archive, ProcessArchiveMountsLazilyAndHoldsItsFileUntilReleased) {
     uint32_t size = 0;
     EXPECT_TRUE(vfsReadFile(archive, L"info\\c-test.txt", &size));
 
-    HANDLE writer = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE writer = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
     vfsCloseArchive();

@@ -58,9 +58,9 @@ TEST_F(ContentScenes, LongScenesShowTikkoInTheirWindowShape) {
         bool fullscreen;
         bool manual;
     };
-    for (const Long& scene : {Long{L"nessel-turnoff", true, false}, Long{L"nessel-sleep", true, false},
-                              Long{L"hopsa-first", false, false}, Long{L"hopsa-usual", false, false},
-                              Long{L"hopsa-manual", false, true}}) {
+    for (const Long& scene :
+         {Long{L"nessel-turnoff", true, false}, Long{L"nessel-sleep", true, false}, Long{L"hopsa-first", false, false},
+          Long{L"hopsa-usual", false, false}, Long{L"hopsa-manual", false, true}}) {
         SCOPED_TRACE(scene.name);
         suite::FakeControlModule module;
         HANDLE process = play(scene.name);

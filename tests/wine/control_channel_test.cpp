@@ -104,9 +104,9 @@ TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUser) {
         std::wstring readBy;
     };
     const Case cases[] = {
-        {[](HWND, wchar_t (&folder)[MAX_PATH]) { return wcscpy(folder, gModuleUserFolder.c_str()) != nullptr; },
+        {[](HWND, wchar_t(&folder)[MAX_PATH]) { return wcscpy(folder, gModuleUserFolder.c_str()) != nullptr; },
          moduleUsersFile},
-        {[](HWND, wchar_t (&)[MAX_PATH]) { return false; }, dataLocations().handOverPath()},
+        {[](HWND, wchar_t(&)[MAX_PATH]) { return false; }, dataLocations().handOverPath()},
         {systemLookup, dataLocations().handOverPath()},
     };
     for (const Case& run : cases) {
@@ -141,15 +141,14 @@ std::vector<std::wstring> gLetIn;
 
 TEST_F(ControlChannel, EveryWindowThatAnswersTheWindowTestLetsTheControlMessageIn) {
     const auto system = letControlMessageIn;
-    letControlMessageIn = [](HWND window) {
-        gLetIn.push_back(suite::windowTitle(window));
-    };
+    letControlMessageIn = [](HWND window) { gLetIn.push_back(suite::windowTitle(window)); };
     suite::ModuleThread module;
     EXPECT_NE(module.start({}), nullptr);
     module.stop();
     ASSERT_TRUE(storePassword(u"pw"));
     std::thread cancel([] {
-        if (HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770")) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+        if (HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770"))
+            PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
     });
     std::u16string password;
     EXPECT_FALSE(askPassword(password));

@@ -60,7 +60,8 @@ TEST(StateFile, AnUnopenableFileReadsNothingAndDropsWrites) {
 
 void writeHandOver(const std::wstring& text) {
     const auto bytes = reinterpret_cast<const char*>(text.c_str());
-    ASSERT_TRUE(suite::writeBytes(dataLocations().handOverPath(), std::string(bytes, (text.size() + 1) * sizeof(wchar_t))));
+    ASSERT_TRUE(
+        suite::writeBytes(dataLocations().handOverPath(), std::string(bytes, (text.size() + 1) * sizeof(wchar_t))));
 }
 
 TEST(HandOver, ThePasswordIsTakenCutAndTheFileWiped) {

@@ -51,7 +51,9 @@ private:
 };
 
 TEST(CodePageVideoDetection, CyrillicTitles) {
-    TitledWindow window(L"\u041c\u0443\u043b\u044c\u0442\u0438\u043a.WMV - \u043f\u0440\u043e\u0438\u0433\u0440\u044b\u0432\u0430\u0442\u0435\u043b\u044c");
+    TitledWindow window(
+        L"\u041c\u0443\u043b\u044c\u0442\u0438\u043a.WMV - "
+        L"\u043f\u0440\u043e\u0438\u0433\u0440\u044b\u0432\u0430\u0442\u0435\u043b\u044c");
     EXPECT_TRUE(isVideoPlaying());
     window.retitle(L"\u041c\u0443\u043b\u044c\u0442\u0438\u043a.WMV \u043f\u0440\u043e");
     EXPECT_FALSE(isVideoPlaying());

@@ -66,8 +66,10 @@ TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCounter
         HANDLE process = suite::start(dataLocations().controlModulePath(), L"/control");
         ASSERT_NE(process, nullptr);
         // Odd rounds kill during the start, before the window may exist.
-        if (round % 2) Sleep(random() % 300);
-        else ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
+        if (round % 2)
+            Sleep(random() % 300);
+        else
+            ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
         Sleep(random() % 700);
         suite::killProcess(process);
         ASSERT_TRUE(suite::waitForNoWindow(kControlWindowTitle, 5000));

@@ -39,7 +39,8 @@ std::unique_ptr<uint8_t[]> heapCopy(const Bytes& bytes) {
     return copy;
 }
 
-void registerMovie(const std::wstring& path, const Bytes& bytes, unsigned maxMatches = 2, bool deleteOnLastClose = true) {
+void registerMovie(const std::wstring& path, const Bytes& bytes, unsigned maxMatches = 2,
+                   bool deleteOnLastClose = true) {
     registerVirtualFile(path.c_str(), heapCopy(bytes), bytes.size(), deleteOnLastClose, maxMatches);
 }
 
@@ -212,7 +213,8 @@ TEST_F(FileHooks, RuntimeStreamsReadOrdinaryFilesAsTheyAreAndPlaceholdersAsMovie
 // The value of a module's import entry for a kernel32 function, or null.
 const void* importEntry(HMODULE module, const char* name) {
     auto base = reinterpret_cast<const BYTE*>(module);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    auto nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     DWORD directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory); d->Name; ++d) {
         if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "kernel32.dll")) continue;
@@ -338,8 +340,7 @@ TEST_F(FileHooks, TwoThreadsReadingOneHandleSeeEveryChunkOnceAndWhole) {
         std::atomic<int> ready{0};
         auto reader = [&](int which) {
             ++ready;
-            while (ready < 2) {
-            }
+            while (ready < 2) {}
             Bytes chunk;
             for (int reads = 0; readFile(file, chunk, kChunk) && !chunk.empty(); ++reads) {
                 uint32_t first;

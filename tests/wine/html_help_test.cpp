@@ -17,8 +17,8 @@ public:
     RegisteredControl() {
         RegCreateKeyExW(HKEY_CLASSES_ROOT, kServerKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
         DWORD size = sizeof saved_;
-        hadValue_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size) ==
-                    ERROR_SUCCESS;
+        hadValue_ =
+            RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size) == ERROR_SUCCESS;
     }
     ~RegisteredControl() {
         if (hadValue_) set(saved_);

@@ -53,8 +53,8 @@ protected:
     void SetUp() override {
         module = LoadLibraryW((suite::binDir() + L"\\" + kTikkoPlayerDll).c_str());
         ASSERT_NE(module, nullptr);
-        control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                                  nullptr, nullptr, nullptr);
+        control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
         ASSERT_NE(control, nullptr);
     }
     void TearDown() override {
@@ -62,7 +62,8 @@ protected:
         if (module) FreeLibrary(module);
     }
     BOOL put(const std::string& path) {
-        BOOL loaded = static_cast<BOOL>(SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(path.c_str())));
+        BOOL loaded =
+            static_cast<BOOL>(SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(path.c_str())));
         suite::pump(50);
         return loaded;
     }

@@ -42,8 +42,8 @@ class ChangePassword : public PasswordStore {
 protected:
     void SetUp() override {
         PasswordStore::SetUp();
-        window = CreateWindowExW(0, L"STATIC", L"settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
-                                 nullptr, nullptr, nullptr, nullptr);
+        window = CreateWindowExW(0, L"STATIC", L"settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
         for (int id : {kOldPasswordId, kNewPasswordId, kConfirmPasswordId})
             CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 30 * (id - 1004), 200, 24, window,
                             HMENU(INT_PTR(id)), nullptr, nullptr);

@@ -36,8 +36,8 @@ protected:
         gNotices.clear();
         parent = CreateWindowExW(0, L"PalloListParent", L"list", WS_POPUP | WS_VISIBLE, 10, 10, 300, 200, nullptr,
                                  nullptr, nullptr, nullptr);
-        HWND view = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_ICON | LVS_EDITLABELS | LVS_NOSORTHEADER,
-                                    0, 0, 300, 200, parent, HMENU(1001), nullptr, nullptr);
+        HWND view = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_ICON | LVS_EDITLABELS | LVS_NOSORTHEADER, 0, 0,
+                                    300, 200, parent, HMENU(1001), nullptr, nullptr);
         list.bind(view);
         list.insertColumn(0, L"Запускать для пользователей", LVCFMT_LEFT, 250, 0);
         for (const char16_t* name : {u"Маша", u"Petya", u"Kolya"}) {

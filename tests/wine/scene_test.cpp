@@ -26,7 +26,8 @@ COLORREF clientPixel(HWND window, int x, int y) {
 }
 
 bool closeTo(COLORREF color, int r, int g, int b) {
-    return std::abs(GetRValue(color) - r) <= 8 && std::abs(GetGValue(color) - g) <= 8 && std::abs(GetBValue(color) - b) <= 8;
+    return std::abs(GetRValue(color) - r) <= 8 && std::abs(GetGValue(color) - g) <= 8 &&
+           std::abs(GetBValue(color) - b) <= 8;
 }
 
 class ScenePlayer : public suite::SceneProgram {
@@ -36,7 +37,9 @@ protected:
         ASSERT_TRUE(useArchive(PALLO_SCENE_ARCHIVE));
     }
 
-    static bool ends(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0; }
+    static bool ends(HANDLE process, DWORD timeoutMs) {
+        return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    }
 
     // The real control module on a thread of the test, with a 100 ms minute,
     // starting an exercise every 3 s from the program folder.
@@ -179,7 +182,9 @@ TEST_F(ScenePlayer, DefaultWindowKeysPutAThirdSizedWindowInTheWorkAreasCorner) {
 namespace {
 bool within(int value, int want) { return std::abs(value - want) <= 12; }
 template <int R, int G, int B>
-bool isColour(int r, int g, int b) { return within(r, R) && within(g, G) && within(b, B); }
+bool isColour(int r, int g, int b) {
+    return within(r, R) && within(g, G) && within(b, B);
+}
 bool isBlack(int r, int g, int b) { return r < 12 && g < 12 && b < 12; }
 }  // namespace
 
@@ -198,11 +203,13 @@ TEST_F(ScenePlayer, AMovieOfOtherToolsPlaysFromTheArchiveAndStopsOnItsLastFrame)
         suite::PixelTest test;
         double least;
     };
-    const Part parts[] = {
-        {"JPEG bitmap", isColour<255, 128, 0>, 0.1},       {"edit text", isColour<255, 0, 255>, 0.02},
-        {"button up state", isColour<0, 255, 255>, 0.03},  {"multiplied overlay", isColour<0, 255, 0>, 0.008},
-        {"morph at half", isColour<128, 0, 127>, 0.03},    {"stopped sprite", isColour<0, 120, 0>, 0.03},
-        {"last frame", isColour<0, 0, 255>, 0.02}};
+    const Part parts[] = {{"JPEG bitmap", isColour<255, 128, 0>, 0.1},
+                          {"edit text", isColour<255, 0, 255>, 0.02},
+                          {"button up state", isColour<0, 255, 255>, 0.03},
+                          {"multiplied overlay", isColour<0, 255, 0>, 0.008},
+                          {"morph at half", isColour<128, 0, 127>, 0.03},
+                          {"stopped sprite", isColour<0, 120, 0>, 0.03},
+                          {"last frame", isColour<0, 0, 255>, 0.02}};
     for (int look = 0; look < 2; ++look) {
         for (const Part& part : parts)
             EXPECT_GT(suite::shareOnScreen(window, part.test), part.least) << part.name << ", look " << look;

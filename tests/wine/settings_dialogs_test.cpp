@@ -26,10 +26,10 @@ namespace {
 std::wstring titleOf(SettingsKind kind) {
     bool cyrillic = GetACP() == 1251;
     switch (kind) {
-        case SettingsKind::Nessel: return cyrillic ? L"Настройки Nessel" : L"Nessel Options";
-        case SettingsKind::Hopsa: return cyrillic ? L"Настройки Hopsa" : L"Exercises Options";
-        case SettingsKind::Tolder: return cyrillic ? L"Настройки Tolder" : L"Tolder Options";
-        default: return cyrillic ? L"Настройки" : L"Options";
+    case SettingsKind::Nessel: return cyrillic ? L"Настройки Nessel" : L"Nessel Options";
+    case SettingsKind::Hopsa: return cyrillic ? L"Настройки Hopsa" : L"Exercises Options";
+    case SettingsKind::Tolder: return cyrillic ? L"Настройки Tolder" : L"Tolder Options";
+    default: return cyrillic ? L"Настройки" : L"Options";
     }
 }
 
@@ -149,7 +149,8 @@ int iconWidth(HICON icon) {
 TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing) {
     HANDLE process = suite::start(suite::qzPath(), L"/pallo");
     ASSERT_NE(process, nullptr);
-    HWND dialog = suite::waitForVisible(L"#32770", titleOf(SettingsKind::All).c_str(), 15000, [](HWND) { return true; });
+    HWND dialog =
+        suite::waitForVisible(L"#32770", titleOf(SettingsKind::All).c_str(), 15000, [](HWND) { return true; });
     if (dialog) {
         // Which field shows which setting is tested natively.
         EXPECT_EQ(text(dialog, IDC_ALL_BEDTIME), L"45");
@@ -180,8 +181,11 @@ TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
     SettingsRun run(SettingsKind::All);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::All));
     ASSERT_NE(dialog, nullptr);
-    const std::pair<int, const wchar_t*> entries[] = {{IDC_ALL_BEDTIME, L"0"}, {IDC_ALL_SLEEP, L""},
-        {IDC_ALL_EXERCISE, L"70000"}, {IDC_ALL_GRUMBLE_AFTER, L"99999"}, {IDC_ALL_GRUMBLE_REPEAT, L"1234"}};
+    const std::pair<int, const wchar_t*> entries[] = {{IDC_ALL_BEDTIME, L"0"},
+                                                      {IDC_ALL_SLEEP, L""},
+                                                      {IDC_ALL_EXERCISE, L"70000"},
+                                                      {IDC_ALL_GRUMBLE_AFTER, L"99999"},
+                                                      {IDC_ALL_GRUMBLE_REPEAT, L"1234"}};
     for (const auto& [id, entry] : entries) SetDlgItemTextW(dialog, id, entry);
     for (int id : {IDC_ALL_SKIP_IDLE, IDC_ALL_NESSEL_DISABLED}) SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -284,9 +288,10 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
     ASSERT_NE(dialog, nullptr);
 
-    const std::pair<int, std::wstring> entries[] = {
-        {IDC_FIRST_MINUTES, L"30"}, {IDC_OLD_PASSWORD, L"secret"},
-        {IDC_NEW_PASSWORD, L"New"}, {IDC_CONFIRM_PASSWORD, L"New"}};
+    const std::pair<int, std::wstring> entries[] = {{IDC_FIRST_MINUTES, L"30"},
+                                                    {IDC_OLD_PASSWORD, L"secret"},
+                                                    {IDC_NEW_PASSWORD, L"New"},
+                                                    {IDC_CONFIRM_PASSWORD, L"New"}};
     for (const auto& [id, entry] : entries) SetDlgItemTextW(dialog, id, entry.c_str());
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     HWND box = suite::waitForOwnedBox(dialog, 5000);

@@ -27,7 +27,8 @@ protected:
         program_ = suite::makeProgramFolder(L"help-program");
         ASSERT_FALSE(program_.empty());
         ASSERT_TRUE(CopyFileW(PALLO_SCENE_ARCHIVE, (program_ + L"\\pallo.vfs").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\..\\pallo.chm").c_str(), (program_ + L"\\pallo.chm").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW((suite::binDir() + L"\\..\\pallo.chm").c_str(), (program_ + L"\\pallo.chm").c_str(), FALSE));
     }
     // The help processes are asked to end rather than killed: a help viewer
     // killed in the middle of its work can hold up the next one.
@@ -51,9 +52,8 @@ protected:
     // take several seconds), or null.
     static HWND waitForHelp(HANDLE process) {
         const DWORD wanted = GetProcessId(process);
-        HWND help = suite::waitForVisible(kHelpClass, nullptr, 10000, [wanted](HWND window) {
-            return suite::processOf(window) == wanted;
-        });
+        HWND help = suite::waitForVisible(kHelpClass, nullptr, 10000,
+                                          [wanted](HWND window) { return suite::processOf(window) == wanted; });
         return help && suite::waitForWindow(kSideWindowTitle, 20000) ? help : nullptr;
     }
 

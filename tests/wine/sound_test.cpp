@@ -50,7 +50,8 @@ public:
     std::vector<int16_t> left() const {
         std::vector<uint8_t> raw = readAll(windowsPath(unixFile_));
         std::vector<int16_t> samples;
-        for (size_t i = 0; i + 3 < raw.size(); i += 4) samples.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8));
+        for (size_t i = 0; i + 3 < raw.size(); i += 4)
+            samples.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8));
         return samples;
     }
 
@@ -105,7 +106,8 @@ std::vector<int16_t> soundWithoutGaps(const std::vector<int16_t>& s, int thresho
 std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels) {
     std::vector<int16_t> s;
     for (size_t i = 0; i < static_cast<size_t>(seconds * rate); ++i)
-        for (unsigned c = 0; c < channels; ++c) s.push_back(static_cast<int16_t>(9000 * std::sin(i * 2 * kPi * 440 / rate)));
+        for (unsigned c = 0; c < channels; ++c)
+            s.push_back(static_cast<int16_t>(9000 * std::sin(i * 2 * kPi * 440 / rate)));
     return s;
 }
 
@@ -148,7 +150,10 @@ TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
     // an event sound and a stream written by another program reach the device.
     const Case cases[] = {
         {L"uncompressed 16-bit stereo event sound",
-         [] { return eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, true}, 0, uncompressed(tone(0.5, 22050, 2))}); },
+         [] {
+             return eventSoundMovie(
+                 {{SoundCodec::LittleEndianPcm, 22050, true, true}, 0, uncompressed(tone(0.5, 22050, 2))});
+         },
          0.5},
         {L"MP3 stream of a movie ffmpeg wrote", [&] { return readAll(windowsPath(references + "/stream.swf")); }, 0},
     };
@@ -236,8 +241,8 @@ TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
 TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
     HMODULE module = LoadLibraryW((suite::binDir() + L"\\" + kTikkoPlayerDll).c_str());
     ASSERT_NE(module, nullptr);
-    HWND control = CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                                   nullptr);
+    HWND control =
+        CreateWindowExW(0, kTikkoPlayerClass, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(control, nullptr);
     auto put = [&](const std::vector<uint8_t>& movie) {
         std::wstring path = writeMovie(L"put-movie.swf", movie);
@@ -246,8 +251,7 @@ TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
         SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(ansi));
     };
     SoundCapture capture;
-    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0,
-                         uncompressed(tone(2.0, 22050, 1))}));
+    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0, uncompressed(tone(2.0, 22050, 1))}));
     suite::pump(400);
     SwfWriter silent(8, TwipsRect{0, 2000, 0, 2000}, 20);
     silent.timeline().showFrame();

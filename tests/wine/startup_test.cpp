@@ -83,7 +83,8 @@ TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRight
         bool shellHasFewerRights, shellAnswers;
         bool shellAsked, startedDirectly;
     };
-    for (const Case& run : {Case{false, true, false, true}, Case{true, true, true, false}, Case{true, false, true, true}}) {
+    for (const Case& run :
+         {Case{false, true, false, true}, Case{true, true, true, false}, Case{true, false, true, true}}) {
         SCOPED_TRACE(std::to_string(run.shellHasFewerRights) + std::to_string(run.shellAnswers));
         DeleteFileW(log.c_str());
         gShellAsked.clear();
@@ -91,8 +92,8 @@ TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRight
         ControlModuleStarter starter{run.shellHasFewerRights ? +[] { return true; } : +[] { return false; },
                                      &recordShellStart};
         EXPECT_EQ(startControlModule(starter), 0);
-        EXPECT_EQ(gShellAsked, run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory
-                                              : L"");
+        EXPECT_EQ(gShellAsked,
+                  run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory : L"");
         std::wstring recorded;
         suite::waitUntil(2000, [&] { return !(recorded = suite::readLog(log)).empty(); });
         EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
@@ -109,9 +110,9 @@ TEST(Startup, WithoutAdministratorRightsMessage115ShowsAndNoRoleRuns) {
         const char* commandLine;
         bool elevatedCopy;
     };
-    for (const Case& run : {Case{"qza.exe /message:never", true}, Case{"qz.exe /pallo", false},
-                            Case{"qz.exe /nessel", false}, Case{"qz.exe /exercise", false},
-                            Case{"qz.exe /tolder", false}, Case{"qz.exe /uninstall", false}}) {
+    for (const Case& run :
+         {Case{"qza.exe /message:never", true}, Case{"qz.exe /pallo", false}, Case{"qz.exe /nessel", false},
+          Case{"qz.exe /exercise", false}, Case{"qz.exe /tolder", false}, Case{"qz.exe /uninstall", false}}) {
         SCOPED_TRACE(run.commandLine);
         StartupChecks notAdmin{run.elevatedCopy ? +[] { return true; } : +[] { return false; }, [] { return false; }};
         std::thread startup([&] { runStartup(run.commandLine, notAdmin); });
@@ -149,8 +150,8 @@ TEST(Startup, OnlyTheFileNameQzaMakesTheElevatedCopy) {
 // treats every program as DPI-aware: this is all it can show.)
 TEST(Startup, BothProgramsAreSystemDpiAware) {
     using QuerySettingsFn = BOOL(WINAPI*)(DWORD, HANDLE, const wchar_t*, const wchar_t*, wchar_t*, SIZE_T, SIZE_T*);
-    auto querySettings = reinterpret_cast<QuerySettingsFn>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW"));
+    auto querySettings =
+        reinterpret_cast<QuerySettingsFn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW"));
     ASSERT_NE(querySettings, nullptr);
     for (const wchar_t* program : {L"qz.exe", L"qza.exe"}) {
         SCOPED_TRACE(program);

@@ -66,11 +66,26 @@ constexpr uint16_t kCaptionDepth = kFirstFreeDepth + 10, kBadgeDepth = kFirstFre
                    kTitleDepth = kFirstFreeDepth + 12;
 
 // Each effect is synthesised once per run of the tool.
-const std::vector<int16_t>& chime() { static const auto s = attentionChime(); return s; }
-const std::vector<int16_t>& knock() { static const auto s = countKnock(); return s; }
-const std::vector<int16_t>& praise() { static const auto s = praiseChime(); return s; }
-const std::vector<int16_t>& yawning() { static const auto s = yawn(); return s; }
-const std::vector<int16_t>& grumbling() { static const auto s = grumble(); return s; }
+const std::vector<int16_t>& chime() {
+    static const auto s = attentionChime();
+    return s;
+}
+const std::vector<int16_t>& knock() {
+    static const auto s = countKnock();
+    return s;
+}
+const std::vector<int16_t>& praise() {
+    static const auto s = praiseChime();
+    return s;
+}
+const std::vector<int16_t>& yawning() {
+    static const auto s = yawn();
+    return s;
+}
+const std::vector<int16_t>& grumbling() {
+    static const auto s = grumble();
+    return s;
+}
 
 // Where a speech bubble sits when Tikko stands left of the middle.
 Matrix bubbleSpot(double y = 140) { return translate(440, y); }
@@ -148,38 +163,45 @@ std::vector<uint8_t> sleepMovie(const VectorFont& font) {
     TimelineWriter& t = w.timeline();
     t.place(kDepthBehind, bed, translate(360, 370));
     const Matrix cover = translate(390, 342);
-    return stage.film(9.0, [](double time) {
-        Pose p;
-        // Lying on the bed, head on the pillow, breathing slowly.
-        p.lean = -kPi / 2;
-        p.x = 428;
-        p.ground = 304;
-        p.tail = kPi;  // tucked under the blanket
-        p.size = 1.05;
-        p.squash = 1 + 0.03 * std::sin(time * 2 * kPi / 4.5);
-        p.headTilt = 0.25;
-        p.armLeft = p.armRight = 0;
-        p.eyes = Eyes::Closed;
-        p.mouth = Mouth::Small;
-        return p;
-    }, [&, placed = false](TimelineWriter& tl, double time) mutable {
-        double breath = 1 + 0.02 * std::sin(time * 2 * kPi / 4.5);
-        Matrix m = cover * scale(1, breath);
-        if (!placed) tl.place(kDepthBetweenBodyAndHead, blanket, m);
-        else tl.move(kDepthBetweenBodyAndHead, m);
-        // Three letters rise from the sleeper, each on its own phase.
-        for (int i = 0; i < 3; ++i) {
-            double u = std::fmod(time / 4.5 + i / 3.0, 1.0);
-            double size = 0.5 + 0.7 * u;
-            Matrix zm = translate(240 - 30 * u + 12 * std::sin(u * 6), 215 - 120 * u) * scale(size, size);
-            ColorTransform fade;
-            fade.mul[3] = static_cast<float>(std::min(1.0, std::min(u * 5, (1 - u) * 4)));
-            uint16_t depth = kFirstFreeDepth + 1 + i;
-            if (!placed) tl.place(depth, z, zm, fade);
-            else tl.move(depth, zm, fade);
-        }
-        placed = true;
-    });
+    return stage.film(
+        9.0,
+        [](double time) {
+            Pose p;
+            // Lying on the bed, head on the pillow, breathing slowly.
+            p.lean = -kPi / 2;
+            p.x = 428;
+            p.ground = 304;
+            p.tail = kPi;  // tucked under the blanket
+            p.size = 1.05;
+            p.squash = 1 + 0.03 * std::sin(time * 2 * kPi / 4.5);
+            p.headTilt = 0.25;
+            p.armLeft = p.armRight = 0;
+            p.eyes = Eyes::Closed;
+            p.mouth = Mouth::Small;
+            return p;
+        },
+        [&, placed = false](TimelineWriter& tl, double time) mutable {
+            double breath = 1 + 0.02 * std::sin(time * 2 * kPi / 4.5);
+            Matrix m = cover * scale(1, breath);
+            if (!placed)
+                tl.place(kDepthBetweenBodyAndHead, blanket, m);
+            else
+                tl.move(kDepthBetweenBodyAndHead, m);
+            // Three letters rise from the sleeper, each on its own phase.
+            for (int i = 0; i < 3; ++i) {
+                double u = std::fmod(time / 4.5 + i / 3.0, 1.0);
+                double size = 0.5 + 0.7 * u;
+                Matrix zm = translate(240 - 30 * u + 12 * std::sin(u * 6), 215 - 120 * u) * scale(size, size);
+                ColorTransform fade;
+                fade.mul[3] = static_cast<float>(std::min(1.0, std::min(u * 5, (1 - u) * 4)));
+                uint16_t depth = kFirstFreeDepth + 1 + i;
+                if (!placed)
+                    tl.place(depth, z, zm, fade);
+                else
+                    tl.move(depth, zm, fade);
+            }
+            placed = true;
+        });
 }
 
 // An exercise: a title, a spoken start, counted repetitions and praise.
@@ -272,8 +294,10 @@ std::vector<uint8_t> introMovie(const VectorFont& font) {
     auto& w = stage.writer();
     stage.cues(kCaptionDepth)
         .add(0.3, 4.5, defineBubble(w, font, "Привет! Я Тикко!", 34, Tail::Left), bubbleSpot())
-        .add(4.5, 9.5, defineBubble(w, font, "Время от времени\nмы будем делать\nперерыв и зарядку.", 30, Tail::Left), bubbleSpot())
-        .add(9.5, 14.0, defineBubble(w, font, "Так глазки отдохнут,\nа ты станешь\nсильнее!", 30, Tail::Left), bubbleSpot());
+        .add(4.5, 9.5, defineBubble(w, font, "Время от времени\nмы будем делать\nперерыв и зарядку.", 30, Tail::Left),
+             bubbleSpot())
+        .add(9.5, 14.0, defineBubble(w, font, "Так глазки отдохнут,\nа ты станешь\nсильнее!", 30, Tail::Left),
+             bubbleSpot());
     return stage.film(14.0, [](double t) {
         Pose p;
         p.x = 190;
@@ -283,7 +307,8 @@ std::vector<uint8_t> introMovie(const VectorFont& font) {
         p.jump = 30 * hop;
         p.armRight = waving(t, 0.1, 4.4);
         p.armLeft = 0.35 + 0.9 * Keyframes(0).hold(5.0).to(5.5, 1).hold(8.8).to(9.3, 0).at(t);
-        if (t > 9.5) p.armLeft = p.armRight = 0.35 + 2.0 * Keyframes(0).hold(10.0).to(10.5, 1).hold(12.5).to(13.2, 0).at(t);
+        if (t > 9.5)
+            p.armLeft = p.armRight = 0.35 + 2.0 * Keyframes(0).hold(10.0).to(10.5, 1).hold(12.5).to(13.2, 0).at(t);
         p.headTilt = 0.08 * std::sin(t * 2 * kPi / 2.2);
         p.mouth = t < 4.5 ? talking(t, 0.3) : t < 9.5 ? talking(t, 4.5, 2.4) : talking(t, 9.5, 2.4);
         if (t > 11.0 && t < 13.0) p.eyes = Eyes::Happy;
@@ -294,8 +319,9 @@ std::vector<uint8_t> introMovie(const VectorFont& font) {
 std::vector<uint8_t> doneMovie(const VectorFont& font) {
     Stage stage(defineMeadow, rgb(0xb8e0ff));
     stage.sound(0.3, praise);
-    stage.cues(kCaptionDepth).add(0.3, 5.0, defineBubble(stage.writer(), font, "Молодец!\nПерерыв окончен.", 32, Tail::Left),
-                                  bubbleSpot(150));
+    stage.cues(kCaptionDepth)
+        .add(0.3, 5.0, defineBubble(stage.writer(), font, "Молодец!\nПерерыв окончен.", 32, Tail::Left),
+             bubbleSpot(150));
     return stage.film(5.0, [](double t) {
         Pose p;
         p.x = 190;
@@ -349,8 +375,10 @@ std::vector<uint8_t> grumbleMovie(const VectorFont& font, const char* text, int 
 const std::vector<MovieSource>& contentMovies() {
     static const std::vector<MovieSource> movies{
         {"test.swf", testMovie},
-        {"nessel-turnoff.swf", [](const VectorFont& f) { return turnOffMovie(f, "Через три минуты\nкомпьютер\nвыключится."); }},
-        {"nessel-turnoff-remind.swf", [](const VectorFont& f) { return turnOffMovie(f, "Компьютер\nскоро\nвыключится."); }},
+        {"nessel-turnoff.swf",
+         [](const VectorFont& f) { return turnOffMovie(f, "Через три минуты\nкомпьютер\nвыключится."); }},
+        {"nessel-turnoff-remind.swf",
+         [](const VectorFont& f) { return turnOffMovie(f, "Компьютер\nскоро\nвыключится."); }},
         {"nessel-sleep.swf", sleepMovie},
         {"hopsa-intro.swf", introMovie},
         {"hopsa-jumps.swf", [](const VectorFont& f) { return exerciseMovie(f, kJumps); }},
@@ -360,7 +388,8 @@ const std::vector<MovieSource>& contentMovies() {
         {"hopsa-done.swf", doneMovie},
         {"tolder-1.swf", [](const VectorFont& f) { return grumbleMovie(f, "Эй! Куда все\nподевались?", 0); }},
         {"tolder-2.swf", [](const VectorFont& f) { return grumbleMovie(f, "Ну сколько\nможно ждать?", 1); }},
-        {"tolder-3.swf", [](const VectorFont& f) { return grumbleMovie(f, "Скучно мне...\nНикто со мной\nне играет.", 2); }},
+        {"tolder-3.swf",
+         [](const VectorFont& f) { return grumbleMovie(f, "Скучно мне...\nНикто со мной\nне играет.", 2); }},
     };
     return movies;
 }

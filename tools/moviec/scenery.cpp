@@ -64,7 +64,8 @@ uint16_t defineMeadow(SwfWriter& w) {
     p.styles(0, white, 0);
     cloud(p, 110, 70, 1.2);
     cloud(p, 380, 50, 0.9);
-    uint32_t farHill = s.addLinearGradient(gradientBox(0, 260, 640, 120, kPi / 2), stops({{0, rgb(0x8cc870)}, {255, rgb(0x5a9a48)}}));
+    uint32_t farHill =
+        s.addLinearGradient(gradientBox(0, 260, 640, 120, kPi / 2), stops({{0, rgb(0x8cc870)}, {255, rgb(0x5a9a48)}}));
     p.styles(0, farHill, 0);
     p.move(0, 300);
     p.curve(120, 230, 260, 290);
@@ -73,7 +74,8 @@ uint16_t defineMeadow(SwfWriter& w) {
     p.line(640, 480);
     p.line(0, 480);
     p.line(0, 300);
-    uint32_t grass = s.addLinearGradient(gradientBox(0, 340, 640, 140, kPi / 2), stops({{0, rgb(0x7cc04a)}, {255, rgb(0x3e8a2a)}}));
+    uint32_t grass =
+        s.addLinearGradient(gradientBox(0, 340, 640, 140, kPi / 2), stops({{0, rgb(0x7cc04a)}, {255, rgb(0x3e8a2a)}}));
     p.styles(0, grass, 0);
     p.move(0, 360);
     p.curve(200, 330, 400, 350);
@@ -82,7 +84,8 @@ uint16_t defineMeadow(SwfWriter& w) {
     p.line(0, 480);
     p.line(0, 360);
     const Rgba colours[] = {rgb(0xff6a8a), rgb(0xffffff), rgb(0xb080ff), rgb(0xffe040)};
-    const double spots[][2] = {{40, 400}, {95, 445}, {150, 385}, {520, 395}, {575, 440}, {610, 380}, {470, 455}, {30, 460}};
+    const double spots[][2] = {{40, 400},  {95, 445},  {150, 385}, {520, 395},
+                               {575, 440}, {610, 380}, {470, 455}, {30, 460}};
     int i = 0;
     for (const auto& spot : spots) flower(s, spot[0], spot[1], colours[i++ % 4]);
     return w.defineShape(s);
@@ -91,14 +94,16 @@ uint16_t defineMeadow(SwfWriter& w) {
 uint16_t defineNightRoom(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
-    uint32_t wall = s.addLinearGradient(gradientBox(0, 0, 640, 400, kPi / 2), stops({{0, rgb(0x1c2450)}, {255, rgb(0x34407a)}}));
+    uint32_t wall =
+        s.addLinearGradient(gradientBox(0, 0, 640, 400, kPi / 2), stops({{0, rgb(0x1c2450)}, {255, rgb(0x34407a)}}));
     p.styles(0, wall, 0);
     p.move(0, 0);
     p.line(640, 0);
     p.line(640, 400);
     p.line(0, 400);
     p.line(0, 0);
-    uint32_t floor = s.addLinearGradient(gradientBox(0, 400, 640, 80, kPi / 2), stops({{0, rgb(0x4a3460)}, {255, rgb(0x2a1c3a)}}));
+    uint32_t floor =
+        s.addLinearGradient(gradientBox(0, 400, 640, 80, kPi / 2), stops({{0, rgb(0x4a3460)}, {255, rgb(0x2a1c3a)}}));
     p.styles(0, floor, 0);
     p.move(0, 400);
     p.line(640, 400);
@@ -109,13 +114,16 @@ uint16_t defineNightRoom(SwfWriter& w) {
     uint32_t frame = s.addSolidFill(rgb(0x6a5a8a));
     p.styles(0, frame, 0);
     p.roundedRect(28, 28, 164, 164, 10);
-    uint32_t sky = s.addLinearGradient(gradientBox(38, 38, 144, 144, kPi / 2), stops({{0, rgb(0x060a28)}, {255, rgb(0x1a2a68)}}));
+    uint32_t sky =
+        s.addLinearGradient(gradientBox(38, 38, 144, 144, kPi / 2), stops({{0, rgb(0x060a28)}, {255, rgb(0x1a2a68)}}));
     p.styles(0, sky, 0);
     p.roundedRect(38, 38, 144, 144, 4);
-    uint32_t glow = s.addRadialGradient(gradientBox(90, 50, 80, 80), stops({{0, rgb(0xfff4c0, 120)}, {255, rgb(0xfff4c0, 0)}}));
+    uint32_t glow =
+        s.addRadialGradient(gradientBox(90, 50, 80, 80), stops({{0, rgb(0xfff4c0, 120)}, {255, rgb(0xfff4c0, 0)}}));
     p.styles(0, glow, 0);
     p.ellipse(130, 90, 40, 40);
-    uint32_t moon = s.addRadialGradient(gradientBox(112, 72, 36, 36), stops({{0, rgb(0xfffbe6)}, {255, rgb(0xf0dc90)}}));
+    uint32_t moon =
+        s.addRadialGradient(gradientBox(112, 72, 36, 36), stops({{0, rgb(0xfffbe6)}, {255, rgb(0xf0dc90)}}));
     p.styles(0, moon, 0);
     p.move(140, 72);
     p.curve(112, 76, 116, 100);
@@ -147,7 +155,8 @@ uint16_t defineNightRoom(SwfWriter& w) {
 uint16_t defineRoom(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
-    uint32_t wall = s.addLinearGradient(gradientBox(0, 0, 640, 390, kPi / 2), stops({{0, rgb(0xfff0c8)}, {255, rgb(0xf6d89a)}}));
+    uint32_t wall =
+        s.addLinearGradient(gradientBox(0, 0, 640, 390, kPi / 2), stops({{0, rgb(0xfff0c8)}, {255, rgb(0xf6d89a)}}));
     p.styles(0, wall, 0);
     p.move(0, 0);
     p.line(640, 0);
@@ -163,7 +172,8 @@ uint16_t defineRoom(SwfWriter& w) {
         p.line(x, 390);
         p.line(x, 0);
     }
-    uint32_t floor = s.addLinearGradient(gradientBox(0, 390, 640, 90, kPi / 2), stops({{0, rgb(0xc88850)}, {255, rgb(0x8a5430)}}));
+    uint32_t floor =
+        s.addLinearGradient(gradientBox(0, 390, 640, 90, kPi / 2), stops({{0, rgb(0xc88850)}, {255, rgb(0x8a5430)}}));
     p.styles(0, floor, 0);
     p.move(0, 390);
     p.line(640, 390);
@@ -198,15 +208,18 @@ uint16_t defineBed(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
     uint32_t line = s.addLineStyle(50, rgb(0x2a1a10));
-    uint32_t wood = s.addLinearGradient(gradientBox(-250, -120, 500, 200, kPi / 2), stops({{0, rgb(0xb07840)}, {255, rgb(0x70441e)}}));
+    uint32_t wood = s.addLinearGradient(gradientBox(-250, -120, 500, 200, kPi / 2),
+                                        stops({{0, rgb(0xb07840)}, {255, rgb(0x70441e)}}));
     p.styles(0, wood, line);
     p.roundedRect(-250, -110, 34, 190, 10);
     p.roundedRect(216, -60, 34, 140, 10);
     p.roundedRect(-230, 10, 460, 40, 6);
-    uint32_t mattress = s.addLinearGradient(gradientBox(-220, -10, 440, 30, kPi / 2), stops({{0, rgb(0xf4f0ff)}, {255, rgb(0xc8c0e8)}}));
+    uint32_t mattress = s.addLinearGradient(gradientBox(-220, -10, 440, 30, kPi / 2),
+                                            stops({{0, rgb(0xf4f0ff)}, {255, rgb(0xc8c0e8)}}));
     p.styles(0, mattress, line);
     p.roundedRect(-218, -4, 436, 20, 8);
-    uint32_t pillow = s.addRadialGradient(gradientBox(-190, -40, 130, 50), stops({{0, rgb(0xffffff)}, {255, rgb(0xd8d8f0)}}));
+    uint32_t pillow =
+        s.addRadialGradient(gradientBox(-190, -40, 130, 50), stops({{0, rgb(0xffffff)}, {255, rgb(0xd8d8f0)}}));
     p.styles(0, pillow, line);
     p.move(-196, -4);
     p.curve(-200, -38, -150, -38);
@@ -220,7 +233,8 @@ uint16_t defineBlanket(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
     uint32_t line = s.addLineStyle(50, rgb(0x2a1a40));
-    uint32_t cloth = s.addLinearGradient(gradientBox(-150, -60, 300, 120, kPi / 2), stops({{0, rgb(0x7a8ae8)}, {255, rgb(0x4a52b0)}}));
+    uint32_t cloth = s.addLinearGradient(gradientBox(-150, -60, 300, 120, kPi / 2),
+                                         stops({{0, rgb(0x7a8ae8)}, {255, rgb(0x4a52b0)}}));
     p.styles(0, cloth, line);
     p.move(-130, 30);
     p.curve(-140, -40, -90, -52);
@@ -240,7 +254,8 @@ uint16_t defineBubble(SwfWriter& w, const VectorFont& font, const std::string& t
     ShapeBuilder s;
     Pen p(s);
     uint32_t edge = s.addLineStyle(60, rgb(0x5a4a3a));
-    uint32_t paper = s.addLinearGradient(gradientBox(left, top, width, height, kPi / 2), stops({{0, rgb(0xffffff, 245)}, {255, rgb(0xfff4dc, 245)}}));
+    uint32_t paper = s.addLinearGradient(gradientBox(left, top, width, height, kPi / 2),
+                                         stops({{0, rgb(0xffffff, 245)}, {255, rgb(0xfff4dc, 245)}}));
     p.styles(0, paper, edge);
     p.move(left + radius, top);
     p.line(left + width - radius, top);
@@ -266,7 +281,8 @@ uint16_t defineBadge(SwfWriter& w, const VectorFont& font, const std::string& te
     ShapeBuilder s;
     Pen p(s);
     uint32_t edge = s.addLineStyle(80, rgb(0xffffff));
-    uint32_t fill = s.addRadialGradient(gradientBox(-50, -50, 90, 90), stops({{0, rgb(0xffa040)}, {255, rgb(0xe04a20)}}));
+    uint32_t fill =
+        s.addRadialGradient(gradientBox(-50, -50, 90, 90), stops({{0, rgb(0xffa040)}, {255, rgb(0xe04a20)}}));
     p.styles(0, fill, edge);
     p.ellipse(0, 0, 40, 40);
     uint32_t white = s.addSolidFill(rgb(0xffffff));

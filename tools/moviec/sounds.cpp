@@ -103,8 +103,9 @@ std::vector<int16_t> grumble() {
     addVoice(
         s, [](double t) { return (t < 0.5 ? 128 - 14 * t : 118 - 30 * (t - 0.5)) + 3 * std::sin(kTwoPi * 7 * t); },
         [](double t) {
-            double syllable = t < 0.45 ? rise(t, 0.06) * std::min(1.0, (0.45 - t) / 0.08)
-                              : t > 0.55 ? rise(t - 0.55, 0.06) * std::min(1.0, (1.05 - t) / 0.2) : 0;
+            double syllable = t < 0.45   ? rise(t, 0.06) * std::min(1.0, (0.45 - t) / 0.08)
+                              : t > 0.55 ? rise(t - 0.55, 0.06) * std::min(1.0, (1.05 - t) / 0.2)
+                                         : 0;
             return syllable * (0.75 + 0.25 * std::sin(kTwoPi * 11 * t));
         },
         300, 2100);

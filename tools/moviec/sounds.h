@@ -12,10 +12,10 @@
 constexpr uint32_t kSoundRate = 22050;
 
 std::vector<int16_t> attentionChime();  // two soft bell notes, rising
-std::vector<int16_t> countKnock();       // a short wooden knock for each repetition
-std::vector<int16_t> praiseChime();      // three bell notes going up
-std::vector<int16_t> yawn();             // a voiced "aah" that rises and sinks
-std::vector<int16_t> grumble();          // a low, rough "hmm-mm"
+std::vector<int16_t> countKnock();      // a short wooden knock for each repetition
+std::vector<int16_t> praiseChime();     // three bell notes going up
+std::vector<int16_t> yawn();            // a voiced "aah" that rises and sinks
+std::vector<int16_t> grumble();         // a low, rough "hmm-mm"
 
 // The samples as a 4-bit ADPCM DefineSound.
 EncodedSound adpcmSound(const std::vector<int16_t>& samples);

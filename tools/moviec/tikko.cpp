@@ -11,14 +11,13 @@ constexpr uint16_t kOutlineWidth = 50;  // twips
 constexpr uint16_t kShadowDepth = 4, kTailDepth = 5, kArmLeftDepth = 6, kArmRightDepth = 7, kBodyDepth = 8,
                    kFootLeftDepth = 9, kFootRightDepth = 10, kHeadDepth = 12, kEyesDepth = 13, kMouthDepth = 14;
 
-std::vector<GradientStop> furStops() {
-    return stops({{0, rgb(0xffd990)}, {170, rgb(0xf0a450)}, {255, rgb(0xc07030)}});
-}
+std::vector<GradientStop> furStops() { return stops({{0, rgb(0xffd990)}, {170, rgb(0xf0a450)}, {255, rgb(0xc07030)}}); }
 
 uint16_t defineShadow(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
-    uint32_t fill = s.addRadialGradient(gradientBox(-60, -14, 120, 28), stops({{0, rgb(0x203010, 110)}, {255, rgb(0x203010, 0)}}));
+    uint32_t fill =
+        s.addRadialGradient(gradientBox(-60, -14, 120, 28), stops({{0, rgb(0x203010, 110)}, {255, rgb(0x203010, 0)}}));
     p.styles(0, fill, 0);
     p.ellipse(0, 0, 60, 14);
     return w.defineShape(s);
@@ -28,7 +27,8 @@ uint16_t defineTail(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
     uint32_t line = s.addLineStyle(kOutlineWidth, kOutline);
-    uint32_t fur = s.addLinearGradient(gradientBox(0, -50, 50, 50, kPi / 4), stops({{0, rgb(0xf0a450)}, {255, rgb(0xc07030)}}));
+    uint32_t fur =
+        s.addLinearGradient(gradientBox(0, -50, 50, 50, kPi / 4), stops({{0, rgb(0xf0a450)}, {255, rgb(0xc07030)}}));
     p.styles(0, fur, line);
     p.move(0, -6);
     p.curve(30, -4, 38, -30);
@@ -67,7 +67,8 @@ uint16_t defineBody(SwfWriter& w) {
     uint32_t fur = s.addRadialGradient(gradientBox(-80, -75, 140, 140), furStops());
     p.styles(0, fur, line);
     p.ellipse(0, 0, 60, 58);
-    uint32_t belly = s.addRadialGradient(gradientBox(-45, -40, 80, 80), stops({{0, rgb(0xfffaf0)}, {255, rgb(0xf8dcb0)}}));
+    uint32_t belly =
+        s.addRadialGradient(gradientBox(-45, -40, 80, 80), stops({{0, rgb(0xfffaf0)}, {255, rgb(0xf8dcb0)}}));
     p.styles(0, belly, 0);
     p.ellipse(0, 10, 37, 36);
     return w.defineShape(s);
@@ -77,7 +78,8 @@ uint16_t defineFoot(SwfWriter& w) {
     ShapeBuilder s;
     Pen p(s);
     uint32_t line = s.addLineStyle(kOutlineWidth, kOutline);
-    uint32_t fill = s.addRadialGradient(gradientBox(-30, -18, 50, 30), stops({{0, rgb(0xf0a050)}, {255, rgb(0xa86028)}}));
+    uint32_t fill =
+        s.addRadialGradient(gradientBox(-30, -18, 50, 30), stops({{0, rgb(0xf0a050)}, {255, rgb(0xa86028)}}));
     p.styles(0, fill, line);
     p.ellipse(0, 0, 25, 12);
     return w.defineShape(s);
@@ -105,7 +107,8 @@ uint16_t defineHead(SwfWriter& w) {
     uint32_t fur = s.addRadialGradient(gradientBox(-80, -115, 140, 130), furStops());
     p.styles(0, fur, line);
     p.ellipse(0, -48, 64, 54);
-    uint32_t muzzle = s.addRadialGradient(gradientBox(-30, -42, 60, 40), stops({{0, rgb(0xfffaf0)}, {255, rgb(0xfbe2bc)}}));
+    uint32_t muzzle =
+        s.addRadialGradient(gradientBox(-30, -42, 60, 40), stops({{0, rgb(0xfffaf0)}, {255, rgb(0xfbe2bc)}}));
     p.styles(0, muzzle, 0);
     p.ellipse(0, -24, 28, 18);
     for (int side : {-1, 1}) {
@@ -114,7 +117,8 @@ uint16_t defineHead(SwfWriter& w) {
         p.styles(0, cheek, 0);
         p.ellipse(side * 44, -25, 12, 9);
     }
-    uint32_t nose = s.addRadialGradient(gradientBox(-7, -40, 14, 10), stops({{0, rgb(0x9a5a50)}, {255, rgb(0x3a2018)}}));
+    uint32_t nose =
+        s.addRadialGradient(gradientBox(-7, -40, 14, 10), stops({{0, rgb(0x9a5a50)}, {255, rgb(0x3a2018)}}));
     p.styles(0, nose, 0);
     p.ellipse(0, -34, 7, 5);
     uint32_t whisker = s.addLineStyle(25, rgb(0x6a4a30));
@@ -133,7 +137,8 @@ uint16_t defineEyes(SwfWriter& w, Eyes kind) {
     uint32_t thin = s.addLineStyle(35, kOutline);
     uint32_t thick = s.addLineStyle(70, kOutline);
     uint32_t white = s.addSolidFill(rgb(0xffffff));
-    uint32_t iris = s.addRadialGradient(gradientBox(-12, -12, 24, 24), stops({{0, rgb(0x4aa060)}, {255, rgb(0x1a5030)}}));
+    uint32_t iris =
+        s.addRadialGradient(gradientBox(-12, -12, 24, 24), stops({{0, rgb(0x4aa060)}, {255, rgb(0x1a5030)}}));
     uint32_t pupil = s.addSolidFill(rgb(0x161008));
     uint32_t shine = s.addSolidFill(rgb(0xffffff, 230));
     uint32_t lid = s.addSolidFill(rgb(0xf0a450));
@@ -227,7 +232,11 @@ uint16_t defineMouth(SwfWriter& w, Mouth kind) {
 }  // namespace
 
 Tikko::Tikko(SwfWriter& w)
-    : shadow_(defineShadow(w)), tail_(defineTail(w)), arm_(defineArm(w)), body_(defineBody(w)), foot_(defineFoot(w)),
+    : shadow_(defineShadow(w)),
+      tail_(defineTail(w)),
+      arm_(defineArm(w)),
+      body_(defineBody(w)),
+      foot_(defineFoot(w)),
       head_(defineHead(w)) {
     for (Eyes kind : {Eyes::Open, Eyes::Happy, Eyes::Closed, Eyes::Sleepy, Eyes::Grumpy})
         eyes_[static_cast<int>(kind)] = defineEyes(w, kind);
@@ -255,7 +264,8 @@ void Tikko::show(TimelineWriter& t, const Pose& pose) {
         {kEyesDepth, eyes_[static_cast<int>(pose.eyes)], head},
         {kMouthDepth, mouths_[static_cast<int>(pose.mouth)], head},
         {kFootLeftDepth, foot_, root * translate(-30 * pose.spread, -10)},
-        {kFootRightDepth, foot_, root * translate(30 * pose.spread, -10 - pose.rightFootLift) * rotate(-pose.rightFootLift / 40)},
+        {kFootRightDepth, foot_,
+         root * translate(30 * pose.spread, -10 - pose.rightFootLift) * rotate(-pose.rightFootLift / 40)},
     };
     if (!placed_) {
         for (const Part& part : parts) t.place(part.depth, part.id, part.matrix);

@@ -14,11 +14,11 @@ enum class Mouth { Smile, Talk, Yawn, Frown, Small };
 struct Pose {
     double x = 320, ground = 440;  // the point between the feet
     double size = 1.3;
-    double jump = 0;                 // height of the feet above the ground
-    double lean = 0;                 // the whole figure turns about its feet
-    double squash = 1;               // < 1 crouches, > 1 stretches up
-    double spread = 1;               // how far apart the feet stand
-    double rightFootLift = 0;        // a tapping foot
+    double jump = 0;           // height of the feet above the ground
+    double lean = 0;           // the whole figure turns about its feet
+    double squash = 1;         // < 1 crouches, > 1 stretches up
+    double spread = 1;         // how far apart the feet stand
+    double rightFootLift = 0;  // a tapping foot
     double headTilt = 0, headLift = 0;
     double armLeft = 0.35, armRight = 0.35;  // 0 hangs down, pi points up
     double tail = 0;

@@ -41,8 +41,8 @@ EncodedItem encodeVfsItem(const VfsCodec& codec, const void* content, size_t siz
         payload = deflated(content, size);
         item.compressed = compression == Compression::Always || payload.size() < size;
     }
-    if (!item.compressed) payload.assign(static_cast<const uint8_t*>(content),
-                                         static_cast<const uint8_t*>(content) + size);
+    if (!item.compressed)
+        payload.assign(static_cast<const uint8_t*>(content), static_cast<const uint8_t*>(content) + size);
     item.storedSize = static_cast<uint32_t>(payload.size() + 8);
     item.bytes.resize(roundUpToBlock(item.storedSize));
     random(item.bytes.data(), 8);

@@ -33,8 +33,9 @@ Matrix gradientBox(double x, double y, double w, double h, double angle = 0) {
 
 uint16_t scenery(SwfWriter& w) {
     ShapeBuilder s;
-    uint32_t sky = s.addLinearGradient(gradientBox(0, 0, 16000, 12000, kPi / 2),
-                                       {{0, {90, 160, 230, 255}}, {200, {200, 230, 255, 255}}, {255, {240, 250, 255, 255}}});
+    uint32_t sky =
+        s.addLinearGradient(gradientBox(0, 0, 16000, 12000, kPi / 2),
+                            {{0, {90, 160, 230, 255}}, {200, {200, 230, 255, 255}}, {255, {240, 250, 255, 255}}});
     uint32_t hill = s.addLinearGradient(gradientBox(0, 7000, 16000, 2000, kPi / 2),
                                         {{0, {110, 190, 90, 255}}, {255, {50, 120, 40, 255}}});
     // Sky and hills meet along the hill line, one edge with a fill on each side.
@@ -44,14 +45,14 @@ uint16_t scenery(SwfWriter& w) {
     s.lineTo(16000, 0);
     s.lineTo(16000, 7300);
     s.setStyles(hill, sky, 0);
-    for (int i = 7; i >= 0; --i)
-        s.curveTo(1000 + i * 2000, 6400 + (i % 2) * 1400, i * 2000, i == 0 ? 7400 : 7300);
+    for (int i = 7; i >= 0; --i) s.curveTo(1000 + i * 2000, 6400 + (i % 2) * 1400, i * 2000, i == 0 ? 7400 : 7300);
     s.setStyles(hill, 0, 0);
     s.lineTo(0, 9000);
     s.lineTo(16000, 9000);
     s.lineTo(16000, 7300);
-    uint32_t sun = s.addRadialGradient(gradientBox(12000, 500, 2400, 2400),
-                                       {{0, {255, 250, 200, 255}}, {160, {255, 220, 90, 255}}, {255, {255, 220, 90, 0}}});
+    uint32_t sun =
+        s.addRadialGradient(gradientBox(12000, 500, 2400, 2400),
+                            {{0, {255, 250, 200, 255}}, {160, {255, 220, 90, 255}}, {255, {255, 220, 90, 0}}});
     s.setStyles(0, sun, 0);
     ellipse(s, 13200, 1700, 1200, 1200);
     return w.defineShape(s, 3);
@@ -60,8 +61,9 @@ uint16_t scenery(SwfWriter& w) {
 uint16_t body(SwfWriter& w) {
     ShapeBuilder s;
     uint32_t outline = s.addLineStyle(60, {60, 40, 20, 255});
-    uint32_t fur = s.addRadialGradient(gradientBox(5200, 3400, 5600, 5600),
-                                       {{0, {250, 200, 120, 255}}, {180, {220, 140, 60, 255}}, {255, {160, 90, 30, 255}}});
+    uint32_t fur =
+        s.addRadialGradient(gradientBox(5200, 3400, 5600, 5600),
+                            {{0, {250, 200, 120, 255}}, {180, {220, 140, 60, 255}}, {255, {160, 90, 30, 255}}});
     s.setStyles(0, fur, outline);
     ellipse(s, 8000, 6200, 2600, 2300);
     uint32_t belly = s.addRadialGradient(gradientBox(6600, 5200, 2800, 2800),
@@ -82,8 +84,10 @@ uint16_t body(SwfWriter& w) {
         double x = 8000 + 2500 * std::cos(a), y = 6200 + 2200 * std::sin(a);
         double nx = std::cos(a), ny = std::sin(a);
         s.moveTo(std::lround(x - ny * 160), std::lround(y + nx * 160));
-        s.curveTo(std::lround(x + nx * 300), std::lround(y + ny * 300), std::lround(x + ny * 160), std::lround(y - nx * 160));
-        s.curveTo(std::lround(x - nx * 50), std::lround(y - ny * 50), std::lround(x - ny * 160), std::lround(y + nx * 160));
+        s.curveTo(std::lround(x + nx * 300), std::lround(y + ny * 300), std::lround(x + ny * 160),
+                  std::lround(y - nx * 160));
+        s.curveTo(std::lround(x - nx * 50), std::lround(y - ny * 50), std::lround(x - ny * 160),
+                  std::lround(y + nx * 160));
     }
     return w.defineShape(s, 3);
 }
@@ -91,8 +95,9 @@ uint16_t body(SwfWriter& w) {
 uint16_t head(SwfWriter& w) {
     ShapeBuilder s;
     uint32_t outline = s.addLineStyle(60, {60, 40, 20, 255});
-    uint32_t fur = s.addRadialGradient(gradientBox(6200, 900, 3600, 3600),
-                                       {{0, {255, 215, 140, 255}}, {200, {225, 150, 70, 255}}, {255, {170, 100, 40, 255}}});
+    uint32_t fur =
+        s.addRadialGradient(gradientBox(6200, 900, 3600, 3600),
+                            {{0, {255, 215, 140, 255}}, {200, {225, 150, 70, 255}}, {255, {170, 100, 40, 255}}});
     // The ears overlap the head, so they get a fill of their own.
     uint32_t earFur = s.addSolidFill({215, 140, 65, 255});
     uint32_t inner = s.addSolidFill({255, 170, 170, 255});
@@ -111,7 +116,8 @@ uint16_t head(SwfWriter& w) {
     s.setStyles(0, fur, outline);
     ellipse(s, 8000, 2900, 1900, 1600);
     uint32_t white = s.addSolidFill({255, 255, 255, 255});
-    uint32_t iris = s.addRadialGradient(gradientBox(-300, -300, 600, 600), {{0, {40, 120, 60, 255}}, {255, {10, 40, 20, 255}}});
+    uint32_t iris =
+        s.addRadialGradient(gradientBox(-300, -300, 600, 600), {{0, {40, 120, 60, 255}}, {255, {10, 40, 20, 255}}});
     uint32_t black = s.addSolidFill({20, 15, 10, 255});
     uint32_t shine = s.addSolidFill({255, 255, 255, 200});
     uint32_t thin = s.addLineStyle(30, {40, 30, 20, 255});
@@ -126,7 +132,8 @@ uint16_t head(SwfWriter& w) {
         s.setStyles(0, shine, 0);
         ellipse(s, ex - 60, 2700, 70, 70);
     }
-    uint32_t nose = s.addRadialGradient(gradientBox(7750, 3150, 500, 400), {{0, {120, 70, 60, 255}}, {255, {40, 20, 15, 255}}});
+    uint32_t nose =
+        s.addRadialGradient(gradientBox(7750, 3150, 500, 400), {{0, {120, 70, 60, 255}}, {255, {40, 20, 15, 255}}});
     s.setStyles(0, nose, 0);
     ellipse(s, 8000, 3350, 260, 190);
     s.setStyles(0, 0, s.addLineStyle(50, {60, 30, 20, 255}));
@@ -146,7 +153,8 @@ uint16_t head(SwfWriter& w) {
 uint16_t arm(SwfWriter& w) {
     ShapeBuilder s;
     uint32_t outline = s.addLineStyle(60, {60, 40, 20, 255});
-    uint32_t fur = s.addLinearGradient(gradientBox(-300, 0, 600, 1800), {{0, {230, 160, 80, 255}}, {255, {180, 110, 40, 255}}});
+    uint32_t fur =
+        s.addLinearGradient(gradientBox(-300, 0, 600, 1800), {{0, {230, 160, 80, 255}}, {255, {180, 110, 40, 255}}});
     s.setStyles(0, fur, outline);
     s.moveTo(-280, 0);
     s.curveTo(-400, 900, -250, 1700);

@@ -58,7 +58,7 @@ void startSound(TimelineWriter& timeline, const SoundStart& s) {
 
 void streamHead(TimelineWriter& timeline, const SoundStreamHead& head) {
     BitWriter w;
-    SoundFormat playback = head.format;  // played as it is stored
+    SoundFormat playback = head.format;      // played as it is stored
     playback.codec = SoundCodec::NativePcm;  // the field is reserved here
     writeFormat(w, playback);
     writeFormat(w, head.format);

@@ -71,7 +71,9 @@ void writeFill(BitWriter& w, const FillStyle& f, int version) {
 void writeLine(BitWriter& w, const LineStyle& l, int version) {
     w.u16(l.width);
     if (version >= 4) {
-        auto cap = [](LineStyle::Cap c) { return c == LineStyle::Cap::None ? 1u : c == LineStyle::Cap::Square ? 2u : 0u; };
+        auto cap = [](LineStyle::Cap c) {
+            return c == LineStyle::Cap::None ? 1u : c == LineStyle::Cap::Square ? 2u : 0u;
+        };
         unsigned join = l.join == LineStyle::Join::Bevel ? 1 : l.join == LineStyle::Join::Miter ? 2 : 0;
         w.u8((cap(l.startCap) << 6) | (join << 4) | (l.fill ? 0x08 : 0));
         w.u8((l.closes ? 0 : 0x04) | cap(l.endCap));
@@ -398,8 +400,7 @@ void TimelineWriter::placeV1(uint16_t depth, uint16_t characterId, const Matrix&
 }
 
 void TimelineWriter::move(uint16_t depth, const std::optional<Matrix>& matrix,
-                          const std::optional<ColorTransform>& colorTransform,
-                          std::optional<uint16_t> newCharacterId) {
+                          const std::optional<ColorTransform>& colorTransform, std::optional<uint16_t> newCharacterId) {
     BitWriter w;
     w.u8(0x01 | (newCharacterId ? 0x02 : 0) | (matrix ? 0x04 : 0) | (colorTransform ? 0x08 : 0));
     w.u16(depth);

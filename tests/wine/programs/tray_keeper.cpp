@@ -7,8 +7,8 @@
 #include <shellapi.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-    const WNDCLASSW windowClass{0, DefWindowProcW, 0, 0, instance, nullptr, nullptr, nullptr, nullptr,
-                                L"PalloTrayKeeper"};
+    const WNDCLASSW windowClass{0,       DefWindowProcW, 0,       0,       instance,
+                                nullptr, nullptr,        nullptr, nullptr, L"PalloTrayKeeper"};
     RegisterClassW(&windowClass);
     HWND window = CreateWindowW(L"PalloTrayKeeper", L"Tray keeper", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                 instance, nullptr);

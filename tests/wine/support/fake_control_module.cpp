@@ -14,11 +14,11 @@ namespace {
 
 LRESULT testAnswer(TestAnswer answer, uint32_t challenge) {
     switch (answer) {
-        case TestAnswer::Proof: return static_cast<LRESULT>(proof(challenge));
-        case TestAnswer::Zero: return 0;
-        case TestAnswer::Echo: return static_cast<LRESULT>(challenge);
-        case TestAnswer::ProofOfAnother: return static_cast<LRESULT>(proof(challenge + 1));
-        default: return 12345;
+    case TestAnswer::Proof: return static_cast<LRESULT>(proof(challenge));
+    case TestAnswer::Zero: return 0;
+    case TestAnswer::Echo: return static_cast<LRESULT>(challenge);
+    case TestAnswer::ProofOfAnother: return static_cast<LRESULT>(proof(challenge + 1));
+    default: return 12345;
     }
 }
 
@@ -33,8 +33,8 @@ FakeControlModule::FakeControlModule(TestAnswer answer)
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"PalloFakeControlModule";
         RegisterClassW(&windowClass);
-        window_ = CreateWindowW(windowClass.lpszClassName, kControlWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr,
-                                nullptr, windowClass.hInstance, nullptr);
+        window_ = CreateWindowW(windowClass.lpszClassName, kControlWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
         threadId_ = GetCurrentThreadId();
         ready_ = true;
         MSG message;

@@ -55,8 +55,10 @@ DWORD run(const std::wstring& program, const std::wstring& arguments, DWORD time
     HANDLE process = start(program, arguments);
     if (!process) return static_cast<DWORD>(-1);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-    else TerminateProcess(process, 1);
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    else
+        TerminateProcess(process, 1);
     CloseHandle(process);
     return code;
 }
@@ -84,7 +86,8 @@ HWND waitForVisible(const wchar_t* className, const wchar_t* title, DWORD timeou
 }
 
 HWND waitForOwnedBox(HWND owner, DWORD timeoutMs) {
-    return waitForVisible(L"#32770", nullptr, timeoutMs, [owner](HWND box) { return GetWindow(box, GW_OWNER) == owner; });
+    return waitForVisible(L"#32770", nullptr, timeoutMs,
+                          [owner](HWND box) { return GetWindow(box, GW_OWNER) == owner; });
 }
 
 std::wstring messageBoxText(HWND box) {
@@ -285,8 +288,8 @@ void stopControlModules() {
 }
 
 std::string readBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD read = 0;
@@ -388,9 +391,8 @@ bool RecorderFolder::waitFor(const wchar_t* part, size_t times, DWORD timeoutMs)
 const wchar_t* sceneTitle() { return GetACP() == 1251 ? L"Tikko" : L"Computer"; }
 
 HWND waitForScene(DWORD timeoutMs, DWORD notProcess) {
-    return waitForVisible(L"#32770", sceneTitle(), timeoutMs, [notProcess](HWND scene) {
-        return processOf(scene) != notProcess;
-    });
+    return waitForVisible(L"#32770", sceneTitle(), timeoutMs,
+                          [notProcess](HWND scene) { return processOf(scene) != notProcess; });
 }
 
 DWORD processOf(HWND window) {
