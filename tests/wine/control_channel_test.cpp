@@ -203,15 +203,6 @@ TEST_F(ControlChannel, ASenderGivesUpWhileAnotherPrompts) {
     EXPECT_EQ(queryMode(), 1);
 }
 
-// A module that does not take the password (hung, or gone meanwhile) leaves
-// it in the hand-over file: the sender wipes it after the send.
-TEST_F(ControlChannel, TheSenderWipesAPasswordTheModuleLeft) {
-    suite::FakeControlModule module;
-    EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"pw"), 0);
-    EXPECT_EQ(module.codes(), std::vector<unsigned>{kCommandParents});
-    EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
-}
-
 // A 32-bit and a 64-bit qz.exe on one computer, each as the module and each
 // as the sender: the window test, the administrator proof, the password and
 // values with the top bit set cross between the widths.

@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
-#include <vector>
 
 #include "control/control_module_win.h"
 #include "control/state_record.h"
-#include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "support/module_thread.h"
@@ -20,12 +17,6 @@ using suite::nowUtc;
 using suite::readState;
 
 constexpr uint64_t kUnitsPerHour = 36'000'000'000ull;
-
-std::string garbage(std::mt19937& random, size_t length) {
-    std::string bytes(length, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(random());
-    return bytes;
-}
 
 class ControlModuleFaults : public ::testing::Test {
 protected:
@@ -81,58 +72,6 @@ TEST_F(ControlModuleFaults, KilledAtRandomMomentsTheStateStaysWholeAndTheCounter
         EXPECT_TRUE(record.firstExerciseDone) << "round " << round;
         EXPECT_LT(record.lastActive, nowUtc() + kUnitsPerHour);
         EXPECT_GE(record.lastActive, seeded.lastActive);
-    }
-
-    HANDLE last = suite::start(dataLocations().controlModulePath(), L"/control");
-    ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
-    EXPECT_EQ(queryMode(), 1);
-    suite::stopControlModules();
-    if (last) CloseHandle(last);
-    StateRecord closed;
-    ASSERT_TRUE(readState(closed));
-    EXPECT_GE(closed.nesselMinutes, 20);
-    EXPECT_GE(closed.hopsaMinutes, 7);
-}
-
-// A state file of any short garbage is read within its bounds; the module
-// writes a record of its own over it, dated now.
-TEST_F(ControlModuleFaults, AStateFileOfGarbageOfEveryShortLengthIsReplacedByAWholeRecord) {
-    std::mt19937 random(7);
-    for (size_t length = 0; length <= 40; ++length) {
-        ASSERT_TRUE(suite::writeBytes(dataLocations().statePath(), garbage(random, length)));
-        uint64_t before = nowUtc();
-        ASSERT_NE(startInProcess(), nullptr) << "length " << length;
-        Sleep(60);
-        EXPECT_EQ(queryMode(), 1) << "length " << length;
-        stopInProcess();
-
-        std::string bytes = suite::readBytes(dataLocations().statePath());
-        ASSERT_EQ(bytes.size(), length > kStateRecordSize ? length : kStateRecordSize) << "length " << length;
-        StateRecord record;
-        decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), kStateRecordSize, record);
-        EXPECT_GE(record.lastActive, before) << "length " << length;
-        EXPECT_LT(record.lastActive, nowUtc() + 1) << "length " << length;
-    }
-}
-
-// Settings and password files made read-only or filled with garbage while
-// the module runs its minutes: it keeps answering. What such files mean is
-// tested natively.
-TEST_F(ControlModuleFaults, SettingsAndPasswordFilesDamagedWhileTheModuleRuns) {
-    ASSERT_NE(startInProcess(), nullptr);
-    std::mt19937 random(11);
-    for (size_t length = 0; length <= 40; ++length) {
-        for (const wchar_t* path : {dataLocations().settingsPath(), dataLocations().passwordPath()}) {
-            SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-            ASSERT_TRUE(suite::writeBytes(path, garbage(random, length)));
-            if (length % 3 == 0) SetFileAttributesW(path, FILE_ATTRIBUTE_READONLY);
-        }
-        sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
-        Sleep(60);
-        ASSERT_EQ(queryMode(), 1) << "length " << length;
-        proveAdministrator(FindWindowW(nullptr, kControlWindowTitle));
-        sendControlCommand(kCommandParents, 1, L"anything");
-        requestChildMode();
     }
 }
 

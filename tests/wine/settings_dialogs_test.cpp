@@ -156,11 +156,7 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
         EXPECT_EQ(text(dialog, IDC_ALL_BEDTIME), L"45");
         EXPECT_TRUE(checked(dialog, IDC_REQUIRE_ADMIN));
         EXPECT_FALSE(checked(dialog, IDC_SELECTED_USERS));
-        HWND list = GetDlgItem(dialog, IDC_USER_LIST);
-        EXPECT_FALSE(IsWindowEnabled(list));
-        std::vector<std::u16string> accounts;
-        enumerateLocalUsers(accounts);
-        EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), LRESULT(accounts.size()));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_USER_LIST)));
         // The dialog started the control module and registered with it.
         EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), LRESULT(dialog));
         Sleep(600);

@@ -79,13 +79,6 @@ TEST(CodePage, CyrillicFileNamesOnTheAnsiPathUse1251) {
     EXPECT_FALSE(fileExists(seenBySystem.c_str()));
 }
 
-TEST(CodePage, TitlesTurnEnglishOffCyrillicSystems) {
-    HWND window = CreateWindowW(L"STATIC", L"Компьютер", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    setCaptionForCodePage(window, IDS_TITLE_COMPUTER, 1251);
-    EXPECT_EQ(suite::windowTitle(window), GetACP() == 1251 ? L"Компьютер" : L"Computer");
-    DestroyWindow(window);
-}
-
 TEST(Strings, LoadStringGivesTheExactRussianText) {
     wchar_t text[256];
     EXPECT_GT(loadString(IDS_OTHER_SESSIONS, text, 256), 0);

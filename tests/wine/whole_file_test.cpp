@@ -6,9 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "settings/settings_file_win.h"
 #include "common/whole_file_win.h"
-#include "shell/data_locations_win.h"
 #include "support/suite.h"
 
 namespace {
@@ -64,35 +62,6 @@ TEST_F(WholeFile, ReplacementWaitsForAReaderToClose) {
     std::vector<uint8_t> read;
     readWholeFile(path.c_str(), read);
     EXPECT_EQ(read, fresh);
-}
-
-}  // namespace
-
-namespace {
-
-class SettingsFile : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteFileW(dataLocations().settingsPath()); }
-    void TearDown() override { DeleteFileW(dataLocations().settingsPath()); }
-};
-
-TEST_F(SettingsFile, MissingFileKeepsTheRecordAndSavedOneLoadsBack) {
-    Settings settings;
-    settings.grumbleAfter = 7;
-    loadSettingsFile(settings);
-    EXPECT_EQ(settings.grumbleAfter, 7);
-
-    settings.users = {u"\u041C\u0430\u0448\u0430", u"Petya"};
-    settings.requireAdmin = 0;
-    ASSERT_TRUE(saveSettingsFile(settings));
-    std::vector<uint8_t> image;
-    EXPECT_EQ(readWholeFile(dataLocations().settingsPath(), image), 22u + 10u + 12u);
-
-    Settings loaded;
-    loadSettingsFile(loaded);
-    EXPECT_EQ(loaded.grumbleAfter, 7);
-    EXPECT_EQ(loaded.requireAdmin, 0);
-    EXPECT_EQ(loaded.users, settings.users);
 }
 
 }  // namespace
