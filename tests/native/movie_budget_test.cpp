@@ -127,6 +127,23 @@ std::vector<uint8_t> zeroBitGlyphs(int glyphs) {
     return oneFrame(w);
 }
 
+// A progressive 1024 x 1024 grey JPEG of 5,000 empty scans.
+std::vector<uint8_t> jpegScans() {
+    std::vector<uint8_t> jpeg{0xFF, 0xD8, 0xFF, 0xDB, 0, 67, 0};
+    jpeg.resize(jpeg.size() + 64, 1);
+    jpeg.insert(jpeg.end(), {0xFF, 0xC2, 0, 11, 8, 4, 0, 4, 0, 1, 1, 0x11, 0});  // frame
+    jpeg.insert(jpeg.end(), {0xFF, 0xC4, 0, 20, 0x00, 1});                       // one DC code: '0'
+    jpeg.resize(jpeg.size() + 15, 0);
+    jpeg.push_back(0);
+    for (int i = 0; i < 5000; ++i) jpeg.insert(jpeg.end(), {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 0, 0});
+    jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+    SwfWriter w = sceneWriter();
+    BitWriter b;
+    b.bytes(jpeg);
+    w.define(SwfTag::DefineBitsJpeg2, b.data());
+    return oneFrame(w);
+}
+
 struct Case {
     const char* name;
     std::vector<uint8_t> (*movie)();
@@ -154,6 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Case{"MorphBitmapLine", morphWithBitmapLine, false}, Case{"JumpTargets", jumpsToTheNext, false},
                     Case{"FontInfoFlood", fontInfoFlood, false}, Case{"LongTargetPath", longTargetPath, false},
                     Case{"LabelLookups", manyLabels, false}, Case{"PooledStrings", pooledStrings, false},
+                    Case{"JpegScans", jpegScans, false},
                     Case{"MillionGlyphs", [] { return zeroBitGlyphs(1000000); }, false},
                     Case{"GlyphFlood", [] { return zeroBitGlyphs(4000000); }, true}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
