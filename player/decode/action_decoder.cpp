@@ -1,6 +1,7 @@
 #include "player/format/bit_reader.h"
 #include "player/format/swf_actions.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -37,19 +38,21 @@ ActionValue number(double v) {
     return out;
 }
 
-ActionValue text(std::string s) {
+using SharedText = std::shared_ptr<const std::string>;
+
+ActionValue text(SharedText s) {
     ActionValue out;
     out.kind = ActionValue::Kind::String;
     out.text = std::move(s);
     return out;
 }
 
-std::vector<ActionValue> readPush(BitReader& in, const std::vector<std::string>& pool) {
+std::vector<ActionValue> readPush(BitReader& in, const std::vector<SharedText>& pool) {
     std::vector<ActionValue> values;
     while (in.remaining() > 0 && !in.overrun()) {
         uint8_t type = in.u8();
         switch (type) {
-        case 0: values.push_back(text(in.cString())); break;
+        case 0: values.push_back(text(std::make_shared<const std::string>(in.cString()))); break;
         case 1: {
             uint32_t bits = in.u32();
             float f;
@@ -92,9 +95,9 @@ std::vector<ActionValue> readPush(BitReader& in, const std::vector<std::string>&
 
 ActionScript decodeActions(const uint8_t* data, size_t size) {
     ActionScript script;
-    std::vector<size_t> offsets;      // byte offset of each action
+    std::vector<size_t> offsets;      // byte offset of each action, ascending
     std::vector<size_t> jumpTargets;  // byte offset a Jump or If leads to, by action
-    std::vector<std::string> pool;
+    std::vector<SharedText> pool;
     BitReader in(data, size);
     while (in.remaining() > 0) {
         size_t at = in.position();
@@ -144,7 +147,8 @@ ActionScript decodeActions(const uint8_t* data, size_t size) {
         case kConstantPool: {
             pool.clear();
             size_t count = body.u16();
-            for (size_t i = 0; i < count && !body.overrun(); ++i) pool.push_back(body.cString());
+            for (size_t i = 0; i < count && !body.overrun(); ++i)
+                pool.push_back(std::make_shared<const std::string>(body.cString()));
             break;
         }
         case kJump:
@@ -179,8 +183,8 @@ ActionScript decodeActions(const uint8_t* data, size_t size) {
             a.number = static_cast<int32_t>(script.actions.size());
             continue;
         }
-        for (size_t j = 0; j < offsets.size(); ++j)
-            if (offsets[j] == target) a.number = static_cast<int32_t>(j);
+        auto found = std::lower_bound(offsets.begin(), offsets.end(), target);
+        if (found != offsets.end() && *found == target) a.number = static_cast<int32_t>(found - offsets.begin());
     }
     return script;
 }

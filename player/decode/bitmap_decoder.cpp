@@ -113,5 +113,5 @@ void decodeBitmap(MovieDecoder& d, BitReader& body, unsigned code) {
         ok = decodeJpeg(nullptr, 0, image, imageSize, kMaxBitmapPixels, ch.bitmap);
         if (ok) applyAlphaPlane(image + imageSize, body.remaining() - imageSize, ch.bitmap);
     }
-    if (ok) d.define(id, std::move(ch));
+    if (ok && d.spend(ch.bitmap.pixels.size() / 16)) d.define(id, std::move(ch));
 }

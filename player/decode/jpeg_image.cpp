@@ -41,12 +41,18 @@ void appendSegments(const uint8_t* p, size_t size, std::vector<uint8_t>& out) {
     }
 }
 
-// Whether every Huffman table of the stream holds at most 256 codes: the
-// decoder trusts the counts and writes one entry per code into tables of 257.
-// Walks the marker segments and steps over each scan's coded data, where a
-// 0xFF byte is followed by 0x00 or a restart marker.
-bool huffmanTablesFit(const std::vector<uint8_t>& stream) {
+// The scans an image may have: the decoder passes over the whole image for
+// each, and a progressive image needs about ten.
+constexpr int kMaxScans = 64;
+
+// Whether every Huffman table of the stream holds at most 256 codes (the
+// decoder trusts the counts and writes one entry per code into tables of 257)
+// and the scans are at most kMaxScans. Walks the marker segments and steps
+// over each scan's coded data, where a 0xFF byte is followed by 0x00 or a
+// restart marker.
+bool segmentsFit(const std::vector<uint8_t>& stream) {
     const size_t size = stream.size();
+    int scans = 0;
     size_t i = 2;
     while (i + 3 < size) {
         if (stream[i] != 0xFF) {
@@ -58,6 +64,7 @@ bool huffmanTablesFit(const std::vector<uint8_t>& stream) {
             i += marker == 0xFF ? 1 : 2;
             continue;
         }
+        if (marker == 0xDA && ++scans > kMaxScans) return false;
         const size_t length = (size_t(stream[i + 2]) << 8) | stream[i + 3];
         const size_t end = i + 2 + length;
         if (length < 2 || end > size) return marker != 0xC4;
@@ -80,7 +87,7 @@ bool decodeJpeg(const uint8_t* tables, size_t tablesSize, const uint8_t* data, s
     std::vector<uint8_t> stream = {0xFF, 0xD8};
     if (tables) appendSegments(tables, tablesSize, stream);
     appendSegments(data, size, stream);
-    if (stream.size() > static_cast<size_t>(std::numeric_limits<int>::max()) || !huffmanTablesFit(stream)) return false;
+    if (stream.size() > static_cast<size_t>(std::numeric_limits<int>::max()) || !segmentsFit(stream)) return false;
     int width = 0, height = 0, components = 0;
     int length = static_cast<int>(stream.size());
     if (!stbi_info_from_memory(stream.data(), length, &width, &height, &components)) return false;

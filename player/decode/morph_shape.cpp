@@ -82,8 +82,8 @@ bool readMorphStyles(BitReader& in, bool lineStyles2, MorphShape& m) {
             if (flags1 & 0x08) {
                 FillStyle fa, fb;
                 if (!readMorphFill(in, fa, fb)) return false;
-                a.color = fa.kind == FillStyle::Kind::Solid ? fa.color : fa.stops.front().color;
-                b.color = fb.kind == FillStyle::Kind::Solid ? fb.color : fb.stops.front().color;
+                a.color = fa.stops.empty() ? fa.color : fa.stops.front().color;
+                b.color = fb.stops.empty() ? fb.color : fb.stops.front().color;
                 if (fa.kind != FillStyle::Kind::Solid) {
                     a.fill = fa;
                     b.fill = fb;

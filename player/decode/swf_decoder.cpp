@@ -54,7 +54,7 @@ const Definition kDefinitions[] = {
 // of its own bytes, so no decoder can read past its tag.
 void decodeTags(MovieDecoder& d, BitReader& in, Timeline& timeline, bool isMain) {
     TimelineDecoder control{d, timeline, {}};
-    while (in.remaining() >= 2) {
+    while (in.remaining() >= 2 && d.spend(1)) {
         uint16_t header = in.u16();
         uint32_t code = header >> 6;
         uint32_t length = header & 0x3F;
@@ -130,6 +130,8 @@ std::optional<Movie> decodeMovie(const uint8_t* data, size_t size, DecodeError* 
     movie.declaredFrameCount = in.u16();
     if (in.overrun()) return fail(DecodeError::TooShort);
     MovieDecoder decoder{movie, {}};
+    decoder.workLeft = std::min(kDecodeWorkAllowance + kDecodeWorkPerByte * bodySize, kDecodeWorkCeiling);
     decodeTags(decoder, in, movie.timeline, true);
+    if (decoder.overBudget) return fail(DecodeError::OverBudget);
     return movie;
 }

@@ -21,13 +21,28 @@ ColorTransform readColorTransform(BitReader& in, bool withAlpha);
 // Spread and interpolation from the first byte of a gradient record.
 void readGradientHeader(FillStyle& f, uint8_t header);
 
+// The units of decoding work a movie may take: this many for each byte of
+// its (unpacked) body and a small movie's allowance, up to the ceiling. A
+// tag, a glyph of a text, an action and 16 pixels of a bitmap take one each.
+constexpr uint64_t kDecodeWorkPerByte = 32;
+constexpr uint64_t kDecodeWorkAllowance = 1u << 20;
+constexpr uint64_t kDecodeWorkCeiling = 8u << 20;
+
 struct MovieDecoder {
     Movie& movie;
     std::vector<uint8_t> jpegTables;
+    uint64_t workLeft = 0;
+    bool overBudget = false;
+
+    // Takes units of work; false, and the movie over its budget, when too few are left.
+    bool spend(uint64_t units);
 
     // The first definition of an id stands; a movie may not redefine it.
     void define(uint16_t id, Character&& ch);
     const Font* font(uint16_t id) const;
+    // A font for the tags that amend it (character codes) in place: every
+    // character was made by define, none is const.
+    Font* fontToAmend(uint16_t id) { return const_cast<Font*>(font(id)); }
 };
 
 // Reads style arrays and shape records of shape version 1..4 into a Shape.

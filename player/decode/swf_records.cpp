@@ -1,5 +1,7 @@
 #include "player/decode/swf_decoding.h"
 
+#include <algorithm>
+
 TwipsRect readRect(BitReader& in) {
     unsigned n = in.bits(5);
     TwipsRect r;
@@ -66,6 +68,12 @@ void readGradientHeader(FillStyle& f, uint8_t header) {
     f.linearRgb = ((header >> 4) & 3) == 1;
 }
 
+bool MovieDecoder::spend(uint64_t units) {
+    if (units > workLeft) overBudget = true;
+    workLeft -= std::min(units, workLeft);
+    return !overBudget;
+}
+
 void MovieDecoder::define(uint16_t id, Character&& ch) {
     if (!movie.characters.count(id)) movie.characters[id] = std::make_shared<Character>(std::move(ch));
 }
@@ -75,14 +83,13 @@ const Font* MovieDecoder::font(uint16_t id) const {
     return ch && ch->kind == Character::Kind::Font ? &ch->font : nullptr;
 }
 
+bool CaselessLess::operator()(const std::string& a, const std::string& b) const {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return lower(x) < lower(y); });
+}
+
 int Timeline::frameOfLabel(const std::string& name) const {
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        return s;
-    };
-    std::string wanted = lower(name);
-    for (const auto& label : labels)
-        if (lower(label.first) == wanted) return label.second;
-    return -1;
+    auto it = labels.find(name);
+    return it == labels.end() ? -1 : it->second;
 }

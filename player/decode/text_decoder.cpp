@@ -2,35 +2,48 @@
 #include "player/format/swf_tags.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace {
 
-// One glyph outline: shape records drawn with the text's colour as fill 1.
+// One glyph outline: shape records drawn with the text's colour as fill 1,
+// within the bounds of its edges and their control points.
 Shape readGlyph(const uint8_t* data, size_t size) {
     Shape glyph;
     glyph.fills.push_back(FillStyle{});
     BitReader in(data, size);
     ShapeDecoder(in, 1, glyph).readRecords();
+    if (glyph.edges.empty()) return glyph;
+    float xMin = glyph.edges[0].from.x, xMax = xMin, yMin = glyph.edges[0].from.y, yMax = yMin;
+    auto include = [&](PointF p) {
+        xMin = std::min(xMin, p.x);
+        xMax = std::max(xMax, p.x);
+        yMin = std::min(yMin, p.y);
+        yMax = std::max(yMax, p.y);
+    };
+    for (const ShapeEdge& e : glyph.edges) {
+        include(e.to);
+        if (e.curved) include(e.control);
+    }
+    glyph.bounds = {static_cast<int32_t>(std::floor(xMin)), static_cast<int32_t>(std::ceil(xMax)),
+                    static_cast<int32_t>(std::floor(yMin)), static_cast<int32_t>(std::ceil(yMax))};
     return glyph;
 }
 
 void decodeFontInfo(MovieDecoder& d, BitReader& body, unsigned code) {
-    uint16_t id = body.u16();
-    const Font* existing = d.font(id);
-    if (!existing) return;
+    Font* font = d.fontToAmend(body.u16());
+    if (!font) return;
     body.skip(body.u8());  // name
     uint8_t flags = body.u8();
     if (code == SwfTag::DefineFontInfo2) body.u8();  // language
     bool wide = code == SwfTag::DefineFontInfo2 || (flags & 0x01);
-    Character ch = *d.movie.character(id);
-    ch.font.codes.clear();
-    for (size_t i = 0; i < ch.font.glyphs.size(); ++i) {
+    font->codes.clear();
+    for (size_t i = 0; i < font->glyphs.size(); ++i) {
         uint16_t c = wide ? body.u16() : body.u8();
         if (body.overrun()) break;
-        ch.font.codes.push_back(c);
+        font->codes.push_back(c);
     }
-    d.movie.characters[id] = std::make_shared<Character>(std::move(ch));
 }
 
 void decodeFont23(MovieDecoder& d, BitReader& body, unsigned code) {
@@ -110,6 +123,7 @@ void decodeStaticText(MovieDecoder& d, BitReader& body, unsigned code) {
         if (flags & 0x02) pen.y = static_cast<int16_t>(body.u16());
         if (flags & 0x08) pen.height = body.u16();
         unsigned count = body.u8();
+        if (!d.spend(count)) return;
         for (unsigned i = 0; i < count && !body.overrun(); ++i) {
             pen.glyph = static_cast<uint16_t>(body.bits(glyphBits));
             int32_t advance = body.signedBits(advanceBits);

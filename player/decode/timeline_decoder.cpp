@@ -71,7 +71,7 @@ void TimelineDecoder::decode(BitReader& body, unsigned code) {
         break;
     case SwfTag::FrameLabel: {
         std::string name = body.cString();
-        if (!name.empty()) timeline.labels.push_back({name, static_cast<int>(timeline.frames.size())});
+        if (!name.empty()) timeline.labels.emplace(name, static_cast<int>(timeline.frames.size()));
         return;
     }
     case SwfTag::DoAction:
@@ -81,6 +81,7 @@ void TimelineDecoder::decode(BitReader& body, unsigned code) {
         if (body.overrun()) return;
         cmd.script = static_cast<uint32_t>(timeline.scripts.size());
         timeline.scripts.push_back(decodeActions(body.here(), body.remaining()));
+        movie.spend(timeline.scripts.back().actions.size());
         break;
     default: decodeSound(body, code); return;
     }

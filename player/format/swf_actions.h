@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@ struct ActionValue {
     enum class Kind : uint8_t { Number, String, Unknown };
     Kind kind = Kind::Unknown;
     double number = 0;
-    std::string text;
+    std::shared_ptr<const std::string> text;  // a String's, shared with the constant pool it may come from
 };
 
 struct Action {

@@ -143,10 +143,15 @@ struct FrameCommand {
     uint32_t sound = 0;
 };
 
+// Orders names as frame labels and instance names compare: ASCII letters without case.
+struct CaselessLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+
 struct Timeline {
     std::vector<std::vector<FrameCommand>> frames;
     std::vector<ActionScript> scripts;
-    std::vector<std::pair<std::string, int>> labels;  // name, frame
+    std::map<std::string, int, CaselessLess> labels;  // name -> frame; the first of a name stands
     std::vector<SoundStart> soundStarts;
     std::optional<SoundStreamHead> stream;
     std::vector<std::vector<uint8_t>> streamBlocks;  // by frame; empty where a frame has none
@@ -183,10 +188,11 @@ struct Movie {
     }
 };
 
-enum class DecodeError { None, TooShort, BadSignature, BadCompression };
+enum class DecodeError { None, TooShort, BadSignature, BadCompression, OverBudget };
 
-// Decodes a whole movie file. Damaged tags are dropped; only a missing or
-// unreadable header fails the whole movie.
+// Decodes a whole movie file. Damaged tags are dropped; a missing or
+// unreadable header fails the whole movie, and so does more decoding work
+// than its size allows.
 std::optional<Movie> decodeMovie(const uint8_t* data, size_t size, DecodeError* error = nullptr);
 
 // The shape of a morph at ratio 0..1.

@@ -6,13 +6,28 @@
 
 namespace {
 
-constexpr size_t kMaxSteps = 100000;  // a script that loops ends here
-
 // A stack slot: a value the script pushed, or a timeline it looked up.
 struct Slot {
     ActionValue value;
     std::weak_ptr<ScriptTarget> timeline;
 };
+
+// Takes the steps a piece of work needs from those left; false when too few are.
+bool take(size_t& steps, size_t needed) {
+    if (needed > steps) {
+        steps = 0;
+        return false;
+    }
+    steps -= needed;
+    return true;
+}
+
+size_t nameSteps(const std::string& name) { return 1 + name.size() / 16; }
+
+// A label is looked up among up to 65,536 by as many as 16 comparisons.
+int labelledFrame(ScriptTarget& t, const std::string& label, size_t& steps) {
+    return take(steps, 16 * nameSteps(label)) ? t.frameOfLabel(label) : -1;
+}
 
 ScriptTarget* rootOf(ScriptTarget* t) {
     while (t->parent()) t = t->parent();
@@ -20,8 +35,9 @@ ScriptTarget* rootOf(ScriptTarget* t) {
 }
 
 // A target path: "/a/b" from the root, "a/b" or "a.b" from `from`, with
-// "..", "_parent", "_root", "_level0" and "this" steps. Null when a step is missing.
-ScriptTarget* resolvePath(ScriptTarget* from, const std::string& path) {
+// "..", "_parent", "_root", "_level0" and "this" steps. Null when a step is
+// missing or the steps run out.
+ScriptTarget* resolvePath(ScriptTarget* from, const std::string& path, size_t& steps) {
     ScriptTarget* t = from;
     size_t i = 0;
     if (!path.empty() && path[0] == '/') {
@@ -32,6 +48,7 @@ ScriptTarget* resolvePath(ScriptTarget* from, const std::string& path) {
         size_t end = path.compare(i, 2, "..") == 0 ? i + 2 : path.find_first_of("/.:", i);
         if (end == std::string::npos) end = path.size();
         std::string step = path.substr(i, end - i);
+        if (!take(steps, nameSteps(step))) return nullptr;
         if (step == ".." || step == "_parent")
             t = t->parent();
         else if (step == "_root" || step == "_level0")
@@ -47,17 +64,17 @@ ScriptTarget* resolvePath(ScriptTarget* from, const std::string& path) {
 int frameIndex(double number, int bias) { return static_cast<int>(std::max(-1.0, std::min(number, 1e6))) - 1 + bias; }
 
 // A goto's frame as the script gives it: a 1-based number, a label, or "path:frame".
-void gotoValue(ScriptTarget* target, const ActionValue& v, int bias, bool play) {
+void gotoValue(ScriptTarget* target, const ActionValue& v, int bias, bool play, size_t& steps) {
     if (!target) return;
     if (v.kind == ActionValue::Kind::Number) {
         if (std::isfinite(v.number)) target->gotoFrame(frameIndex(v.number, bias), play);
         return;
     }
     if (v.kind != ActionValue::Kind::String) return;
-    std::string frame = v.text;
+    std::string frame = *v.text;
     size_t colon = frame.rfind(':');
     if (colon != std::string::npos) {
-        target = resolvePath(target, frame.substr(0, colon));
+        target = resolvePath(target, frame.substr(0, colon), steps);
         frame = frame.substr(colon + 1);
         if (!target) return;
     }
@@ -67,12 +84,12 @@ void gotoValue(ScriptTarget* target, const ActionValue& v, int bias, bool play) 
         target->gotoFrame(frameIndex(static_cast<double>(number), bias), play);
         return;
     }
-    int labelled = target->frameOfLabel(frame);
+    int labelled = labelledFrame(*target, frame, steps);
     if (labelled >= 0) target->gotoFrame(labelled + bias, play);
 }
 
 // The timeline methods and global functions a script may call.
-bool callTimeline(ScriptTarget* t, const std::string& name, const std::vector<Slot>& args) {
+bool callTimeline(ScriptTarget* t, const std::string& name, const std::vector<Slot>& args, size_t& steps) {
     if (!t) return false;
     if (name == "play")
         t->play();
@@ -83,7 +100,7 @@ bool callTimeline(ScriptTarget* t, const std::string& name, const std::vector<Sl
     else if (name == "prevFrame")
         t->gotoFrame(t->frame() - 1, false);
     else if ((name == "gotoAndPlay" || name == "gotoAndStop") && !args.empty())
-        gotoValue(t, args.front().value, 0, name == "gotoAndPlay");
+        gotoValue(t, args.front().value, 0, name == "gotoAndPlay", steps);
     else
         return false;
     return true;
@@ -91,7 +108,7 @@ bool callTimeline(ScriptTarget* t, const std::string& name, const std::vector<Sl
 
 }  // namespace
 
-void runActions(ScriptTarget& self, const ActionScript& script) {
+void runActions(ScriptTarget& self, const ActionScript& script, size_t& steps) {
     std::weak_ptr<ScriptTarget> selfRef = self.weak_from_this();
     std::weak_ptr<ScriptTarget> targetRef = selfRef;
     std::vector<Slot> stack;
@@ -113,7 +130,7 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
     };
     const std::vector<Action>& actions = script.actions;
     size_t pc = 0;
-    for (size_t steps = 0; pc < actions.size() && steps < kMaxSteps; ++steps) {
+    while (pc < actions.size() && take(steps, 1)) {
         // Each step looks its timelines up anew: a goto may have removed them.
         std::shared_ptr<ScriptTarget> here = selfRef.lock();
         if (!here) return;
@@ -135,11 +152,13 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
         case Action::Op::GotoFrame:
             if (target) target->gotoFrame(a.number, false);
             break;
-        case Action::Op::GotoLabel:
-            if (target && target->frameOfLabel(a.text) >= 0) target->gotoFrame(target->frameOfLabel(a.text), false);
+        case Action::Op::GotoLabel: {
+            int frame = target ? labelledFrame(*target, a.text, steps) : -1;
+            if (frame >= 0) target->gotoFrame(frame, false);
             break;
+        }
         case Action::Op::SetTarget: {
-            ScriptTarget* t = a.text.empty() ? here.get() : resolvePath(here.get(), a.text);
+            ScriptTarget* t = a.text.empty() ? here.get() : resolvePath(here.get(), a.text, steps);
             targetRef = t ? t->weak_from_this() : std::weak_ptr<ScriptTarget>();
             break;
         }
@@ -149,11 +168,11 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
             if (auto named = s.timeline.lock())
                 t = named.get();
             else if (s.value.kind == ActionValue::Kind::String)
-                t = s.value.text.empty() ? here.get() : resolvePath(here.get(), s.value.text);
+                t = s.value.text->empty() ? here.get() : resolvePath(here.get(), *s.value.text, steps);
             targetRef = t ? t->weak_from_this() : std::weak_ptr<ScriptTarget>();
             break;
         }
-        case Action::Op::GotoExpression: gotoValue(target.get(), pop().value, a.number, a.flag); break;
+        case Action::Op::GotoExpression: gotoValue(target.get(), pop().value, a.number, a.flag, steps); break;
         case Action::Op::Push:
             for (const ActionValue& v : a.values) stack.push_back({v, {}});
             break;
@@ -161,7 +180,7 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
         case Action::Op::GetVariable: {
             Slot name = pop();
             ScriptTarget* t = name.value.kind == ActionValue::Kind::String && target
-                                  ? resolvePath(target.get(), name.value.text)
+                                  ? resolvePath(target.get(), *name.value.text, steps)
                                   : nullptr;
             Slot out;
             if (t) out.timeline = t->weak_from_this();
@@ -172,7 +191,7 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
             Slot name = pop(), object = pop();
             auto owner = object.timeline.lock();
             ScriptTarget* t = owner && name.value.kind == ActionValue::Kind::String
-                                  ? resolvePath(owner.get(), name.value.text)
+                                  ? resolvePath(owner.get(), *name.value.text, steps)
                                   : nullptr;
             Slot out;
             if (t) out.timeline = t->weak_from_this();
@@ -189,7 +208,7 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
                 stack.clear();
                 break;
             }
-            if (name.value.kind == ActionValue::Kind::String) callTimeline(on.get(), name.value.text, args);
+            if (name.value.kind == ActionValue::Kind::String) callTimeline(on.get(), *name.value.text, args, steps);
             stack.push_back({});  // the result
             break;
         }
@@ -201,7 +220,7 @@ void runActions(ScriptTarget& self, const ActionScript& script) {
             Slot c = pop();
             if (c.value.kind == ActionValue::Kind::Unknown && c.timeline.expired()) return;  // cannot decide
             bool truth = c.value.kind == ActionValue::Kind::Number   ? c.value.number != 0
-                         : c.value.kind == ActionValue::Kind::String ? !c.value.text.empty()
+                         : c.value.kind == ActionValue::Kind::String ? !c.value.text->empty()
                                                                      : true;
             if (truth) {
                 if (a.number < 0) return;

@@ -5,6 +5,18 @@
 
 namespace {
 
+// Shapes drawn in one frame, masks' shapes included; the rest is left out.
+constexpr size_t kMaxDrawItems = 20000;
+
+struct ItemBudget {
+    size_t left = kMaxDrawItems;
+    bool take() {
+        if (left == 0) return false;
+        --left;
+        return true;
+    }
+};
+
 // The colour transform that paints a glyph (drawn in fill 1) in its text colour.
 ColorTransform glyphColor(const ColorTransform& outer, Rgba color) {
     ColorTransform paint;
@@ -17,7 +29,8 @@ ColorTransform glyphColor(const ColorTransform& outer, Rgba color) {
 }
 
 // The shapes that draw a character: its own, a morph's at its ratio, or a
-// text's box and glyphs. Sprites and buttons are walked by the callers.
+// text's box and glyphs, while emit takes them. Sprites and buttons are
+// walked by the callers.
 template <class Emit>
 void characterShapes(const Movie& movie, const Character& ch, const DisplayObject& obj, const Matrix& m, Emit emit) {
     switch (ch.kind) {
@@ -32,7 +45,7 @@ void characterShapes(const Movie& movie, const Character& ch, const DisplayObjec
             const Character* font = movie.character(g.fontId);
             if (!font || font->kind != Character::Kind::Font || g.glyph >= font->font.glyphs.size()) continue;
             float s = g.height / font->font.emSize;
-            emit(&font->font.glyphs[g.glyph], tm * Matrix{s, 0, 0, s, g.x, g.y}, g.color, true);
+            if (!emit(&font->font.glyphs[g.glyph], tm * Matrix{s, 0, 0, s, g.x, g.y}, g.color, true)) break;
         }
         break;
     }
@@ -44,18 +57,21 @@ bool hasTimeline(const Character& ch) {
     return ch.kind == Character::Kind::Sprite || ch.kind == Character::Kind::Button;
 }
 
-void collectMaskShapes(const Movie& movie, const TimelineState& timeline, const Matrix& m, MaskItem& mask) {
+void collectMaskShapes(const Movie& movie, const TimelineState& timeline, const Matrix& m, MaskItem& mask,
+                       ItemBudget& budget) {
     for (const auto& entry : timeline.objects()) {
         const DisplayObject& obj = *entry.second;
         const Character* ch = movie.character(obj.characterId);
         if (!ch || obj.clipDepth) continue;
         Matrix om = m * obj.matrix;
         if (hasTimeline(*ch)) {
-            if (obj.sprite) collectMaskShapes(movie, *obj.sprite, om, mask);
+            if (obj.sprite) collectMaskShapes(movie, *obj.sprite, om, mask, budget);
             continue;
         }
         characterShapes(movie, *ch, obj, om, [&](const Shape* s, const Matrix& sm, Rgba, bool) {
+            if (!budget.take()) return false;
             mask.shapes.push_back({s, sm});
+            return true;
         });
     }
 }
@@ -73,7 +89,7 @@ BlendMode effectiveBlend(BlendMode own, BlendMode outer) {
 // Walks one timeline back to front. A mask at depth d covers the objects
 // above it up to its clip depth, and everything they contain.
 void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m, const ColorTransform& cx,
-             int outerMask, BlendMode outerBlend, DrawList& out) {
+             int outerMask, BlendMode outerBlend, DrawList& out, ItemBudget& budget) {
     std::vector<std::pair<uint16_t, int>> masks;  // clip depth, mask index
     for (const auto& entry : timeline.objects()) {
         uint16_t depth = entry.first;
@@ -88,10 +104,12 @@ void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m,
             MaskItem item;
             item.parent = mask;
             if (hasTimeline(*ch)) {
-                if (obj.sprite) collectMaskShapes(movie, *obj.sprite, om, item);
+                if (obj.sprite) collectMaskShapes(movie, *obj.sprite, om, item, budget);
             } else {
                 characterShapes(movie, *ch, obj, om, [&](const Shape* s, const Matrix& sm, Rgba, bool) {
+                    if (!budget.take()) return false;
                     item.shapes.push_back({s, sm});
+                    return true;
                 });
             }
             out.masks.push_back(std::move(item));
@@ -102,11 +120,13 @@ void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m,
         if (!obj.visible || !drawnBlend(blend)) continue;
         ColorTransform ocx = cx * obj.colorTransform;
         if (hasTimeline(*ch)) {
-            if (obj.sprite) collect(movie, *obj.sprite, om, ocx, mask, blend, out);
+            if (obj.sprite) collect(movie, *obj.sprite, om, ocx, mask, blend, out, budget);
             continue;
         }
         characterShapes(movie, *ch, obj, om, [&](const Shape* s, const Matrix& sm, Rgba color, bool glyph) {
+            if (!budget.take()) return false;
             out.items.push_back({s, sm, glyph ? glyphColor(ocx, color) : ocx, mask, blend});
+            return true;
         });
     }
 }
@@ -115,7 +135,8 @@ void collect(const Movie& movie, const TimelineState& timeline, const Matrix& m,
 
 DrawList collectDrawList(const MoviePlayer& player, const Matrix& stageToDevice) {
     DrawList list;
-    collect(player.movie(), player.root(), stageToDevice, ColorTransform{}, -1, BlendMode::Normal, list);
+    ItemBudget budget;
+    collect(player.movie(), player.root(), stageToDevice, ColorTransform{}, -1, BlendMode::Normal, list, budget);
     return list;
 }
 

@@ -8,6 +8,7 @@ namespace {
 // Scripts run per tick at most; a script that keeps sending timelines to
 // frames with scripts stops there.
 constexpr size_t kMaxScriptsPerTick = 256;
+constexpr size_t kScriptStepsPerTick = 100000;  // shared by the tick's scripts: one that loops ends there
 
 bool sameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -233,13 +234,13 @@ void MoviePlayer::nextFrame() {
 }
 
 void MoviePlayer::runQueuedScripts() {
-    size_t ran = 0;
-    while (!playback_.queue.empty() && ran < kMaxScriptsPerTick) {
+    size_t ran = 0, steps = kScriptStepsPerTick;
+    while (!playback_.queue.empty() && ran < kMaxScriptsPerTick && steps > 0) {
         auto batch = std::move(playback_.queue);
         playback_.queue.clear();
         for (auto& [weak, script] : batch) {
             if (ran++ >= kMaxScriptsPerTick) break;
-            if (auto timeline = weak.lock()) runActions(*timeline, *script);
+            if (auto timeline = weak.lock()) runActions(*timeline, *script, steps);
         }
     }
     playback_.queue.clear();

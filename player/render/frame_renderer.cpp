@@ -47,6 +47,7 @@ void FrameRenderer::render(const Movie& movie, const DrawList& list, Surface& su
     for (int y = 0; y < surface.height; ++y)
         std::fill_n(surface.pixels + static_cast<size_t>(y) * surface.stride, surface.width, bg);
     currentMask_ = -1;
+    covered_ = 0;
     for (const DrawItem& item : list.items) {
         useMask(list, item.mask, surface);
         drawShape(movie, item, surface);
@@ -187,6 +188,10 @@ void FrameRenderer::drawShape(const Movie& movie, const DrawItem& item, Surface&
     }
     if (maxX + margin < 0 || maxY + margin < 0 || minX - margin > surface.width || minY - margin > surface.height)
         return;
+    auto within = [](float v, int size) { return std::clamp(v, 0.0f, static_cast<float>(size)); };
+    covered_ += (within(maxX + margin, surface.width) - within(minX - margin, surface.width)) *
+                (within(maxY + margin, surface.height) - within(minY - margin, surface.height));
+    if (!(covered_ <= kMaxCoveredSurfaces * surface.width * surface.height)) return;
 
     flattenEdges(shape, m);
     for (size_t i = 1; i < fillSegments_.size(); ++i) {

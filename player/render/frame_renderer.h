@@ -14,6 +14,9 @@ Matrix showAllTransform(const Movie& movie, int width, int height);
 
 class FrameRenderer {
 public:
+    // The area a frame may paint, in surfaces: shapes past it are not drawn.
+    static constexpr float kMaxCoveredSurfaces = 32;
+
     // Fills the surface with the movie's background colour and draws the list on it.
     void render(const Movie& movie, const DrawList& list, Surface& surface);
     void drawShape(const Movie& movie, const DrawItem& item, Surface& surface);
@@ -30,6 +33,7 @@ private:
     std::vector<std::vector<Segment>> fillSegments_;  // by fill style, oriented
     std::vector<std::vector<Segment>> lineSegments_;  // by line style
     int currentMask_ = -1;
+    float covered_ = 0;                 // pixels of the frame's shapes' bounds, within the surface
     std::vector<uint8_t> mask_;         // the current mask's coverage, surface-sized
     std::vector<uint8_t> maskScratch_;  // an outer mask's coverage, then a row of masked coverage
 };

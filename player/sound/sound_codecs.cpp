@@ -54,7 +54,9 @@ SoundClip decodeEventSound(const EncodedSound& sound) {
     Mp3Decoder mp3;
     // The declared count bounds the work; MP3 may need its seek samples more.
     size_t seek = sound.format.codec == SoundCodec::Mp3 ? static_cast<size_t>(std::max(sound.seekSamples, 0)) : 0;
-    size_t want = sound.sampleCount ? std::min<size_t>(sound.sampleCount + seek, kMaxSoundFrames) : kMaxSoundFrames;
+    uint64_t declared = uint64_t{sound.sampleCount} + seek;  // cannot wrap where size_t has 32 bits
+    size_t want =
+        sound.sampleCount ? static_cast<size_t>(std::min<uint64_t>(declared, kMaxSoundFrames)) : kMaxSoundFrames;
     decodeData(sound.format, sound.data.data(), sound.data.size(), clip, want, mp3);
     size_t drop = std::min(seek, clip.frames()) * clip.channels;
     clip.samples.erase(clip.samples.begin(), clip.samples.begin() + static_cast<std::ptrdiff_t>(drop));

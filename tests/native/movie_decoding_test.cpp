@@ -212,11 +212,14 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         }
         b.align();
         b.u8(0);
-        w.timeline().place(1, w.define(code, b.data()));
+        uint16_t text = w.define(code, b.data());
+        w.timeline().place(1, text);
+        w.timeline().place(2, text, shifted(-20, 40));  // its first glyph half off the left edge
         // The first and third glyphs, no second, nothing below the baseline.
-        expectPixels(shownFrame(w),
-                     {{15, 20, kBlue}, {35, 20, kWhite}, {45, 20, kWhite}, {75, 20, kBlue}, {15, 35, kWhite}},
-                     "tag " + std::to_string(code));
+        expectPixels(
+            shownFrame(w),
+            {{15, 20, kBlue}, {35, 20, kWhite}, {45, 20, kWhite}, {75, 20, kBlue}, {15, 35, kWhite}, {5, 60, kBlue}},
+            "tag " + std::to_string(code));
     }
 }
 

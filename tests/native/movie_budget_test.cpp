@@ -1,0 +1,89 @@
+// Small movies that ask for endless work: each is played to its third frame
+// and drawn at a scene's size, or refused, in well under a second.
+#include "movie_test_support.h"
+#include "test_bytes.h"
+
+#include <chrono>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Tags = std::vector<std::pair<unsigned, Bytes>>;
+
+Bytes times(int n, const Bytes& part) {
+    Bytes out;
+    for (int i = 0; i < n; ++i) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+Tags with(Tags tags, int n, unsigned code, const Bytes& body) {
+    tags.insert(tags.end(), n, {code, body});
+    return tags;
+}
+
+// Font 1 of one em square, and text 2 of `records` times 255 stage-sized squares, its fields 0 bits wide.
+Tags zeroBitGlyphs(int records) {
+    Bytes text = join({hexBytes("0200000000008f01000000ff000080258025ff"), times(records - 1, {0x80, 255}), {0}});
+    Bytes glyph = filledRectangle({}, 0, -1024, 1024, 1024).encodeOutline();
+    return {{SwfTag::DefineFont, join({hexBytes("01000200"), glyph})}, {SwfTag::DefineText, text}};
+}
+
+struct Case {
+    const char* name;
+    bool refused;
+    uint16_t placed;
+    Tags tags;
+};
+
+// A morph whose line is painted with bitmap 1; a 1024 x 1024 progressive JPEG of 5,000 empty scans.
+const char* kMorph = "010000000000000f0000000001280050000800400100000001000100";
+const char* kJpeg = "0100ffd8ffdb004300";
+const char* kJpegFrame = "ffc2000b080400040001011100ffc400140001";
+const unsigned kScript = SwfTag::DoAction;
+
+const Case kCases[] = {
+    {"MorphBitmapLine", false, 1, {{SwfTag::DefineMorphShape2, hexBytes(kMorph)}}},
+    {"JumpTargets", false, 0, {{kScript, times(50000, hexBytes("9902000000"))}}},
+    {"FontInfoFlood", false, 0,
+     with({{SwfTag::DefineFont, join({hexBytes("0100"), times(32767, hexBytes("feff"))})}}, 5000,
+          SwfTag::DefineFontInfo, hexBytes("01000000"))},
+    {"LongTargetPath", false, 0, {{kScript, join({hexBytes("8be903"), Bytes(1000, '/'), hexBytes("009902000ffc")})}}},
+    {"LabelLookups", false, 0,
+     with({{kScript, hexBytes("8c08006d697373696e6700990200f0ff")}}, 2000, SwfTag::FrameLabel,
+          join({Bytes(30, 'A'), hexBytes("00")}))},
+    {"PooledStrings",
+     false,
+     0,
+     {{kScript,
+       join({hexBytes("8863ea0100"), Bytes(60000, 'x'), hexBytes("0096204e"), times(10000, hexBytes("0800"))})}}},
+    {"JpegScans",
+     false,
+     0,
+     {{SwfTag::DefineBitsJpeg2, join({hexBytes(kJpeg), Bytes(64, 1), hexBytes(kJpegFrame), Bytes(16, 0),
+                                      times(5000, hexBytes("ffda0008010100000000")), hexBytes("ffd9")})}}},
+    {"MillionGlyphs", false, 2, zeroBitGlyphs(3922)},
+    {"GlyphFlood", true, 2, zeroBitGlyphs(16000)},
+};
+
+class MovieBudgets : public testing::TestWithParam<Case> {};
+
+TEST_P(MovieBudgets, PlaysOrIsRefusedAtOnce) {
+    SwfWriter w = stageWriter(640, 480);
+    for (const auto& [code, body] : GetParam().tags) w.rawDefinition(code, body);
+    w.timeline().place(1, GetParam().placed);
+    w.timeline().showFrame();
+    Bytes bytes = w.finish(true);
+    auto start = std::chrono::steady_clock::now();
+    auto movie = decodeOrNull(bytes);
+    EXPECT_EQ(!movie, GetParam().refused);
+    if (movie) {
+        MoviePlayer player(movie);
+        player.gotoFrame(2);
+        renderPlayer(player, 640, 480);
+    }
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(, MovieBudgets, testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
+
+}  // namespace
