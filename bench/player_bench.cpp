@@ -1,7 +1,7 @@
 // Frames per second of the movie renderer at 1920x1080 against cairo filling
 // and stroking the same paths with the same paints, one core.
 #include "player/player.h"
-#include "tools/writers/demo_character.h"
+#include "tests/tools/demo_character.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

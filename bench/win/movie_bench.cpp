@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "player/player.h"
-#include "tools/writers/demo_character.h"
+#include "tests/tools/demo_character.h"
 
 #include <cstdio>
 #include <memory>

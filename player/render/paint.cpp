@@ -324,6 +324,19 @@ struct BlendingPainter {
     }
 };
 
+// Paints what the rasteriser holds from the source, blended or over what is below.
+template <class Source>
+void paintFrom(const Source& source, CoverageRasterizer& rasterizer, const MaskView& mask, Surface& surface,
+               BlendMode blend, bool blended, bool nonZero) {
+    if (blended) {
+        BlendingPainter<Source> painter{surface, source, blend};
+        sweepThrough(rasterizer, mask, painter, nonZero);
+    } else {
+        SourcePainter<Source> painter{surface, source};
+        sweepThrough(rasterizer, mask, painter, nonZero);
+    }
+}
+
 }  // namespace
 
 void paintFill(CoverageRasterizer& rasterizer, const MaskView& mask, const Movie& movie, const FillStyle& style,
@@ -356,13 +369,7 @@ void paintFill(CoverageRasterizer& rasterizer, const MaskView& mask, const Movie
     }
     if (bitmap) {
         BitmapSource source{*bitmap, inv, style.repeat, style.smooth, cx.isIdentity() ? nullptr : &cx};
-        if (blended) {
-            BlendingPainter<BitmapSource> painter{surface, source, item.blend};
-            sweepThrough(rasterizer, mask, painter, nonZero);
-        } else {
-            SourcePainter<BitmapSource> painter{surface, source};
-            sweepThrough(rasterizer, mask, painter, nonZero);
-        }
+        paintFrom(source, rasterizer, mask, surface, item.blend, blended, nonZero);
         return;
     }
     uint32_t table[256];
@@ -370,11 +377,5 @@ void paintFill(CoverageRasterizer& rasterizer, const MaskView& mask, const Movie
     using Form = GradientSource::Form;
     Form form = style.kind == FillStyle::Kind::Linear ? Form::Linear : style.focal != 0 ? Form::Focal : Form::Radial;
     GradientSource source{table, inv, form, style.spread, std::clamp(style.focal, -0.998f, 0.998f)};
-    if (blended) {
-        BlendingPainter<GradientSource> painter{surface, source, item.blend};
-        sweepThrough(rasterizer, mask, painter, nonZero);
-    } else {
-        SourcePainter<GradientSource> painter{surface, source};
-        sweepThrough(rasterizer, mask, painter, nonZero);
-    }
+    paintFrom(source, rasterizer, mask, surface, item.blend, blended, nonZero);
 }

@@ -2,7 +2,7 @@
 // produces, each with a JSON summary of how the player's decoder reads it.
 // tests/tools/swf_crosscheck.mjs compares those summaries with an independent parser.
 #include "player/movie.h"
-#include "tools/writers/demo_character.h"
+#include "tests/tools/demo_character.h"
 #include "tools/writers/swf_writer.h"
 
 #include <cmath>

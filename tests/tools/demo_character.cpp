@@ -1,4 +1,4 @@
-#include "tools/writers/demo_character.h"
+#include "tests/tools/demo_character.h"
 
 #include "tools/writers/swf_writer.h"
 
