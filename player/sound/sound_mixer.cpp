@@ -17,6 +17,7 @@ int32_t between(int32_t a, int32_t b, uint64_t position) {
 }  // namespace
 
 void SoundMixer::start(uint16_t soundId, std::shared_ptr<const SoundClip> clip, const SoundStart& how) {
+    std::lock_guard<std::mutex> hold(lock_);
     if (!clip || clip->frames() == 0 || clip->rate == 0 || voices_.size() >= kMaxVoices) return;
     uint64_t frames = clip->frames();
     auto at = [&](uint32_t point) {
@@ -30,16 +31,24 @@ void SoundMixer::start(uint16_t soundId, std::shared_ptr<const SoundClip> clip, 
                             std::max<unsigned>(how.loops, 1), how.envelope});
 }
 
+bool SoundMixer::idle() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return voices_.empty() && streams_.empty();
+}
+
 void SoundMixer::stop(uint16_t soundId) {
+    std::lock_guard<std::mutex> hold(lock_);
     voices_.erase(std::remove_if(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.soundId == soundId; }),
                   voices_.end());
 }
 
 bool SoundMixer::playing(uint16_t soundId) const {
+    std::lock_guard<std::mutex> hold(lock_);
     return std::any_of(voices_.begin(), voices_.end(), [&](const Voice& v) { return v.soundId == soundId; });
 }
 
 void SoundMixer::stream(uint32_t timeline, const SoundClip& chunk) {
+    std::lock_guard<std::mutex> hold(lock_);
     if (chunk.frames() == 0 || chunk.rate == 0) return;
     auto it = std::find_if(streams_.begin(), streams_.end(), [&](const Stream& s) { return s.timeline == timeline; });
     if (it == streams_.end()) it = streams_.insert(streams_.end(), Stream{timeline, chunk.rate, chunk.channels, {}});
@@ -56,6 +65,7 @@ void SoundMixer::stream(uint32_t timeline, const SoundClip& chunk) {
 }
 
 size_t SoundMixer::streamQueued(uint32_t timeline) const {
+    std::lock_guard<std::mutex> hold(lock_);
     for (const Stream& s : streams_)
         if (s.timeline == timeline) {
             uint64_t queued = static_cast<uint64_t>(s.samples.size() / s.channels) << 32;
@@ -65,11 +75,13 @@ size_t SoundMixer::streamQueued(uint32_t timeline) const {
 }
 
 void SoundMixer::clear() {
+    std::lock_guard<std::mutex> hold(lock_);
     voices_.clear();
     streams_.clear();
 }
 
 void SoundMixer::mix(int16_t* stereo, size_t frames) {
+    std::lock_guard<std::mutex> hold(lock_);
     accumulator_.assign(frames * 2, 0);
     voices_.erase(std::remove_if(voices_.begin(), voices_.end(),
                                  [&](Voice& v) { return !mixVoice(v, accumulator_.data(), frames); }),

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // Mixes the sounds that play at once into one 44.1 kHz 16-bit stereo stream:
@@ -26,7 +27,7 @@ public:
     // Output frames of the timeline's stream sound not yet mixed.
     size_t streamQueued(uint32_t timeline) const;
     void clear();
-    bool idle() const { return voices_.empty() && streams_.empty(); }
+    bool idle() const;
 
     // Writes frames of interleaved left/right samples.
     void mix(int16_t* stereo, size_t frames);
@@ -51,6 +52,7 @@ private:
     bool mixVoice(Voice& v, int32_t* out, size_t frames);
     bool mixStream(Stream& s, int32_t* out, size_t frames);
 
+    mutable std::mutex lock_;
     std::vector<Voice> voices_;
     std::vector<Stream> streams_;
     std::vector<int32_t> accumulator_;

@@ -39,41 +39,35 @@ struct MovieControl {
         sound.reset();
     }
 
-    // Plays the movie, with its sound when there is any, sound is on and a
-    // device opens.
-    void play(HWND window, std::shared_ptr<const Movie> movie) {
+    // Plays the movie, with its sound when there is any and sound is on.
+    void play(std::shared_ptr<const Movie> movie) {
         if (soundOn && MovieSound::hasSound(*movie)) sound = std::make_unique<MovieSound>(movie, mixer);
         player = std::make_unique<MoviePlayer>(movie, sound.get());
         // A stream sound starts with as much queued as the output takes at once.
-        for (int i = 0; sound && i < 16 && sound->framesDue(*player, SoundOutput::leadFrames(), SIZE_MAX) == 2; ++i)
+        for (int i = 0; sound && i < 16 && sound->framesDue(*player, OutputPacing::leadFrames(), SIZE_MAX) == 2; ++i)
             player->nextFrame();
-        if (sound && !output.open(window, mixer)) {
-            player = std::make_unique<MoviePlayer>(movie);
-            mixer.clear();
-            sound.reset();
-        }
+        if (sound) output.open(mixer);
     }
 
     // One frame tick: the next frame, or as many as keep the main timeline's
     // stream sound fed (up to 8; frames are dropped as the control did), or
-    // none while that sound is far enough ahead; then the sound output.
+    // none while that sound is far enough ahead.
     bool tick() {
         int due = 1, advanced = 0;
         size_t low = 0, high = 0;
         if (sound && output.live()) {
             float rate = std::max(player->movie().frameRate, 1.0f);
             size_t frameSamples = static_cast<size_t>(SoundMixer::kRate / rate);
-            low = SoundOutput::bufferFrames() + frameSamples;
+            low = OutputPacing::kBufferFrames + frameSamples;
             high = low + 3 * frameSamples;
             due = sound->framesDue(*player, low, high);
         } else if (sound) {
-            mixer.clear();  // the device failed: nothing will play what is queued
+            mixer.clear();  // no device, or it failed: nothing will play what is queued
         }
         if (due > 0) {
             do player->nextFrame();
             while (++advanced < 8 && sound && output.live() && sound->framesDue(*player, low, high) == 2);
         }
-        output.pump();
         return advanced > 0;
     }
 
@@ -139,7 +133,7 @@ bool putMovie(HWND control, const char* ansiPath) {
     if (readMovieFile(ansiPath, bytes)) movie = decodeMovie(bytes.data(), bytes.size());
     if (movie) {
         float rate = movie->frameRate;
-        state->play(control, std::make_shared<const Movie>(std::move(*movie)));
+        state->play(std::make_shared<const Movie>(std::move(*movie)));
         SetTimer(control, kFrameTimer, frameInterval(rate), nullptr);
     }
     state->draw();
@@ -169,9 +163,6 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             control->draw();
             InvalidateRect(window, nullptr, FALSE);
         }
-        return 0;
-    case MM_WOM_DONE:
-        if (control) control->output.pump();
         return 0;
     case WM_TIKKO_SET_SOUND:
         if (control) {

@@ -14,6 +14,7 @@
 #include "support/suite.h"
 #include "tools/writers/sound_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -103,12 +104,37 @@ std::vector<int16_t> soundWithoutGaps(const std::vector<int16_t>& s, int thresho
     return out;
 }
 
-std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels) {
+std::vector<int16_t> tone(double seconds, uint32_t rate, unsigned channels, double hertz = 440) {
     std::vector<int16_t> s;
     for (size_t i = 0; i < static_cast<size_t>(seconds * rate); ++i)
         for (unsigned c = 0; c < channels; ++c)
-            s.push_back(static_cast<int16_t>(9000 * std::sin(i * 2 * kPi * 440 / rate)));
+            s.push_back(static_cast<int16_t>(9000 * std::sin(i * 2 * kPi * hertz / rate)));
     return s;
+}
+
+// What a captured tone sounds like: its length from the first loud sample to
+// the last, the longest quiet run inside it and its frequency from the
+// rising zero crossings.
+struct Heard {
+    double seconds = 0, longestQuiet = 0, hertz = 0;
+};
+
+Heard hear(const std::vector<int16_t>& s) {
+    Heard heard;
+    size_t first = 0, last = s.size();
+    while (first < s.size() && std::abs(s[first]) < 150) ++first;
+    while (last > first && std::abs(s[last - 1]) < 150) --last;
+    if (first == last) return heard;
+    size_t quiet = 0, longest = 0, crossings = 0;
+    for (size_t i = first; i < last; ++i) {
+        quiet = std::abs(s[i]) < 150 ? quiet + 1 : 0;
+        longest = std::max(longest, quiet);
+        if (i > first && s[i - 1] < 0 && s[i] >= 0) ++crossings;
+    }
+    heard.seconds = (last - first) / kRate;
+    heard.longestQuiet = longest / kRate;
+    heard.hertz = crossings / heard.seconds;
+    return heard;
 }
 
 // 16-bit little-endian samples.
@@ -178,6 +204,27 @@ TEST(SoundUnderWine, EventAndStreamSoundsReachTheDevice) {
     }
 }
 
+// A tone comes out whole: no stretch of silence inside it, its own length
+// and its own pitch, while the movie's frames are drawn beside it.
+TEST(SoundUnderWine, AToneIsCapturedWholeAtItsOwnPitch) {
+    SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, 12);
+    SoundStart start;
+    start.soundId =
+        defineSound(w, {{SoundCodec::LittleEndianPcm, 44100, true, false}, 0, uncompressed(tone(1.5, 44100, 1, 660))});
+    startSound(w.timeline(), start);
+    for (int f = 0; f < 24; ++f) {
+        if (f == 23) w.timeline().actions({0x07});
+        w.timeline().showFrame();
+    }
+    std::wstring movie = writeMovie(L"tone-movie.swf", w.finish(false));
+    SoundCapture capture;
+    ASSERT_EQ(suite::run(suite::binDir() + L"\\movie_viewer.exe", L"\"" + movie + L"\" 2200"), 0u);
+    Heard heard = hear(capture.left());
+    EXPECT_LT(heard.longestQuiet, 0.002) << "the tone has gaps";
+    EXPECT_NEAR(heard.seconds, 1.5, 0.03) << "the tone is cut or drawn out";
+    EXPECT_NEAR(heard.hertz, 660, 5);
+}
+
 TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
     struct Case {
         const wchar_t* name;
@@ -229,7 +276,7 @@ TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
         ASSERT_GE(commands.size(), 2u);
         ASSERT_NE(firstLoud, 0u) << "nothing heard";
         const DWORD sceneStart = commands.front().tick, sceneEnd = commands.back().tick;
-        // The player mixes up to 120 ms ahead; the file gets it at once.
+        // The player mixes up to 160 ms ahead; the file gets it at once.
         EXPECT_NEAR((static_cast<double>(firstLoud) - sceneStart) / 1000, c.soundFrom - 0.06, 0.25)
             << "the sound does not start with the scene";
         EXPECT_NEAR((lastLoud - firstLoud) / 1000.0, c.soundLength, 0.25);
