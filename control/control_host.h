@@ -30,6 +30,9 @@ public:
     // Starts a program of the suite from the current directory, shown normally;
     // false when it could not be started.
     virtual bool startProgram(std::u16string_view file, std::u16string_view parameters) = 0;
+    // Ends the program started last if it still runs: a scene that stopped
+    // reporting, so that a hung one never stays beside the next.
+    virtual void endLastProgram() = 0;
     // Timer 2, the one-second scene watchdog: stop it and start it anew.
     virtual void restartSceneWatchdog() = 0;
     virtual void stopSceneWatchdog() = 0;

@@ -43,6 +43,7 @@ public:
     }
 
     ~ControlModule() override {
+        forgetLastProgram();
         if (smallIcon_) DestroyIcon(smallIcon_);
         if (largeIcon_) DestroyIcon(largeIcon_);
     }
@@ -135,7 +136,17 @@ private:
 
     bool startProgram(std::u16string_view file, std::u16string_view parameters) override {
         std::wstring wideFile(file.begin(), file.end()), wideParameters(parameters.begin(), parameters.end());
-        return ::startProgram(wideFile.c_str(), wideParameters.c_str(), SW_SHOWNORMAL) == 0;
+        forgetLastProgram();
+        lastProgram_ = startProcess(wideFile.c_str(), wideParameters.c_str(), SW_SHOWNORMAL);
+        return lastProgram_ != nullptr;
+    }
+    void endLastProgram() override {
+        if (lastProgram_ && WaitForSingleObject(lastProgram_, 0) == WAIT_TIMEOUT) TerminateProcess(lastProgram_, 1);
+        forgetLastProgram();
+    }
+    void forgetLastProgram() {
+        if (lastProgram_) CloseHandle(lastProgram_);
+        lastProgram_ = nullptr;
     }
 
     void restartSceneWatchdog() override {
@@ -169,6 +180,7 @@ private:
     ControlModuleOptions options_;
     ControlCore core_;
     std::unique_ptr<StateFile> stateFile_;
+    HANDLE lastProgram_ = nullptr;
     HICON smallIcon_ = nullptr;
     HICON largeIcon_ = nullptr;
 };

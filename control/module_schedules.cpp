@@ -172,6 +172,7 @@ void ModuleSchedules::watchdogTick(uint64_t utc) {
 
 void ModuleSchedules::sceneLost() {
     host_.stopSceneWatchdog();
+    host_.endLastProgram();
     const SceneKind lost = sceneKind_;
     sceneKind_ = SceneKind::None;
     if (sceneHeartbeat_ == 0) ++silentLosses(lost);

@@ -179,6 +179,7 @@ TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainOnceThenWaitsForTheNe
     evening.sceneBehaviour = silent;
     evening.minutes(30);
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{916, 1800, 1816, 2700, 2716}));
+    EXPECT_EQ(evening.mostScenesAtOnce(), 1u) << "a hung scene was left beside the next";
 }
 
 TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {

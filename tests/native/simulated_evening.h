@@ -53,6 +53,7 @@ public:
     bool programsPresent = true;
 
     std::vector<Start> starts;
+    int programsEnded = 0;
     std::vector<Shutdown> shutdowns;
     int stateWrites = 0;
     bool watchdogRunning = false;
@@ -87,6 +88,7 @@ public:
         starts.push_back({secondsSinceEvening(), std::u16string(parameters)});
         return true;
     }
+    void endLastProgram() override { ++programsEnded; }
     void restartSceneWatchdog() override { watchdogRunning = true; }
     void stopSceneWatchdog() override { watchdogRunning = false; }
     void startTolderTimer() override { tolderTimerRunning = true; }
@@ -186,6 +188,7 @@ public:
         for (const Scene& scene : scenes_) running += scene.alive ? 1 : 0;
         return running;
     }
+    size_t mostScenesAtOnce() const { return mostScenes_; }
 
 private:
     struct Scene {
@@ -201,9 +204,13 @@ private:
         for (size_t i = known_; i < host.starts.size(); ++i)
             if (host.starts[i].parameters.rfind(u"/show:", 0) == 0) scenes_.push_back(Scene{nextBehaviour()});
         known_ = host.starts.size();
+        mostScenes_ = std::max(mostScenes_, runningScenes());
         for (Scene& scene : scenes_) playSceneSecond(scene);
         if (host.tolderTimerRunning) core_->tolderSecondTick(host.now);
         if (host.watchdogRunning) core_->watchdogTick(host.now);
+        // The module ends the scene it started last; the next is not yet running.
+        for (; endsSeen_ < host.programsEnded; ++endsSeen_)
+            if (!scenes_.empty()) scenes_.back().alive = false;
         if (host.now.utc >= nextMinuteTick_) {
             core_->minuteTick(host.now);
             nextMinuteTick_ += kMinute;
@@ -237,5 +244,7 @@ private:
     std::unique_ptr<ControlCore> core_;
     std::vector<Scene> scenes_;
     size_t known_ = 0;
+    int endsSeen_ = 0;
+    size_t mostScenes_ = 0;
     uint64_t nextMinuteTick_ = 0;
 };

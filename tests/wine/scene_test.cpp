@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,29 @@ TEST_F(ScenePlayer, AnExerciseBreakRunsFromTheMinuteTickToTheScreenAndBack) {
 
     // Its end cleared the scene: Hopsa counts again and the next exercise comes.
     EXPECT_NE(suite::waitForScene(8000, firstId), nullptr);
+}
+
+// A scene that hangs stops reporting: the module ends it before it starts the
+// next, so hung scenes never pile up.
+TEST_F(ScenePlayer, AHungExerciseIsEndedBeforeTheNextStarts) {
+    runExercises();
+    HWND first = suite::waitForScene(10000);
+    ASSERT_NE(first, nullptr);
+    const DWORD firstId = suite::processOf(first);
+    HANDLE firstProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, firstId);
+    ASSERT_NE(firstProcess, nullptr);
+    HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{sizeof entry};
+    for (BOOL more = Thread32First(threads, &entry); more; more = Thread32Next(threads, &entry)) {
+        if (entry.th32OwnerProcessID != firstId) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (thread) SuspendThread(thread), CloseHandle(thread);
+    }
+    CloseHandle(threads);
+    EXPECT_NE(suite::waitForScene(10000, firstId), nullptr) << "no exercise after the hung one";
+    EXPECT_TRUE(ends(firstProcess, 1000)) << "the hung scene stayed beside the next";
+    TerminateProcess(firstProcess, 1);
+    CloseHandle(firstProcess);
 }
 
 TEST_F(ScenePlayer, AManualSceneReportsNothingAndClosesWhenTheModuleAsks) {
