@@ -172,7 +172,9 @@ void ModuleSchedules::watchdogTick(uint64_t utc) {
 
 void ModuleSchedules::sceneLost() {
     host_.stopSceneWatchdog();
-    host_.endLastProgram();
+    // A scene that reported and fell silent hangs: it is ended. One that never
+    // reported may be showing why (no player), and stays.
+    if (sceneHeartbeat_ != 0) host_.endLastProgram();
     const SceneKind lost = sceneKind_;
     sceneKind_ = SceneKind::None;
     if (sceneHeartbeat_ == 0) ++silentLosses(lost);

@@ -116,9 +116,10 @@ public:
 
 // How the simulated scene processes behave.
 struct SceneBehaviour {
-    int secondsToStart = 1;       // until "Tikko Start"
-    int lengthSeconds = 20;       // until the script runs out
-    bool diesAfterStart = false;  // reports "Tikko Start" and is never heard of again
+    int secondsToStart = 1;        // until "Tikko Start"
+    int lengthSeconds = 20;        // until the script runs out
+    bool diesAfterStart = false;   // reports "Tikko Start" and is never heard of again
+    bool hangsAfterStart = false;  // the same, but its process stays until it is ended
 };
 
 class SimulatedEvening {
@@ -234,6 +235,7 @@ private:
             if (behaviour.diesAfterStart) scene.alive = false;
             return;
         }
+        if (behaviour.hangsAfterStart) return;
         if (scene.age >= behaviour.secondsToStart + behaviour.lengthSeconds || send(kCommandTikkoWork) > 0) {
             send(kCommandTikkoComplete);
             scene.alive = false;
