@@ -164,7 +164,7 @@ void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, 
 std::unique_ptr<DisplayObject> TimelineState::instantiate(uint16_t characterId) {
     const Character* ch = movie_.character(characterId);
     if (!ch || ch->kind == Character::Kind::Bitmap || ch->kind == Character::Kind::Font) return nullptr;
-    if (playback_.liveObjects >= playback_.maxObjects || !playback_.charge(1)) return nullptr;
+    if (playback_.liveObjects >= playback_.maxObjects || !playback_.charge(Playback::kObjectWork)) return nullptr;
     bool hasTimeline = ch->kind == Character::Kind::Sprite || ch->kind == Character::Kind::Button;
     if (hasTimeline && nesting_ >= kMaxNesting) return nullptr;
     auto obj = std::make_unique<DisplayObject>(characterId, playback_);

@@ -30,7 +30,8 @@ struct Playback {
     size_t liveObjects = 0;
     size_t maxObjects = 20000;
     size_t workThisTick = 0;
-    size_t maxWorkPerTick = 1000000;
+    size_t maxWorkPerTick = 200000;
+    static constexpr size_t kObjectWork = 8;  // an object made: its allocations and, later, their release
     bool charge(size_t units) {
         workThisTick += units;
         return workThisTick <= maxWorkPerTick;
