@@ -30,7 +30,7 @@ struct Playback {
     size_t liveObjects = 0;
     size_t maxObjects = 20000;
     size_t workThisTick = 0;
-    size_t maxWorkPerTick = 200000;
+    size_t maxWorkPerTick = 100000;
     static constexpr size_t kObjectWork = 8;  // an object made: its allocations and, later, their release
     bool charge(size_t units) {
         workThisTick += units;
