@@ -1,11 +1,14 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "app/roles.h"
 #include "app/startup_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    OleInitialize(nullptr);
-    runStartup(GetCommandLineA(), systemStartupChecks());
-    OleUninitialize();
+    const char* commandLine = GetCommandLineA();
+    const bool ole = needsOle(planDispatch(commandLine ? commandLine : ""));
+    if (ole) OleInitialize(nullptr);
+    runStartup(commandLine, systemStartupChecks());
+    if (ole) OleUninitialize();
     return 0;
 }

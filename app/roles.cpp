@@ -63,3 +63,5 @@ SceneRequest sceneFor(Role role) {
     default: return {};
     }
 }
+
+bool needsOle(const DispatchPlan& plan) { return plan.runControlModule || !sceneFor(plan.role).script; }

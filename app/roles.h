@@ -44,3 +44,7 @@ struct SceneRequest {
 
 // The scripts of a scene role; a role that plays no scene gives a null script.
 SceneRequest sceneFor(Role role);
+
+// Whether the process needs OLE: every role but a scene alone, which starts
+// faster without it (a child sees every scene start).
+bool needsOle(const DispatchPlan& plan);

@@ -125,23 +125,27 @@ Function implementation(HMODULE kernel32, const char* name) {
 }
 
 void addFileHook(HMODULE kernel32, const char* name, const void* replacement) {
-    addHookAndPatch("kernel32.dll", reinterpret_cast<const void*>(GetProcAddress(kernel32, name)), replacement);
+    addHook("kernel32.dll", reinterpret_cast<const void*>(GetProcAddress(kernel32, name)), replacement);
 }
 
 }  // namespace
 
+// Every replacement is recorded first and the modules are patched in one
+// pass: each pass walks every module's imports, several milliseconds under
+// Wine, and a scene waits for it before its first frame.
 void installFileHooks() {
     if (hooksInstalled()) return;
-    installLoaderHooks();
+    addLoaderHooks();
     HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    // All three are saved before the first entry is patched: a replacement
-    // may need the others.
+    // All three are saved before any entry is patched: a replacement may need
+    // the others.
     realReadFile = implementation<decltype(&ReadFile)>(kernel32, "ReadFile");
     realCloseHandle = implementation<decltype(&CloseHandle)>(kernel32, "CloseHandle");
     realSetFilePointer = implementation<decltype(&SetFilePointer)>(kernel32, "SetFilePointer");
     addFileHook(kernel32, "ReadFile", reinterpret_cast<const void*>(&hookReadFile));
     addFileHook(kernel32, "CloseHandle", reinterpret_cast<const void*>(&hookCloseHandle));
     addFileHook(kernel32, "SetFilePointer", reinterpret_cast<const void*>(&hookSetFilePointer));
+    patchAllModulesWithEveryHook();
 }
 
 void registerVirtualFile(const wchar_t* path, std::unique_ptr<uint8_t[]> data, size_t size, bool deleteOnLastClose,

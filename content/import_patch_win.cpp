@@ -104,10 +104,11 @@ void forEachImportEntry(HMODULE module, const IMAGE_IMPORT_DESCRIPTOR* descripto
 PatchResult writeEntry(void** entry, const void* value) {
     DWORD previous;
     if (!VirtualProtect(entry, sizeof *entry, PAGE_EXECUTE_READWRITE, &previous)) return PatchResult::NotWritable;
-    SIZE_T written = 0;
-    bool ok = WriteProcessMemory(GetCurrentProcess(), entry, &value, sizeof value, &written) && written == sizeof value;
+    // Written in place, now that the page is writable: WriteProcessMemory is a
+    // round trip to the server under Wine, and a scene waits for every entry.
+    *entry = const_cast<void*>(value);
     VirtualProtect(entry, sizeof *entry, previous, &previous);
-    return ok ? PatchResult::Patched : PatchResult::WriteFailed;
+    return PatchResult::Patched;
 }
 
 HookRecord makeRecord(const char* dll, const void* target, const void* replacement) {
@@ -194,20 +195,10 @@ PatchResult patchImport(HMODULE module, const char* dll, const void* target, con
     return patchWithRecord(module, makeRecord(dll, target, replacement));
 }
 
-void patchAllModules(const char* dll, const void* target, const void* replacement) {
-    HookRecord record = makeRecord(dll, target, replacement);
-    forEachLoadedModule([&](HMODULE module) { patchWithRecord(module, record); });
-}
-
 void addHook(const char* dll, const void* target, const void* replacement) {
     HookRecord record = makeRecord(dll, target, replacement);
     Locked locked(hooks().lock);
     hooks().records.push_back(std::move(record));
-}
-
-void addHookAndPatch(const char* dll, const void* target, const void* replacement) {
-    addHook(dll, target, replacement);
-    patchAllModules(dll, target, replacement);
 }
 
 void patchAllModulesWithEveryHook() {

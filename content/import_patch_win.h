@@ -11,16 +11,12 @@
 // imports, like those of API-set clients, hold the kernelbase function), or a
 // Windows 9x push stub naming the target.
 
-enum class PatchResult { Patched = 0, NoImportDirectory = 1, NothingToPatch = 2, NotWritable = 3, WriteFailed = 4 };
+enum class PatchResult { Patched = 0, NoImportDirectory = 1, NothingToPatch = 2, NotWritable = 3 };
 
 PatchResult patchImport(HMODULE module, const char* dll, const void* target, const void* replacement);
-// patchImport for every module of the process.
-void patchAllModules(const char* dll, const void* target, const void* replacement);
 
 // Records a replacement without patching anything.
 void addHook(const char* dll, const void* target, const void* replacement);
-// Records a replacement and patches every module of the process with it.
-void addHookAndPatch(const char* dll, const void* target, const void* replacement);
 // Patches every module of the process with every record.
 void patchAllModulesWithEveryHook();
 // Patches a module that a LoadLibrary call returned with every record, unless

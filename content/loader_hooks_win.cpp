@@ -28,14 +28,13 @@ void hook(HMODULE kernel32, const char* name, Function replacement, Function& sa
 
 }  // namespace
 
-void installLoaderHooks() {
+void addLoaderHooks() {
     HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
     hook(kernel32, "LoadLibraryA", &hookLoadLibraryA, realLoadLibraryA);
     hook(kernel32, "LoadLibraryW", &hookLoadLibraryW, realLoadLibraryW);
     hook(kernel32, "LoadLibraryExA", &hookLoadLibraryExA, realLoadLibraryExA);
     hook(kernel32, "LoadLibraryExW", &hookLoadLibraryExW, realLoadLibraryExW);
     hook(kernel32, "GetProcAddress", &hookGetProcAddress, realGetProcAddress);
-    patchAllModulesWithEveryHook();
 }
 
 HMODULE WINAPI hookLoadLibraryA(LPCSTR name) { return patched(realLoadLibraryA(name), 0); }

@@ -5,9 +5,9 @@
 // makes GetProcAddress hand out the replacements instead of the functions they
 // stand in for.
 
-// Records the five loader replacements and patches every loaded module with
-// every record so far.
-void installLoaderHooks();
+// Records the five loader replacements; patchAllModulesWithEveryHook then
+// puts them in place.
+void addLoaderHooks();
 
 // The real function, then patchNewModule on the module it returned.
 HMODULE WINAPI hookLoadLibraryA(LPCSTR name);

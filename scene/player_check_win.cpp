@@ -6,7 +6,7 @@
 #include "scene/show_window_win.h"
 
 bool checkFlashPlayer() {
-    if (flashVersion() >= kRequiredPlayerVersion && canCreateSceneWindow()) return true;
+    if (hasPlayer(kRequiredPlayerVersion) && canCreateSceneWindow()) return true;
     FlashInstallDialog dialog;
     dialog.runModal();
     return false;

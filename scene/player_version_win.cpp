@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "player/tikkoplay/tikkoplay_win.h"
@@ -27,8 +26,9 @@ int suitePlayerVersion() {
 
 }  // namespace
 
-int flashVersion() {
-    static int cached = -1;
-    if (cached < 0) cached = std::max(highestRegisteredVersion(&registeredControl), suitePlayerVersion());
-    return cached;
+bool hasPlayer(int atLeastVersion) {
+    static const int suite = suitePlayerVersion();
+    if (suite >= atLeastVersion) return true;
+    static const int registered = highestRegisteredVersion(&registeredControl);
+    return registered >= atLeastVersion;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-// The version of the movie player available to the scenes: the highest of a
-// registered player control and the suite's own player (tikkoplay.dll, which
-// stays loaded so that its control class exists). Computed once.
-int flashVersion();
+// Whether a movie player of at least that version is available to the
+// scenes: the suite's own (tikkoplay.dll, which stays loaded so that its
+// control class exists) or, only when that one is older or missing, a
+// registered player control. Looking up the registered controls costs the
+// scene's first frame several milliseconds.
+bool hasPlayer(int atLeastVersion);

@@ -239,5 +239,5 @@ bool canCreateSceneWindow() {
 void playScene(const wchar_t* script, const wchar_t* commonScript, bool manual) {
     auto text = [](const wchar_t* s) { return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : u""; };
     SceneDialog dialog(text(script), text(commonScript), manual);
-    if (flashVersion() < kRequiredPlayerVersion || dialog.runModal() == -1) errorBox(nullptr, IDS_PLAYER_MISSING, true);
+    if (!hasPlayer(kRequiredPlayerVersion) || dialog.runModal() == -1) errorBox(nullptr, IDS_PLAYER_MISSING, true);
 }

@@ -2,6 +2,7 @@
 
 #include "player/sound/sound_mixer.h"
 
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -13,10 +14,41 @@ uint64_t milliseconds() {
     return static_cast<uint64_t>(count.QuadPart / (frequency.QuadPart / 1000));
 }
 
+// winmm.dll, loaded by the output's thread when a movie first sounds:
+// loading it starts the system's audio drivers, which would otherwise hold up
+// every scene's first frame. Null when it cannot be loaded.
+struct WaveOut {
+    decltype(&waveOutOpen) open;
+    decltype(&waveOutPrepareHeader) prepare;
+    decltype(&waveOutUnprepareHeader) unprepare;
+    decltype(&waveOutWrite) write;
+    decltype(&waveOutReset) reset;
+    decltype(&waveOutClose) close;
+
+    static const WaveOut* load() {
+        static const WaveOut* loaded = []() -> const WaveOut* {
+            static WaveOut api;
+            HMODULE winmm = LoadLibraryW(L"winmm.dll");
+            if (!winmm) return nullptr;
+            auto find = [winmm](auto& function, const char* name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(GetProcAddress(winmm, name));
+                return function != nullptr;
+            };
+            bool found = find(api.open, "waveOutOpen") && find(api.prepare, "waveOutPrepareHeader") &&
+                         find(api.unprepare, "waveOutUnprepareHeader") && find(api.write, "waveOutWrite") &&
+                         find(api.reset, "waveOutReset") && find(api.close, "waveOutClose");
+            return found ? &api : nullptr;
+        }();
+        return loaded;
+    }
+};
+
 // The device and its prepared buffers, released in the order waveOut asks.
 class WaveDevice {
 public:
     bool open(HANDLE wake) {
+        api_ = WaveOut::load();
+        if (!api_) return false;
         WAVEFORMATEX format{};
         format.wFormatTag = WAVE_FORMAT_PCM;
         format.nChannels = 2;
@@ -24,7 +56,7 @@ public:
         format.wBitsPerSample = 16;
         format.nBlockAlign = 4;
         format.nAvgBytesPerSec = SoundMixer::kRate * 4;
-        if (waveOutOpen(&device_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake), 0, CALLBACK_EVENT) !=
+        if (api_->open(&device_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake), 0, CALLBACK_EVENT) !=
             MMSYSERR_NOERROR) {
             device_ = nullptr;
             return false;
@@ -33,17 +65,17 @@ public:
             samples_[i].assign(OutputPacing::kBufferFrames * 2, 0);
             headers_[i].lpData = reinterpret_cast<LPSTR>(samples_[i].data());
             headers_[i].dwBufferLength = static_cast<DWORD>(OutputPacing::kBufferFrames * 4);
-            if (waveOutPrepareHeader(device_, &headers_[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return false;
+            if (api_->prepare(device_, &headers_[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return false;
         }
         return true;
     }
 
     ~WaveDevice() {
         if (!device_) return;
-        waveOutReset(device_);
+        api_->reset(device_);
         for (WAVEHDR& header : headers_)
-            if (header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device_, &header, sizeof(WAVEHDR));
-        waveOutClose(device_);
+            if (header.dwFlags & WHDR_PREPARED) api_->unprepare(device_, &header, sizeof(WAVEHDR));
+        api_->close(device_);
     }
 
     // Takes back the buffers the device has played; returns how many.
@@ -65,7 +97,7 @@ public:
         for (size_t i = 0; i < OutputPacing::kBuffers; ++i) {
             if (queued_[i]) continue;
             mixer.mix(samples_[i].data(), OutputPacing::kBufferFrames);
-            if (waveOutWrite(device_, &headers_[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return false;
+            if (api_->write(device_, &headers_[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return false;
             queued_[i] = true;
             return true;
         }
@@ -73,6 +105,7 @@ public:
     }
 
 private:
+    const WaveOut* api_ = nullptr;
     HWAVEOUT device_ = nullptr;
     WAVEHDR headers_[OutputPacing::kBuffers] = {};
     std::vector<int16_t> samples_[OutputPacing::kBuffers];
