@@ -134,6 +134,9 @@ void SoundOutput::close() {
 }
 
 void SoundOutput::run(SoundMixer& mixer) {
+    // Above the window's thread, as audio threads run: a busy computer must
+    // not leave the device without its next buffer.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     WaveDevice device;
     bool playing = device.open(wake_);
     OutputPacing pacing(milliseconds());
