@@ -26,11 +26,13 @@ struct Request {
 const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // Before the module closes, open scenes and settings windows are asked to
-// close and given time to notice.
-void closeWindowsFirst(HWND window, UINT code, LPARAM flag, const wchar_t* password) {
-    if (!window || code != kCommandClose) return;
-    sendControlCommand(kCommandCloseAllWindows, flag, password);
+// close and given time to notice. False when the password could not be
+// handed over.
+bool closeWindowsFirst(HWND window, UINT code, LPARAM flag, const wchar_t* password) {
+    if (!window || code != kCommandClose) return true;
+    if (sendControlCommand(kCommandCloseAllWindows, flag, password) == kHandOverFailed) return false;
     Sleep(kCloseAllPauseMs);
+    return true;
 }
 
 void send(Request request) {
@@ -45,8 +47,11 @@ void send(Request request) {
         bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
         std::u16string password;
         if (alone && askPassword(password)) {
-            closeWindowsFirst(window, request.code, 1, asWide(password));
-            sendControlCommand(request.code, 1, asWide(password));
+            if (!closeWindowsFirst(window, request.code, 1, asWide(password)) ||
+                sendControlCommand(request.code, 1, asWide(password)) == kHandOverFailed) {
+                errorBox(nullptr, IDS_HAND_OVER_FAILED, true);
+                request.uninstall = false;
+            }
         } else if (alone) {
             request.uninstall = false;
         }

@@ -1,5 +1,6 @@
 #include "control/control_module_win.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,26 @@
 
 namespace {
 
+constexpr DWORD kNameHolderLookMs = 250;
+
+bool moduleWindowAppears(DWORD waitMs) {
+    for (DWORD waited = 0;; waited += kNameHolderLookMs) {
+        if (findSuiteWindow(kControlWindowTitle)) return true;
+        if (waited >= waitMs) return false;
+        Sleep(kNameHolderLookMs);
+    }
+}
+
+// Another module's window with a lower handle value than this one's: a rule
+// on which every module of the session agrees.
+bool lowerModuleWindowExists(HWND own) {
+    for (HWND window = FindWindowW(nullptr, kControlWindowTitle); window;
+         window = FindWindowExW(nullptr, window, nullptr, kControlWindowTitle))
+        if (reinterpret_cast<uintptr_t>(window) < reinterpret_cast<uintptr_t>(own) && passesWindowTest(window))
+            return true;
+    return false;
+}
+
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
     kMinute = 1,
@@ -37,8 +58,8 @@ enum Timer : UINT_PTR {
 // the timers and the state file; the logic lives in ControlCore.
 class ControlModule : public Dialog, private ControlHost {
 public:
-    explicit ControlModule(const ControlModuleOptions& options)
-        : Dialog(IDD_CONTROL_MODULE), options_(options), core_(*this, currentUserName()) {
+    ControlModule(const ControlModuleOptions& options, bool withoutName)
+        : Dialog(IDD_CONTROL_MODULE), options_(options), withoutName_(withoutName), core_(*this, currentUserName()) {
         keepHidden();
     }
 
@@ -69,7 +90,15 @@ protected:
             killTimer(kFirstTrayRefresh);
             core_.refreshTrayIcon();
             break;
-        case kMinute: core_.minuteTick(currentMoment()); break;
+        case kMinute:
+            // Modules that found the name taken and started at once all run:
+            // all but one give way.
+            if (withoutName_ && lowerModuleWindowExists(hwnd())) {
+                endDialog(IDOK);
+                return;
+            }
+            core_.minuteTick(currentMoment());
+            break;
         case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
         case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
         case kDelayedDisable:
@@ -178,6 +207,7 @@ private:
     }
 
     ControlModuleOptions options_;
+    const bool withoutName_;
     ControlCore core_;
     std::unique_ptr<StateFile> stateFile_;
     HANDLE lastProgram_ = nullptr;
@@ -191,12 +221,15 @@ void runControlModule() { runControlModule(ControlModuleOptions{}); }
 
 void runControlModule(const ControlModuleOptions& options) {
     // One module per session: modules started at once all miss each other's
-    // window, but only one of them creates the mutex. The window test still
-    // finds a module of an older installation, which holds no mutex.
+    // window, but only one of them creates the mutex. Any process of the
+    // session can take the name first, though: where it is taken, the holder
+    // counts as a module only when a module's window answers the window test
+    // within the wait. The window test also finds a module of an older
+    // installation, which holds no mutex.
     HANDLE oneModule = CreateMutexW(nullptr, FALSE, kOneModuleMutex);
-    const bool another = oneModule && GetLastError() == ERROR_ALREADY_EXISTS;
-    if (!another && !findSuiteWindow(kControlWindowTitle)) {
-        ControlModule module(options);
+    const bool nameTaken = !oneModule || GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!moduleWindowAppears(nameTaken ? options.nameHolderWaitMs : 0)) {
+        ControlModule module(options, nameTaken);
         module.runModal();
     }
     if (oneModule) CloseHandle(oneModule);

@@ -2,11 +2,13 @@
 #include <windows.h>
 
 // What a test may change about the control module: the length of its minute
-// and of its second (the scene watchdog's and Tolder's fast timer), its clock
-// and what a shut-down request does.
+// and of its second (the scene watchdog's and Tolder's fast timer), its clock,
+// what a shut-down request does and how long it waits for a module's window
+// where the mutex's name is taken.
 struct ControlModuleOptions {
     UINT minuteMs = 60000;
     UINT secondMs = 1000;
+    DWORD nameHolderWaitMs = 10000;
     void (*readClock)(FILETIME* utc) = nullptr;  // null: the system clock
     void (*shutdown)(bool force) = nullptr;      // null: ask Windows
 };
@@ -14,7 +16,8 @@ struct ControlModuleOptions {
 // Held by the running control module, in the session's namespace.
 constexpr wchar_t kOneModuleMutex[] = L"Local\\qz-tolder-ControlModule";
 
-// Runs the resident control module until it is closed; returns at once when
-// another one already runs in this session (the mutex, or its window).
+// Runs the resident control module until it is closed; returns when another
+// one already runs in this session (its window answers the window test, at
+// once or, where the mutex's name is taken, within the wait).
 void runControlModule();
 void runControlModule(const ControlModuleOptions& options);

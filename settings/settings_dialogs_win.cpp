@@ -181,7 +181,8 @@ bool SettingsForm::onCommand(int id, int code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_PARENTS_MODE:
-        requestParentsMode(reinterpret_cast<const wchar_t*>(promptedPassword().c_str()));
+        if (requestParentsMode(reinterpret_cast<const wchar_t*>(promptedPassword().c_str())) == kHandOverFailed)
+            errorBox(hwnd(), IDS_HAND_OVER_FAILED, true);
         refreshModeButtons();
         return true;
     case IDC_CHILD_MODE:

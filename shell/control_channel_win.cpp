@@ -4,23 +4,22 @@
 
 #include "common/text_win.h"
 #include "content/random.h"
-#include "shell/hand_over_password.h"
+#include "shell/hand_over_file_win.h"
 #include "shell/privileges_win.h"
 #include "shell/control_commands.h"
 #include "shell/control_module_start_win.h"
-#include "shell/data_locations_win.h"
+#include "shell/window_user_win.h"
 
 namespace {
 
 constexpr int kLocateAttempts = 32;
 constexpr DWORD kLocatePauseMs = 250;
 constexpr UINT kTestTimeoutMs = 5000;
-constexpr DWORD kWipeBlockBytes = 1024;
 
 HWND gCachedControlWindow = nullptr;
 
-// A window that does not answer the test in time is treated as failing it,
-// so that a hung impostor cannot stop the sender.
+}  // namespace
+
 bool passesWindowTest(HWND window) {
     uint32_t challenge = drawChallenge(nullptr);
     DWORD_PTR answer = 0;
@@ -30,19 +29,7 @@ bool passesWindowTest(HWND window) {
     return static_cast<uint32_t>(answer) == proof(challenge);
 }
 
-void handOverPathFor(HWND controlWindow, wchar_t (&path)[MAX_PATH]) {
-    wchar_t folder[MAX_PATH] = L"";
-    if (!controlWindowUserFolder(controlWindow, folder) || !DataLocations::handOverPathUnder(folder, path))
-        std::wcscpy(path, dataLocations().handOverPath());
-}
-
-void writeHandOverFile(const wchar_t* path, const wchar_t* password) {
-    HANDLE file = createFileU(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    WriteFile(file, password, static_cast<DWORD>((std::wcslen(password) + 1) * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
-}
+namespace {
 
 // Resolved at run time: Windows XP has no filter, Vista only the process-wide one.
 void letControlMessageInWhenElevated(HWND window) {
@@ -61,7 +48,7 @@ void letControlMessageInWhenElevated(HWND window) {
 
 void (*letControlMessageIn)(HWND) = &letControlMessageInWhenElevated;
 
-bool (*controlWindowUserFolder)(HWND, wchar_t (&)[MAX_PATH]) = &appDataFolderOfWindowUser;
+bool (*controlWindowUser)(HWND, WindowUser&) = &findWindowUser;
 
 HWND findSuiteWindow(const wchar_t* title) {
     for (HWND window = FindWindowW(nullptr, title); window; window = FindWindowExW(nullptr, window, nullptr, title))
@@ -73,7 +60,7 @@ HWND locateControlWindow(bool mayStart) {
     for (int attempt = 0; attempt < kLocateAttempts; ++attempt) {
         if (HWND window = findSuiteWindow(kControlWindowTitle)) return window;
         if (!mayStart) return nullptr;
-        if (startControlModule() != 0) return nullptr;
+        if (attempt == 0 && startControlModule() != 0) return nullptr;
         Sleep(kLocatePauseMs);
     }
     return nullptr;
@@ -82,14 +69,21 @@ HWND locateControlWindow(bool mayStart) {
 int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password) {
     if (!gCachedControlWindow || !IsWindow(gCachedControlWindow))
         gCachedControlWindow = locateControlWindow(code != kCommandClose);
-    if (!gCachedControlWindow) return -1;
-    wchar_t handOverPath[MAX_PATH] = L"";
-    if (password) {
-        handOverPathFor(gCachedControlWindow, handOverPath);
-        writeHandOverFile(handOverPath, password);
+    if (!gCachedControlWindow) return kNoControlWindow;
+    if (!password) return static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
+    WindowUser user;
+    if (!controlWindowUser(gCachedControlWindow, user)) return kHandOverFailed;
+    {
+        ActingAs moduleUser(user.impersonationToken());
+        const bool written = moduleUser.succeeded() && writeHandOverFile(user.handOverPath(), password);
+        if (!written) {
+            if (moduleUser.succeeded()) wipeHandOverFile(user.handOverPath());
+            return kHandOverFailed;
+        }
     }
     auto result = static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
-    if (password) wipeHandOverFile(handOverPath);
+    ActingAs moduleUser(user.impersonationToken());
+    if (moduleUser.succeeded()) wipeHandOverFile(user.handOverPath());
     return result;
 }
 
@@ -100,11 +94,11 @@ void proveAdministrator(HWND controlWindow) {
 
 void requestChildMode() { sendControlCommand(kCommandChild, 0, nullptr); }
 
-void requestParentsMode(const wchar_t* password) {
+int32_t requestParentsMode(const wchar_t* password) {
     if (isUserAnAdmin()) {
         if (HWND window = locateControlWindow(true)) proveAdministrator(window);
     }
-    sendControlCommand(kCommandParents, 1, password);
+    return sendControlCommand(kCommandParents, 1, password);
 }
 
 int32_t queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
@@ -112,25 +106,6 @@ int32_t queryMode() { return sendControlCommand(kCommandGetMode, 0, nullptr); }
 uint32_t windowToCommandValue(HWND window) { return static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(window)); }
 
 HWND windowFromCommandValue(int32_t value) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value)); }
-
-void wipeHandOverFile(const wchar_t* path) {
-    setFileAttributesU(path, FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = createFileU(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-    if (file != INVALID_HANDLE_VALUE) {
-        // Everything a sender may have written: the longest password the
-        // module reads, or the whole file when it is longer still.
-        static const char zeros[kWipeBlockBytes] = {};
-        const DWORD size = GetFileSize(file, nullptr);
-        DWORD left = size != INVALID_FILE_SIZE && size > kHandOverReadBytes ? size : DWORD{kHandOverReadBytes};
-        for (DWORD written = 0; left > 0; left -= written)
-            if (!WriteFile(file, zeros, left < kWipeBlockBytes ? left : kWipeBlockBytes, &written, nullptr) ||
-                written == 0)
-                break;
-        FlushFileBuffers(file);
-        CloseHandle(file);
-    }
-    deleteFileU(path);
-}
 
 void bringWindowToFront(HWND window) {
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW;

@@ -3,26 +3,35 @@
 
 #include "resources/resource_ids.h"
 #include "shell/control_commands.h"
+#include "shell/window_user_win.h"
 
 constexpr wchar_t kControlWindowTitle[] = L"" CONTROL_WINDOW_TITLE;
+
+// True when the window answers the window test with the right proof. A window
+// that does not answer in time fails it, so that a hung impostor cannot stop
+// the caller.
+bool passesWindowTest(HWND window);
 
 // Finds a top-level window of the suite by its exact title that answers the
 // window test with the right proof; windows that fail are skipped.
 HWND findSuiteWindow(const wchar_t* title);
 
-// Finds the control module's window, starting the module when allowed
-// (32 attempts, 250 ms apart).
+// Finds the control module's window, starting the module once when allowed
+// and then looking for its window (32 looks, 250 ms apart).
 HWND locateControlWindow(bool mayStart);
 
 // Sends a command to the control module, with the password through the
-// hand-over file when one is given. -1 when no control window was reached.
+// hand-over file of the module's user when one is given. Nothing is sent when
+// no control window was reached, or the password could not be handed over.
+constexpr int32_t kNoControlWindow = -1;
+constexpr int32_t kHandOverFailed = -2;
 int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password);
 
 // Proves administrator rights to the window with a challenge and its proof.
 void proveAdministrator(HWND controlWindow);
 
 void requestChildMode();
-void requestParentsMode(const wchar_t* password);
+int32_t requestParentsMode(const wchar_t* password);
 int32_t queryMode();
 
 // A window handle as the control channel carries it, and back: handles are
@@ -30,16 +39,11 @@ int32_t queryMode();
 uint32_t windowToCommandValue(HWND window);
 HWND windowFromCommandValue(int32_t value);
 
-// The application-data folder of the user who runs the control window: a
-// password goes into that user's hand-over file, the one the module reads. A
-// sender may run as another user: in a child's session the settings dialog
-// and qza.exe run as the administrator whose name was typed into the
-// elevation prompt. appDataFolderOfWindowUser unless a test replaces it;
-// where it fails, the sender's own hand-over file is used.
-extern bool (*controlWindowUserFolder)(HWND controlWindow, wchar_t (&folder)[MAX_PATH]);
-
-// Fills the hand-over file with zeros and deletes it.
-void wipeHandOverFile(const wchar_t* path);
+// Looks up the user who runs the control window, whose hand-over file the
+// module reads: findWindowUser unless a test replaces it. The sender writes
+// and wipes that file acting as that user, and sends nothing where the user
+// or their file cannot be reached: it never falls back on its own folder.
+extern bool (*controlWindowUser)(HWND controlWindow, WindowUser& user);
 
 // Windows (Vista on) drops messages sent to an elevated process from
 // processes of lower integrity. Every window that answers the window test

@@ -101,7 +101,20 @@ bool shellHasFewerRights() {
     return fewer;
 }
 
-ControlModuleStarter systemControlModuleStarter() { return {&shellHasFewerRights, &startThroughDesktopShell}; }
+bool shellRunsAsThisUser() {
+    DWORD processId = 0;
+    HWND shell = GetShellWindow();
+    if (!shell || !GetWindowThreadProcessId(shell, &processId)) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!process) return false;
+    const bool same = isSameUser(process, GetCurrentProcess());
+    CloseHandle(process);
+    return same;
+}
+
+ControlModuleStarter systemControlModuleStarter() {
+    return {&shellHasFewerRights, &shellRunsAsThisUser, &startThroughDesktopShell};
+}
 
 int startControlModule(const ControlModuleStarter& starter) {
     const wchar_t* module = dataLocations().controlModulePath();
@@ -110,6 +123,7 @@ int startControlModule(const ControlModuleStarter& starter) {
         wchar_t directory[MAX_PATH] = L"";
         GetCurrentDirectoryW(MAX_PATH, directory);
         if (starter.startThroughDesktopShell(module, L"/control", directory)) return 0;
+        if (!starter.shellRunsAsThisUser()) return 2;
     }
     return startProgram(module, L"/control", SW_SHOWNORMAL);
 }

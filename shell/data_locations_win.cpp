@@ -6,7 +6,6 @@
 #include <cwchar>
 
 #include "common/text_win.h"
-#include "shell/privileges_win.h"
 
 namespace {
 
@@ -148,27 +147,6 @@ bool DataLocations::handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&pa
     for (const FileInFolder& f : kFiles)
         if (f.index == kHandOver) appendNameW(path, f.name);
     return path[0] != 0;
-}
-
-bool appDataFolderOfWindowUser(HWND window, wchar_t (&folder)[MAX_PATH]) {
-    using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-    HMODULE shell = isWideApiAvailable() ? LoadLibraryW(L"shell32.dll") : nullptr;
-    auto getFolderPath = shell ? reinterpret_cast<GetFolderPathFn>(GetProcAddress(shell, "SHGetFolderPathW")) : nullptr;
-    DWORD processId = 0;
-    if (!getFolderPath || !GetWindowThreadProcessId(window, &processId)) return false;
-    HANDLE token = nullptr;
-    {
-        EnabledPrivilege debug(SE_DEBUG_NAME);
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
-        if (!process) return false;
-        if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_IMPERSONATE, &token)) token = nullptr;
-        CloseHandle(process);
-    }
-    if (!token) return false;
-    folder[0] = 0;
-    const bool found = getFolderPath(nullptr, kCsidlAppData, token, SHGFP_TYPE_CURRENT, folder) == S_OK && folder[0];
-    CloseHandle(token);
-    return found;
 }
 
 namespace {

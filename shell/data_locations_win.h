@@ -40,10 +40,3 @@ private:
 
 // The process-wide object, built during static initialisation.
 const DataLocations& dataLocations();
-
-// The application-data folder of the user who runs the window's process, as
-// that user's token gives it. Another user's process opens only with the
-// debug privilege, which an elevated administrator holds and which is enabled
-// for the look-up alone. False where it cannot be looked up: Windows 9x, no
-// access.
-bool appDataFolderOfWindowUser(HWND window, wchar_t (&folder)[MAX_PATH]);

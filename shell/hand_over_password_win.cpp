@@ -7,7 +7,7 @@
 #include "common/text_win.h"
 #include "content/wipe.h"
 #include "shell/hand_over_password.h"
-#include "shell/control_channel_win.h"
+#include "shell/hand_over_file_win.h"
 #include "shell/data_locations_win.h"
 
 std::u16string takeHandOverPassword() {

@@ -18,6 +18,27 @@ bool isProcessElevated(HANDLE process) {
     return elevated;
 }
 
+namespace {
+
+// The process's user, in a buffer large enough for any SID.
+bool readUser(HANDLE process, BYTE (&buffer)[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE]) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+    DWORD size = 0;
+    const bool read = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) != FALSE;
+    CloseHandle(token);
+    return read;
+}
+
+}  // namespace
+
+bool isSameUser(HANDLE process, HANDLE other) {
+    alignas(TOKEN_USER) BYTE first[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    alignas(TOKEN_USER) BYTE second[sizeof first];
+    return readUser(process, first) && readUser(other, second) &&
+           EqualSid(reinterpret_cast<TOKEN_USER*>(first)->User.Sid, reinterpret_cast<TOKEN_USER*>(second)->User.Sid);
+}
+
 EnabledPrivilege::EnabledPrivilege(const wchar_t* name) {
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_)) {
         token_ = nullptr;

@@ -9,6 +9,10 @@ bool isUserAnAdmin();
 // (Windows Vista on); false where the system cannot tell (Windows XP).
 bool isProcessElevated(HANDLE process = GetCurrentProcess());
 
+// True when both processes run as the same user; false where either
+// process's user cannot be read.
+bool isSameUser(HANDLE process, HANDLE other);
+
 // Enables a privilege of this process's token for the life of the object,
 // when the token holds it, and then puts its earlier state back.
 class EnabledPrivilege {

@@ -2,20 +2,23 @@
 // file and the administrator's proof as they cross to a running module. What
 // the module decides on a command is tested natively (ControlCommands).
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "scene/side_window_win.h"
+#include "resources/resource_ids.h"
 #include "settings/password.h"
 #include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
+#include "control/control_module_win.h"
 #include "shell/control_channel_win.h"
+#include "shell/data_locations_win.h"
 #include "support/fake_control_module.h"
 #include "support/module_thread.h"
 #include "support/suite.h"
@@ -26,6 +29,14 @@ Settings requiringAdmin(bool required) {
     Settings settings;
     settings.requireAdmin = required;
     return settings;
+}
+
+int moduleWindowCount() {
+    int count = 0;
+    for (HWND window = FindWindowW(nullptr, kControlWindowTitle); window;
+         window = FindWindowExW(nullptr, window, nullptr, kControlWindowTitle))
+        count += passesWindowTest(window) ? 1 : 0;
+    return count;
 }
 
 class ControlChannel : public ::testing::Test {
@@ -50,12 +61,38 @@ TEST_F(ControlChannel, EnableStartsTheInstalledModuleAndASecondModuleEndsAtOnce)
     EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, kControlWindowTitle), nullptr);
 
     // Started at the same moment, two modules both miss each other's window:
-    // the session's mutex alone keeps the second from running.
+    // the one that finds the mutex's name taken waits for the other's window.
     suite::stopControlModules();
-    HANDLE first = CreateMutexW(nullptr, FALSE, L"Local\\qz-tolder-ControlModule");
-    EXPECT_EQ(suite::run(dataLocations().controlModulePath(), L"/control", 10000), 0u);
-    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), nullptr);
-    CloseHandle(first);
+    HANDLE both[] = {suite::start(dataLocations().controlModulePath(), L"/control"),
+                     suite::start(dataLocations().controlModulePath(), L"/control")};
+    EXPECT_LT(WaitForMultipleObjects(2, both, FALSE, 15000) - WAIT_OBJECT_0, 2u) << "neither module ended";
+    EXPECT_EQ(moduleWindowCount(), 1);
+    for (HANDLE process : both) CloseHandle(process);
+}
+
+// Any process of the session can take the mutex's name first. A module that
+// finds no module's window answering within its wait runs all the same; and
+// when modules that found the name taken run at once, all but one give way at
+// their first minute.
+TEST_F(ControlChannel, AProcessHoldingTheModulesMutexKeepsNoModuleOut) {
+    HANDLE squatter = CreateMutexW(nullptr, FALSE, kOneModuleMutex);
+    const DWORD started = GetTickCount();
+    EXPECT_NE(suite::startControlModule(), nullptr);
+    EXPECT_GE(GetTickCount() - started, 9000u) << "the module did not wait for the name's holder";
+    suite::stopControlModules();
+
+    ControlModuleOptions options;
+    options.minuteMs = 300;
+    options.nameHolderWaitMs = 0;
+    options.shutdown = [](bool) {};
+    std::thread first([&] { runControlModule(options); }), second([&] { runControlModule(options); });
+    EXPECT_TRUE(suite::waitUntil(5000, [] { return moduleWindowCount() == 1; }));
+    Sleep(1000);
+    EXPECT_EQ(moduleWindowCount(), 1);
+    CloseHandle(squatter);
+    suite::stopControlModules();
+    first.join();
+    second.join();
 }
 
 TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
@@ -87,47 +124,64 @@ TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
 // In a child's session, a settings dialog or qza.exe may run as the
 // administrator whose name was typed into the elevation prompt, while the
 // module runs as the child and reads the child's hand-over file. Wine has one
-// user: the seam stands in for the lookup of the module's user's folder, and
-// a folder of the test's for that user's profile.
+// user: the seam stands in for the lookup of the module's user (their folder;
+// no token, so the sender acts as itself), and a folder of the test's for
+// that user's profile. The system's own lookup runs last, with a real token.
 namespace {
 std::wstring gModuleUserFolder;
+
+bool moduleUserOfTheTest(HWND, WindowUser& user) {
+    wchar_t path[MAX_PATH];
+    if (!DataLocations::handOverPathUnder(gModuleUserFolder.c_str(), path)) return false;
+    user.set(path, nullptr);
+    return true;
 }
 
-TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUser) {
-    gModuleUserFolder = std::wstring(dataLocations().tempFolder()) + L"module-user";
+void makeSuiteFolders(const std::wstring& appData) {
     for (const wchar_t* folder : {L"", L"\\Brenmoor", L"\\Brenmoor\\qz-tolder"})
-        CreateDirectoryW((gModuleUserFolder + folder).c_str(), nullptr);
-    const std::wstring moduleUsersFile = gModuleUserFolder + L"\\Brenmoor\\qz-tolder\\psw";
-    const auto systemLookup = controlWindowUserFolder;
+        CreateDirectoryW((appData + folder).c_str(), nullptr);
+}
+}  // namespace
+
+TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUserOrNowhere) {
+    const std::wstring testFolder = std::wstring(dataLocations().tempFolder()) + L"module-user";
+    const std::wstring moduleUsersFile = testFolder + L"\\Brenmoor\\qz-tolder\\psw";
+    makeSuiteFolders(testFolder);
+    // A folder on the way that is a link (here a symbolic link of the host,
+    // which Wine shows as a reparse point) is refused, though its target
+    // could be written.
+    makeSuiteFolders(PALLO_LINKED_DIR);
+    const std::wstring linkedFile = std::wstring(PALLO_LINKED_DIR) + L"\\Brenmoor\\qz-tolder\\psw";
+    const auto systemLookup = controlWindowUser;
     struct Case {
-        bool (*lookup)(HWND, wchar_t (&)[MAX_PATH]);
-        std::wstring readBy;
+        bool (*lookup)(HWND, WindowUser&);
+        std::wstring folder, readBy;
     };
     const Case cases[] = {
-        {[](HWND, wchar_t(&folder)[MAX_PATH]) { return wcscpy(folder, gModuleUserFolder.c_str()) != nullptr; },
-         moduleUsersFile},
-        {[](HWND, wchar_t(&)[MAX_PATH]) { return false; }, dataLocations().handOverPath()},
-        {systemLookup, dataLocations().handOverPath()},
+        {&moduleUserOfTheTest, testFolder, moduleUsersFile},    {[](HWND, WindowUser&) { return false; }, L"", L""},
+        {&moduleUserOfTheTest, testFolder + L"\\missing", L""}, {&moduleUserOfTheTest, PALLO_LINK_DIR, L""},
+        {systemLookup, L"", dataLocations().handOverPath()},
     };
     for (const Case& run : cases) {
-        SCOPED_TRACE(run.readBy);
-        controlWindowUserFolder = run.lookup;
+        SCOPED_TRACE(run.folder + L" " + run.readBy);
+        controlWindowUser = run.lookup;
+        gModuleUserFolder = run.folder;
         suite::FakeControlModule module;
-        module.readHandOverFrom(run.readBy);
-        EXPECT_EQ(sendControlCommand(kCommandParents, 1, L"secret"), 0);
-        ASSERT_EQ(module.commands().size(), 1u);
-        EXPECT_EQ(module.commands()[0].password, u"secret");
-        EXPECT_FALSE(suite::exists(moduleUsersFile.c_str()));
-        EXPECT_FALSE(suite::exists(dataLocations().handOverPath()));
+        if (!run.readBy.empty()) module.readHandOverFrom(run.readBy);
+        const int32_t sent = sendControlCommand(kCommandParents, 1, L"secret");
+        if (run.readBy.empty()) {
+            EXPECT_EQ(sent, kHandOverFailed);
+            EXPECT_TRUE(module.commands().empty());
+        } else {
+            EXPECT_EQ(sent, 0);
+            ASSERT_EQ(module.commands().size(), 1u);
+            EXPECT_EQ(module.commands()[0].password, u"secret");
+        }
+        for (const std::wstring& file : {moduleUsersFile, std::wstring(dataLocations().handOverPath()), linkedFile})
+            EXPECT_FALSE(suite::exists(file.c_str())) << file;
     }
-    controlWindowUserFolder = systemLookup;
-    wchar_t ownFolder[MAX_PATH] = L"", looked[MAX_PATH] = L"";
-    SHGetSpecialFolderPathW(nullptr, ownFolder, CSIDL_APPDATA, FALSE);
-    HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_TRUE(appDataFolderOfWindowUser(window, looked));
-    EXPECT_STREQ(looked, ownFolder);
-    DestroyWindow(window);
-    suite::removeTree(gModuleUserFolder);
+    controlWindowUser = systemLookup;
+    suite::removeTree(testFolder);
 }
 
 // An elevated process gets no message from processes of lower integrity
@@ -201,6 +255,30 @@ TEST_F(ControlChannel, ASenderGivesUpWhileAnotherPrompts) {
     CloseHandle(prompting);
     EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr);
     EXPECT_EQ(queryMode(), 1);
+}
+
+// A password that cannot be written for the module (here a folder stands
+// where its file goes) is reported, and the command is not sent.
+TEST_F(ControlChannel, ASenderReportsAFailedHandOverAndSendsNothing) {
+    ASSERT_TRUE(suite::writeSettings(requiringAdmin(false)));
+    ASSERT_TRUE(storePassword(u"pw"));
+    ASSERT_NE(suite::startControlModule(), nullptr);
+    ASSERT_TRUE(CreateDirectoryW(dataLocations().handOverPath(), nullptr));
+    HANDLE sender = suite::start(suite::qzPath(), L"/disable");
+    HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770");
+    ASSERT_NE(prompt, nullptr);
+    SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"pw");
+    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    HWND box = nullptr;
+    EXPECT_TRUE(suite::waitUntil(10000, [&] {
+        box = FindWindowW(L"#32770", GetACP() == 1251 ? L"Tolder" : L"Info");
+        return box && box != prompt && !suite::messageBoxText(box).empty();
+    })) << "no message box";
+    if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForSingleObject(sender, 10000), WAIT_OBJECT_0);
+    CloseHandle(sender);
+    EXPECT_EQ(queryMode(), 1);
+    RemoveDirectoryW(dataLocations().handOverPath());
 }
 
 // A 32-bit and a 64-bit qz.exe on one computer, each as the module and each

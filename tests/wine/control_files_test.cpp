@@ -7,7 +7,7 @@
 #include "shell/hand_over_password_win.h"
 #include "control/state_file_win.h"
 #include "resources/resource_ids.h"
-#include "shell/control_channel_win.h"
+#include "shell/hand_over_file_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"
 

@@ -352,6 +352,21 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     Sleep(700);
     EXPECT_TRUE(checked(dialog, IDC_PARENTS_MODE));
     EXPECT_FALSE(checked(dialog, IDC_CHILD_MODE));
+
+    // A password that cannot be handed over to the module's user is reported,
+    // and nothing is sent (the seam stands in for a user whose folder cannot
+    // be reached).
+    press(dialog, IDC_CHILD_MODE);
+    ASSERT_TRUE(waitForMode(dialog, 1));
+    const auto systemLookup = controlWindowUser;
+    controlWindowUser = [](HWND, WindowUser&) { return false; };
+    press(dialog, IDC_PARENTS_MODE);
+    HWND box = run.waitForWindow(GetACP() == 1251 ? L"Tolder" : L"Info");
+    controlWindowUser = systemLookup;
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(suite::messageBoxText(box).empty());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(moduleCommand(kCommandGetMode), 1);
 }
 
 TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <string>
 #include <thread>
 
+#include "shell/control_channel_win.h"
 #include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "app/startup_win.h"
@@ -62,9 +64,10 @@ TEST(DataLocations, PathsNameTheSuiteFilesInTheirFolders) {
 
 // The control module gets the user's ordinary rights: where the desktop's
 // shell has fewer rights than the starting process, the shell is asked to
-// start it; otherwise, or when the shell cannot be asked, it is started
-// directly. The seam stands in for the two halves of User Account Control that
-// Wine lacks (every Wine process is elevated, and there is no shell window).
+// start it; otherwise it is started directly, and so it is when the shell
+// cannot be asked, but only where the shell runs as the starter's user. The
+// seam stands in for the halves of User Account Control that Wine lacks
+// (every Wine process is elevated, there is no shell window, one user).
 std::wstring gShellAsked;
 bool gShellAnswers = false;
 
@@ -73,31 +76,41 @@ bool recordShellStart(const wchar_t* file, const wchar_t* parameters, const wcha
     return gShellAnswers;
 }
 
-TEST(Startup, TheControlModuleIsStartedThroughTheShellWhereTheShellHasFewerRights) {
+TEST(Startup, TheControlModuleIsStartedThroughTheShellAndNeverAsAnotherUser) {
     const DataLocations& paths = dataLocations();
     const std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
     ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
     wchar_t directory[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, directory);
     struct Case {
-        bool shellHasFewerRights, shellAnswers;
+        bool shellHasFewerRights, shellAnswers, shellIsThisUser;
         bool shellAsked, startedDirectly;
+        int result;
     };
-    for (const Case& run :
-         {Case{false, true, false, true}, Case{true, true, true, false}, Case{true, false, true, true}}) {
-        SCOPED_TRACE(std::to_string(run.shellHasFewerRights) + std::to_string(run.shellAnswers));
+    for (const Case& run : {Case{false, true, false, false, true, 0}, Case{true, true, false, true, false, 0},
+                            Case{true, false, true, true, true, 0}, Case{true, false, false, true, false, 2}}) {
+        SCOPED_TRACE(std::to_string(run.shellHasFewerRights) + std::to_string(run.shellAnswers) +
+                     std::to_string(run.shellIsThisUser));
         DeleteFileW(log.c_str());
         gShellAsked.clear();
         gShellAnswers = run.shellAnswers;
-        ControlModuleStarter starter{run.shellHasFewerRights ? +[] { return true; } : +[] { return false; },
+        auto yes = +[] { return true; }, no = +[] { return false; };
+        ControlModuleStarter starter{run.shellHasFewerRights ? yes : no, run.shellIsThisUser ? yes : no,
                                      &recordShellStart};
-        EXPECT_EQ(startControlModule(starter), 0);
+        EXPECT_EQ(startControlModule(starter), run.result);
         EXPECT_EQ(gShellAsked,
                   run.shellAsked ? std::wstring(paths.controlModulePath()) + L" /control " + directory : L"");
         std::wstring recorded;
         suite::waitUntil(2000, [&] { return !(recorded = suite::readLog(log)).empty(); });
         EXPECT_EQ(recorded.find(L"/control") != std::wstring::npos, run.startedDirectly) << recorded;
     }
+
+    // A sender that finds no module starts one once and then waits for its
+    // window; a module that never shows one is not started again.
+    DeleteFileW(log.c_str());
+    EXPECT_EQ(locateControlWindow(true), nullptr);
+    const std::wstring recorded = suite::readLog(log);
+    EXPECT_EQ(std::count(recorded.begin(), recorded.end(), L'\n'), 3) << recorded;
     DeleteFileW(paths.controlModulePath());
     DeleteFileW(log.c_str());
 }
