@@ -318,7 +318,7 @@ def check_texts(faults):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--width", choices=["32", "64"], required=True, help="the Windows build the Wine tests use")
-    parser.add_argument("--only", default="", help="run only faults whose file or title contains this")
+    parser.add_argument("--only", default="", help="run only faults whose file or title contains this (or any of texts split by |)")
     parser.add_argument("--list", default=os.path.join(ROOT, "tests", "mutants.txt"))
     parser.add_argument("--build-only", action="store_true",
                         help="make the copy and build it, before Wine is started with its programs")
@@ -334,7 +334,7 @@ def main():
                 sys.exit(f"the copy's {what} build fails without faults:\n{output[-4000:]}")
         return
 
-    faults = [f for f in parse(args.list) if args.only in f.name()]
+    faults = [f for f in parse(args.list) if any(text in f.name() for text in args.only.split("|"))]
     check_texts(faults)
     native_filter = ":".join(f.native for f in faults if f.native)
     if native_filter:
