@@ -9,12 +9,15 @@
 #include "settings/password_prompt_win.h"
 #include "shell/control_channel_win.h"
 #include "app/control_module_file_win.h"
+#include "guard/guard_requests_win.h"
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 
 namespace {
 
 constexpr DWORD kCloseAllPauseMs = 1250;
+constexpr DWORD kCloseWaitMs = 3000;
+constexpr DWORD kCloseLookMs = 100;
 
 struct Request {
     UINT code;
@@ -35,6 +38,15 @@ bool closeWindowsFirst(HWND window, UINT code, LPARAM flag, const wchar_t* passw
     return true;
 }
 
+// Whether the module is still there once a close had time to end it.
+bool moduleOutlivesClose() {
+    for (DWORD waited = 0; waited < kCloseWaitMs; waited += kCloseLookMs) {
+        if (!findSuiteWindow(kControlWindowTitle)) return false;
+        Sleep(kCloseLookMs);
+    }
+    return true;
+}
+
 void send(Request request) {
     HWND window = nullptr;
     if (request.proveAdministrator) {
@@ -47,11 +59,14 @@ void send(Request request) {
         bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
         std::u16string password;
         if (alone && askPassword(password)) {
+            // The guard service must not start again a module the parents close.
+            const bool closing = request.code == kCommandClose && tellGuard(kGuardParentsClose);
             if (!closeWindowsFirst(window, request.code, 1, asWide(password)) ||
                 sendControlCommand(request.code, 1, asWide(password)) == kHandOverFailed) {
                 errorBox(nullptr, IDS_HAND_OVER_FAILED, true);
                 request.uninstall = false;
             }
+            if (closing && moduleOutlivesClose()) tellGuard(kGuardFollowAgain);
         } else if (alone) {
             request.uninstall = false;
         }

@@ -8,7 +8,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* commandLine = GetCommandLineA();
     const bool ole = needsOle(planDispatch(commandLine ? commandLine : ""));
     if (ole) OleInitialize(nullptr);
-    runStartup(commandLine, systemStartupChecks());
+    const int exitCode = runStartup(commandLine, systemStartupChecks());
     if (ole) OleUninitialize();
-    return 0;
+    return exitCode;
 }

@@ -26,6 +26,9 @@ constexpr Switch kSwitchOrder[] = {
     {"/uninstall", Role::Uninstall},
     {"/advtop", Role::SideWindow},
     {"/message:", Role::Message},
+    {"/install-guard", Role::InstallGuard},
+    {"/remove-guard", Role::RemoveGuard},
+    {"/guard", Role::Guard},
 };
 
 constexpr std::string_view kMessageSwitch = "/message:";
@@ -64,4 +67,8 @@ SceneRequest sceneFor(Role role) {
     }
 }
 
-bool needsOle(const DispatchPlan& plan) { return plan.runControlModule || !sceneFor(plan.role).script; }
+bool needsOle(const DispatchPlan& plan) {
+    const bool guardAlone =
+        plan.role == Role::Guard || plan.role == Role::InstallGuard || plan.role == Role::RemoveGuard;
+    return plan.runControlModule || !(sceneFor(plan.role).script || guardAlone);
+}

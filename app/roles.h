@@ -22,6 +22,9 @@ enum class Role {
     Uninstall,
     SideWindow,
     Message,
+    Guard,         // "/guard": the guard service
+    InstallGuard,  // "/install-guard"
+    RemoveGuard,   // "/remove-guard"
 };
 
 struct DispatchPlan {
@@ -46,5 +49,8 @@ struct SceneRequest {
 SceneRequest sceneFor(Role role);
 
 // Whether the process needs OLE: every role but a scene alone, which starts
-// faster without it (a child sees every scene start).
+// faster without it (a child sees every scene start), and the guard's roles,
+// which need none (under Wine, a service that asks for OLE while the service
+// manager starts it never starts: OLE waits on the manager to start the RPC
+// service).
 bool needsOle(const DispatchPlan& plan);

@@ -8,6 +8,8 @@
 #include "common/text_win.h"
 #include "content/archive_win.h"
 #include "control/control_module_win.h"
+#include "guard/guard_installation_win.h"
+#include "guard/guard_service_win.h"
 #include "shell/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "scene/show_window_win.h"
@@ -43,29 +45,33 @@ bool exeFolderAndName(wchar_t* path, wchar_t** name) {
     return true;
 }
 
-void runRole(Role role, const std::string& commandLine, const Settings& settings, const StartupChecks& checks) {
+// The process's exit code: 0, or 1 where the guard could not be installed or removed.
+int runRole(Role role, const std::string& commandLine, const Settings& settings, const StartupChecks& checks) {
     switch (role) {
-    case Role::None: return;
-    case Role::StartControlModule: startControlModule(); return;
+    case Role::None: return 0;
+    case Role::StartControlModule: startControlModule(); return 0;
     case Role::Close:
     case Role::Disable:
     case Role::Enable:
-    case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return;
-    case Role::SettingsCombined: openSettings(SettingsKind::All, checks.isUserAnAdmin); return;
-    case Role::SettingsNessel: openSettings(SettingsKind::Nessel, checks.isUserAnAdmin); return;
-    case Role::SettingsExercise: openSettings(SettingsKind::Hopsa, checks.isUserAnAdmin); return;
-    case Role::SettingsTolder: openSettings(SettingsKind::Tolder, checks.isUserAnAdmin); return;
-    case Role::SideWindow: showSideWindow(); return;
+    case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return 0;
+    case Role::SettingsCombined: openSettings(SettingsKind::All, checks.isUserAnAdmin); return 0;
+    case Role::SettingsNessel: openSettings(SettingsKind::Nessel, checks.isUserAnAdmin); return 0;
+    case Role::SettingsExercise: openSettings(SettingsKind::Hopsa, checks.isUserAnAdmin); return 0;
+    case Role::SettingsTolder: openSettings(SettingsKind::Tolder, checks.isUserAnAdmin); return 0;
+    case Role::SideWindow: showSideWindow(); return 0;
+    case Role::Guard: runGuardService(); return 0;
+    case Role::InstallGuard: return installGuardService() ? 0 : 1;
+    case Role::RemoveGuard: return removeGuardService() ? 0 : 1;
     case Role::Message: {
         std::string text(messageText(commandLine));
         MessageBoxA(nullptr, text.c_str(), "Info", MB_ICONINFORMATION);
-        return;
+        return 0;
     }
     default: {
         SceneRequest scene = sceneFor(role);
         playScene(reinterpret_cast<const wchar_t*>(scene.script), reinterpret_cast<const wchar_t*>(scene.commonScript),
                   scene.manual);
-        return;
+        return 0;
     }
     }
 }
@@ -91,11 +97,11 @@ void setCurrentDirectoryToExe() {
         SetCurrentDirectoryA(wideToAnsi(path).get());
 }
 
-void runStartup(const char* commandLine, const StartupChecks& checks) {
+int runStartup(const char* commandLine, const StartupChecks& checks) {
     dataLocations();
     if (checks.isElevatedCopy() && !checks.isUserAnAdmin()) {
         errorBox(nullptr, IDS_ADMIN_REQUIRED, true);
-        return;
+        return 0;
     }
     std::string line = commandLine ? commandLine : "";
     promptedPassword().clear();
@@ -108,6 +114,7 @@ void runStartup(const char* commandLine, const StartupChecks& checks) {
         runControlModule();
     else
         setCurrentDirectoryToExe();
-    runRole(plan.role, line, settings, checks);
+    const int exitCode = runRole(plan.role, line, settings, checks);
     vfsCloseArchive();
+    return exitCode;
 }

@@ -14,5 +14,6 @@ bool isElevatedCopy();
 // Makes the executable's folder the current directory.
 void setCurrentDirectoryToExe();
 
-// Runs the role chosen by the command line (the whole line, as one ANSI string).
-void runStartup(const char* commandLine, const StartupChecks& checks);
+// Runs the role chosen by the command line (the whole line, as one ANSI
+// string); returns the process's exit code.
+int runStartup(const char* commandLine, const StartupChecks& checks);

@@ -3,9 +3,11 @@ cmake_minimum_required(VERSION 3.20)
 # of every Windows, or a function that Windows XP lacks: under Wine such a
 # program runs, on a child's computer it would not start.
 # Usage: cmake -DOBJDUMP=... -DFILES="a;b" -P check_imports.cmake
-# winmm.dll (waveOut, the player's sound) is on every Windows since 95.
+# winmm.dll (waveOut, the player's sound) is on every Windows since 95;
+# wtsapi32.dll and userenv.dll (the guard service's sessions and users) on
+# every one from XP.
 set(system_libraries advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-  shell32.dll shlwapi.dll user32.dll version.dll winmm.dll)
+  shell32.dll shlwapi.dll user32.dll version.dll winmm.dll wtsapi32.dll userenv.dll)
 # Functions of kernel32 that came after Windows XP and that a toolchain's
 # runtime may import.
 set(newer_than_xp GetTickCount64 InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared

@@ -51,6 +51,9 @@ LangString ShortcutUninstall ${LANG_ENGLISH} "Uninstall Pallo"
 
 Section "Pallo"
   SetShellVarContext all
+  ; The guard service of an earlier installation runs qz.exe: stop it first.
+  IfFileExists "$INSTDIR\qz.exe" 0 +2
+    ExecWait '"$INSTDIR\qz.exe" /remove-guard'
   SetOutPath "$INSTDIR"
   File "${BINDIR}\qz.exe"
   File "${BINDIR}\qza.exe"
@@ -89,12 +92,17 @@ Section "Pallo"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutEnable).lnk" "$INSTDIR\qz.exe" "/enable"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutUninstall).lnk" "$INSTDIR\qza.exe" "/uninstall"
 
+  ; The guard service keeps the control module running in the console
+  ; session (qz.exe /guard, as LocalSystem).
+  ExecWait '"$INSTDIR\qz.exe" /install-guard'
+
   SetOutPath "$INSTDIR"
   Exec '"$INSTDIR\qz.exe" /run'
 SectionEnd
 
 Section "Uninstall"
   SetShellVarContext all
+  ExecWait '"$INSTDIR\qz.exe" /remove-guard'
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   RMDir /r "$SMPROGRAMS\${PRODUCT}"

@@ -1,7 +1,6 @@
 #include "shell/hand_over_file_win.h"
 
 #include <cwchar>
-#include <string>
 
 #include "common/text_win.h"
 #include "shell/hand_over_password.h"
@@ -19,11 +18,21 @@ DWORD openFlags() { return FILE_ATTRIBUTE_NORMAL | (isWideApiAvailable() ? FILE_
 bool passesReparsePoint(const wchar_t* path) {
     // Windows 9x has no reparse points and no wide file functions.
     if (!isWideApiAvailable()) return false;
-    for (const std::u16string& step : pathSteps(reinterpret_cast<const char16_t*>(path))) {
-        const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(step.c_str()));
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    }
-    return false;
+    // Each step is cut from a copy in place: nothing is allocated while a
+    // password may lie freed on the heap.
+    wchar_t step[MAX_PATH];
+    const size_t length = std::wcslen(path);
+    if (length >= MAX_PATH) return true;
+    std::wmemcpy(step, path, length + 1);
+    bool passes = false;
+    forEachPathStep(std::u16string_view(reinterpret_cast<const char16_t*>(path), length), [&](size_t end) {
+        const wchar_t kept = step[end];
+        step[end] = 0;
+        const DWORD attributes = GetFileAttributesW(step);
+        passes = passes || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT));
+        step[end] = kept;
+    });
+    return passes;
 }
 
 bool writeHandOverFile(const wchar_t* path, const wchar_t* password) {

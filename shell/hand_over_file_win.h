@@ -15,5 +15,6 @@ bool writeHandOverFile(const wchar_t* path, const wchar_t* password);
 // reparse point.
 void wipeHandOverFile(const wchar_t* path);
 
-// True when a folder on the way to the path, or the path itself, is a reparse point.
+// True when a folder on the way to the path, or the path itself, is a reparse
+// point, or the path is too long to check.
 bool passesReparsePoint(const wchar_t* path);

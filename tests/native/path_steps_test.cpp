@@ -4,9 +4,18 @@
 
 #include "shell/path_steps.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 using Steps = std::vector<std::u16string>;
+
+Steps pathSteps(std::u16string_view path) {
+    Steps steps;
+    forEachPathStep(path, [&](size_t length) { steps.emplace_back(path.substr(0, length)); });
+    return steps;
 }
+}  // namespace
 
 TEST(PathSteps, NameEveryFolderBelowTheRootThenThePath) {
     EXPECT_EQ(pathSteps(u"C:\\Users\\kid\\psw"), (Steps{u"C:\\Users", u"C:\\Users\\kid", u"C:\\Users\\kid\\psw"}));

@@ -9,6 +9,7 @@
 
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
+#include "guard/guard_requests_win.h"
 #include "support/suite.h"
 
 namespace {
@@ -71,6 +72,22 @@ std::vector<Shortcut> startMenuShortcuts() {
     return shortcuts;
 }
 
+// The guard service's state, once it has left the pending states; 0 when it
+// is not installed.
+DWORD guardState() {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceW(manager, kGuardServiceName, SERVICE_QUERY_STATUS) : nullptr;
+    SERVICE_STATUS status{};
+    if (service)
+        suite::waitUntil(5000, [&] {
+            return QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_START_PENDING &&
+                   status.dwCurrentState != SERVICE_STOP_PENDING;
+        });
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    return status.dwCurrentState;
+}
+
 void install() { ASSERT_EQ(suite::run(suite::binDir() + L"\\..\\pallo-setup.exe", L"/S", 60000), 0u); }
 
 bool goneWithin(const std::wstring& path, DWORD timeoutMs) {
@@ -117,6 +134,7 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
                                                    qza + L"/exercise", qza + L"/nessel", qza + L"/pallo",
                                                    qza + L"/tolder", qza + L"/uninstall"}));
     EXPECT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr) << "the module starts at once";
+    EXPECT_EQ(guardState(), static_cast<DWORD>(SERVICE_RUNNING)) << "the guard service is not running";
 
     // An exercise started by hand plays from the program folder, where it finds the archive.
     if (shortcuts.size() > 2) {
@@ -148,6 +166,7 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     EXPECT_TRUE(goneWithin(dataLocations().controlModulePath(), 5000));
     EXPECT_EQ(registryText(kRunKey, L"Pallo"), L"<missing>");
     EXPECT_EQ(registryText(kUninstallKey, L"UninstallString"), L"<missing>");
+    EXPECT_EQ(guardState(), 0u) << "the guard service is left";
     EXPECT_EQ(suite::readBytes(settings), std::string("\x05\x00settings-of-the-parents", 25));
     EXPECT_EQ(suite::readBytes(password), std::string(32, '\x7f'));
     DeleteFileW(settings.c_str());

@@ -1,6 +1,7 @@
 #include "support/suite.h"
 
 #include "control/control_module_win.h"
+#include "guard/guard_requests_win.h"
 #include "shell/control_channel_win.h"
 
 #include <commctrl.h>
@@ -265,6 +266,8 @@ HWND startControlModule(const std::wstring& program) {
 }
 
 void stopControlModules() {
+    // A guard service left running (the installer's) would start them again.
+    tellGuard(kGuardParentsClose);
     for (int i = 0; i < 250; ++i) {
         HWND window = FindWindowW(nullptr, kControlWindowTitle);
         if (!window) {

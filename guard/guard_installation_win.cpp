@@ -1,0 +1,105 @@
+#include "guard/guard_installation_win.h"
+
+#include <windows.h>
+#include <sddl.h>
+
+#include <string>
+
+#include "guard/guard_requests_win.h"
+#include "resources/resource_ids.h"
+
+// The service manager's defaults for LocalSystem and administrators; logged-on
+// and service users may only query it, not start, stop, pause it or send it
+// requests.
+const wchar_t kGuardServiceAccess[] =
+    L"D:(A;;CCLCSWRPWPDTLOCRRC;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)(A;;CCLCSWLORC;;;IU)(A;;CCLCSWLORC;;;SU)";
+
+namespace {
+
+constexpr DWORD kRestartAfterMs = 2000;
+constexpr DWORD kFailureCountResetSeconds = 24 * 60 * 60;
+constexpr DWORD kStopWaitMs = 10000;
+constexpr DWORD kStopLookMs = 100;
+
+std::wstring loadText(UINT id) {
+    wchar_t text[512] = L"";
+    LoadStringW(GetModuleHandleW(nullptr), id, text, 512);
+    return text;
+}
+
+// Should the guard itself fail, the service manager starts it again.
+void restartOnFailure(SC_HANDLE service) {
+    SC_ACTION actions[3] = {{SC_ACTION_RESTART, kRestartAfterMs},
+                            {SC_ACTION_RESTART, kRestartAfterMs},
+                            {SC_ACTION_RESTART, kRestartAfterMs}};
+    SERVICE_FAILURE_ACTIONSW failure{};
+    failure.dwResetPeriod = kFailureCountResetSeconds;
+    failure.cActions = 3;
+    failure.lpsaActions = actions;
+    ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure);
+}
+
+bool restrictAccess(SC_HANDLE service) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kGuardServiceAccess, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    const bool set = SetServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, descriptor) != FALSE;
+    LocalFree(descriptor);
+    return set;
+}
+
+}  // namespace
+
+bool installGuardService() {
+    wchar_t program[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring command = L"\"" + std::wstring(program) + L"\" /guard";
+    const std::wstring displayName = loadText(IDS_GUARD_DISPLAY_NAME);
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE);
+    if (!manager) return false;
+    SC_HANDLE service = CreateServiceW(manager, kGuardServiceName, displayName.c_str(), SERVICE_ALL_ACCESS,
+                                       SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                       command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (!service && GetLastError() == ERROR_SERVICE_EXISTS) {
+        service = OpenServiceW(manager, kGuardServiceName, SERVICE_ALL_ACCESS);
+        if (service &&
+            !ChangeServiceConfigW(service, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                  command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, displayName.c_str())) {
+            CloseServiceHandle(service);
+            service = nullptr;
+        }
+    }
+    CloseServiceHandle(manager);
+    if (!service) return false;
+    std::wstring description = loadText(IDS_GUARD_DESCRIPTION);
+    SERVICE_DESCRIPTIONW text{&description[0]};
+    ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &text);
+    restartOnFailure(service);
+    const bool ready = restrictAccess(service) &&
+                       (StartServiceW(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
+    CloseServiceHandle(service);
+    return ready;
+}
+
+bool removeGuardService() {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return false;
+    SC_HANDLE service = OpenServiceW(manager, kGuardServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
+    const bool none = !service && GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+    bool removed = false;
+    if (service) {
+        SERVICE_STATUS status{};
+        if (ControlService(service, SERVICE_CONTROL_STOP, &status))
+            for (DWORD waited = 0; waited < kStopWaitMs && status.dwCurrentState != SERVICE_STOPPED;
+                 waited += kStopLookMs) {
+                Sleep(kStopLookMs);
+                if (!QueryServiceStatus(service, &status)) break;
+            }
+        removed = DeleteService(service) || GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return none || removed;
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <windows.h>
+
+// Keeps the control module running in the active console session, as that
+// session's user, while the user is one the settings control. A module the
+// guard did not start (the Run key's, a sender's) is adopted; one that ends
+// without the parents' request is started again at the next follow().
+class SessionGuard {
+public:
+    SessionGuard() = default;
+    ~SessionGuard();
+    SessionGuard(const SessionGuard&) = delete;
+    SessionGuard& operator=(const SessionGuard&) = delete;
+
+    // Called every two seconds by the service.
+    void follow();
+    // The parents are closing the module of the active console session.
+    void parentsClose();
+    // The parents' close did not happen.
+    void followAgain() { leftSession_ = kNoSession; }
+    // A user logged on to or off the session.
+    void sessionLogonOrLogoff(DWORD session);
+
+private:
+    static constexpr DWORD kNoSession = 0xFFFFFFFF;
+
+    void forgetModule();
+
+    HANDLE module_ = nullptr;
+    DWORD moduleSession_ = kNoSession;
+    DWORD leftSession_ = kNoSession;  // the session the parents closed the module of
+};
