@@ -18,12 +18,12 @@ uint32_t premultiply(uint8_t a, uint8_t r, uint8_t g, uint8_t b, bool alreadyPre
     return (uint32_t(a) << 24) | (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
-bool decodeLossless(BitReader& in, bool withAlpha, Bitmap& bm) {
+bool decodeLossless(BitReader& in, bool withAlpha, uint64_t maxPixels, Bitmap& bm) {
     uint8_t format = in.u8();
     int width = in.u16(), height = in.u16();
     if (in.overrun() || width == 0 || height == 0) return false;
     uint64_t pixels = static_cast<uint64_t>(width) * height;
-    if (pixels > kMaxBitmapPixels) return false;
+    if (pixels > maxPixels) return false;
     size_t paletteSize = 0, rowBytes = 0;
     if (format == 3) {
         paletteSize = static_cast<size_t>(in.u8()) + 1;
@@ -96,22 +96,25 @@ void decodeBitmap(MovieDecoder& d, BitReader& body, unsigned code) {
     Character ch;
     ch.kind = Character::Kind::Bitmap;
     uint16_t id = body.u16();
+    // Checked against the size before anything is decoded: a pixel costs far
+    // more to decode than the bytes that declare it.
+    const uint64_t maxPixels = std::min(kMaxBitmapPixels, d.workLeft * kBitmapPixelsPerUnit);
     bool ok = false;
     if (code == SwfTag::DefineBitsLossless || code == SwfTag::DefineBitsLossless2) {
-        ok = decodeLossless(body, code == SwfTag::DefineBitsLossless2, ch.bitmap);
+        ok = decodeLossless(body, code == SwfTag::DefineBitsLossless2, maxPixels, ch.bitmap);
     } else if (code == SwfTag::DefineBits || code == SwfTag::DefineBitsJpeg2) {
         const std::vector<uint8_t>& tables = d.jpegTables;
         bool shared = code == SwfTag::DefineBits && !tables.empty();
         ok = !body.overrun() && decodeJpeg(shared ? tables.data() : nullptr, shared ? tables.size() : 0, body.here(),
-                                           body.remaining(), kMaxBitmapPixels, ch.bitmap);
+                                           body.remaining(), maxPixels, ch.bitmap);
     } else {
         size_t imageSize = body.u32();
         if (code == SwfTag::DefineBitsJpeg4) body.u16();  // deblocking strength
         if (body.overrun() || imageSize > body.remaining()) return;
         if (imageSize == 0) imageSize = body.remaining();  // some writers leave the offset out, and the alpha with it
         const uint8_t* image = body.here();
-        ok = decodeJpeg(nullptr, 0, image, imageSize, kMaxBitmapPixels, ch.bitmap);
+        ok = decodeJpeg(nullptr, 0, image, imageSize, maxPixels, ch.bitmap);
         if (ok) applyAlphaPlane(image + imageSize, body.remaining() - imageSize, ch.bitmap);
     }
-    if (ok && d.spend(ch.bitmap.pixels.size() / 16)) d.define(id, std::move(ch));
+    if (ok && d.spend(ch.bitmap.pixels.size() / kBitmapPixelsPerUnit)) d.define(id, std::move(ch));
 }

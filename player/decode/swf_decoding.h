@@ -23,7 +23,9 @@ void readGradientHeader(FillStyle& f, uint8_t header);
 
 // The units of decoding work a movie may take: this many for each byte of
 // its (unpacked) body and a small movie's allowance, up to the ceiling. A
-// tag, a glyph of a text, an action and 16 pixels of a bitmap take one each.
+// tag, a glyph of a text, an action and 4 pixels of a bitmap take one each; a
+// bitmap larger than the work left is not decoded at all.
+constexpr uint64_t kBitmapPixelsPerUnit = 4;
 constexpr uint64_t kDecodeWorkPerByte = 32;
 constexpr uint64_t kDecodeWorkAllowance = 1u << 20;
 constexpr uint64_t kDecodeWorkCeiling = 8u << 20;
