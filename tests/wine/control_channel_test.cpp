@@ -152,6 +152,7 @@ TEST_F(ControlChannel, APasswordGoesToTheHandOverFileOfTheModulesUserOrNowhere) 
     // could be written.
     makeSuiteFolders(PALLO_LINKED_DIR);
     const std::wstring linkedFile = std::wstring(PALLO_LINKED_DIR) + L"\\Brenmoor\\qz-tolder\\psw";
+    DeleteFileW(linkedFile.c_str());  // a failed run may have left it
     const auto systemLookup = controlWindowUser;
     struct Case {
         bool (*lookup)(HWND, WindowUser&);
