@@ -4,6 +4,7 @@
 #include <wtsapi32.h>
 
 #include <atomic>
+#include <cwchar>
 
 #include "guard/guard_requests_win.h"
 #include "guard/session_guard_win.h"
@@ -70,7 +71,8 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
 }  // namespace
 
 void runGuardService() {
-    wchar_t name[] = L"qz-tolder-guard";
+    wchar_t name[sizeof kGuardServiceName / sizeof kGuardServiceName[0]];
+    std::wmemcpy(name, kGuardServiceName, sizeof kGuardServiceName / sizeof kGuardServiceName[0]);
     SERVICE_TABLE_ENTRYW services[] = {{name, &serviceMain}, {nullptr, nullptr}};
     StartServiceCtrlDispatcherW(services);
 }
