@@ -35,8 +35,7 @@ std::vector<DWORD> moduleProcesses() {
         HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
         wchar_t path[MAX_PATH] = L"";
         DWORD size = MAX_PATH;
-        if (process && fullName(process, 0, path, &size) &&
-            lstrcmpiW(path, dataLocations().controlModulePath()) == 0)
+        if (process && fullName(process, 0, path, &size) && lstrcmpiW(path, dataLocations().controlModulePath()) == 0)
             found.push_back(entry.th32ProcessID);
         if (process) CloseHandle(process);
     }
