@@ -90,13 +90,21 @@ bool removeGuardService() {
     const bool none = !service && GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
     bool removed = false;
     if (service) {
+        // Its process is waited for too: the uninstaller deletes qz.exe next.
+        SERVICE_STATUS_PROCESS running{};
+        DWORD size = 0;
+        QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&running), sizeof running, &size);
+        HANDLE process = running.dwProcessId ? OpenProcess(SYNCHRONIZE, FALSE, running.dwProcessId) : nullptr;
         SERVICE_STATUS status{};
-        if (ControlService(service, SERVICE_CONTROL_STOP, &status))
+        if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
             for (DWORD waited = 0; waited < kStopWaitMs && status.dwCurrentState != SERVICE_STOPPED;
                  waited += kStopLookMs) {
                 Sleep(kStopLookMs);
                 if (!QueryServiceStatus(service, &status)) break;
             }
+            if (process) WaitForSingleObject(process, kStopWaitMs);
+        }
+        if (process) CloseHandle(process);
         removed = DeleteService(service) || GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
         CloseServiceHandle(service);
     }

@@ -61,6 +61,11 @@ HANDLE runningModuleIn(DWORD session) {
     return found;
 }
 
+bool startedAfter(HANDLE process, const FILETIME& moment) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    return GetProcessTimes(process, &created, &exited, &kernel, &user) && CompareFileTime(&created, &moment) > 0;
+}
+
 std::u16string userNameOf(HANDLE token) {
     alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     DWORD size = 0;
@@ -125,7 +130,8 @@ void SessionGuard::follow() {
     if (HANDLE running = runningModuleIn(session)) {
         module_ = running;
         moduleSession_ = session;
-        if (leftSession_ == session) leftSession_ = kNoSession;
+        // A module that was already there when the parents closed it may still be ending.
+        if (leftSession_ == session && startedAfter(running, leftAt_)) leftSession_ = kNoSession;
         return;
     }
     if (leftSession_ == session) return;
@@ -138,7 +144,10 @@ void SessionGuard::follow() {
     CloseHandle(token);
 }
 
-void SessionGuard::parentsClose() { leftSession_ = WTSGetActiveConsoleSessionId(); }
+void SessionGuard::parentsClose() {
+    leftSession_ = WTSGetActiveConsoleSessionId();
+    GetSystemTimeAsFileTime(&leftAt_);
+}
 
 void SessionGuard::sessionLogonOrLogoff(DWORD session) {
     if (session == leftSession_) leftSession_ = kNoSession;

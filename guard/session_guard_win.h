@@ -14,7 +14,9 @@ public:
 
     // Called every two seconds by the service.
     void follow();
-    // The parents are closing the module of the active console session.
+    // The parents are closing the module of the active console session: the
+    // guard leaves it until a module started later runs there, or its user
+    // logs on or off.
     void parentsClose();
     // The parents' close did not happen.
     void followAgain() { leftSession_ = kNoSession; }
@@ -29,4 +31,5 @@ private:
     HANDLE module_ = nullptr;
     DWORD moduleSession_ = kNoSession;
     DWORD leftSession_ = kNoSession;  // the session the parents closed the module of
+    FILETIME leftAt_{};
 };

@@ -96,8 +96,10 @@ Section "Pallo"
   ; session (qz.exe /guard, as LocalSystem).
   ExecWait '"$INSTDIR\qz.exe" /install-guard'
 
+  ; "/run" ends once the module is started: waiting for it makes the
+  ; module's process exist when the installer ends.
   SetOutPath "$INSTDIR"
-  Exec '"$INSTDIR\qz.exe" /run'
+  ExecWait '"$INSTDIR\qz.exe" /run'
 SectionEnd
 
 Section "Uninstall"

@@ -72,19 +72,13 @@ std::vector<Shortcut> startMenuShortcuts() {
     return shortcuts;
 }
 
-// The guard service's state, once it has left the pending states; 0 when it
-// is not installed.
+// The guard service's state; 0 when it is not installed.
 DWORD guardState() {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? OpenServiceW(manager, kGuardServiceName, SERVICE_QUERY_STATUS) : nullptr;
+    SC_HANDLE service = OpenServiceW(manager, kGuardServiceName, SERVICE_QUERY_STATUS);
     SERVICE_STATUS status{};
-    if (service)
-        suite::waitUntil(5000, [&] {
-            return QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_START_PENDING &&
-                   status.dwCurrentState != SERVICE_STOP_PENDING;
-        });
-    if (service) CloseServiceHandle(service);
-    if (manager) CloseServiceHandle(manager);
+    if (service) QueryServiceStatus(service, &status), CloseServiceHandle(service);
+    CloseServiceHandle(manager);
     return status.dwCurrentState;
 }
 

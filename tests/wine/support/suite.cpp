@@ -5,6 +5,7 @@
 #include "shell/control_channel_win.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdint>
 #include <vector>
@@ -268,12 +269,13 @@ HWND startControlModule(const std::wstring& program) {
 void stopControlModules() {
     // A guard service left running (the installer's) would start them again.
     tellGuard(kGuardParentsClose);
-    for (int i = 0; i < 250; ++i) {
+    // A module may hold its mutex before its window is there, for as long as
+    // it waits for another module's window (10 s).
+    for (DWORD started = GetTickCount(); GetTickCount() - started < 15000;) {
         HWND window = FindWindowW(nullptr, kControlWindowTitle);
         if (!window) {
-            // a module may hold its mutex before its window is there
             HANDLE starting = OpenMutexW(SYNCHRONIZE, FALSE, kOneModuleMutex);
-            if (!starting) return;
+            if (!starting) break;
             CloseHandle(starting);
             Sleep(20);
             continue;
@@ -288,6 +290,26 @@ void stopControlModules() {
             Sleep(20);
         }
     }
+    // A module started at the moment the guard was told (it waits for
+    // another module's window before it shows its own) is ended outright.
+    using FullNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+    static const auto fullName =
+        reinterpret_cast<FullNameFn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW"));
+    const wchar_t* module = dataLocations().controlModulePath();
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        HANDLE process =
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        wchar_t path[MAX_PATH] = L"";
+        DWORD size = MAX_PATH;
+        if (process && fullName(process, 0, path, &size) && lstrcmpiW(path, module) == 0)
+            killProcess(process);
+        else if (process)
+            CloseHandle(process);
+    }
+    CloseHandle(snapshot);
 }
 
 std::string readBytes(const std::wstring& path) {
