@@ -80,8 +80,18 @@ void TimelineState::startSound(const FrameCommand& cmd) {
     if (playback_.sound) playback_.sound->startSound(timeline_.soundStarts[cmd.sound]);
 }
 
+// Scripts may enter frames many times in one tick: only the frame the tick
+// ends on is heard, and its block is decoded once.
 void TimelineState::streamSound(int frame) {
-    if (!playback_.sound || !timeline_.stream || static_cast<size_t>(frame) >= timeline_.streamBlocks.size()) return;
+    if (!playback_.sound || !timeline_.stream) return;
+    if (streamFrame_ < 0) playback_.streams.push_back(std::static_pointer_cast<TimelineState>(shared_from_this()));
+    streamFrame_ = frame;
+}
+
+void TimelineState::sendStreamBlock() {
+    const int frame = streamFrame_;
+    streamFrame_ = -1;
+    if (!playback_.sound || frame < 0 || static_cast<size_t>(frame) >= timeline_.streamBlocks.size()) return;
     const std::vector<uint8_t>& block = timeline_.streamBlocks[frame];
     if (!block.empty()) playback_.sound->streamBlock(serial_, *timeline_.stream, block, frame);
 }
@@ -231,6 +241,10 @@ void MoviePlayer::nextFrame() {
     playback_.workThisTick = 0;
     root_->advance();
     runQueuedScripts();
+    std::vector<std::weak_ptr<TimelineState>> due;
+    due.swap(playback_.streams);
+    for (const auto& weak : due)
+        if (auto timeline = weak.lock()) timeline->sendStreamBlock();
 }
 
 void MoviePlayer::runQueuedScripts() {

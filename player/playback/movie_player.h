@@ -16,7 +16,7 @@ class SoundEvents {
 public:
     virtual ~SoundEvents() = default;
     virtual void startSound(const SoundStart& start) = 0;
-    // The stream sound block of a frame the timeline (by serial) entered.
+    // The stream sound block of the frame a timeline (by serial) ended a tick on.
     virtual void streamBlock(uint32_t timeline, const SoundStreamHead& head, const std::vector<uint8_t>& block,
                              int frame) = 0;
 };
@@ -25,7 +25,8 @@ public:
 // at once, a budget of timeline work for one tick (objects made, commands
 // replayed: sprites that place, replace or rewind each other cannot multiply
 // the work without end; past the budget the tick's display lists stay
-// incomplete), and the frame scripts waiting to run after the current tick.
+// incomplete), the frame scripts waiting to run after the current tick, and
+// the timelines whose stream sound block is due at the tick's end.
 struct Playback {
     size_t liveObjects = 0;
     size_t maxObjects = 20000;
@@ -38,6 +39,7 @@ struct Playback {
     }
     std::vector<std::pair<std::weak_ptr<ScriptTarget>, const ActionScript*>> queue;
     std::set<const ActionScript*> initialised;  // init scripts run once
+    std::vector<std::weak_ptr<TimelineState>> streams;
     SoundEvents* sound = nullptr;
     uint32_t timelines = 0;  // serials handed out
 };
@@ -90,6 +92,8 @@ public:
     uint32_t serial() const { return serial_; }
     TimelineState* child(const std::string& name) const override;  // by instance name
     const std::map<uint16_t, std::unique_ptr<DisplayObject>>& objects() const { return objects_; }
+    // Hands the stream sound block of the frame the tick ended on to the sound.
+    void sendStreamBlock();
 
 private:
     void seek(int frame);
@@ -108,6 +112,7 @@ private:
     int nesting_;
     uint32_t serial_;
     int frame_ = -1;
+    int streamFrame_ = -1;  // the frame whose stream block is due at the tick's end
     bool playing_ = true;
     std::map<uint16_t, std::unique_ptr<DisplayObject>> objects_;
 };
