@@ -11,27 +11,11 @@
 #include "control/controlled_user.h"
 #include "settings/settings.h"
 #include "shell/data_locations_win.h"
+#include "shell/process_identity_win.h"
 
 namespace {
 
 constexpr DWORD kNameCapacity = 256;
-
-// The full path of a process's program: QueryFullProcessImageNameW from
-// Windows Vista on, the process-status library's look-up on Windows XP.
-bool programOf(HANDLE process, wchar_t (&path)[MAX_PATH]) {
-    using FullNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    using ModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
-    static const auto fullName =
-        reinterpret_cast<FullNameFn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW"));
-    if (fullName) {
-        DWORD size = MAX_PATH;
-        return fullName(process, 0, path, &size) != FALSE;
-    }
-    static HMODULE statusLibrary = LoadLibraryW(L"psapi.dll");
-    static const auto moduleName =
-        statusLibrary ? reinterpret_cast<ModuleNameFn>(GetProcAddress(statusLibrary, "GetModuleFileNameExW")) : nullptr;
-    return moduleName && moduleName(process, nullptr, path, MAX_PATH) != 0;
-}
 
 // A control module already running in the session, opened to wait on; null
 // when there is none. Another program's file of the same name (the system
@@ -52,7 +36,7 @@ HANDLE runningModuleIn(DWORD session) {
             continue;
         HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         wchar_t path[MAX_PATH] = L"";
-        if (process && programOf(process, path) && lstrcmpiW(path, module) == 0)
+        if (process && programOfProcess(process, path) && lstrcmpiW(path, module) == 0)
             found = process;
         else if (process)
             CloseHandle(process);
@@ -67,15 +51,13 @@ bool startedAfter(HANDLE process, const FILETIME& moment) {
 }
 
 std::u16string userNameOf(HANDLE token) {
-    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    DWORD size = 0;
-    if (!GetTokenInformation(token, TokenUser, user, sizeof user, &size)) return {};
+    TokenUserBuffer buffer;
+    PSID user = userOfToken(token, buffer);
+    if (!user) return {};
     wchar_t name[kNameCapacity], domain[kNameCapacity];
     DWORD nameSize = kNameCapacity, domainSize = kNameCapacity;
     SID_NAME_USE use;
-    if (!LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, name, &nameSize, domain, &domainSize,
-                           &use))
-        return {};
+    if (!LookupAccountSidW(nullptr, user, name, &nameSize, domain, &domainSize, &use)) return {};
     return std::u16string(reinterpret_cast<const char16_t*>(name), nameSize);
 }
 

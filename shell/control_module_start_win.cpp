@@ -88,24 +88,32 @@ bool startThroughDesktopShell(const wchar_t* file, const wchar_t* parameters, co
     return started;
 }
 
+namespace {
+
+// The desktop shell window's process, opened to query it; null when there is
+// no shell window (found false) or its process cannot be opened.
+HANDLE openShellProcess(bool& found) {
+    DWORD processId = 0;
+    HWND shell = GetShellWindow();
+    found = shell && GetWindowThreadProcessId(shell, &processId);
+    return found ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId) : nullptr;
+}
+
+}  // namespace
+
 bool shellHasFewerRights() {
     if (!isProcessElevated()) return false;
-    HWND shell = GetShellWindow();
-    if (!shell) return false;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(shell, &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
-    if (!process) return true;
+    bool found = false;
+    HANDLE process = openShellProcess(found);
+    if (!process) return found;
     const bool fewer = !isProcessElevated(process);
     CloseHandle(process);
     return fewer;
 }
 
 bool shellRunsAsThisUser() {
-    DWORD processId = 0;
-    HWND shell = GetShellWindow();
-    if (!shell || !GetWindowThreadProcessId(shell, &processId)) return false;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    bool found = false;
+    HANDLE process = openShellProcess(found);
     if (!process) return false;
     const bool same = isSameUser(process, GetCurrentProcess());
     CloseHandle(process);

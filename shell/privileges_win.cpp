@@ -1,5 +1,7 @@
 #include "shell/privileges_win.h"
 
+#include "shell/process_identity_win.h"
+
 bool isUserAnAdmin() {
     using IsUserAnAdminFn = BOOL(WINAPI*)();
     HMODULE shell = LoadLibraryW(L"shell32.dll");
@@ -20,23 +22,20 @@ bool isProcessElevated(HANDLE process) {
 
 namespace {
 
-// The process's user, in a buffer large enough for any SID.
-bool readUser(HANDLE process, BYTE (&buffer)[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE]) {
+PSID userOfProcess(HANDLE process, TokenUserBuffer& buffer) {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
-    DWORD size = 0;
-    const bool read = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) != FALSE;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return nullptr;
+    PSID user = userOfToken(token, buffer);
     CloseHandle(token);
-    return read;
+    return user;
 }
 
 }  // namespace
 
 bool isSameUser(HANDLE process, HANDLE other) {
-    alignas(TOKEN_USER) BYTE first[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    alignas(TOKEN_USER) BYTE second[sizeof first];
-    return readUser(process, first) && readUser(other, second) &&
-           EqualSid(reinterpret_cast<TOKEN_USER*>(first)->User.Sid, reinterpret_cast<TOKEN_USER*>(second)->User.Sid);
+    TokenUserBuffer first, second;
+    PSID one = userOfProcess(process, first), two = userOfProcess(other, second);
+    return one && two && EqualSid(one, two);
 }
 
 EnabledPrivilege::EnabledPrivilege(const wchar_t* name) {

@@ -2,6 +2,7 @@
 
 #include "control/control_module_win.h"
 #include "guard/guard_requests_win.h"
+#include "shell/process_identity_win.h"
 #include "shell/control_channel_win.h"
 
 #include <commctrl.h>
@@ -292,9 +293,6 @@ void stopControlModules() {
     }
     // A module started at the moment the guard was told (it waits for
     // another module's window before it shows its own) is ended outright.
-    using FullNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    static const auto fullName =
-        reinterpret_cast<FullNameFn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW"));
     const wchar_t* module = dataLocations().controlModulePath();
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry{};
@@ -303,8 +301,7 @@ void stopControlModules() {
         HANDLE process =
             OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         wchar_t path[MAX_PATH] = L"";
-        DWORD size = MAX_PATH;
-        if (process && fullName(process, 0, path, &size) && lstrcmpiW(path, module) == 0)
+        if (process && programOfProcess(process, path) && lstrcmpiW(path, module) == 0)
             killProcess(process);
         else if (process)
             CloseHandle(process);
