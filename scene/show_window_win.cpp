@@ -21,7 +21,7 @@
 
 namespace {
 
-enum Timer : UINT_PTR { kMovieTimer = 1, kPollTimer = 2 };
+enum Timer : UINT_PTR { kMovieTimer = 1, kPollTimer = 2, kIconTimer = 3 };
 constexpr UINT kPollMs = 1000;
 
 const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
@@ -65,10 +65,7 @@ protected:
             endDialog(0);
             return true;
         }
-        smallIcon_ = loadSuiteIcon(true);
-        largeIcon_ = loadSuiteIcon(false);
-        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
-        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+        setTimer(kIconTimer, 100);  // Tikko's first frame does not wait for the icons
         setCaptionForCodePage(hwnd(), IDS_TITLE_COMPUTER, 1251);
         script_.load(commonScriptName_);
         script_.load(scriptName_);
@@ -82,7 +79,7 @@ protected:
         // Sent even when the scene ended above: the module then sees its end first.
         if (!manual_) sendControlCommand(kCommandTikkoStart, 0, nullptr);
         setTimer(kPollTimer, kPollMs);
-        return true;
+        return false;  // the focus comes with the showing: focusing a hidden window costs Wine a round of activation
     }
 
     void onOK() override {}
@@ -98,6 +95,7 @@ protected:
     void onTimer(UINT_PTR id) override {
         if (id == kMovieTimer) advanceScene();
         if (id == kPollTimer) poll();
+        if (id == kIconTimer) setIcons();
     }
 
     bool onMessage(UINT message, WPARAM, LPARAM lParam, LRESULT&) override {
@@ -113,6 +111,14 @@ protected:
     }
 
 private:
+    void setIcons() {
+        killTimer(kIconTimer);
+        smallIcon_ = loadSuiteIcon(true);
+        largeIcon_ = loadSuiteIcon(false);
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    }
+
     void applyWindowKeys() {
         const KeyValueDocument& keys = script_.document();
         std::string mode = toAnsiCodePage(keys.text(u"screen-size", u"1/3"));
@@ -145,20 +151,22 @@ private:
         default: style = (style & ~WS_THICKFRAME) | DS_MODALFRAME; break;
         }
         SetWindowLongW(hwnd(), GWL_STYLE, style);
-        SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-
-        RECT window, client;
-        GetWindowRect(hwnd(), &window);
+        RECT frame{};
+        AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongW(hwnd(), GWL_EXSTYLE));
+        // One move for the new frame, the place and the topmost band, and no
+        // activation while hidden: each costs Wine a round trip to the display.
+        const UINT keepHidden = SWP_FRAMECHANGED | SWP_NOACTIVATE;
+        if (shape == WindowShape::TemplateSize) {
+            SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, keepHidden | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+        } else {
+            WindowPlacement place =
+                shapeWindow(mode, originalSize, toArea(area), frame.right - frame.left, frame.bottom - frame.top);
+            SetWindowPos(hwnd(), HWND_TOPMOST, place.x, place.y, place.width, place.height, keepHidden);
+        }
+        RECT client;
         GetClientRect(hwnd(), &client);
-        const int frameWidth = (window.right - window.left) - client.right;
-        const int frameHeight = (window.bottom - window.top) - client.bottom;
         clientWidth_ = client.right;
         clientHeight_ = client.bottom;
-        if (shape == WindowShape::TemplateSize) return;
-
-        WindowPlacement place = shapeWindow(mode, originalSize, toArea(area), frameWidth, frameHeight);
-        SetWindowPos(hwnd(), HWND_TOPMOST, place.x, place.y, place.width, place.height, 0);
         if (shape == WindowShape::Maximized && !hideTaskbar) ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
     }
 
