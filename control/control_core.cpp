@@ -4,6 +4,7 @@
 
 #include "shell/control_commands.h"
 #include "control/controlled_user.h"
+#include "control/usage_ledger.h"
 
 namespace {
 
@@ -37,6 +38,12 @@ void ControlCore::resynchronise(Moment now) {
     StateImage image{};
     const size_t read = host_.readState(image.data(), image.size());
     decodeStateRecord(image.data(), read < image.size() ? read : image.size(), state_);
+    StateImage ledgerImage{};
+    if (host_.readLedger(ledgerImage.data(), ledgerImage.size()) == ledgerImage.size()) {
+        StateRecord ledger;
+        decodeStateRecord(ledgerImage.data(), ledgerImage.size(), ledger);
+        state_ = stricterRecord(state_, ledger);
+    }
     childMode_ = true;
     refreshTrayIcon();
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);

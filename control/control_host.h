@@ -26,6 +26,9 @@ public:
     virtual size_t readState(uint8_t* bytes, size_t capacity) = 0;
     // Writes the image at the start of the state file and flushes it.
     virtual void writeState(const StateImage& image) = 0;
+    // Reads the guard's ledger of this user; returns the number of bytes read
+    // (0 where there is no guard or no ledger yet).
+    virtual size_t readLedger(uint8_t* bytes, size_t capacity) = 0;
 
     // Starts a program of the suite from the current directory, shown normally;
     // false when it could not be started.

@@ -13,6 +13,7 @@
 #include "control/session_notifications_win.h"
 #include "control/shutdown_win.h"
 #include "control/state_file_win.h"
+#include "control/usage_ledger_file_win.h"
 #include "control/tray_icon_win.h"
 #include "control/video_title_win.h"
 #include "resources/resource_ids.h"
@@ -161,6 +162,14 @@ private:
     }
     void writeState(const StateImage& image) override {
         if (stateFile_) stateFile_->write(image);
+    }
+    size_t readLedger(uint8_t* bytes, size_t capacity) override {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return 0;
+        wchar_t path[MAX_PATH];
+        const bool found = ledgerPathOf(token, path);
+        CloseHandle(token);
+        return found ? readLedgerFile(path, bytes, capacity) : 0;
     }
 
     bool startProgram(std::u16string_view file, std::u16string_view parameters) override {

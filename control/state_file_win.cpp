@@ -3,7 +3,7 @@
 #include "common/text_win.h"
 
 StateFile::StateFile(const wchar_t* path)
-    : file_(createFileU(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {}
+    : file_(createFileU(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {}
 
 StateFile::~StateFile() {
     if (isOpen()) CloseHandle(file_);

@@ -6,8 +6,9 @@
 
 #include "control/state_record.h"
 
-// The per-user state file, open for reading and writing without sharing for
-// as long as the object lives; created when missing. When it cannot be opened
+// The per-user state file, open for reading and writing for as long as the
+// object lives, others only reading it (the guard follows it; nobody edits it
+// under the module); created when missing. When it cannot be opened
 // every read gives nothing and every write is dropped.
 class StateFile {
 public:

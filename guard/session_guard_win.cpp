@@ -1,5 +1,6 @@
 #include "guard/session_guard_win.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 #include <userenv.h>
 #include <wtsapi32.h>
@@ -9,6 +10,7 @@
 
 #include "common/whole_file_win.h"
 #include "control/controlled_user.h"
+#include "control/usage_ledger_file_win.h"
 #include "settings/settings.h"
 #include "shell/data_locations_win.h"
 #include "shell/process_identity_win.h"
@@ -61,13 +63,60 @@ std::u16string userNameOf(HANDLE token) {
     return std::u16string(reinterpret_cast<const char16_t*>(name), nameSize);
 }
 
-bool controlsUser(HANDLE token) {
+Settings currentSettings() {
     Settings settings;
     std::vector<uint8_t> image;
     readWholeFile(dataLocations().settingsPath(), image);
     settings.load(image);
+    return settings;
+}
+
+bool controlsUser(const Settings& settings, HANDLE token) {
     const std::u16string name = userNameOf(token);
     return !name.empty() && isControlledUser(settings, name);
+}
+
+// The start of Windows 7's WTSINFOEXW, which this toolchain's headers predate.
+constexpr int kSessionInfoEx = 25;  // WTSSessionInfoEx
+constexpr LONG kSessionLocked = 0;  // WTS_SESSIONSTATE_LOCK
+struct SessionInfoEx {
+    DWORD level;
+    struct alignas(8) {
+        ULONG sessionId;
+        int connectState;
+        LONG flags;
+    } level1;
+};
+
+// Whether the session is in use: not locked. Systems before Windows 7 cannot
+// tell, and their sessions count as in use.
+bool sessionInUse(DWORD session) {
+    SessionInfoEx* info = nullptr;
+    DWORD size = 0;
+    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, static_cast<WTS_INFO_CLASS>(kSessionInfoEx),
+                                     reinterpret_cast<LPWSTR*>(&info), &size))
+        return true;
+    const bool locked = size >= sizeof *info && info->level == 1 && info->level1.flags == kSessionLocked;
+    WTSFreeMemory(info);
+    return !locked;
+}
+
+// The whole state record of the token's user, read beside their running module.
+bool readUserState(HANDLE token, StateRecord& record) {
+    wchar_t folder[MAX_PATH] = L"", path[MAX_PATH];
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, token, SHGFP_TYPE_CURRENT, folder) != S_OK ||
+        !DataLocations::statePathUnder(folder, path))
+        return false;
+    StateImage image{};
+    if (readLedgerFile(path, image.data(), image.size()) != image.size()) return false;
+    decodeStateRecord(image.data(), image.size(), record);
+    return true;
+}
+
+uint64_t utcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
 }
 
 // The module as the token's user, on the session's interactive desktop, in
@@ -107,6 +156,14 @@ void SessionGuard::forgetModule() {
 void SessionGuard::follow() {
     const DWORD session = WTSGetActiveConsoleSessionId();
     if (session == kNoSession) return;
+    HANDLE token = nullptr;
+    if (!WTSQueryUserToken(session, &token)) token = nullptr;  // nobody is logged on
+    keepModule(session, token);
+    keepLedger(session, token);
+    if (token) CloseHandle(token);
+}
+
+void SessionGuard::keepModule(DWORD session, HANDLE token) {
     if (module_ && moduleSession_ == session && WaitForSingleObject(module_, 0) == WAIT_TIMEOUT) return;
     forgetModule();
     if (HANDLE running = runningModuleIn(session)) {
@@ -116,14 +173,35 @@ void SessionGuard::follow() {
         if (leftSession_ == session && startedAfter(running, leftAt_)) leftSession_ = kNoSession;
         return;
     }
-    if (leftSession_ == session) return;
-    HANDLE token = nullptr;
-    if (!WTSQueryUserToken(session, &token)) return;
-    if (controlsUser(token)) {
-        module_ = startModuleAs(token);
-        if (module_) moduleSession_ = session;
+    if (leftSession_ == session || !token || !controlsUser(currentSettings(), token)) return;
+    module_ = startModuleAs(token);
+    if (module_) moduleSession_ = session;
+}
+
+void SessionGuard::keepLedger(DWORD session, HANDLE token) {
+    const Settings settings = currentSettings();
+    wchar_t path[MAX_PATH];
+    if (!token || !controlsUser(settings, token) || !ledgerPathOf(token, path)) {
+        use_ = SessionUseCount{};
+        return;
     }
-    CloseHandle(token);
+    if (lstrcmpiW(path, ledgerPath_) != 0) {
+        lstrcpynW(ledgerPath_, path, MAX_PATH);
+        StateImage image{};
+        ledger_ = StateRecord{};
+        decodeStateRecord(image.data(), readLedgerFile(path, image.data(), image.size()), ledger_);
+        use_ = SessionUseCount{};
+    }
+    const uint64_t now = utcNow();
+    const bool moduleRunning = module_ && moduleSession_ == session && leftSession_ != session;
+    StateRecord next = ledger_;
+    StateRecord written;
+    if (moduleRunning && readUserState(token, written))
+        next = followModuleRecord(ledger_, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
+    // Closed by the parents, the module is not missing: nothing counts until it runs again.
+    use_.look(next, now, sessionInUse(session), moduleRunning || leftSession_ == session);
+    if (encodeStateRecord(next) != encodeStateRecord(ledger_) && writeLedgerFile(ledgerPath_, encodeStateRecord(next)))
+        ledger_ = next;
 }
 
 void SessionGuard::parentsClose() {

@@ -1,10 +1,15 @@
 #pragma once
 #include <windows.h>
 
+#include "control/state_record.h"
+#include "control/usage_ledger.h"
+
 // Keeps the control module running in the active console session, as that
 // session's user, while the user is one the settings control. A module the
 // guard did not start (the Run key's, a sender's) is adopted; one that ends
-// without the parents' request is started again at the next follow().
+// without the parents' request is started again at the next follow(). It also
+// keeps the user's ledger: the module's record while the module runs, and the
+// minutes the session is in use while it is missing.
 class SessionGuard {
 public:
     SessionGuard() = default;
@@ -27,9 +32,15 @@ private:
     static constexpr DWORD kNoSession = 0xFFFFFFFF;
 
     void forgetModule();
+    void keepModule(DWORD session, HANDLE token);
+    void keepLedger(DWORD session, HANDLE token);
 
     HANDLE module_ = nullptr;
     DWORD moduleSession_ = kNoSession;
     DWORD leftSession_ = kNoSession;  // the session the parents closed the module of
     FILETIME leftAt_{};
+
+    wchar_t ledgerPath_[MAX_PATH] = L"";  // the ledger of the user last seen
+    StateRecord ledger_;
+    SessionUseCount use_;
 };

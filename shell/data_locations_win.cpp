@@ -139,14 +139,22 @@ void DataLocations::buildAnsi() {
     for (int i = 0; i < kCount; ++i) toWide(CP_ACP, narrow[i], paths_[i], MAX_PATH);
 }
 
-bool DataLocations::handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]) {
+bool DataLocations::userPathUnder(const wchar_t* appDataFolder, Index file, wchar_t (&path)[MAX_PATH]) {
     path[0] = 0;
     if (std::wcslen(appDataFolder) >= MAX_PATH) return false;
     std::wcscpy(path, appDataFolder);
     addSuiteFoldersW(path, false);
     for (const FileInFolder& f : kFiles)
-        if (f.index == kHandOver) appendNameW(path, f.name);
+        if (f.index == file) appendNameW(path, f.name);
     return path[0] != 0;
+}
+
+bool DataLocations::handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]) {
+    return userPathUnder(appDataFolder, kHandOver, path);
+}
+
+bool DataLocations::statePathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]) {
+    return userPathUnder(appDataFolder, kState, path);
 }
 
 namespace {

@@ -22,6 +22,8 @@ public:
     // The hand-over file of the user whose application-data folder is given,
     // where that user's processes find it; false when the path is too long.
     static bool handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
+    // The same for that user's state file.
+    static bool statePathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
 
 private:
     enum Index { kCommonFolder, kUserFolder, kControlModule, kPassword, kHandOver, kSettings, kState, kTemp, kCount };
@@ -32,6 +34,7 @@ private:
     };
     static const FileInFolder kFiles[];
 
+    static bool userPathUnder(const wchar_t* appDataFolder, Index file, wchar_t (&path)[MAX_PATH]);
     void buildWide();
     void buildAnsi();
 

@@ -50,6 +50,7 @@ public:
     uint32_t nextChallenge = 1000;
     bool stateFileOpen = true;
     std::vector<uint8_t> stateFile;
+    std::vector<uint8_t> ledgerFile;  // the guard's; empty without one
     bool programsPresent = true;
 
     std::vector<Start> starts;
@@ -75,6 +76,11 @@ public:
         if (!stateFileOpen) return 0;
         const size_t size = stateFile.size() < capacity ? stateFile.size() : capacity;
         std::copy(stateFile.begin(), stateFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
+        return size;
+    }
+    size_t readLedger(uint8_t* bytes, size_t capacity) override {
+        const size_t size = ledgerFile.size() < capacity ? ledgerFile.size() : capacity;
+        std::copy(ledgerFile.begin(), ledgerFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
         return size;
     }
     void writeState(const StateImage& image) override {

@@ -1,0 +1,46 @@
+#include "control/usage_ledger.h"
+
+#include <algorithm>
+
+#include "control/break_credit.h"
+#include "control/usage_time.h"
+
+StateRecord stricterRecord(const StateRecord& own, const StateRecord& ledger) {
+    StateRecord result = own;
+    result.lastActive = std::max(own.lastActive, ledger.lastActive);
+    result.lastAwake = std::max(own.lastAwake, ledger.lastAwake);
+    result.nesselMinutes = std::max(own.nesselMinutes, ledger.nesselMinutes);
+    result.hopsaMinutes = std::max(own.hopsaMinutes, ledger.hopsaMinutes);
+    result.sleepPending = own.sleepPending || ledger.sleepPending;
+    result.firstExerciseDone = own.firstExerciseDone || ledger.firstExerciseDone;
+    return result;
+}
+
+StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& written, uint64_t now,
+                               int16_t bedtimeMinutes, int16_t sleepMinutes) {
+    StateRecord result = written;
+    result.lastActive = std::min(written.lastActive, now);
+    result.lastAwake = std::min(written.lastAwake, result.lastActive);
+    if (result.lastActive < ledger.lastActive) return ledger;
+    const int32_t breakMinutes = minutesBetween(ledger.lastActive, result.lastActive);
+    result.nesselMinutes = std::max(result.nesselMinutes, nesselMinutesAfterBreak(ledger.nesselMinutes, breakMinutes,
+                                                                                  bedtimeMinutes, sleepMinutes));
+    return result;
+}
+
+bool SessionUseCount::look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning) {
+    const bool continuous = lastLook_ != 0 && now >= lastLook_ && unitsBetween(lastLook_, now) <= kLongestLookGap;
+    lastLook_ = now;
+    if (!sessionInUse || !continuous) {
+        inUseSince_ = sessionInUse ? now : 0;
+        return false;
+    }
+    if (moduleRunning) return false;
+    const uint64_t from = std::max(inUseSince_, ledger.lastActive);
+    if (from > now || unitsBetween(from, now) < kUnitsPerMinute) return false;
+    ++ledger.nesselMinutes;
+    ++ledger.hopsaMinutes;
+    ledger.lastActive = from + kUnitsPerMinute;
+    if (!ledger.sleepPending) ledger.lastAwake = ledger.lastActive;
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+
+#include "control/state_record.h"
+
+// The guard's copy of a user's record, kept where the user cannot write. It
+// follows the module's state file while the module runs and goes on counting
+// the minutes the session is in use while the module is missing, so that
+// neither ending the module nor deleting or editing its file gives time back.
+
+// The record a module starts from: its own file's, made no kinder than the
+// ledger's (more minutes used, the later last counted minute, a pending sleep
+// time or a first exercise that happened stays so).
+StateRecord stricterRecord(const StateRecord& own, const StateRecord& ledger);
+
+// The ledger after the guard read the running module's file. The file is taken
+// as it is, but its minutes never drop below what a real break since the
+// ledger's last counted minute gives back, and its times never run ahead of
+// the guard's clock; a file older than the ledger changes nothing.
+StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& written, uint64_t now,
+                               int16_t bedtimeMinutes, int16_t sleepMinutes);
+
+// Counts the minutes a session is in use while its module is missing. The
+// guard looks every few seconds, with the module running or not: use is
+// continuous from the first look that found the session in use (active,
+// unlocked) until one that did not, or until a look that came long after the
+// one before (stand-by, the computer off). While the module is missing, every
+// whole minute of continuous use after the ledger's last counted minute counts.
+class SessionUseCount {
+public:
+    // The longest time between two looks that still counts as continuous use.
+    static constexpr int64_t kLongestLookGap = 30 * 10'000'000LL;
+
+    // One look at time now; returns whether the ledger gained a minute.
+    bool look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning);
+
+private:
+    uint64_t lastLook_ = 0;
+    uint64_t inUseSince_ = 0;
+};

@@ -1,0 +1,83 @@
+#include "control/usage_ledger_file_win.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cwchar>
+
+#include "shell/data_locations_win.h"
+#include "shell/process_identity_win.h"
+
+const wchar_t kLedgerFolderAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
+
+namespace {
+
+constexpr wchar_t kLedgerFolderName[] = L"ledger";
+
+bool folderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
+    std::wcsncpy(folder, path, MAX_PATH - 1);
+    folder[MAX_PATH - 1] = 0;
+    wchar_t* slash = std::wcsrchr(folder, L'\\');
+    if (!slash) return false;
+    *slash = 0;
+    return true;
+}
+
+// The folder with its access, made or taken over.
+bool prepareFolder(const wchar_t* folder) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLedgerFolderAccess, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    bool ready = CreateDirectoryW(folder, &attributes) != FALSE;
+    if (!ready && GetLastError() == ERROR_ALREADY_EXISTS) {
+        PSID owner = nullptr;
+        PACL access = nullptr;
+        BOOL present = FALSE, defaulted = FALSE;
+        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+        GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
+        ready = SetNamedSecurityInfoW(const_cast<wchar_t*>(folder), SE_FILE_OBJECT,
+                                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                          PROTECTED_DACL_SECURITY_INFORMATION,
+                                      owner, nullptr, access, nullptr) == ERROR_SUCCESS;
+    }
+    LocalFree(descriptor);
+    return ready;
+}
+
+}  // namespace
+
+bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH]) {
+    TokenUserBuffer buffer;
+    PSID user = userOfToken(token, buffer);
+    wchar_t* sid = nullptr;
+    if (!user || !ConvertSidToStringSidW(user, &sid)) return false;
+    const int length =
+        std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls.dat", dataLocations().commonFolder(), kLedgerFolderName, sid);
+    LocalFree(sid);
+    return length > 0 && length < MAX_PATH;
+}
+
+size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD read = 0;
+    if (!ReadFile(file, bytes, static_cast<DWORD>(capacity), &read, nullptr)) read = 0;
+    CloseHandle(file);
+    return read;
+}
+
+bool writeLedgerFile(const wchar_t* path, const StateImage& image) {
+    wchar_t folder[MAX_PATH], fresh[MAX_PATH];
+    if (!folderOf(path, folder) || !prepareFolder(folder)) return false;
+    if (std::swprintf(fresh, MAX_PATH, L"%ls.new", path) <= 0) return false;
+    HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &written, nullptr) &&
+                       written == image.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    return whole && MoveFileExW(fresh, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}

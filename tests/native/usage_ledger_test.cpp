@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "control/usage_ledger.h"
+#include "simulated_evening.h"
+
+namespace {
+
+StateRecord recordAt(uint64_t lastActive, int32_t nessel, bool sleepPending = false) {
+    StateRecord record;
+    record.lastActive = record.lastAwake = lastActive;
+    record.nesselMinutes = nessel;
+    record.hopsaMinutes = nessel % 15;
+    record.sleepPending = sleepPending;
+    return record;
+}
+
+// The state file deleted or edited while the module was down: the module
+// starts from the guard's ledger, and the time since its last counted minute
+// is the only break.
+TEST(UsageLedger, AModuleStartsNoKinderThanTheLedger) {
+    for (bool deleted : {true, false}) {
+        SimulatedEvening evening(withNessel());
+        const StateRecord ledger = recordAt(kEveningStart - 2 * kMinute, 40, true);
+        const StateImage image = encodeStateRecord(ledger);
+        evening.host.ledgerFile.assign(image.begin(), image.end());
+        if (!deleted) {
+            const StateImage edited = encodeStateRecord(recordAt(kEveningStart - 600 * kMinute, 0));
+            evening.host.stateFile.assign(edited.begin(), edited.end());
+        }
+        evening.startModule();
+        const StateRecord stored = evening.host.storedState();
+        EXPECT_EQ(stored.nesselMinutes, 40) << deleted;
+        EXPECT_TRUE(stored.sleepPending) << deleted;
+        EXPECT_TRUE(evening.core().schedules().sleepMode()) << deleted;
+    }
+    StateRecord own = recordAt(kEveningStart, 30);
+    own.firstExerciseDone = true;
+    const StateRecord kept = stricterRecord(own, recordAt(kEveningStart - kMinute, 20));
+    EXPECT_EQ(kept.nesselMinutes, 30);
+    EXPECT_EQ(kept.lastActive, kEveningStart);
+    EXPECT_TRUE(kept.firstExerciseDone);
+}
+
+// A running module's file is followed, with what a real break gives back; an
+// edit below that, times ahead of the clock or an older file are not.
+TEST(UsageLedger, TheLedgerFollowsTheModuleWithinTheBreakRules) {
+    const int16_t bedtime = 60, sleep = 60;
+    const StateRecord ledger = recordAt(kEveningStart, 40);
+    const uint64_t later = kEveningStart + 30 * kMinute;
+    // Thirty minutes off give back half of the allowance: 40 - 30.
+    EXPECT_EQ(followModuleRecord(ledger, recordAt(later, 10), later, bedtime, sleep).nesselMinutes, 10);
+    EXPECT_EQ(followModuleRecord(ledger, recordAt(later, 0), later, bedtime, sleep).nesselMinutes, 10);
+    EXPECT_EQ(followModuleRecord(ledger, recordAt(later, 45), later, bedtime, sleep).nesselMinutes, 45);
+    const StateRecord ahead = followModuleRecord(ledger, recordAt(later + 600 * kMinute, 0), later, bedtime, sleep);
+    EXPECT_EQ(ahead.lastActive, later);
+    EXPECT_EQ(ahead.nesselMinutes, 10);
+    EXPECT_EQ(followModuleRecord(ledger, recordAt(kEveningStart - kMinute, 0), later, bedtime, sleep).nesselMinutes,
+              40);
+}
+
+// The guard looks every two seconds. Use counts only while the module is
+// missing and the session is in use throughout; a lock, a long gap between
+// looks or a running module counts nothing.
+TEST(UsageLedger, MinutesInUseWithTheModuleMissingCount) {
+    struct Look {
+        uint64_t second;
+        bool inUse, moduleRunning;
+    };
+    auto count = [](std::initializer_list<Look> looks, StateRecord ledger) {
+        SessionUseCount use;
+        for (const Look& look : looks)
+            for (uint64_t s = look.second; s < look.second + 60; s += 2)
+                use.look(ledger, kEveningStart + s * kSecond, look.inUse, look.moduleRunning);
+        return ledger;
+    };
+    const StateRecord start = recordAt(kEveningStart, 10);
+    EXPECT_EQ(count({{0, true, false}, {60, true, false}, {120, true, false}}, start).nesselMinutes, 12);
+    EXPECT_EQ(count({{0, true, true}, {60, true, true}}, start).nesselMinutes, 10);
+    EXPECT_EQ(count({{0, false, false}, {60, false, false}}, start).nesselMinutes, 10);
+    // Stand-by between two looks: the use starts again after it.
+    EXPECT_EQ(count({{0, true, false}, {3600, true, false}, {3660, true, false}}, start).nesselMinutes, 11);
+    // The module ended every 50 s and back 4 s later: the minutes still count.
+    SessionUseCount use;
+    StateRecord ledger = start;
+    for (uint64_t s = 0; s < 600; s += 2) use.look(ledger, kEveningStart + s * kSecond, true, s % 50 >= 4);
+    EXPECT_GE(ledger.nesselMinutes, 18);
+    EXPECT_EQ(ledger.hopsaMinutes, start.hopsaMinutes + ledger.nesselMinutes - 10);
+}
+
+}  // namespace
