@@ -20,15 +20,20 @@ StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& wri
                                int16_t bedtimeMinutes, int16_t sleepMinutes) {
     StateRecord result = written;
     result.lastActive = std::min(written.lastActive, now);
-    result.lastAwake = std::min(written.lastAwake, result.lastActive);
+    result.lastAwake = std::min(written.lastAwake, now);
     if (result.lastActive < ledger.lastActive) return ledger;
     const int32_t breakMinutes = minutesBetween(ledger.lastActive, result.lastActive);
     result.nesselMinutes = std::max(result.nesselMinutes, nesselMinutesAfterBreak(ledger.nesselMinutes, breakMinutes,
                                                                                   bedtimeMinutes, sleepMinutes));
+    // A start that counted nothing moves no minute: the ledger's last counted
+    // minute stays, so that a module ended every few seconds loses no time.
+    if (result.nesselMinutes == ledger.nesselMinutes && result.hopsaMinutes == ledger.hopsaMinutes)
+        result.lastActive = ledger.lastActive;
     return result;
 }
 
-bool SessionUseCount::look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning) {
+bool SessionUseCount::look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning,
+                           const Settings& settings) {
     const bool continuous = lastLook_ != 0 && now >= lastLook_ && unitsBetween(lastLook_, now) <= kLongestLookGap;
     lastLook_ = now;
     if (!sessionInUse || !continuous) {
@@ -38,8 +43,8 @@ bool SessionUseCount::look(StateRecord& ledger, uint64_t now, bool sessionInUse,
     if (moduleRunning) return false;
     const uint64_t from = std::max(inUseSince_, ledger.lastActive);
     if (from > now || unitsBetween(from, now) < kUnitsPerMinute) return false;
-    ++ledger.nesselMinutes;
-    ++ledger.hopsaMinutes;
+    if (!settings.nesselDisabled) ++ledger.nesselMinutes;
+    if (!settings.hopsaDisabled) ++ledger.hopsaMinutes;
     ledger.lastActive = from + kUnitsPerMinute;
     if (!ledger.sleepPending) ledger.lastAwake = ledger.lastActive;
     return true;

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "control/state_record.h"
+#include "settings/settings.h"
 
 // The guard's copy of a user's record, kept where the user cannot write. It
 // follows the module's state file while the module runs and goes on counting
@@ -15,8 +16,9 @@ StateRecord stricterRecord(const StateRecord& own, const StateRecord& ledger);
 
 // The ledger after the guard read the running module's file. The file is taken
 // as it is, but its minutes never drop below what a real break since the
-// ledger's last counted minute gives back, and its times never run ahead of
-// the guard's clock; a file older than the ledger changes nothing.
+// ledger's last counted minute gives back, its times never run ahead of the
+// guard's clock, and a start that counted nothing keeps the ledger's last
+// counted minute; a file older than the ledger changes nothing.
 StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& written, uint64_t now,
                                int16_t bedtimeMinutes, int16_t sleepMinutes);
 
@@ -25,14 +27,15 @@ StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& wri
 // continuous from the first look that found the session in use (active,
 // unlocked) until one that did not, or until a look that came long after the
 // one before (stand-by, the computer off). While the module is missing, every
-// whole minute of continuous use after the ledger's last counted minute counts.
+// whole minute of continuous use after the ledger's last counted minute counts
+// for each module the settings switch on.
 class SessionUseCount {
 public:
     // The longest time between two looks that still counts as continuous use.
     static constexpr int64_t kLongestLookGap = 30 * 10'000'000LL;
 
     // One look at time now; returns whether the ledger gained a minute.
-    bool look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning);
+    bool look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning, const Settings& settings);
 
 private:
     uint64_t lastLook_ = 0;

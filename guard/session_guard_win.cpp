@@ -158,8 +158,10 @@ void SessionGuard::follow() {
     if (session == kNoSession) return;
     HANDLE token = nullptr;
     if (!WTSQueryUserToken(session, &token)) token = nullptr;  // nobody is logged on
+    // As found: a module started by this look was missing until now.
+    const bool moduleRan = module_ && moduleSession_ == session && WaitForSingleObject(module_, 0) == WAIT_TIMEOUT;
     keepModule(session, token);
-    keepLedger(session, token);
+    keepLedger(session, token, moduleRan);
     if (token) CloseHandle(token);
 }
 
@@ -178,7 +180,7 @@ void SessionGuard::keepModule(DWORD session, HANDLE token) {
     if (module_) moduleSession_ = session;
 }
 
-void SessionGuard::keepLedger(DWORD session, HANDLE token) {
+void SessionGuard::keepLedger(DWORD session, HANDLE token, bool moduleRan) {
     const Settings settings = currentSettings();
     wchar_t path[MAX_PATH];
     if (!token || !controlsUser(settings, token) || !ledgerPathOf(token, path)) {
@@ -193,13 +195,13 @@ void SessionGuard::keepLedger(DWORD session, HANDLE token) {
         use_ = SessionUseCount{};
     }
     const uint64_t now = utcNow();
-    const bool moduleRunning = module_ && moduleSession_ == session && leftSession_ != session;
+    const bool moduleRunning = moduleRan && leftSession_ != session;
     StateRecord next = ledger_;
     StateRecord written;
     if (moduleRunning && readUserState(token, written))
         next = followModuleRecord(ledger_, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
     // Closed by the parents, the module is not missing: nothing counts until it runs again.
-    use_.look(next, now, sessionInUse(session), moduleRunning || leftSession_ == session);
+    use_.look(next, now, sessionInUse(session), moduleRunning || leftSession_ == session, settings);
     if (encodeStateRecord(next) != encodeStateRecord(ledger_) && writeLedgerFile(ledgerPath_, encodeStateRecord(next)))
         ledger_ = next;
 }

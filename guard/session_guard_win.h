@@ -33,7 +33,8 @@ private:
 
     void forgetModule();
     void keepModule(DWORD session, HANDLE token);
-    void keepLedger(DWORD session, HANDLE token);
+    // moduleRan: the session's module was running when the look began.
+    void keepLedger(DWORD session, HANDLE token, bool moduleRan);
 
     HANDLE module_ = nullptr;
     DWORD moduleSession_ = kNoSession;

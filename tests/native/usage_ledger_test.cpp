@@ -66,23 +66,38 @@ TEST(UsageLedger, MinutesInUseWithTheModuleMissingCount) {
         uint64_t second;
         bool inUse, moduleRunning;
     };
-    auto count = [](std::initializer_list<Look> looks, StateRecord ledger) {
+    Settings bothModules = withNessel();
+    bothModules.hopsaDisabled = 0;
+    auto count = [&](std::initializer_list<Look> looks, StateRecord ledger) {
         SessionUseCount use;
         for (const Look& look : looks)
             for (uint64_t s = look.second; s < look.second + 60; s += 2)
-                use.look(ledger, kEveningStart + s * kSecond, look.inUse, look.moduleRunning);
+                use.look(ledger, kEveningStart + s * kSecond, look.inUse, look.moduleRunning, bothModules);
         return ledger;
     };
     const StateRecord start = recordAt(kEveningStart, 10);
     EXPECT_EQ(count({{0, true, false}, {60, true, false}, {120, true, false}}, start).nesselMinutes, 12);
     EXPECT_EQ(count({{0, true, true}, {60, true, true}}, start).nesselMinutes, 10);
     EXPECT_EQ(count({{0, false, false}, {60, false, false}}, start).nesselMinutes, 10);
+    // Only what the settings switch on counts.
+    bothModules.nesselDisabled = 1;
+    EXPECT_EQ(count({{0, true, false}, {60, true, false}}, start).nesselMinutes, 10);
+    EXPECT_EQ(count({{0, true, false}, {60, true, false}}, start).hopsaMinutes, start.hopsaMinutes + 1);
+    bothModules.nesselDisabled = 0;
     // Stand-by between two looks: the use starts again after it.
     EXPECT_EQ(count({{0, true, false}, {3600, true, false}, {3660, true, false}}, start).nesselMinutes, 11);
-    // The module ended every 50 s and back 4 s later: the minutes still count.
+    // The module ended every 50 s and back 4 s later, each start writing its
+    // record anew: the minutes still count.
     SessionUseCount use;
     StateRecord ledger = start;
-    for (uint64_t s = 0; s < 600; s += 2) use.look(ledger, kEveningStart + s * kSecond, true, s % 50 >= 4);
+    for (uint64_t s = 0; s < 600; s += 2) {
+        const uint64_t now = kEveningStart + s * kSecond;
+        const bool running = s % 50 >= 4;
+        StateRecord restarted = ledger;
+        restarted.lastActive = restarted.lastAwake = now;
+        if (running) ledger = followModuleRecord(ledger, restarted, now, 60, 60);
+        use.look(ledger, now, true, running, bothModules);
+    }
     EXPECT_GE(ledger.nesselMinutes, 18);
     EXPECT_EQ(ledger.hopsaMinutes, start.hopsaMinutes + ledger.nesselMinutes - 10);
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "control/usage_ledger_file_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_requests_win.h"
 #include "resources/resource_ids.h"
@@ -25,8 +26,8 @@ DWORD moduleProcess() {
     return id;
 }
 
-// The rights the guard's access rules give a group of users.
-ACCESS_MASK rightsOf(WELL_KNOWN_SID_TYPE group) {
+// The rights access rules (the guard's, the ledger folder's) give a group of users.
+ACCESS_MASK rightsOf(WELL_KNOWN_SID_TYPE group, const wchar_t* rules = kGuardServiceAccess) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     BOOL present = FALSE, defaulted = FALSE;
     PACL acl = nullptr;
@@ -34,13 +35,30 @@ ACCESS_MASK rightsOf(WELL_KNOWN_SID_TYPE group) {
     DWORD size = sizeof sid;
     ACCESS_MASK rights = 0;
     ACCESS_ALLOWED_ACE* ace = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kGuardServiceAccess, 1, &descriptor, nullptr) &&
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(rules, 1, &descriptor, nullptr) &&
         GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) && acl &&
         CreateWellKnownSid(group, nullptr, sid, &size))
         for (DWORD i = 0; i < acl->AceCount; ++i)
             if (GetAce(acl, i, reinterpret_cast<void**>(&ace)) && EqualSid(&ace->SidStart, sid)) rights |= ace->Mask;
     LocalFree(descriptor);
     return rights;
+}
+
+std::wstring testUsersLedger() {
+    HANDLE token = nullptr;
+    wchar_t path[MAX_PATH] = L"";
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && !ledgerPathOf(token, path)) path[0] = 0;
+    if (token) CloseHandle(token);
+    return path;
+}
+
+// The Nessel minutes of the test user's ledger; -1 while there is none.
+int ledgerMinutes() {
+    StateImage image{};
+    if (readLedgerFile(testUsersLedger().c_str(), image.data(), image.size()) != image.size()) return -1;
+    StateRecord record;
+    decodeStateRecord(image.data(), image.size(), record);
+    return record.nesselMinutes;
 }
 
 class Guard : public ::testing::Test {
@@ -107,6 +125,37 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
     CloseServiceHandle(manager);
 }
 
+// The ledger follows the module; a module that comes back after its state
+// file was deleted starts from it; and a module ended each time it comes back,
+// for more than a minute, has that minute counted all the same.
+TEST_F(Guard, NeitherEndingTheModuleNorDeletingItsFileGivesTimeBack) {
+    DeleteFileW(testUsersLedger().c_str());
+    StateRecord evening;
+    evening.nesselMinutes = 30;
+    evening.lastActive = evening.lastAwake = suite::nowUtc();
+    ASSERT_TRUE(suite::writeState(evening));
+    Settings nessel;
+    nessel.nesselDisabled = 0;
+    nessel.bedtimeMinutes = 120;
+    ASSERT_TRUE(suite::writeSettings(nessel));
+    ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
+    EXPECT_TRUE(suite::waitUntil(10000, [] { return ledgerMinutes() == 30; })) << "the ledger follows no module";
+
+    ASSERT_TRUE(suite::waitUntil(10000, [] {
+        suite::killProcessOf(findSuiteWindow(kControlWindowTitle));
+        return DeleteFileW(dataLocations().statePath()) != FALSE;
+    }));
+    StateRecord restarted;
+    ASSERT_TRUE(suite::waitUntil(10000, [&] { return moduleProcess() != 0 && suite::readState(restarted); }));
+    EXPECT_EQ(restarted.nesselMinutes, 30) << "a deleted state file gave minutes back";
+
+    for (DWORD begun = GetTickCount(); GetTickCount() - begun < 66000; Sleep(50))
+        if (HWND module = findSuiteWindow(kControlWindowTitle)) suite::killProcessOf(module);
+    EXPECT_TRUE(suite::waitUntil(10000, [] { return ledgerMinutes() >= 31; }))
+        << "a minute with the module ended did not count: " << ledgerMinutes();
+    EXPECT_TRUE(suite::waitUntil(10000, [&] { return suite::readState(restarted) && restarted.nesselMinutes >= 31; }));
+}
+
 // A module that runs already (here a stand-in in the module's file, which
 // notes each start) is left alone: the guard starts no second one beside it.
 TEST_F(Guard, AdoptsAModuleThatRunsAlready) {
@@ -136,4 +185,17 @@ TEST(GuardAccess, OnlyAdministratorsMayStopTheGuardOrSendItRequests) {
     const ACCESS_MASK parents = SERVICE_STOP | SERVICE_USER_DEFINED_CONTROL;
     for (WELL_KNOWN_SID_TYPE owner : {WinBuiltinAdministratorsSid, WinLocalSystemSid})
         EXPECT_EQ(rightsOf(owner) & parents, parents) << owner;
+}
+
+// The ledgers: users read them, only the system and administrators change them.
+TEST(GuardAccess, UsersOnlyReadTheLedgers) {
+    const ACCESS_MASK change = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA | DELETE |
+                               FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+    for (WELL_KNOWN_SID_TYPE user :
+         {WinInteractiveSid, WinAuthenticatedUserSid, WinWorldSid, WinBuiltinUsersSid, WinCreatorOwnerSid}) {
+        EXPECT_EQ(rightsOf(user, kLedgerFolderAccess) & change, 0u) << user;
+    }
+    EXPECT_EQ(rightsOf(WinBuiltinUsersSid, kLedgerFolderAccess) & FILE_GENERIC_READ, FILE_GENERIC_READ);
+    for (WELL_KNOWN_SID_TYPE owner : {WinBuiltinAdministratorsSid, WinLocalSystemSid})
+        EXPECT_EQ(rightsOf(owner, kLedgerFolderAccess) & change, change) << owner;
 }
