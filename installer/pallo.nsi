@@ -127,6 +127,7 @@ Section "Uninstall"
   remove:
     Delete "$APPDATA\${DATA_FOLDER}\nessel20.cfg"
     Delete "$APPDATA\${DATA_FOLDER}\nessel20p.cfg"
+    RMDir /r "$APPDATA\${DATA_FOLDER}\ledger"
     SetShellVarContext current
     RMDir /r "$APPDATA\${DATA_FOLDER}"
     RMDir "$APPDATA\Brenmoor"

@@ -171,10 +171,14 @@ TEST_F(Installer, SilentUninstallCanRemoveTheSettingsToo) {
     install();
     suite::writeBytes(settings, "x");
     suite::writeBytes(password, "y");
+    const std::wstring ledgers = std::wstring(dataLocations().commonFolder()) + L"\\ledger";
+    CreateDirectoryW(ledgers.c_str(), nullptr);
+    suite::writeBytes(ledgers + L"\\S-1-5-21-1.dat", "z");
     ASSERT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr);
     suite::stopControlModules();
     ASSERT_TRUE(uninstall(L"/S /REMOVESETTINGS"));
     EXPECT_TRUE(goneWithin(password, 5000));
     EXPECT_FALSE(suite::exists(settings));
+    EXPECT_FALSE(suite::exists(ledgers)) << "the ledgers stay";
     EXPECT_FALSE(suite::exists(dataLocations().controlModulePath()));
 }
