@@ -13,7 +13,7 @@
 
 namespace {
 
-TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
+TEST(StateFile, KeptOpenForReadersOnlyAndRewrittenInPlace) {
     const std::wstring path = suite::tempPath(L"pallo-state.cfg");
     DeleteFileW(path.c_str());
     StateRecord record;
@@ -25,10 +25,14 @@ TEST(StateFile, KeptOpenWithoutSharingAndRewrittenInPlace) {
         uint8_t bytes[kStateRecordSize];
         EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);  // created empty
 
-        HANDLE other = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-        EXPECT_EQ(other, INVALID_HANDLE_VALUE);
-        if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+        // The guard reads it beside the module; nobody writes or deletes it.
+        const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, shared, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+        if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+        HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, shared, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+        if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
         EXPECT_FALSE(DeleteFileW(path.c_str()));
 
         file.write(encodeStateRecord(StateRecord{}));
