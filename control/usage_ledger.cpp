@@ -49,3 +49,22 @@ bool SessionUseCount::look(StateRecord& ledger, uint64_t now, bool sessionInUse,
     if (!ledger.sleepPending) ledger.lastAwake = ledger.lastActive;
     return true;
 }
+
+bool SleepTimeHold::look(const StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning,
+                         const Settings& settings) {
+    const bool continuous = lastLook_ != 0 && now >= lastLook_ && unitsBetween(lastLook_, now) <= kLongestLookGap;
+    lastLook_ = now;
+    const bool sleepTime = ledger.sleepPending && !settings.nesselDisabled &&
+                           sleepTimeRunning(minutesBetween(ledger.lastAwake, now), settings.sleepMinutes);
+    if (!sleepTime || !sessionInUse || !continuous || since_ == 0) {
+        since_ = sleepTime && sessionInUse ? now : 0;
+        moduleMissed_ = !moduleRunning;
+        asked_ = false;
+        return false;
+    }
+    moduleMissed_ = moduleMissed_ || !moduleRunning;
+    const int32_t minutes = moduleMissed_ ? kMinutesWithoutModule : kMinutesWithModule;
+    if (asked_ || unitsBetween(since_, now) < minutes * kUnitsPerMinute) return false;
+    asked_ = true;
+    return true;
+}

@@ -22,6 +22,10 @@ StateRecord stricterRecord(const StateRecord& own, const StateRecord& ledger);
 StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& written, uint64_t now,
                                int16_t bedtimeMinutes, int16_t sleepMinutes);
 
+// The longest time between two of the guard's looks that still counts as
+// continuous use; a longer one was stand-by or the computer off.
+constexpr int64_t kLongestLookGap = 30 * 10'000'000LL;
+
 // Counts the minutes a session is in use while its module is missing. The
 // guard looks every few seconds, with the module running or not: use is
 // continuous from the first look that found the session in use (active,
@@ -31,13 +35,30 @@ StateRecord followModuleRecord(const StateRecord& ledger, const StateRecord& wri
 // for each module the settings switch on.
 class SessionUseCount {
 public:
-    // The longest time between two looks that still counts as continuous use.
-    static constexpr int64_t kLongestLookGap = 30 * 10'000'000LL;
-
     // One look at time now; returns whether the ledger gained a minute.
     bool look(StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning, const Settings& settings);
 
 private:
     uint64_t lastLook_ = 0;
     uint64_t inUseSince_ = 0;
+};
+
+// The guard's own hold on the sleep time, for a module ended at once: inside
+// the sleep time that followed the turn-off scene, once the session has been
+// in use for three minutes, the guard asks for the shut-down itself. While the
+// module runs and was never found missing, the module asks first and the
+// guard only after six. It asks once until a break or the sleep time's end.
+class SleepTimeHold {
+public:
+    static constexpr int32_t kMinutesWithoutModule = 3;
+    static constexpr int32_t kMinutesWithModule = 6;
+
+    // One look; returns whether the shut-down is to be asked for now.
+    bool look(const StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning, const Settings& settings);
+
+private:
+    uint64_t lastLook_ = 0;
+    uint64_t since_ = 0;  // 0: not inside the sleep time with the session in use
+    bool moduleMissed_ = false;
+    bool asked_ = false;
 };

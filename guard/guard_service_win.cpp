@@ -54,7 +54,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     if (!gStatusHandle) return;
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
-    SessionGuard guard;
+    SessionGuard guard(&systemUtcNow, &shutDownFromService);
     while (!gStopping) {
         switch (gRequest.exchange(0)) {
         case kGuardParentsClose: guard.parentsClose(); break;

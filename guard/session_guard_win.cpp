@@ -113,10 +113,15 @@ bool readUserState(HANDLE token, StateRecord& record) {
     return true;
 }
 
-uint64_t utcNow() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+void enableShutdownPrivilege() {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
 }
 
 // The module as the token's user, on the session's interactive desktop, in
@@ -144,6 +149,18 @@ HANDLE startModuleAs(HANDLE token) {
 }
 
 }  // namespace
+
+uint64_t systemUtcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}
+
+void shutDownFromService() {
+    enableShutdownPrivilege();
+    InitiateSystemShutdownExW(nullptr, nullptr, 0, TRUE, FALSE,
+                              SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED);
+}
 
 SessionGuard::~SessionGuard() { forgetModule(); }
 
@@ -194,14 +211,16 @@ void SessionGuard::keepLedger(DWORD session, HANDLE token, bool moduleRan) {
         decodeStateRecord(image.data(), readLedgerFile(path, image.data(), image.size()), ledger_);
         use_ = SessionUseCount{};
     }
-    const uint64_t now = utcNow();
+    const uint64_t now = clock_();
     const bool moduleRunning = moduleRan && leftSession_ != session;
     StateRecord next = ledger_;
     StateRecord written;
     if (moduleRunning && readUserState(token, written))
         next = followModuleRecord(ledger_, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
     // Closed by the parents, the module is not missing: nothing counts until it runs again.
-    use_.look(next, now, sessionInUse(session), moduleRunning || leftSession_ == session, settings);
+    const bool inUse = sessionInUse(session);
+    use_.look(next, now, inUse, moduleRunning || leftSession_ == session, settings);
+    if (sleepTime_.look(next, now, inUse && leftSession_ != session, moduleRunning, settings)) shutdown_();
     if (encodeStateRecord(next) != encodeStateRecord(ledger_) && writeLedgerFile(ledgerPath_, encodeStateRecord(next)))
         ledger_ = next;
 }

@@ -9,10 +9,14 @@
 // guard did not start (the Run key's, a sender's) is adopted; one that ends
 // without the parents' request is started again at the next follow(). It also
 // keeps the user's ledger: the module's record while the module runs, and the
-// minutes the session is in use while it is missing.
+// minutes the session is in use while it is missing; and it holds the sleep
+// time, asking for the shut-down itself when the module does not.
 class SessionGuard {
 public:
-    SessionGuard() = default;
+    using Clock = uint64_t (*)();  // UTC FILETIME
+    using Shutdown = void (*)();
+    // The service passes the system's clock and shut-down; tests their own.
+    SessionGuard(Clock clock, Shutdown shutdown) : clock_(clock), shutdown_(shutdown) {}
     ~SessionGuard();
     SessionGuard(const SessionGuard&) = delete;
     SessionGuard& operator=(const SessionGuard&) = delete;
@@ -44,4 +48,12 @@ private:
     wchar_t ledgerPath_[MAX_PATH] = L"";  // the ledger of the user last seen
     StateRecord ledger_;
     SessionUseCount use_;
+    SleepTimeHold sleepTime_;
+    Clock clock_;
+    Shutdown shutdown_;
 };
+
+uint64_t systemUtcNow();
+// Switches the computer off, ending programs that hold it up: from a service,
+// as ExitWindowsEx cannot.
+void shutDownFromService();

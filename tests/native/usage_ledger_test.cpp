@@ -102,4 +102,34 @@ TEST(UsageLedger, MinutesInUseWithTheModuleMissingCount) {
     EXPECT_EQ(ledger.hopsaMinutes, start.hopsaMinutes + ledger.nesselMinutes - 10);
 }
 
+// Inside the sleep time the guard asks for the shut-down after three minutes
+// of use once the module was found missing, after six while it ran
+// throughout, and once; outside the sleep time, or with Nessel off, never.
+TEST(UsageLedger, TheGuardHoldsTheSleepTime) {
+    Settings settings = withNessel();
+    settings.sleepMinutes = 60;
+    const StateRecord asleep = recordAt(kEveningStart - 10 * kMinute, 45, true);
+    auto firstAsk = [](const StateRecord& ledger, bool moduleRunning, const Settings& with) {
+        SleepTimeHold hold;
+        int64_t first = -1;
+        int asks = 0;
+        for (uint64_t s = 0; s <= 600; s += 2)
+            if (hold.look(ledger, kEveningStart + s * kSecond, true, moduleRunning, with) && ++asks == 1)
+                first = static_cast<int64_t>(s);
+        EXPECT_LE(asks, 1);
+        return first;
+    };
+    EXPECT_EQ(firstAsk(asleep, false, settings), 180);
+    EXPECT_EQ(firstAsk(asleep, true, settings), 360);
+    StateRecord awake = asleep;
+    awake.sleepPending = false;
+    EXPECT_EQ(firstAsk(awake, false, settings), -1);
+    StateRecord over = asleep;
+    over.lastAwake = kEveningStart - 61 * kMinute;
+    EXPECT_EQ(firstAsk(over, false, settings), -1);
+    Settings off = settings;
+    off.nesselDisabled = 1;
+    EXPECT_EQ(firstAsk(asleep, false, off), -1);
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_requests_win.h"
+#include "guard/session_guard_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
@@ -60,6 +61,11 @@ int ledgerMinutes() {
     decodeStateRecord(image.data(), image.size(), record);
     return record.nesselMinutes;
 }
+
+uint64_t gGuardNow = 0;
+int gShutdowns = 0;
+uint64_t guardNow() { return gGuardNow; }
+void recordShutdown() { ++gShutdowns; }
 
 class Guard : public ::testing::Test {
 protected:
@@ -154,6 +160,37 @@ TEST_F(Guard, NeitherEndingTheModuleNorDeletingItsFileGivesTimeBack) {
     EXPECT_TRUE(suite::waitUntil(10000, [] { return ledgerMinutes() >= 31; }))
         << "a minute with the module ended did not count: " << ledgerMinutes();
     EXPECT_TRUE(suite::waitUntil(10000, [&] { return suite::readState(restarted) && restarted.nesselMinutes >= 31; }));
+}
+
+// The computer switched on inside the sleep time, and the module ends at once
+// (a stand-in that exits as it starts): the guard, here in this process,
+// asks for the shut-down itself after three minutes. Its clock and shut-down
+// are the test's: the service's are the system's, and Wine's
+// InitiateSystemShutdownEx switches nothing off.
+TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    Settings nessel;
+    nessel.nesselDisabled = 0;
+    nessel.sleepMinutes = 60;
+    ASSERT_TRUE(suite::writeSettings(nessel));
+    constexpr uint64_t kSecondUnits = 10'000'000;
+    gGuardNow = suite::nowUtc();
+    gShutdowns = 0;
+    StateRecord asleep;
+    asleep.sleepPending = true;
+    asleep.nesselMinutes = 45;
+    asleep.lastActive = asleep.lastAwake = gGuardNow - 600 * kSecondUnits;
+    ASSERT_TRUE(writeLedgerFile(testUsersLedger().c_str(), encodeStateRecord(asleep)));
+    SessionGuard guard(&guardNow, &recordShutdown);
+    int askedAt = -1;
+    for (int look = 0; look <= 12; ++look, gGuardNow += 20 * kSecondUnits) {
+        guard.follow();
+        if (gShutdowns > 0 && askedAt < 0) askedAt = look;
+        Sleep(150);
+    }
+    EXPECT_EQ(askedAt, 9) << "20 s a look: three minutes after the first";
+    EXPECT_EQ(gShutdowns, 1);
+    DeleteFileW(testUsersLedger().c_str());
 }
 
 // A module that runs already (here a stand-in in the module's file, which
