@@ -50,7 +50,6 @@ public:
     uint32_t nextChallenge = 1000;
     bool stateFileOpen = true;
     std::vector<uint8_t> stateFile;
-    std::vector<uint8_t> ledgerFile;  // the guard's; empty without one
     bool programsPresent = true;
 
     std::vector<Start> starts;
@@ -78,11 +77,7 @@ public:
         std::copy(stateFile.begin(), stateFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
         return size;
     }
-    size_t readLedger(uint8_t* bytes, size_t capacity) override {
-        const size_t size = ledgerFile.size() < capacity ? ledgerFile.size() : capacity;
-        std::copy(ledgerFile.begin(), ledgerFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
-        return size;
-    }
+    size_t readLedger(uint8_t*, size_t) override { return 0; }  // no guard
     void writeState(const StateImage& image) override {
         if (!stateFileOpen) return;
         if (stateFile.size() < image.size()) stateFile.resize(image.size());

@@ -9,127 +9,59 @@ StateRecord recordAt(uint64_t lastActive, int32_t nessel, bool sleepPending = fa
     StateRecord record;
     record.lastActive = record.lastAwake = lastActive;
     record.nesselMinutes = nessel;
-    record.hopsaMinutes = nessel % 15;
     record.sleepPending = sleepPending;
     return record;
 }
 
-// The state file deleted or edited while the module was down: the module
-// starts from the guard's ledger, and the time since its last counted minute
-// is the only break.
-TEST(UsageLedger, AModuleStartsNoKinderThanTheLedger) {
-    for (bool deleted : {true, false}) {
-        SimulatedEvening evening(withNessel());
-        const StateRecord ledger = recordAt(kEveningStart - 2 * kMinute, 40, true);
-        const StateImage image = encodeStateRecord(ledger);
-        evening.host.ledgerFile.assign(image.begin(), image.end());
-        if (!deleted) {
-            const StateImage edited = encodeStateRecord(recordAt(kEveningStart - 600 * kMinute, 0));
-            evening.host.stateFile.assign(edited.begin(), edited.end());
-        }
-        evening.startModule();
-        const StateRecord stored = evening.host.storedState();
-        EXPECT_EQ(stored.nesselMinutes, 40) << deleted;
-        EXPECT_TRUE(stored.sleepPending) << deleted;
-        EXPECT_TRUE(evening.core().schedules().sleepMode()) << deleted;
-    }
-    StateRecord own = recordAt(kEveningStart, 30);
-    own.firstExerciseDone = true;
-    const StateRecord kept = stricterRecord(own, recordAt(kEveningStart - kMinute, 20));
-    EXPECT_EQ(kept.nesselMinutes, 30);
-    EXPECT_EQ(kept.lastActive, kEveningStart);
-    EXPECT_TRUE(kept.firstExerciseDone);
-}
-
-// A running module's file is followed, with what a real break gives back; an
-// edit below that, times ahead of the clock or an older file are not.
-TEST(UsageLedger, TheLedgerFollowsTheModuleWithinTheBreakRules) {
-    const int16_t bedtime = 60, sleep = 60;
-    const StateRecord ledger = recordAt(kEveningStart, 40);
+// A deleted state file gives back neither minutes nor sleep time; 30 minutes
+// off (of 60 sleep minutes) give back half, an edit or a clock ahead no more.
+TEST(UsageLedger, NoRecordIsKinderThanTheLedgerAndARealBreak) {
+    const StateRecord ledger = recordAt(kEveningStart, 40, true);
+    EXPECT_EQ(stricterRecord(StateRecord{}, ledger).nesselMinutes, 40);
+    EXPECT_TRUE(stricterRecord(StateRecord{}, ledger).sleepPending);
     const uint64_t later = kEveningStart + 30 * kMinute;
-    // Thirty minutes off give back half of the allowance: 40 - 30.
-    EXPECT_EQ(followModuleRecord(ledger, recordAt(later, 10), later, bedtime, sleep).nesselMinutes, 10);
-    EXPECT_EQ(followModuleRecord(ledger, recordAt(later, 0), later, bedtime, sleep).nesselMinutes, 10);
-    EXPECT_EQ(followModuleRecord(ledger, recordAt(later, 45), later, bedtime, sleep).nesselMinutes, 45);
-    const StateRecord ahead = followModuleRecord(ledger, recordAt(later + 600 * kMinute, 0), later, bedtime, sleep);
-    EXPECT_EQ(ahead.lastActive, later);
-    EXPECT_EQ(ahead.nesselMinutes, 10);
-    EXPECT_EQ(followModuleRecord(ledger, recordAt(kEveningStart - kMinute, 0), later, bedtime, sleep).nesselMinutes,
-              40);
+    for (auto [written, want] :
+         {std::pair{recordAt(later, 0), 10}, {recordAt(later, 45), 45}, {recordAt(later + 600 * kMinute, 0), 10}})
+        EXPECT_EQ(followModuleRecord(ledger, written, later, 60, 60).nesselMinutes, want);
 }
 
-// The guard looks every two seconds. Use counts only while the module is
-// missing and the session is in use throughout; a lock, a long gap between
-// looks or a running module counts nothing.
+// Looks every 2 s for 3 minutes (an hour, with a stand-by at 40 s; or with the
+// module ended every 50 s and writing its record anew at each start): only
+// the minutes with the module missing and the session in use throughout count.
 TEST(UsageLedger, MinutesInUseWithTheModuleMissingCount) {
-    struct Look {
-        uint64_t second;
-        bool inUse, moduleRunning;
-    };
-    Settings bothModules = withNessel();
-    bothModules.hopsaDisabled = 0;
-    auto count = [&](std::initializer_list<Look> looks, StateRecord ledger) {
+    auto counted = [](uint64_t seconds, bool (*inUse)(uint64_t), bool (*running)(uint64_t)) {
         SessionUseCount use;
-        for (const Look& look : looks)
-            for (uint64_t s = look.second; s < look.second + 60; s += 2)
-                use.look(ledger, kEveningStart + s * kSecond, look.inUse, look.moduleRunning, bothModules);
-        return ledger;
+        StateRecord ledger = recordAt(kEveningStart, 10);
+        for (uint64_t s = 0; s < seconds; s += s == 40 && seconds == 3700 ? 3600 : 2) {
+            StateRecord restarted = ledger;
+            restarted.lastActive = kEveningStart + s * kSecond;
+            if (running(s)) ledger = followModuleRecord(ledger, restarted, restarted.lastActive, 60, 60);
+            use.look(ledger, kEveningStart + s * kSecond, inUse(s), running(s), withNessel());
+        }
+        return ledger.nesselMinutes - 10;
     };
-    const StateRecord start = recordAt(kEveningStart, 10);
-    EXPECT_EQ(count({{0, true, false}, {60, true, false}, {120, true, false}}, start).nesselMinutes, 12);
-    EXPECT_EQ(count({{0, true, true}, {60, true, true}}, start).nesselMinutes, 10);
-    EXPECT_EQ(count({{0, false, false}, {60, false, false}}, start).nesselMinutes, 10);
-    // Only what the settings switch on counts.
-    bothModules.nesselDisabled = 1;
-    EXPECT_EQ(count({{0, true, false}, {60, true, false}}, start).nesselMinutes, 10);
-    EXPECT_EQ(count({{0, true, false}, {60, true, false}}, start).hopsaMinutes, start.hopsaMinutes + 1);
-    bothModules.nesselDisabled = 0;
-    // Stand-by between two looks: the use starts again after it.
-    EXPECT_EQ(count({{0, true, false}, {3600, true, false}, {3660, true, false}}, start).nesselMinutes, 11);
-    // The module ended every 50 s and back 4 s later, each start writing its
-    // record anew: the minutes still count.
-    SessionUseCount use;
-    StateRecord ledger = start;
-    for (uint64_t s = 0; s < 600; s += 2) {
-        const uint64_t now = kEveningStart + s * kSecond;
-        const bool running = s % 50 >= 4;
-        StateRecord restarted = ledger;
-        restarted.lastActive = restarted.lastAwake = now;
-        if (running) ledger = followModuleRecord(ledger, restarted, now, 60, 60);
-        use.look(ledger, now, true, running, bothModules);
-    }
-    EXPECT_GE(ledger.nesselMinutes, 18);
-    EXPECT_EQ(ledger.hopsaMinutes, start.hopsaMinutes + ledger.nesselMinutes - 10);
+    auto yes = [](uint64_t) { return true; };
+    auto no = [](uint64_t) { return false; };
+    EXPECT_EQ(counted(180, yes, no), 2);
+    EXPECT_EQ(counted(180, yes, yes), 0);
+    EXPECT_EQ(counted(
+                  180, [](uint64_t s) { return s < 60; }, no),
+              0);
+    EXPECT_EQ(counted(3700, yes, no), 0);
+    EXPECT_GE(counted(600, yes, [](uint64_t s) { return s % 50 >= 4; }), 8);
 }
 
-// Inside the sleep time the guard asks for the shut-down after three minutes
-// of use once the module was found missing, after six while it ran
-// throughout, and once; outside the sleep time, or with Nessel off, never.
+// With the module running throughout, the sleep time is held after six
+// minutes (three once it was missing: the Wine test); never after its end.
 TEST(UsageLedger, TheGuardHoldsTheSleepTime) {
-    Settings settings = withNessel();
-    settings.sleepMinutes = 60;
-    const StateRecord asleep = recordAt(kEveningStart - 10 * kMinute, 45, true);
-    auto firstAsk = [](const StateRecord& ledger, bool moduleRunning, const Settings& with) {
+    for (auto [minutesAsleep, want] : {std::pair{10, 360}, {61, -1}}) {
         SleepTimeHold hold;
-        int64_t first = -1;
-        int asks = 0;
-        for (uint64_t s = 0; s <= 600; s += 2)
-            if (hold.look(ledger, kEveningStart + s * kSecond, true, moduleRunning, with) && ++asks == 1)
-                first = static_cast<int64_t>(s);
-        EXPECT_LE(asks, 1);
-        return first;
-    };
-    EXPECT_EQ(firstAsk(asleep, false, settings), 180);
-    EXPECT_EQ(firstAsk(asleep, true, settings), 360);
-    StateRecord awake = asleep;
-    awake.sleepPending = false;
-    EXPECT_EQ(firstAsk(awake, false, settings), -1);
-    StateRecord over = asleep;
-    over.lastAwake = kEveningStart - 61 * kMinute;
-    EXPECT_EQ(firstAsk(over, false, settings), -1);
-    Settings off = settings;
-    off.nesselDisabled = 1;
-    EXPECT_EQ(firstAsk(asleep, false, off), -1);
+        const StateRecord ledger = recordAt(kEveningStart - minutesAsleep * kMinute, 45, true);
+        int asked = -1;
+        for (int s = 0; s <= 600 && asked < 0; s += 2)
+            if (hold.look(ledger, kEveningStart + s * kSecond, true, true, withNessel())) asked = s;
+        EXPECT_EQ(asked, want);
+    }
 }
 
 }  // namespace

@@ -25,18 +25,16 @@ TEST(StateFile, KeptOpenForReadersOnlyAndRewrittenInPlace) {
         uint8_t bytes[kStateRecordSize];
         EXPECT_EQ(file.read(bytes, sizeof bytes), 0u);  // created empty
 
-        // The guard reads it beside the module; nobody writes or deletes it.
-        const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, shared, nullptr, OPEN_EXISTING, 0, nullptr);
-        EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-        if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-        HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, shared, nullptr, OPEN_EXISTING, 0, nullptr);
+        // Nobody writes or deletes it beside the module; the guard reads it (below).
+        HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
         if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
         EXPECT_FALSE(DeleteFileW(path.c_str()));
 
         file.write(encodeStateRecord(StateRecord{}));
         file.write(encodeStateRecord(record));
+        EXPECT_EQ(suite::readBytes(path).size(), kStateRecordSize);
         ASSERT_EQ(file.read(bytes, sizeof bytes), kStateRecordSize);
         StateRecord back;
         decodeStateRecord(bytes, sizeof bytes, back);

@@ -179,6 +179,6 @@ TEST_F(Installer, SilentUninstallCanRemoveTheSettingsToo) {
     ASSERT_TRUE(uninstall(L"/S /REMOVESETTINGS"));
     EXPECT_TRUE(goneWithin(password, 5000));
     EXPECT_FALSE(suite::exists(settings));
-    EXPECT_FALSE(suite::exists(ledgers)) << "the ledgers stay";
+    EXPECT_TRUE(goneWithin(ledgers, 5000)) << "the ledgers stay";
     EXPECT_FALSE(suite::exists(dataLocations().controlModulePath()));
 }

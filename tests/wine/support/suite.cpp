@@ -251,6 +251,7 @@ void removeSuiteFiles() {
         DeleteFileW(path);
         RemoveDirectoryW(path);  // a folder a test put in the file's place
     }
+    removeTree(std::wstring(paths.commonFolder()) + L"\\ledger");  // a guard's, from an earlier test
 }
 
 void installControlModule() {
