@@ -54,8 +54,11 @@ bool SleepTimeHold::look(const StateRecord& ledger, uint64_t now, bool sessionIn
                          const Settings& settings) {
     const bool continuous = lastLook_ != 0 && now >= lastLook_ && unitsBetween(lastLook_, now) <= kLongestLookGap;
     lastLook_ = now;
-    const bool sleepTime = ledger.sleepPending && !settings.nesselDisabled &&
-                           sleepTimeRunning(minutesBetween(ledger.lastAwake, now), settings.sleepMinutes);
+    // The module moves lastAwake every minute until its sleep mode: while it
+    // does, the turn-off scene is still counting down, and the module holds it.
+    const int32_t slept = minutesBetween(ledger.lastAwake, now);
+    const bool sleepTime = ledger.sleepPending && !settings.nesselDisabled && slept >= kAwakeMinutes &&
+                           sleepTimeRunning(slept, settings.sleepMinutes);
     if (!sleepTime || !sessionInUse || !continuous || since_ == 0) {
         since_ = sleepTime && sessionInUse ? now : 0;
         moduleMissed_ = !moduleRunning;

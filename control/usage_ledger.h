@@ -44,7 +44,8 @@ private:
 };
 
 // The guard's own hold on the sleep time, for a module ended at once: inside
-// the sleep time that followed the turn-off scene, once the session has been
+// the sleep time that followed the turn-off scene (lastAwake no longer moves),
+// once the session has been
 // in use for three minutes, the guard asks for the shut-down itself. While the
 // module runs and was never found missing, the module asks first and the
 // guard only after six. It asks once until a break or the sleep time's end.
@@ -52,6 +53,8 @@ class SleepTimeHold {
 public:
     static constexpr int32_t kMinutesWithoutModule = 3;
     static constexpr int32_t kMinutesWithModule = 6;
+    // A lastAwake this recent means the module is still counting awake minutes.
+    static constexpr int32_t kAwakeMinutes = 2;
 
     // One look; returns whether the shut-down is to be asked for now.
     bool look(const StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning, const Settings& settings);
