@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <cwchar>
+#include <mutex>
+#include <vector>
 
 #include "guard/guard_requests_win.h"
 #include "guard/session_guard_win.h"
@@ -14,11 +16,34 @@ namespace {
 // A module ended in Task Manager is back within this and its own start.
 constexpr DWORD kFollowMs = 2000;
 
+// What the service manager told the guard, kept for its loop: a request
+// (GuardRequest) or a session change (WTS_SESSION_*), with its session.
+struct SessionEvent {
+    DWORD what;
+    DWORD session;
+};
+
 SERVICE_STATUS_HANDLE gStatusHandle = nullptr;
 HANDLE gWake = nullptr;
 std::atomic<bool> gStopping{false};
-std::atomic<DWORD> gRequest{0};
-std::atomic<DWORD> gSessionEvent{0xFFFFFFFF};
+std::mutex gEventsLock;
+std::vector<SessionEvent> gEvents;
+
+void keep(DWORD what, DWORD session) {
+    std::lock_guard<std::mutex> lock(gEventsLock);
+    gEvents.push_back({what, session});
+}
+
+void apply(SessionGuard& guard, const SessionEvent& event) {
+    switch (event.what) {
+    case kGuardParentsClose: guard.parentsClose(event.session); break;
+    case kGuardFollowAgain: guard.followAgain(event.session); break;
+    case WTS_SESSION_LOGON:
+    case WTS_SESSION_LOGOFF: guard.sessionLogonOrLogoff(event.session); break;
+    case WTS_SESSION_LOCK: guard.sessionLocked(event.session, true); break;
+    case WTS_SESSION_UNLOCK: guard.sessionLocked(event.session, false); break;
+    }
+}
 
 void reportState(DWORD state) {
     SERVICE_STATUS status{};
@@ -36,14 +61,17 @@ DWORD WINAPI onControl(DWORD control, DWORD eventType, void* eventData, void*) {
         gStopping = true;
         reportState(SERVICE_STOP_PENDING);
         break;
-    case kGuardParentsClose:
-    case kGuardFollowAgain: gRequest = control; break;
     case SERVICE_CONTROL_SESSIONCHANGE:
-        if (eventType == WTS_SESSION_LOGON || eventType == WTS_SESSION_LOGOFF)
-            gSessionEvent = static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId;
+        keep(eventType, static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId);
         break;
     case SERVICE_CONTROL_INTERROGATE: break;
-    default: return ERROR_CALL_NOT_IMPLEMENTED;
+    default:
+        if (control >= kGuardParentsClose && control < kGuardParentsClose + kGuardRequestSessions)
+            keep(kGuardParentsClose, control - kGuardParentsClose);
+        else if (control >= kGuardFollowAgain && control < kGuardFollowAgain + kGuardRequestSessions)
+            keep(kGuardFollowAgain, control - kGuardFollowAgain);
+        else
+            return ERROR_CALL_NOT_IMPLEMENTED;
     }
     SetEvent(gWake);
     return NO_ERROR;
@@ -56,12 +84,12 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     reportState(SERVICE_RUNNING);
     SessionGuard guard(&systemUtcNow, &shutDownFromService);
     while (!gStopping) {
-        switch (gRequest.exchange(0)) {
-        case kGuardParentsClose: guard.parentsClose(); break;
-        case kGuardFollowAgain: guard.followAgain(); break;
+        std::vector<SessionEvent> events;
+        {
+            std::lock_guard<std::mutex> lock(gEventsLock);
+            events.swap(gEvents);
         }
-        const DWORD session = gSessionEvent.exchange(0xFFFFFFFF);
-        if (session != 0xFFFFFFFF) guard.sessionLogonOrLogoff(session);
+        for (const SessionEvent& event : events) apply(guard, event);
         guard.follow();
         WaitForSingleObject(gWake, kFollowMs);
     }

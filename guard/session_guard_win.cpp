@@ -5,6 +5,7 @@
 #include <userenv.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr DWORD kNameCapacity = 256;
+constexpr DWORD kNoSession = 0xFFFFFFFF;
 
 // A control module already running in the session, opened to wait on; null
 // when there is none. Another program's file of the same name (the system
@@ -150,6 +152,20 @@ HANDLE startModuleAs(HANDLE token) {
 
 }  // namespace
 
+std::vector<DWORD> activeSessions() {
+    std::vector<DWORD> sessions;
+    const DWORD console = WTSGetActiveConsoleSessionId();
+    if (console != kNoSession) sessions.push_back(console);
+    WTS_SESSION_INFOW* info = nullptr;
+    DWORD count = 0;
+    if (WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) {
+        for (DWORD i = 0; i < count; ++i)
+            if (info[i].State == WTSActive && info[i].SessionId != console) sessions.push_back(info[i].SessionId);
+        WTSFreeMemory(info);
+    }
+    return sessions;
+}
+
 uint64_t systemUtcNow() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
@@ -162,74 +178,87 @@ void shutDownFromService() {
                               SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED);
 }
 
-SessionGuard::~SessionGuard() { forgetModule(); }
+SessionGuard::~SessionGuard() {
+    for (auto& entry : watches_) forgetModule(entry.second);
+}
 
-void SessionGuard::forgetModule() {
-    if (module_) CloseHandle(module_);
-    module_ = nullptr;
-    moduleSession_ = kNoSession;
+void SessionGuard::forgetModule(Watch& watch) {
+    if (watch.module) CloseHandle(watch.module);
+    watch.module = nullptr;
 }
 
 void SessionGuard::follow() {
-    const DWORD session = WTSGetActiveConsoleSessionId();
-    if (session == kNoSession) return;
+    const std::vector<DWORD> sessions = activeSessions();
+    // A session someone switched away from keeps its module; the guard looks again once it is active.
+    for (auto& entry : watches_)
+        if (std::find(sessions.begin(), sessions.end(), entry.first) == sessions.end()) forgetModule(entry.second);
+    const Settings settings = currentSettings();
+    for (DWORD session : sessions) followSession(session, watches_[session], settings);
+}
+
+void SessionGuard::followSession(DWORD session, Watch& watch, const Settings& settings) {
     HANDLE token = nullptr;
     if (!WTSQueryUserToken(session, &token)) token = nullptr;  // nobody is logged on
     // As found: a module started by this look was missing until now.
-    const bool moduleRan = module_ && moduleSession_ == session && WaitForSingleObject(module_, 0) == WAIT_TIMEOUT;
-    keepModule(session, token);
-    keepLedger(session, token, moduleRan);
+    const bool moduleRan = watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT;
+    keepModule(session, watch, token, settings);
+    keepLedger(session, watch, token, moduleRan, settings);
     if (token) CloseHandle(token);
 }
 
-void SessionGuard::keepModule(DWORD session, HANDLE token) {
-    if (module_ && moduleSession_ == session && WaitForSingleObject(module_, 0) == WAIT_TIMEOUT) return;
-    forgetModule();
+void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token, const Settings& settings) {
+    if (watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT) return;
+    forgetModule(watch);
     if (HANDLE running = runningModuleIn(session)) {
-        module_ = running;
-        moduleSession_ = session;
+        watch.module = running;
         // A module that was already there when the parents closed it may still be ending.
-        if (leftSession_ == session && startedAfter(running, leftAt_)) leftSession_ = kNoSession;
+        if (watch.left && startedAfter(running, watch.leftAt)) watch.left = false;
         return;
     }
-    if (leftSession_ == session || !token || !controlsUser(currentSettings(), token)) return;
-    module_ = startModuleAs(token);
-    if (module_) moduleSession_ = session;
+    if (watch.left || !token || !controlsUser(settings, token)) return;
+    watch.module = startModuleAs(token);
 }
 
-void SessionGuard::keepLedger(DWORD session, HANDLE token, bool moduleRan) {
-    const Settings settings = currentSettings();
+void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings) {
     wchar_t path[MAX_PATH];
     if (!token || !controlsUser(settings, token) || !ledgerPathOf(token, path)) {
-        use_ = SessionUseCount{};
+        watch.use = SessionUseCount{};
         return;
     }
-    if (lstrcmpiW(path, ledgerPath_) != 0) {
-        lstrcpynW(ledgerPath_, path, MAX_PATH);
+    if (lstrcmpiW(path, watch.ledgerPath) != 0) {
+        lstrcpynW(watch.ledgerPath, path, MAX_PATH);
         StateImage image{};
-        ledger_ = StateRecord{};
-        decodeStateRecord(image.data(), readLedgerFile(path, image.data(), image.size()), ledger_);
-        use_ = SessionUseCount{};
+        watch.ledger = StateRecord{};
+        decodeStateRecord(image.data(), readLedgerFile(path, image.data(), image.size()), watch.ledger);
+        watch.use = SessionUseCount{};
     }
     const uint64_t now = clock_();
-    const bool moduleRunning = moduleRan && leftSession_ != session;
-    StateRecord next = ledger_;
+    const bool moduleRunning = moduleRan && !watch.left;
+    StateRecord next = watch.ledger;
     StateRecord written;
     if (moduleRunning && readUserState(token, written))
-        next = followModuleRecord(ledger_, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
+        next = followModuleRecord(watch.ledger, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
     // Closed by the parents, the module is not missing: nothing counts until it runs again.
-    const bool inUse = sessionInUse(session);
-    use_.look(next, now, inUse, moduleRunning || leftSession_ == session, settings);
-    if (sleepTime_.look(next, now, inUse && leftSession_ != session, moduleRunning, settings)) shutdown_();
-    if (encodeStateRecord(next) != encodeStateRecord(ledger_) && writeLedgerFile(ledgerPath_, encodeStateRecord(next)))
-        ledger_ = next;
+    const bool inUse = !watch.locked && sessionInUse(session);
+    watch.use.look(next, now, inUse, moduleRunning || watch.left, settings);
+    if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings)) shutdown_();
+    if (encodeStateRecord(next) != encodeStateRecord(watch.ledger) &&
+        writeLedgerFile(watch.ledgerPath, encodeStateRecord(next)))
+        watch.ledger = next;
 }
 
-void SessionGuard::parentsClose() {
-    leftSession_ = WTSGetActiveConsoleSessionId();
-    GetSystemTimeAsFileTime(&leftAt_);
+void SessionGuard::parentsClose(DWORD session) {
+    Watch& watch = watches_[session];
+    watch.left = true;
+    GetSystemTimeAsFileTime(&watch.leftAt);
 }
+
+void SessionGuard::followAgain(DWORD session) { watches_[session].left = false; }
 
 void SessionGuard::sessionLogonOrLogoff(DWORD session) {
-    if (session == leftSession_) leftSession_ = kNoSession;
+    Watch& watch = watches_[session];
+    watch.left = false;
+    watch.locked = false;
 }
+
+void SessionGuard::sessionLocked(DWORD session, bool locked) { watches_[session].locked = locked; }

@@ -1,16 +1,21 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
+#include <vector>
+
 #include "control/state_record.h"
 #include "control/usage_ledger.h"
+#include "settings/settings.h"
 
-// Keeps the control module running in the active console session, as that
-// session's user, while the user is one the settings control. A module the
-// guard did not start (the Run key's, a sender's) is adopted; one that ends
-// without the parents' request is started again at the next follow(). It also
-// keeps the user's ledger: the module's record while the module runs, and the
-// minutes the session is in use while it is missing; and it holds the sleep
-// time, asking for the shut-down itself when the module does not.
+// Keeps the control module running in every active session (the console's,
+// remote ones), as that session's user, while the user is one the settings
+// control. A module the guard did not start (the Run key's, a sender's) is
+// adopted; one that ends without the parents' request is started again at the
+// next follow(). It also keeps each user's ledger: the module's record while
+// the module runs, and the minutes the session is in use while it is missing;
+// and it holds the sleep time, asking for the shut-down itself when the module
+// does not.
 class SessionGuard {
 public:
     using Clock = uint64_t (*)();  // UTC FILETIME
@@ -23,36 +28,42 @@ public:
 
     // Called every two seconds by the service.
     void follow();
-    // The parents are closing the module of the active console session: the
-    // guard leaves it until a module started later runs there, or its user
-    // logs on or off.
-    void parentsClose();
+    // The parents are closing the session's module: the guard leaves the
+    // session until a module started later runs there, or its user logs on or off.
+    void parentsClose(DWORD session);
     // The parents' close did not happen.
-    void followAgain() { leftSession_ = kNoSession; }
+    void followAgain(DWORD session);
     // A user logged on to or off the session.
     void sessionLogonOrLogoff(DWORD session);
+    // The session was locked or unlocked, as Windows tells services. Systems
+    // from Windows 7 on also answer when asked; earlier ones only tell.
+    void sessionLocked(DWORD session, bool locked);
 
 private:
-    static constexpr DWORD kNoSession = 0xFFFFFFFF;
+    struct Watch {
+        HANDLE module = nullptr;
+        bool left = false;  // the parents closed its module
+        FILETIME leftAt{};
+        bool locked = false;
+        wchar_t ledgerPath[MAX_PATH] = L"";  // the ledger of the user last seen
+        StateRecord ledger;
+        SessionUseCount use;
+        SleepTimeHold sleepTime;
+    };
 
-    void forgetModule();
-    void keepModule(DWORD session, HANDLE token);
+    static void forgetModule(Watch& watch);
+    void followSession(DWORD session, Watch& watch, const Settings& settings);
+    void keepModule(DWORD session, Watch& watch, HANDLE token, const Settings& settings);
     // moduleRan: the session's module was running when the look began.
-    void keepLedger(DWORD session, HANDLE token, bool moduleRan);
+    void keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings);
 
-    HANDLE module_ = nullptr;
-    DWORD moduleSession_ = kNoSession;
-    DWORD leftSession_ = kNoSession;  // the session the parents closed the module of
-    FILETIME leftAt_{};
-
-    wchar_t ledgerPath_[MAX_PATH] = L"";  // the ledger of the user last seen
-    StateRecord ledger_;
-    SessionUseCount use_;
-    SleepTimeHold sleepTime_;
+    std::map<DWORD, Watch> watches_;
     Clock clock_;
     Shutdown shutdown_;
 };
 
+// The sessions someone works in now: the console's and every active remote one.
+std::vector<DWORD> activeSessions();
 uint64_t systemUtcNow();
 // Switches the computer off, ending programs that hold it up: from a service,
 // as ExitWindowsEx cannot.

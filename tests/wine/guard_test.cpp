@@ -3,6 +3,7 @@
 // test's user and is found by its window.
 #include <windows.h>
 #include <sddl.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,48 @@ TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
     SessionGuard guard(&guardNow, &recordShutdown);
     for (; gGuardNow < start + 240 * second; gGuardNow += 20 * second, Sleep(150)) guard.follow();
     EXPECT_EQ(gShutdowns, std::vector<uint64_t>{start + 180 * second});
+}
+
+// What Windows tells the service (said here to a guard in this process, with
+// the test's clock): a locked session's minutes do not count, and a close in
+// another session leaves this one's module to be started again.
+TEST_F(Guard, FollowsEachSessionOnItsOwn) {
+    const std::wstring log = std::wstring(dataLocations().controlModulePath()) + L".log";
+    DeleteFileW(log.c_str());
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::writeSettings(nesselOn()));
+    const uint64_t second = 10'000'000;
+    StateRecord evening;
+    evening.nesselMinutes = 30;
+    evening.lastActive = evening.lastAwake = gGuardNow = suite::nowUtc();
+    ASSERT_TRUE(writeLedgerFile(testUsersLedger().c_str(), encodeStateRecord(evening)));
+    SessionGuard guard(&guardNow, &recordShutdown);
+    const auto followFor = [&](uint64_t seconds) {
+        for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(150))
+            guard.follow();
+        Sleep(1500);  // for the last module's note
+    };
+    const auto starts = [&] {
+        const std::wstring recorded = suite::readLog(log);
+        size_t count = 0;
+        for (size_t at = recorded.find(L"/control"); at != std::wstring::npos; at = recorded.find(L"/control", at + 1))
+            ++count;
+        return count;
+    };
+    const DWORD session = WTSGetActiveConsoleSessionId();
+    guard.sessionLocked(session, true);
+    followFor(180);
+    EXPECT_EQ(ledgerMinutes(), 30) << "minutes counted while the session was locked";
+    guard.sessionLocked(session, false);
+    guard.parentsClose(session + 1);
+    followFor(180);
+    EXPECT_GE(ledgerMinutes(), 32);
+    guard.parentsClose(session);
+    const auto before = starts();
+    EXPECT_GT(before, 0u);
+    followFor(60);
+    EXPECT_EQ(starts(), before) << "a module started after the parents closed it";
+    DeleteFileW(log.c_str());
 }
 
 // A module that runs already (here a stand-in in the module's file, which
