@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+#include "control/weekly_calendar.h"
+#include "scene/key_value_document.h"
+
+// The week of one Windows user, from the limits file: the
+// common keys ("monday", "monday.minutes", ...), each overridden by the same
+// key after the user's name and "/" ("Маша/monday", the name in any case).
+// A key that is absent or cannot be read leaves its day as without a
+// calendar: a damaged file never locks a child out.
+WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName);

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "control/child_limits.h"
+#include "control/weekly_calendar.h"
+
+namespace {
+
+constexpr LocalMinute kMonday = LocalMinute{7 * 22000} * kMinutesPerDay;  // a Monday's midnight
+constexpr LocalMinute at(int day, int hour, int minute = 0) { return kMonday + (day * 24 + hour) * 60 + minute; }
+
+// School days 15:00-20:30, Friday also 22:00-01:00, the weekend 10:00-21:30
+// with a budget of 120 minutes on Saturday; Sunday as without a calendar.
+WeeklyCalendar schoolWeek() {
+    WeeklyCalendar week;
+    for (int day = 0; day < 6; ++day)
+        week.days[day] = {true, *parseAllowedWindows(day < 5 ? u"15:00-20:30" : u"10:00-21:30"), -1};
+    week.days[4].windows = *parseAllowedWindows(u" 15:00-20:30 , 22:00-01:00");
+    week.days[5].budgetMinutes = 120;
+    return week;
+}
+
+TEST(WeeklyCalendar, WindowsAreReadOrRefusedWhole) {
+    EXPECT_EQ(parseAllowedWindows(u"-")->size(), 0u);
+    EXPECT_EQ(parseAllowedWindows(u"0:00-24:00")->front().end, kMinutesPerDay);
+    for (auto bad : {u"15:00", u"15-16", u"10:00-10:00", u"15:00-20:60", u"24:00-01:00", u"9:00-10:00,", u"1:2-3:04"})
+        EXPECT_FALSE(parseAllowedWindows(bad));
+}
+
+// A week's hours, with midnight crossed inside a window and at a day's end.
+TEST(WeeklyCalendar, HoursOfASchoolWeek) {
+    const WeeklyCalendar week = schoolWeek();
+    EXPECT_FALSE(week.openAt(at(0, 14, 59)));
+    EXPECT_TRUE(week.openAt(at(0, 15)));
+    EXPECT_FALSE(week.openAt(at(0, 20, 30)));
+    EXPECT_TRUE(week.openAt(at(5, 0, 59)));  // Friday's evening, on Saturday
+    EXPECT_EQ(week.budgetDayOf(at(5, 0, 59)), dayOf(at(4, 0)));
+    EXPECT_FALSE(week.openAt(at(5, 1)));
+    EXPECT_EQ(week.nextOpening(at(0, 21)), at(1, 15));
+    EXPECT_EQ(week.nextClosing(at(4, 23)), at(5, 1));
+    EXPECT_EQ(week.nextClosing(at(6, 23)), at(7, 0));  // Sunday open all day, then Monday's hours
+    EXPECT_EQ(WeeklyCalendar{}.nextClosing(at(0, 12)), std::nullopt);
+}
+
+// The evening closes at 20:30: a repeated hour, the clock or the zone set back
+// do not open it again, the next day's window does; a clock two days back is a
+// correction.
+TEST(WeeklyCalendar, ClosedHoursStayClosedWhenTheClockGoesBack) {
+    const WeeklyCalendar week = schoolWeek();
+    CalendarRecord record;
+    EXPECT_TRUE(CalendarGate::allows(week, record, at(1, 20, 29)));
+    EXPECT_FALSE(CalendarGate::allows(week, record, at(1, 20, 31)));
+    EXPECT_FALSE(CalendarGate::allows(week, record, at(1, 19, 31)));
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(1, 19, 31)), 0);
+    EXPECT_TRUE(CalendarGate::allows(week, record, at(2, 15)));
+    EXPECT_FALSE(CalendarGate::allows(week, record, at(2, 21)));
+    EXPECT_TRUE(CalendarGate::allows(week, record, at(0, 16)));
+}
+
+// Saturday's 120 minutes: Friday's evening after midnight is Friday's, the
+// hours' end can come first, minutes counted with the zone set back to Friday
+// count for Saturday, and the budget is spent at 11:50.
+TEST(WeeklyCalendar, TheDaysBudgetIsSpentOnce) {
+    const WeeklyCalendar week = schoolWeek();
+    CalendarRecord record;
+    const auto count = [&](LocalMinute from, LocalMinute to) {
+        for (LocalMinute minute = from; minute < to; ++minute) CalendarGate::countMinute(week, record, minute);
+    };
+    count(at(4, 23), at(5, 1));
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(5, 10)), 120);
+    count(at(5, 10), at(5, 11, 30));
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(5, 11, 30)), 30);
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(5, 21, 10)), 20);
+    count(at(4, 23, 30), at(4, 23, 40));
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(5, 11, 30)), 20);
+    count(at(5, 11, 30), at(5, 11, 50));
+    EXPECT_FALSE(CalendarGate::allows(week, record, at(5, 11, 50)));
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(6, 9)), 15 * 60);  // until Monday's hours
+}
+
+// A user's own keys win over the common ones; what cannot be read is as
+// without a calendar, never a closed day.
+TEST(WeeklyCalendar, EachChildsOwnWeekFromTheLimitsFile) {
+    KeyValueDocument limits;
+    limits.parse(
+        u"monday = 15:00-20:30\r\nmonday.minutes = 90\r\nМАША/monday = 16:00-19:00\r\n"
+        u"tuesday = 15:00-25:00\r\nwednesday = -\r\nwednesday.minutes = two hours\r\nПетя/sunday.minutes = 0");
+    const WeeklyCalendar masha = calendarOf(limits, u"Маша"), petya = calendarOf(limits, u"Петя");
+    EXPECT_EQ(masha.days[0].windows.front().start, 16 * 60);
+    EXPECT_EQ(masha.days[0].budgetMinutes, 90);
+    EXPECT_EQ(petya.days[0].windows.front().start, 15 * 60);
+    EXPECT_FALSE(petya.days[1].restricted);
+    EXPECT_TRUE(petya.days[2].restricted && petya.days[2].windows.empty());
+    EXPECT_EQ(petya.days[2].budgetMinutes, -1);
+    EXPECT_EQ(petya.days[6].budgetMinutes, 0);
+    EXPECT_EQ(masha.days[6].budgetMinutes, -1);
+}
+
+}  // namespace
