@@ -62,7 +62,7 @@ DWORD WINAPI onControl(DWORD control, DWORD eventType, void* eventData, void*) {
         reportState(SERVICE_STOP_PENDING);
         break;
     case SERVICE_CONTROL_SESSIONCHANGE:
-        keep(eventType, static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId);
+        if (eventData) keep(eventType, static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId);
         break;
     case SERVICE_CONTROL_INTERROGATE: break;
     default:

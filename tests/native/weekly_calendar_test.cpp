@@ -8,13 +8,13 @@ namespace {
 constexpr LocalMinute kMonday = LocalMinute{7 * 22000} * kMinutesPerDay;  // a Monday's midnight
 constexpr LocalMinute at(int day, int hour, int minute = 0) { return kMonday + (day * 24 + hour) * 60 + minute; }
 
-// School days 15:00-20:30, Friday also 22:00-01:00, the weekend 10:00-21:30
-// with a budget of 120 minutes on Saturday; Sunday as without a calendar.
+// School days 15:00-20:30, Friday also 22:00-01:00, Saturday 10:00-21:30 and
+// 23:00-02:00 with a budget of 120 minutes; Sunday as without a calendar.
 WeeklyCalendar schoolWeek() {
     WeeklyCalendar week;
-    for (int day = 0; day < 6; ++day)
-        week.days[day] = {true, *parseAllowedWindows(day < 5 ? u"15:00-20:30" : u"10:00-21:30"), -1};
+    for (int day = 0; day < 6; ++day) week.days[day] = {true, *parseAllowedWindows(u"15:00-20:30"), -1};
     week.days[4].windows = *parseAllowedWindows(u" 15:00-20:30 , 22:00-01:00");
+    week.days[5].windows = *parseAllowedWindows(u"10:00-21:30, 23:00-02:00");
     week.days[5].budgetMinutes = 120;
     return week;
 }
@@ -34,6 +34,7 @@ TEST(WeeklyCalendar, HoursOfASchoolWeek) {
     EXPECT_FALSE(week.openAt(at(0, 20, 30)));
     EXPECT_TRUE(week.openAt(at(5, 0, 59)));  // Friday's evening, on Saturday
     EXPECT_EQ(week.budgetDayOf(at(5, 0, 59)), dayOf(at(4, 0)));
+    EXPECT_EQ(week.budgetDayOf(at(6, 1)), dayOf(at(5, 0)));  // Saturday's evening, in an open Sunday
     EXPECT_FALSE(week.openAt(at(5, 1)));
     EXPECT_EQ(week.nextOpening(at(0, 21)), at(1, 15));
     EXPECT_EQ(week.nextClosing(at(4, 23)), at(5, 1));
