@@ -1,14 +1,19 @@
 #include "control/control_core.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "shell/control_commands.h"
+#include "control/child_limits.h"
 #include "control/controlled_user.h"
 #include "control/usage_ledger.h"
 
 namespace {
 
 constexpr int64_t kResynchroniseGap = 90 * kUnitsPerSecond;
+// Minutes of play left at which Tikko's balloon warns.
+constexpr int32_t kFirstWarning = 10;
+constexpr int32_t kLastWarning = 3;
 
 enum SessionEvent : uint32_t {
     kConsoleConnect = 1,
@@ -32,6 +37,9 @@ void ControlCore::start(Moment now) {
 void ControlCore::reloadSettings() {
     host_.loadSettings(settings_);
     if (state_.nesselMinutes >= settings_.bedtimeMinutes) state_.nesselMinutes = settings_.bedtimeMinutes - 1;
+    KeyValueDocument limits;
+    limits.parse(host_.readLimits());
+    calendar_ = calendarOf(limits, userName_);
 }
 
 void ControlCore::resynchronise(Moment now) {
@@ -46,11 +54,51 @@ void ControlCore::resynchronise(Moment now) {
     }
     childMode_ = true;
     refreshTrayIcon();
+    CalendarImage own{}, ledger{};
+    calendarRecord_ = decodeCalendarRecord(own.data(), host_.readCalendar(own.data(), own.size()));
+    if (host_.readCalendarLedger(ledger.data(), ledger.size()) == ledger.size())
+        calendarRecord_ = stricterCalendarRecord(calendarRecord_, decodeCalendarRecord(ledger.data(), ledger.size()),
+                                                 host_.localMinute(now.utc));
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
     state_.lastActive = now.utc;
     lastTick_ = now.utc;
-    schedules_.resynchronise(now, offMinutes);
+    schedules_.resynchronise(now, offMinutes, calendarCloses(now));
     writeState();
+    showTimeLeft(now);
+}
+
+bool ControlCore::calendarCloses(Moment now) {
+    if (settings_.nesselDisabled || !isActive() || !calendar_.restricts()) return false;
+    const CalendarRecord before = calendarRecord_;
+    const bool closes = !CalendarGate::allows(calendar_, calendarRecord_, host_.localMinute(now.utc));
+    if (encodeCalendarRecord(calendarRecord_) != encodeCalendarRecord(before))
+        host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
+    return closes;
+}
+
+void ControlCore::countCalendarMinute(Moment now) {
+    if (!calendar_.restricts()) return;
+    CalendarGate::countMinute(calendar_, calendarRecord_, host_.localMinute(now.utc) - 1);
+    host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
+}
+
+void ControlCore::showTimeLeft(Moment now) {
+    int32_t left = -1;
+    const LocalMinute local = host_.localMinute(now.utc);
+    if (isActive() && !settings_.nesselDisabled) {
+        left = std::max(settings_.bedtimeMinutes - state_.nesselMinutes, 0);
+        const int32_t calendarLeft = CalendarGate::minutesLeft(calendar_, calendarRecord_, local);
+        if (calendar_.restricts() && calendarLeft >= 0) left = std::min(left, calendarLeft);
+        if (schedules_.sleepMode() || schedules_.nesselPhase() != NesselPhase::Counting) left = 0;
+    }
+    // The turn-off scene gives three more minutes.
+    host_.showTimeLeft(left, left < 0 ? -1 : static_cast<int32_t>((local + left + 3) % kMinutesPerDay));
+    if (left > kFirstWarning || left < 0) warnedAt_ = -1;
+    for (int32_t warning : {kFirstWarning, kLastWarning})
+        if (left > 0 && left <= warning && (warnedAt_ < 0 || warnedAt_ > warning)) {
+            host_.warnTimeLeft(left);
+            warnedAt_ = left;
+        }
 }
 
 void ControlCore::writeState() { host_.writeState(encodeStateRecord(state_)); }
@@ -59,13 +107,18 @@ void ControlCore::minuteTick(Moment now) {
     if (unitsBetween(lastTick_, now.utc) > kResynchroniseGap) resynchronise(now);
     lastTick_ = now.utc;
     if (!sessionActive_ || closeAllRequested_ || !isActive()) return;
-    if (!settings_.nesselDisabled) schedules_.nesselMinute(now);
+    if (!settings_.nesselDisabled) {
+        // The minute that just passed was used, unless the computer was closed in it.
+        if (!schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(now);
+        schedules_.nesselMinute(now, calendarCloses(now));
+    }
     if (!settings_.hopsaDisabled) schedules_.hopsaMinute(now);
     if (!settings_.tolderDisabled && !schedules_.tolderFast()) schedules_.tolderCheck(now);
     state_.lastActive = now.utc;
     if (!schedules_.sleepMode()) state_.lastAwake = now.utc;
     writeState();
     refreshTrayIcon();
+    showTimeLeft(now);
 }
 
 void ControlCore::tolderSecondTick(Moment now) {
@@ -125,6 +178,7 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
     case kCommandOptionsUpdate:
         reloadSettings();
         refreshTrayIcon();
+        showTimeLeft(now);
         return 0;
     case kCommandGetMode: return childMode_ ? 1 : 0;
     case kCommandTikkoWork: schedules_.sceneReported(now.utc); return sceneMustClose() ? 1 : 0;

@@ -8,6 +8,7 @@
 #include "control/module_schedules.h"
 #include "control/state_record.h"
 #include "control/usage_time.h"
+#include "control/weekly_calendar.h"
 
 // The resident control module's logic: mode, minute tick, usage accounting,
 // commands of the control channel and the tray icon's rule. The control window
@@ -42,6 +43,7 @@ public:
     const StateRecord& state() const { return state_; }
     const Settings& settings() const { return settings_; }
     const ModuleSchedules& schedules() const { return schedules_; }
+    const CalendarRecord& calendarRecord() const { return calendarRecord_; }
 
 private:
     void resynchronise(Moment now);
@@ -49,12 +51,21 @@ private:
     void enterParentsMode();
     void writeState();
     bool sceneMustClose() const;
+    // Whether the parents' calendar closes the computer now, for a user it
+    // controls with Nessel on; remembered in the calendar file.
+    bool calendarCloses(Moment now);
+    void countCalendarMinute(Moment now);
+    // The icon's tip and the warnings 10 and 3 minutes before the turn-off scene.
+    void showTimeLeft(Moment now);
 
     ControlHost& host_;
     const std::u16string userName_;
     Settings settings_;
     StateRecord state_;
     ModuleSchedules schedules_;
+    WeeklyCalendar calendar_;
+    CalendarRecord calendarRecord_;
+    int32_t warnedAt_ = -1;  // the last warning's minutes, -1 before the first
 
     bool childMode_ = true;
     uint64_t lastTick_ = 0;

@@ -1,9 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "settings/settings.h"
+#include "control/calendar_record.h"
 #include "control/state_record.h"
 
 // What the control window gives the control logic and does for it. The logic
@@ -29,6 +31,16 @@ public:
     // Reads the guard's ledger of this user; returns the number of bytes read
     // (0 where there is no guard or no ledger yet).
     virtual size_t readLedger(uint8_t* bytes, size_t capacity) = 0;
+    // The same for the guard's copy of this user's calendar record.
+    virtual size_t readCalendarLedger(uint8_t* bytes, size_t capacity) = 0;
+
+    // The wall-clock minute of a UTC moment, by the time zone's rules.
+    virtual LocalMinute localMinute(uint64_t utc) = 0;
+    // The limits file's text (each child's week); empty where there is none.
+    virtual std::u16string readLimits() = 0;
+    // Reads the calendar file; returns the number of bytes read.
+    virtual size_t readCalendar(uint8_t* bytes, size_t capacity) = 0;
+    virtual void writeCalendar(const CalendarImage& image) = 0;
 
     // Starts a program of the suite from the current directory, shown normally;
     // false when it could not be started.
@@ -44,6 +56,11 @@ public:
     virtual void stopTolderTimer() = 0;
     virtual void requestShutdown(bool force) = 0;
     virtual void showTrayIcon(bool shown) = 0;
+    // The icon's tip: the minutes of play left and the wall-clock minute of
+    // the day the computer goes off, or minutesLeft -1 where nothing limits it.
+    virtual void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay) = 0;
+    // A balloon by the icon that takes no focus: so many minutes left.
+    virtual void warnTimeLeft(int32_t minutesLeft) = 0;
     // Ends the control window (and with it the module).
     virtual void endModule() = 0;
 };

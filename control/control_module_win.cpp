@@ -1,6 +1,9 @@
 #include "control/control_module_win.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cwchar>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -10,6 +13,8 @@
 #include "control/controlled_user_win.h"
 #include "shell/hand_over_password_win.h"
 #include "control/last_input_win.h"
+#include "control/limits_file_win.h"
+#include "control/local_time_win.h"
 #include "control/session_notifications_win.h"
 #include "control/shutdown_win.h"
 #include "control/state_file_win.h"
@@ -163,13 +168,29 @@ private:
     void writeState(const StateImage& image) override {
         if (stateFile_) stateFile_->write(image);
     }
-    size_t readLedger(uint8_t* bytes, size_t capacity) override {
+    size_t readLedger(uint8_t* bytes, size_t capacity) override { return readOwnLedger(L"dat", bytes, capacity); }
+    size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
+        return readOwnLedger(L"cal", bytes, capacity);
+    }
+    static size_t readOwnLedger(const wchar_t* extension, uint8_t* bytes, size_t capacity) {
         HANDLE token = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return 0;
         wchar_t path[MAX_PATH];
-        const bool found = ledgerPathOf(token, path);
+        const bool found = ledgerPathOf(token, path, extension);
         CloseHandle(token);
         return found ? readLedgerFile(path, bytes, capacity) : 0;
+    }
+
+    LocalMinute localMinute(uint64_t utc) override { return localMinuteOf(utc); }
+    std::u16string readLimits() override { return readLimitsFile(); }
+    size_t readCalendar(uint8_t* bytes, size_t capacity) override {
+        std::vector<uint8_t> image;
+        const size_t size = std::min<size_t>(readWholeFile(dataLocations().calendarPath(), image), capacity);
+        std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), bytes);
+        return size;
+    }
+    void writeCalendar(const CalendarImage& image) override {
+        writeWholeFile(dataLocations().calendarPath(), image.data(), static_cast<DWORD>(image.size()));
     }
 
     bool startProgram(std::u16string_view file, std::u16string_view parameters) override {
@@ -202,7 +223,36 @@ private:
             ::requestShutdown(force);
     }
 
-    void showTrayIcon(bool shown) override { ::showTrayIcon(hwnd(), smallIcon_, shown); }
+    void showTrayIcon(bool shown) override {
+        trayShown_ = shown;
+        ::showTrayIcon(hwnd(), smallIcon_, shown, tip_.empty() ? caption().c_str() : tip_.c_str());
+    }
+    void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay) override {
+        std::wstring tip = caption();
+        if (minutesLeft == 0) {
+            tip = loadedString(IDS_TIME_UP);
+        } else if (minutesLeft > 0) {
+            wchar_t text[64];
+            std::swprintf(text, 64, loadedString(IDS_TIME_LEFT).c_str(), minutesLeft, offMinuteOfDay / 60,
+                          offMinuteOfDay % 60);
+            tip = text;
+        }
+        if (tip == tip_) return;
+        tip_ = tip;
+        if (trayShown_) setTrayTip(hwnd(), tip_.c_str());
+        if (options_.trayTipShown) options_.trayTipShown(tip_.c_str());
+    }
+    void warnTimeLeft(int32_t minutesLeft) override {
+        wchar_t text[256];
+        std::swprintf(text, 256, loadedString(IDS_TIME_WARNING).c_str(), minutesLeft);
+        showTrayBalloon(hwnd(), loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
+    }
+    static std::wstring loadedString(UINT id) {
+        wchar_t text[256] = L"";
+        LoadStringW(GetModuleHandleW(nullptr), id, text, 256);
+        return text;
+    }
+    static std::wstring caption() { return loadedString(IDS_MODULE_CAPTION); }
 
     void endModule() override { endDialog(IDOK); }
 
@@ -222,6 +272,8 @@ private:
     HANDLE lastProgram_ = nullptr;
     HICON smallIcon_ = nullptr;
     HICON largeIcon_ = nullptr;
+    bool trayShown_ = false;
+    std::wstring tip_;  // empty until the first time left
 };
 
 }  // namespace

@@ -3,14 +3,15 @@
 
 // What a test may change about the control module: the length of its minute
 // and of its second (the scene watchdog's and Tolder's fast timer), its clock,
-// what a shut-down request does and how long it waits for a module's window
+// what a shut-down request does, who else hears of the icon's tip and how long it waits for a module's window
 // where the mutex's name is taken.
 struct ControlModuleOptions {
     UINT minuteMs = 60000;
     UINT secondMs = 1000;
     DWORD nameHolderWaitMs = 10000;
-    void (*readClock)(FILETIME* utc) = nullptr;  // null: the system clock
-    void (*shutdown)(bool force) = nullptr;      // null: ask Windows
+    void (*readClock)(FILETIME* utc) = nullptr;          // null: the system clock
+    void (*shutdown)(bool force) = nullptr;              // null: ask Windows
+    void (*trayTipShown)(const wchar_t* tip) = nullptr;  // told each new tip of the icon
 };
 
 // Held by the running control module, in the session's namespace.

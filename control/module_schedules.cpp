@@ -6,6 +6,8 @@ namespace {
 
 constexpr uint32_t kIdleMinuteSeconds = 40;  // a minute with older input counts as idle
 constexpr int32_t kSleepTicksBeforeShutdown = 3;
+// Minutes the calendar's turn-off scene waits for an exercise or a grumble on screen.
+constexpr int32_t kCalendarSceneWait = 2;
 constexpr int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
 // Watchdog seconds a new scene may take to send its first report; one that
 // dies before it would otherwise hold the scene slot until the module ends.
@@ -22,11 +24,12 @@ ModuleSchedules::ModuleSchedules(ControlHost& host, const Settings& settings, St
 
 uint32_t ModuleSchedules::idleSeconds(Moment now) { return ::idleSeconds(now.tick, host_.lastInputTick()); }
 
-void ModuleSchedules::resynchronise(Moment now, int32_t offMinutes) {
+void ModuleSchedules::resynchronise(Moment now, int32_t offMinutes, bool calendarClosed) {
     resyncTick_ = now.tick;
     nesselPhase_ = NesselPhase::Counting;
+    calendarClosedMinutes_ = -1;
     const int32_t sleptMinutes = minutesBetween(state_.lastAwake, now.utc);
-    if (state_.sleepPending && sleepTimeRunning(sleptMinutes, settings_.sleepMinutes)) {
+    if (calendarClosed || (state_.sleepPending && sleepTimeRunning(sleptMinutes, settings_.sleepMinutes))) {
         sleepTicks_ = 0;
         sleepMode_ = true;
         if (!settings_.nesselDisabled) startNesselScene(true);
@@ -46,7 +49,7 @@ void ModuleSchedules::resynchronise(Moment now, int32_t offMinutes) {
     stopTolderFast();
 }
 
-void ModuleSchedules::nesselMinute(Moment now) {
+void ModuleSchedules::nesselMinute(Moment now, bool calendarClosed) {
     if (sleepMode_) {
         if (nesselPhase_ != NesselPhase::Counting) return;
         if (++sleepTicks_ >= kSleepTicksBeforeShutdown) {
@@ -54,6 +57,14 @@ void ModuleSchedules::nesselMinute(Moment now) {
             host_.requestShutdown(true);
         }
         return;
+    }
+    if (calendarClosed) {
+        calendarClosedMinute();
+        return;
+    }
+    if (calendarClosedMinutes_ >= 0) {  // open again: the parents changed the calendar
+        calendarClosedMinutes_ = -1;
+        nesselPhase_ = NesselPhase::Counting;
     }
     const int32_t bedtime = settings_.bedtimeMinutes;
     ++state_.nesselMinutes;
@@ -78,6 +89,24 @@ void ModuleSchedules::nesselMinute(Moment now) {
         host_.requestShutdown(false);
     }
     if (nesselPhase_ == NesselPhase::ShutdownRequested && state_.nesselMinutes >= bedtime + 5) {
+        nesselPhase_ = NesselPhase::ForcedShutdownRequested;
+        host_.requestShutdown(true);
+    }
+}
+
+void ModuleSchedules::calendarClosedMinute() {
+    ++calendarClosedMinutes_;
+    if (nesselPhase_ == NesselPhase::Counting || nesselPhase_ == NesselPhase::Held) {
+        const bool otherScene = sceneKind_ == SceneKind::Hopsa || sceneKind_ == SceneKind::Tolder;
+        nesselPhase_ = NesselPhase::Held;
+        if (otherScene && calendarClosedMinutes_ < kCalendarSceneWait) return;
+        startNesselScene(false);
+        nesselPhase_ = NesselPhase::TurnOffShown;
+        calendarClosedMinutes_ = 0;
+    } else if (nesselPhase_ == NesselPhase::TurnOffShown && calendarClosedMinutes_ >= 3) {
+        nesselPhase_ = NesselPhase::ShutdownRequested;
+        host_.requestShutdown(false);
+    } else if (nesselPhase_ == NesselPhase::ShutdownRequested && calendarClosedMinutes_ >= 5) {
         nesselPhase_ = NesselPhase::ForcedShutdownRequested;
         host_.requestShutdown(true);
     }

@@ -26,10 +26,16 @@ public:
     ModuleSchedules(ControlHost& host, const Settings& settings, StateRecord& state);
 
     // The schedules' part of a resynchronisation, once the record is read and
-    // lastActive is set to now; offMinutes is the time since the previous lastActive.
-    void resynchronise(Moment now, int32_t offMinutes);
+    // lastActive is set to now; offMinutes is the time since the previous
+    // lastActive. Started while the parents' calendar keeps the computer
+    // closed, Nessel behaves as in the sleep time.
+    void resynchronise(Moment now, int32_t offMinutes, bool calendarClosed = false);
 
-    void nesselMinute(Moment now);
+    // calendarClosed: the parents' calendar closes the computer this minute
+    // (hours or the day's budget): the turn-off scene, once no exercise or
+    // grumble is on screen (two minutes at most), then the shut-down three
+    // minutes later and the forced one two after that, whatever the idle time.
+    void nesselMinute(Moment now, bool calendarClosed = false);
     void hopsaMinute(Moment now);
     void tolderCheck(Moment now);
     // Tolder's one-second tick is not wanted any more.
@@ -45,6 +51,8 @@ public:
     NesselPhase nesselPhase() const { return nesselPhase_; }
     SceneKind sceneKind() const { return sceneKind_; }
     bool sleepMode() const { return sleepMode_; }
+    // The calendar has closed the computer: the turn-off scene and the shut-downs follow.
+    bool calendarClosing() const { return calendarClosedMinutes_ >= 0; }
     bool tolderFast() const { return tolderFast_; }
 
 private:
@@ -62,7 +70,10 @@ private:
     const Settings& settings_;
     StateRecord& state_;
 
+    void calendarClosedMinute();
+
     NesselPhase nesselPhase_ = NesselPhase::Counting;
+    int32_t calendarClosedMinutes_ = -1;  // -1: the calendar is open
     bool sleepMode_ = false;
     int32_t sleepTicks_ = 0;
     SceneKind sceneKind_ = SceneKind::None;

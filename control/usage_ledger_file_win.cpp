@@ -48,15 +48,27 @@ bool prepareFolder(const wchar_t* folder) {
 
 }  // namespace
 
-bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH]) {
+bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
     TokenUserBuffer buffer;
     PSID user = userOfToken(token, buffer);
     wchar_t* sid = nullptr;
     if (!user || !ConvertSidToStringSidW(user, &sid)) return false;
-    const int length =
-        std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls.dat", dataLocations().commonFolder(), kLedgerFolderName, sid);
+    const int length = std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls.%ls", dataLocations().commonFolder(),
+                                     kLedgerFolderName, sid, extension);
     LocalFree(sid);
     return length > 0 && length < MAX_PATH;
+}
+
+bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
+    const int length =
+        std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls", dataLocations().commonFolder(), kLedgerFolderName, name);
+    return length > 0 && length < MAX_PATH;
+}
+
+bool prepareLedgerFolder() {
+    wchar_t folder[MAX_PATH];
+    const int length = std::swprintf(folder, MAX_PATH, L"%ls\\%ls", dataLocations().commonFolder(), kLedgerFolderName);
+    return length > 0 && length < MAX_PATH && prepareFolder(folder);
 }
 
 size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {
@@ -69,15 +81,15 @@ size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {
     return read;
 }
 
-bool writeLedgerFile(const wchar_t* path, const StateImage& image) {
+bool writeLedgerFile(const wchar_t* path, const uint8_t* bytes, size_t size) {
     wchar_t folder[MAX_PATH], fresh[MAX_PATH];
     if (!folderOf(path, folder) || !prepareFolder(folder)) return false;
     if (std::swprintf(fresh, MAX_PATH, L"%ls.new", path) <= 0) return false;
     HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool whole = WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &written, nullptr) &&
-                       written == image.size() && FlushFileBuffers(file);
+    const bool whole = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size &&
+                       FlushFileBuffers(file);
     CloseHandle(file);
     return whole && MoveFileExW(fresh, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }

@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "control/state_record.h"
+#include <array>
 
-// The guard's ledgers: one 28-byte record a user, laid out as the state file,
+// The guard's ledgers: for each user the 28-byte usage record, laid out as the
+// state file, and the 16-byte calendar record, laid out as the calendar file,
 // in a folder of the shared data folder that only the system and
 // administrators may change and users may read. The file is named by the
 // user's SID, which a renamed account keeps.
@@ -16,8 +17,13 @@
 // create files.
 extern const wchar_t kLedgerFolderAccess[];
 
-// The ledger of the token's user; false when the path cannot be made.
-bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH]);
+// A ledger of the token's user: "dat" the usage record, "cal" the calendar
+// record; false when the path cannot be made.
+bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension = L"dat");
+// Another file of the folder (the parents' limits); false when the path cannot be made.
+bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
+// Makes the folder with its access, or takes it over; false when it cannot.
+bool prepareLedgerFolder();
 
 // Reads the start of a ledger; the number of bytes read (0 when there is none).
 size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity);
@@ -25,4 +31,8 @@ size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity);
 // The guard's write: makes the folder, with its access, owned by the
 // administrators (a folder a user made first is taken over), and replaces the
 // ledger whole through a new file, so that a crash leaves the old one.
-bool writeLedgerFile(const wchar_t* path, const StateImage& image);
+bool writeLedgerFile(const wchar_t* path, const uint8_t* bytes, size_t size);
+template <size_t N>
+bool writeLedgerFile(const wchar_t* path, const std::array<uint8_t, N>& image) {
+    return writeLedgerFile(path, image.data(), N);
+}

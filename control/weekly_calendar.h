@@ -5,16 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "control/calendar_record.h"
+
 // The parents' week: for each weekday the hours the computer may be used and
 // a budget of used minutes. It reads the wall clock only as the host hands it
-// over (LocalTime), so a day of a daylight-saving change is simply a day whose
+// over (LocalMinute), so a day of a daylight-saving change is simply a day whose
 // minutes skip or repeat.
 
-constexpr int32_t kMinutesPerDay = 24 * 60;
-
-// A moment on the computer's wall clock, as whole minutes since midnight
-// local time of 1 January 1601, a Monday.
-using LocalMinute = int64_t;
 inline int32_t dayOf(LocalMinute at) { return static_cast<int32_t>(at / kMinutesPerDay); }
 inline int32_t weekdayOf(int32_t day) { return day % 7; }  // 0 Monday .. 6 Sunday
 
@@ -54,17 +51,10 @@ struct WeeklyCalendar {
 };
 
 // What the calendar decides for the control module, with what it must
-// remember between minutes and starts: the day's used minutes and the moment
-// it last closed. A wall clock that goes back (daylight saving's repeated
-// hour, a time zone or clock changed) neither opens hours that already closed
-// nor brings a spent budget back; one more than two days back is taken as a
-// corrected clock and forgotten.
-struct CalendarRecord {
-    int32_t budgetDay = 0;
-    int32_t usedMinutes = 0;
-    LocalMinute closedAt = 0;  // 0: never closed
-};
-
+// remember between minutes and starts (CalendarRecord). A wall clock that goes
+// back (daylight saving's repeated hour, a time zone or clock changed) neither
+// opens hours that already closed nor brings a spent budget back; one more
+// than two days back is taken as a corrected clock and forgotten.
 class CalendarGate {
 public:
     static constexpr LocalMinute kForgetBack = 2 * kMinutesPerDay;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "control/usage_ledger_file_win.h"
 #include "guard/guard_requests_win.h"
 #include "resources/resource_ids.h"
 
@@ -77,6 +78,7 @@ bool installGuardService() {
     SERVICE_DESCRIPTIONW text{&description[0]};
     ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &text);
     restartOnFailure(service);
+    prepareLedgerFolder();  // where the parents' limits file goes, before anyone else makes it
     const bool ready = restrictAccess(service) &&
                        (StartServiceW(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
     CloseServiceHandle(service);

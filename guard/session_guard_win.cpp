@@ -11,6 +11,7 @@
 
 #include "common/whole_file_win.h"
 #include "control/controlled_user.h"
+#include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "settings/settings.h"
 #include "shell/data_locations_win.h"
@@ -124,6 +125,18 @@ void enableShutdownPrivilege() {
     if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
         AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
     CloseHandle(token);
+}
+
+// The calendar record of the token's user, read beside their running module.
+bool readUserCalendar(HANDLE token, CalendarRecord& record) {
+    wchar_t folder[MAX_PATH] = L"", path[MAX_PATH];
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, token, SHGFP_TYPE_CURRENT, folder) != S_OK ||
+        !DataLocations::calendarPathUnder(folder, path))
+        return false;
+    CalendarImage image{};
+    const size_t size = readLedgerFile(path, image.data(), image.size());
+    record = decodeCalendarRecord(image.data(), size);
+    return size == image.size();
 }
 
 // The module as the token's user, on the session's interactive desktop, in
@@ -245,6 +258,23 @@ void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool mo
     if (encodeStateRecord(next) != encodeStateRecord(watch.ledger) &&
         writeLedgerFile(watch.ledgerPath, encodeStateRecord(next)))
         watch.ledger = next;
+    if (moduleRunning) followCalendar(watch, token, now);
+}
+
+void SessionGuard::followCalendar(Watch& watch, HANDLE token, uint64_t now) {
+    wchar_t path[MAX_PATH];
+    if (!ledgerPathOf(token, path, L"cal")) return;
+    if (lstrcmpiW(path, watch.calendarPath) != 0) {
+        lstrcpynW(watch.calendarPath, path, MAX_PATH);
+        CalendarImage image{};
+        watch.calendar = decodeCalendarRecord(image.data(), readLedgerFile(path, image.data(), image.size()));
+    }
+    CalendarRecord written;
+    if (!readUserCalendar(token, written)) return;
+    const CalendarRecord next = stricterCalendarRecord(written, watch.calendar, localMinuteOf(now));
+    if (encodeCalendarRecord(next) != encodeCalendarRecord(watch.calendar) &&
+        writeLedgerFile(path, encodeCalendarRecord(next)))
+        watch.calendar = next;
 }
 
 void SessionGuard::parentsClose(DWORD session) {

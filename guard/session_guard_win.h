@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "control/calendar_record.h"
 #include "control/state_record.h"
 #include "control/usage_ledger.h"
 #include "settings/settings.h"
@@ -13,7 +14,9 @@
 // control. A module the guard did not start (the Run key's, a sender's) is
 // adopted; one that ends without the parents' request is started again at the
 // next follow(). It also keeps each user's ledger: the module's record while
-// the module runs, and the minutes the session is in use while it is missing;
+// the module runs, and the minutes the session is in use while it is missing,
+// and a copy of the calendar's record (the day's used minutes) that the module
+// never starts kinder than;
 // and it holds the sleep time, asking for the shut-down itself when the module
 // does not.
 class SessionGuard {
@@ -47,6 +50,8 @@ private:
         bool locked = false;
         wchar_t ledgerPath[MAX_PATH] = L"";  // the ledger of the user last seen
         StateRecord ledger;
+        wchar_t calendarPath[MAX_PATH] = L"";  // the calendar ledger of that user
+        CalendarRecord calendar;
         SessionUseCount use;
         SleepTimeHold sleepTime;
     };
@@ -56,6 +61,8 @@ private:
     void keepModule(DWORD session, Watch& watch, HANDLE token, const Settings& settings);
     // moduleRan: the session's module was running when the look began.
     void keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings);
+    // The running module's calendar file, taken into the calendar ledger where it is no kinder.
+    void followCalendar(Watch& watch, HANDLE token, uint64_t now);
 
     std::map<DWORD, Watch> watches_;
     Clock clock_;

@@ -82,6 +82,7 @@ const DataLocations::FileInFolder DataLocations::kFiles[] = {
     {kHandOver, kUserFolder, "psw"},
     {kSettings, kCommonFolder, "nessel20.cfg"},
     {kState, kUserFolder, "nessel20i.cfg"},
+    {kCalendar, kUserFolder, "calendar.dat"},
     {kTemp, kUserFolder, "Temp\\"},
 };
 
@@ -155,6 +156,10 @@ bool DataLocations::handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&pa
 
 bool DataLocations::statePathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]) {
     return userPathUnder(appDataFolder, kState, path);
+}
+
+bool DataLocations::calendarPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]) {
+    return userPathUnder(appDataFolder, kCalendar, path);
 }
 
 namespace {

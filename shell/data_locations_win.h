@@ -4,7 +4,7 @@
 enum class ApiFamily { Wide, Ansi };
 
 // The suite's folders and files: a shared data folder for settings and the
-// password, a per-user one for state, hand-over and temporary files. Building
+// password, a per-user one for state, calendar, hand-over and temporary files. Building
 // the object creates the folders.
 class DataLocations {
 public:
@@ -17,16 +17,29 @@ public:
     const wchar_t* handOverPath() const { return paths_[kHandOver]; }
     const wchar_t* settingsPath() const { return paths_[kSettings]; }
     const wchar_t* statePath() const { return paths_[kState]; }
+    const wchar_t* calendarPath() const { return paths_[kCalendar]; }
     const wchar_t* tempFolder() const { return paths_[kTemp]; }
 
     // The hand-over file of the user whose application-data folder is given,
     // where that user's processes find it; false when the path is too long.
     static bool handOverPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
-    // The same for that user's state file.
+    // The same for that user's state file and calendar file.
     static bool statePathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
+    static bool calendarPathUnder(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
 
 private:
-    enum Index { kCommonFolder, kUserFolder, kControlModule, kPassword, kHandOver, kSettings, kState, kTemp, kCount };
+    enum Index {
+        kCommonFolder,
+        kUserFolder,
+        kControlModule,
+        kPassword,
+        kHandOver,
+        kSettings,
+        kState,
+        kCalendar,
+        kTemp,
+        kCount
+    };
 
     struct FileInFolder {
         Index index, base;

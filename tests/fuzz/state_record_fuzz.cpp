@@ -1,5 +1,5 @@
-// A state file of any content, with any stored settings, read by a starting
-// control module that then counts a few minutes.
+// A state file of any content, with any stored settings, calendar file and
+// limits file, read by a starting control module that then counts a few minutes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Moment now{kEveningStart + static_cast<uint64_t>(take16(rest, restSize)) * kMinute,
                static_cast<uint32_t>(take16(rest, restSize)) << 16};
     host.lastInput = now.tick + static_cast<uint32_t>(take16(rest, restSize));
+    const size_t calendarSize = restSize < kCalendarRecordSize ? restSize : kCalendarRecordSize;
+    host.calendarFile.assign(rest, rest + calendarSize);
+    for (size_t i = calendarSize; i + 1 < restSize; i += 2)
+        host.limits.push_back(static_cast<char16_t>(rest[i] | (rest[i + 1] << 8)));
     core.start(now);
     for (int second = 1; second <= 600; ++second) {
         now.utc += kSecond;

@@ -12,7 +12,7 @@
 #include "control/control_core.h"
 #include "control/control_host.h"
 
-// 2026-12-06 18:00 UTC as a FILETIME.
+// 2025-12-06 10:00 UTC (a Saturday) as a FILETIME.
 constexpr uint64_t kEveningStart = 134'094'888'000'000'000ULL;
 constexpr uint64_t kSecond = 10'000'000ULL;
 constexpr uint64_t kMinute = 60 * kSecond;
@@ -52,6 +52,12 @@ public:
     std::vector<uint8_t> stateFile;
     bool programsPresent = true;
 
+    int32_t zoneMinutes = 0;  // the wall clock's offset from UTC
+    std::u16string limits;
+    std::vector<uint8_t> calendarFile;
+    int32_t tipLeft = -2, tipOff = -2;  // the icon's tip
+    std::vector<int32_t> warnings;
+
     std::vector<Start> starts;
     int programsEnded = 0;
     std::vector<Shutdown> shutdowns;
@@ -78,12 +84,31 @@ public:
         return size;
     }
     size_t readLedger(uint8_t*, size_t) override { return 0; }  // no guard
+    std::vector<uint8_t> calendarLedger;                        // the guard's copy
+    size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
+        const size_t size = std::min(calendarLedger.size(), capacity);
+        std::copy(calendarLedger.begin(), calendarLedger.begin() + static_cast<std::ptrdiff_t>(size), bytes);
+        return size;
+    }
     void writeState(const StateImage& image) override {
         if (!stateFileOpen) return;
         if (stateFile.size() < image.size()) stateFile.resize(image.size());
         std::copy(image.begin(), image.end(), stateFile.begin());
         ++stateWrites;
     }
+    LocalMinute localMinute(uint64_t utc) override { return static_cast<LocalMinute>(utc / kMinute) + zoneMinutes; }
+    std::u16string readLimits() override { return limits; }
+    size_t readCalendar(uint8_t* bytes, size_t capacity) override {
+        const size_t size = std::min(calendarFile.size(), capacity);
+        std::copy(calendarFile.begin(), calendarFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
+        return size;
+    }
+    void writeCalendar(const CalendarImage& image) override { calendarFile.assign(image.begin(), image.end()); }
+    void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay) override {
+        tipLeft = minutesLeft;
+        tipOff = offMinuteOfDay;
+    }
+    void warnTimeLeft(int32_t minutesLeft) override { warnings.push_back(minutesLeft); }
     bool startProgram(std::u16string_view, std::u16string_view parameters) override {
         if (!programsPresent) return false;
         starts.push_back({secondsSinceEvening(), std::u16string(parameters)});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "control/child_limits.h"
 #include "control/weekly_calendar.h"
 
@@ -94,6 +96,25 @@ TEST(WeeklyCalendar, EachChildsOwnWeekFromTheLimitsFile) {
     EXPECT_EQ(petya.days[2].budgetMinutes, -1);
     EXPECT_EQ(petya.days[6].budgetMinutes, 0);
     EXPECT_EQ(masha.days[6].budgetMinutes, -1);
+}
+
+// The guard's copy holds against a deleted or edited calendar file; a file
+// ahead of the wall clock is not taken, a new day's is.
+TEST(WeeklyCalendar, NoRecordIsKinderThanTheLedger) {
+    const CalendarRecord ledger{dayOf(at(1, 0)), 50, at(0, 20, 31)};
+    for (auto [own, day, used] : {std::tuple{CalendarRecord{}, 1, 50},
+                                  {CalendarRecord{ledger.budgetDay, 20, 0}, 1, 50},
+                                  {CalendarRecord{ledger.budgetDay, 60, 0}, 1, 60},
+                                  {CalendarRecord{ledger.budgetDay + 1, 5, 0}, 2, 5},
+                                  {CalendarRecord{ledger.budgetDay + 9, 0, 0}, 1, 50}}) {
+        const CalendarRecord kept = stricterCalendarRecord(own, ledger, at(2, 12));
+        EXPECT_EQ(kept.budgetDay, dayOf(at(day, 0)));
+        EXPECT_EQ(kept.usedMinutes, used);
+        EXPECT_EQ(kept.closedAt, ledger.closedAt);
+    }
+    const CalendarImage damaged{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0x80};
+    const CalendarRecord read = decodeCalendarRecord(damaged.data(), damaged.size());
+    EXPECT_EQ(CalendarGate::minutesLeft(WeeklyCalendar{}, read, at(0, 12)), -1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The control module's window around its logic: the tray icon and its
-// double-click, and the hand-over password's copies. Its timers starting a
+// The control module's window around its logic: the tray icon, its
+// double-click and its tip, the hand-over password's copies, and the
+// calendar's hours on the wall clock. Its timers starting a
 // scene are ScenePlayer's exercise test; the evening's logic is replayed
 // natively (simulated_evening.h).
 #include <windows.h>
@@ -7,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "content/random.h"
 #include "content/wipe.h"
 #include "control/control_module_win.h"
+#include "control/usage_ledger_file_win.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
@@ -69,6 +72,22 @@ size_t occurrencesInMemory(const std::vector<uint8_t>& masked) {
     return found;
 }
 
+// A clock whose minute passes in half a second, from gClockStart on.
+constexpr UINT kFastMinuteMs = 500;
+uint64_t gClockStart = 0;
+DWORD gTickStart = 0;
+void fastClock(FILETIME* utc) {
+    const uint64_t now = gClockStart + uint64_t{GetTickCount() - gTickStart} * (600'000'000 / kFastMinuteMs);
+    *utc = {static_cast<DWORD>(now), static_cast<DWORD>(now >> 32)};
+}
+
+std::mutex gTipsLock;
+std::vector<std::wstring> gTips;
+void noteTip(const wchar_t* tip) {
+    std::lock_guard<std::mutex> lock(gTipsLock);
+    gTips.push_back(tip);
+}
+
 }  // namespace
 
 TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClickDisables) {
@@ -118,4 +137,41 @@ TEST_F(ControlModuleRun, APasswordLeavesNoCopyInMemory) {
     wipeText(password);
     EXPECT_EQ(occurrencesInMemory(masked), 0u);
     EXPECT_EQ(queryMode(), 0) << "the password was taken";
+}
+
+// A limits file that ends today's hours at 20:30, and a module started at
+// 20:15 local time: the icon's tip counts down to the turn-off scene, which
+// comes at 20:30 (minutes of half a second, the wall clock by Windows' zone rules).
+TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsDown) {
+    SYSTEMTIME local, universal;
+    GetLocalTime(&local);
+    local.wHour = 20;
+    local.wMinute = 15;
+    local.wSecond = local.wMilliseconds = 0;
+    FILETIME start;
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) &&
+                SystemTimeToFileTime(&universal, &start));
+    const wchar_t* const days[] = {L"sunday", L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday"};
+    const std::wstring limits = std::wstring(L"\xFEFF") + days[local.wDayOfWeek] + L" = 15:00-20:30\r\n";
+    wchar_t path[MAX_PATH];
+    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", path));
+    ASSERT_TRUE(suite::writeBytes(path, std::string(reinterpret_cast<const char*>(limits.data()), limits.size() * 2)));
+    Settings settings;
+    settings.nesselDisabled = 0;
+    settings.bedtimeMinutes = 600;
+    ASSERT_TRUE(suite::writeSettings(settings));
+    ControlModuleOptions options;
+    options.minuteMs = kFastMinuteMs;
+    options.readClock = fastClock;
+    options.shutdown = [](bool) {};
+    options.trayTipShown = noteTip;
+    gClockStart = (uint64_t{start.dwHighDateTime} << 32) | start.dwLowDateTime;
+    gTickStart = GetTickCount();
+    ASSERT_NE(module_.start(options), nullptr);
+    EXPECT_TRUE(program_.waitFor(L"/show:nessel-turnoff", 1, 15 * kFastMinuteMs + 5000)) << program_.recorded();
+    module_.stop();
+    ASSERT_GE(gTips.size(), 3u);
+    EXPECT_EQ(gTips.front(), L"Tolder: осталось 15 мин., выключение в 20:33");
+    EXPECT_EQ(gTips[1], L"Tolder: осталось 14 мин., выключение в 20:33");
+    EXPECT_EQ(gTips.back(), L"Tolder: время вышло, компьютер выключается");
 }

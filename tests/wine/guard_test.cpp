@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_requests_win.h"
@@ -234,6 +235,35 @@ TEST_F(Guard, AdoptsAModuleThatRunsAlready) {
     EXPECT_EQ(recorded.find(L"/control"), recorded.rfind(L"/control")) << recorded;
     suite::killProcess(running);
     DeleteFileW(log.c_str());
+}
+
+// The running module's calendar file (the day's used minutes) goes into the
+// guard's copy; an edited one, a day ahead of the wall clock, does not.
+TEST_F(Guard, KeepsACopyOfTheCalendarRecord) {
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    HANDLE running = suite::start(dataLocations().controlModulePath(), L"/control /stay");
+    ASSERT_TRUE(suite::writeSettings(nesselOn()));
+    gGuardNow = suite::nowUtc();
+    const int32_t today = static_cast<int32_t>(localMinuteOf(gGuardNow) / kMinutesPerDay);
+    const auto copied = [] {
+        HANDLE token = nullptr;
+        wchar_t path[MAX_PATH] = L"";
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+        CalendarImage image{};
+        const size_t size = ledgerPathOf(token, path, L"cal") ? readLedgerFile(path, image.data(), image.size()) : 0;
+        CloseHandle(token);
+        return decodeCalendarRecord(image.data(), size);
+    };
+    SessionGuard guard(&guardNow, &recordShutdown);
+    for (const CalendarRecord& written : {CalendarRecord{today, 50, 0}, CalendarRecord{today + 5, 0, 0}}) {
+        const CalendarImage image = encodeCalendarRecord(written);
+        ASSERT_TRUE(
+            suite::writeBytes(dataLocations().calendarPath(), std::vector<uint8_t>(image.begin(), image.end())));
+        for (int look = 0; look < 2; ++look, Sleep(200)) guard.follow();
+        EXPECT_EQ(copied().budgetDay, today);
+        EXPECT_EQ(copied().usedMinutes, 50);
+    }
+    suite::killProcess(running);
 }
 
 // Wine neither keeps nor enforces a service's access rules: the rules

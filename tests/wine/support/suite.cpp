@@ -246,7 +246,8 @@ bool isTikkoFur(int red, int green, int blue) { return red > 220 && green > 130 
 
 void removeSuiteFiles() {
     const DataLocations& paths = dataLocations();
-    for (const wchar_t* path : {paths.settingsPath(), paths.passwordPath(), paths.statePath(), paths.handOverPath()}) {
+    for (const wchar_t* path :
+         {paths.settingsPath(), paths.passwordPath(), paths.statePath(), paths.calendarPath(), paths.handOverPath()}) {
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path);
         RemoveDirectoryW(path);  // a folder a test put in the file's place

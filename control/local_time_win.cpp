@@ -1,0 +1,13 @@
+#include "control/local_time_win.h"
+
+#include <windows.h>
+
+LocalMinute localMinuteOf(uint64_t utc) {
+    FILETIME universal{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)}, local{};
+    SYSTEMTIME universalTime, localTime;
+    if (!FileTimeToSystemTime(&universal, &universalTime) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universalTime, &localTime) ||
+        !SystemTimeToFileTime(&localTime, &local))
+        FileTimeToLocalFileTime(&universal, &local);  // the bias of today
+    return static_cast<LocalMinute>(((uint64_t{local.dwHighDateTime} << 32) | local.dwLowDateTime) / 600'000'000);
+}

@@ -1,0 +1,50 @@
+// The parents' calendar kept by the control logic over a simulated Saturday
+// evening and Sunday afternoon.
+#include <gtest/gtest.h>
+
+#include "simulated_evening.h"
+
+namespace {
+
+using Seconds = std::vector<uint64_t>;
+
+// Saturday and Sunday 15:00-20:30, Sunday with 60 minutes; an allowance of
+// 600. The wall clock is 8 hours ahead of UTC: the evening starts at 18:00.
+TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
+    Settings settings = withNessel();
+    settings.bedtimeMinutes = 600;
+    SimulatedEvening evening(settings);
+    SimulatedHost& host = evening.host;
+    host.limits = u"saturday = 15:00-20:30\r\nsunday = 15:00-20:30\r\nsunday.minutes = 60";
+    host.zoneMinutes = 8 * 60;
+    evening.startModule();
+    EXPECT_EQ(host.tipLeft, 150);
+    EXPECT_EQ(host.tipOff, 20 * 60 + 33);
+    evening.minutes(156);
+    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), Seconds{9000});
+    EXPECT_EQ(host.warnings, (std::vector<int32_t>{10, 3}));
+    ASSERT_EQ(host.shutdowns.size(), 2u);
+    EXPECT_EQ(host.shutdowns[1].second, 9300u);
+
+    // Started again in the closed hours, and with the wall clock set back into them.
+    for (int32_t zone : {8 * 60, 7 * 60}) {
+        evening.switchOffFor(20);
+        host.zoneMinutes = zone;
+        evening.startModule();
+        EXPECT_TRUE(evening.core().schedules().sleepMode()) << zone;
+    }
+    EXPECT_EQ(host.startSeconds(u"/show:nessel-sleep").size(), 2u);
+
+    // Sunday's window and budget: 60 minutes, whatever the logons between.
+    host.zoneMinutes = 8 * 60;
+    evening.switchOffFor((kEveningStart + 21 * 60 * kMinute - host.now.utc) / kMinute);
+    evening.startModule();
+    evening.minutes(30);
+    evening.startModule();
+    EXPECT_EQ(host.tipLeft, 30);
+    evening.minutes(31);
+    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff").size(), 2u);
+    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff").back(), 22 * 3600u);  // 16:00
+}
+
+}  // namespace
