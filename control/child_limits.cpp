@@ -9,19 +9,25 @@ namespace {
 constexpr const char16_t* kWeekdays[7] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
                                           u"friday", u"saturday", u"sunday"};
 
-// The user's own value of the key (their name in any case, as Windows
-// compares names), else the common one; nothing when neither is set.
-std::optional<std::u16string> valueFor(const KeyValueDocument& limits, const std::u16string& userName,
+// The user's own value of the key, their name in any case, as Windows compares names.
+std::optional<std::u16string> ownValue(const KeyValueDocument& limits, const std::u16string& userName,
                                        const std::u16string& key) {
     const std::u16string own = lowerCase(userName + u"/" + key);
     for (const auto& [name, value] : limits.pairs())
         if (lowerCase(name) == own) return value;
+    return std::nullopt;
+}
+
+// The user's own value, else the common one; nothing when neither is set.
+std::optional<std::u16string> valueFor(const KeyValueDocument& limits, const std::u16string& userName,
+                                       const std::u16string& key) {
+    if (std::optional<std::u16string> value = ownValue(limits, userName, key)) return value;
     if (limits.contains(key)) return limits.text(key);
     return std::nullopt;
 }
 
 // Whole minutes of a day, or -1.
-int32_t budgetOf(const std::u16string& text) {
+int32_t minutesOf(const std::u16string& text) {
     if (text.empty() || text.size() > 4) return -1;
     int32_t minutes = 0;
     for (char16_t digit : text) {
@@ -43,7 +49,27 @@ WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& 
                 week.days[day].windows = std::move(*windows);
             }
         if (const std::optional<std::u16string> budget = valueFor(limits, userName, name + u".minutes"))
-            week.days[day].budgetMinutes = budgetOf(std::u16string(trimBlanks(*budget)));
+            week.days[day].budgetMinutes = minutesOf(*budget);
     }
     return week;
+}
+
+Settings childSettings(const Settings& common, const KeyValueDocument& limits, const std::u16string& userName) {
+    Settings settings = common;
+    for (auto [key, field] : {std::pair{u"bedtime", &Settings::bedtimeMinutes},
+                              {u"sleep", &Settings::sleepMinutes},
+                              {u"exercise", &Settings::exerciseInterval},
+                              {u"grumble.after", &Settings::grumbleAfter},
+                              {u"grumble.repeat", &Settings::grumbleRepeat}})
+        if (const std::optional<std::u16string> value = ownValue(limits, userName, key)) {
+            const int32_t minutes = minutesOf(*value);
+            if (minutes >= 1) settings.*field = static_cast<int16_t>(minutes);
+        }
+    for (auto [key, field] : {std::pair{u"nessel", &Settings::nesselDisabled},
+                              {u"hopsa", &Settings::hopsaDisabled},
+                              {u"tolder", &Settings::tolderDisabled}})
+        if (const std::optional<std::u16string> value = ownValue(limits, userName, key);
+            value && (*value == u"on" || *value == u"off"))
+            settings.*field = *value == u"off" ? 1 : 0;
+    return settings;
 }

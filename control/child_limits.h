@@ -2,6 +2,7 @@
 #include <string>
 
 #include "control/weekly_calendar.h"
+#include "settings/settings.h"
 #include "scene/key_value_document.h"
 
 // The week of one Windows user, from the limits file: the
@@ -10,3 +11,10 @@
 // A key that is absent or cannot be read leaves its day as without a
 // calendar: a damaged file never locks a child out.
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName);
+
+// The settings for one Windows user: the common ones (nessel20.cfg), with the
+// user's own keys of the limits file over them: "<user>/bedtime", "/sleep",
+// "/exercise" and "/grumble.after", "/grumble.repeat" in minutes (1 to 1440),
+// "/nessel", "/hopsa", "/tolder" as "on" or "off". A key that cannot be read
+// leaves the common value.
+Settings childSettings(const Settings& common, const KeyValueDocument& limits, const std::u16string& userName);

@@ -36,10 +36,11 @@ void ControlCore::start(Moment now) {
 
 void ControlCore::reloadSettings() {
     host_.loadSettings(settings_);
-    if (state_.nesselMinutes >= settings_.bedtimeMinutes) state_.nesselMinutes = settings_.bedtimeMinutes - 1;
     KeyValueDocument limits;
     limits.parse(host_.readLimits());
+    settings_ = childSettings(settings_, limits, userName_);
     calendar_ = calendarOf(limits, userName_);
+    if (state_.nesselMinutes >= settings_.bedtimeMinutes) state_.nesselMinutes = settings_.bedtimeMinutes - 1;
 }
 
 void ControlCore::resynchronise(Moment now) {

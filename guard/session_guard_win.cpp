@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "common/whole_file_win.h"
+#include "control/child_limits.h"
 #include "control/controlled_user.h"
+#include "control/limits_file_win.h"
 #include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "settings/settings.h"
@@ -206,16 +208,19 @@ void SessionGuard::follow() {
     for (auto& entry : watches_)
         if (std::find(sessions.begin(), sessions.end(), entry.first) == sessions.end()) forgetModule(entry.second);
     const Settings settings = currentSettings();
-    for (DWORD session : sessions) followSession(session, watches_[session], settings);
+    KeyValueDocument limits;
+    limits.parse(readLimitsFile());
+    for (DWORD session : sessions) followSession(session, watches_[session], settings, limits);
 }
 
-void SessionGuard::followSession(DWORD session, Watch& watch, const Settings& settings) {
+void SessionGuard::followSession(DWORD session, Watch& watch, const Settings& settings,
+                                 const KeyValueDocument& limits) {
     HANDLE token = nullptr;
     if (!WTSQueryUserToken(session, &token)) token = nullptr;  // nobody is logged on
     // As found: a module started by this look was missing until now.
     const bool moduleRan = watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT;
     keepModule(session, watch, token, settings);
-    keepLedger(session, watch, token, moduleRan, settings);
+    keepLedger(session, watch, token, moduleRan, token ? childSettings(settings, limits, userNameOf(token)) : settings);
     if (token) CloseHandle(token);
 }
 

@@ -7,6 +7,7 @@
 #include "control/calendar_record.h"
 #include "control/state_record.h"
 #include "control/usage_ledger.h"
+#include "scene/key_value_document.h"
 #include "settings/settings.h"
 
 // Keeps the control module running in every active session (the console's,
@@ -57,7 +58,7 @@ private:
     };
 
     static void forgetModule(Watch& watch);
-    void followSession(DWORD session, Watch& watch, const Settings& settings);
+    void followSession(DWORD session, Watch& watch, const Settings& settings, const KeyValueDocument& limits);
     void keepModule(DWORD session, Watch& watch, HANDLE token, const Settings& settings);
     // moduleRan: the session's module was running when the look began.
     void keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings);

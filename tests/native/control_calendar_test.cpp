@@ -8,14 +8,12 @@ namespace {
 
 using Seconds = std::vector<uint64_t>;
 
-// Saturday and Sunday 15:00-20:30, Sunday with 60 minutes; an allowance of
-// 600. The wall clock is 8 hours ahead of UTC: the evening starts at 18:00.
+// Saturday and Sunday 15:00-20:30, Sunday with 60 minutes; the child's own
+// allowance of 600. The wall clock is 8 hours ahead of UTC: the evening starts at 18:00.
 TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
-    Settings settings = withNessel();
-    settings.bedtimeMinutes = 600;
-    SimulatedEvening evening(settings);
+    SimulatedEvening evening(withNessel());
     SimulatedHost& host = evening.host;
-    host.limits = u"saturday = 15:00-20:30\r\nsunday = 15:00-20:30\r\nsunday.minutes = 60";
+    host.limits = u"saturday = 15:00-20:30\r\nsunday = 15:00-20:30\r\nsunday.minutes = 60\r\nkid/bedtime = 600";
     host.zoneMinutes = 8 * 60;
     evening.startModule();
     EXPECT_EQ(host.tipLeft, 150);

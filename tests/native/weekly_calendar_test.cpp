@@ -80,8 +80,8 @@ TEST(WeeklyCalendar, TheDaysBudgetIsSpentOnce) {
     EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(6, 9)), 15 * 60);  // until Monday's hours
 }
 
-// A user's own keys win over the common ones; what cannot be read is as
-// without a calendar, never a closed day.
+// A user's own keys win over the common ones (and over nessel20.cfg's
+// settings); what cannot be read is as without them, never a closed day.
 TEST(WeeklyCalendar, EachChildsOwnWeekFromTheLimitsFile) {
     KeyValueDocument limits;
     limits.parse(
@@ -96,6 +96,17 @@ TEST(WeeklyCalendar, EachChildsOwnWeekFromTheLimitsFile) {
     EXPECT_EQ(petya.days[2].budgetMinutes, -1);
     EXPECT_EQ(petya.days[6].budgetMinutes, 0);
     EXPECT_EQ(masha.days[6].budgetMinutes, -1);
+    limits.parse(
+        u"маша/bedtime = 90\r\nМаша/nessel = on\r\nМаша/hopsa = yes\r\nПетя/sleep = many\r\nПетя/tolder = "
+        u"off\r\nbedtime = 5");
+    const Settings mashas = childSettings(Settings{}, limits, u"Маша"),
+                   petyas = childSettings(Settings{}, limits, u"Петя");
+    EXPECT_EQ(mashas.bedtimeMinutes, 90);
+    EXPECT_EQ(mashas.nesselDisabled, 0);
+    EXPECT_EQ(mashas.hopsaDisabled, 1);
+    EXPECT_EQ(petyas.bedtimeMinutes, 45);
+    EXPECT_EQ(petyas.sleepMinutes, 60);
+    EXPECT_EQ(petyas.tolderDisabled, 1);
 }
 
 // The guard's copy holds against a deleted or edited calendar file; a file
