@@ -29,9 +29,11 @@ constexpr Switch kSwitchOrder[] = {
     {"/install-guard", Role::InstallGuard},
     {"/remove-guard", Role::RemoveGuard},
     {"/guard", Role::Guard},
+    {"/extra:", Role::ExtraTime},
 };
 
 constexpr std::string_view kMessageSwitch = "/message:";
+constexpr std::string_view kExtraTimeSwitch = "/extra:";
 constexpr char16_t kHopsaCommon[] = u"c-hopsa-common.txt";
 
 }  // namespace
@@ -52,6 +54,18 @@ std::string_view messageText(std::string_view commandLine) {
     size_t at = commandLine.find(kMessageSwitch);
     if (at == std::string_view::npos) return {};
     return commandLine.substr(at + kMessageSwitch.size());
+}
+
+int extraTimeMinutes(std::string_view commandLine) {
+    const size_t at = commandLine.find(kExtraTimeSwitch);
+    if (at == std::string_view::npos) return 0;
+    int minutes = 0;
+    size_t i = at + kExtraTimeSwitch.size();
+    for (; i < commandLine.size() && commandLine[i] >= '0' && commandLine[i] <= '9' && minutes <= kLongestExtraTime;
+         ++i)
+        minutes = minutes * 10 + (commandLine[i] - '0');
+    const bool ends = i == commandLine.size() || commandLine[i] == ' ';
+    return ends && minutes >= 1 && minutes <= kLongestExtraTime ? minutes : 0;
 }
 
 SceneRequest sceneFor(Role role) {

@@ -25,6 +25,7 @@ enum class Role {
     Guard,         // "/guard": the guard service
     InstallGuard,  // "/install-guard"
     RemoveGuard,   // "/remove-guard"
+    ExtraTime,     // "/extra:MINUTES": the parents grant extra time
 };
 
 struct DispatchPlan {
@@ -38,6 +39,11 @@ DispatchPlan planDispatch(std::string_view commandLine);
 
 // Everything after the first "/message:".
 std::string_view messageText(std::string_view commandLine);
+
+// The minutes after the first "/extra:" (digits, then a blank or the end), 1
+// to kLongestExtraTime; 0 for anything else.
+constexpr int kLongestExtraTime = 240;
+int extraTimeMinutes(std::string_view commandLine);
 
 struct SceneRequest {
     const char16_t* script = nullptr;

@@ -19,6 +19,7 @@
 #include "settings/settings_dialogs_win.h"
 #include "common/whole_file_win.h"
 #include "app/command_sender_win.h"
+#include "app/extra_time_sender_win.h"
 #include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
@@ -54,6 +55,7 @@ int runRole(Role role, const std::string& commandLine, const Settings& settings,
     case Role::Disable:
     case Role::Enable:
     case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return 0;
+    case Role::ExtraTime: runExtraTimeSender(extraTimeMinutes(commandLine), checks.isUserAnAdmin); return 0;
     case Role::SettingsCombined: openSettings(SettingsKind::All, checks.isUserAnAdmin); return 0;
     case Role::SettingsNessel: openSettings(SettingsKind::Nessel, checks.isUserAnAdmin); return 0;
     case Role::SettingsExercise: openSettings(SettingsKind::Hopsa, checks.isUserAnAdmin); return 0;

@@ -63,9 +63,23 @@ void ControlCore::resynchronise(Moment now) {
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
     state_.lastActive = now.utc;
     lastTick_ = now.utc;
-    schedules_.resynchronise(now, offMinutes, calendarCloses(now));
+    extraTimeUntil_ = 0;
+    const bool extraTime = host_.readExtraTime() > now.utc;
+    schedules_.resynchronise(now, offMinutes, !extraTime && calendarCloses(now));
+    followExtraTime(now);
     writeState();
     showTimeLeft(now);
+}
+
+void ControlCore::followExtraTime(Moment now) {
+    const uint64_t until = host_.readExtraTime();
+    if (until > extraTimeUntil_ && until > now.utc) schedules_.extraTimeGranted();
+    extraTimeUntil_ = until;
+}
+
+int32_t ControlCore::extraMinutesLeft(Moment now) const {
+    if (extraTimeUntil_ <= now.utc) return 0;
+    return static_cast<int32_t>((extraTimeUntil_ - now.utc + kUnitsPerMinute - 1) / kUnitsPerMinute);
 }
 
 bool ControlCore::calendarCloses(Moment now) {
@@ -85,12 +99,15 @@ void ControlCore::countCalendarMinute(Moment now) {
 
 void ControlCore::showTimeLeft(Moment now) {
     int32_t left = -1;
+    const int32_t extra = extraMinutesLeft(now);
     const LocalMinute local = host_.localMinute(now.utc);
     if (isActive() && !settings_.nesselDisabled) {
+        // What the limits leave once the extra time is over.
         left = std::max(settings_.bedtimeMinutes - state_.nesselMinutes, 0);
-        const int32_t calendarLeft = CalendarGate::minutesLeft(calendar_, calendarRecord_, local);
+        const int32_t calendarLeft = CalendarGate::minutesLeft(calendar_, calendarRecord_, local + extra);
         if (calendar_.restricts() && calendarLeft >= 0) left = std::min(left, calendarLeft);
         if (schedules_.sleepMode() || schedules_.nesselPhase() != NesselPhase::Counting) left = 0;
+        left += extra;
     }
     // The turn-off scene gives three more minutes.
     host_.showTimeLeft(left, left < 0 ? -1 : static_cast<int32_t>((local + left + 3) % kMinutesPerDay));
@@ -108,7 +125,9 @@ void ControlCore::minuteTick(Moment now) {
     if (unitsBetween(lastTick_, now.utc) > kResynchroniseGap) resynchronise(now);
     lastTick_ = now.utc;
     if (!sessionActive_ || closeAllRequested_ || !isActive()) return;
-    if (!settings_.nesselDisabled) {
+    followExtraTime(now);
+    // Extra time counts towards no limit.
+    if (!settings_.nesselDisabled && extraMinutesLeft(now) == 0) {
         // The minute that just passed was used, unless the computer was closed in it.
         if (!schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(now);
         schedules_.nesselMinute(now, calendarCloses(now));
@@ -179,6 +198,7 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
     case kCommandOptionsUpdate:
         reloadSettings();
         refreshTrayIcon();
+        followExtraTime(now);
         showTimeLeft(now);
         return 0;
     case kCommandGetMode: return childMode_ ? 1 : 0;

@@ -57,6 +57,10 @@ private:
     void countCalendarMinute(Moment now);
     // The icon's tip and the warnings 10 and 3 minutes before the turn-off scene.
     void showTimeLeft(Moment now);
+    // Reads the parents' extra time; a new grant takes back what the limits began.
+    void followExtraTime(Moment now);
+    // Whole minutes of extra time left, rounded up; 0 outside it.
+    int32_t extraMinutesLeft(Moment now) const;
 
     ControlHost& host_;
     const std::u16string userName_;
@@ -66,6 +70,7 @@ private:
     WeeklyCalendar calendar_;
     CalendarRecord calendarRecord_;
     int32_t warnedAt_ = -1;  // the last warning's minutes, -1 before the first
+    uint64_t extraTimeUntil_ = 0;
 
     bool childMode_ = true;
     uint64_t lastTick_ = 0;

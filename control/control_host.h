@@ -33,6 +33,8 @@ public:
     virtual size_t readLedger(uint8_t* bytes, size_t capacity) = 0;
     // The same for the guard's copy of this user's calendar record.
     virtual size_t readCalendarLedger(uint8_t* bytes, size_t capacity) = 0;
+    // The end of the extra time the parents granted this user (UTC FILETIME), 0 for none.
+    virtual uint64_t readExtraTime() = 0;
 
     // The wall-clock minute of a UTC moment, by the time zone's rules.
     virtual LocalMinute localMinute(uint64_t utc) = 0;

@@ -11,6 +11,7 @@
 #include "control/control_core.h"
 #include "control/control_host.h"
 #include "control/controlled_user_win.h"
+#include "control/extra_time.h"
 #include "shell/hand_over_password_win.h"
 #include "control/last_input_win.h"
 #include "control/limits_file_win.h"
@@ -51,6 +52,8 @@ bool lowerModuleWindowExists(HWND own) {
             return true;
     return false;
 }
+
+constexpr UINT kShowExtraTimeMenu = WM_APP + 20;
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
@@ -132,6 +135,12 @@ protected:
             return true;
         case kTrayCallbackMessage:
             if (lParam == WM_LBUTTONDBLCLK) setTimer(kDelayedDisable, 500);
+            // The menu's own message loop runs after the shell's call has returned.
+            if (lParam == WM_RBUTTONUP) PostMessageW(hwnd(), kShowExtraTimeMenu, 0, 0);
+            result = 0;
+            return true;
+        case kShowExtraTimeMenu:
+            showExtraTimeMenu();
             result = 0;
             return true;
         case WM_PAINT: ShowWindow(hwnd(), SW_HIDE); return false;
@@ -171,6 +180,10 @@ private:
     size_t readLedger(uint8_t* bytes, size_t capacity) override { return readOwnLedger(L"dat", bytes, capacity); }
     size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
         return readOwnLedger(L"cal", bytes, capacity);
+    }
+    uint64_t readExtraTime() override {
+        ExtraTimeImage image{};
+        return decodeExtraTime(image.data(), readOwnLedger(L"extra", image.data(), image.size()));
     }
     static size_t readOwnLedger(const wchar_t* extension, uint8_t* bytes, size_t capacity) {
         HANDLE token = nullptr;
@@ -246,6 +259,24 @@ private:
         wchar_t text[256];
         std::swprintf(text, 256, loadedString(IDS_TIME_WARNING).c_str(), minutesLeft);
         showTrayBalloon(hwnd(), loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
+    }
+    // The parents' extra time, from the icon's menu: the sender asks for the password.
+    void showExtraTimeMenu() {
+        HMENU menu = CreatePopupMenu();
+        if (!menu) return;
+        for (UINT minutes : {15u, 30u, 60u}) {
+            wchar_t text[64];
+            std::swprintf(text, 64, loadedString(IDS_EXTRA_TIME_ITEM).c_str(), minutes);
+            AppendMenuW(menu, MF_STRING, minutes, text);
+        }
+        POINT at{};
+        GetCursorPos(&at);
+        SetForegroundWindow(hwnd());  // so that a click elsewhere closes the menu
+        const UINT chosen = static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr));
+        PostMessageW(hwnd(), WM_NULL, 0, 0);
+        DestroyMenu(menu);
+        if (chosen) ::startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(chosen)).c_str(), SW_SHOWNORMAL);
     }
     static std::wstring loadedString(UINT id) {
         wchar_t text[256] = L"";

@@ -1,5 +1,7 @@
 #include "control/module_schedules.h"
 
+#include <algorithm>
+
 #include "control/break_credit.h"
 
 namespace {
@@ -110,6 +112,14 @@ void ModuleSchedules::calendarClosedMinute() {
         nesselPhase_ = NesselPhase::ForcedShutdownRequested;
         host_.requestShutdown(true);
     }
+}
+
+void ModuleSchedules::extraTimeGranted() {
+    nesselPhase_ = NesselPhase::Counting;
+    calendarClosedMinutes_ = -1;
+    sleepMode_ = false;
+    state_.sleepPending = false;
+    state_.nesselMinutes = std::min(state_.nesselMinutes, settings_.bedtimeMinutes - 1);
 }
 
 void ModuleSchedules::hopsaMinute(Moment now) {

@@ -47,6 +47,9 @@ public:
     // A Nessel scene left over from before the counter went back below bedtime.
     bool nesselSceneObsolete() const;
     void leaveSleepMode() { sleepMode_ = false; }
+    // The parents granted extra time: Nessel counts again from a minute short
+    // of bedtime at most, with no turn-off scene, shut-down or sleep time pending.
+    void extraTimeGranted();
 
     NesselPhase nesselPhase() const { return nesselPhase_; }
     SceneKind sceneKind() const { return sceneKind_; }

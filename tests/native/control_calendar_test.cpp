@@ -47,4 +47,22 @@ TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
     EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff").back(), 22 * 3600u);  // 16:00
 }
 
+// Extra time granted a minute into the turn-off scene: the scene closes,
+// nothing is shut down and nothing counts for 30 minutes, then the allowance
+// sends the child to bed again.
+TEST(CalendarEvening, ExtraTimeHoldsTheLimitsThenTheyCloseAgain) {
+    SimulatedEvening evening(withNessel());
+    SimulatedHost& host = evening.host;
+    evening.startModule();
+    evening.minutes(46);
+    host.extraTimeUntil = host.now.utc + 30 * kMinute;
+    evening.untilNextMinuteTick();
+    EXPECT_EQ(host.tipLeft, 30);
+    evening.minutes(35);
+    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), (Seconds{2700, 4560}));
+    EXPECT_EQ(evening.mostScenesAtOnce(), 1u);
+    ASSERT_FALSE(host.shutdowns.empty());
+    EXPECT_EQ(host.shutdowns.front().second, 4560u + 180);  // none during the extra time
+}
+
 }  // namespace

@@ -84,7 +84,9 @@ public:
         return size;
     }
     size_t readLedger(uint8_t*, size_t) override { return 0; }  // no guard
-    std::vector<uint8_t> calendarLedger;                        // the guard's copy
+    uint64_t extraTimeUntil = 0;                                // granted by the parents
+    uint64_t readExtraTime() override { return extraTimeUntil; }
+    std::vector<uint8_t> calendarLedger;  // the guard's copy
     size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
         const size_t size = std::min(calendarLedger.size(), capacity);
         std::copy(calendarLedger.begin(), calendarLedger.begin() + static_cast<std::ptrdiff_t>(size), bytes);

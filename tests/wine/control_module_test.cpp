@@ -16,6 +16,7 @@
 #include "content/wipe.h"
 #include "control/control_module_win.h"
 #include "control/usage_ledger_file_win.h"
+#include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
@@ -99,9 +100,16 @@ TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClic
     EXPECT_TRUE(trayIconPresent(window));
 
     SendMessageW(window, WM_USER + 1, 0, WM_LBUTTONDOWN);
-    SendMessageW(window, WM_USER + 1, 0, WM_RBUTTONUP);
     Sleep(800);
     EXPECT_EQ(program_.recorded(), L"");
+    // The right button's menu: its first item asks for 15 minutes of extra time.
+    SendMessageW(window, WM_USER + 1, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(
+        suite::waitUntil(3000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }));
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(program_.waitFor(L"/extra:15", 1, 3000)) << program_.recorded();
     SendMessageW(window, WM_USER + 1, 0, WM_LBUTTONDBLCLK);
     DWORD clicked = GetTickCount();
     ASSERT_TRUE(program_.waitFor(L"/disable", 1, 3000));
@@ -166,6 +174,7 @@ TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsD
     options.shutdown = [](bool) {};
     options.trayTipShown = noteTip;
     gClockStart = (uint64_t{start.dwHighDateTime} << 32) | start.dwLowDateTime;
+    gTips.clear();
     gTickStart = GetTickCount();
     ASSERT_NE(module_.start(options), nullptr);
     EXPECT_TRUE(program_.waitFor(L"/show:nessel-turnoff", 1, 15 * kFastMinuteMs + 5000)) << program_.recorded();
@@ -174,4 +183,30 @@ TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsD
     EXPECT_EQ(gTips.front(), L"Tolder: осталось 15 мин., выключение в 20:33");
     EXPECT_EQ(gTips[1], L"Tolder: осталось 14 мин., выключение в 20:33");
     EXPECT_EQ(gTips.back(), L"Tolder: время вышло, компьютер выключается");
+}
+
+// "/extra:30" with the parents' password: the grant goes where only
+// administrators write, and the module's tip counts the 30 minutes on top of
+// the 45 of the allowance.
+TEST_F(ControlModuleRun, ExtraTimeFromTheCommandLineTakesThePasswordAndReachesTheModule) {
+    ASSERT_TRUE(storePassword(u"pw"));
+    Settings settings;
+    settings.nesselDisabled = 0;
+    ASSERT_TRUE(suite::writeSettings(settings));
+    ControlModuleOptions options;
+    options.shutdown = [](bool) {};
+    options.trayTipShown = noteTip;
+    gTips.clear();
+    ASSERT_NE(module_.start(options), nullptr);
+    HANDLE sender = suite::start(suite::qzPath(), L"/extra:30");
+    HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770");
+    ASSERT_NE(prompt, nullptr);
+    SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"pw");
+    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForSingleObject(sender, 15000), WAIT_OBJECT_0);
+    CloseHandle(sender);
+    EXPECT_TRUE(suite::waitUntil(3000, [] {
+        std::lock_guard<std::mutex> lock(gTipsLock);
+        return !gTips.empty() && gTips.back().rfind(L"Tolder: осталось 75 мин.", 0) == 0;
+    }));
 }

@@ -1,0 +1,69 @@
+#include "app/extra_time_sender_win.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "content/wipe.h"
+#include "control/extra_time.h"
+#include "control/usage_ledger_file_win.h"
+#include "resources/resource_ids.h"
+#include "settings/password_prompt_win.h"
+#include "shell/control_channel_win.h"
+#include "shell/control_commands.h"
+#include "shell/messages_win.h"
+#include "shell/start_program_win.h"
+#include "shell/window_user_win.h"
+
+namespace {
+
+uint64_t utcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}
+
+// The extra time's file of the window's user: theirs, not the sender's, who
+// may be the administrator typed into the elevation prompt.
+bool extraTimePathOf(HWND window, wchar_t (&path)[MAX_PATH]) {
+    WindowUser user;
+    if (!findWindowUser(window, user)) return false;
+    HANDLE own = nullptr;
+    HANDLE token = user.impersonationToken();
+    if (!token && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) token = own;
+    const bool found = token && ledgerPathOf(token, path, L"extra");
+    if (own) CloseHandle(own);
+    return found;
+}
+
+bool grantTo(HWND window, int minutes) {
+    wchar_t path[MAX_PATH];
+    if (!extraTimePathOf(window, path)) return false;
+    ExtraTimeImage image{};
+    const uint64_t until = decodeExtraTime(image.data(), readLedgerFile(path, image.data(), image.size()));
+    if (!writeLedgerFile(path, encodeExtraTime(extraTimeAfterGrant(until, utcNow(), minutes)))) return false;
+    sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
+    return true;
+}
+
+}  // namespace
+
+void runExtraTimeSender(int minutes, bool (*isUserAnAdmin)()) {
+    if (minutes <= 0) {
+        errorBox(nullptr, IDS_EXTRA_TIME_FAILED, true);
+        return;
+    }
+    if (!isUserAnAdmin()) {
+        startProgram(L"qza.exe", (L"/extra:" + std::to_wstring(minutes)).c_str(), SW_SHOWNORMAL);
+        return;
+    }
+    HWND window = findSuiteWindow(kControlWindowTitle);
+    // One sender at a time prompts: a second one gives up silently.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
+    const bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+    std::u16string password;
+    if (alone && askPassword(password) && !(window && grantTo(window, minutes)))
+        errorBox(nullptr, IDS_EXTRA_TIME_FAILED, true);
+    wipeText(password);
+    if (mutex) CloseHandle(mutex);
+}
