@@ -115,7 +115,7 @@ void ModuleSchedules::calendarClosedMinute() {
 }
 
 void ModuleSchedules::extraTimeGranted() {
-    nesselPhase_ = NesselPhase::Counting;
+    nesselPhase_ = NesselPhase::Counting;  // a turn-off in progress is taken back
     calendarClosedMinutes_ = -1;
     sleepMode_ = false;
     state_.sleepPending = false;
