@@ -51,14 +51,15 @@ bool SessionUseCount::look(StateRecord& ledger, uint64_t now, bool sessionInUse,
 }
 
 bool SleepTimeHold::look(const StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning,
-                         const Settings& settings) {
+                         const Settings& settings, bool calendarClosed) {
     const bool continuous = lastLook_ != 0 && now >= lastLook_ && unitsBetween(lastLook_, now) <= kLongestLookGap;
     lastLook_ = now;
     // The module moves lastAwake every minute until its sleep mode: while it
     // does, the turn-off scene is still counting down, and the module holds it.
     const int32_t slept = minutesBetween(ledger.lastAwake, now);
-    const bool sleepTime = ledger.sleepPending && !settings.nesselDisabled && slept >= kAwakeMinutes &&
-                           sleepTimeRunning(slept, settings.sleepMinutes);
+    const bool sleepTime =
+        !settings.nesselDisabled && (calendarClosed || (ledger.sleepPending && slept >= kAwakeMinutes &&
+                                                        sleepTimeRunning(slept, settings.sleepMinutes)));
     if (!sleepTime || !sessionInUse || !continuous || since_ == 0) {
         since_ = sleepTime && sessionInUse ? now : 0;
         moduleMissed_ = !moduleRunning;

@@ -57,7 +57,10 @@ public:
     static constexpr int32_t kAwakeMinutes = 2;
 
     // One look; returns whether the shut-down is to be asked for now.
-    bool look(const StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning, const Settings& settings);
+    // calendarClosed: the parents' calendar keeps the computer closed, which
+    // the guard holds as it holds the sleep time.
+    bool look(const StateRecord& ledger, uint64_t now, bool sessionInUse, bool moduleRunning, const Settings& settings,
+              bool calendarClosed = false);
 
 private:
     uint64_t lastLook_ = 0;

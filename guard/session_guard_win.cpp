@@ -12,6 +12,7 @@
 #include "common/whole_file_win.h"
 #include "control/child_limits.h"
 #include "control/controlled_user.h"
+#include "control/extra_time.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
@@ -141,6 +142,15 @@ bool readUserCalendar(HANDLE token, CalendarRecord& record) {
     return size == image.size();
 }
 
+// The end of the extra time the parents granted the token's user; 0 for none.
+uint64_t extraTimeOf(HANDLE token) {
+    wchar_t path[MAX_PATH];
+    ExtraTimeImage image{};
+    return ledgerPathOf(token, path, L"extra")
+               ? decodeExtraTime(image.data(), readLedgerFile(path, image.data(), image.size()))
+               : 0;
+}
+
 // The module as the token's user, on the session's interactive desktop, in
 // this program's folder, where it finds qz.exe for the scenes.
 HANDLE startModuleAs(HANDLE token) {
@@ -220,7 +230,8 @@ void SessionGuard::followSession(DWORD session, Watch& watch, const Settings& se
     // As found: a module started by this look was missing until now.
     const bool moduleRan = watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT;
     keepModule(session, watch, token, settings);
-    keepLedger(session, watch, token, moduleRan, token ? childSettings(settings, limits, userNameOf(token)) : settings);
+    const std::u16string user = token ? userNameOf(token) : std::u16string();
+    keepLedger(session, watch, token, moduleRan, childSettings(settings, limits, user), calendarOf(limits, user));
     if (token) CloseHandle(token);
 }
 
@@ -237,7 +248,8 @@ void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token, const S
     watch.module = startModuleAs(token);
 }
 
-void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings) {
+void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings,
+                              const WeeklyCalendar& calendar) {
     wchar_t path[MAX_PATH];
     if (!token || !controlsUser(settings, token) || !ledgerPathOf(token, path)) {
         watch.use = SessionUseCount{};
@@ -258,28 +270,34 @@ void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool mo
         next = followModuleRecord(watch.ledger, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
     // Closed by the parents, the module is not missing: nothing counts until it runs again.
     const bool inUse = !watch.locked && sessionInUse(session);
-    watch.use.look(next, now, inUse, moduleRunning || watch.left, settings);
-    if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings)) shutdown_();
+    const bool counted = watch.use.look(next, now, inUse, moduleRunning || watch.left, settings);
+    const bool closed = keepCalendar(watch, token, now, moduleRunning, counted, calendar);
+    if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings, closed)) shutdown_();
     if (encodeStateRecord(next) != encodeStateRecord(watch.ledger) &&
         writeLedgerFile(watch.ledgerPath, encodeStateRecord(next)))
         watch.ledger = next;
-    if (moduleRunning) followCalendar(watch, token, now);
 }
 
-void SessionGuard::followCalendar(Watch& watch, HANDLE token, uint64_t now) {
+bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool moduleRunning, bool minuteCounted,
+                                const WeeklyCalendar& calendar) {
     wchar_t path[MAX_PATH];
-    if (!ledgerPathOf(token, path, L"cal")) return;
+    if (!ledgerPathOf(token, path, L"cal")) return false;
     if (lstrcmpiW(path, watch.calendarPath) != 0) {
         lstrcpynW(watch.calendarPath, path, MAX_PATH);
         CalendarImage image{};
         watch.calendar = decodeCalendarRecord(image.data(), readLedgerFile(path, image.data(), image.size()));
     }
+    const LocalMinute local = localMinuteOf(now);
+    CalendarRecord next = watch.calendar;
     CalendarRecord written;
-    if (!readUserCalendar(token, written)) return;
-    const CalendarRecord next = stricterCalendarRecord(written, watch.calendar, localMinuteOf(now));
+    if (moduleRunning && readUserCalendar(token, written)) next = stricterCalendarRecord(written, next, local);
+    if (minuteCounted && calendar.restricts()) CalendarGate::countMinute(calendar, next, local - 1);
+    const bool closed =
+        calendar.restricts() && extraTimeOf(token) <= now && !CalendarGate::allows(calendar, next, local);
     if (encodeCalendarRecord(next) != encodeCalendarRecord(watch.calendar) &&
         writeLedgerFile(path, encodeCalendarRecord(next)))
         watch.calendar = next;
+    return closed;
 }
 
 void SessionGuard::parentsClose(DWORD session) {

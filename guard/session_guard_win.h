@@ -7,6 +7,7 @@
 #include "control/calendar_record.h"
 #include "control/state_record.h"
 #include "control/usage_ledger.h"
+#include "control/weekly_calendar.h"
 #include "scene/key_value_document.h"
 #include "settings/settings.h"
 
@@ -17,9 +18,8 @@
 // next follow(). It also keeps each user's ledger: the module's record while
 // the module runs, and the minutes the session is in use while it is missing,
 // and a copy of the calendar's record (the day's used minutes) that the module
-// never starts kinder than;
-// and it holds the sleep time, asking for the shut-down itself when the module
-// does not.
+// never starts kinder than. It holds the sleep time and the calendar's closed
+// hours, asking for the shut-down itself when the module does not.
 class SessionGuard {
 public:
     using Clock = uint64_t (*)();  // UTC FILETIME
@@ -61,9 +61,13 @@ private:
     void followSession(DWORD session, Watch& watch, const Settings& settings, const KeyValueDocument& limits);
     void keepModule(DWORD session, Watch& watch, HANDLE token, const Settings& settings);
     // moduleRan: the session's module was running when the look began.
-    void keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings);
-    // The running module's calendar file, taken into the calendar ledger where it is no kinder.
-    void followCalendar(Watch& watch, HANDLE token, uint64_t now);
+    void keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings,
+                    const WeeklyCalendar& calendar);
+    // The calendar's ledger: the running module's file taken in where it is no
+    // kinder, a minute counted while the module is missing; returns whether the
+    // calendar keeps the computer closed now (outside the parents' extra time).
+    bool keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool moduleRunning, bool minuteCounted,
+                      const WeeklyCalendar& calendar);
 
     std::map<DWORD, Watch> watches_;
     Clock clock_;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "control/extra_time.h"
 #include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_installation_win.h"
@@ -235,6 +236,40 @@ TEST_F(Guard, AdoptsAModuleThatRunsAlready) {
     EXPECT_EQ(recorded.find(L"/control"), recorded.rfind(L"/control")) << recorded;
     suite::killProcess(running);
     DeleteFileW(log.c_str());
+}
+
+// The calendar held by a guard in this process (the test's clock and
+// shut-down, a module that ends as it starts): a day closed whole is shut down
+// after three minutes, but not inside the parents' extra time; a day with a
+// budget counts the minutes with the module missing.
+TEST_F(Guard, HoldsTheCalendarsClosedHoursAndCountsItsMinutesWithoutTheModule) {
+    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::writeSettings(nesselOn()));
+    const uint64_t start = gGuardNow = suite::nowUtc(), second = 10'000'000;
+    const wchar_t* const days[] = {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"};
+    const std::wstring today = days[localMinuteOf(start) / kMinutesPerDay % 7];
+    HANDLE token = nullptr;
+    wchar_t limits[MAX_PATH], extra[MAX_PATH], calendar[MAX_PATH];
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && ledgerPathOf(token, extra, L"extra") &&
+                ledgerPathOf(token, calendar, L"cal") && ledgerFolderFile(L"limits.txt", limits) &&
+                prepareLedgerFolder());
+    CloseHandle(token);
+    const auto followFor = [&](const std::wstring& rules, uint64_t extraUntil) {
+        const std::wstring text = L"\xFEFF" + rules;
+        suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+        writeLedgerFile(extra, encodeExtraTime(extraUntil));
+        gShutdowns.clear();
+        SessionGuard guard(&guardNow, &recordShutdown);
+        for (const uint64_t end = gGuardNow + 240 * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
+            guard.follow();
+    };
+    followFor(today + L" = -", 0);
+    EXPECT_EQ(gShutdowns, std::vector<uint64_t>{start + 180 * second});
+    followFor(today + L" = -", gGuardNow + 3600 * second);
+    EXPECT_TRUE(gShutdowns.empty());
+    followFor(today + L" = 00:00-24:00\r\n" + today + L".minutes = 100", 0);
+    CalendarImage image{};
+    EXPECT_GE(decodeCalendarRecord(image.data(), readLedgerFile(calendar, image.data(), image.size())).usedMinutes, 3);
 }
 
 // The running module's calendar file (the day's used minutes) goes into the
