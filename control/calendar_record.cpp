@@ -21,6 +21,8 @@ CalendarImage encodeCalendarRecord(const CalendarRecord& record) {
     put(image, 0, static_cast<uint32_t>(record.budgetDay), 4);
     put(image, 4, static_cast<uint32_t>(record.usedMinutes), 4);
     put(image, 8, static_cast<uint64_t>(record.closedAt), 8);
+    put(image, 16, static_cast<uint32_t>(record.exercises), 4);
+    put(image, 20, static_cast<uint32_t>(record.shutdowns), 4);
     return image;
 }
 
@@ -30,6 +32,8 @@ CalendarRecord decodeCalendarRecord(const uint8_t* bytes, size_t size) {
     record.budgetDay = static_cast<int32_t>(static_cast<uint32_t>(get(bytes, 0, 4)));
     record.usedMinutes = static_cast<int32_t>(static_cast<uint32_t>(get(bytes, 4, 4)));
     record.closedAt = static_cast<LocalMinute>(get(bytes, 8, 8));
+    record.exercises = std::clamp(static_cast<int32_t>(static_cast<uint32_t>(get(bytes, 16, 4))), 0, kMinutesPerDay);
+    record.shutdowns = std::clamp(static_cast<int32_t>(static_cast<uint32_t>(get(bytes, 20, 4))), 0, kMinutesPerDay);
     // Values no clock gives: a damaged file, taken as fresh where they would count against nobody.
     if (record.budgetDay < 0 || record.usedMinutes < 0) record.budgetDay = record.usedMinutes = 0;
     if (record.usedMinutes > kMinutesPerDay) record.usedMinutes = kMinutesPerDay;
@@ -40,7 +44,11 @@ CalendarRecord decodeCalendarRecord(const uint8_t* bytes, size_t size) {
 CalendarRecord stricterCalendarRecord(const CalendarRecord& own, const CalendarRecord& trusted, LocalMinute now) {
     if (own.closedAt > now || own.budgetDay > now / kMinutesPerDay) return trusted;
     CalendarRecord result = own.budgetDay > trusted.budgetDay ? own : trusted;
-    if (own.budgetDay == trusted.budgetDay) result.usedMinutes = std::max(own.usedMinutes, trusted.usedMinutes);
+    if (own.budgetDay == trusted.budgetDay) {
+        result.usedMinutes = std::max(own.usedMinutes, trusted.usedMinutes);
+        result.exercises = std::max(own.exercises, trusted.exercises);
+        result.shutdowns = std::max(own.shutdowns, trusted.shutdowns);
+    }
     result.closedAt = std::max(own.closedAt, trusted.closedAt);
     return result;
 }

@@ -10,15 +10,18 @@ constexpr int32_t kMinutesPerDay = 24 * 60;
 using LocalMinute = int64_t;
 
 // What the calendar remembers of a user between minutes and starts: the day
-// whose budget is being used, its used minutes, and the moment it last found
-// the computer closed. Its 16-byte little-endian image is the calendar file.
+// whose budget is being used, its used minutes, exercises and shut-downs (the
+// day's line of the history), and the moment it last found the computer
+// closed. Its 24-byte little-endian image is the calendar file.
 struct CalendarRecord {
     int32_t budgetDay = 0;
     int32_t usedMinutes = 0;
     LocalMinute closedAt = 0;  // 0: never closed
+    int32_t exercises = 0;
+    int32_t shutdowns = 0;
 };
 
-constexpr size_t kCalendarRecordSize = 16;
+constexpr size_t kCalendarRecordSize = 24;
 using CalendarImage = std::array<uint8_t, kCalendarRecordSize>;
 
 CalendarImage encodeCalendarRecord(const CalendarRecord& record);
@@ -27,6 +30,6 @@ CalendarRecord decodeCalendarRecord(const uint8_t* bytes, size_t size);
 
 // The record a module or the guard goes on from: the trusted one (the guard's
 // ledger) made no kinder by the other (the module's own file): the later
-// budget day's minutes, the more minutes of the same day, the later close. A
+// budget day's counts, the higher counts of the same day, the later close. A
 // record ahead of the wall clock (an edited file) is not taken.
 CalendarRecord stricterCalendarRecord(const CalendarRecord& own, const CalendarRecord& trusted, LocalMinute now);

@@ -92,7 +92,6 @@ bool ControlCore::calendarCloses(Moment now) {
 }
 
 void ControlCore::countCalendarMinute(Moment now) {
-    if (!calendar_.restricts()) return;
     CalendarGate::countMinute(calendar_, calendarRecord_, host_.localMinute(now.utc) - 1);
     host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
 }
@@ -126,11 +125,15 @@ void ControlCore::minuteTick(Moment now) {
     lastTick_ = now.utc;
     if (!sessionActive_ || closeAllRequested_ || !isActive()) return;
     followExtraTime(now);
-    // Extra time counts towards no limit.
-    if (!settings_.nesselDisabled && extraMinutesLeft(now) == 0) {
-        // The minute that just passed was used, unless the computer was closed in it.
-        if (!schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(now);
-        schedules_.nesselMinute(now, calendarCloses(now));
+    // The minute that just passed was used, unless the computer was closed in
+    // it; extra time counts towards no limit.
+    const bool extraTime = extraMinutesLeft(now) > 0;
+    if (!extraTime && !schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(now);
+    const int32_t shutdownsBefore = schedules_.shutdownsAsked();
+    if (!settings_.nesselDisabled && !extraTime) schedules_.nesselMinute(now, calendarCloses(now));
+    if (schedules_.shutdownsAsked() != shutdownsBefore) {
+        CalendarGate::countShutdown(calendar_, calendarRecord_, host_.localMinute(now.utc));
+        host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
     }
     if (!settings_.hopsaDisabled) schedules_.hopsaMinute(now);
     if (!settings_.tolderDisabled && !schedules_.tolderFast()) schedules_.tolderCheck(now);
@@ -203,7 +206,13 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
         return 0;
     case kCommandGetMode: return childMode_ ? 1 : 0;
     case kCommandTikkoWork: schedules_.sceneReported(now.utc); return sceneMustClose() ? 1 : 0;
-    case kCommandTikkoComplete: schedules_.sceneComplete(); return 0;
+    case kCommandTikkoComplete:
+        if (schedules_.sceneKind() == SceneKind::Hopsa) {
+            CalendarGate::countExercise(calendar_, calendarRecord_, host_.localMinute(now.utc));
+            host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
+        }
+        schedules_.sceneComplete();
+        return 0;
     case kCommandTikkoStart: schedules_.sceneReported(now.utc); return 0;
     case kCommandTestQuery: return static_cast<int32_t>(proof(argument));
     case kCommandAskQuery: challenge_ = host_.newChallenge(); return static_cast<int32_t>(challenge_);

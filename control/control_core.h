@@ -54,6 +54,7 @@ private:
     // Whether the parents' calendar closes the computer now, for a user it
     // controls with Nessel on; remembered in the calendar file.
     bool calendarCloses(Moment now);
+    // The day's minute of use, for its budget and its line of the history.
     void countCalendarMinute(Moment now);
     // The icon's tip and the warnings 10 and 3 minutes before the turn-off scene.
     void showTimeLeft(Moment now);

@@ -57,6 +57,7 @@ void ModuleSchedules::nesselMinute(Moment now, bool calendarClosed) {
         if (++sleepTicks_ >= kSleepTicksBeforeShutdown) {
             nesselPhase_ = NesselPhase::Held;
             host_.requestShutdown(true);
+            ++shutdownsAsked_;
         }
         return;
     }
@@ -89,6 +90,7 @@ void ModuleSchedules::nesselMinute(Moment now, bool calendarClosed) {
     if (nesselPhase_ == NesselPhase::TurnOffShown && state_.nesselMinutes >= bedtime + 3) {
         nesselPhase_ = NesselPhase::ShutdownRequested;
         host_.requestShutdown(false);
+        ++shutdownsAsked_;
     }
     if (nesselPhase_ == NesselPhase::ShutdownRequested && state_.nesselMinutes >= bedtime + 5) {
         nesselPhase_ = NesselPhase::ForcedShutdownRequested;
@@ -108,6 +110,7 @@ void ModuleSchedules::calendarClosedMinute() {
     } else if (nesselPhase_ == NesselPhase::TurnOffShown && calendarClosedMinutes_ >= 3) {
         nesselPhase_ = NesselPhase::ShutdownRequested;
         host_.requestShutdown(false);
+        ++shutdownsAsked_;
     } else if (nesselPhase_ == NesselPhase::ShutdownRequested && calendarClosedMinutes_ >= 5) {
         nesselPhase_ = NesselPhase::ForcedShutdownRequested;
         host_.requestShutdown(true);

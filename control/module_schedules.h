@@ -54,6 +54,8 @@ public:
     NesselPhase nesselPhase() const { return nesselPhase_; }
     SceneKind sceneKind() const { return sceneKind_; }
     bool sleepMode() const { return sleepMode_; }
+    // Shut-downs asked for so far, each sequence's first (its forced repeat not counted).
+    int32_t shutdownsAsked() const { return shutdownsAsked_; }
     // The calendar has closed the computer: the turn-off scene and the shut-downs follow.
     bool calendarClosing() const { return calendarClosedMinutes_ >= 0; }
     bool tolderFast() const { return tolderFast_; }
@@ -77,6 +79,7 @@ private:
 
     NesselPhase nesselPhase_ = NesselPhase::Counting;
     int32_t calendarClosedMinutes_ = -1;  // -1: the calendar is open
+    int32_t shutdownsAsked_ = 0;
     bool sleepMode_ = false;
     int32_t sleepTicks_ = 0;
     SceneKind sceneKind_ = SceneKind::None;

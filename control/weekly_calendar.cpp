@@ -45,6 +45,17 @@ int32_t usedOn(const CalendarRecord& record, int32_t day) {
     return sameDayOrBack ? record.usedMinutes : 0;
 }
 
+// The record, moved on to the budget day of the moment where that is a later
+// day (or one too far back), so that it counts for it.
+CalendarRecord& counting(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now) {
+    const int32_t day = calendar.budgetDayOf(now);
+    if (day > record.budgetDay || day < record.budgetDay - 2) {
+        const LocalMinute closedAt = record.closedAt;
+        record = CalendarRecord{day, 0, closedAt, 0, 0};
+    }
+    return record;
+}
+
 // The moment the record last saw closed, unless the clock has gone back too far since.
 LocalMinute rememberedClose(const CalendarRecord& record, LocalMinute now) {
     return record.closedAt != 0 && now >= record.closedAt - CalendarGate::kForgetBack ? record.closedAt : 0;
@@ -138,9 +149,15 @@ bool CalendarGate::allows(const WeeklyCalendar& calendar, CalendarRecord& record
 }
 
 void CalendarGate::countMinute(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now) {
-    const int32_t day = calendar.budgetDayOf(now);
-    record.usedMinutes = usedOn(record, day) + 1;
-    if (day > record.budgetDay || day < record.budgetDay - 2) record.budgetDay = day;
+    ++counting(calendar, record, now).usedMinutes;
+}
+
+void CalendarGate::countExercise(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now) {
+    ++counting(calendar, record, now).exercises;
+}
+
+void CalendarGate::countShutdown(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now) {
+    ++counting(calendar, record, now).shutdowns;
 }
 
 int32_t CalendarGate::minutesLeft(const WeeklyCalendar& calendar, const CalendarRecord& record, LocalMinute now) {

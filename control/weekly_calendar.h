@@ -63,8 +63,10 @@ public:
     // hours have not closed since a later wall-clock moment, and the day's
     // budget is not spent. A closed answer is remembered.
     static bool allows(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now);
-    // One counted minute of use.
+    // One counted minute of use, a finished exercise, a shut-down asked for.
     static void countMinute(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now);
+    static void countExercise(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now);
+    static void countShutdown(const WeeklyCalendar& calendar, CalendarRecord& record, LocalMinute now);
     // Minutes of use left until the computer goes off: to the hours' close or
     // to the end of the budget, whichever comes first; -1 when neither limits
     // it within a week.

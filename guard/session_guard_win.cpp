@@ -15,6 +15,7 @@
 #include "control/extra_time.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
+#include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "settings/settings.h"
 #include "shell/data_locations_win.h"
@@ -271,15 +272,20 @@ void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool mo
     // Closed by the parents, the module is not missing: nothing counts until it runs again.
     const bool inUse = !watch.locked && sessionInUse(session);
     const bool counted = watch.use.look(next, now, inUse, moduleRunning || watch.left, settings);
-    const bool closed = keepCalendar(watch, token, now, moduleRunning, counted, calendar);
-    if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings, closed)) shutdown_();
+    const bool closed = keepCalendar(watch, token, now, moduleRunning, counted, settings, calendar);
+    if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings, closed)) {
+        shutdown_();
+        CalendarRecord day = watch.calendar;
+        CalendarGate::countShutdown(calendar, day, localMinuteOf(now));
+        storeCalendar(watch, token, day, settings, calendar);
+    }
     if (encodeStateRecord(next) != encodeStateRecord(watch.ledger) &&
         writeLedgerFile(watch.ledgerPath, encodeStateRecord(next)))
         watch.ledger = next;
 }
 
 bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool moduleRunning, bool minuteCounted,
-                                const WeeklyCalendar& calendar) {
+                                const Settings& settings, const WeeklyCalendar& calendar) {
     wchar_t path[MAX_PATH];
     if (!ledgerPathOf(token, path, L"cal")) return false;
     if (lstrcmpiW(path, watch.calendarPath) != 0) {
@@ -291,13 +297,28 @@ bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool m
     CalendarRecord next = watch.calendar;
     CalendarRecord written;
     if (moduleRunning && readUserCalendar(token, written)) next = stricterCalendarRecord(written, next, local);
-    if (minuteCounted && calendar.restricts()) CalendarGate::countMinute(calendar, next, local - 1);
+    if (minuteCounted && extraTimeOf(token) <= now) CalendarGate::countMinute(calendar, next, local - 1);
     const bool closed =
         calendar.restricts() && extraTimeOf(token) <= now && !CalendarGate::allows(calendar, next, local);
-    if (encodeCalendarRecord(next) != encodeCalendarRecord(watch.calendar) &&
-        writeLedgerFile(path, encodeCalendarRecord(next)))
-        watch.calendar = next;
+    storeCalendar(watch, token, next, settings, calendar);
     return closed;
+}
+
+void SessionGuard::storeCalendar(Watch& watch, HANDLE token, const CalendarRecord& next, const Settings& settings,
+                                 const WeeklyCalendar& calendar) {
+    if (encodeCalendarRecord(next) == encodeCalendarRecord(watch.calendar) ||
+        !writeLedgerFile(watch.calendarPath, encodeCalendarRecord(next)))
+        return;
+    watch.calendar = next;
+    wchar_t path[MAX_PATH];
+    std::vector<uint8_t> history;
+    // A record that only remembers a close has counted no day yet.
+    if (next.budgetDay == 0 || !ledgerPathOf(token, path, L"csv")) return;
+    readWholeFile(path, history);
+    const int32_t budget = calendar.days[static_cast<size_t>(weekdayOf(next.budgetDay))].budgetMinutes;
+    const int32_t limit = budget >= 0 ? budget : settings.nesselDisabled ? -1 : settings.bedtimeMinutes;
+    const std::string text = withHistoryLine(std::string(history.begin(), history.end()), historyLine(next, limit));
+    writeLedgerFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 void SessionGuard::parentsClose(DWORD session) {

@@ -18,7 +18,7 @@
 // next follow(). It also keeps each user's ledger: the module's record while
 // the module runs, and the minutes the session is in use while it is missing,
 // and a copy of the calendar's record (the day's used minutes) that the module
-// never starts kinder than. It holds the sleep time and the calendar's closed
+// never starts kinder than, and each day's line of the history. It holds the sleep time and the calendar's closed
 // hours, asking for the shut-down itself when the module does not.
 class SessionGuard {
 public:
@@ -67,7 +67,10 @@ private:
     // kinder, a minute counted while the module is missing; returns whether the
     // calendar keeps the computer closed now (outside the parents' extra time).
     bool keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool moduleRunning, bool minuteCounted,
-                      const WeeklyCalendar& calendar);
+                      const Settings& settings, const WeeklyCalendar& calendar);
+    // The calendar's ledger and the day's line of the history, where the record changed.
+    void storeCalendar(Watch& watch, HANDLE token, const CalendarRecord& next, const Settings& settings,
+                       const WeeklyCalendar& calendar);
 
     std::map<DWORD, Watch> watches_;
     Clock clock_;

@@ -23,6 +23,7 @@ TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
     EXPECT_EQ(host.warnings, (std::vector<int32_t>{10, 3}));
     ASSERT_EQ(host.shutdowns.size(), 2u);
     EXPECT_EQ(host.shutdowns[1].second, 9300u);
+    EXPECT_EQ(decodeCalendarRecord(host.calendarFile.data(), host.calendarFile.size()).shutdowns, 1);  // the history's
 
     // Started again in the closed hours, and with the wall clock set back into them.
     for (int32_t zone : {8 * 60, 7 * 60}) {

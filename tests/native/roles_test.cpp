@@ -33,8 +33,13 @@ TEST(Roles, MessageTextIsTheRestAfterTheFirstSwitch) {
 
 TEST(Roles, ExtraTimeIsAWholeNumberOfMinutesUpToFourHours) {
     EXPECT_EQ(planDispatch("qz.exe /extra:30").role, Role::ExtraTime);
-    for (auto [line, minutes] : {std::pair{"qz.exe /extra:30", 30}, {"qz.exe /extra:240 /x", 240}, {"/extra:241", 0},
-                                 {"/extra:0", 0}, {"/extra:15m", 0}, {"/extra:", 0}, {"/extra:99999999999", 0}})
+    for (auto [line, minutes] : {std::pair{"qz.exe /extra:30", 30},
+                                 {"qz.exe /extra:240 /x", 240},
+                                 {"/extra:241", 0},
+                                 {"/extra:0", 0},
+                                 {"/extra:15m", 0},
+                                 {"/extra:", 0},
+                                 {"/extra:99999999999", 0}})
         EXPECT_EQ(extraTimeMinutes(line), minutes) << line;
 }
 

@@ -12,6 +12,7 @@
 
 #include "control/extra_time.h"
 #include "control/local_time_win.h"
+#include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_requests_win.h"
@@ -270,6 +271,13 @@ TEST_F(Guard, HoldsTheCalendarsClosedHoursAndCountsItsMinutesWithoutTheModule) {
     followFor(today + L" = 00:00-24:00\r\n" + today + L".minutes = 100", 0);
     CalendarImage image{};
     EXPECT_GE(decodeCalendarRecord(image.data(), readLedgerFile(calendar, image.data(), image.size())).usedMinutes, 3);
+    // The day's line of the history: its shut-down and its limit.
+    std::wstring history(calendar);
+    history.replace(history.size() - 3, 3, L"csv");
+    const std::string text = suite::readBytes(history);
+    const std::string day = dateOf(static_cast<int32_t>(localMinuteOf(start) / kMinutesPerDay)) + ";";
+    EXPECT_EQ(text.substr(0, text.find("\r\n") + 2 + day.size()), kHistoryHeader + ("\r\n" + day)) << text;
+    EXPECT_EQ(text.substr(text.size() - 8), ";1;100\r\n") << text;
 }
 
 // The running module's calendar file (the day's used minutes) goes into the

@@ -1,0 +1,63 @@
+#include "control/usage_history.h"
+
+#include <cstdio>
+#include <vector>
+
+const char kHistoryHeader[] = "date;minutes;exercises;shutdowns;limit";
+
+namespace {
+
+constexpr int32_t kDaysFrom1601To1970 = 134774;
+constexpr size_t kDateLength = 10;
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find("\r\n", at);
+        lines.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string dateOf(int32_t day) {
+    // Days since 1970 to the civil date (proleptic Gregorian), in eras of 400 years.
+    const int64_t z = int64_t{day} - kDaysFrom1601To1970 + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t dayOfEra = z - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    const int64_t dayOfMonth = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+    const int64_t month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(year),
+                  static_cast<long long>(month), static_cast<long long>(dayOfMonth));
+    return text;
+}
+
+std::string historyLine(const CalendarRecord& day, int32_t limitMinutes) {
+    return dateOf(day.budgetDay) + ";" + std::to_string(day.usedMinutes) + ";" + std::to_string(day.exercises) + ";" +
+           std::to_string(day.shutdowns) + ";" + (limitMinutes >= 0 ? std::to_string(limitMinutes) : "");
+}
+
+std::string withHistoryLine(const std::string& history, const std::string& line) {
+    std::vector<std::string> days = linesOf(history);
+    if (days.empty() || days.front() != kHistoryHeader) days.assign(1, kHistoryHeader);
+    days.erase(days.begin());
+    const std::string date = line.substr(0, kDateLength);
+    // Dates sort as text; a line of a later date than the new one (a clock set back) stays.
+    size_t at = days.size();
+    while (at > 0 && days[at - 1].substr(0, kDateLength) >= date) --at;
+    if (at < days.size() && days[at].substr(0, kDateLength) == date)
+        days[at] = line;
+    else
+        days.insert(days.begin() + static_cast<std::ptrdiff_t>(at), line);
+    if (days.size() > kHistoryDays) days.erase(days.begin(), days.end() - kHistoryDays);
+    std::string text = std::string(kHistoryHeader) + "\r\n";
+    for (const std::string& day : days) text += day + "\r\n";
+    return text;
+}
