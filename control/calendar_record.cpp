@@ -23,6 +23,7 @@ CalendarImage encodeCalendarRecord(const CalendarRecord& record) {
     put(image, 8, static_cast<uint64_t>(record.closedAt), 8);
     put(image, 16, static_cast<uint32_t>(record.exercises), 4);
     put(image, 20, static_cast<uint32_t>(record.shutdowns), 4);
+    put(image, 24, record.parentsMode ? 1 : 0, 4);
     return image;
 }
 
@@ -34,6 +35,7 @@ CalendarRecord decodeCalendarRecord(const uint8_t* bytes, size_t size) {
     record.closedAt = static_cast<LocalMinute>(get(bytes, 8, 8));
     record.exercises = std::clamp(static_cast<int32_t>(static_cast<uint32_t>(get(bytes, 16, 4))), 0, kMinutesPerDay);
     record.shutdowns = std::clamp(static_cast<int32_t>(static_cast<uint32_t>(get(bytes, 20, 4))), 0, kMinutesPerDay);
+    record.parentsMode = get(bytes, 24, 4) != 0;
     // Values no clock gives: a damaged file, taken as fresh where they would count against nobody.
     if (record.budgetDay < 0 || record.usedMinutes < 0) record.budgetDay = record.usedMinutes = 0;
     if (record.usedMinutes > kMinutesPerDay) record.usedMinutes = kMinutesPerDay;
@@ -50,5 +52,6 @@ CalendarRecord stricterCalendarRecord(const CalendarRecord& own, const CalendarR
         result.shutdowns = std::max(own.shutdowns, trusted.shutdowns);
     }
     result.closedAt = std::max(own.closedAt, trusted.closedAt);
+    result.parentsMode = false;
     return result;
 }

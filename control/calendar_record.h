@@ -12,16 +12,19 @@ using LocalMinute = int64_t;
 // What the calendar remembers of a user between minutes and starts: the day
 // whose budget is being used, its used minutes, exercises and shut-downs (the
 // day's line of the history), and the moment it last found the computer
-// closed. Its 24-byte little-endian image is the calendar file.
+// closed. Its 28-byte little-endian image is the calendar file.
 struct CalendarRecord {
     int32_t budgetDay = 0;
     int32_t usedMinutes = 0;
     LocalMinute closedAt = 0;  // 0: never closed
     int32_t exercises = 0;
     int32_t shutdowns = 0;
+    // The module is in parents' mode: the guard holds no closed hours while
+    // that module runs. Never kept in the guard's copy.
+    bool parentsMode = false;
 };
 
-constexpr size_t kCalendarRecordSize = 24;
+constexpr size_t kCalendarRecordSize = 28;
 using CalendarImage = std::array<uint8_t, kCalendarRecordSize>;
 
 CalendarImage encodeCalendarRecord(const CalendarRecord& record);

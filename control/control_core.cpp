@@ -60,6 +60,8 @@ void ControlCore::resynchronise(Moment now) {
     if (host_.readCalendarLedger(ledger.data(), ledger.size()) == ledger.size())
         calendarRecord_ = stricterCalendarRecord(calendarRecord_, decodeCalendarRecord(ledger.data(), ledger.size()),
                                                  host_.localMinute(now.utc));
+    calendarRecord_.parentsMode = false;
+    host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
     state_.lastActive = now.utc;
     lastTick_ = now.utc;
@@ -173,6 +175,8 @@ void ControlCore::enterParentsMode() {
     childMode_ = false;
     refreshTrayIcon();
     writeState();
+    calendarRecord_.parentsMode = true;
+    host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
 }
 
 bool ControlCore::sceneMustClose() const {

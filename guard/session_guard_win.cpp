@@ -296,10 +296,12 @@ bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool m
     const LocalMinute local = localMinuteOf(now);
     CalendarRecord next = watch.calendar;
     CalendarRecord written;
-    if (moduleRunning && readUserCalendar(token, written)) next = stricterCalendarRecord(written, next, local);
+    const bool moduleWrote = moduleRunning && readUserCalendar(token, written);
+    if (moduleWrote) next = stricterCalendarRecord(written, next, local);
     if (minuteCounted && extraTimeOf(token) <= now) CalendarGate::countMinute(calendar, next, local - 1);
-    const bool closed =
-        calendar.restricts() && extraTimeOf(token) <= now && !CalendarGate::allows(calendar, next, local);
+    // The parents at the computer, in the running module's parents' mode, are not sent to bed.
+    const bool closed = calendar.restricts() && extraTimeOf(token) <= now && !(moduleWrote && written.parentsMode) &&
+                        !CalendarGate::allows(calendar, next, local);
     storeCalendar(watch, token, next, settings, calendar);
     return closed;
 }

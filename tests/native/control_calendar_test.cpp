@@ -52,7 +52,9 @@ TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
 // nothing is shut down and nothing counts for 30 minutes, then the allowance
 // sends the child to bed again.
 TEST(CalendarEvening, ExtraTimeHoldsTheLimitsThenTheyCloseAgain) {
-    SimulatedEvening evening(withNessel());
+    Settings settings = withNessel();
+    settings.requireAdmin = 0;
+    SimulatedEvening evening(settings);
     SimulatedHost& host = evening.host;
     evening.startModule();
     evening.minutes(46);
@@ -64,6 +66,15 @@ TEST(CalendarEvening, ExtraTimeHoldsTheLimitsThenTheyCloseAgain) {
     EXPECT_EQ(evening.mostScenesAtOnce(), 1u);
     ASSERT_FALSE(host.shutdowns.empty());
     EXPECT_EQ(host.shutdowns.front().second, 4560u + 180);  // none during the extra time
+
+    // Parents' mode is told to the guard through the calendar file, and taken back.
+    const auto parentsMode = [&] {
+        return decodeCalendarRecord(host.calendarFile.data(), host.calendarFile.size()).parentsMode;
+    };
+    evening.send(kCommandParents, 1);
+    EXPECT_TRUE(parentsMode());
+    evening.send(kCommandChild);
+    EXPECT_FALSE(parentsMode());
 }
 
 }  // namespace

@@ -255,13 +255,13 @@ TEST_F(Guard, HoldsTheCalendarsClosedHoursAndCountsItsMinutesWithoutTheModule) {
                 ledgerPathOf(token, calendar, L"cal") && ledgerFolderFile(L"limits.txt", limits) &&
                 prepareLedgerFolder());
     CloseHandle(token);
-    const auto followFor = [&](const std::wstring& rules, uint64_t extraUntil) {
+    const auto followFor = [&](const std::wstring& rules, uint64_t extraUntil, uint64_t seconds = 240) {
         const std::wstring text = L"\xFEFF" + rules;
         suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
         writeLedgerFile(extra, encodeExtraTime(extraUntil));
         gShutdowns.clear();
         SessionGuard guard(&guardNow, &recordShutdown);
-        for (const uint64_t end = gGuardNow + 240 * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
+        for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
             guard.follow();
     };
     followFor(today + L" = -", 0);
@@ -278,6 +278,16 @@ TEST_F(Guard, HoldsTheCalendarsClosedHoursAndCountsItsMinutesWithoutTheModule) {
     const std::string day = dateOf(static_cast<int32_t>(localMinuteOf(start) / kMinutesPerDay)) + ";";
     EXPECT_EQ(text.substr(0, text.find("\r\n") + 2 + day.size()), kHistoryHeader + ("\r\n" + day)) << text;
     EXPECT_EQ(text.substr(text.size() - 8), ";1;100\r\n") << text;
+
+    // A module that runs in parents' mode (a stand-in that stays; its calendar file says so): no shut-down.
+    HANDLE running = suite::start(dataLocations().controlModulePath(), L"/control /stay");
+    CalendarRecord parents;
+    parents.parentsMode = true;
+    const CalendarImage parentsImage = encodeCalendarRecord(parents);
+    suite::writeBytes(dataLocations().calendarPath(), std::vector<uint8_t>(parentsImage.begin(), parentsImage.end()));
+    followFor(today + L" = -", 0, 420);
+    EXPECT_TRUE(gShutdowns.empty());
+    suite::killProcess(running);
 }
 
 // The running module's calendar file (the day's used minutes) goes into the
