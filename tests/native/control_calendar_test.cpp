@@ -21,8 +21,7 @@ TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
     evening.minutes(156);
     EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), Seconds{9000});
     EXPECT_EQ(host.warnings, (std::vector<int32_t>{10, 3}));
-    ASSERT_EQ(host.shutdowns.size(), 2u);
-    EXPECT_EQ(host.shutdowns[1].second, 9300u);
+    EXPECT_EQ(host.shutdowns.size(), 2u);
     EXPECT_EQ(decodeCalendarRecord(host.calendarFile.data(), host.calendarFile.size()).shutdowns, 1);  // the history's
 
     // Started again in the closed hours, and with the wall clock set back into them.
@@ -44,8 +43,7 @@ TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
     evening.startModule();
     EXPECT_EQ(host.tipLeft, 30);
     evening.minutes(31);
-    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff").size(), 2u);
-    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff").back(), 22 * 3600u);  // 16:00
+    EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), (Seconds{9000, 22 * 3600}));  // and at 16:00
 }
 
 // Extra time granted a minute into the turn-off scene: the scene closes,
@@ -68,13 +66,10 @@ TEST(CalendarEvening, ExtraTimeHoldsTheLimitsThenTheyCloseAgain) {
     EXPECT_EQ(host.shutdowns.front().second, 4560u + 180);  // none during the extra time
 
     // Parents' mode is told to the guard through the calendar file, and taken back.
-    const auto parentsMode = [&] {
-        return decodeCalendarRecord(host.calendarFile.data(), host.calendarFile.size()).parentsMode;
-    };
     evening.send(kCommandParents, 1);
-    EXPECT_TRUE(parentsMode());
+    EXPECT_TRUE(decodeCalendarRecord(host.calendarFile.data(), host.calendarFile.size()).parentsMode);
     evening.send(kCommandChild);
-    EXPECT_FALSE(parentsMode());
+    EXPECT_FALSE(decodeCalendarRecord(host.calendarFile.data(), host.calendarFile.size()).parentsMode);
 }
 
 }  // namespace

@@ -77,20 +77,20 @@ public:
     }
     bool checkPassword(std::u16string_view password) override { return password == storedPassword; }
     uint32_t newChallenge() override { return nextChallenge++; }
-    size_t readState(uint8_t* bytes, size_t capacity) override {
-        if (!stateFileOpen) return 0;
-        const size_t size = stateFile.size() < capacity ? stateFile.size() : capacity;
-        std::copy(stateFile.begin(), stateFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
+    static size_t readFile(const std::vector<uint8_t>& file, uint8_t* bytes, size_t capacity) {
+        const size_t size = std::min(file.size(), capacity);
+        std::copy(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size), bytes);
         return size;
+    }
+    size_t readState(uint8_t* bytes, size_t capacity) override {
+        return stateFileOpen ? readFile(stateFile, bytes, capacity) : 0;
     }
     size_t readLedger(uint8_t*, size_t) override { return 0; }  // no guard
     uint64_t extraTimeUntil = 0;                                // granted by the parents
     uint64_t readExtraTime() override { return extraTimeUntil; }
     std::vector<uint8_t> calendarLedger;  // the guard's copy
     size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
-        const size_t size = std::min(calendarLedger.size(), capacity);
-        std::copy(calendarLedger.begin(), calendarLedger.begin() + static_cast<std::ptrdiff_t>(size), bytes);
-        return size;
+        return readFile(calendarLedger, bytes, capacity);
     }
     void writeState(const StateImage& image) override {
         if (!stateFileOpen) return;
@@ -100,11 +100,7 @@ public:
     }
     LocalMinute localMinute(uint64_t utc) override { return static_cast<LocalMinute>(utc / kMinute) + zoneMinutes; }
     std::u16string readLimits() override { return limits; }
-    size_t readCalendar(uint8_t* bytes, size_t capacity) override {
-        const size_t size = std::min(calendarFile.size(), capacity);
-        std::copy(calendarFile.begin(), calendarFile.begin() + static_cast<std::ptrdiff_t>(size), bytes);
-        return size;
-    }
+    size_t readCalendar(uint8_t* bytes, size_t capacity) override { return readFile(calendarFile, bytes, capacity); }
     void writeCalendar(const CalendarImage& image) override { calendarFile.assign(image.begin(), image.end()); }
     void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay) override {
         tipLeft = minutesLeft;

@@ -89,6 +89,19 @@ void noteTip(const wchar_t* tip) {
     gTips.push_back(tip);
 }
 
+// A module with Nessel on, whose tips are noted.
+ControlModuleOptions nesselNotingTips(int16_t bedtimeMinutes) {
+    Settings settings;
+    settings.nesselDisabled = 0;
+    settings.bedtimeMinutes = bedtimeMinutes;
+    suite::writeSettings(settings);
+    gTips.clear();
+    ControlModuleOptions options;
+    options.shutdown = [](bool) {};
+    options.trayTipShown = noteTip;
+    return options;
+}
+
 }  // namespace
 
 TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClickDisables) {
@@ -164,17 +177,10 @@ TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsD
     wchar_t path[MAX_PATH];
     ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", path));
     ASSERT_TRUE(suite::writeBytes(path, std::string(reinterpret_cast<const char*>(limits.data()), limits.size() * 2)));
-    Settings settings;
-    settings.nesselDisabled = 0;
-    settings.bedtimeMinutes = 600;
-    ASSERT_TRUE(suite::writeSettings(settings));
-    ControlModuleOptions options;
+    ControlModuleOptions options = nesselNotingTips(600);
     options.minuteMs = kFastMinuteMs;
     options.readClock = fastClock;
-    options.shutdown = [](bool) {};
-    options.trayTipShown = noteTip;
     gClockStart = (uint64_t{start.dwHighDateTime} << 32) | start.dwLowDateTime;
-    gTips.clear();
     gTickStart = GetTickCount();
     ASSERT_NE(module_.start(options), nullptr);
     EXPECT_TRUE(program_.waitFor(L"/show:nessel-turnoff", 1, 15 * kFastMinuteMs + 5000)) << program_.recorded();
@@ -190,14 +196,7 @@ TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsD
 // the 45 of the allowance.
 TEST_F(ControlModuleRun, ExtraTimeFromTheCommandLineTakesThePasswordAndReachesTheModule) {
     ASSERT_TRUE(storePassword(u"pw"));
-    Settings settings;
-    settings.nesselDisabled = 0;
-    ASSERT_TRUE(suite::writeSettings(settings));
-    ControlModuleOptions options;
-    options.shutdown = [](bool) {};
-    options.trayTipShown = noteTip;
-    gTips.clear();
-    ASSERT_NE(module_.start(options), nullptr);
+    ASSERT_NE(module_.start(nesselNotingTips(45)), nullptr);
     HANDLE sender = suite::start(suite::qzPath(), L"/extra:30");
     HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770");
     ASSERT_NE(prompt, nullptr);

@@ -50,12 +50,18 @@ ACCESS_MASK rightsOf(WELL_KNOWN_SID_TYPE group, const wchar_t* rules = kGuardSer
     return rights;
 }
 
-std::wstring testUsersLedger() {
+std::wstring testUsersLedger(const wchar_t* extension = L"dat") {
     HANDLE token = nullptr;
     wchar_t path[MAX_PATH] = L"";
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && !ledgerPathOf(token, path)) path[0] = 0;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && !ledgerPathOf(token, path, extension))
+        path[0] = 0;
     if (token) CloseHandle(token);
     return path;
+}
+
+CalendarRecord copiedCalendar() {
+    const std::string bytes = suite::readBytes(testUsersLedger(L"cal"));
+    return decodeCalendarRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 int ledgerMinutes() {  // -1 while there is no ledger
@@ -242,79 +248,46 @@ TEST_F(Guard, AdoptsAModuleThatRunsAlready) {
 // The calendar held by a guard in this process (the test's clock and
 // shut-down, a module that ends as it starts): a day closed whole is shut down
 // after three minutes, but not inside the parents' extra time; a day with a
-// budget counts the minutes with the module missing.
-TEST_F(Guard, HoldsTheCalendarsClosedHoursAndCountsItsMinutesWithoutTheModule) {
+// budget counts the minutes with the module missing, into the guard's copy and
+// the day's line of the history. A module that runs in parents' mode (a
+// stand-in that stays; its calendar file says so) is not shut down, and its
+// file is copied unless it is ahead of the wall clock.
+TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
     ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
     ASSERT_TRUE(suite::writeSettings(nesselOn()));
     const uint64_t start = gGuardNow = suite::nowUtc(), second = 10'000'000;
+    const int32_t today = static_cast<int32_t>(localMinuteOf(start) / kMinutesPerDay);
     const wchar_t* const days[] = {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"};
-    const std::wstring today = days[localMinuteOf(start) / kMinutesPerDay % 7];
-    HANDLE token = nullptr;
-    wchar_t limits[MAX_PATH], extra[MAX_PATH], calendar[MAX_PATH];
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && ledgerPathOf(token, extra, L"extra") &&
-                ledgerPathOf(token, calendar, L"cal") && ledgerFolderFile(L"limits.txt", limits) &&
-                prepareLedgerFolder());
-    CloseHandle(token);
+    const std::wstring closed = days[today % 7] + std::wstring(L" = -");
+    wchar_t limits[MAX_PATH];
+    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", limits));
     const auto followFor = [&](const std::wstring& rules, uint64_t extraUntil, uint64_t seconds = 240) {
         const std::wstring text = L"\xFEFF" + rules;
         suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
-        writeLedgerFile(extra, encodeExtraTime(extraUntil));
+        writeLedgerFile(testUsersLedger(L"extra").c_str(), encodeExtraTime(extraUntil));
         gShutdowns.clear();
         SessionGuard guard(&guardNow, &recordShutdown);
         for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
             guard.follow();
     };
-    followFor(today + L" = -", 0);
+    followFor(closed, 0);
     EXPECT_EQ(gShutdowns, std::vector<uint64_t>{start + 180 * second});
-    followFor(today + L" = -", gGuardNow + 3600 * second);
+    followFor(closed, gGuardNow + 3600 * second);
     EXPECT_TRUE(gShutdowns.empty());
-    followFor(today + L" = 00:00-24:00\r\n" + today + L".minutes = 100", 0);
-    CalendarImage image{};
-    EXPECT_GE(decodeCalendarRecord(image.data(), readLedgerFile(calendar, image.data(), image.size())).usedMinutes, 3);
-    // The day's line of the history: its shut-down and its limit.
-    std::wstring history(calendar);
-    history.replace(history.size() - 3, 3, L"csv");
-    const std::string text = suite::readBytes(history);
-    const std::string day = dateOf(static_cast<int32_t>(localMinuteOf(start) / kMinutesPerDay)) + ";";
-    EXPECT_EQ(text.substr(0, text.find("\r\n") + 2 + day.size()), kHistoryHeader + ("\r\n" + day)) << text;
-    EXPECT_EQ(text.substr(text.size() - 8), ";1;100\r\n") << text;
+    followFor(days[today % 7] + (L" = 00:00-24:00\r\n" + std::wstring(days[today % 7])) + L".minutes = 100", 0);
+    EXPECT_GE(copiedCalendar().usedMinutes, 3);
+    const std::string history = suite::readBytes(testUsersLedger(L"csv")), day = dateOf(today) + ";";
+    EXPECT_EQ(history.substr(0, history.find("\r\n") + 2 + day.size()), kHistoryHeader + ("\r\n" + day)) << history;
+    EXPECT_EQ(history.substr(history.size() - 8), ";1;100\r\n") << history;
 
-    // A module that runs in parents' mode (a stand-in that stays; its calendar file says so): no shut-down.
     HANDLE running = suite::start(dataLocations().controlModulePath(), L"/control /stay");
-    CalendarRecord parents;
-    parents.parentsMode = true;
-    const CalendarImage parentsImage = encodeCalendarRecord(parents);
-    suite::writeBytes(dataLocations().calendarPath(), std::vector<uint8_t>(parentsImage.begin(), parentsImage.end()));
-    followFor(today + L" = -", 0, 420);
-    EXPECT_TRUE(gShutdowns.empty());
-    suite::killProcess(running);
-}
-
-// The running module's calendar file (the day's used minutes) goes into the
-// guard's copy; an edited one, a day ahead of the wall clock, does not.
-TEST_F(Guard, KeepsACopyOfTheCalendarRecord) {
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
-    HANDLE running = suite::start(dataLocations().controlModulePath(), L"/control /stay");
-    ASSERT_TRUE(suite::writeSettings(nesselOn()));
-    gGuardNow = suite::nowUtc();
-    const int32_t today = static_cast<int32_t>(localMinuteOf(gGuardNow) / kMinutesPerDay);
-    const auto copied = [] {
-        HANDLE token = nullptr;
-        wchar_t path[MAX_PATH] = L"";
-        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-        CalendarImage image{};
-        const size_t size = ledgerPathOf(token, path, L"cal") ? readLedgerFile(path, image.data(), image.size()) : 0;
-        CloseHandle(token);
-        return decodeCalendarRecord(image.data(), size);
-    };
-    SessionGuard guard(&guardNow, &recordShutdown);
-    for (const CalendarRecord& written : {CalendarRecord{today, 50, 0}, CalendarRecord{today + 5, 0, 0}}) {
-        const CalendarImage image = encodeCalendarRecord(written);
-        ASSERT_TRUE(
-            suite::writeBytes(dataLocations().calendarPath(), std::vector<uint8_t>(image.begin(), image.end())));
-        for (int look = 0; look < 2; ++look, Sleep(200)) guard.follow();
-        EXPECT_EQ(copied().budgetDay, today);
-        EXPECT_EQ(copied().usedMinutes, 50);
+    for (const int32_t written : {today, today + 5}) {
+        const CalendarImage image = encodeCalendarRecord(CalendarRecord{written, 50, 0, 0, 0, true});
+        suite::writeBytes(dataLocations().calendarPath(), std::vector<uint8_t>(image.begin(), image.end()));
+        followFor(closed, 0, 420);
+        EXPECT_TRUE(gShutdowns.empty());
+        EXPECT_EQ(copiedCalendar().budgetDay, today);
+        EXPECT_EQ(copiedCalendar().usedMinutes, 50);
     }
     suite::killProcess(running);
 }
