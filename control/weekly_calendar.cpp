@@ -40,9 +40,13 @@ int32_t parseClock(std::u16string_view text) {
     return hours * 60 + minutes;
 }
 
+// The minutes used on the day: the record's on its own day; a day before it,
+// reached with the wall clock set back, is over and has nothing left; a later
+// day (or one too far back, a corrected clock) is fresh.
 int32_t usedOn(const CalendarRecord& record, int32_t day) {
-    const bool sameDayOrBack = day <= record.budgetDay && day >= record.budgetDay - 2;
-    return sameDayOrBack ? record.usedMinutes : 0;
+    if (day == record.budgetDay) return record.usedMinutes;
+    const bool passed = day < record.budgetDay && day >= record.budgetDay - 2;
+    return passed ? kMinutesPerDay : 0;
 }
 
 // The record, moved on to the budget day of the moment where that is a later

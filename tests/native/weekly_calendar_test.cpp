@@ -56,7 +56,8 @@ TEST(WeeklyCalendar, ClosedHoursStayClosedWhenTheClockGoesBack) {
 
 // Saturday's 120 minutes: Friday's evening after midnight is Friday's, the
 // hours' end can come first, minutes counted with the zone set back to Friday
-// count for Saturday, and the budget is spent at 11:50.
+// count for Saturday, the budget is spent at 11:50, and Saturday is over once
+// Sunday counted.
 TEST(WeeklyCalendar, TheDaysBudgetIsSpentOnce) {
     const WeeklyCalendar week = schoolWeek();
     CalendarRecord record;
@@ -73,6 +74,8 @@ TEST(WeeklyCalendar, TheDaysBudgetIsSpentOnce) {
     count(at(5, 11, 30), at(5, 11, 50));
     EXPECT_FALSE(CalendarGate::allows(week, record, at(5, 11, 50)));
     EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(6, 9)), 15 * 60);  // until Monday's hours
+    CalendarGate::countMinute(week, record, at(6, 9));
+    EXPECT_EQ(CalendarGate::minutesLeft(week, record, at(5, 12, 10)), 0);  // Sunday's zone set back: Saturday is over
 }
 
 // A user's own keys win over the common ones (and over nessel20.cfg's
