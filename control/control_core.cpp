@@ -81,7 +81,9 @@ void ControlCore::followExtraTime(Moment now) {
 
 int32_t ControlCore::extraMinutesLeft(Moment now) const {
     if (extraTimeUntil_ <= now.utc) return 0;
-    return static_cast<int32_t>((extraTimeUntil_ - now.utc + kUnitsPerMinute - 1) / kUnitsPerMinute);
+    // A day at most: grants add up to hours, and a damaged file to anything.
+    return static_cast<int32_t>(
+        std::min<uint64_t>((extraTimeUntil_ - now.utc + kUnitsPerMinute - 1) / kUnitsPerMinute, kMinutesPerDay));
 }
 
 bool ControlCore::calendarCloses(Moment now) {
@@ -104,7 +106,8 @@ void ControlCore::showTimeLeft(Moment now) {
     const LocalMinute local = host_.localMinute(now.utc);
     if (isActive() && !settings_.nesselDisabled) {
         // What the limits leave once the extra time is over.
-        left = std::max(settings_.bedtimeMinutes - state_.nesselMinutes, 0);
+        left = static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{settings_.bedtimeMinutes} - state_.nesselMinutes, 0, settings_.bedtimeMinutes));
         const int32_t calendarLeft = CalendarGate::minutesLeft(calendar_, calendarRecord_, local + extra);
         if (calendar_.restricts() && calendarLeft >= 0) left = std::min(left, calendarLeft);
         if (schedules_.sleepMode() || schedules_.nesselPhase() != NesselPhase::Counting) left = 0;

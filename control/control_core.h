@@ -60,7 +60,7 @@ private:
     void showTimeLeft(Moment now);
     // Reads the parents' extra time; a new grant takes back what the limits began.
     void followExtraTime(Moment now);
-    // Whole minutes of extra time left, rounded up; 0 outside it.
+    // Whole minutes of extra time left, rounded up, a day at most; 0 outside it.
     int32_t extraMinutesLeft(Moment now) const;
 
     ControlHost& host_;
