@@ -6,6 +6,7 @@
 
 #include "content/wipe.h"
 #include "control/extra_time.h"
+#include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_prompt_win.h"
@@ -16,12 +17,6 @@
 #include "shell/window_user_win.h"
 
 namespace {
-
-uint64_t utcNow() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-}
 
 // The extra time's file of the window's user: theirs, not the sender's, who
 // may be the administrator typed into the elevation prompt.
@@ -41,7 +36,7 @@ bool grantTo(HWND window, int minutes) {
     if (!extraTimePathOf(window, path)) return false;
     ExtraTimeImage image{};
     const uint64_t until = decodeExtraTime(image.data(), readLedgerFile(path, image.data(), image.size()));
-    if (!writeLedgerFile(path, encodeExtraTime(extraTimeAfterGrant(until, utcNow(), minutes)))) return false;
+    if (!writeLedgerFile(path, encodeExtraTime(extraTimeAfterGrant(until, systemUtcNow(), minutes)))) return false;
     sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
     return true;
 }

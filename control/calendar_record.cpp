@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
+#include "common/little_endian.h"
+
 namespace {
 
 void put(CalendarImage& image, size_t offset, uint64_t value, size_t width) {
-    for (size_t i = 0; i < width; ++i) image[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    putLittleEndian(image.data() + offset, value, width);
 }
 
-uint64_t get(const uint8_t* bytes, size_t offset, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < width; ++i) value |= uint64_t{bytes[offset + i]} << (8 * i);
-    return value;
-}
+uint64_t get(const uint8_t* bytes, size_t offset, size_t width) { return getLittleEndian(bytes + offset, width); }
 
 }  // namespace
 

@@ -61,7 +61,7 @@ void ControlCore::resynchronise(Moment now) {
         calendarRecord_ = stricterCalendarRecord(calendarRecord_, decodeCalendarRecord(ledger.data(), ledger.size()),
                                                  host_.localMinute(now.utc));
     calendarRecord_.parentsMode = false;
-    host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
+    storedCalendar_.fill(0xFF);  // the file is written again whatever it held
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
     state_.lastActive = now.utc;
     lastTick_ = now.utc;
@@ -70,7 +70,15 @@ void ControlCore::resynchronise(Moment now) {
     schedules_.resynchronise(now, offMinutes, !extraTime && calendarCloses(now));
     followExtraTime(now);
     writeState();
+    storeCalendar();
     showTimeLeft(now);
+}
+
+void ControlCore::storeCalendar() {
+    const CalendarImage image = encodeCalendarRecord(calendarRecord_);
+    if (image == storedCalendar_) return;
+    host_.writeCalendar(image);
+    storedCalendar_ = image;
 }
 
 void ControlCore::followExtraTime(Moment now) {
@@ -88,16 +96,11 @@ int32_t ControlCore::extraMinutesLeft(Moment now) const {
 
 bool ControlCore::calendarCloses(Moment now) {
     if (settings_.nesselDisabled || !isActive() || !calendar_.restricts()) return false;
-    const CalendarRecord before = calendarRecord_;
-    const bool closes = !CalendarGate::allows(calendar_, calendarRecord_, host_.localMinute(now.utc));
-    if (encodeCalendarRecord(calendarRecord_) != encodeCalendarRecord(before))
-        host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
-    return closes;
+    return !CalendarGate::allows(calendar_, calendarRecord_, host_.localMinute(now.utc));
 }
 
 void ControlCore::countCalendarMinute(Moment now) {
     CalendarGate::countMinute(calendar_, calendarRecord_, host_.localMinute(now.utc) - 1);
-    host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
 }
 
 void ControlCore::showTimeLeft(Moment now) {
@@ -136,10 +139,9 @@ void ControlCore::minuteTick(Moment now) {
     if (!extraTime && !schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(now);
     const int32_t shutdownsBefore = schedules_.shutdownsAsked();
     if (!settings_.nesselDisabled && !extraTime) schedules_.nesselMinute(now, calendarCloses(now));
-    if (schedules_.shutdownsAsked() != shutdownsBefore) {
+    if (schedules_.shutdownsAsked() != shutdownsBefore)
         CalendarGate::countShutdown(calendar_, calendarRecord_, host_.localMinute(now.utc));
-        host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
-    }
+    storeCalendar();
     if (!settings_.hopsaDisabled) schedules_.hopsaMinute(now);
     if (!settings_.tolderDisabled && !schedules_.tolderFast()) schedules_.tolderCheck(now);
     state_.lastActive = now.utc;
@@ -179,7 +181,7 @@ void ControlCore::enterParentsMode() {
     refreshTrayIcon();
     writeState();
     calendarRecord_.parentsMode = true;
-    host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
+    storeCalendar();
 }
 
 bool ControlCore::sceneMustClose() const {
@@ -216,7 +218,7 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
     case kCommandTikkoComplete:
         if (schedules_.sceneKind() == SceneKind::Hopsa) {
             CalendarGate::countExercise(calendar_, calendarRecord_, host_.localMinute(now.utc));
-            host_.writeCalendar(encodeCalendarRecord(calendarRecord_));
+            storeCalendar();
         }
         schedules_.sceneComplete();
         return 0;

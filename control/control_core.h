@@ -51,8 +51,10 @@ private:
     void enterParentsMode();
     void writeState();
     bool sceneMustClose() const;
+    // Writes the calendar file where the record changed since it was last written.
+    void storeCalendar();
     // Whether the parents' calendar closes the computer now, for a user it
-    // controls with Nessel on; remembered in the calendar file.
+    // controls with Nessel on.
     bool calendarCloses(Moment now);
     // The day's minute of use, for its budget and its line of the history.
     void countCalendarMinute(Moment now);
@@ -70,7 +72,8 @@ private:
     ModuleSchedules schedules_;
     WeeklyCalendar calendar_;
     CalendarRecord calendarRecord_;
-    int32_t warnedAt_ = -1;  // the last warning's minutes, -1 before the first
+    CalendarImage storedCalendar_{};  // as the calendar file was last written
+    int32_t warnedAt_ = -1;           // the last warning's minutes, -1 before the first
     uint64_t extraTimeUntil_ = 0;
 
     bool childMode_ = true;

@@ -2,18 +2,17 @@
 
 #include <algorithm>
 
+#include "common/little_endian.h"
 #include "control/usage_time.h"
 
 ExtraTimeImage encodeExtraTime(uint64_t until) {
     ExtraTimeImage image{};
-    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(until >> (8 * i));
+    putLittleEndian(image.data(), until, image.size());
     return image;
 }
 
 uint64_t decodeExtraTime(const uint8_t* bytes, size_t size) {
-    uint64_t until = 0;
-    for (size_t i = 0; size == kExtraTimeSize && i < size; ++i) until |= uint64_t{bytes[i]} << (8 * i);
-    return until;
+    return size == kExtraTimeSize ? getLittleEndian(bytes, size) : 0;
 }
 
 uint64_t extraTimeAfterGrant(uint64_t until, uint64_t now, int32_t minutes) {

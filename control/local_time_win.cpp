@@ -11,3 +11,9 @@ LocalMinute localMinuteOf(uint64_t utc) {
         FileTimeToLocalFileTime(&universal, &local);  // the bias of today
     return static_cast<LocalMinute>(((uint64_t{local.dwHighDateTime} << 32) | local.dwLowDateTime) / 600'000'000);
 }
+
+uint64_t systemUtcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}

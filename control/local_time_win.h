@@ -6,3 +6,6 @@
 // The wall-clock minute of a UTC FILETIME, by the time zone's rules for that
 // date (daylight saving included).
 LocalMinute localMinuteOf(uint64_t utc);
+
+// The system clock now, as a UTC FILETIME.
+uint64_t systemUtcNow();

@@ -2,22 +2,15 @@
 
 #include <windows.h>
 
-namespace {
-
-void enableShutdownPrivilege() {
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
-    TOKEN_PRIVILEGES privileges{};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-    CloseHandle(token);
-}
-
-}  // namespace
+#include "shell/privileges_win.h"
 
 void requestShutdown(bool force) {
-    enableShutdownPrivilege();
+    EnabledPrivilege shutdown(SE_SHUTDOWN_NAME);
     ExitWindowsEx(EWX_POWEROFF | (force ? EWX_FORCE : 0), 0);
+}
+
+void shutDownFromService() {
+    EnabledPrivilege shutdown(SE_SHUTDOWN_NAME);
+    InitiateSystemShutdownExW(nullptr, nullptr, 0, TRUE, FALSE,
+                              SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED);
 }

@@ -1,5 +1,7 @@
 #include "control/state_record.h"
 
+#include "common/little_endian.h"
+
 namespace {
 
 constexpr size_t kLastActive = 0;
@@ -10,14 +12,10 @@ constexpr size_t kSleepPending = 24;
 constexpr size_t kFirstExerciseDone = 25;
 
 void put(StateImage& image, size_t offset, uint64_t value, size_t width) {
-    for (size_t i = 0; i < width; ++i) image[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    putLittleEndian(image.data() + offset, value, width);
 }
 
-uint64_t get(const uint8_t* bytes, size_t offset, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < width; ++i) value |= uint64_t{bytes[offset + i]} << (8 * i);
-    return value;
-}
+uint64_t get(const uint8_t* bytes, size_t offset, size_t width) { return getLittleEndian(bytes + offset, width); }
 
 bool covers(size_t size, size_t offset, size_t width) { return size >= offset + width; }
 

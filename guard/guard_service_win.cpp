@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "guard/guard_requests_win.h"
+#include "control/local_time_win.h"
+#include "control/shutdown_win.h"
 #include "guard/session_guard_win.h"
 
 namespace {

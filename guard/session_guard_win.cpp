@@ -15,6 +15,7 @@
 #include "control/extra_time.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
+#include "control/shutdown_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "settings/settings.h"
@@ -108,37 +109,29 @@ bool sessionInUse(DWORD session) {
     return !locked;
 }
 
-// The whole state record of the token's user, read beside their running module.
-bool readUserState(HANDLE token, StateRecord& record) {
+using PathUnder = bool (*)(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
+
+// Reads the start of a file of the token's user beside their running module;
+// the number of bytes read.
+size_t readUserFile(HANDLE token, PathUnder pathUnder, uint8_t* bytes, size_t capacity) {
     wchar_t folder[MAX_PATH] = L"", path[MAX_PATH];
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, token, SHGFP_TYPE_CURRENT, folder) != S_OK ||
-        !DataLocations::statePathUnder(folder, path))
-        return false;
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, token, SHGFP_TYPE_CURRENT, folder) != S_OK || !pathUnder(folder, path))
+        return 0;
+    return readLedgerFile(path, bytes, capacity);
+}
+
+// The whole state record of the token's user.
+bool readUserState(HANDLE token, StateRecord& record) {
     StateImage image{};
-    if (readLedgerFile(path, image.data(), image.size()) != image.size()) return false;
+    if (readUserFile(token, &DataLocations::statePathUnder, image.data(), image.size()) != image.size()) return false;
     decodeStateRecord(image.data(), image.size(), record);
     return true;
 }
 
-void enableShutdownPrivilege() {
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
-    TOKEN_PRIVILEGES privileges{};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-    CloseHandle(token);
-}
-
-// The calendar record of the token's user, read beside their running module.
+// The whole calendar record of the token's user.
 bool readUserCalendar(HANDLE token, CalendarRecord& record) {
-    wchar_t folder[MAX_PATH] = L"", path[MAX_PATH];
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, token, SHGFP_TYPE_CURRENT, folder) != S_OK ||
-        !DataLocations::calendarPathUnder(folder, path))
-        return false;
     CalendarImage image{};
-    const size_t size = readLedgerFile(path, image.data(), image.size());
+    const size_t size = readUserFile(token, &DataLocations::calendarPathUnder, image.data(), image.size());
     record = decodeCalendarRecord(image.data(), size);
     return size == image.size();
 }
@@ -190,18 +183,6 @@ std::vector<DWORD> activeSessions() {
         WTSFreeMemory(info);
     }
     return sessions;
-}
-
-uint64_t systemUtcNow() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-}
-
-void shutDownFromService() {
-    enableShutdownPrivilege();
-    InitiateSystemShutdownExW(nullptr, nullptr, 0, TRUE, FALSE,
-                              SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED);
 }
 
 SessionGuard::~SessionGuard() {
@@ -298,9 +279,10 @@ bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool m
     CalendarRecord written;
     const bool moduleWrote = moduleRunning && readUserCalendar(token, written);
     if (moduleWrote) next = stricterCalendarRecord(written, next, local);
-    if (minuteCounted && extraTimeOf(token) <= now) CalendarGate::countMinute(calendar, next, local - 1);
+    const bool extraTime = extraTimeOf(token) > now;
+    if (minuteCounted && !extraTime) CalendarGate::countMinute(calendar, next, local - 1);
     // The parents at the computer, in the running module's parents' mode, are not sent to bed.
-    const bool closed = calendar.restricts() && extraTimeOf(token) <= now && !(moduleWrote && written.parentsMode) &&
+    const bool closed = calendar.restricts() && !extraTime && !(moduleWrote && written.parentsMode) &&
                         !CalendarGate::allows(calendar, next, local);
     storeCalendar(watch, token, next, settings, calendar);
     return closed;

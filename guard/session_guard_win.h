@@ -79,7 +79,3 @@ private:
 
 // The sessions someone works in now: the console's and every active remote one.
 std::vector<DWORD> activeSessions();
-uint64_t systemUtcNow();
-// Switches the computer off, ending programs that hold it up: from a service,
-// as ExitWindowsEx cannot.
-void shutDownFromService();

@@ -266,10 +266,8 @@ TEST_F(ControlChannel, ASenderReportsAFailedHandOverAndSendsNothing) {
     ASSERT_NE(suite::startControlModule(), nullptr);
     ASSERT_TRUE(CreateDirectoryW(dataLocations().handOverPath(), nullptr));
     HANDLE sender = suite::start(suite::qzPath(), L"/disable");
-    HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770");
+    HWND prompt = suite::answerPasswordPrompt(L"pw");
     ASSERT_NE(prompt, nullptr);
-    SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"pw");
-    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
     HWND box = nullptr;
     EXPECT_TRUE(suite::waitUntil(10000, [&] {
         box = FindWindowW(L"#32770", GetACP() == 1251 ? L"Tolder" : L"Info");

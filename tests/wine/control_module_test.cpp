@@ -197,13 +197,7 @@ TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsD
 TEST_F(ControlModuleRun, ExtraTimeFromTheCommandLineTakesThePasswordAndReachesTheModule) {
     ASSERT_TRUE(storePassword(u"pw"));
     ASSERT_NE(module_.start(nesselNotingTips(45)), nullptr);
-    HANDLE sender = suite::start(suite::qzPath(), L"/extra:30");
-    HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770");
-    ASSERT_NE(prompt, nullptr);
-    SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"pw");
-    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForSingleObject(sender, 15000), WAIT_OBJECT_0);
-    CloseHandle(sender);
+    ASSERT_TRUE(suite::runAnsweringPassword(L"/extra:30", L"pw"));
     EXPECT_TRUE(suite::waitUntil(3000, [] {
         std::lock_guard<std::mutex> lock(gTipsLock);
         return !gTips.empty() && gTips.back().rfind(L"Tolder: осталось 75 мин.", 0) == 0;

@@ -130,13 +130,7 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
 
     // The parents close it with their password: it stays closed.
     ASSERT_TRUE(storePassword(u"pw"));
-    HANDLE sender = suite::start(suite::qzPath(), L"/close");
-    HWND prompt = suite::waitForWindow(L"Tolder", 10000, L"#32770");
-    ASSERT_NE(prompt, nullptr);
-    SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, L"pw");
-    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForSingleObject(sender, 15000), WAIT_OBJECT_0);
-    CloseHandle(sender);
+    ASSERT_TRUE(suite::runAnsweringPassword(L"/close", L"pw"));
     EXPECT_TRUE(suite::waitUntil(5000, [] { return moduleProcess() == 0; }));
     Sleep(5000);
     EXPECT_EQ(moduleProcess(), 0u) << "the guard started the closed module again";

@@ -1,5 +1,7 @@
 #include "support/suite.h"
 
+#include "resources/resource_ids.h"
+
 #include "control/control_module_win.h"
 #include "guard/guard_requests_win.h"
 #include "shell/process_identity_win.h"
@@ -70,6 +72,22 @@ HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* classNa
     HWND window = nullptr;
     waitUntil(timeoutMs, [&] { return (window = FindWindowW(className, title)) != nullptr; });
     return window;
+}
+
+HWND answerPasswordPrompt(const wchar_t* password) {
+    HWND prompt = waitForWindow(L"Tolder", 10000, L"#32770");
+    if (!prompt) return nullptr;
+    SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, password);
+    PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    return prompt;
+}
+
+bool runAnsweringPassword(const std::wstring& arguments, const wchar_t* password) {
+    HANDLE program = start(qzPath(), arguments);
+    const bool answered = answerPasswordPrompt(password) != nullptr;
+    const bool ended = program && WaitForSingleObject(program, 15000) == WAIT_OBJECT_0;
+    if (program) CloseHandle(program);
+    return answered && ended;
 }
 
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs) {

@@ -37,6 +37,12 @@ bool waitUntil(DWORD timeoutMs, Condition holds) {
 }
 // Polls until a top-level window with this title (and class, when given) exists.
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
+// Types the password into the password prompt once it is there and confirms
+// it; the prompt, or null when none came within 10 s.
+HWND answerPasswordPrompt(const wchar_t* password);
+// Runs qz.exe with the arguments, answering its password prompt; false where
+// no prompt came or the program did not end within 15 s.
+bool runAnsweringPassword(const std::wstring& arguments, const wchar_t* password);
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
 
 // A visible top-level window of the class and title (any, where null) that
