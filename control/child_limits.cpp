@@ -1,7 +1,5 @@
 #include "control/child_limits.h"
 
-#include <optional>
-
 #include "content/lower_case.h"
 
 namespace {
@@ -9,21 +7,11 @@ namespace {
 constexpr const char16_t* kWeekdays[7] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
                                           u"friday", u"saturday", u"sunday"};
 
-// The user's own value of the key, their name in any case, as Windows compares names.
-std::optional<std::u16string> ownValue(const KeyValueDocument& limits, const std::u16string& userName,
-                                       const std::u16string& key) {
-    const std::u16string own = lowerCase(userName + u"/" + key);
-    for (const auto& [name, value] : limits.pairs())
-        if (lowerCase(name) == own) return value;
-    return std::nullopt;
-}
-
 // The user's own value, else the common one; nothing when neither is set.
 std::optional<std::u16string> valueFor(const KeyValueDocument& limits, const std::u16string& userName,
                                        const std::u16string& key) {
-    if (std::optional<std::u16string> value = ownValue(limits, userName, key)) return value;
-    if (limits.contains(key)) return limits.text(key);
-    return std::nullopt;
+    if (std::optional<std::u16string> value = limitSetFor(limits, userName, key)) return value;
+    return limitSetFor(limits, u"", key);
 }
 
 // Whole minutes of a day, or -1.
@@ -39,10 +27,28 @@ int32_t minutesOf(const std::u16string& text) {
 
 }  // namespace
 
+std::u16string weekdayKey(size_t weekday) { return kWeekdays[weekday % 7]; }
+
+std::u16string limitKeyOf(const std::u16string& userName, const std::u16string& key) {
+    return userName.empty() ? key : userName + u"/" + key;
+}
+
+std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const std::u16string& userName,
+                                          const std::u16string& key) {
+    if (userName.empty()) {
+        if (limits.contains(key)) return limits.text(key);
+        return std::nullopt;
+    }
+    const std::u16string own = lowerCase(limitKeyOf(userName, key));
+    for (const auto& [name, value] : limits.pairs())
+        if (lowerCase(name) == own) return value;
+    return std::nullopt;
+}
+
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName) {
     WeeklyCalendar week;
     for (size_t day = 0; day < week.days.size(); ++day) {
-        const std::u16string name = kWeekdays[day];
+        const std::u16string name = weekdayKey(day);
         if (const std::optional<std::u16string> hours = valueFor(limits, userName, name))
             if (std::optional<std::vector<AllowedWindow>> windows = parseAllowedWindows(*hours)) {
                 week.days[day].restricted = true;
@@ -56,19 +62,20 @@ WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& 
 
 Settings childSettings(const Settings& common, const KeyValueDocument& limits, const std::u16string& userName) {
     Settings settings = common;
+    if (userName.empty()) return settings;
     for (auto [key, field] : {std::pair{u"bedtime", &Settings::bedtimeMinutes},
                               {u"sleep", &Settings::sleepMinutes},
                               {u"exercise", &Settings::exerciseInterval},
                               {u"grumble.after", &Settings::grumbleAfter},
                               {u"grumble.repeat", &Settings::grumbleRepeat}})
-        if (const std::optional<std::u16string> value = ownValue(limits, userName, key)) {
+        if (const std::optional<std::u16string> value = limitSetFor(limits, userName, key)) {
             const int32_t minutes = minutesOf(*value);
             if (minutes >= 1) settings.*field = static_cast<int16_t>(minutes);
         }
     for (auto [key, field] : {std::pair{u"nessel", &Settings::nesselDisabled},
                               {u"hopsa", &Settings::hopsaDisabled},
                               {u"tolder", &Settings::tolderDisabled}})
-        if (const std::optional<std::u16string> value = ownValue(limits, userName, key);
+        if (const std::optional<std::u16string> value = limitSetFor(limits, userName, key);
             value && (*value == u"on" || *value == u"off"))
             settings.*field = *value == u"off" ? 1 : 0;
     return settings;

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "control/weekly_calendar.h"
@@ -10,6 +11,15 @@
 // key after the user's name and "/" ("Маша/monday", the name in any case).
 // A key that is absent or cannot be read leaves its day as without a
 // calendar: a damaged file never locks a child out.
+// The key of a weekday's hours, 0 Monday .. 6 Sunday ("monday").
+std::u16string weekdayKey(size_t weekday);
+// The key as a user's own ("Маша/monday"), or the common key for no name.
+std::u16string limitKeyOf(const std::u16string& userName, const std::u16string& key);
+// The value set at that level: the user's own (their name in any case), or
+// the common one for no name; nothing where none is set.
+std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const std::u16string& userName,
+                                          const std::u16string& key);
+
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName);
 
 // The settings for one Windows user: the common ones (nessel20.cfg), with the

@@ -39,6 +39,31 @@ std::string dateOf(int32_t day) {
     return text;
 }
 
+int32_t dayOfDate(const std::string& date) {
+    if (date.size() != kDateLength || date[4] != '-' || date[7] != '-') return -1;
+    int64_t parts[3] = {};
+    for (size_t i = 0, part = 0; i < kDateLength; ++i) {
+        if (i == 4 || i == 7) {
+            ++part;
+            continue;
+        }
+        if (date[i] < '0' || date[i] > '9') return -1;
+        parts[part] = parts[part] * 10 + (date[i] - '0');
+    }
+    const int64_t month = parts[1];
+    const int64_t dayOfMonth = parts[2];
+    if (parts[0] < 1601 || month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > 31) return -1;
+    // The civil date to days since 1970, the inverse of dateOf's eras.
+    const int64_t year = parts[0] - (month <= 2 ? 1 : 0);
+    const int64_t era = year / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + dayOfMonth - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const int64_t day = era * 146097 + dayOfEra - 719468 + kDaysFrom1601To1970;
+    // A day past its month's end ("2026-02-30") is no date.
+    return dateOf(static_cast<int32_t>(day)) == date ? static_cast<int32_t>(day) : -1;
+}
+
 std::string historyLine(const CalendarRecord& day, int32_t limitMinutes) {
     return dateOf(day.budgetDay) + ";" + std::to_string(day.usedMinutes) + ";" + std::to_string(day.exercises) + ";" +
            std::to_string(day.shutdowns) + ";" + (limitMinutes >= 0 ? std::to_string(limitMinutes) : "");
@@ -60,4 +85,26 @@ std::string withHistoryLine(const std::string& history, const std::string& line)
     std::string text = std::string(kHistoryHeader) + "\r\n";
     for (const std::string& day : days) text += day + "\r\n";
     return text;
+}
+
+std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, size_t count) {
+    std::vector<HistoryDay> days(count);
+    const int32_t first = today - static_cast<int32_t>(count) + 1;
+    for (size_t i = 0; i < count; ++i) days[i].day = first + static_cast<int32_t>(i);
+    for (const std::string& line : linesOf(history)) {
+        const int32_t day = dayOfDate(line.substr(0, kDateLength));
+        if (day < first || day > today) continue;
+        // date;minutes;exercises;shutdowns;limit
+        int fields[2] = {-1, -1};
+        const size_t minutesAt = kDateLength + 1;
+        const size_t limitAt = line.rfind(';');
+        if (line.size() <= minutesAt || line[kDateLength] != ';' || limitAt == std::string::npos) continue;
+        std::sscanf(line.c_str() + minutesAt, "%d", &fields[0]);
+        std::sscanf(line.c_str() + limitAt + 1, "%d", &fields[1]);
+        if (fields[0] < 0 || fields[0] > kMinutesPerDay * 2) continue;
+        HistoryDay& shown = days[static_cast<size_t>(day - first)];
+        shown.minutes = fields[0];
+        shown.limit = fields[1] >= 0 && fields[1] <= kMinutesPerDay ? fields[1] : -1;
+    }
+    return days;
 }

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "control/calendar_record.h"
 
@@ -17,6 +18,9 @@ extern const char kHistoryHeader[];
 // "YYYY-MM-DD" of a local day (days since 1 January 1601).
 std::string dateOf(int32_t day);
 
+// The local day of a "YYYY-MM-DD" date; -1 for anything else.
+int32_t dayOfDate(const std::string& date);
+
 // The day's line, without its line break.
 std::string historyLine(const CalendarRecord& day, int32_t limitMinutes);
 
@@ -24,3 +28,15 @@ std::string historyLine(const CalendarRecord& day, int32_t limitMinutes);
 // date, after the older ones), keeping the newest kHistoryDays lines. Text that
 // is not a history gives way to a fresh one.
 std::string withHistoryLine(const std::string& history, const std::string& line);
+
+// A day as the parents' chart shows it: the minutes used and the day's limit
+// (-1 where there was none).
+struct HistoryDay {
+    int32_t day = 0;
+    int32_t minutes = 0;
+    int32_t limit = -1;
+};
+
+// The `count` days up to today, oldest first, from the history's lines; a day
+// without a line that can be read was not used.
+std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, size_t count);

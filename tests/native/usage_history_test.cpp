@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "control/usage_history.h"
 
 namespace {
@@ -17,6 +21,25 @@ TEST(UsageHistory, DaysAreDatedInOrderAndKeptForFourMonths) {
     history = withHistoryLine(history, historyLine(CalendarRecord{155128, 7, 0, 2, 1}, -1));
     const std::string last = "\r\n" + dateOf(155128) + ";7;2;1;\r\n" + dateOf(155129) + ";5;1;0;60\r\n";
     EXPECT_EQ(history.substr(history.size() - last.size()), last);
+}
+
+// The chart's days: each date read back to its day, a day with no line (or a
+// damaged one) shown unused, days outside the fortnight left out.
+TEST(UsageHistory, TheChartReadsTheLastDaysBack) {
+    for (int32_t day : {0, 154556, 154557, 155569, 200000}) EXPECT_EQ(dayOfDate(dateOf(day)), day);
+    for (const char* date : {"2026-02-29", "2026-13-01", "2026-00-10", "1600-12-31", "2026-1-011", "date;minu"})
+        EXPECT_EQ(dayOfDate(date), -1) << date;
+    const std::string history = std::string(kHistoryHeader) + "\r\n" + dateOf(155550) + ";90;1;0;120\r\n" +
+                                dateOf(155560) + ";45;0;1;\r\n" + dateOf(155561) + ";x;0;0;60\r\n" +
+                                dateOf(155562) + ";30;0;0;99999\r\n" + dateOf(155569) + ";200;2;1;180";
+    const std::vector<HistoryDay> days = recentDays(history, 155569, 14);
+    ASSERT_EQ(days.size(), 14u);
+    EXPECT_EQ(days.front().day, 155556);
+    EXPECT_EQ(days.back().day, 155569);
+    std::vector<std::pair<int32_t, int32_t>> shown;
+    for (const HistoryDay& day : days)
+        if (day.minutes || day.limit >= 0) shown.emplace_back(day.minutes, day.limit);
+    EXPECT_EQ(shown, (std::vector<std::pair<int32_t, int32_t>>{{45, -1}, {30, -1}, {200, 180}}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control/child_limits.h"
+#include "control/limits_text.h"
 #include "control/weekly_calendar.h"
 
 namespace {
@@ -103,6 +104,22 @@ TEST(WeeklyCalendar, EachChildsOwnWeekFromTheLimitsFile) {
     EXPECT_EQ(petyas.bedtimeMinutes, 45);
     EXPECT_EQ(petyas.sleepMinutes, 60);
     EXPECT_EQ(petyas.tolderDisabled, 1);
+}
+
+// The dialog's edits: the file's notes and other keys stay, a key set twice
+// by hand is set once, and what it writes reads back as the week it showed.
+TEST(WeeklyCalendar, TheDialogsEditsKeepTheRestOfTheFile) {
+    std::u16string text = u"; school week\r\nмаша/Monday = 16:00-19:00\r\nmonday = -\r\nМАША/monday = 9:00-10:00";
+    text = withLimit(text, limitKeyOf(u"Маша", weekdayKey(0)), u"15:00-20:30");
+    text = withLimit(text, limitKeyOf(u"", weekdayKey(7) + u".minutes"), u"120");
+    text = withLimit(text, limitKeyOf(u"", weekdayKey(0)), u"");
+    EXPECT_EQ(text, u"; school week\r\nМаша/monday = 15:00-20:30\r\nmonday.minutes = 120\r\n");
+    KeyValueDocument limits;
+    limits.parse(text);
+    EXPECT_EQ(limitSetFor(limits, u"МАША", u"monday"), u"15:00-20:30");
+    EXPECT_EQ(limitSetFor(limits, u"", u"monday"), std::nullopt);
+    EXPECT_EQ(calendarOf(limits, u"маша").days[0].windows.front().end, 20 * 60 + 30);
+    EXPECT_EQ(calendarOf(limits, u"Петя").days[0].budgetMinutes, 120);
 }
 
 // The guard's copy holds against a deleted or edited calendar file, and one
