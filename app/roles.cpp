@@ -30,6 +30,7 @@ constexpr Switch kSwitchOrder[] = {
     {"/remove-guard", Role::RemoveGuard},
     {"/guard", Role::Guard},
     {"/extra:", Role::ExtraTime},
+    {"/calendar", Role::Calendar},
 };
 
 constexpr std::string_view kMessageSwitch = "/message:";

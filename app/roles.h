@@ -26,6 +26,7 @@ enum class Role {
     InstallGuard,  // "/install-guard"
     RemoveGuard,   // "/remove-guard"
     ExtraTime,     // "/extra:MINUTES": the parents grant extra time
+    Calendar,      // "/calendar": the parents' week and history
 };
 
 struct DispatchPlan {

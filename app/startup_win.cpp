@@ -10,6 +10,7 @@
 #include "control/control_module_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_service_win.h"
+#include "parents/calendar_form_win.h"
 #include "shell/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "scene/show_window_win.h"
@@ -56,6 +57,7 @@ int runRole(Role role, const std::string& commandLine, const Settings& settings,
     case Role::Enable:
     case Role::Uninstall: runCommandSender(role, settings, checks.isUserAnAdmin); return 0;
     case Role::ExtraTime: runExtraTimeSender(extraTimeMinutes(commandLine), checks.isUserAnAdmin); return 0;
+    case Role::Calendar: openCalendar(checks.isUserAnAdmin); return 0;
     case Role::SettingsCombined: openSettings(SettingsKind::All, checks.isUserAnAdmin); return 0;
     case Role::SettingsNessel: openSettings(SettingsKind::Nessel, checks.isUserAnAdmin); return 0;
     case Role::SettingsExercise: openSettings(SettingsKind::Hopsa, checks.isUserAnAdmin); return 0;

@@ -260,7 +260,9 @@ private:
         std::swprintf(text, 256, loadedString(IDS_TIME_WARNING).c_str(), minutesLeft);
         showTrayBalloon(hwnd(), loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
     }
-    // The parents' extra time, from the icon's menu: the sender asks for the password.
+    // The parents' extra time and their week, from the icon's menu: the sender
+    // and the dialog ask for the password.
+    static constexpr UINT kCalendarItem = 1;
     void showExtraTimeMenu() {
         HMENU menu = CreatePopupMenu();
         if (!menu) return;
@@ -269,6 +271,8 @@ private:
             std::swprintf(text, 64, loadedString(IDS_EXTRA_TIME_ITEM).c_str(), minutes);
             AppendMenuW(menu, MF_STRING, minutes, text);
         }
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kCalendarItem, loadedString(IDS_CALENDAR_ITEM).c_str());
         POINT at{};
         GetCursorPos(&at);
         SetForegroundWindow(hwnd());  // so that a click elsewhere closes the menu
@@ -276,7 +280,10 @@ private:
             TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr));
         PostMessageW(hwnd(), WM_NULL, 0, 0);
         DestroyMenu(menu);
-        if (chosen) ::startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(chosen)).c_str(), SW_SHOWNORMAL);
+        if (chosen == kCalendarItem)
+            ::startProgram(L"qz.exe", L"/calendar", SW_SHOWNORMAL);
+        else if (chosen)
+            ::startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(chosen)).c_str(), SW_SHOWNORMAL);
     }
     static std::wstring loadedString(UINT id) {
         wchar_t text[256] = L"";

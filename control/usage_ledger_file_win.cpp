@@ -48,15 +48,32 @@ bool prepareFolder(const wchar_t* folder) {
 
 }  // namespace
 
-bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
-    TokenUserBuffer buffer;
-    PSID user = userOfToken(token, buffer);
+namespace {
+
+bool ledgerPathOfSid(PSID user, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
     wchar_t* sid = nullptr;
     if (!user || !ConvertSidToStringSidW(user, &sid)) return false;
     const int length = std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls.%ls", dataLocations().commonFolder(),
                                      kLedgerFolderName, sid, extension);
     LocalFree(sid);
     return length > 0 && length < MAX_PATH;
+}
+
+}  // namespace
+
+bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
+    TokenUserBuffer buffer;
+    return ledgerPathOfSid(userOfToken(token, buffer), path, extension);
+}
+
+bool ledgerPathOfUser(const wchar_t* userName, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    wchar_t domain[256];
+    DWORD domainSize = 256;
+    SID_NAME_USE use{};
+    return LookupAccountNameW(nullptr, userName, sid, &sidSize, domain, &domainSize, &use) &&
+           ledgerPathOfSid(sid, path, extension);
 }
 
 bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {

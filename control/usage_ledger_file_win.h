@@ -20,6 +20,8 @@ extern const wchar_t kLedgerFolderAccess[];
 // A ledger of the token's user: "dat" the usage record, "cal" the calendar
 // record; false when the path cannot be made.
 bool ledgerPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension = L"dat");
+// The same for a local user named by the parents' dialog.
+bool ledgerPathOfUser(const wchar_t* userName, wchar_t (&path)[MAX_PATH], const wchar_t* extension);
 // Another file of the folder (the parents' limits); false when the path cannot be made.
 bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
 // Makes the folder with its access, or takes it over; false when it cannot.

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/exception_barrier.h"
-#include "common/text_win.h"
 #include "content/wipe.h"
 #include "settings/local_users_win.h"
 #include "shell/privileges_win.h"
@@ -17,11 +15,11 @@
 #include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"
 #include "settings/settings_file_win.h"
+#include "settings/suite_dialog_look_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 #include "ui/common_controls_win.h"
-#include "ui/suite_icon_win.h"
 
 namespace {
 
@@ -29,16 +27,6 @@ constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT kPollPeriodMs = 500;
 constexpr int kPasswordCapacity = 1024;
 constexpr int kMinutesCapacity = 3;
-constexpr UINT kCyrillicCodePage = 1251;
-
-BOOL CALLBACK collectControlId(HWND control, LPARAM ids) {
-    return exceptionBarrier(
-        [&] {
-            if (int id = GetDlgCtrlID(control)) reinterpret_cast<std::vector<int>*>(ids)->push_back(id);
-            return TRUE;
-        },
-        FALSE);
-}
 
 void setPressed(HWND button, bool pressed) {
     bool shown = SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -69,13 +57,8 @@ void openSettings(SettingsKind kind, bool (*isUserAnAdmin)()) {
 SettingsForm::SettingsForm(SettingsKind kind)
     : Dialog(settingsFields(kind).templateId), kind_(kind), fields_(settingsFields(kind)) {}
 
-SettingsForm::~SettingsForm() {
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    if (bigIcon_) DestroyIcon(bigIcon_);
-}
-
 bool SettingsForm::onInitDialog() {
-    setIconsFontAndTitle();
+    look_.apply(hwnd(), fields_.englishTitleId);
     for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
         SendDlgItemMessageW(hwnd(), id, EM_LIMITTEXT, kPasswordCapacity, 0);
     if (!fields_.combined) {
@@ -91,21 +74,6 @@ bool SettingsForm::onInitDialog() {
     userList_.enable(isChecked(IDC_SELECTED_USERS));
     refreshModeButtons();
     return true;
-}
-
-void SettingsForm::setIconsFontAndTitle() {
-    smallIcon_ = loadSuiteIcon(true);
-    bigIcon_ = loadSuiteIcon(false);
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    createCyrillicFont(hwnd());
-    if (isWideApiAvailable()) {
-        std::vector<int> ids;
-        EnumChildWindows(hwnd(), &collectControlId, reinterpret_cast<LPARAM>(&ids));
-        ids.push_back(0);
-        applyCyrillicFont(hwnd(), ids.data());
-    }
-    setCaptionForCodePage(hwnd(), fields_.englishTitleId, kCyrillicCodePage);
 }
 
 void SettingsForm::prepareUserList() {

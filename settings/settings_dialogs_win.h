@@ -3,6 +3,7 @@
 
 #include "settings/settings.h"
 #include "settings/settings_fields.h"
+#include "settings/suite_dialog_look_win.h"
 #include "ui/dialog_win.h"
 #include "ui/report_list_ctrl_win.h"
 
@@ -17,7 +18,6 @@ void openSettings(SettingsKind kind, bool (*isUserAnAdmin)());
 class SettingsForm : public Dialog {
 public:
     explicit SettingsForm(SettingsKind kind);
-    ~SettingsForm() override;
 
 protected:
     bool onInitDialog() override;
@@ -27,7 +27,6 @@ protected:
     bool onCommand(int id, int code) override;
 
 private:
-    void setIconsFontAndTitle();
     void prepareUserList();
     void fillControls();
     void readControls();
@@ -40,6 +39,5 @@ private:
     bool userListAvailable_ = true;
     Settings settings_;
     bool firstTickDone_ = false;
-    HICON smallIcon_ = nullptr;
-    HICON bigIcon_ = nullptr;
+    SuiteDialogLook look_;
 };

@@ -2,7 +2,8 @@
 # The README's pictures, taken from the built suite so that they show what the
 # product shows: Tikko's scenes from the real content archive on a Russian
 # system, the four settings dialogs on a Cyrillic (1251) and a Western (1252)
-# code page, the combined dialog and a grumble at 144 and 192 DPI, into
+# code page, the parents' week and history, the combined dialog, the week and
+# a grumble at 144 and 192 DPI, into
 # docs/screens/; and the contact sheet of the movies.
 # `./dev screens` builds both trees, starts Wine (DISPLAY, WINEPREFIX,
 # WINELOADER) and runs this with the Windows build's folder.
@@ -80,10 +81,43 @@ settings en_US.UTF-8 cp1252 nessel "Nessel Options"
 settings en_US.UTF-8 cp1252 exercise "Exercises Options"
 settings en_US.UTF-8 cp1252 tolder "Tolder Options"
 
+# The parents' week and a child's fortnight: a school week for every user, a
+# later Friday for the child, and two weeks of made-up use. Wine has one user,
+# whose SID is always this one; the dialog's user box takes the name's first
+# letter.
+calendar() {
+  local ledger="$WINEPREFIX/drive_c/ProgramData/Brenmoor/qz-tolder/ledger" user day limit dialog id
+  user=$(id -un)
+  mkdir -p "$ledger"
+  {
+    for day in monday tuesday wednesday thursday friday; do printf '%s = 15:00-20:30\r\n%s.minutes = 120\r\n' $day $day; done
+    printf 'saturday = 10:00-21:30\r\nsaturday.minutes = 180\r\nsunday = 10:00-21:00\r\nsunday.minutes = 180\r\n'
+    printf '%s/friday = 15:00-22:00, 23:00-00:30\r\n' "$user"
+  } >"$ledger/limits.txt"
+  {
+    printf 'date;minutes;exercises;shutdowns;limit\r\n'
+    for day in $(seq 13 -1 0); do
+      limit=$([ "$(date -d "-$day days" +%u)" -ge 6 ] && echo 180 || echo 120)
+      printf '%s;%d;%d;%d;%d\r\n' "$(date -d "-$day days" +%F)" $(((day * 37) % 150 + 20)) $((day % 3)) $((day % 2)) $limit
+    done
+  } >"$ledger/S-1-5-21-0-0-0-1000.csv"
+  (cd "$program" && LC_ALL=$1 exec "$WINELOADER" qz.exe /calendar) >/dev/null 2>&1 &
+  dialog=$!
+  id=$(window_of "Расписание и история")
+  xdotool windowfocus --sync "$id" type "${user:0:1}"
+  sleep 1
+  shoot "$id" "$out/calendar-$2.png"
+  kill "$dialog"
+  wait "$dialog" 2>/dev/null || true
+}
+
+calendar ru_RU.UTF-8 cp1251
+
 # The combined dialog and a grumble on a screen at 150 % and 200 %.
 for dpi in 144 192; do
   "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   settings ru_RU.UTF-8 "cp1251-${dpi}dpi" pallo "Настройки"
+  calendar ru_RU.UTF-8 "cp1251-${dpi}dpi"
   scene tolder 3000 "scene-tolder-${dpi}dpi.png"
 done
 "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1

@@ -30,8 +30,8 @@ TEST(UsageHistory, TheChartReadsTheLastDaysBack) {
     for (const char* date : {"2026-02-29", "2026-13-01", "2026-00-10", "1600-12-31", "2026-1-011", "date;minu"})
         EXPECT_EQ(dayOfDate(date), -1) << date;
     const std::string history = std::string(kHistoryHeader) + "\r\n" + dateOf(155550) + ";90;1;0;120\r\n" +
-                                dateOf(155560) + ";45;0;1;\r\n" + dateOf(155561) + ";x;0;0;60\r\n" +
-                                dateOf(155562) + ";30;0;0;99999\r\n" + dateOf(155569) + ";200;2;1;180";
+                                dateOf(155560) + ";45;0;1;\r\n" + dateOf(155561) + ";x;0;0;60\r\n" + dateOf(155562) +
+                                ";30;0;0;99999\r\n" + dateOf(155569) + ";200;2;1;180";
     const std::vector<HistoryDay> days = recentDays(history, 155569, 14);
     ASSERT_EQ(days.size(), 14u);
     EXPECT_EQ(days.front().day, 155556);

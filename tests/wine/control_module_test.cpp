@@ -115,7 +115,7 @@ TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClic
     SendMessageW(window, WM_USER + 1, 0, WM_LBUTTONDOWN);
     Sleep(800);
     EXPECT_EQ(program_.recorded(), L"");
-    // The right button's menu: its first item asks for 15 minutes of extra time.
+    // The right button's menu: its first item asks for 15 minutes of extra time,
     SendMessageW(window, WM_USER + 1, 0, WM_RBUTTONUP);
     HWND menu = nullptr;
     ASSERT_TRUE(
@@ -123,6 +123,13 @@ TEST_F(ControlModuleRun, TrayIconShowsInChildModeGoesInParentsModeAndADoubleClic
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(program_.waitFor(L"/extra:15", 1, 3000)) << program_.recorded();
+    // Its last item opens the parents' week.
+    SendMessageW(window, WM_USER + 1, 0, WM_RBUTTONUP);
+    ASSERT_TRUE(
+        suite::waitUntil(3000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }));
+    PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(program_.waitFor(L"/calendar", 1, 3000)) << program_.recorded();
     SendMessageW(window, WM_USER + 1, 0, WM_LBUTTONDBLCLK);
     DWORD clicked = GetTickCount();
     ASSERT_TRUE(program_.waitFor(L"/disable", 1, 3000));

@@ -125,8 +125,8 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     std::vector<std::wstring> commands;
     for (const Shortcut& shortcut : shortcuts) commands.push_back(shortcut.command);
     EXPECT_EQ(commands, (std::vector<std::wstring>{qz + L"/disable", qz + L"/enable", qz + L"/show:hopsa-manual",
-                                                   qza + L"/exercise", qza + L"/nessel", qza + L"/pallo",
-                                                   qza + L"/tolder", qza + L"/uninstall"}));
+                                                   qza + L"/calendar", qza + L"/exercise", qza + L"/nessel",
+                                                   qza + L"/pallo", qza + L"/tolder", qza + L"/uninstall"}));
     EXPECT_NE(suite::waitForWindow(kControlWindowTitle, 10000), nullptr) << "the module starts at once";
     EXPECT_EQ(guardState(), static_cast<DWORD>(SERVICE_RUNNING)) << "the guard service is not running";
 

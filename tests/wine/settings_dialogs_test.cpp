@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -46,48 +44,10 @@ LRESULT moduleCommand(UINT code, LPARAM argument = 0) {
     return window ? SendMessageW(window, kControlMessage, code, argument) : -1;
 }
 
-BOOL CALLBACK cancelDialog(HWND window, LPARAM) {
-    wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (lstrcmpW(className, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-    return TRUE;
-}
-
-// openSettings on a thread of the test. Whatever happens, every window it
-// opened (prompt, dialog, message box) is cancelled before it goes.
-class SettingsRun {
+// openSettings on a thread of the test.
+class SettingsRun : public suite::DialogThread {
 public:
-    explicit SettingsRun(SettingsKind kind) {
-        thread_ = std::thread([this, kind] {
-            threadId_ = GetCurrentThreadId();
-            openSettings(kind, &isUserAnAdmin);
-            endedAt_ = GetTickCount();
-            ended_ = true;
-        });
-        while (!threadId_) Sleep(1);
-    }
-    ~SettingsRun() {
-        for (DWORD started = GetTickCount(); !ended_ && GetTickCount() - started < 10000; Sleep(50))
-            EnumThreadWindows(threadId_, &cancelDialog, 0);
-        thread_.join();
-    }
-    // The top-level dialog of this run with the title, once it is shown
-    // (that is, initialised).
-    HWND waitForWindow(const std::wstring& title) const {
-        return suite::waitForVisible(L"#32770", title.c_str(), 10000, [this](HWND window) {
-            return GetWindowThreadProcessId(window, nullptr) == threadId_;
-        });
-    }
-    bool waitForEnd(DWORD timeoutMs) const {
-        return suite::waitUntil(timeoutMs, [this] { return ended_.load(); });
-    }
-    DWORD endedAt() const { return endedAt_; }
-
-private:
-    std::thread thread_;
-    std::atomic<DWORD> threadId_{0};
-    std::atomic<bool> ended_{false};
-    std::atomic<DWORD> endedAt_{0};
+    explicit SettingsRun(SettingsKind kind) : DialogThread([kind] { openSettings(kind, &isUserAnAdmin); }) {}
 };
 
 // Every test starts from a fresh installation with the control module running.

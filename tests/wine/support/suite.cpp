@@ -90,6 +90,42 @@ bool runAnsweringPassword(const std::wstring& arguments, const wchar_t* password
     return answered && ended;
 }
 
+namespace {
+
+BOOL CALLBACK cancelDialog(HWND window, LPARAM) {
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (lstrcmpW(className, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+DialogThread::DialogThread(std::function<void()> body) {
+    thread_ = std::thread([this, body] {
+        threadId_ = GetCurrentThreadId();
+        body();
+        endedAt_ = GetTickCount();
+        ended_ = true;
+    });
+    while (!threadId_) Sleep(1);
+}
+
+DialogThread::~DialogThread() {
+    for (DWORD started = GetTickCount(); !ended_ && GetTickCount() - started < 10000; Sleep(50))
+        EnumThreadWindows(threadId_, &cancelDialog, 0);
+    thread_.join();
+}
+
+HWND DialogThread::waitForWindow(const std::wstring& title) const {
+    return waitForVisible(L"#32770", title.c_str(), 10000,
+                          [this](HWND window) { return GetWindowThreadProcessId(window, nullptr) == threadId_; });
+}
+
+bool DialogThread::waitForEnd(DWORD timeoutMs) const {
+    return waitUntil(timeoutMs, [this] { return ended_.load(); });
+}
+
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs) {
     return waitUntil(timeoutMs, [&] { return !FindWindowW(nullptr, title); });
 }

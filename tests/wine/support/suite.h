@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -44,6 +45,27 @@ HWND answerPasswordPrompt(const wchar_t* password);
 // no prompt came or the program did not end within 15 s.
 bool runAnsweringPassword(const std::wstring& arguments, const wchar_t* password);
 bool waitForNoWindow(const wchar_t* title, DWORD timeoutMs);
+
+// A dialog's whole life (the function) on a thread of the test. Whatever
+// happens, every window it opened (prompt, dialog, message box) is cancelled
+// before the object goes.
+class DialogThread {
+public:
+    explicit DialogThread(std::function<void()> body);
+    ~DialogThread();
+    DialogThread(const DialogThread&) = delete;
+    DialogThread& operator=(const DialogThread&) = delete;
+    // The thread's top-level dialog with the title, once it is shown (that is, initialised).
+    HWND waitForWindow(const std::wstring& title) const;
+    bool waitForEnd(DWORD timeoutMs) const;
+    DWORD endedAt() const { return endedAt_; }
+
+private:
+    std::thread thread_;
+    std::atomic<DWORD> threadId_{0};
+    std::atomic<bool> ended_{false};
+    std::atomic<DWORD> endedAt_{0};
+};
 
 // A visible top-level window of the class and title (any, where null) that
 // `which` accepts, once there is one; null when none came in time.

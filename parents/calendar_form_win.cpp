@@ -1,0 +1,212 @@
+#include "parents/calendar_form_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+#include "common/whole_file_win.h"
+#include "content/wipe.h"
+#include "control/child_limits.h"
+#include "control/limits_file_win.h"
+#include "control/limits_text.h"
+#include "control/local_time_win.h"
+#include "control/usage_ledger_file_win.h"
+#include "parents/history_chart_win.h"
+#include "parents/history_export_win.h"
+#include "parents/week_picture_win.h"
+#include "scene/key_value_document.h"
+#include "settings/local_users_win.h"
+#include "settings/password_prompt_win.h"
+#include "shell/control_channel_win.h"
+#include "shell/messages_win.h"
+#include "shell/start_program_win.h"
+
+namespace {
+
+constexpr size_t kChartDays = 14;
+constexpr int kEntryCapacity = 200;
+
+std::u16string entryText(HWND dialog, int id) {
+    wchar_t text[kEntryCapacity + 1] = L"";
+    GetDlgItemTextW(dialog, id, text, kEntryCapacity + 1);
+    return std::u16string(trimBlanks(reinterpret_cast<const char16_t*>(text)));
+}
+
+std::u16string digitsOf(UINT number) {
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::wstring loadedText(UINT id) {
+    wchar_t text[256] = L"";
+    loadString(id, text, 256);
+    return text;
+}
+
+std::vector<HistoryDay> historyOf(const std::u16string& userName) {
+    wchar_t path[MAX_PATH];
+    std::vector<uint8_t> bytes;
+    if (!ledgerPathOfUser(reinterpret_cast<const wchar_t*>(userName.c_str()), path, L"csv"))
+        bytes.clear();
+    else
+        readWholeFile(path, bytes);
+    const int32_t today = dayOf(localMinuteOf(systemUtcNow()));
+    return recentDays(std::string(bytes.begin(), bytes.end()), today, kChartDays);
+}
+
+}  // namespace
+
+void openCalendar(bool (*isUserAnAdmin)()) {
+    if (!isUserAnAdmin()) {
+        startProgram(L"qza.exe", L"/calendar", SW_SHOWNORMAL);
+        return;
+    }
+    std::u16string password;
+    const bool allowed = askPassword(password);
+    wipeText(password);
+    if (!allowed) return;
+    CalendarForm form;
+    form.runModal();
+}
+
+bool CalendarForm::onInitDialog() {
+    look_.apply(hwnd(), IDS_TITLE_CALENDAR);
+    for (int day = 0; day < 7; ++day) {
+        SendDlgItemMessageW(hwnd(), IDC_CALENDAR_HOURS + day, EM_LIMITTEXT, kEntryCapacity, 0);
+        SendDlgItemMessageW(hwnd(), IDC_CALENDAR_MINUTES + day, EM_LIMITTEXT, 4, 0);
+    }
+    HWND userBox = item(IDC_CALENDAR_USER);
+    SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadedText(IDS_CALENDAR_ALL_USERS).c_str()));
+    enumerateLocalUsers(users_);
+    for (const std::u16string& name : users_)
+        SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    original_ = text_ = readLimitsFile();
+    showLevel(0);
+    return true;
+}
+
+std::u16string CalendarForm::userAt(int level) const {
+    return level > 0 && static_cast<size_t>(level) <= users_.size() ? users_[static_cast<size_t>(level - 1)]
+                                                                    : std::u16string();
+}
+
+std::u16string CalendarForm::textWithEntries(int level, int& badEntry) const {
+    const std::u16string user = userAt(level);
+    std::u16string text = text_;
+    badEntry = 0;
+    for (int day = 0; day < 7; ++day) {
+        const std::u16string key = limitKeyOf(user, weekdayKey(static_cast<size_t>(day)));
+        const std::u16string hours = entryText(hwnd(), IDC_CALENDAR_HOURS + day);
+        if (hours.empty() || parseAllowedWindows(hours))
+            text = withLimit(text, key, hours);
+        else if (!badEntry)
+            badEntry = IDC_CALENDAR_HOURS + day;
+        const std::u16string minutesText = entryText(hwnd(), IDC_CALENDAR_MINUTES + day);
+        BOOL read = FALSE;
+        const UINT minutes = GetDlgItemInt(hwnd(), IDC_CALENDAR_MINUTES + day, &read, FALSE);
+        if (minutesText.empty() || (read && minutes <= kMinutesPerDay))
+            text = withLimit(text, key + u".minutes", minutesText.empty() ? std::u16string() : digitsOf(minutes));
+        else if (!badEntry)
+            badEntry = IDC_CALENDAR_MINUTES + day;
+    }
+    return text;
+}
+
+bool CalendarForm::keepEntries() {
+    int badEntry = 0;
+    std::u16string text = textWithEntries(level_, badEntry);
+    if (badEntry) {
+        SetFocus(item(badEntry));
+        SendDlgItemMessageW(hwnd(), badEntry, EM_SETSEL, 0, -1);
+        errorBox(hwnd(), IDS_CALENDAR_BAD_ENTRY, false);
+        return false;
+    }
+    text_ = std::move(text);
+    return true;
+}
+
+void CalendarForm::showLevel(int level) {
+    level_ = level;
+    SendDlgItemMessageW(hwnd(), IDC_CALENDAR_USER, CB_SETCURSEL, static_cast<WPARAM>(level), 0);
+    KeyValueDocument limits;
+    limits.parse(text_);
+    const std::u16string user = userAt(level);
+    for (int day = 0; day < 7; ++day) {
+        const std::u16string key = weekdayKey(static_cast<size_t>(day));
+        const std::u16string hours = limitSetFor(limits, user, key).value_or(u"");
+        const std::u16string minutes = limitSetFor(limits, user, key + u".minutes").value_or(u"");
+        SetDlgItemTextW(hwnd(), IDC_CALENDAR_HOURS + day, reinterpret_cast<const wchar_t*>(hours.c_str()));
+        SetDlgItemTextW(hwnd(), IDC_CALENDAR_MINUTES + day, reinterpret_cast<const wchar_t*>(minutes.c_str()));
+        // A child's empty entry shows, greyed, what it takes from all users.
+        for (const auto& [id, entry] :
+             {std::pair{IDC_CALENDAR_HOURS + day, key}, {IDC_CALENDAR_MINUTES + day, key + u".minutes"}}) {
+            const std::u16string inherited = user.empty() ? u"" : limitSetFor(limits, u"", entry).value_or(u"");
+            SendDlgItemMessageW(hwnd(), id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(inherited.c_str()));
+        }
+    }
+    history_ = user.empty() ? std::vector<HistoryDay>() : historyOf(user);
+    EnableWindow(item(IDC_CALENDAR_EXPORT), !user.empty());
+    InvalidateRect(item(IDC_CALENDAR_WEEK), nullptr, FALSE);
+    InvalidateRect(item(IDC_CALENDAR_HISTORY), nullptr, FALSE);
+}
+
+WeeklyCalendar CalendarForm::shownWeek() const {
+    int badEntry = 0;
+    KeyValueDocument limits;
+    limits.parse(textWithEntries(level_, badEntry));
+    return calendarOf(limits, userAt(level_));
+}
+
+bool CalendarForm::onCommand(int id, int code) {
+    if (id == IDC_CALENDAR_USER && code == CBN_SELCHANGE) {
+        const int chosen = static_cast<int>(SendDlgItemMessageW(hwnd(), IDC_CALENDAR_USER, CB_GETCURSEL, 0, 0));
+        if (keepEntries() && chosen >= 0)
+            showLevel(chosen);
+        else
+            SendDlgItemMessageW(hwnd(), IDC_CALENDAR_USER, CB_SETCURSEL, static_cast<WPARAM>(level_), 0);
+        return true;
+    }
+    if (code == EN_CHANGE && id >= IDC_CALENDAR_HOURS && id < IDC_CALENDAR_MINUTES + 7) {
+        InvalidateRect(item(IDC_CALENDAR_WEEK), nullptr, FALSE);
+        return true;
+    }
+    if (code != BN_CLICKED) return false;
+    if (id == IDC_CALENDAR_EXPORT) {
+        if (!exportHistory(hwnd(), reinterpret_cast<const wchar_t*>(userAt(level_).c_str())))
+            errorBox(hwnd(), IDS_CALENDAR_EXPORT_FAILED, false);
+        return true;
+    }
+    if (id == IDC_HELP_BUTTON) {
+        startProgram(L"qz.exe", L"/advtop", SW_HIDE);
+        return true;
+    }
+    return false;
+}
+
+void CalendarForm::onOK() {
+    if (!keepEntries()) return;
+    if (text_ != original_) {
+        if (!writeLimitsFile(text_)) {
+            errorBox(hwnd(), IDS_CALENDAR_NOT_SAVED, false);
+            return;
+        }
+        sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
+    }
+    endDialog(IDOK);
+}
+
+bool CalendarForm::onMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    if (message != WM_DRAWITEM) return false;
+    const auto& drawn = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(drawn.hwndItem, WM_GETFONT, 0, 0));
+    if (drawn.CtlID == IDC_CALENDAR_WEEK)
+        drawWeekPicture(drawn, shownWeek(), font);
+    else if (drawn.CtlID == IDC_CALENDAR_HISTORY)
+        drawHistoryChart(drawn, history_, font, loadedText(IDS_CALENDAR_NO_HISTORY).c_str(),
+                         loadedText(IDS_CALENDAR_SCALE).c_str());
+    else
+        return false;
+    result = TRUE;
+    return true;
+}

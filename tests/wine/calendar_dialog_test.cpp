@@ -1,0 +1,174 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "control/controlled_user_win.h"
+#include "control/limits_file_win.h"
+#include "control/local_time_win.h"
+#include "control/usage_history.h"
+#include "control/usage_ledger_file_win.h"
+#include "parents/calendar_form_win.h"
+#include "resources/resource_ids.h"
+#include "settings/password_store_win.h"
+#include "shell/privileges_win.h"
+#include "support/suite.h"
+
+namespace {
+
+// The title follows the code page, as the settings dialogs' do.
+std::wstring title() { return GetACP() == 1251 ? L"Расписание и история" : L"Schedule and History"; }
+
+std::wstring text(HWND dialog, int id) {
+    wchar_t buffer[256] = L"";
+    GetDlgItemTextW(dialog, id, buffer, 256);
+    return buffer;
+}
+
+std::wstring me() {
+    const std::u16string name = currentUserName();
+    return std::wstring(name.begin(), name.end());
+}
+
+// The test user's history: 90 minutes yesterday over a limit of 60, 30 today.
+std::string writeHistory() {
+    const int32_t today = dayOf(localMinuteOf(systemUtcNow()));
+    const std::string history =
+        std::string(kHistoryHeader) + "\r\n" + dateOf(today - 1) + ";90;1;0;60\r\n" + dateOf(today) + ";30;0;0;\r\n";
+    wchar_t path[MAX_PATH];
+    const std::wstring user = me();
+    if (!prepareLedgerFolder() || !ledgerPathOfUser(user.c_str(), path, L"csv") || !suite::writeBytes(path, history))
+        return {};
+    return history;
+}
+
+void choose(HWND dialog, const std::wstring& user) {
+    HWND box = GetDlgItem(dialog, IDC_CALENDAR_USER);
+    const LRESULT at = SendMessageW(box, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(user.c_str()));
+    SendMessageW(box, CB_SETCURSEL, WPARAM(at), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CALENDAR_USER, CBN_SELCHANGE), LPARAM(box));
+}
+
+void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+bool isAllowedHours(int red, int green, int blue) { return red == 110 && green == 190 && blue == 110; }
+bool isBar(int red, int green, int blue) { return blue > 150 && red < 100; }
+bool isBarOverLimit(int red, int green, int blue) { return red > 200 && green < 100 && blue < 100; }
+
+class CalendarDialog : public ::testing::Test {
+protected:
+    void SetUp() override { suite::removeSuiteFiles(); }
+    void TearDown() override { suite::removeSuiteFiles(); }
+};
+
+}  // namespace
+
+// All users' week and one child's own, the child's fortnight drawn, the week's
+// picture following what is typed, a wrong entry refused, and a file written
+// by hand keeping its notes and other keys.
+TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
+    const std::wstring user = me();
+    ASSERT_FALSE(writeHistory().empty());
+    const std::string handWritten = "; school week\r\nmonday = 15:00-20:30\r\nmonday.minutes = 120\r\n";
+    wchar_t limitsPath[MAX_PATH];
+    ASSERT_TRUE(ledgerFolderFile(L"limits.txt", limitsPath));
+    ASSERT_TRUE(
+        suite::writeBytes(limitsPath, handWritten + std::string(user.begin(), user.end()) + "/tuesday = -\r\n"));
+    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
+    HWND dialog = run.waitForWindow(title());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"15:00-20:30");
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_MINUTES), L"120");
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS + 1), L"");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CALENDAR_EXPORT)));
+    EXPECT_EQ(suite::shareOnScreen(GetDlgItem(dialog, IDC_CALENDAR_HISTORY), isBar), 0.0);
+
+    choose(dialog, user);
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"");  // as for all users, which it shows greyed
+    wchar_t inherited[32] = L"";
+    SendDlgItemMessageW(dialog, IDC_CALENDAR_MINUTES, EM_GETCUEBANNER, WPARAM(inherited), 32);
+    EXPECT_STREQ(inherited, L"120");
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS + 1), L"-");
+    HWND week = GetDlgItem(dialog, IDC_CALENDAR_WEEK), chart = GetDlgItem(dialog, IDC_CALENDAR_HISTORY);
+    EXPECT_TRUE(suite::waitUntil(2000, [&] { return suite::shareOnScreen(chart, isBar) > 0; }));
+    EXPECT_GT(suite::shareOnScreen(chart, isBarOverLimit), 0.0);
+    // Monday 15:00-20:30 and Tuesday closed leave 5 whole days and 5.5 hours green.
+    const double open = suite::shareOnScreen(week, isAllowedHours);
+    SetDlgItemTextW(dialog, IDC_CALENDAR_HOURS, L"-");
+    EXPECT_TRUE(suite::waitUntil(2000, [&] { return suite::shareOnScreen(week, isAllowedHours) < open * 0.97; }));
+
+    SetDlgItemTextW(dialog, IDC_CALENDAR_HOURS + 2, L"25:00-26:00");
+    press(dialog, IDOK);
+    HWND refusal = suite::waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(refusal, nullptr) << "a wrong entry is pointed out";
+    PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(suite::waitUntil(3000, [&] { return !IsWindow(refusal); }));
+    SetDlgItemTextW(dialog, IDC_CALENDAR_HOURS + 2, L"16:00-18:00");
+    choose(dialog, L"Все пользователи");
+    SetDlgItemTextW(dialog, IDC_CALENDAR_MINUTES + 6, L"90");
+    press(dialog, IDOK);
+    ASSERT_TRUE(run.waitForEnd(5000));
+
+    const std::string written = suite::readBytes(limitsPath);
+    ASSERT_GE(written.size(), 2u);
+    EXPECT_EQ(written.substr(0, 2), "\xFF\xFE");
+    const std::u16string owner = currentUserName();
+    EXPECT_EQ(readLimitsFile(), u"; school week\r\nmonday = 15:00-20:30\r\nmonday.minutes = 120\r\n" + owner +
+                                    u"/tuesday = -\r\n" + owner + u"/monday = -\r\n" + owner +
+                                    u"/wednesday = 16:00-18:00\r\nsunday.minutes = 90\r\n");
+}
+
+// Behind the parents' password; the chosen child's history saved where the
+// parent says, under the name offered.
+TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAfterThePassword) {
+    const std::string history = writeHistory();
+    ASSERT_FALSE(history.empty());
+    ASSERT_TRUE(storePassword(u"secret"));
+    {
+        suite::DialogThread refused([] { openCalendar(&isUserAnAdmin); });
+        HWND prompt = refused.waitForWindow(L"Tolder");
+        ASSERT_NE(prompt, nullptr);
+        PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(refused.waitForEnd(5000));
+        EXPECT_EQ(FindWindowW(L"#32770", title().c_str()), nullptr);
+    }
+    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
+    ASSERT_NE(suite::answerPasswordPrompt(L"secret"), nullptr);
+    HWND dialog = run.waitForWindow(title());
+    ASSERT_NE(dialog, nullptr);
+    choose(dialog, me());
+    press(dialog, IDC_CALENDAR_EXPORT);
+    HWND save = suite::waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(save, nullptr);
+    HWND name = GetDlgItem(save, 0x47c);  // the file name's box
+    if (!name) name = GetDlgItem(save, 0x480);
+    ASSERT_NE(name, nullptr);
+    wchar_t offered[MAX_PATH] = L"";
+    GetWindowTextW(name, offered, MAX_PATH);
+    EXPECT_EQ(offered, L"История " + me() + L".csv");
+    const std::wstring target = suite::tempPath(L"history-export.csv");
+    DeleteFileW(target.c_str());
+    SetWindowTextW(name, target.c_str());
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(suite::waitUntil(5000, [&] { return suite::readBytes(target) == history; }));
+    DeleteFileW(target.c_str());
+}
+
+// Runs again on other code pages and at 144 and 192 DPI: every text fits and
+// the dialog fits the screen.
+class CodePageCalendarDialog : public CalendarDialog {};
+
+TEST_F(CodePageCalendarDialog, FitsItsTextsAndTheScreen) {
+    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
+    HWND dialog = run.waitForWindow(title());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(suite::clippedTexts(dialog), std::vector<std::wstring>{});
+    RECT area{}, placed{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(dialog, &placed);
+    EXPECT_TRUE(placed.left >= area.left && placed.top >= area.top && placed.right <= area.right &&
+                placed.bottom <= area.bottom);
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_HINT).substr(0, 5), L"Часы:");
+}
