@@ -14,6 +14,7 @@
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "shell/privileges_win.h"
+#include "support/fake_control_module.h"
 #include "support/suite.h"
 
 namespace {
@@ -76,6 +77,7 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
     ASSERT_TRUE(ledgerFolderFile(L"limits.txt", limitsPath));
     ASSERT_TRUE(
         suite::writeBytes(limitsPath, handWritten + std::string(user.begin(), user.end()) + "/tuesday = -\r\n"));
+    suite::FakeControlModule module;
     suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
     HWND dialog = run.waitForWindow(title());
     ASSERT_NE(dialog, nullptr);
@@ -110,6 +112,7 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
     SetDlgItemTextW(dialog, IDC_CALENDAR_MINUTES + 6, L"90");
     press(dialog, IDOK);
     ASSERT_TRUE(run.waitForEnd(5000));
+    EXPECT_TRUE(module.waitFor(kCommandOptionsUpdate, 1, 2000)) << "Nessel reads the week at once";
 
     const std::string written = suite::readBytes(limitsPath);
     ASSERT_GE(written.size(), 2u);
