@@ -47,10 +47,7 @@ std::wstring loadedText(UINT id) {
 std::vector<HistoryDay> historyOf(const std::u16string& userName) {
     wchar_t path[MAX_PATH];
     std::vector<uint8_t> bytes;
-    if (!ledgerPathOfUser(reinterpret_cast<const wchar_t*>(userName.c_str()), path, L"csv"))
-        bytes.clear();
-    else
-        readWholeFile(path, bytes);
+    if (ledgerPathOfUser(reinterpret_cast<const wchar_t*>(userName.c_str()), path, L"csv")) readWholeFile(path, bytes);
     const int32_t today = dayOf(localMinuteOf(systemUtcNow()));
     return recentDays(std::string(bytes.begin(), bytes.end()), today, kChartDays);
 }

@@ -1,11 +1,16 @@
 // A state file of any content, with any stored settings, calendar file and
-// limits file, read by a starting control module that then counts a few minutes.
+// limits file, read by a starting control module that then counts a few minutes;
+// the same limits file edited by the parents' dialog, and the rest read as a
+// history for its chart.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "../native/simulated_evening.h"
+#include "control/child_limits.h"
+#include "control/limits_text.h"
+#include "control/usage_history.h"
 
 namespace {
 
@@ -61,5 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (second % 60 == 0) core.minuteTick(now);
         if (second % 7 == 0) core.command(kCommandTikkoWork, 0, {}, now);
     }
+
+    // Whatever the file held, the child's day is then set as the dialog set it.
+    if (host.limits.find(u'\0') == std::u16string::npos) {
+        KeyValueDocument edited;
+        edited.parse(withLimit(host.limits, limitKeyOf(u"kid", weekdayKey(0)), u"-"));
+        if (limitSetFor(edited, u"KID", weekdayKey(0)) != u"-") std::abort();
+    }
+    if (recentDays(std::string(rest, rest + restSize), dayOf(static_cast<LocalMinute>(now.utc / kMinute)), 14).size() !=
+        14)
+        std::abort();
     return 0;
 }
