@@ -7,7 +7,7 @@ cmake_minimum_required(VERSION 3.20)
 # wtsapi32.dll and userenv.dll (the guard service's sessions and users) on
 # every one from XP.
 set(system_libraries advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-  comdlg32.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll wtsapi32.dll userenv.dll)
+  shell32.dll shlwapi.dll user32.dll version.dll winmm.dll wtsapi32.dll userenv.dll)
 # Functions of kernel32 that came after Windows XP and that a toolchain's
 # runtime may import.
 set(newer_than_xp GetTickCount64 InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared

@@ -12,7 +12,25 @@
 #include "resources/resource_ids.h"
 #include "shell/messages_win.h"
 
+namespace {
+
+using SaveFileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+using DialogError = DWORD(WINAPI*)();
+
+// From the common dialogs' library, loaded when a parent exports rather than
+// by every start of qz.exe, a scene's among them.
+template <typename Function>
+Function commonDialogFunction(const char* name) {
+    static const HMODULE library = LoadLibraryW(L"comdlg32.dll");
+    return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
+}  // namespace
+
 bool exportHistory(HWND owner, const std::wstring& userName) {
+    const auto saveFileDialog = commonDialogFunction<SaveFileDialog>("GetSaveFileNameW");
+    const auto dialogError = commonDialogFunction<DialogError>("CommDlgExtendedError");
+    if (!saveFileDialog || !dialogError) return false;
     wchar_t source[MAX_PATH];
     std::vector<uint8_t> history;
     if (!ledgerPathOfUser(userName.c_str(), source, L"csv")) return false;
@@ -34,6 +52,6 @@ bool exportHistory(HWND owner, const std::wstring& userName) {
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameW(&dialog)) return CommDlgExtendedError() == 0;
+    if (!saveFileDialog(&dialog)) return dialogError() == 0;
     return writeWholeFile(target, history.data(), static_cast<DWORD>(history.size()));
 }
