@@ -14,31 +14,46 @@ constexpr DWORD kLongestLimitsFile = 1 << 20;
 
 bool isUtf16(const std::vector<uint8_t>& bytes) { return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE; }
 
-std::u16string fromUtf8(const std::vector<uint8_t>& bytes) {
+// Narrow text: UTF-8, with or without its mark, or, where it is not UTF-8,
+// the ANSI code page's, which Notepad saves by default on Windows XP.
+std::u16string fromNarrow(const std::vector<uint8_t>& bytes) {
     const char* text = reinterpret_cast<const char*>(bytes.data());
     const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text, size, nullptr, 0);
-    std::u16string wide(static_cast<size_t>(length > 0 ? length : 0), u'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text, size, reinterpret_cast<wchar_t*>(&wide[0]), length);
-    if (!wide.empty() && wide[0] == u'\xFEFF') wide.erase(0, 1);
-    return wide;
+    for (UINT codePage : {UINT{CP_UTF8}, UINT{CP_ACP}}) {
+        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+        const int length = MultiByteToWideChar(codePage, flags, text, size, nullptr, 0);
+        if (length <= 0) continue;
+        std::u16string wide(static_cast<size_t>(length), u'\0');
+        MultiByteToWideChar(codePage, flags, text, size, reinterpret_cast<wchar_t*>(&wide[0]), length);
+        if (wide[0] == u'\xFEFF') wide.erase(0, 1);
+        return wide;
+    }
+    return {};
 }
 
 }  // namespace
 
-std::u16string readLimitsFile() {
+std::optional<std::u16string> readLimitsText() {
     wchar_t path[MAX_PATH];
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (!ledgerFolderFile(kLimitsFileName, path)) return std::nullopt;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &file)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::u16string();
+        return std::nullopt;
+    }
+    if (file.nFileSizeHigh != 0 || file.nFileSizeLow > kLongestLimitsFile) return std::nullopt;
     std::vector<uint8_t> bytes;
-    if (!ledgerFolderFile(kLimitsFileName, path) || readWholeFile(path, bytes) == 0 ||
-        bytes.size() > kLongestLimitsFile)
-        return {};
-    if (!isUtf16(bytes)) return fromUtf8(bytes);
+    if (file.nFileSizeLow != 0 && readWholeFile(path, bytes) == 0) return std::nullopt;
+    if (!isUtf16(bytes)) return fromNarrow(bytes);
     // The units after the byte-order mark, which the text does not keep.
     std::u16string text(bytes.size() / 2 - 1, u'\0');
     for (size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char16_t>(bytes[2 * i + 2] | (bytes[2 * i + 3] << 8));
     return text;
 }
+
+std::u16string readLimitsFile() { return readLimitsText().value_or(u""); }
 
 bool writeLimitsFile(const std::u16string& text) {
     wchar_t path[MAX_PATH];

@@ -78,7 +78,14 @@ bool CalendarForm::onInitDialog() {
     enumerateLocalUsers(users_);
     for (const std::u16string& name : users_)
         SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    original_ = text_ = readLimitsFile();
+    // A file that cannot be read whole is not an empty one: OK would overwrite it.
+    const std::optional<std::u16string> limits = readLimitsText();
+    if (!limits) {
+        errorBox(hwnd(), IDS_CALENDAR_UNREADABLE, false);
+        endDialog(IDCANCEL);
+        return true;
+    }
+    original_ = text_ = *limits;
     showLevel(0);
     return true;
 }

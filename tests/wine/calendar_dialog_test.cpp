@@ -164,9 +164,18 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAfterThePassword) {
 class CodePageCalendarDialog : public CalendarDialog {};
 
 TEST_F(CodePageCalendarDialog, FitsItsTextsAndTheScreen) {
+    // Notepad's "ANSI" file of an older Windows: its note comes through a save whole.
+    const wchar_t* note = GetACP() == 1251 ? L"; Маша" : GetACP() == 932 ? L"; 日本" : L"; Émile";
+    char ansi[32] = "";
+    WideCharToMultiByte(CP_ACP, 0, note, -1, ansi, sizeof ansi, nullptr, nullptr);
+    wchar_t limitsPath[MAX_PATH];
+    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", limitsPath));
+    ASSERT_TRUE(suite::writeBytes(limitsPath, std::string(ansi) + "\r\nmonday = -\r\n"));
+    suite::FakeControlModule module;
     suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
     HWND dialog = run.waitForWindow(title());
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"-");
     EXPECT_EQ(suite::clippedTexts(dialog), std::vector<std::wstring>{});
     RECT area{}, placed{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -174,4 +183,28 @@ TEST_F(CodePageCalendarDialog, FitsItsTextsAndTheScreen) {
     EXPECT_TRUE(placed.left >= area.left && placed.top >= area.top && placed.right <= area.right &&
                 placed.bottom <= area.bottom);
     EXPECT_EQ(text(dialog, IDC_CALENDAR_HINT).substr(0, 5), L"Часы:");
+    SetDlgItemTextW(dialog, IDC_CALENDAR_MINUTES, L"60");
+    press(dialog, IDOK);
+    ASSERT_TRUE(run.waitForEnd(5000));
+    EXPECT_EQ(readLimitsFile(),
+              reinterpret_cast<const char16_t*>(note) + std::u16string(u"\r\nmonday = -\r\nmonday.minutes = 60\r\n"));
+}
+
+// A file it cannot read whole is not taken for none: the dialog says so and
+// does not open, so that no OK can overwrite it.
+TEST_F(CalendarDialog, LeavesAFileItCannotReadAsItIs) {
+    std::string huge;
+    while (huge.size() <= (1u << 20)) huge += "; the parents' notes\r\n";
+    wchar_t limitsPath[MAX_PATH];
+    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", limitsPath));
+    ASSERT_TRUE(suite::writeBytes(limitsPath, huge + "monday = -\r\n"));
+    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
+    HWND box = run.waitForAnyWindow();
+    ASSERT_NE(box, nullptr);
+    wchar_t caption[64] = L"";
+    GetWindowTextW(box, caption, 64);
+    EXPECT_NE(caption, title()) << "a message, not the dialog";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(run.waitForEnd(5000));
+    EXPECT_EQ(suite::readBytes(limitsPath), huge + "monday = -\r\n");
 }

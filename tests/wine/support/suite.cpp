@@ -122,6 +122,11 @@ HWND DialogThread::waitForWindow(const std::wstring& title) const {
                           [this](HWND window) { return GetWindowThreadProcessId(window, nullptr) == threadId_; });
 }
 
+HWND DialogThread::waitForAnyWindow() const {
+    return waitForVisible(L"#32770", nullptr, 10000,
+                          [this](HWND window) { return GetWindowThreadProcessId(window, nullptr) == threadId_; });
+}
+
 bool DialogThread::waitForEnd(DWORD timeoutMs) const {
     return waitUntil(timeoutMs, [this] { return ended_.load(); });
 }

@@ -57,6 +57,8 @@ public:
     DialogThread& operator=(const DialogThread&) = delete;
     // The thread's top-level dialog with the title, once it is shown (that is, initialised).
     HWND waitForWindow(const std::wstring& title) const;
+    // Any visible dialog or message box of the thread.
+    HWND waitForAnyWindow() const;
     bool waitForEnd(DWORD timeoutMs) const;
     DWORD endedAt() const { return endedAt_; }
 
