@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/solid_fill_win.h"
+
 namespace {
 
 constexpr COLORREF kBar = RGB(70, 130, 200);
 constexpr COLORREF kOverLimit = RGB(215, 80, 55);
 constexpr COLORREF kLimit = RGB(150, 20, 20);
 constexpr COLORREF kAxis = RGB(120, 120, 120);
-
-void fill(HDC dc, const RECT& area, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-}
 
 // Whole hours that hold every bar and limit, one at least.
 int32_t scaleMinutes(const std::vector<HistoryDay>& days) {
@@ -29,7 +25,7 @@ void drawHistoryChart(const DRAWITEMSTRUCT& item, const std::vector<HistoryDay>&
                       const wchar_t* emptyText, const wchar_t* hoursFormat) {
     HDC dc = item.hDC;
     RECT area = item.rcItem;
-    fill(dc, area, GetSysColor(COLOR_WINDOW));
+    fillSolid(dc, area, GetSysColor(COLOR_WINDOW));
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -53,17 +49,17 @@ void drawHistoryChart(const DRAWITEMSTRUCT& item, const std::vector<HistoryDay>&
         const int left = area.left + static_cast<int>(i) * slot;
         const int barLeft = left + slot / 5, barRight = left + slot - slot / 5;
         const bool over = day.limit >= 0 && day.minutes > day.limit;
-        if (day.minutes > 0) fill(dc, {barLeft, yOf(day.minutes), barRight, baseline}, over ? kOverLimit : kBar);
+        if (day.minutes > 0) fillSolid(dc, {barLeft, yOf(day.minutes), barRight, baseline}, over ? kOverLimit : kBar);
         if (day.limit >= 0) {
             const int y = yOf(day.limit);
-            fill(dc, {left + 1, y - 1, left + slot - 1, y + 1}, kLimit);
+            fillSolid(dc, {left + 1, y - 1, left + slot - 1, y + 1}, kLimit);
         }
         const std::string dayOfMonth = dateOf(day.day).substr(8);
         const std::wstring date(dayOfMonth.begin(), dayOfMonth.end());
         RECT place{left, baseline + 1, left + slot, area.bottom};
         DrawTextW(dc, date.c_str(), -1, &place, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
-    fill(dc, {area.left, baseline, area.right, baseline + 1}, kAxis);
+    fillSolid(dc, {area.left, baseline, area.right, baseline + 1}, kAxis);
     wchar_t hours[64];
     wsprintfW(hours, hoursFormat, scale / 60);
     RECT corner{area.left + 2, area.top, area.right, baseline};

@@ -1,5 +1,7 @@
 #include "parents/week_picture_win.h"
 
+#include "ui/solid_fill_win.h"
+
 namespace {
 
 constexpr COLORREF kAllowed = RGB(110, 190, 110);
@@ -7,18 +9,12 @@ constexpr COLORREF kClosed = RGB(220, 220, 220);
 constexpr COLORREF kGrid = RGB(160, 160, 160);
 constexpr int kHourStep = 6;
 
-void fill(HDC dc, const RECT& area, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-}
-
 }  // namespace
 
 void drawWeekPicture(const DRAWITEMSTRUCT& item, const WeeklyCalendar& week, HFONT font) {
     HDC dc = item.hDC;
     const RECT& area = item.rcItem;
-    fill(dc, area, GetSysColor(COLOR_BTNFACE));
+    fillSolid(dc, area, GetSysColor(COLOR_BTNFACE));
     // The hours' band on top lines the rows up with the dialog's rows of entries.
     const int height = area.bottom - area.top;
     const int band = height * 11 / 109;
@@ -53,11 +49,11 @@ void drawWeekPicture(const DRAWITEMSTRUCT& item, const WeeklyCalendar& week, HFO
             const bool open = openAtColumn(x);
             int end = x + 1;
             while (end < width && openAtColumn(end) == open) ++end;
-            fill(dc, {area.left + x, top, area.left + end, bottom}, open ? kAllowed : kClosed);
+            fillSolid(dc, {area.left + x, top, area.left + end, bottom}, open ? kAllowed : kClosed);
             x = end;
         }
         for (int hour = kHourStep; hour < 24; hour += kHourStep)
-            fill(dc, {xOf(hour * 60), top, xOf(hour * 60) + 1, bottom}, kGrid);
+            fillSolid(dc, {xOf(hour * 60), top, xOf(hour * 60) + 1, bottom}, kGrid);
     }
     SelectObject(dc, oldFont);
 }
