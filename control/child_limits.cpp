@@ -47,6 +47,7 @@ std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const 
 
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName) {
     WeeklyCalendar week;
+    week.zone = limitSetFor(limits, u"", u"zone").value_or(u"");
     for (size_t day = 0; day < week.days.size(); ++day) {
         const std::u16string name = weekdayKey(day);
         if (const std::optional<std::u16string> hours = valueFor(limits, userName, name))

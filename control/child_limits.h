@@ -10,7 +10,8 @@
 // common keys ("monday", "monday.minutes", ...), each overridden by the same
 // key after the user's name and "/" ("Маша/monday", the name in any case).
 // A key that is absent or cannot be read leaves its day as without a
-// calendar: a damaged file never locks a child out.
+// calendar: a damaged file never locks a child out. The common key "zone"
+// names the time zone the hours follow.
 // The key of a weekday's hours, 0 Monday .. 6 Sunday ("monday").
 std::u16string weekdayKey(size_t weekday);
 // The key as a user's own ("Маша/monday"), or the common key for no name.

@@ -59,7 +59,7 @@ void ControlCore::resynchronise(Moment now) {
     calendarRecord_ = decodeCalendarRecord(own.data(), host_.readCalendar(own.data(), own.size()));
     if (host_.readCalendarLedger(ledger.data(), ledger.size()) == ledger.size())
         calendarRecord_ = stricterCalendarRecord(calendarRecord_, decodeCalendarRecord(ledger.data(), ledger.size()),
-                                                 host_.localMinute(now.utc));
+                                                 host_.localMinute(now.utc, calendar_.zone));
     calendarRecord_.parentsMode = false;
     storedCalendar_.fill(0xFF);  // the file is written again whatever it held
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
@@ -96,17 +96,17 @@ int32_t ControlCore::extraMinutesLeft(Moment now) const {
 
 bool ControlCore::calendarCloses(Moment now) {
     if (settings_.nesselDisabled || !isActive() || !calendar_.restricts()) return false;
-    return !CalendarGate::allows(calendar_, calendarRecord_, host_.localMinute(now.utc));
+    return !CalendarGate::allows(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone));
 }
 
 void ControlCore::countCalendarMinute(Moment now) {
-    CalendarGate::countMinute(calendar_, calendarRecord_, host_.localMinute(now.utc) - 1);
+    CalendarGate::countMinute(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone) - 1);
 }
 
 void ControlCore::showTimeLeft(Moment now) {
     int32_t left = -1;
     const int32_t extra = extraMinutesLeft(now);
-    const LocalMinute local = host_.localMinute(now.utc);
+    const LocalMinute local = host_.localMinute(now.utc, calendar_.zone);
     if (isActive() && !settings_.nesselDisabled) {
         // What the limits leave once the extra time is over.
         left = static_cast<int32_t>(
@@ -140,7 +140,7 @@ void ControlCore::minuteTick(Moment now) {
     const int32_t shutdownsBefore = schedules_.shutdownsAsked();
     if (!settings_.nesselDisabled && !extraTime) schedules_.nesselMinute(now, calendarCloses(now));
     if (schedules_.shutdownsAsked() != shutdownsBefore)
-        CalendarGate::countShutdown(calendar_, calendarRecord_, host_.localMinute(now.utc));
+        CalendarGate::countShutdown(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone));
     storeCalendar();
     if (!settings_.hopsaDisabled) schedules_.hopsaMinute(now);
     if (!settings_.tolderDisabled && !schedules_.tolderFast()) schedules_.tolderCheck(now);
@@ -217,7 +217,7 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
     case kCommandTikkoWork: schedules_.sceneReported(now.utc); return sceneMustClose() ? 1 : 0;
     case kCommandTikkoComplete:
         if (schedules_.sceneKind() == SceneKind::Hopsa) {
-            CalendarGate::countExercise(calendar_, calendarRecord_, host_.localMinute(now.utc));
+            CalendarGate::countExercise(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone));
             storeCalendar();
         }
         schedules_.sceneComplete();

@@ -36,8 +36,9 @@ public:
     // The end of the extra time the parents granted this user (UTC FILETIME), 0 for none.
     virtual uint64_t readExtraTime() = 0;
 
-    // The wall-clock minute of a UTC moment, by the time zone's rules.
-    virtual LocalMinute localMinute(uint64_t utc) = 0;
+    // The wall-clock minute of a UTC moment, by the rules of the named time
+    // zone (the computer's where it names none the system knows).
+    virtual LocalMinute localMinute(uint64_t utc, const std::u16string& zone) = 0;
     // The limits file's text (each child's week); empty where there is none.
     virtual std::u16string readLimits() = 0;
     // Reads the calendar file; returns the number of bytes read.

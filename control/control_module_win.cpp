@@ -194,7 +194,7 @@ private:
         return found ? readLedgerFile(path, bytes, capacity) : 0;
     }
 
-    LocalMinute localMinute(uint64_t utc) override { return localMinuteOf(utc); }
+    LocalMinute localMinute(uint64_t utc, const std::u16string& zone) override { return localMinuteOf(utc, zone); }
     std::u16string readLimits() override { return readLimitsFile(); }
     size_t readCalendar(uint8_t* bytes, size_t capacity) override {
         std::vector<uint8_t> image;

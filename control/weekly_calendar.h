@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,9 @@ std::optional<std::vector<AllowedWindow>> parseAllowedWindows(std::u16string_vie
 
 struct WeeklyCalendar {
     std::array<CalendarDay, 7> days;  // Monday first
+    // The time zone whose wall clock the hours follow, as the parents saved it
+    // (a child may change the computer's); empty: the computer's.
+    std::u16string zone;
 
     bool restricts() const;
     // Whether the hours allow the moment.

@@ -257,7 +257,7 @@ void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool mo
     if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings, closed)) {
         shutdown_();
         CalendarRecord day = watch.calendar;
-        CalendarGate::countShutdown(calendar, day, localMinuteOf(now));
+        CalendarGate::countShutdown(calendar, day, localMinuteOf(now, calendar.zone));
         storeCalendar(watch, token, day, settings, calendar);
     }
     if (encodeStateRecord(next) != encodeStateRecord(watch.ledger) &&
@@ -274,7 +274,7 @@ bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool m
         CalendarImage image{};
         watch.calendar = decodeCalendarRecord(image.data(), readLedgerFile(path, image.data(), image.size()));
     }
-    const LocalMinute local = localMinuteOf(now);
+    const LocalMinute local = localMinuteOf(now, calendar.zone);
     CalendarRecord next = watch.calendar;
     CalendarRecord written;
     const bool moduleWrote = moduleRunning && readUserCalendar(token, written);

@@ -44,11 +44,11 @@ std::wstring loadedText(UINT id) {
     return text;
 }
 
-std::vector<HistoryDay> historyOf(const std::u16string& userName) {
+std::vector<HistoryDay> historyOf(const std::u16string& userName, const std::u16string& zone) {
     wchar_t path[MAX_PATH];
     std::vector<uint8_t> bytes;
     if (ledgerPathOfUser(reinterpret_cast<const wchar_t*>(userName.c_str()), path, L"csv")) readWholeFile(path, bytes);
-    const int32_t today = dayOf(localMinuteOf(systemUtcNow()));
+    const int32_t today = dayOf(localMinuteOf(systemUtcNow(), zone));
     return recentDays(std::string(bytes.begin(), bytes.end()), today, kChartDays);
 }
 
@@ -149,7 +149,7 @@ void CalendarForm::showLevel(int level) {
             SendDlgItemMessageW(hwnd(), id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(inherited.c_str()));
         }
     }
-    history_ = user.empty() ? std::vector<HistoryDay>() : historyOf(user);
+    history_ = user.empty() ? std::vector<HistoryDay>() : historyOf(user, calendarOf(limits, user).zone);
     EnableWindow(item(IDC_CALENDAR_EXPORT), !user.empty());
     InvalidateRect(item(IDC_CALENDAR_WEEK), nullptr, FALSE);
     InvalidateRect(item(IDC_CALENDAR_HISTORY), nullptr, FALSE);
@@ -190,6 +190,12 @@ bool CalendarForm::onCommand(int id, int code) {
 
 void CalendarForm::onOK() {
     if (!keepEntries()) return;
+    // The hours follow the wall clock of the zone the week was first saved in,
+    // whatever zone a child sets later; a zone the file names stays.
+    KeyValueDocument limits;
+    limits.parse(text_);
+    if (const std::u16string zone = currentTimeZoneName(); !zone.empty() && !limitSetFor(limits, u"", u"zone"))
+        text_ = withLimit(text_, u"zone", zone);
     if (text_ != original_) {
         if (!writeLimitsFile(text_)) {
             errorBox(hwnd(), IDS_CALENDAR_NOT_SAVED, false);

@@ -98,7 +98,9 @@ public:
         std::copy(image.begin(), image.end(), stateFile.begin());
         ++stateWrites;
     }
-    LocalMinute localMinute(uint64_t utc) override { return static_cast<LocalMinute>(utc / kMinute) + zoneMinutes; }
+    LocalMinute localMinute(uint64_t utc, const std::u16string&) override {
+        return static_cast<LocalMinute>(utc / kMinute) + zoneMinutes;
+    }
     std::u16string readLimits() override { return limits; }
     size_t readCalendar(uint8_t* bytes, size_t capacity) override { return readFile(calendarFile, bytes, capacity); }
     void writeCalendar(const CalendarImage& image) override { calendarFile.assign(image.begin(), image.end()); }

@@ -39,6 +39,8 @@ protected:
         return module_.start(minuteMs);
     }
 
+    void expectTheHoursToEndAt2030(const std::wstring& zoneLine, WORD weekday, const SYSTEMTIME& start);
+
     suite::RecorderFolder program_{L"program"};
     suite::ModuleThread module_;
 };
@@ -167,27 +169,22 @@ TEST_F(ControlModuleRun, APasswordLeavesNoCopyInMemory) {
     EXPECT_EQ(queryMode(), 0) << "the password was taken";
 }
 
-// A limits file that ends today's hours at 20:30, and a module started at
-// 20:15 local time: the icon's tip counts down to the turn-off scene, which
-// comes at 20:30 (minutes of half a second, the wall clock by Windows' zone rules).
-TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsDown) {
-    SYSTEMTIME local, universal;
-    GetLocalTime(&local);
-    local.wHour = 20;
-    local.wMinute = 15;
-    local.wSecond = local.wMilliseconds = 0;
-    FILETIME start;
-    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) &&
-                SystemTimeToFileTime(&universal, &start));
+// A limits file (with its zone line) that ends the hours of the day at 20:30,
+// and a module started at `start`, 20:15 on that day's wall clock: the icon's
+// tip counts down to the turn-off scene, which comes at 20:30 (minutes of half
+// a second).
+void ControlModuleRun::expectTheHoursToEndAt2030(const std::wstring& zoneLine, WORD weekday, const SYSTEMTIME& start) {
     const wchar_t* const days[] = {L"sunday", L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday"};
-    const std::wstring limits = std::wstring(L"\xFEFF") + days[local.wDayOfWeek] + L" = 15:00-20:30\r\n";
+    const std::wstring limits = L"\xFEFF" + zoneLine + days[weekday] + L" = 15:00-20:30\r\n";
     wchar_t path[MAX_PATH];
     ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", path));
     ASSERT_TRUE(suite::writeBytes(path, std::string(reinterpret_cast<const char*>(limits.data()), limits.size() * 2)));
+    FILETIME utc;
+    ASSERT_TRUE(SystemTimeToFileTime(&start, &utc));
     ControlModuleOptions options = nesselNotingTips(600);
     options.minuteMs = kFastMinuteMs;
     options.readClock = fastClock;
-    gClockStart = (uint64_t{start.dwHighDateTime} << 32) | start.dwLowDateTime;
+    gClockStart = (uint64_t{utc.dwHighDateTime} << 32) | utc.dwLowDateTime;
     gTickStart = GetTickCount();
     ASSERT_NE(module_.start(options), nullptr);
     EXPECT_TRUE(program_.waitFor(L"/show:nessel-turnoff", 1, 15 * kFastMinuteMs + 5000)) << program_.recorded();
@@ -196,6 +193,28 @@ TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsD
     EXPECT_EQ(gTips.front(), L"Tolder: осталось 15 мин., выключение в 20:33");
     EXPECT_EQ(gTips[1], L"Tolder: осталось 14 мин., выключение в 20:33");
     EXPECT_EQ(gTips.back(), L"Tolder: время вышло, компьютер выключается");
+}
+
+// The wall clock by Windows' rules for the computer's zone.
+TEST_F(ControlModuleRun, TheCalendarsHoursEndWithTheTurnOffSceneAndTheTipCountsDown) {
+    SYSTEMTIME local, universal;
+    GetLocalTime(&local);
+    local.wHour = 20;
+    local.wMinute = 15;
+    local.wSecond = local.wMilliseconds = 0;
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal));
+    expectTheHoursToEndAt2030(L"", local.wDayOfWeek, universal);
+}
+
+// The zone the parents saved (five hours ahead of UTC all year), not the
+// computer's, which a child may change: these machines' is UTC.
+TEST_F(ControlModuleRun, TheCalendarKeepsTheZoneItWasSavedIn) {
+    SYSTEMTIME universal;
+    GetSystemTime(&universal);
+    universal.wHour = 15;
+    universal.wMinute = 15;
+    universal.wSecond = universal.wMilliseconds = 0;
+    expectTheHoursToEndAt2030(L"zone = Ekaterinburg Standard Time\r\n", universal.wDayOfWeek, universal);
 }
 
 // "/extra:30" with the parents' password: the grant goes where only

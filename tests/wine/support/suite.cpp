@@ -383,7 +383,12 @@ std::string readBytes(const std::wstring& path) {
 }
 
 bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    // A guard service of the test may be reading the file at that moment.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    waitUntil(1000, [&] {
+        file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        return file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION;
+    });
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
