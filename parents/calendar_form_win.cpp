@@ -59,12 +59,17 @@ void openCalendar(bool (*isUserAnAdmin)()) {
         startProgram(L"qza.exe", L"/calendar", SW_SHOWNORMAL);
         return;
     }
+    // One parents' week at a time: a second would save over the first's changes.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"qz-tolder-CalendarMutex");
+    const bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
     std::u16string password;
-    const bool allowed = askPassword(password);
+    const bool allowed = alone && askPassword(password);
     wipeText(password);
-    if (!allowed) return;
-    CalendarForm form;
-    form.runModal();
+    if (allowed) {
+        CalendarForm form;
+        form.runModal();
+    }
+    if (mutex) CloseHandle(mutex);
 }
 
 bool CalendarForm::onInitDialog() {

@@ -11,7 +11,8 @@
 #include "ui/dialog_win.h"
 
 // Opens the parents' week and history ("/calendar"): started again elevated
-// (qza.exe) where the user is no administrator, then only after the password.
+// (qza.exe) where the user is no administrator, then only after the password,
+// and not while another is open (which stays as it is).
 void openCalendar(bool (*isUserAnAdmin)());
 
 // The parents' week for all users or one, and that user's last 14 days. The

@@ -91,6 +91,8 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CALENDAR_EXPORT)));
     EXPECT_EQ(suite::shareOnScreen(GetDlgItem(dialog, IDC_CALENDAR_HISTORY), isBar), 0.0);
 
+    suite::DialogThread second([] { openCalendar(&isUserAnAdmin); });
+    EXPECT_TRUE(second.waitForEnd(3000)) << "a second week would save over this one";
     choose(dialog, user);
     EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"");  // as for all users, which it shows greyed
     wchar_t inherited[32] = L"";
