@@ -14,7 +14,8 @@ std::optional<std::u16string> valueFor(const KeyValueDocument& limits, const std
     return limitSetFor(limits, u"", key);
 }
 
-// Whole minutes of a day, or -1.
+}  // namespace
+
 int32_t minutesOf(const std::u16string& text) {
     if (text.empty() || text.size() > 4) return -1;
     int32_t minutes = 0;
@@ -24,8 +25,6 @@ int32_t minutesOf(const std::u16string& text) {
     }
     return minutes <= kMinutesPerDay ? minutes : -1;
 }
-
-}  // namespace
 
 std::u16string weekdayKey(size_t weekday) { return kWeekdays[weekday % 7]; }
 
@@ -47,7 +46,7 @@ std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const 
 
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName) {
     WeeklyCalendar week;
-    week.zone = limitSetFor(limits, u"", u"zone").value_or(u"");
+    week.zone = limitSetFor(limits, u"", kZoneKey).value_or(u"");
     for (size_t day = 0; day < week.days.size(); ++day) {
         const std::u16string name = weekdayKey(day);
         if (const std::optional<std::u16string> hours = valueFor(limits, userName, name))

@@ -6,12 +6,6 @@
 #include "settings/settings.h"
 #include "scene/key_value_document.h"
 
-// The week of one Windows user, from the limits file: the
-// common keys ("monday", "monday.minutes", ...), each overridden by the same
-// key after the user's name and "/" ("Маша/monday", the name in any case).
-// A key that is absent or cannot be read leaves its day as without a
-// calendar: a damaged file never locks a child out. The common key "zone"
-// names the time zone the hours follow.
 // The key of a weekday's hours, 0 Monday .. 6 Sunday ("monday").
 std::u16string weekdayKey(size_t weekday);
 // The key as a user's own ("Маша/monday"), or the common key for no name.
@@ -20,7 +14,17 @@ std::u16string limitKeyOf(const std::u16string& userName, const std::u16string& 
 // the common one for no name; nothing where none is set.
 std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const std::u16string& userName,
                                           const std::u16string& key);
+// A day's minutes written as digits, 0 to 1440; -1 for anything else.
+int32_t minutesOf(const std::u16string& text);
 
+// The common key that names the time zone whose wall clock the hours follow.
+constexpr char16_t kZoneKey[] = u"zone";
+
+// The week of one Windows user, from the limits file: the
+// common keys ("monday", "monday.minutes", ...), each overridden by the same
+// key after the user's name and "/" ("Маша/monday", the name in any case),
+// and the zone. A key that is absent or cannot be read leaves its day as
+// without a calendar: a damaged file never locks a child out.
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName);
 
 // The settings for one Windows user: the common ones (nessel20.cfg), with the

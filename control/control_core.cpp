@@ -55,11 +55,12 @@ void ControlCore::resynchronise(Moment now) {
     }
     childMode_ = true;
     refreshTrayIcon();
+    const LocalMinute local = wallClock(now);
     CalendarImage own{}, ledger{};
     calendarRecord_ = decodeCalendarRecord(own.data(), host_.readCalendar(own.data(), own.size()));
     if (host_.readCalendarLedger(ledger.data(), ledger.size()) == ledger.size())
-        calendarRecord_ = stricterCalendarRecord(calendarRecord_, decodeCalendarRecord(ledger.data(), ledger.size()),
-                                                 host_.localMinute(now.utc, calendar_.zone));
+        calendarRecord_ =
+            stricterCalendarRecord(calendarRecord_, decodeCalendarRecord(ledger.data(), ledger.size()), local);
     calendarRecord_.parentsMode = false;
     storedCalendar_.fill(0xFF);  // the file is written again whatever it held
     const int32_t offMinutes = minutesBetween(state_.lastActive, now.utc);
@@ -67,11 +68,11 @@ void ControlCore::resynchronise(Moment now) {
     lastTick_ = now.utc;
     extraTimeUntil_ = 0;
     const bool extraTime = host_.readExtraTime() > now.utc;
-    schedules_.resynchronise(now, offMinutes, !extraTime && calendarCloses(now));
+    schedules_.resynchronise(now, offMinutes, !extraTime && calendarCloses(local));
     followExtraTime(now);
     writeState();
     storeCalendar();
-    showTimeLeft(now);
+    showTimeLeft(now, local);
 }
 
 void ControlCore::storeCalendar() {
@@ -94,19 +95,18 @@ int32_t ControlCore::extraMinutesLeft(Moment now) const {
         std::min<uint64_t>((extraTimeUntil_ - now.utc + kUnitsPerMinute - 1) / kUnitsPerMinute, kMinutesPerDay));
 }
 
-bool ControlCore::calendarCloses(Moment now) {
+bool ControlCore::calendarCloses(LocalMinute local) {
     if (settings_.nesselDisabled || !isActive() || !calendar_.restricts()) return false;
-    return !CalendarGate::allows(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone));
+    return !CalendarGate::allows(calendar_, calendarRecord_, local);
 }
 
-void ControlCore::countCalendarMinute(Moment now) {
-    CalendarGate::countMinute(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone) - 1);
+void ControlCore::countCalendarMinute(LocalMinute local) {
+    CalendarGate::countMinute(calendar_, calendarRecord_, local - 1);
 }
 
-void ControlCore::showTimeLeft(Moment now) {
+void ControlCore::showTimeLeft(Moment now, LocalMinute local) {
     int32_t left = -1;
     const int32_t extra = extraMinutesLeft(now);
-    const LocalMinute local = host_.localMinute(now.utc, calendar_.zone);
     if (isActive() && !settings_.nesselDisabled) {
         // What the limits leave once the extra time is over.
         left = static_cast<int32_t>(
@@ -136,11 +136,11 @@ void ControlCore::minuteTick(Moment now) {
     // The minute that just passed was used, unless the computer was closed in
     // it; extra time counts towards no limit.
     const bool extraTime = extraMinutesLeft(now) > 0;
-    if (!extraTime && !schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(now);
+    const LocalMinute local = wallClock(now);
+    if (!extraTime && !schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(local);
     const int32_t shutdownsBefore = schedules_.shutdownsAsked();
-    if (!settings_.nesselDisabled && !extraTime) schedules_.nesselMinute(now, calendarCloses(now));
-    if (schedules_.shutdownsAsked() != shutdownsBefore)
-        CalendarGate::countShutdown(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone));
+    if (!settings_.nesselDisabled && !extraTime) schedules_.nesselMinute(now, calendarCloses(local));
+    if (schedules_.shutdownsAsked() != shutdownsBefore) CalendarGate::countShutdown(calendar_, calendarRecord_, local);
     storeCalendar();
     if (!settings_.hopsaDisabled) schedules_.hopsaMinute(now);
     if (!settings_.tolderDisabled && !schedules_.tolderFast()) schedules_.tolderCheck(now);
@@ -148,7 +148,7 @@ void ControlCore::minuteTick(Moment now) {
     if (!schedules_.sleepMode()) state_.lastAwake = now.utc;
     writeState();
     refreshTrayIcon();
-    showTimeLeft(now);
+    showTimeLeft(now, local);
 }
 
 void ControlCore::tolderSecondTick(Moment now) {
@@ -211,13 +211,13 @@ int32_t ControlCore::command(int code, uint32_t argument, std::u16string_view pa
         reloadSettings();
         refreshTrayIcon();
         followExtraTime(now);
-        showTimeLeft(now);
+        showTimeLeft(now, wallClock(now));
         return 0;
     case kCommandGetMode: return childMode_ ? 1 : 0;
     case kCommandTikkoWork: schedules_.sceneReported(now.utc); return sceneMustClose() ? 1 : 0;
     case kCommandTikkoComplete:
         if (schedules_.sceneKind() == SceneKind::Hopsa) {
-            CalendarGate::countExercise(calendar_, calendarRecord_, host_.localMinute(now.utc, calendar_.zone));
+            CalendarGate::countExercise(calendar_, calendarRecord_, wallClock(now));
             storeCalendar();
         }
         schedules_.sceneComplete();

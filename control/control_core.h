@@ -55,11 +55,13 @@ private:
     void storeCalendar();
     // Whether the parents' calendar closes the computer now, for a user it
     // controls with Nessel on.
-    bool calendarCloses(Moment now);
+    bool calendarCloses(LocalMinute local);
     // The day's minute of use, for its budget and its line of the history.
-    void countCalendarMinute(Moment now);
+    void countCalendarMinute(LocalMinute local);
     // The icon's tip and the warnings 10 and 3 minutes before the turn-off scene.
-    void showTimeLeft(Moment now);
+    void showTimeLeft(Moment now, LocalMinute local);
+    // The calendar's wall clock at the moment, read once where a tick needs it.
+    LocalMinute wallClock(Moment now) { return host_.localMinute(now.utc, calendar_.zone); }
     // Reads the parents' extra time; a new grant takes back what the limits began.
     void followExtraTime(Moment now);
     // Whole minutes of extra time left, rounded up, a day at most; 0 outside it.

@@ -27,6 +27,7 @@
 #include "common/whole_file_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
+#include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 #include "ui/dialog_win.h"
 #include "ui/suite_icon_win.h"
@@ -284,11 +285,6 @@ private:
             ::startProgram(L"qz.exe", L"/calendar", SW_SHOWNORMAL);
         else if (chosen)
             ::startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(chosen)).c_str(), SW_SHOWNORMAL);
-    }
-    static std::wstring loadedString(UINT id) {
-        wchar_t text[256] = L"";
-        LoadStringW(GetModuleHandleW(nullptr), id, text, 256);
-        return text;
     }
     static std::wstring caption() { return loadedString(IDS_MODULE_CAPTION); }
 

@@ -1,6 +1,7 @@
 #include "control/usage_history.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 const char kHistoryHeader[] = "date;minutes;exercises;shutdowns;limit";
@@ -18,6 +19,12 @@ std::vector<std::string> linesOf(const std::string& text) {
         at = end == std::string::npos ? text.size() : end + 2;
     }
     return lines;
+}
+
+// The number written at the offset, saturated; -1 where none is.
+long numberAt(const std::string& line, size_t at) {
+    if (at >= line.size() || line[at] < '0' || line[at] > '9') return -1;
+    return std::strtol(line.c_str() + at, nullptr, 10);
 }
 
 }  // namespace
@@ -95,16 +102,13 @@ std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, si
         const int32_t day = dayOfDate(line.substr(0, kDateLength));
         if (day < first || day > today) continue;
         // date;minutes;exercises;shutdowns;limit
-        int fields[2] = {-1, -1};
-        const size_t minutesAt = kDateLength + 1;
-        const size_t limitAt = line.rfind(';');
-        if (line.size() <= minutesAt || line[kDateLength] != ';' || limitAt == std::string::npos) continue;
-        std::sscanf(line.c_str() + minutesAt, "%d", &fields[0]);
-        std::sscanf(line.c_str() + limitAt + 1, "%d", &fields[1]);
-        if (fields[0] < 0 || fields[0] > kMinutesPerDay * 2) continue;
+        if (line.size() <= kDateLength || line[kDateLength] != ';') continue;
+        const long minutes = numberAt(line, kDateLength + 1);
+        if (minutes < 0 || minutes > kMinutesPerDay * 2) continue;
+        const long limit = numberAt(line, line.rfind(';') + 1);
         HistoryDay& shown = days[static_cast<size_t>(day - first)];
-        shown.minutes = fields[0];
-        shown.limit = fields[1] >= 0 && fields[1] <= kMinutesPerDay ? fields[1] : -1;
+        shown.minutes = static_cast<int32_t>(minutes);
+        shown.limit = limit >= 0 && limit <= kMinutesPerDay ? static_cast<int32_t>(limit) : -1;
     }
     return days;
 }

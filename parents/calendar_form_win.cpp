@@ -33,23 +33,14 @@ std::u16string entryText(HWND dialog, int id) {
     return std::u16string(trimBlanks(reinterpret_cast<const char16_t*>(text)));
 }
 
-std::u16string digitsOf(UINT number) {
-    const std::string digits = std::to_string(number);
-    return std::u16string(digits.begin(), digits.end());
-}
-
-std::wstring loadedText(UINT id) {
-    wchar_t text[256] = L"";
-    loadString(id, text, 256);
-    return text;
-}
-
-std::vector<HistoryDay> historyOf(const std::u16string& userName, const std::u16string& zone) {
+// The user's history as the guard keeps it; its header alone where there is none yet.
+std::string historyTextOf(const std::u16string& userName) {
     wchar_t path[MAX_PATH];
     std::vector<uint8_t> bytes;
-    if (ledgerPathOfUser(reinterpret_cast<const wchar_t*>(userName.c_str()), path, L"csv")) readWholeFile(path, bytes);
-    const int32_t today = dayOf(localMinuteOf(systemUtcNow(), zone));
-    return recentDays(std::string(bytes.begin(), bytes.end()), today, kChartDays);
+    if (ledgerPathOfUser(reinterpret_cast<const wchar_t*>(userName.c_str()), path, L"csv") &&
+        readWholeFile(path, bytes) != 0)
+        return std::string(bytes.begin(), bytes.end());
+    return std::string(kHistoryHeader) + "\r\n";
 }
 
 }  // namespace
@@ -79,7 +70,7 @@ bool CalendarForm::onInitDialog() {
         SendDlgItemMessageW(hwnd(), IDC_CALENDAR_MINUTES + day, EM_LIMITTEXT, 4, 0);
     }
     HWND userBox = item(IDC_CALENDAR_USER);
-    SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadedText(IDS_CALENDAR_ALL_USERS).c_str()));
+    SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadedString(IDS_CALENDAR_ALL_USERS).c_str()));
     enumerateLocalUsers(users_);
     for (const std::u16string& name : users_)
         SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
@@ -111,11 +102,9 @@ std::u16string CalendarForm::textWithEntries(int level, int& badEntry) const {
             text = withLimit(text, key, hours);
         else if (!badEntry)
             badEntry = IDC_CALENDAR_HOURS + day;
-        const std::u16string minutesText = entryText(hwnd(), IDC_CALENDAR_MINUTES + day);
-        BOOL read = FALSE;
-        const UINT minutes = GetDlgItemInt(hwnd(), IDC_CALENDAR_MINUTES + day, &read, FALSE);
-        if (minutesText.empty() || (read && minutes <= kMinutesPerDay))
-            text = withLimit(text, key + u".minutes", minutesText.empty() ? std::u16string() : digitsOf(minutes));
+        const std::u16string minutes = entryText(hwnd(), IDC_CALENDAR_MINUTES + day);
+        if (minutes.empty() || minutesOf(minutes) >= 0)
+            text = withLimit(text, key + u".minutes", minutes);
         else if (!badEntry)
             badEntry = IDC_CALENDAR_MINUTES + day;
     }
@@ -154,7 +143,9 @@ void CalendarForm::showLevel(int level) {
             SendDlgItemMessageW(hwnd(), id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(inherited.c_str()));
         }
     }
-    history_ = user.empty() ? std::vector<HistoryDay>() : historyOf(user, calendarOf(limits, user).zone);
+    historyText_ = user.empty() ? std::string() : historyTextOf(user);
+    const int32_t today = dayOf(localMinuteOf(systemUtcNow(), limitSetFor(limits, u"", kZoneKey).value_or(u"")));
+    history_ = user.empty() ? std::vector<HistoryDay>() : recentDays(historyText_, today, kChartDays);
     EnableWindow(item(IDC_CALENDAR_EXPORT), !user.empty());
     InvalidateRect(item(IDC_CALENDAR_WEEK), nullptr, FALSE);
     InvalidateRect(item(IDC_CALENDAR_HISTORY), nullptr, FALSE);
@@ -182,7 +173,7 @@ bool CalendarForm::onCommand(int id, int code) {
     }
     if (code != BN_CLICKED) return false;
     if (id == IDC_CALENDAR_EXPORT) {
-        if (!exportHistory(hwnd(), reinterpret_cast<const wchar_t*>(userAt(level_).c_str())))
+        if (!exportHistory(hwnd(), reinterpret_cast<const wchar_t*>(userAt(level_).c_str()), historyText_))
             errorBox(hwnd(), IDS_CALENDAR_EXPORT_FAILED, false);
         return true;
     }
@@ -199,8 +190,8 @@ void CalendarForm::onOK() {
     // whatever zone a child sets later; a zone the file names stays.
     KeyValueDocument limits;
     limits.parse(text_);
-    if (const std::u16string zone = currentTimeZoneName(); !zone.empty() && !limitSetFor(limits, u"", u"zone"))
-        text_ = withLimit(text_, u"zone", zone);
+    if (const std::u16string zone = currentTimeZoneName(); !zone.empty() && !limitSetFor(limits, u"", kZoneKey))
+        text_ = withLimit(text_, kZoneKey, zone);
     if (text_ != original_) {
         if (!writeLimitsFile(text_)) {
             errorBox(hwnd(), IDS_CALENDAR_NOT_SAVED, false);
@@ -218,8 +209,8 @@ bool CalendarForm::onMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& resul
     if (drawn.CtlID == IDC_CALENDAR_WEEK)
         drawWeekPicture(drawn, shownWeek(), font);
     else if (drawn.CtlID == IDC_CALENDAR_HISTORY)
-        drawHistoryChart(drawn, history_, font, loadedText(IDS_CALENDAR_NO_HISTORY).c_str(),
-                         loadedText(IDS_CALENDAR_SCALE).c_str());
+        drawHistoryChart(drawn, history_, font, loadedString(IDS_CALENDAR_NO_HISTORY).c_str(),
+                         loadedString(IDS_CALENDAR_SCALE).c_str());
     else
         return false;
     result = TRUE;

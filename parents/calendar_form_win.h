@@ -46,5 +46,6 @@ private:
     std::u16string original_;
     std::u16string text_;
     int level_ = 0;
+    std::string historyText_;  // the chosen user's, as exported
     std::vector<HistoryDay> history_;
 };

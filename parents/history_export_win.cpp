@@ -4,11 +4,8 @@
 
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "common/whole_file_win.h"
-#include "control/usage_history.h"
-#include "control/usage_ledger_file_win.h"
 #include "resources/resource_ids.h"
 #include "shell/messages_win.h"
 
@@ -27,23 +24,13 @@ Function commonDialogFunction(const char* name) {
 
 }  // namespace
 
-bool exportHistory(HWND owner, const std::wstring& userName) {
+bool exportHistory(HWND owner, const std::wstring& userName, const std::string& history) {
     const auto saveFileDialog = commonDialogFunction<SaveFileDialog>("GetSaveFileNameW");
     const auto dialogError = commonDialogFunction<DialogError>("CommDlgExtendedError");
     if (!saveFileDialog || !dialogError) return false;
-    wchar_t source[MAX_PATH];
-    std::vector<uint8_t> history;
-    if (!ledgerPathOfUser(userName.c_str(), source, L"csv")) return false;
-    if (readWholeFile(source, history) == 0) {
-        const std::string header = std::string(kHistoryHeader) + "\r\n";
-        history.assign(header.begin(), header.end());
-    }
-    wchar_t format[128] = L"", filterName[128] = L"";
-    loadString(IDS_CALENDAR_EXPORT_NAME, format, 128);
-    loadString(IDS_CALENDAR_CSV_FILTER, filterName, 128);
     wchar_t target[MAX_PATH] = L"";
-    std::swprintf(target, MAX_PATH, format, userName.c_str());
-    const std::wstring filter = std::wstring(filterName) + L'\0' + L"*.csv" + L'\0' + L'\0';
+    std::swprintf(target, MAX_PATH, loadedString(IDS_CALENDAR_EXPORT_NAME).c_str(), userName.c_str());
+    const std::wstring filter = loadedString(IDS_CALENDAR_CSV_FILTER) + L'\0' + L"*.csv" + L'\0' + L'\0';
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -53,5 +40,5 @@ bool exportHistory(HWND owner, const std::wstring& userName) {
     dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!saveFileDialog(&dialog)) return dialogError() == 0;
-    return writeWholeFile(target, history.data(), static_cast<DWORD>(history.size()));
+    return writeWholeFile(target, reinterpret_cast<const uint8_t*>(history.data()), static_cast<DWORD>(history.size()));
 }

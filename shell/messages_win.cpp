@@ -37,6 +37,12 @@ int loadString(UINT id, wchar_t* buffer, int size) {
     return length;
 }
 
+std::wstring loadedString(UINT id) {
+    wchar_t text[kBufferSize];
+    loadString(id, text, kBufferSize);
+    return text;
+}
+
 int messageBox(HWND owner, UINT textId, int cyrillicCaptionId, int englishCaptionId, bool isError) {
     wchar_t caption[kBufferSize] = L"Error";
     wchar_t text[kBufferSize] = L"";

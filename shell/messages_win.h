@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // Strings of the executable's string table, as UTF-16 on every system.
 int loadString(UINT id, wchar_t* buffer, int size);
+std::wstring loadedString(UINT id);
 
 // A topmost OK box: Russian text from the string table; the caption follows
 // the system's ANSI code page.

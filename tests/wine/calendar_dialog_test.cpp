@@ -62,7 +62,7 @@ void choose(HWND dialog, const std::wstring& user) {
 void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 bool isAllowedHours(int red, int green, int blue) { return red == 110 && green == 190 && blue == 110; }
-bool isBar(int red, int green, int blue) { return blue > 150 && red < 100; }
+bool isBar(int red, int, int blue) { return blue > 150 && red < 100; }
 bool isBarOverLimit(int red, int green, int blue) { return red > 200 && green < 100 && blue < 100; }
 
 class CalendarDialog : public ::testing::Test {
