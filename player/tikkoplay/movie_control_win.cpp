@@ -9,15 +9,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <memory>
 
 namespace {
 
-constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT_PTR kFrameTimer = 1, kSoundTimer = 2;
 
 // One control window: the movie, its playback and sound, and the frame it shows.
+//
+// A new movie's first frame is drawn on a thread of its own while the window
+// goes on (a scene's window is shown meanwhile), and its sound device is opened
+// only once that frame is painted (or at the first frame tick, if no paint comes
+// first): loading the audio drivers competes with the showing for the
+// processor. Everything that touches the frame or the playback settles the
+// drawing first.
 struct MovieControl {
     bool soundOn = true;
+    bool soundDue = false;  // a sound waits for its device to be opened
     SoundMixer mixer;
     SoundOutput output;
     std::unique_ptr<MovieSound> sound;
@@ -26,14 +35,23 @@ struct MovieControl {
     HBITMAP dib = nullptr;
     uint32_t* pixels = nullptr;
     int width = 0, height = 0;
+    std::future<void> drawing;  // the first frame, being drawn
 
     ~MovieControl() {
+        if (drawing.valid()) drawing.wait();
         stop();
         if (dib) DeleteObject(dib);
     }
 
+    // Waits for the first frame; a failure there comes out here, on the window's thread.
+    void settle() {
+        if (drawing.valid()) drawing.get();
+    }
+
     void stop() {
+        settle();
         player.reset();
+        soundDue = false;
         output.close();
         mixer.clear();
         sound.reset();
@@ -46,13 +64,21 @@ struct MovieControl {
         // A stream sound starts with as much queued as the output takes at once.
         for (int i = 0; sound && i < 16 && sound->framesDue(*player, OutputPacing::leadFrames(), SIZE_MAX) == 2; ++i)
             player->nextFrame();
-        if (sound) output.open(mixer);
+        soundDue = sound != nullptr;
+    }
+
+    void openSoundIfDue() {
+        if (!soundDue) return;
+        soundDue = false;
+        output.open(mixer);
     }
 
     // One frame tick: the next frame, or as many as keep the main timeline's
     // stream sound fed (up to 8; frames are dropped as the control did), or
     // none while that sound is far enough ahead.
     bool tick() {
+        settle();
+        openSoundIfDue();
         int due = 1, advanced = 0;
         size_t low = 0, high = 0;
         if (sound && output.live()) {
@@ -72,6 +98,7 @@ struct MovieControl {
     }
 
     void resize(int w, int h) {
+        settle();
         if (dib) DeleteObject(dib);
         dib = nullptr;
         pixels = nullptr;
@@ -93,8 +120,20 @@ struct MovieControl {
     }
 
     void draw() {
+        settle();
         if (!pixels) return;
         GdiFlush();
+        drawPixels();
+    }
+
+    void drawLater() {
+        settle();
+        if (!pixels) return;
+        GdiFlush();
+        drawing = std::async(std::launch::async, [this] { drawPixels(); });
+    }
+
+    void drawPixels() {
         if (player) {
             Surface surface{pixels, width, height, width};
             drawCurrentFrame(renderer, *player, surface);
@@ -103,7 +142,8 @@ struct MovieControl {
         }
     }
 
-    void paint(HDC target) const {
+    void paint(HDC target) {
+        settle();
         if (!dib) return;
         HDC source = CreateCompatibleDC(target);
         HGDIOBJ old = SelectObject(source, dib);
@@ -136,7 +176,7 @@ bool putMovie(HWND control, const char* ansiPath) {
         state->play(std::make_shared<const Movie>(std::move(*movie)));
         SetTimer(control, kFrameTimer, frameInterval(rate), nullptr);
     }
-    state->draw();
+    state->drawLater();
     InvalidateRect(control, nullptr, FALSE);
     return state->player != nullptr;
 }
@@ -163,11 +203,16 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             control->draw();
             InvalidateRect(window, nullptr, FALSE);
         }
+        if (wParam == kSoundTimer) {
+            KillTimer(window, kSoundTimer);
+            if (control) control->openSoundIfDue();
+        }
         return 0;
     case WM_TIKKO_SET_SOUND:
         if (control) {
             control->soundOn = wParam != 0;
             if (!control->soundOn) {
+                control->soundDue = false;
                 control->output.close();
                 control->mixer.clear();
             }
@@ -179,6 +224,9 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = BeginPaint(window, &ps);
         if (control) control->paint(dc);
         EndPaint(window, &ps);
+        // The sound's device once this frame is on the screen: the timer comes
+        // after the window's thread has gone idle, which is when Wine shows it.
+        if (control && control->soundDue) SetTimer(window, kSoundTimer, USER_TIMER_MINIMUM, nullptr);
         return 0;
     }
     case WM_PRINTCLIENT:
@@ -187,6 +235,7 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIKKO_PUT_MOVIE: return putMovie(window, reinterpret_cast<const char*>(lParam)) ? 1 : 0;
     case WM_DESTROY:
         KillTimer(window, kFrameTimer);
+        KillTimer(window, kSoundTimer);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         delete control;
         return 0;
@@ -202,6 +251,7 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                             [&] {
                                 if (MovieControl* control = controlOf(window)) {
                                     KillTimer(window, kFrameTimer);
+                                    KillTimer(window, kSoundTimer);
                                     control->stop();
                                     control->draw();
                                     InvalidateRect(window, nullptr, FALSE);
