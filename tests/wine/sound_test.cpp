@@ -285,7 +285,7 @@ TEST(SoundUnderWine, ASceneSoundsFromItsStartToItsEndUnlessMuted) {
     }
 }
 
-TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
+TEST(SoundUnderWine, AnotherMovieOrMutingStopsTheSound) {
     HMODULE module = LoadLibraryW((suite::binDir() + L"\\" + kTikkoPlayerDll).c_str());
     ASSERT_NE(module, nullptr);
     HWND control =
@@ -309,6 +309,12 @@ TEST(SoundUnderWine, PuttingAnotherMovieStopsTheSound) {
     std::vector<int16_t> sound = soundWithoutGaps(capture.left());
     EXPECT_GT(sound.size() / kRate, 0.3);
     EXPECT_LT(sound.size() / kRate, 0.65) << "the first movie's sound went on";
+    // Muted before its device opened: it never opens.
+    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0, uncompressed(tone(2.0, 22050, 1))}));
+    SendMessageW(control, WM_TIKKO_SET_SOUND, FALSE, 0);
+    size_t muted = capture.bytes();
+    suite::pump(400);
+    EXPECT_EQ(capture.bytes(), muted) << "a movie muted before its first frame sounded";
     DestroyWindow(control);
     FreeLibrary(module);
 }
