@@ -3,12 +3,16 @@
 
 #include "app/roles.h"
 #include "app/startup_win.h"
+#include "common/system_function_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* commandLine = GetCommandLineA();
-    const bool ole = needsOle(planDispatch(commandLine ? commandLine : ""));
-    if (ole) OleInitialize(nullptr);
+    // OLE only for the roles that use it: ole32 and what it loads would hold up every scene's start.
+    const auto initialize = needsOle(planDispatch(commandLine ? commandLine : ""))
+                                ? systemFunction<decltype(&OleInitialize)>(L"ole32.dll", "OleInitialize")
+                                : nullptr;
+    const bool ole = initialize && SUCCEEDED(initialize(nullptr));
     const int exitCode = runStartup(commandLine, systemStartupChecks());
-    if (ole) OleUninitialize();
+    if (ole) systemFunction<decltype(&OleUninitialize)>(L"ole32.dll", "OleUninitialize")();
     return exitCode;
 }

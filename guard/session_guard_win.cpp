@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_function_win.h"
 #include "common/whole_file_win.h"
 #include "control/child_limits.h"
 #include "control/controlled_user.h"
@@ -96,16 +97,25 @@ struct SessionInfoEx {
     } level1;
 };
 
+// The sessions' and environments' libraries are the guard's alone: a scene's
+// process does not load them.
+void freeSessionMemory(void* memory) {
+    static const auto release = systemFunction<decltype(&WTSFreeMemory)>(L"wtsapi32.dll", "WTSFreeMemory");
+    if (release) release(memory);
+}
+
 // Whether the session is in use: not locked. Systems before Windows 7 cannot
 // tell, and their sessions count as in use.
 bool sessionInUse(DWORD session) {
     SessionInfoEx* info = nullptr;
     DWORD size = 0;
-    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, static_cast<WTS_INFO_CLASS>(kSessionInfoEx),
-                                     reinterpret_cast<LPWSTR*>(&info), &size))
+    static const auto query =
+        systemFunction<decltype(&WTSQuerySessionInformationW)>(L"wtsapi32.dll", "WTSQuerySessionInformationW");
+    if (!query || !query(WTS_CURRENT_SERVER_HANDLE, session, static_cast<WTS_INFO_CLASS>(kSessionInfoEx),
+                         reinterpret_cast<LPWSTR*>(&info), &size))
         return true;
     const bool locked = size >= sizeof *info && info->level == 1 && info->level1.flags == kSessionLocked;
-    WTSFreeMemory(info);
+    freeSessionMemory(info);
     return !locked;
 }
 
@@ -155,7 +165,11 @@ HANDLE startModuleAs(HANDLE token) {
     const wchar_t* module = dataLocations().controlModulePath();
     std::wstring commandLine = L"\"" + std::wstring(module) + L"\" /control";
     void* environment = nullptr;
-    if (!CreateEnvironmentBlock(&environment, token, FALSE)) environment = nullptr;
+    static const auto create =
+        systemFunction<decltype(&CreateEnvironmentBlock)>(L"userenv.dll", "CreateEnvironmentBlock");
+    static const auto destroy =
+        systemFunction<decltype(&DestroyEnvironmentBlock)>(L"userenv.dll", "DestroyEnvironmentBlock");
+    if (!create || !destroy || !create(&environment, token, FALSE)) environment = nullptr;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     wchar_t desktop[] = L"winsta0\\default";
@@ -163,7 +177,7 @@ HANDLE startModuleAs(HANDLE token) {
     PROCESS_INFORMATION started{};
     const BOOL ok = CreateProcessAsUserW(token, module, &commandLine[0], nullptr, nullptr, FALSE,
                                          CREATE_UNICODE_ENVIRONMENT, environment, folder, &startup, &started);
-    if (environment) DestroyEnvironmentBlock(environment);
+    if (environment) destroy(environment);
     if (!ok) return nullptr;
     CloseHandle(started.hThread);
     return started.hProcess;
@@ -177,10 +191,12 @@ std::vector<DWORD> activeSessions() {
     if (console != kNoSession) sessions.push_back(console);
     WTS_SESSION_INFOW* info = nullptr;
     DWORD count = 0;
-    if (WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) {
+    static const auto enumerate =
+        systemFunction<decltype(&WTSEnumerateSessionsW)>(L"wtsapi32.dll", "WTSEnumerateSessionsW");
+    if (enumerate && enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) {
         for (DWORD i = 0; i < count; ++i)
             if (info[i].State == WTSActive && info[i].SessionId != console) sessions.push_back(info[i].SessionId);
-        WTSFreeMemory(info);
+        freeSessionMemory(info);
     }
     return sessions;
 }
@@ -208,7 +224,8 @@ void SessionGuard::follow() {
 void SessionGuard::followSession(DWORD session, Watch& watch, const Settings& settings,
                                  const KeyValueDocument& limits) {
     HANDLE token = nullptr;
-    if (!WTSQueryUserToken(session, &token)) token = nullptr;  // nobody is logged on
+    static const auto queryToken = systemFunction<decltype(&WTSQueryUserToken)>(L"wtsapi32.dll", "WTSQueryUserToken");
+    if (!queryToken || !queryToken(session, &token)) token = nullptr;  // nobody is logged on
     // As found: a module started by this look was missing until now.
     const bool moduleRan = watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT;
     keepModule(session, watch, token, settings);

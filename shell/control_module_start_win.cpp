@@ -6,12 +6,24 @@
 #include <shlguid.h>
 #include <shobjidl.h>
 
+#include "common/system_function_win.h"
 #include "common/text_win.h"
 #include "shell/privileges_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/start_program_win.h"
 
 namespace {
+
+// The OLE libraries, loaded when a program is first started through the shell.
+BSTR allocString(const wchar_t* text) {
+    static const auto allocate = systemFunction<decltype(&SysAllocString)>(L"oleaut32.dll", "SysAllocString");
+    return allocate ? allocate(text) : nullptr;
+}
+
+void freeString(BSTR text) {
+    static const auto release = systemFunction<decltype(&SysFreeString)>(L"oleaut32.dll", "SysFreeString");
+    if (release) release(text);
+}
 
 // Releases a COM interface at the end of its scope.
 template <typename Interface>
@@ -32,26 +44,25 @@ private:
     Interface* pointer_ = nullptr;
 };
 
-// A VARIANT holding a string, cleared at the end of its scope.
+// A VARIANT holding a string, freed at the end of its scope.
 class TextVariant {
 public:
     explicit TextVariant(const wchar_t* text) {
-        VariantInit(&value);
         value.vt = VT_BSTR;
-        value.bstrVal = SysAllocString(text);
+        value.bstrVal = allocString(text);
     }
-    ~TextVariant() { VariantClear(&value); }
-    VARIANT value;
+    ~TextVariant() { freeString(value.bstrVal); }
+    VARIANT value{};
 };
 
 // The desktop window's shell object, reached through its folder view: the
 // documented way to have the shell, not this process, start a program.
 bool desktopShellDispatch(Held<IShellDispatch2>& shell) {
+    static const auto create = systemFunction<decltype(&CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
     Held<IShellWindows> windows;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.out())))
+    if (!create || FAILED(create(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.out())))
         return false;
-    VARIANT empty;
-    VariantInit(&empty);
+    VARIANT empty{};  // VT_EMPTY
     long window = 0;
     Held<IDispatch> desktop;
     if (windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.address()) != S_OK ||
@@ -77,14 +88,13 @@ bool desktopShellDispatch(Held<IShellDispatch2>& shell) {
 bool startThroughDesktopShell(const wchar_t* file, const wchar_t* parameters, const wchar_t* directory) {
     Held<IShellDispatch2> shell;
     if (!desktopShellDispatch(shell)) return false;
-    BSTR path = SysAllocString(file);
+    BSTR path = allocString(file);
     TextVariant arguments(parameters), folder(directory), operation(L"open");
-    VARIANT show;
-    VariantInit(&show);
+    VARIANT show{};
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
     const bool started = SUCCEEDED(shell->ShellExecute(path, arguments.value, folder.value, operation.value, show));
-    SysFreeString(path);
+    freeString(path);
     return started;
 }
 
