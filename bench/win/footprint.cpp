@@ -1,6 +1,6 @@
 // What the resident control module costs a computer that runs it all day, and
 // how soon a scene shows its first frame next to an empty window program.
-// Prints figures, asserts nothing: ./dev footprint
+// Prints figures, asserts nothing: ./dev footprint [another build's bin folder]
 #include <windows.h>
 
 #include <algorithm>
@@ -218,25 +218,40 @@ bool measureModule() {
     return true;
 }
 
-void measureSceneStart(const std::wstring& archive) {
-    std::wstring program = std::wstring(dataLocations().tempFolder()) + L"footprint-program";
-    CreateDirectoryW(program.c_str(), nullptr);
-    for (const wchar_t* name : {L"qz.exe", L"tikkoplay.dll", L"empty_window.exe"})
-        CopyFileW((suite::binDir() + L"\\" + name).c_str(), (program + L"\\" + name).c_str(), FALSE);
-    CopyFileW(archive.c_str(), (program + L"\\pallo.vfs").c_str(), FALSE);
+// A program folder of its own for one build's qz.exe and player, with the archive.
+std::wstring programFolder(const wchar_t* name, const std::wstring& binaries, const std::wstring& archive) {
+    std::wstring folder = std::wstring(dataLocations().tempFolder()) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* file : {L"qz.exe", L"tikkoplay.dll"})
+        CopyFileW((binaries + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE);
+    CopyFileW((suite::binDir() + L"\\empty_window.exe").c_str(), (folder + L"\\empty_window.exe").c_str(), FALSE);
+    CopyFileW(archive.c_str(), (folder + L"\\pallo.vfs").c_str(), FALSE);
+    return folder;
+}
+
+// `otherBuild`, when given, is another build's bin folder: its scene is
+// started in the same rounds, alternating with this build's, which is the
+// only comparison of two builds these noisy machines allow.
+void measureSceneStart(const std::wstring& archive, const std::wstring& otherBuild) {
+    const std::wstring program = programFolder(L"footprint-program", suite::binDir(), archive);
+    const std::wstring other = otherBuild.empty() ? L"" : programFolder(L"footprint-other", otherBuild, archive);
     const wchar_t* sceneTitle = GetACP() == 1251 ? L"Tikko" : L"Computer";
 
     suite::FakeControlModule module;
     // The same empty window again at the scene's client size: the probe reads
     // every pixel of the window each time it looks, and the display shows and
     // copies more of them.
-    std::vector<double> scene, empty, sized;
+    std::vector<double> scene, empty, sized, otherScene;
     RECT client{0, 0, 0, 0};
+    auto sceneOf = [&](const std::wstring& folder) {
+        return msToFirstFrame(folder + L"\\qz.exe", L"/show:test", L"#32770", sceneTitle, suite::isTikkoFur, &client);
+    };
     for (int round = 0; round < 7; ++round) {
         empty.push_back(
             msToFirstFrame(program + L"\\empty_window.exe", L"", L"PalloEmptyWindow", L"Empty", isEmptyWindowGreen));
-        scene.push_back(
-            msToFirstFrame(program + L"\\qz.exe", L"/show:test", L"#32770", sceneTitle, suite::isTikkoFur, &client));
+        if (!other.empty() && round % 2) otherScene.push_back(sceneOf(other));
+        scene.push_back(sceneOf(program));
+        if (!other.empty() && round % 2 == 0) otherScene.push_back(sceneOf(other));
         std::wstring size = std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom);
         sized.push_back(
             msToFirstFrame(program + L"\\empty_window.exe", size, L"PalloEmptyWindow", L"Empty", isEmptyWindowGreen));
@@ -248,6 +263,9 @@ void measureSceneStart(const std::wstring& archive) {
         sceneMs, emptyMs, emptyMs > 0 ? sceneMs / emptyMs : 0.0);
     std::printf("  an empty window of the scene's client size (%ldx%ld): %.0f ms, the scene %.2f times that\n",
                 client.right, client.bottom, sizedMs, sizedMs > 0 ? sceneMs / sizedMs : 0.0);
+    if (!other.empty())
+        std::printf("  the other build's scene, in the same rounds: %.0f ms, ratio %.2f\n", median(otherScene),
+                    emptyMs > 0 ? median(otherScene) / emptyMs : 0.0);
 }
 
 }  // namespace
@@ -256,6 +274,6 @@ int wmain(int argc, wchar_t** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     suite::stopControlModules();
     if (!measureModule()) return 1;
-    if (argc > 1) measureSceneStart(argv[1]);
+    if (argc > 1) measureSceneStart(argv[1], argc > 2 ? argv[2] : L"");
     return 0;
 }
