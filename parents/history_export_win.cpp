@@ -5,28 +5,18 @@
 #include <cwchar>
 #include <string>
 
+#include "common/system_function_win.h"
 #include "common/whole_file_win.h"
 #include "resources/resource_ids.h"
 #include "shell/messages_win.h"
 
-namespace {
-
-using SaveFileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
-using DialogError = DWORD(WINAPI*)();
-
-// From the common dialogs' library, loaded when a parent exports rather than
-// by every start of qz.exe, a scene's among them.
-template <typename Function>
-Function commonDialogFunction(const char* name) {
-    static const HMODULE library = LoadLibraryW(L"comdlg32.dll");
-    return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool exportHistory(HWND owner, const std::wstring& userName, const std::string& history) {
-    const auto saveFileDialog = commonDialogFunction<SaveFileDialog>("GetSaveFileNameW");
-    const auto dialogError = commonDialogFunction<DialogError>("CommDlgExtendedError");
+    // The common dialogs' library, loaded when a parent exports.
+    static const auto saveFileDialog = systemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    static const auto dialogError =
+        systemFunction<decltype(&CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
     if (!saveFileDialog || !dialogError) return false;
     wchar_t target[MAX_PATH] = L"";
     std::swprintf(target, MAX_PATH, loadedString(IDS_CALENDAR_EXPORT_NAME).c_str(), userName.c_str());

@@ -1,11 +1,12 @@
 #include "shell/privileges_win.h"
 
+#include "common/system_function_win.h"
+
 #include "shell/process_identity_win.h"
 
 bool isUserAnAdmin() {
     using IsUserAnAdminFn = BOOL(WINAPI*)();
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
-    auto test = shell ? reinterpret_cast<IsUserAnAdminFn>(GetProcAddress(shell, "IsUserAnAdmin")) : nullptr;
+    static const auto test = systemFunction<IsUserAnAdminFn>(L"shell32.dll", "IsUserAnAdmin");
     return !test || test();
 }
 

@@ -1,5 +1,7 @@
 #include "shell/process_identity_win.h"
 
+#include "common/system_function_win.h"
+
 PSID userOfToken(HANDLE token, TokenUserBuffer& buffer) {
     DWORD size = 0;
     if (!GetTokenInformation(token, TokenUser, buffer.bytes, sizeof buffer.bytes, &size)) return nullptr;
@@ -15,8 +17,6 @@ bool programOfProcess(HANDLE process, wchar_t (&path)[MAX_PATH]) {
         DWORD size = MAX_PATH;
         return fullName(process, 0, path, &size) != FALSE;
     }
-    static HMODULE statusLibrary = LoadLibraryW(L"psapi.dll");
-    static const auto moduleName =
-        statusLibrary ? reinterpret_cast<ModuleNameFn>(GetProcAddress(statusLibrary, "GetModuleFileNameExW")) : nullptr;
+    static const auto moduleName = systemFunction<ModuleNameFn>(L"psapi.dll", "GetModuleFileNameExW");
     return moduleName && moduleName(process, nullptr, path, MAX_PATH) != 0;
 }

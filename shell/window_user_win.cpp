@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "common/system_function_win.h"
 #include "common/text_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/privileges_win.h"
@@ -41,8 +42,7 @@ bool findWindowUser(HWND window, WindowUser& user) {
         return true;
     }
     using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
-    auto getFolderPath = shell ? reinterpret_cast<GetFolderPathFn>(GetProcAddress(shell, "SHGetFolderPathW")) : nullptr;
+    static const auto getFolderPath = systemFunction<GetFolderPathFn>(L"shell32.dll", "SHGetFolderPathW");
     HANDLE token = getFolderPath ? processTokenOf(window) : nullptr;
     if (!token) return false;
     wchar_t folder[MAX_PATH] = L"", path[MAX_PATH] = L"";

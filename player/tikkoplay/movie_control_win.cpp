@@ -38,7 +38,7 @@ struct MovieControl {
     std::future<void> drawing;  // the first frame, being drawn
 
     ~MovieControl() {
-        if (drawing.valid()) drawing.wait();
+        drawing = {};  // waits for it; a failure there is dropped, as the control goes
         stop();
         if (dib) DeleteObject(dib);
     }
