@@ -10,8 +10,6 @@
 #include "resources/resource_ids.h"
 #include "shell/messages_win.h"
 
-namespace {}  // namespace
-
 bool exportHistory(HWND owner, const std::wstring& userName, const std::string& history) {
     // The common dialogs' library, loaded when a parent exports.
     static const auto saveFileDialog = systemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");

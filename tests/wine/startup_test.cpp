@@ -3,12 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <algorithm>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "shell/control_channel_win.h"
 #include "shell/control_module_start_win.h"
@@ -184,30 +182,6 @@ TEST(Startup, BothProgramsAreSystemDpiAware) {
         EXPECT_STREQ(value, L"true");
         ReleaseActCtx(activation);
     }
-}
-
-// Every process of the program loads what the program imports before its
-// first line runs: a scene's must not wait for the libraries that only other
-// roles call (OLE, the sessions', the environments', the common dialogs').
-TEST(Startup, TheProgramImportsNoLibraryThatOnlySomeRolesUse) {
-    const std::wstring path = suite::binDir() + L"\\qz.exe";
-    HMODULE image = LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-    ASSERT_NE(image, nullptr);
-    const auto* base = reinterpret_cast<const BYTE*>(image);
-    const auto* headers =
-        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    std::vector<std::string> imported;
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table.VirtualAddress); entry->Name;
-         ++entry) {
-        std::string name = reinterpret_cast<const char*>(base + entry->Name);
-        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return std::tolower(c); });
-        imported.push_back(name);
-    }
-    FreeLibrary(image);
-    EXPECT_NE(std::count(imported.begin(), imported.end(), "user32.dll"), 0);
-    for (const char* later : {"ole32.dll", "oleaut32.dll", "wtsapi32.dll", "userenv.dll", "comdlg32.dll"})
-        EXPECT_EQ(std::count(imported.begin(), imported.end(), later), 0) << later;
 }
 
 // The run of the layout tests at 144 and 192 DPI (./dev test) sets PALLO_DPI
