@@ -48,7 +48,6 @@ public:
     Settings fileSettings;
     std::u16string storedPassword;  // empty: no password set
     uint32_t nextChallenge = 1000;
-    bool stateFileOpen = true;
     std::vector<uint8_t> stateFile;
     bool programsPresent = true;
 
@@ -82,9 +81,7 @@ public:
         std::copy(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size), bytes);
         return size;
     }
-    size_t readState(uint8_t* bytes, size_t capacity) override {
-        return stateFileOpen ? readFile(stateFile, bytes, capacity) : 0;
-    }
+    size_t readState(uint8_t* bytes, size_t capacity) override { return readFile(stateFile, bytes, capacity); }
     size_t readLedger(uint8_t*, size_t) override { return 0; }  // no guard
     uint64_t extraTimeUntil = 0;                                // granted by the parents
     uint64_t readExtraTime() override { return extraTimeUntil; }
@@ -93,7 +90,6 @@ public:
         return readFile(calendarLedger, bytes, capacity);
     }
     void writeState(const StateImage& image) override {
-        if (!stateFileOpen) return;
         if (stateFile.size() < image.size()) stateFile.resize(image.size());
         std::copy(image.begin(), image.end(), stateFile.begin());
         ++stateWrites;

@@ -22,13 +22,9 @@ class ControlModuleFaults : public ::testing::Test {
 protected:
     void SetUp() override { suite::installControlModule(); }
     void TearDown() override {
-        stopInProcess();
+        module_.stop();
         suite::removeSuiteFiles();
     }
-
-    // The module on a thread of the test, with a minute of 50 ms.
-    HWND startInProcess() { return module_.start(50); }
-    void stopInProcess() { module_.stop(); }
 
     // Scenes the module starts go to the recorder.
     suite::RecorderFolder program_{L"program"};
@@ -85,10 +81,10 @@ TEST_F(ControlModuleFaults, AReadOnlyStateFileLeavesTheModuleRunningAndTheCounte
     stored.hopsaMinutes = 2;
     ASSERT_TRUE(suite::writeState(stored));
     SetFileAttributesW(dataLocations().statePath(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_NE(startInProcess(), nullptr);
+    ASSERT_NE(module_.start(50), nullptr);  // on a thread of the test, with a minute of 50 ms
     Sleep(200);
     EXPECT_EQ(queryMode(), 1);
-    stopInProcess();
+    module_.stop();
     StateRecord record;
     ASSERT_TRUE(readState(record));
     EXPECT_EQ(record.nesselMinutes, 3);
