@@ -120,10 +120,7 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
         w.rawDefinition(SwfTag::DefineFontInfo, info);
         return id;
     }
-    b.u8(0x80 | 0x04);  // layout, wide codes
-    b.u8(0);
-    b.u8(1);
-    b.u8('F');
+    b.bytes({0x80 | 0x04, 0, 1, 'F'});  // layout, wide codes; no language; the name "F"
     b.u16(1);
     b.u16(4);  // glyph offset, then the code table's
     b.u16(static_cast<uint32_t>(4 + glyph.size()));
@@ -189,14 +186,9 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         SwfWriter w = stageWriter();
         uint16_t font = defineFont(w, SwfTag::DefineFont2);
         BitWriter b;
-        b.bits(0, 5);  // bounds
+        b.bits(0, 5);  // empty bounds
         b.align();
-        b.bits(0, 1);  // matrix: a translation by (0, 600)
-        b.bits(0, 1);
-        b.bits(12, 5);
-        b.signedBits(0, 12);
-        b.signedBits(600, 12);
-        b.align();
+        writeMatrix(b, shifted(0, 30));
         b.u8(1);                          // glyph index bits
         b.u8(12);                         // advance bits
         b.u8(0x80 | 0x08 | 0x04 | 0x01);  // font, colour, x offset
@@ -228,16 +220,13 @@ TEST(MovieDecoding, MorphShapesFollowTheRatio) {
         ShapeBuilder start = filledRectangle({0, 0, 0, 255}, 0, 0, 400, 400), end;
         end.rectangle(1600, 1600, 400, 400);
         std::vector<uint8_t> startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
-        BitWriter styles;
-        styles.u8(1);
-        styles.u8(0x00);
-        styles.bytes({255, 0, 0, 255, 0, 0, 255, 255});  // red to blue
-        styles.u8(0);
+        // One solid fill, red to blue; no line styles.
+        const std::vector<uint8_t> styles = {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
         BitWriter b;
         for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) writeRectangle(b, 2000, 2000);
         if (code == SwfTag::DefineMorphShape2) b.u8(0);
-        b.u32(static_cast<uint32_t>(styles.data().size() + startEdges.size()));
-        b.bytes(styles.data());
+        b.u32(static_cast<uint32_t>(styles.size() + startEdges.size()));
+        b.bytes(styles);
         b.bytes(startEdges);
         b.bytes(endEdges);
         SwfWriter w = stageWriter();
@@ -265,10 +254,7 @@ TEST(MovieDecoding, ButtonsShowTheirUpState) {
         uint16_t red = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
         uint16_t blue = squareShape(w, 50, 50, 50, {0, 0, 255, 255});
         BitWriter b;
-        if (code == SwfTag::DefineButton2) {
-            b.u8(0);
-            b.u16(0);
-        }
+        if (code == SwfTag::DefineButton2) b.bytes({0, 0, 0});  // no flags, no actions' offset
         for (auto [state, shape] : {std::pair<unsigned, uint16_t>{0x01, red}, {0x02 | 0x04 | 0x08, blue}}) {
             b.u8(state);
             b.u16(shape);

@@ -149,17 +149,10 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
 
 // Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.
 const Character* colourMappedBitmap(std::shared_ptr<const Movie>& movie, int width, int height) {
-    std::vector<uint8_t> header = {1,
-                                   0,
-                                   3,
-                                   static_cast<uint8_t>(width),
-                                   static_cast<uint8_t>(width >> 8),
-                                   static_cast<uint8_t>(height),
-                                   static_cast<uint8_t>(height >> 8),
-                                   0};
     std::vector<uint8_t> raw(3 + static_cast<size_t>((width + 3) / 4 * 4) * height, 0);
     raw[0] = 255;
-    std::vector<uint8_t> body = join({header, zlibPacked(raw)});
+    // Character 1, format 3, the width and height, one colour.
+    std::vector<uint8_t> body = join({{1, 0, 3}, u32le(width | height << 16), {0}, zlibPacked(raw)});
     SwfWriter w = stageWriter();
     w.timeline().rawTag(SwfTag::DefineBitsLossless, body);
     w.timeline().showFrame();
