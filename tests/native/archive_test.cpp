@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -97,23 +96,6 @@ TEST(VfsArchive, StoredNamesAreComparedExactlyAndLaterRecordsWin) {
     EXPECT_EQ(readText(archive.get(), u"\x0414\x041E\x041A"), "cyrillic");
 }
 
-TEST(VfsArchive, StoredSizeThirteenUsesFiveBytesOfTwoBlocks) {
-    ArchiveBuilder builder;
-    builder.file(u"five", "12345");
-    Bytes bytes = builder.build();
-    std::unique_ptr<VfsArchive> archive = mounted(bytes);
-    VfsEntry* entry = vfsFindEntry(archive.get(), u"five");
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->storedSize, 13u);
-    EXPECT_EQ(bytes.size(), archive->dataBase() + 16);
-    EXPECT_EQ(readText(archive.get(), u"five"), "12345");
-    // The item needs its whole last block.
-    bytes.resize(bytes.size() - 3);
-    archive = mounted(bytes);
-    ASSERT_TRUE(archive);
-    EXPECT_EQ(readText(archive.get(), u"five"), "<null>");
-}
-
 TEST(VfsArchive, UncompressedItemIsCopiedEvenWhenItLooksLikeAZlibStream) {
     std::string plain(300, 'z');
     uLongf length = compressBound(plain.size());
@@ -129,9 +111,12 @@ TEST(VfsArchive, UncompressedItemIsCopiedEvenWhenItLooksLikeAZlibStream) {
     EXPECT_EQ(readText(archive.get(), u"inflated"), stream);
 }
 
-TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
+// Records whose sizes disagree with their item's bytes, or that point outside
+// the file, fail their item alone.
+TEST(VfsArchive, RecordsThatDisagreeWithTheirItemFailItAlone) {
     const std::string content(100, 'q');
     ArchiveBuilder builder;
+    builder.file(u"real", "real");
     for (Compression compression : {Compression::Always, Compression::Never}) {
         const std::u16string kind = compression == Compression::Always ? u"z" : u"r";
         EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, fixedBytes);
@@ -146,14 +131,29 @@ TEST(VfsArchive, PlainSizeOtherThanTheContentFailsTheItem) {
         appendVfsFileRecord(builder.directory, kind + u"large", offset, large);
         appendVfsFileRecord(builder.directory, kind + u"exact", offset, item);
     }
+    const EncodedItem huge = encodeVfsItem(codec(), "x", 1, Compression::Always, fixedBytes);
+    EncodedItem hugePlain = huge, hugeStored = huge, tiny = huge;
+    hugePlain.plainSize = 0xFFFFFFFE;
+    hugeStored.storedSize = 0xFFFFFFFF;
+    tiny.storedSize = 7;
+    appendVfsFileRecord(builder.directory, u"plain", 0, hugePlain);
+    appendVfsFileRecord(builder.directory, u"stored", 0, hugeStored);
+    appendVfsFileRecord(builder.directory, u"offset", 0xFFFFFFFFFFFFFFF0ull, huge);
+    appendVfsFileRecord(builder.directory, u"beyond", 1 << 20, huge);
+    appendVfsFileRecord(builder.directory, u"tiny", 0, tiny);
     std::unique_ptr<VfsArchive> archive = mounted(builder.build());
     ASSERT_TRUE(archive);
     uint32_t size = 0;
-    for (std::u16string_view path : {u"zsmall", u"zlarge", u"rlarge"}) {
-        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size));
+    for (std::u16string_view path :
+         {u"zsmall", u"zlarge", u"rlarge", u"plain", u"stored", u"offset", u"beyond", u"tiny"}) {
+        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size)) << std::string(path.begin(), path.end());
         EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
-        EXPECT_EQ(vfsFindEntry(archive.get(), path)->check, VfsCheckState::Failed);
+        // One too short for its initial vector is refused before it is read.
+        if (path != u"tiny") {
+            EXPECT_EQ(vfsFindEntry(archive.get(), path)->check, VfsCheckState::Failed);
+        }
     }
+    EXPECT_EQ(readText(archive.get(), u"real"), "real");
     // An item copied as it is may carry more payload than its content.
     EXPECT_EQ(readText(archive.get(), u"rsmall"), content.substr(0, 50));
     EXPECT_EQ(readText(archive.get(), u"zexact"), content);
@@ -202,6 +202,13 @@ TEST(VfsArchive, HeaderNeedsMagicAndACheckedDirectory) {
     EXPECT_FALSE(mounted(wrongCheck, &error));
     EXPECT_EQ(error, kVfsNotAnArchive);
     EXPECT_FALSE(mounted(Bytes{'V', 'F', 'S'}, &error));
+    // Directory sizes beyond the file.
+    for (uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFFFu})
+        for (int field : {4, 8}) {
+            Bytes damaged = bytes;
+            std::memcpy(damaged.data() + field, &value, 4);
+            EXPECT_FALSE(mounted(damaged));
+        }
     EXPECT_FALSE(VfsArchive::mount(nullptr, codec(), u"x", &error));
     EXPECT_TRUE(mounted(bytes, &error));
     EXPECT_EQ(error, kVfsNoError);
@@ -233,41 +240,6 @@ TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
         Bytes flipped = original;
         flipped[at] ^= static_cast<uint8_t>(1u << (at % 8));
         readAll(flipped);
-    }
-}
-
-TEST(VfsArchiveDamage, HugeSizesAndOffsetsAreRefused) {
-    ArchiveBuilder builder;
-    builder.file(u"real", "real");
-    EncodedItem huge = encodeVfsItem(codec(), "x", 1, Compression::Always, fixedBytes);
-    EncodedItem hugePlain = huge;
-    hugePlain.plainSize = 0xFFFFFFFE;
-    appendVfsFileRecord(builder.directory, u"plain", 0, hugePlain);
-    EncodedItem hugeStored = huge;
-    hugeStored.storedSize = 0xFFFFFFFF;
-    appendVfsFileRecord(builder.directory, u"stored", 0, hugeStored);
-    appendVfsFileRecord(builder.directory, u"offset", 0xFFFFFFFFFFFFFFF0ull, huge);
-    appendVfsFileRecord(builder.directory, u"beyond", 1 << 20, huge);
-    EncodedItem tiny = huge;
-    tiny.storedSize = 7;
-    appendVfsFileRecord(builder.directory, u"tiny", 0, tiny);
-    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
-    ASSERT_TRUE(archive);
-    uint32_t size = 0;
-    for (std::u16string_view path : {u"plain", u"stored", u"offset", u"beyond", u"tiny"}) {
-        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size)) << std::string(path.begin(), path.end());
-        EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
-    }
-    EXPECT_EQ(readText(archive.get(), u"real"), "real");
-
-    Bytes header = builder.build();
-    for (uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFFFu}) {
-        Bytes damaged = header;
-        std::memcpy(damaged.data() + 4, &value, 4);
-        EXPECT_FALSE(mounted(damaged));
-        damaged = header;
-        std::memcpy(damaged.data() + 8, &value, 4);
-        EXPECT_FALSE(mounted(damaged));
     }
 }
 
@@ -390,10 +362,6 @@ TEST(VfsArchive, HandWrittenArchiveReadsEveryFieldAndIsWrittenAgain) {
     }
     appendVfsEndMarker(written);
     EXPECT_EQ(written, directory);
-
-    Bytes reversedCheck = image;
-    std::reverse(reversedCheck.begin() + 12, reversedCheck.begin() + 16);
-    EXPECT_FALSE(mounted(reversedCheck));
 
     const EncodedItem item = encodeVfsItem(codec(), "hello", 5, Compression::Never,
                                            [](void* iv, size_t) { std::memcpy(iv, kItemIv.data(), 8); });

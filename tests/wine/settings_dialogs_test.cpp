@@ -159,17 +159,6 @@ TEST_F(SettingsDialogs, TheCombinedDialogReadsNumbersCutTo16Bits) {
     EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
 }
 
-// The running module reloads what a dialog saved.
-TEST_F(SettingsDialogs, SavedSettingsAreSentToTheModule) {
-    suite::FakeControlModule module;
-    SettingsRun run(SettingsKind::Hopsa);
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
-    ASSERT_NE(dialog, nullptr);
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(run.waitForEnd(5000));
-    EXPECT_TRUE(module.waitFor(kCommandOptionsUpdate, 1, 2000));
-}
-
 TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     const std::u16string me = currentUserName();
     ASSERT_FALSE(me.empty());
@@ -329,7 +318,9 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     EXPECT_EQ(moduleCommand(kCommandGetMode), 1);
 }
 
-TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
+// The running module reloads what a dialog saved.
+TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndSavedSettingsAreSentToTheModule) {
+    suite::FakeControlModule module;
     suite::RecorderFolder program(L"help-program");
     SettingsRun run(SettingsKind::Hopsa);
     HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
@@ -338,6 +329,9 @@ TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndTheDialogStaysOpen) {
     EXPECT_TRUE(program.waitFor(L"/advtop", 1, 5000));
     EXPECT_NE(program.recorded().find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.waitForEnd(5000));
+    EXPECT_TRUE(module.waitFor(kCommandOptionsUpdate, 1, 2000));
 }
 
 // Runs again on a Cyrillic and a Western code page.
