@@ -1,17 +1,13 @@
 // Tags of movies made by other tools: JPEG bitmaps, fonts and texts, morph
 // shapes, buttons and LZMA-compressed files.
-#include "jpeg_test_image.h"
 #include "movie_test_support.h"
+#include "other_encoders.h"
 #include "player/decode/jpeg_image.h"
 #include "player/movie.h"
 #include "test_bytes.h"
 #include "tools/writers/bit_writer.h"
 
 #include <gtest/gtest.h>
-
-#include "LzmaEnc.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -25,22 +21,6 @@ std::vector<uint8_t> halfRedHalfBlueJpeg() {
             rgb.insert(rgb.end(), {static_cast<uint8_t>(left ? 255 : 0), 0, static_cast<uint8_t>(left ? 0 : 255)});
         }
     return encodeJpeg(rgb, 16, 16);
-}
-
-// Splits a JPEG into its tables (quantisation and Huffman, as a JPEGTables
-// tag holds them) and the rest.
-void splitTables(const std::vector<uint8_t>& jpeg, std::vector<uint8_t>& tables, std::vector<uint8_t>& image) {
-    tables = {0xFF, 0xD8};
-    image = {0xFF, 0xD8};
-    size_t i = 2;
-    while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA) {
-        size_t length = 2 + ((jpeg[i + 2] << 8) | jpeg[i + 3]);
-        bool table = jpeg[i + 1] == 0xDB || jpeg[i + 1] == 0xC4;
-        (table ? tables : image).insert((table ? tables : image).end(), jpeg.begin() + i, jpeg.begin() + i + length);
-        i += length;
-    }
-    image.insert(image.end(), jpeg.begin() + i, jpeg.end());
-    tables.insert(tables.end(), {0xFF, 0xD9});
 }
 
 // A movie whose only shape is filled with the bitmap, stretched over the stage.
@@ -58,7 +38,7 @@ RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body, con
 TEST(MovieDecoding, JpegBitmapsInEveryTag) {
     std::vector<uint8_t> jpeg = halfRedHalfBlueJpeg(), tables, image;
     ASSERT_GT(jpeg.size(), 100u);
-    splitTables(jpeg, tables, image);
+    splitJpegTables(jpeg, tables, image);
     std::vector<uint8_t> alpha = zlibPacked(std::vector<uint8_t>(256, 128));
     struct Case {
         const char* name;
@@ -267,23 +247,6 @@ TEST(MovieDecoding, ButtonsShowTheirUpState) {
         w.timeline().place(1, w.define(code, b.data()));
         expectPixels(shownFrame(w), {{25, 25, kRed}, {75, 75, kWhite}}, "tag " + std::to_string(code));
     }
-}
-
-// The movie's body packed with the LZMA encoder of the LZMA SDK, as a ZWS file.
-std::vector<uint8_t> lzmaMovie(const std::vector<uint8_t>& plain) {
-    std::vector<uint8_t> body(plain.begin() + 8, plain.end());
-    CLzmaEncProps props;
-    LzmaEncProps_Init(&props);
-    ISzAlloc alloc = {[](void*, size_t size) { return std::malloc(size); }, [](void*, void* p) { std::free(p); }};
-    std::vector<uint8_t> packed(body.size() * 2 + 1024);
-    SizeT packedSize = packed.size(), propsSize = 5;
-    uint8_t encodedProps[5];
-    EXPECT_EQ(LzmaEncode(packed.data(), &packedSize, body.data(), body.size(), &props, encodedProps, &propsSize, 0,
-                         nullptr, &alloc, &alloc),
-              SZ_OK);
-    std::vector<uint8_t> header = {'Z', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
-    packed.resize(packedSize);
-    return join({header, u32le(static_cast<uint32_t>(packedSize)), {encodedProps, encodedProps + 5}, packed});
 }
 
 TEST(MovieDecoding, ZlibAndLzmaMoviesDrawLikePlainOnes) {

@@ -13,13 +13,9 @@
 #include "tools/writers/bit_writer.h"
 #include "tools/writers/swf_writer.h"
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include "stb_image_write.h"
-
-#include "LzmaEnc.h"
+#include "other_encoders.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -61,23 +57,8 @@ uint16_t square(SwfWriter& w, int x, int y, int width, int height, Rgba color) {
 uint16_t jpegBitmap(SwfWriter& w) {
     Bytes rgb;
     for (int i = 0; i < 256; ++i) rgb.insert(rgb.end(), {255, 128, 0});
-    Bytes jpeg;
-    stbi_write_jpg_to_func(
-        [](void* out, void* data, int size) {
-            static_cast<Bytes*>(out)->insert(static_cast<Bytes*>(out)->end(), static_cast<uint8_t*>(data),
-                                             static_cast<uint8_t*>(data) + size);
-        },
-        &jpeg, 16, 16, 3, rgb.data(), 95);
-    Bytes tables = {0xFF, 0xD8}, image = {0xFF, 0xD8};
-    size_t i = 2;
-    while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA) {
-        size_t length = 2 + ((jpeg[i + 2] << 8) | jpeg[i + 3]);
-        Bytes& to = jpeg[i + 1] == 0xDB || jpeg[i + 1] == 0xC4 ? tables : image;
-        to.insert(to.end(), jpeg.begin() + i, jpeg.begin() + i + length);
-        i += length;
-    }
-    image.insert(image.end(), jpeg.begin() + i, jpeg.end());
-    tables.insert(tables.end(), {0xFF, 0xD9});
+    Bytes tables, image;
+    splitJpegTables(encodeJpeg(rgb, 16, 16), tables, image);
     w.rawDefinition(SwfTag::JpegTables, tables);
     return w.define(SwfTag::DefineBits, image);
 }
@@ -154,24 +135,6 @@ uint16_t morph(SwfWriter& w) {
     return w.define(SwfTag::DefineMorphShape, b.data());
 }
 
-Bytes lzmaPacked(const Bytes& plain) {
-    Bytes body(plain.begin() + 8, plain.end());
-    CLzmaEncProps props;
-    LzmaEncProps_Init(&props);
-    ISzAlloc alloc = {[](void*, size_t size) { return std::malloc(size); }, [](void*, void* p) { std::free(p); }};
-    Bytes packed(body.size() * 2 + 1024);
-    SizeT packedSize = packed.size(), propsSize = 5;
-    uint8_t encodedProps[5];
-    if (LzmaEncode(packed.data(), &packedSize, body.data(), body.size(), &props, encodedProps, &propsSize, 0, nullptr,
-                   &alloc, &alloc) != SZ_OK)
-        return {};
-    Bytes out = {'Z', 'W', 'S', plain[3], plain[4], plain[5], plain[6], plain[7]};
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(packedSize >> (8 * i)));
-    out.insert(out.end(), encodedProps, encodedProps + 5);
-    out.insert(out.end(), packed.begin(), packed.begin() + packedSize);
-    return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,7 +190,7 @@ int main(int argc, char** argv) {
     t.actions(action(0x07));
     t.showFrame();
 
-    Bytes movie = lzmaPacked(w.finish(false));
+    Bytes movie = lzmaMovie(w.finish(false));
     std::ofstream out(argv[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
     return movie.empty() || !out ? 1 : 0;
