@@ -2,19 +2,18 @@
 
 #include <gtest/gtest.h>
 
-TEST(Roles, EarlierSwitchWinsWhateverItsPosition) {
-    EXPECT_EQ(planDispatch("qz.exe /close /run").role, Role::StartControlModule);
-    EXPECT_EQ(planDispatch("qz.exe /enable /disable").role, Role::Disable);
-    EXPECT_EQ(planDispatch("qz.exe /show:hopsa-usual /show:hopsa-manual").role, Role::ShowHopsaManual);
-    EXPECT_EQ(planDispatch("qz.exe /show:test /uninstall").role, Role::ShowTest);
-    EXPECT_EQ(planDispatch("qz.exe /message:/run").role, Role::StartControlModule);
-}
-
-TEST(Roles, SwitchesAreCaseSensitiveSubstrings) {
-    EXPECT_EQ(planDispatch("qz.exe /RUN").role, Role::None);
-    EXPECT_EQ(planDispatch("qz.exe x/palloy").role, Role::SettingsCombined);
-    EXPECT_EQ(planDispatch("qz.exe /show:hopsa").role, Role::None);
-    EXPECT_EQ(planDispatch("").role, Role::None);
+TEST(Roles, EarlierSwitchWinsAndSwitchesAreCaseSensitiveSubstrings) {
+    for (auto [line, role] : {std::pair{"qz.exe /close /run", Role::StartControlModule},
+                              {"qz.exe /enable /disable", Role::Disable},
+                              {"qz.exe /show:hopsa-usual /show:hopsa-manual", Role::ShowHopsaManual},
+                              {"qz.exe /show:test /uninstall", Role::ShowTest},
+                              {"qz.exe /message:/run", Role::StartControlModule},
+                              {"qz.exe /extra:30", Role::ExtraTime},
+                              {"qz.exe /RUN", Role::None},
+                              {"qz.exe x/palloy", Role::SettingsCombined},
+                              {"qz.exe /show:hopsa", Role::None},
+                              {"", Role::None}})
+        EXPECT_EQ(planDispatch(line).role, role) << line;
 }
 
 TEST(Roles, ControlAloneRunsTheModuleAndNothingAfter) {
@@ -32,7 +31,6 @@ TEST(Roles, MessageTextIsTheRestAfterTheFirstSwitch) {
 }
 
 TEST(Roles, ExtraTimeIsAWholeNumberOfMinutesUpToFourHours) {
-    EXPECT_EQ(planDispatch("qz.exe /extra:30").role, Role::ExtraTime);
     for (auto [line, minutes] : {std::pair{"qz.exe /extra:30", 30},
                                  {"qz.exe /extra:240 /x", 240},
                                  {"/extra:241", 0},
