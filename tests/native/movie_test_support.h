@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/player.h"
+#include "tests/tools/movie_parts.h"
 #include "tools/writers/swf_writer.h"
 
 #include <gtest/gtest.h>
@@ -60,13 +61,6 @@ inline RenderedFrame shownFrame(SwfWriter& w, int width = 100, int height = 100)
     return renderFrame(w.finish(false), width, height);
 }
 
-// A 100 x 100 pixel stage, white, 12 fps.
-inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
-    SwfWriter w(8, TwipsRect{0, widthPx * 20, 0, heightPx * 20}, 12.0f);
-    w.setBackground({255, 255, 255, 255});
-    return w;
-}
-
 // A translation by whole pixels.
 inline Matrix shifted(int xPx, int yPx) {
     return {1, 0, 0, 1, static_cast<float>(xPx * 20), static_cast<float>(yPx * 20)};
@@ -78,14 +72,6 @@ inline RenderedFrame renderShape(const ShapeBuilder& s, int version = 3, bool no
     SwfWriter w = stageWriter();
     w.timeline().place(1, w.defineShape(s, version, nonZero), placed);
     return shownFrame(w);
-}
-
-// A shape of one rectangle filled with the colour, in twips.
-inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int height) {
-    ShapeBuilder s;
-    s.setStyles(0, s.addSolidFill(color), 0);
-    s.rectangle(x, y, width, height);
-    return s;
 }
 
 // A square in pixels.

@@ -10,13 +10,14 @@
 // Frame 1 sends the timeline to the frame labelled "last", which shows a blue
 // square and stops; the frames in between show a black square.
 #include "player/movie.h"
+#include "tests/native/test_bytes.h"
+#include "tests/tools/movie_parts.h"
 #include "tools/writers/bit_writer.h"
 #include "tools/writers/swf_writer.h"
 
 #include "other_encoders.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -40,17 +41,8 @@ Bytes text(const std::string& s) {
     return out;
 }
 
-Bytes join(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
 uint16_t square(SwfWriter& w, int x, int y, int width, int height, Rgba color) {
-    ShapeBuilder s;
-    s.setStyles(0, s.addSolidFill(color), 0);
-    s.rectangle(x * kTwips, y * kTwips, width * kTwips, height * kTwips);
-    return w.defineShape(s);
+    return w.defineShape(filledRectangle(color, x * kTwips, y * kTwips, width * kTwips, height * kTwips));
 }
 
 // A 16 x 16 orange JPEG, its quantisation and Huffman tables in a JPEGTables tag.
@@ -65,10 +57,7 @@ uint16_t jpegBitmap(SwfWriter& w) {
 
 // A font whose "A" is a square of 0.8 em, advancing one em.
 uint16_t squareFont(SwfWriter& w) {
-    ShapeBuilder g;
-    g.setStyles(0, g.addSolidFill({0, 0, 0, 255}), 0);
-    g.rectangle(0, -820, 820, 820);
-    Bytes glyph = g.encodeOutline();
+    Bytes glyph = filledRectangle({0, 0, 0, 255}, 0, -820, 820, 820).encodeOutline();
     BitWriter b;
     b.bytes({0x80 | 0x04, 0, 1, 'S'});  // layout, wide codes; no language; the name "S"
     b.u16(1);
@@ -116,20 +105,14 @@ uint16_t button(SwfWriter& w, uint16_t up, uint16_t over) {
 }
 
 uint16_t morph(SwfWriter& w) {
-    ShapeBuilder start, end;
-    start.setStyles(0, start.addSolidFill({0, 0, 0, 255}), 0);
-    start.rectangle(20 * kTwips, 160 * kTwips, 80 * kTwips, 80 * kTwips);
+    ShapeBuilder start = filledRectangle({0, 0, 0, 255}, 20 * kTwips, 160 * kTwips, 80 * kTwips, 80 * kTwips), end;
     end.rectangle(20 * kTwips, 160 * kTwips, 80 * kTwips, 80 * kTwips);
     Bytes startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
-    BitWriter styles;
-    styles.bytes({1, 0, 255, 0, 0, 255, 0, 0, 255, 255, 0});  // one solid fill, red to blue; no lines
+    const Bytes styles = {1, 0, 255, 0, 0, 255, 0, 0, 255, 255, 0};  // one solid fill, red to blue; no lines
     BitWriter b;
-    for (int i = 0; i < 2; ++i) {
-        b.bits(0, 5);
-        b.align();
-    }
-    b.u32(static_cast<uint32_t>(styles.data().size() + startEdges.size()));
-    b.bytes(styles.data());
+    b.bytes({0, 0});  // empty start and end bounds
+    b.u32(static_cast<uint32_t>(styles.size() + startEdges.size()));
+    b.bytes(styles);
     b.bytes(startEdges);
     b.bytes(endEdges);
     return w.define(SwfTag::DefineMorphShape, b.data());
@@ -142,8 +125,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: featuremovie FILE\n");
         return 2;
     }
-    SwfWriter w(8, TwipsRect{0, 400 * kTwips, 0, 300 * kTwips}, 12.0f);
-    w.setBackground({255, 255, 255, 255});
+    SwfWriter w = stageWriter(400, 300);
     uint16_t photo = jpegBitmap(w);
     ShapeBuilder framed;
     framed.setStyles(0, framed.addBitmapFill(photo, Matrix{200, 0, 0, 200, 20 * kTwips, 20 * kTwips}, false, false), 0);
@@ -191,7 +173,5 @@ int main(int argc, char** argv) {
     t.showFrame();
 
     Bytes movie = lzmaMovie(w.finish(false));
-    std::ofstream out(argv[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
-    return movie.empty() || !out ? 1 : 0;
+    return writeFile(argv[1], movie) && !movie.empty() ? 0 : 1;
 }

@@ -1,10 +1,10 @@
 // svgtwins DIR: writes pictures twice, as a movie (the player's SWF writer)
 // and as SVG, so that another rasteriser can draw the reference: gradient
 // spreads and focal points, line caps, joins and stroke fills, fill rules.
+#include "tests/tools/movie_parts.h"
 #include "tools/writers/swf_writer.h"
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,8 +52,7 @@ std::string gradientSvg(const FillStyle& f) {
 }
 
 void write(const std::string& dir, const Picture& p) {
-    SwfWriter w(8, TwipsRect{0, kWidth, 0, kHeight}, 12.0f);
-    w.setBackground({255, 255, 255, 255});
+    SwfWriter w = stageWriter(kWidth / 20, kHeight / 20);
     ShapeBuilder s;
     uint32_t fill = p.fill ? s.addFill(*p.fill) : 0;
     uint32_t line = p.line ? s.addLineStyle(*p.line) : 0;
@@ -75,9 +74,7 @@ void write(const std::string& dir, const Picture& p) {
     for (const auto& c : p.extraContours) contour(c);
     w.timeline().place(1, w.defineShape(s, 4, p.nonZero));
     w.timeline().showFrame();
-    std::vector<uint8_t> movie = w.finish(false);
-    std::ofstream(dir + "/" + p.name + ".swf", std::ios::binary)
-        .write(reinterpret_cast<const char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
+    writeFile(dir + "/" + p.name + ".swf", w.finish(false));
 
     std::ostringstream svg;
     svg << "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='150' viewBox='0 0 " << kWidth << " " << kHeight
@@ -105,7 +102,7 @@ void write(const std::string& dir, const Picture& p) {
             << "'";
     }
     svg << "/></svg>\n";
-    std::ofstream(dir + "/" + p.name + ".svg") << svg.str();
+    writeFile(dir + "/" + p.name + ".svg", svg.str());
 }
 
 std::vector<std::pair<int, int>> star() {

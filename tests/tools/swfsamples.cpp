@@ -3,11 +3,11 @@
 // tests/tools/swf_crosscheck.mjs compares those summaries with an independent parser.
 #include "player/movie.h"
 #include "tests/tools/demo_character.h"
+#include "tests/tools/movie_parts.h"
 #include "tools/writers/swf_writer.h"
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -184,12 +184,6 @@ SwfWriter everything() {
     return w;
 }
 
-bool writeFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return static_cast<bool>(out);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,8 +203,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::string base = dir + "/" + name;
-        if (!writeFile(base + ".swf", std::string(bytes.begin(), bytes.end())) ||
-            !writeFile(base + ".json", summarize(*movie))) {
+        if (!writeFile(base + ".swf", bytes) || !writeFile(base + ".json", summarize(*movie))) {
             std::fprintf(stderr, "swfsamples: cannot write into %s\n", dir.c_str());
             return 1;
         }
