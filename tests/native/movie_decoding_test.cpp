@@ -202,17 +202,25 @@ TEST(MovieDecoding, MorphShapesFollowTheRatio) {
         std::vector<uint8_t> startEdges = start.encodeOutline(), endEdges = end.encodeOutline();
         // One solid fill, red to blue; no line styles.
         const std::vector<uint8_t> styles = {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
-        BitWriter b;
-        for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) writeRectangle(b, 2000, 2000);
-        if (code == SwfTag::DefineMorphShape2) b.u8(0);
-        b.u32(static_cast<uint32_t>(styles.size() + startEdges.size()));
-        b.bytes(styles);
-        b.bytes(startEdges);
-        b.bytes(endEdges);
+        auto tag = [&](size_t endEdgesAt) {
+            BitWriter b;
+            for (int i = 0; i < (code == SwfTag::DefineMorphShape2 ? 4 : 2); ++i) writeRectangle(b, 2000, 2000);
+            if (code == SwfTag::DefineMorphShape2) b.u8(0);
+            b.u32(static_cast<uint32_t>(endEdgesAt));
+            b.bytes(styles);
+            b.bytes(startEdges);
+            b.bytes(endEdges);
+            return b.data();
+        };
+        // End edges said to start past the tag's end: the morph is refused.
+        SwfWriter lying = stageWriter();
+        lying.timeline().place(1, lying.define(code, tag(styles.size() + startEdges.size() + endEdges.size() + 4)));
+        EXPECT_EQ(shownFrame(lying).at(10, 10), kWhite) << code;
+
         SwfWriter w = stageWriter();
         PlaceCommand p;
         p.depth = 1;
-        p.characterId = w.define(code, b.data());
+        p.characterId = w.define(code, tag(styles.size() + startEdges.size()));
         for (uint16_t ratio : {0, 32768, 65535}) {
             p.ratio = ratio;
             w.timeline().placeObject(p);

@@ -111,6 +111,19 @@ TEST(MoviePlayback, SelfPlacingSpritesStayBounded) {
     MoviePlayer player(movie);
     for (int i = 0; i < 3; ++i) player.nextFrame();
     EXPECT_EQ(renderPlayer(player, 40, 40).at(2, 2), kRed);
+
+    // One that places itself once, 5 pixels further on, stops well within
+    // what a thread's stack holds, long before the work budget would.
+    SwfWriter chain = stageWriter(200, 10);
+    TimelineWriter link;
+    link.place(1, squareShape(chain, 0, 0, 5, {255, 0, 0, 255}));
+    link.place(2, 2, shifted(5, 0));
+    link.showFrame();
+    ASSERT_EQ(chain.defineSprite(link), 2);
+    chain.timeline().place(1, 2);
+    RenderedFrame shown = shownFrame(chain, 200, 10);
+    EXPECT_EQ(shown.at(2, 2), kRed);
+    EXPECT_EQ(shown.at(5 * 20 + 2, 2), kWhite);
 }
 
 TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
