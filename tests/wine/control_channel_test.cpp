@@ -48,6 +48,10 @@ protected:
 }  // namespace
 
 TEST_F(ControlChannel, EnableStartsTheInstalledModuleAndASecondModuleEndsAtOnce) {
+    // A close without a module reaches nothing and starts nothing.
+    EXPECT_EQ(sendControlCommand(kCommandClose, 0, nullptr), -1);
+    Sleep(1000);
+    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), nullptr);
     EXPECT_EQ(suite::run(suite::qzPath(), L"/enable"), 0u);
     HWND window = FindWindowW(nullptr, kControlWindowTitle);
     ASSERT_NE(window, nullptr);
@@ -93,12 +97,6 @@ TEST_F(ControlChannel, AProcessHoldingTheModulesMutexKeepsNoModuleOut) {
     suite::stopControlModules();
     first.join();
     second.join();
-}
-
-TEST_F(ControlChannel, CloseWithoutAModuleReachesNothingAndStartsNothing) {
-    EXPECT_EQ(sendControlCommand(kCommandClose, 0, nullptr), -1);
-    Sleep(1000);
-    EXPECT_EQ(FindWindowW(nullptr, kControlWindowTitle), nullptr);
 }
 
 TEST_F(ControlChannel, AWindowThatFailsTheTestNeverReceivesAPassword) {
@@ -247,7 +245,9 @@ TEST_F(ControlChannel, DisableStartsTheModuleWaitsForItAndWinsOverEnable) {
 }
 
 // One sender at a time asks for the password: a second one gives up at once.
-TEST_F(ControlChannel, ASenderGivesUpWhileAnotherPrompts) {
+// A password that cannot be written for the module (here a folder stands
+// where its file goes) is reported, and the command is not sent.
+TEST_F(ControlChannel, ASenderReportsAFailedHandOverAndSendsNothingAndGivesUpWhileAnotherPrompts) {
     ASSERT_TRUE(suite::writeSettings(requiringAdmin(false)));
     ASSERT_TRUE(storePassword(u"pw"));
     ASSERT_NE(suite::startControlModule(), nullptr);
@@ -256,14 +256,7 @@ TEST_F(ControlChannel, ASenderGivesUpWhileAnotherPrompts) {
     CloseHandle(prompting);
     EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr);
     EXPECT_EQ(queryMode(), 1);
-}
 
-// A password that cannot be written for the module (here a folder stands
-// where its file goes) is reported, and the command is not sent.
-TEST_F(ControlChannel, ASenderReportsAFailedHandOverAndSendsNothing) {
-    ASSERT_TRUE(suite::writeSettings(requiringAdmin(false)));
-    ASSERT_TRUE(storePassword(u"pw"));
-    ASSERT_NE(suite::startControlModule(), nullptr);
     ASSERT_TRUE(CreateDirectoryW(dataLocations().handOverPath(), nullptr));
     HANDLE sender = suite::start(suite::qzPath(), L"/disable");
     HWND prompt = suite::answerPasswordPrompt(L"pw");
