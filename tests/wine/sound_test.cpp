@@ -165,9 +165,15 @@ TEST(SoundUnderWine, AToneIsCapturedWholeAtItsOwnPitch) {
         L"tone-movie.swf",
         eventSoundMovie({{SoundCodec::LittleEndianPcm, 44100, true, false}, 0, uncompressed(tone(1.5, 44100, 660))}, 12,
                         24));
-    SoundCapture capture;
-    ASSERT_EQ(suite::run(suite::binDir() + L"\\movie_viewer.exe", L"\"" + movie + L"\" 2200"), 0u);
-    Heard heard = hear(capture.left());
+    // Wine writes a period of zeros whenever its own thread runs late, which
+    // a loaded machine makes happen now and then; a player that starves its
+    // device leaves gaps in every try.
+    Heard heard;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || heard.longestQuiet >= 0.002); ++attempt) {
+        SoundCapture capture;
+        ASSERT_EQ(suite::run(suite::binDir() + L"\\movie_viewer.exe", L"\"" + movie + L"\" 2200"), 0u);
+        heard = hear(capture.left());
+    }
     EXPECT_LT(heard.start, 0.1) << "late";
     EXPECT_LT(heard.longestQuiet, 0.002) << "the tone has gaps";
     EXPECT_NEAR(heard.seconds, 1.5, 0.03) << "the tone is cut or drawn out";
