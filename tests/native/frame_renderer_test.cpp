@@ -140,7 +140,7 @@ TEST(FrameRenderer, ColourTransformsChangeEveryChannel) {
     ColorTransform noRed;  // the first place tag has no alpha terms
     noRed.mul[0] = 0.5f;
     noRed.add[2] = 100;
-    w.timeline().placeV1(3, red, shifted(0, 50), noRed);
+    placeV1(w.timeline(), 3, red, shifted(0, 50), noRed);
     RenderedFrame f = shownFrame(w);
     expectPixels(f, {{25, 25, kGreen}, {75, 75, kWhite}});
     EXPECT_TRUE(near(f.at(75, 25), 0xFF7F7F, 1)) << std::hex << f.at(75, 25);
@@ -149,7 +149,7 @@ TEST(FrameRenderer, ColourTransformsChangeEveryChannel) {
 
 TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
     SwfWriter w = stageWriter();
-    w.timeline().placeMask(1, squareShape(w, 0, 0, 50, {255, 0, 0, 255}), 3, shifted(25, 0));  // x 25..75, y 0..50
+    placeMask(w.timeline(), 1, squareShape(w, 0, 0, 50, {255, 0, 0, 255}), 3, shifted(25, 0));  // x 25..75, y 0..50
     w.timeline().place(2, squareShape(w, 0, 0, 100, {0, 0, 255, 255}));
     w.timeline().place(4, squareShape(w, 80, 80, 20, {0, 255, 0, 255}));  // above the clip depth
     // Outside the mask, inside it, and where only the mask's own red would be.
@@ -165,11 +165,11 @@ TEST(FrameRenderer, NestedMasksIntersect) {
     uint16_t bottomRight = squareShape(w, 40, 40, 60, {255, 0, 0, 255});
     uint16_t blue = squareShape(w, 0, 0, 100, {0, 0, 255, 255});
     TimelineWriter inner;
-    inner.placeMask(1, bottomRight, 2);
+    placeMask(inner, 1, bottomRight, 2);
     inner.place(2, blue);
     inner.showFrame();
     uint16_t sprite = w.defineSprite(inner);
-    w.timeline().placeMask(1, topLeft, 2);
+    placeMask(w.timeline(), 1, topLeft, 2);
     w.timeline().place(2, sprite);
     expectPixels(shownFrame(w), {{50, 50, kBlue}, {20, 20, kWhite}, {80, 80, kWhite}});  // in both masks, in one only
 }
@@ -210,7 +210,7 @@ TEST(FrameRenderer, BitmapFillsRepeatOrClampAndSmooth) {
     };
     for (const Case& c : cases) {
         SwfWriter w = stageWriter();
-        uint16_t bitmap = w.defineBitmap(2, 1, {0xFFFF0000u, c.right}, c.right >> 24 != 255);
+        uint16_t bitmap = defineBitmap(w, 2, 1, {0xFFFF0000u, c.right}, c.right >> 24 != 255);
         ShapeBuilder s;
         s.setStyles(0, s.addBitmapFill(bitmap, c.m, c.repeat, c.smooth), 0);
         s.rectangle(0, 0, 2000, 2000);
@@ -351,7 +351,7 @@ TEST(FrameRenderer, BlendModesAndVisibility) {
         red.characterId = squareShape(w, 0, 0, 100, {255, 0, 0, 255});
         red.blendMode = c.mode;
         red.visible = c.visible;
-        w.timeline().placeObject(red);
+        placeObject(w.timeline(), red);
         int mode = c.mode ? static_cast<int>(*c.mode) : 0;
         expectPixels(shownFrame(w), {{25, 25, c.overGreen}, {75, 75, c.overWhite}}, "mode " + std::to_string(mode));
     }

@@ -226,7 +226,7 @@ TEST(MovieDecoding, MorphShapesFollowTheRatio) {
         p.characterId = w.define(code, tag(styles.size() + startEdges.size()));
         for (uint16_t ratio : {0, 32768, 65535}) {
             p.ratio = ratio;
-            w.timeline().placeObject(p);
+            placeObject(w.timeline(), p);
             p.move = true;
             p.characterId.reset();
             w.timeline().showFrame();

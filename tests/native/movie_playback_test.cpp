@@ -13,7 +13,7 @@ namespace {
 TEST(MoviePlayback, HeaderGivesVersionRateCountAndBackground) {
     SwfWriter w(9, TwipsRect{0, 640 * 20, 0, 480 * 20}, 12.5f);
     w.setBackground({10, 20, 30, 255});
-    w.timeline().frameLabel("start");
+    frameLabel(w.timeline(), "start");
     w.timeline().showFrame();
     w.timeline().rawTag(SwfTag::FileAttributes, {0, 0, 0, 0});
     w.timeline().rawTag(SwfTag::Metadata, {'<', 'x', '/', '>', 0});
@@ -38,12 +38,12 @@ TEST(MoviePlayback, DisplayListCommandsFrameByFrame) {
     uint16_t green = squareShape(w, 50, 50, 50, {0, 255, 0, 255});
     TimelineWriter& t = w.timeline();
     t.place(3, red);
-    t.placeV1(2, green, Matrix{});
+    placeV1(t, 2, green, Matrix{});
     t.showFrame();
     t.move(3, shifted(50, 50));
     t.showFrame();
     t.move(3, std::nullopt, std::nullopt, blue);
-    t.removeV1(green, 2);
+    removeV1(t, green, 2);
     t.showFrame();
     t.remove(3);
     t.showFrame();
@@ -138,7 +138,7 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
     EXPECT_EQ(error, DecodeError::BadCompression);
 
     SwfWriter w = stageWriter();
-    uint16_t bitmap = w.defineBitmap(4, 4, std::vector<uint32_t>(16, 0xFF00FF00u), false);
+    uint16_t bitmap = defineBitmap(w, 4, 4, std::vector<uint32_t>(16, 0xFF00FF00u), false);
     ShapeBuilder s;
     s.setStyles(0, s.addBitmapFill(bitmap, Matrix{}), s.addLineStyle(20, {0, 0, 0, 255}));
     s.moveTo(0, 0);
@@ -300,13 +300,13 @@ TEST(MoviePlayback, FrameScriptsSteerTimelines) {
         uint16_t sprite = w.defineSprite(inner);
         const char* labels[] = {"zero", "one", "two", "three"};
         for (int f = 0; f < 4; ++f) {
-            w.timeline().frameLabel(labels[f]);
+            frameLabel(w.timeline(), labels[f]);
             if (f == 0) {
                 PlaceCommand p;
                 p.depth = 1;
                 p.characterId = sprite;
                 p.name = "mc";
-                w.timeline().placeObject(p);
+                placeObject(w.timeline(), p);
             }
             if (f == c.frame && !c.script.empty()) w.timeline().actions(c.script);
             w.timeline().showFrame();

@@ -20,6 +20,22 @@
 
 namespace {
 
+// A stream's head and one frame's block of it, in a timeline.
+void streamHead(TimelineWriter& timeline, const SoundStreamHead& head) {
+    BitWriter w;
+    SoundFormat playback = head.format;      // played as it is stored
+    playback.codec = SoundCodec::NativePcm;  // the field is reserved here
+    writeSoundFormat(w, playback);
+    writeSoundFormat(w, head.format);
+    w.u16(head.samplesPerBlock);
+    if (head.format.codec == SoundCodec::Mp3) w.u16(0);
+    timeline.rawTag(SwfTag::SoundStreamHead2, w.data());
+}
+
+void streamBlock(TimelineWriter& timeline, const std::vector<uint8_t>& block) {
+    timeline.rawTag(SwfTag::SoundStreamBlock, block);
+}
+
 const std::string& workDir() {
     static const std::string dir = [] {
         std::string d = std::string(PALLO_TOOLS_DIR) + "/../sound-references";

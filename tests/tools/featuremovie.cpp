@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     uint16_t blue = square(w, 300, 220, 80, 60, {0, 0, 255, 255});
 
     TimelineWriter& t = w.timeline();
-    t.frameLabel("start");
+    frameLabel(t, "start");
     t.place(1, picture);
     t.place(2, field);
     t.place(3, knob);
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         place.depth = depth;
         place.characterId = id;
         set(place);
-        t.placeObject(place);
+        placeObject(t, place);
     };
     placeWith(4, overlay, [](PlaceCommand& p) { p.blendMode = BlendMode::Multiply; });
     placeWith(5, shape, [](PlaceCommand& p) { p.ratio = 32768; });
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
     t.showFrame();
     t.place(7, black);
     for (int i = 0; i < 3; ++i) t.showFrame();
-    t.frameLabel("last");
+    frameLabel(t, "last");
     t.remove(7);
     t.place(8, blue);
     t.actions(action(0x07));

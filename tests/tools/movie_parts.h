@@ -1,9 +1,14 @@
 #pragma once
 // Pieces the programs that make test movies and the movie tests share: a
-// white stage, a rectangle of one colour, a whole file written.
+// white stage, a rectangle of one colour, a lossless bitmap, the place,
+// remove and label tags only test movies hold, a whole file written.
+#include "tools/writers/bit_writer.h"
 #include "tools/writers/swf_writer.h"
 
+#include <zlib.h>
+
 #include <fstream>
+#include <optional>
 #include <string>
 
 // A stage of that many pixels (100 x 100 unless told), white, 12 fps.
@@ -19,6 +24,83 @@ inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int hei
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x, y, width, height);
     return s;
+}
+
+// A bitmap of straight (not premultiplied) 0xAARRGGBB pixels; alpha needs
+// DefineBitsLossless2.
+inline uint16_t defineBitmap(SwfWriter& w, int width, int height, const std::vector<uint32_t>& argb, bool withAlpha) {
+    std::vector<uint8_t> raw;
+    raw.reserve(argb.size() * 4);
+    for (uint32_t p : argb) {
+        uint32_t a = withAlpha ? p >> 24 : 255;
+        auto mul = [a](uint32_t v) { return static_cast<uint8_t>((v * a + 127) / 255); };
+        raw.insert(raw.end(), {static_cast<uint8_t>(a), mul((p >> 16) & 255), mul((p >> 8) & 255), mul(p & 255)});
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> packed(packedSize);
+    compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9);
+    packed.resize(packedSize);
+    BitWriter b;
+    b.u8(5);  // 32-bit pixels
+    b.u16(static_cast<uint32_t>(width));
+    b.u16(static_cast<uint32_t>(height));
+    b.bytes(packed);
+    return w.define(withAlpha ? SwfTag::DefineBitsLossless2 : SwfTag::DefineBitsLossless, b.data());
+}
+
+// A mask for the depths above it up to clipDepth.
+inline void placeMask(TimelineWriter& t, uint16_t depth, uint16_t characterId, uint16_t clipDepth,
+                      const std::optional<Matrix>& matrix = std::nullopt) {
+    BitWriter w;
+    w.u8(0x02 | 0x40 | (matrix ? 0x04 : 0));
+    w.u16(depth);
+    w.u16(characterId);
+    if (matrix) writeMatrix(w, *matrix);
+    w.u16(clipDepth);
+    t.rawTag(SwfTag::PlaceObject2, w.data());
+}
+
+// The original PlaceObject tag (colour transform without alpha).
+inline void placeV1(TimelineWriter& t, uint16_t depth, uint16_t characterId, const Matrix& matrix,
+                    const std::optional<ColorTransform>& colorTransform = std::nullopt) {
+    BitWriter w;
+    w.u16(characterId);
+    w.u16(depth);
+    writeMatrix(w, matrix);
+    if (colorTransform) writeColorTransform(w, *colorTransform, false);
+    t.rawTag(SwfTag::PlaceObject, w.data());
+}
+
+// PlaceObject2, or PlaceObject3 where a blend mode or visibility is given.
+inline void placeObject(TimelineWriter& t, const PlaceCommand& p) {
+    BitWriter w;
+    bool third = p.blendMode || p.visible;
+    w.u8((p.move ? 0x01 : 0) | (p.characterId ? 0x02 : 0) | (p.matrix ? 0x04 : 0) | (p.colorTransform ? 0x08 : 0) |
+         (p.ratio ? 0x10 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0));
+    if (third) w.u8((p.blendMode ? 0x02 : 0) | (p.visible ? 0x20 : 0));
+    w.u16(p.depth);
+    if (p.characterId) w.u16(*p.characterId);
+    if (p.matrix) writeMatrix(w, *p.matrix);
+    if (p.colorTransform) writeColorTransform(w, *p.colorTransform, true);
+    if (p.ratio) w.u16(*p.ratio);
+    if (p.name) w.cString(*p.name);
+    if (p.clipDepth) w.u16(*p.clipDepth);
+    if (p.blendMode) w.u8(static_cast<uint8_t>(*p.blendMode));
+    if (p.visible) w.u8(*p.visible ? 1 : 0);
+    t.rawTag(third ? SwfTag::PlaceObject3 : SwfTag::PlaceObject2, w.data());
+}
+
+inline void removeV1(TimelineWriter& t, uint16_t characterId, uint16_t depth) {
+    BitWriter w;
+    w.u16(characterId);
+    w.u16(depth);
+    t.rawTag(SwfTag::RemoveObject, w.data());
+}
+
+inline void frameLabel(TimelineWriter& t, const std::string& name) {
+    BitWriter w;
+    w.cString(name);
+    t.rawTag(SwfTag::FrameLabel, w.data());
 }
 
 // Writes the bytes (a string or a byte vector) as the whole file; false when it cannot.

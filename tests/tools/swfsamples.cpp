@@ -133,8 +133,8 @@ SwfWriter everything() {
     }
     const Matrix g{0.05f, 0.01f, -0.02f, 0.04f, 1000, -200};
     std::vector<uint32_t> pixels = {0xFFFF0000u, 0x8000FF00u, 0x400000FFu, 0xFFFFFFFFu, 0x00000000u, 0xFF123456u};
-    uint16_t plainBitmap = w.defineBitmap(3, 2, pixels, false);
-    uint16_t alphaBitmap = w.defineBitmap(2, 3, pixels, true);
+    uint16_t plainBitmap = defineBitmap(w, 3, 2, pixels, false);
+    uint16_t alphaBitmap = defineBitmap(w, 2, 3, pixels, true);
     ShapeBuilder s;
     uint32_t linear = s.addLinearGradient(g, {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 100}}, {255, {0, 0, 255, 255}}});
     uint32_t radial = s.addRadialGradient(g, {{10, {1, 2, 3, 4}}, {240, {5, 6, 7, 8}}});
@@ -167,17 +167,17 @@ SwfWriter everything() {
     uint16_t spriteId = w.defineSprite(sprite);
 
     TimelineWriter& t = w.timeline();
-    t.frameLabel("intro");
+    frameLabel(t, "intro");
     const ColorTransform cx{{0.5f, 1, 1, 0.25f}, {0, -40, 0, 10}};
     t.place(10, spriteId, rot, cx);
     const ColorTransform noAlpha{{1, 1, 1, 1}, {0, 0, 255, 0}};
-    t.placeV1(11, mixed, Matrix{}, noAlpha);
-    t.placeMask(12, mixed, 20);
+    placeV1(t, 11, mixed, Matrix{}, noAlpha);
+    placeMask(t, 12, mixed, 20);
     t.showFrame();
     t.move(10, std::nullopt, cx);
     t.move(11, std::nullopt, std::nullopt, mixed);
     t.showFrame();
-    t.removeV1(mixed, 11);
+    removeV1(t, mixed, 11);
     t.remove(10);
     t.rawTag(SwfTag::Metadata, {'<', 'r', '/', '>', 0});
     t.showFrame();

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "content/file_hooks_win.h"
-#include "tools/writers/swf_writer.h"
+#include "tests/tools/movie_parts.h"
 #include "player/tikkoplay/tikkoplay_win.h"
 #include "support/suite.h"
 
@@ -132,7 +132,7 @@ private:
 // One 2048 x 2048 bitmap: 16 MB once inflated, a few kilobytes in the file.
 std::vector<uint8_t> bitmapMovie() {
     SwfWriter w(8, TwipsRect{0, 2000, 0, 2000}, 12);
-    w.defineBitmap(2048, 2048, std::vector<uint32_t>(2048 * 2048, 0xFF336699u), false);
+    defineBitmap(w, 2048, 2048, std::vector<uint32_t>(2048 * 2048, 0xFF336699u), false);
     w.timeline().showFrame();
     return w.finish(false);
 }

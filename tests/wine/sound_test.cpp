@@ -169,10 +169,11 @@ TEST(SoundUnderWine, AToneIsCapturedWholeAtItsOwnPitch) {
     // a loaded machine makes happen now and then; a player that starves its
     // device leaves gaps in every try.
     Heard heard;
-    for (int attempt = 0; attempt < 3 && (attempt == 0 || heard.longestQuiet >= 0.002); ++attempt) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
         SoundCapture capture;
         ASSERT_EQ(suite::run(suite::binDir() + L"\\movie_viewer.exe", L"\"" + movie + L"\" 2200"), 0u);
         heard = hear(capture.left());
+        if (heard.longestQuiet < 0.002) break;
     }
     EXPECT_LT(heard.start, 0.1) << "late";
     EXPECT_LT(heard.longestQuiet, 0.002) << "the tone has gaps";

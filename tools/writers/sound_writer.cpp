@@ -7,18 +7,18 @@ namespace {
 
 unsigned rateCode(uint32_t rate) { return rate >= 44100 ? 3 : rate >= 22050 ? 2 : rate >= 11025 ? 1 : 0; }
 
-void writeFormat(BitWriter& w, const SoundFormat& f) {
+}  // namespace
+
+void writeSoundFormat(BitWriter& w, const SoundFormat& f) {
     w.bits(static_cast<uint32_t>(f.codec), 4);
     w.bits(rateCode(f.rate), 2);
     w.bits(f.sixteenBit, 1);
     w.bits(f.stereo, 1);
 }
 
-}  // namespace
-
 std::vector<uint8_t> defineSoundBody(const EncodedSound& sound) {
     BitWriter w;
-    writeFormat(w, sound.format);
+    writeSoundFormat(w, sound.format);
     w.u32(sound.sampleCount);
     if (sound.format.codec == SoundCodec::Mp3) w.u16(static_cast<uint16_t>(sound.seekSamples));
     w.bytes(sound.data);
@@ -54,19 +54,4 @@ void startSound(TimelineWriter& timeline, const SoundStart& s) {
         }
     }
     timeline.rawTag(s.className.empty() ? SwfTag::StartSound : SwfTag::StartSound2, w.data());
-}
-
-void streamHead(TimelineWriter& timeline, const SoundStreamHead& head) {
-    BitWriter w;
-    SoundFormat playback = head.format;      // played as it is stored
-    playback.codec = SoundCodec::NativePcm;  // the field is reserved here
-    writeFormat(w, playback);
-    writeFormat(w, head.format);
-    w.u16(head.samplesPerBlock);
-    if (head.format.codec == SoundCodec::Mp3) w.u16(0);
-    timeline.rawTag(SwfTag::SoundStreamHead2, w.data());
-}
-
-void streamBlock(TimelineWriter& timeline, const std::vector<uint8_t>& block) {
-    timeline.rawTag(SwfTag::SoundStreamBlock, block);
 }

@@ -378,27 +378,6 @@ void TimelineWriter::place(uint16_t depth, uint16_t characterId, const std::opti
     appendTag(tags_, SwfTag::PlaceObject2, w.data());
 }
 
-void TimelineWriter::placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth,
-                               const std::optional<Matrix>& matrix) {
-    BitWriter w;
-    w.u8(0x02 | 0x40 | (matrix ? 0x04 : 0));
-    w.u16(depth);
-    w.u16(characterId);
-    if (matrix) writeMatrix(w, *matrix);
-    w.u16(clipDepth);
-    appendTag(tags_, SwfTag::PlaceObject2, w.data());
-}
-
-void TimelineWriter::placeV1(uint16_t depth, uint16_t characterId, const Matrix& matrix,
-                             const std::optional<ColorTransform>& colorTransform) {
-    BitWriter w;
-    w.u16(characterId);
-    w.u16(depth);
-    writeMatrix(w, matrix);
-    if (colorTransform) writeColorTransform(w, *colorTransform, false);
-    appendTag(tags_, SwfTag::PlaceObject, w.data());
-}
-
 void TimelineWriter::move(uint16_t depth, const std::optional<Matrix>& matrix,
                           const std::optional<ColorTransform>& colorTransform, std::optional<uint16_t> newCharacterId) {
     BitWriter w;
@@ -408,24 +387,6 @@ void TimelineWriter::move(uint16_t depth, const std::optional<Matrix>& matrix,
     if (matrix) writeMatrix(w, *matrix);
     if (colorTransform) writeColorTransform(w, *colorTransform, true);
     appendTag(tags_, SwfTag::PlaceObject2, w.data());
-}
-
-void TimelineWriter::placeObject(const PlaceCommand& p) {
-    BitWriter w;
-    bool third = p.blendMode || p.visible;
-    w.u8((p.move ? 0x01 : 0) | (p.characterId ? 0x02 : 0) | (p.matrix ? 0x04 : 0) | (p.colorTransform ? 0x08 : 0) |
-         (p.ratio ? 0x10 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0));
-    if (third) w.u8((p.blendMode ? 0x02 : 0) | (p.visible ? 0x20 : 0));
-    w.u16(p.depth);
-    if (p.characterId) w.u16(*p.characterId);
-    if (p.matrix) writeMatrix(w, *p.matrix);
-    if (p.colorTransform) writeColorTransform(w, *p.colorTransform, true);
-    if (p.ratio) w.u16(*p.ratio);
-    if (p.name) w.cString(*p.name);
-    if (p.clipDepth) w.u16(*p.clipDepth);
-    if (p.blendMode) w.u8(static_cast<uint8_t>(*p.blendMode));
-    if (p.visible) w.u8(*p.visible ? 1 : 0);
-    appendTag(tags_, third ? SwfTag::PlaceObject3 : SwfTag::PlaceObject2, w.data());
 }
 
 void TimelineWriter::actions(const std::vector<uint8_t>& records) {
@@ -438,19 +399,6 @@ void TimelineWriter::remove(uint16_t depth) {
     BitWriter w;
     w.u16(depth);
     appendTag(tags_, SwfTag::RemoveObject2, w.data());
-}
-
-void TimelineWriter::removeV1(uint16_t characterId, uint16_t depth) {
-    BitWriter w;
-    w.u16(characterId);
-    w.u16(depth);
-    appendTag(tags_, SwfTag::RemoveObject, w.data());
-}
-
-void TimelineWriter::frameLabel(const std::string& name) {
-    BitWriter w;
-    w.cString(name);
-    appendTag(tags_, SwfTag::FrameLabel, w.data());
 }
 
 void TimelineWriter::showFrame() {
@@ -478,31 +426,6 @@ uint16_t SwfWriter::defineShape(const ShapeBuilder& shape, int shapeVersion, boo
     w.u16(nextId_);
     w.bytes(shape.encode(shapeVersion, nonZero));
     appendTag(definitions_, codes[shapeVersion - 1], w.data());
-    return nextId_++;
-}
-
-uint16_t SwfWriter::defineBitmap(int width, int height, const std::vector<uint32_t>& argb, bool withAlpha) {
-    std::vector<uint8_t> raw;
-    raw.reserve(argb.size() * 4);
-    for (uint32_t p : argb) {
-        uint32_t a = withAlpha ? p >> 24 : 255;
-        auto mul = [a](uint32_t v) { return static_cast<uint8_t>((v * a + 127) / 255); };
-        raw.push_back(static_cast<uint8_t>(a));
-        raw.push_back(mul((p >> 16) & 255));
-        raw.push_back(mul((p >> 8) & 255));
-        raw.push_back(mul(p & 255));
-    }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> packed(packedSize);
-    compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9);
-    packed.resize(packedSize);
-    BitWriter w;
-    w.u16(nextId_);
-    w.u8(5);
-    w.u16(static_cast<uint32_t>(width));
-    w.u16(static_cast<uint32_t>(height));
-    w.bytes(packed);
-    appendTag(definitions_, withAlpha ? SwfTag::DefineBitsLossless2 : SwfTag::DefineBitsLossless, w.data());
     return nextId_++;
 }
 

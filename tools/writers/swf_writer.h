@@ -61,22 +61,12 @@ class TimelineWriter {
 public:
     void place(uint16_t depth, uint16_t characterId, const std::optional<Matrix>& matrix = std::nullopt,
                const std::optional<ColorTransform>& colorTransform = std::nullopt);
-    // A mask for the depths above it up to clipDepth.
-    void placeMask(uint16_t depth, uint16_t characterId, uint16_t clipDepth,
-                   const std::optional<Matrix>& matrix = std::nullopt);
-    // The original PlaceObject tag (colour transform without alpha).
-    void placeV1(uint16_t depth, uint16_t characterId, const Matrix& matrix,
-                 const std::optional<ColorTransform>& colorTransform = std::nullopt);
     void move(uint16_t depth, const std::optional<Matrix>& matrix,
               const std::optional<ColorTransform>& colorTransform = std::nullopt,
               std::optional<uint16_t> newCharacterId = std::nullopt);
-    // PlaceObject2, or PlaceObject3 where a blend mode or visibility is given.
-    void placeObject(const PlaceCommand& place);
     // A DoAction tag with these action records (the end record is added).
     void actions(const std::vector<uint8_t>& records);
     void remove(uint16_t depth);
-    void removeV1(uint16_t characterId, uint16_t depth);
-    void frameLabel(const std::string& name);
     void showFrame();
     void rawTag(unsigned code, const std::vector<uint8_t>& body);
 
@@ -102,8 +92,6 @@ public:
     uint16_t define(unsigned code, const std::vector<uint8_t>& body);
     // A tag among the definitions, written as given (tables, font information).
     void rawDefinition(unsigned code, const std::vector<uint8_t>& body);
-    // Straight (not premultiplied) 0xAARRGGBB pixels; alpha needs DefineBitsLossless2.
-    uint16_t defineBitmap(int width, int height, const std::vector<uint32_t>& argb, bool withAlpha);
     uint16_t defineSprite(const TimelineWriter& sprite);
     TimelineWriter& timeline() { return main_; }
 
