@@ -67,6 +67,10 @@ void send(Request request) {
                 request.uninstall = false;
             }
             if (closing && moduleOutlivesClose()) tellGuard(kGuardFollowAgain);
+            // The guard counts on while the parents are at the computer unless
+            // an administrator's sender tells it.
+            if (request.code == kCommandParents && sendControlCommand(kCommandGetMode, 0, nullptr) == 0)
+                tellGuard(kGuardParentsMode);
         } else if (alone) {
             request.uninstall = false;
         }
@@ -94,7 +98,7 @@ void runCommandSender(Role role, const Settings& settings, bool (*isUserAnAdmin)
             startProgram(L"qza.exe", L"/close", SW_SHOWNORMAL);
         return;
     case Role::Disable:
-        if (settings.requireAdmin && !isUserAnAdmin())
+        if ((settings.requireAdmin || runningGuardProcess() != 0) && !isUserAnAdmin())
             startProgram(L"qza.exe", L"/disable", SW_SHOWNORMAL);
         else
             send({kCommandParents, true, settings.requireAdmin != 0, false});

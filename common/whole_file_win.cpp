@@ -58,18 +58,29 @@ bool writeAndFlush(const wchar_t* path, const uint8_t* bytes, DWORD length) {
 
 }  // namespace
 
-DWORD readWholeFile(const wchar_t* path, std::vector<uint8_t>& buffer) {
+std::optional<std::vector<uint8_t>> readExistingFile(const wchar_t* path) {
     HANDLE file = createFileU(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD size = GetFileSize(file, nullptr);
-    DWORD read = 0;
-    if (size != INVALID_FILE_SIZE && size <= kLargestFile) {
-        buffer.resize(size);
-        if (!ReadFile(file, buffer.data(), size, &read, nullptr)) read = 0;
-        buffer.resize(read);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::vector<uint8_t>();
+        return std::nullopt;
     }
+    std::vector<uint8_t> bytes;
+    const DWORD size = GetFileSize(file, nullptr);
+    DWORD read = 0;
+    const bool whole = size != INVALID_FILE_SIZE && size <= kLargestFile &&
+                       (bytes.resize(size), size == 0 || ReadFile(file, bytes.data(), size, &read, nullptr)) &&
+                       read == size;
     CloseHandle(file);
-    return read;
+    if (!whole) return std::nullopt;
+    return bytes;
+}
+
+DWORD readWholeFile(const wchar_t* path, std::vector<uint8_t>& buffer) {
+    std::optional<std::vector<uint8_t>> bytes = readExistingFile(path);
+    if (!bytes || bytes->empty()) return 0;
+    buffer = std::move(*bytes);
+    return static_cast<DWORD>(buffer.size());
 }
 
 bool writeWholeFile(const wchar_t* path, const uint8_t* bytes, DWORD length) {

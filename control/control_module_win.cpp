@@ -27,6 +27,7 @@
 #include "common/whole_file_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
+#include "shell/guard_presence_win.h"
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 #include "ui/dialog_win.h"
@@ -68,8 +69,12 @@ enum Timer : UINT_PTR {
 // the timers and the state file; the logic lives in ControlCore.
 class ControlModule : public Dialog, private ControlHost {
 public:
-    ControlModule(const ControlModuleOptions& options, bool withoutName)
-        : Dialog(IDD_CONTROL_MODULE), options_(options), withoutName_(withoutName), core_(*this, currentUserName()) {
+    ControlModule(const ControlModuleOptions& options, bool withoutName, bool guards)
+        : Dialog(IDD_CONTROL_MODULE),
+          options_(options),
+          withoutName_(withoutName),
+          guards_(guards),
+          core_(*this, currentUserName()) {
         keepHidden();
     }
 
@@ -102,8 +107,10 @@ protected:
             break;
         case kMinute:
             // Modules that found the name taken and started at once all run:
-            // all but one give way.
-            if (withoutName_ && lowerModuleWindowExists(hwnd())) {
+            // all but one give way. Where the guard runs, the module it
+            // started for a controlled user is the session's, and no other.
+            if (!guards_ && ((withoutName_ && lowerModuleWindowExists(hwnd())) ||
+                             (core_.isActive() && runningGuardProcess() != 0))) {
                 endDialog(IDOK);
                 return;
             }
@@ -301,6 +308,7 @@ private:
 
     ControlModuleOptions options_;
     const bool withoutName_;
+    const bool guards_;  // the guard started this module
     ControlCore core_;
     std::unique_ptr<StateFile> stateFile_;
     HANDLE lastProgram_ = nullptr;
@@ -320,11 +328,13 @@ void runControlModule(const ControlModuleOptions& options) {
     // session can take the name first, though: where it is taken, the holder
     // counts as a module only when a module's window answers the window test
     // within the wait. The window test also finds a module of an older
-    // installation, which holds no mutex.
+    // installation, which holds no mutex. The module the guard started gives
+    // way to no window: any program can make one of that title.
     HANDLE oneModule = CreateMutexW(nullptr, FALSE, kOneModuleMutex);
     const bool nameTaken = !oneModule || GetLastError() == ERROR_ALREADY_EXISTS;
-    if (!moduleWindowAppears(nameTaken ? options.nameHolderWaitMs : 0)) {
-        ControlModule module(options, nameTaken);
+    const bool guards = startedByGuard();
+    if (guards || !moduleWindowAppears(nameTaken ? options.nameHolderWaitMs : 0)) {
+        ControlModule module(options, nameTaken, guards);
         module.runModal();
     }
     if (oneModule) CloseHandle(oneModule);

@@ -9,8 +9,8 @@ void requestShutdown(bool force) {
     ExitWindowsEx(EWX_POWEROFF | (force ? EWX_FORCE : 0), 0);
 }
 
-void shutDownFromService() {
+void shutDownFromService(bool force) {
     EnabledPrivilege shutdown(SE_SHUTDOWN_NAME);
-    InitiateSystemShutdownExW(nullptr, nullptr, 0, TRUE, FALSE,
+    InitiateSystemShutdownExW(nullptr, nullptr, 0, force, FALSE,
                               SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED);
 }

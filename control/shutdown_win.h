@@ -4,6 +4,6 @@
 // hold the shut-down up are ended. The answer is not examined.
 void requestShutdown(bool force);
 
-// Switches the computer off, ending programs that hold it up: from a service,
-// as ExitWindowsEx cannot.
-void shutDownFromService();
+// Switches the computer off from a service, as ExitWindowsEx cannot; with
+// force, programs that hold it up are ended.
+void shutDownFromService(bool force);

@@ -9,10 +9,12 @@
 #include "shell/process_identity_win.h"
 
 const wchar_t kLedgerFolderAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
+const wchar_t kGuardRecordsAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 namespace {
 
 constexpr wchar_t kLedgerFolderName[] = L"ledger";
+constexpr wchar_t kGuardRecordsFolderName[] = L"guard";
 
 bool folderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     std::wcsncpy(folder, path, MAX_PATH - 1);
@@ -24,9 +26,9 @@ bool folderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
 }
 
 // The folder with its access, made or taken over.
-bool prepareFolder(const wchar_t* folder) {
+bool prepareFolder(const wchar_t* folder, const wchar_t* rules = kLedgerFolderAccess) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLedgerFolderAccess, SDDL_REVISION_1, &descriptor,
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(rules, SDDL_REVISION_1, &descriptor,
                                                               nullptr))
         return false;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
@@ -50,11 +52,12 @@ bool prepareFolder(const wchar_t* folder) {
 
 namespace {
 
-bool ledgerPathOfSid(PSID user, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
+bool ledgerPathOfSid(PSID user, wchar_t (&path)[MAX_PATH], const wchar_t* extension,
+                     const wchar_t* folder = kLedgerFolderName) {
     wchar_t* sid = nullptr;
     if (!user || !ConvertSidToStringSidW(user, &sid)) return false;
-    const int length = std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls.%ls", dataLocations().commonFolder(),
-                                     kLedgerFolderName, sid, extension);
+    const int length =
+        std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls.%ls", dataLocations().commonFolder(), folder, sid, extension);
     LocalFree(sid);
     return length > 0 && length < MAX_PATH;
 }
@@ -98,9 +101,22 @@ size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {
     return read;
 }
 
-bool writeLedgerFile(const wchar_t* path, const uint8_t* bytes, size_t size) {
+bool guardRecordPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension) {
+    TokenUserBuffer buffer;
+    return ledgerPathOfSid(userOfToken(token, buffer), path, extension, kGuardRecordsFolderName);
+}
+
+bool guardRecordPath(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
+    const int length = std::swprintf(path, MAX_PATH, L"%ls\\%ls\\%ls", dataLocations().commonFolder(),
+                                     kGuardRecordsFolderName, name);
+    return length > 0 && length < MAX_PATH;
+}
+
+namespace {
+
+bool replaceInFolder(const wchar_t* path, const uint8_t* bytes, size_t size, const wchar_t* rules) {
     wchar_t folder[MAX_PATH], fresh[MAX_PATH];
-    if (!folderOf(path, folder) || !prepareFolder(folder)) return false;
+    if (!folderOf(path, folder) || !prepareFolder(folder, rules)) return false;
     if (std::swprintf(fresh, MAX_PATH, L"%ls.new", path) <= 0) return false;
     HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -109,4 +125,14 @@ bool writeLedgerFile(const wchar_t* path, const uint8_t* bytes, size_t size) {
                        FlushFileBuffers(file);
     CloseHandle(file);
     return whole && MoveFileExW(fresh, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+}  // namespace
+
+bool writeLedgerFile(const wchar_t* path, const uint8_t* bytes, size_t size) {
+    return replaceInFolder(path, bytes, size, kLedgerFolderAccess);
+}
+
+bool writeGuardRecord(const wchar_t* path, const uint8_t* bytes, size_t size) {
+    return replaceInFolder(path, bytes, size, kGuardRecordsAccess);
 }

@@ -27,6 +27,17 @@ bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
 // Makes the folder with its access, or takes it over; false when it cannot.
 bool prepareLedgerFolder();
 
+// The guard's own records: its copies of each user's records and of the
+// parents' settings and limits, which it goes on from while the originals
+// cannot be read. Only the system and administrators may open them, so that
+// nobody else can hold them open against the guard's write.
+extern const wchar_t kGuardRecordsAccess[];
+// A record of the token's user ("dat", "cal"), or of the parents' files by name.
+bool guardRecordPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension);
+bool guardRecordPath(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
+// Replaces a record whole, as writeLedgerFile does, in the records' folder.
+bool writeGuardRecord(const wchar_t* path, const uint8_t* bytes, size_t size);
+
 // Reads the start of a ledger; the number of bytes read (0 when there is none).
 size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity);
 

@@ -1,8 +1,7 @@
 #pragma once
 #include <windows.h>
 
-// The guard service's name in the service manager.
-constexpr wchar_t kGuardServiceName[] = L"qz-tolder-guard";
+#include "shell/guard_presence_win.h"
 
 // Requests an administrator's process sends the guard. Only administrators
 // may send them: the installation leaves ordinary users no right to. Each
@@ -15,6 +14,9 @@ enum GuardRequest : DWORD {
     // The close did not happen (a wrong password): the guard follows the
     // session again.
     kGuardFollowAgain = 192,
+    // The parents are at the computer in the sender's session, in their mode:
+    // the guard counts nothing there until the session is locked or left.
+    kGuardParentsMode = 160,
 };
 // Sessions from this one on cannot be named in a request.
 constexpr DWORD kGuardRequestSessions = 64;

@@ -11,6 +11,7 @@
 #include "guard/guard_requests_win.h"
 #include "control/local_time_win.h"
 #include "control/shutdown_win.h"
+#include "common/system_function_win.h"
 #include "guard/session_guard_win.h"
 
 namespace {
@@ -19,8 +20,10 @@ namespace {
 constexpr DWORD kFollowMs = 2000;
 
 // What the service manager told the guard, kept for its loop: a request
-// (GuardRequest) or a session change (WTS_SESSION_*), with its session.
-struct SessionEvent {
+// (GuardRequest), a session change (WTS_SESSION_*) with its session, or a
+// power change.
+enum : DWORD { kSuspend = 0x10000, kResume };
+struct Notice {
     DWORD what;
     DWORD session;
 };
@@ -29,30 +32,55 @@ SERVICE_STATUS_HANDLE gStatusHandle = nullptr;
 HANDLE gWake = nullptr;
 std::atomic<bool> gStopping{false};
 std::mutex gEventsLock;
-std::vector<SessionEvent> gEvents;
+std::vector<Notice> gEvents;
 
 void keep(DWORD what, DWORD session) {
     std::lock_guard<std::mutex> lock(gEventsLock);
     gEvents.push_back({what, session});
 }
 
-void apply(SessionGuard& guard, const SessionEvent& event) {
-    switch (event.what) {
-    case kGuardParentsClose: guard.parentsClose(event.session); break;
-    case kGuardFollowAgain: guard.followAgain(event.session); break;
-    case WTS_SESSION_LOGON:
-    case WTS_SESSION_LOGOFF: guard.sessionLogonOrLogoff(event.session); break;
-    case WTS_SESSION_LOCK: guard.sessionLocked(event.session, true); break;
-    case WTS_SESSION_UNLOCK: guard.sessionLocked(event.session, false); break;
+void apply(SessionGuard& guard, const Notice& notice) {
+    switch (notice.what) {
+    case kGuardParentsClose: guard.parentsClose(notice.session, true); break;
+    case kGuardFollowAgain: guard.parentsClose(notice.session, false); break;
+    case kGuardParentsMode: guard.parentsMode(notice.session); break;
+    case kSuspend: guard.suspend(); break;
+    case kResume: guard.resume(); break;
+    case WTS_SESSION_LOGON: guard.sessionEvent(notice.session, SessionEvent::Logon); break;
+    case WTS_SESSION_LOGOFF: guard.sessionEvent(notice.session, SessionEvent::Logoff); break;
+    case WTS_SESSION_LOCK: guard.sessionEvent(notice.session, SessionEvent::Lock); break;
+    case WTS_SESSION_UNLOCK: guard.sessionEvent(notice.session, SessionEvent::Unlock); break;
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT: guard.sessionEvent(notice.session, SessionEvent::Connect); break;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_REMOTE_DISCONNECT: guard.sessionEvent(notice.session, SessionEvent::Disconnect); break;
     }
 }
+
+// The time the computer has been awake: Windows 7's clock that stands still in
+// sleep and hibernation, or before it the tick count, which does not (the
+// guard hears of sleep all the same) and on XP wraps after 49 days (a look
+// that finds it gone back counts nothing).
+uint64_t awakeUnits() {
+    constexpr uint64_t kUnitsPerMs = 10'000;
+    static const auto unbiased =
+        systemFunction<BOOL(WINAPI*)(PULONGLONG)>(L"kernel32.dll", "QueryUnbiasedInterruptTime");
+    static const auto ticks = systemFunction<ULONGLONG(WINAPI*)()>(L"kernel32.dll", "GetTickCount64");
+    ULONGLONG units = 0;
+    if (unbiased && unbiased(&units)) return units;
+    return (ticks ? ticks() : GetTickCount()) * kUnitsPerMs;
+}
+
+GuardClock systemClock() { return {systemUtcNow(), awakeUnits()}; }
 
 void reportState(DWORD state) {
     SERVICE_STATUS status{};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
     status.dwControlsAccepted =
-        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_SESSIONCHANGE : 0;
+        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_SESSIONCHANGE |
+                                           SERVICE_ACCEPT_POWEREVENT
+                                     : 0;
     SetServiceStatus(gStatusHandle, &status);
 }
 
@@ -66,12 +94,18 @@ DWORD WINAPI onControl(DWORD control, DWORD eventType, void* eventData, void*) {
     case SERVICE_CONTROL_SESSIONCHANGE:
         if (eventData) keep(eventType, static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId);
         break;
+    case SERVICE_CONTROL_POWEREVENT:
+        if (eventType == PBT_APMSUSPEND) keep(kSuspend, 0);
+        if (eventType == PBT_APMRESUMEAUTOMATIC || eventType == PBT_APMRESUMESUSPEND) keep(kResume, 0);
+        break;
     case SERVICE_CONTROL_INTERROGATE: break;
     default:
         if (control >= kGuardParentsClose && control < kGuardParentsClose + kGuardRequestSessions)
             keep(kGuardParentsClose, control - kGuardParentsClose);
         else if (control >= kGuardFollowAgain && control < kGuardFollowAgain + kGuardRequestSessions)
             keep(kGuardFollowAgain, control - kGuardFollowAgain);
+        else if (control >= kGuardParentsMode && control < kGuardParentsMode + kGuardRequestSessions)
+            keep(kGuardParentsMode, control - kGuardParentsMode);
         else
             return ERROR_CALL_NOT_IMPLEMENTED;
     }
@@ -84,14 +118,14 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     if (!gStatusHandle) return;
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
-    SessionGuard guard(&systemUtcNow, &shutDownFromService);
+    SessionGuard guard(&systemClock, &shutDownFromService);
     while (!gStopping) {
-        std::vector<SessionEvent> events;
+        std::vector<Notice> events;
         {
             std::lock_guard<std::mutex> lock(gEventsLock);
             events.swap(gEvents);
         }
-        for (const SessionEvent& event : events) apply(guard, event);
+        for (const Notice& event : events) apply(guard, event);
         guard.follow();
         WaitForSingleObject(gWake, kFollowMs);
     }

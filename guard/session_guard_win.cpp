@@ -1,11 +1,12 @@
 #include "guard/session_guard_win.h"
 
-#include <shlobj.h>
-#include <tlhelp32.h>
-#include <userenv.h>
+#include <sddl.h>
 #include <wtsapi32.h>
+#include <userenv.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,9 @@
 #include "control/extra_time.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
-#include "control/shutdown_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
+#include "guard/session_lock_flags.h"
 #include "settings/settings.h"
 #include "shell/data_locations_win.h"
 #include "shell/process_identity_win.h"
@@ -27,39 +28,8 @@ namespace {
 
 constexpr DWORD kNameCapacity = 256;
 constexpr DWORD kNoSession = 0xFFFFFFFF;
-
-// A control module already running in the session, opened to wait on; null
-// when there is none. Another program's file of the same name (the system
-// has a services.exe of its own) does not count.
-HANDLE runningModuleIn(DWORD session) {
-    const wchar_t* module = dataLocations().controlModulePath();
-    const wchar_t* name = wcsrchr(module, L'\\');
-    name = name ? name + 1 : module;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-    HANDLE found = nullptr;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
-        DWORD processSession = 0;
-        if (lstrcmpiW(entry.szExeFile, name) != 0 || !ProcessIdToSessionId(entry.th32ProcessID, &processSession) ||
-            processSession != session)
-            continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        wchar_t path[MAX_PATH] = L"";
-        if (process && programOfProcess(process, path) && lstrcmpiW(path, module) == 0)
-            found = process;
-        else if (process)
-            CloseHandle(process);
-    }
-    CloseHandle(snapshot);
-    return found;
-}
-
-bool startedAfter(HANDLE process, const FILETIME& moment) {
-    FILETIME created{}, exited{}, kernel{}, user{};
-    return GetProcessTimes(process, &created, &exited, &kernel, &user) && CompareFileTime(&created, &moment) > 0;
-}
+constexpr wchar_t kSettingsCopy[] = L"nessel20.cfg";
+constexpr wchar_t kLimitsCopy[] = L"limits.txt";
 
 std::u16string userNameOf(HANDLE token) {
     TokenUserBuffer buffer;
@@ -72,30 +42,46 @@ std::u16string userNameOf(HANDLE token) {
     return std::u16string(reinterpret_cast<const char16_t*>(name), nameSize);
 }
 
-Settings currentSettings() {
-    Settings settings;
-    std::vector<uint8_t> image;
-    readWholeFile(dataLocations().settingsPath(), image);
-    settings.load(image);
-    return settings;
+// The user's SID as text: the key of the user's records, which a renamed account keeps.
+std::string sidOf(HANDLE token) {
+    TokenUserBuffer buffer;
+    wchar_t* text = nullptr;
+    PSID user = userOfToken(token, buffer);
+    if (!user || !ConvertSidToStringSidW(user, &text)) return {};
+    std::string sid;
+    for (const wchar_t* c = text; *c; ++c) sid += static_cast<char>(*c);
+    LocalFree(text);
+    return sid;
 }
 
-bool controlsUser(const Settings& settings, HANDLE token) {
-    const std::u16string name = userNameOf(token);
-    return !name.empty() && isControlledUser(settings, name);
+std::vector<uint8_t> asBytes(const std::u16string& text) {
+    std::vector<uint8_t> bytes;
+    for (char16_t unit : text) bytes.insert(bytes.end(), {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)});
+    return bytes;
 }
 
-// The start of Windows 7's WTSINFOEXW, which this toolchain's headers predate.
-constexpr int kSessionInfoEx = 25;  // WTSSessionInfoEx
-constexpr LONG kSessionLocked = 0;  // WTS_SESSIONSTATE_LOCK
-struct SessionInfoEx {
-    DWORD level;
-    struct alignas(8) {
-        ULONG sessionId;
-        int connectState;
-        LONG flags;
-    } level1;
-};
+std::u16string asText(const std::vector<uint8_t>& bytes) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return text;
+}
+
+// A record of the guard's own, or where it has none yet (a guard of an earlier
+// installation kept only the copy users read), that copy.
+template <size_t N>
+size_t readRecord(HANDLE token, const wchar_t* extension, std::array<uint8_t, N>& image) {
+    wchar_t path[MAX_PATH];
+    if (guardRecordPathOf(token, path, extension)) {
+        std::optional<std::vector<uint8_t>> own = readExistingFile(path);
+        if (own && !own->empty()) {
+            const size_t size = std::min(own->size(), N);
+            std::copy(own->begin(), own->begin() + static_cast<std::ptrdiff_t>(size), image.begin());
+            return size;
+        }
+    }
+    return ledgerPathOf(token, path, extension) ? readLedgerFile(path, image.data(), N) : 0;
+}
 
 // The sessions' and environments' libraries are the guard's alone: a scene's
 // process does not load them.
@@ -104,66 +90,41 @@ void freeSessionMemory(void* memory) {
     if (release) release(memory);
 }
 
-// Whether the session is in use: not locked. Systems before Windows 7 cannot
-// tell, and their sessions count as in use.
-bool sessionInUse(DWORD session) {
-    SessionInfoEx* info = nullptr;
+// Whether Windows says the session is locked; systems before Windows 7
+// cannot tell, and the guard then learns of locks only as they happen.
+bool sessionLocked(DWORD session) {
+    constexpr int kSessionInfoEx = 25;  // WTSSessionInfoEx, which this toolchain's headers predate
+    struct SessionInfoEx {
+        DWORD level;
+        struct alignas(8) {
+            ULONG sessionId;
+            int connectState;
+            LONG flags;
+        } level1;
+    }* info = nullptr;
     DWORD size = 0;
     static const auto query =
         systemFunction<decltype(&WTSQuerySessionInformationW)>(L"wtsapi32.dll", "WTSQuerySessionInformationW");
     if (!query || !query(WTS_CURRENT_SERVER_HANDLE, session, static_cast<WTS_INFO_CLASS>(kSessionInfoEx),
                          reinterpret_cast<LPWSTR*>(&info), &size))
-        return true;
-    const bool locked = size >= sizeof *info && info->level == 1 && info->level1.flags == kSessionLocked;
+        return false;
+    OSVERSIONINFOW version{sizeof version};
+    GetVersionExW(&version);
+    const bool locked = size >= sizeof *info && info->level == 1 &&
+                        sessionFlagsSayLocked(info->level1.flags, version.dwMajorVersion, version.dwMinorVersion);
     freeSessionMemory(info);
-    return !locked;
+    return locked;
 }
 
-using PathUnder = bool (*)(const wchar_t* appDataFolder, wchar_t (&path)[MAX_PATH]);
-
-// Reads the start of a file of the token's user beside their running module;
-// the number of bytes read.
-size_t readUserFile(HANDLE token, PathUnder pathUnder, uint8_t* bytes, size_t capacity) {
-    wchar_t folder[MAX_PATH] = L"", path[MAX_PATH];
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, token, SHGFP_TYPE_CURRENT, folder) != S_OK || !pathUnder(folder, path))
-        return 0;
-    return readLedgerFile(path, bytes, capacity);
-}
-
-// The whole state record of the token's user.
-bool readUserState(HANDLE token, StateRecord& record) {
-    StateImage image{};
-    if (readUserFile(token, &DataLocations::statePathUnder, image.data(), image.size()) != image.size()) return false;
-    decodeStateRecord(image.data(), image.size(), record);
-    return true;
-}
-
-// The whole calendar record of the token's user.
-bool readUserCalendar(HANDLE token, CalendarRecord& record) {
-    CalendarImage image{};
-    const size_t size = readUserFile(token, &DataLocations::calendarPathUnder, image.data(), image.size());
-    record = decodeCalendarRecord(image.data(), size);
-    return size == image.size();
-}
-
-// The end of the extra time the parents granted the token's user; 0 for none.
-uint64_t extraTimeOf(HANDLE token) {
-    wchar_t path[MAX_PATH];
-    ExtraTimeImage image{};
-    return ledgerPathOf(token, path, L"extra")
-               ? decodeExtraTime(image.data(), readLedgerFile(path, image.data(), image.size()))
-               : 0;
-}
-
-// The module as the token's user, on the session's interactive desktop, in
-// this program's folder, where it finds qz.exe for the scenes.
-HANDLE startModuleAs(HANDLE token) {
+// A program of the suite (by its full path) as the token's user, on the
+// session's interactive desktop, in this program's folder, where the module
+// finds qz.exe for the scenes.
+HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* arguments) {
     wchar_t folder[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
     if (wchar_t* slash = wcsrchr(folder, L'\\')) slash[1] = 0;
-    const wchar_t* module = dataLocations().controlModulePath();
-    std::wstring commandLine = L"\"" + std::wstring(module) + L"\" /control";
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     void* environment = nullptr;
     static const auto create =
         systemFunction<decltype(&CreateEnvironmentBlock)>(L"userenv.dll", "CreateEnvironmentBlock");
@@ -175,12 +136,19 @@ HANDLE startModuleAs(HANDLE token) {
     wchar_t desktop[] = L"winsta0\\default";
     startup.lpDesktop = desktop;
     PROCESS_INFORMATION started{};
-    const BOOL ok = CreateProcessAsUserW(token, module, &commandLine[0], nullptr, nullptr, FALSE,
+    const BOOL ok = CreateProcessAsUserW(token, program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                                          CREATE_UNICODE_ENVIRONMENT, environment, folder, &startup, &started);
     if (environment) destroy(environment);
     if (!ok) return nullptr;
     CloseHandle(started.hThread);
     return started.hProcess;
+}
+
+// The scene program: this one, qz.exe in the installation's folder.
+std::wstring sceneProgram() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(path);
 }
 
 }  // namespace
@@ -210,130 +178,133 @@ void SessionGuard::forgetModule(Watch& watch) {
     watch.module = nullptr;
 }
 
+bool SessionGuard::moduleRuns(const Watch& watch) {
+    return watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT;
+}
+
+void SessionGuard::sessionEvent(DWORD session, SessionEvent event) {
+    core_.sessionEvent(session, event);
+    if (event == SessionEvent::Logoff) forgetModule(watches_[session]);
+}
+
+void SessionGuard::readParentsFiles() {
+    wchar_t copy[MAX_PATH];
+    if (std::optional<std::vector<uint8_t>> image = readExistingFile(dataLocations().settingsPath())) {
+        if (guardRecordPath(kSettingsCopy, copy) && (!settingsKnown_ || *image != settingsImage_))
+            writeGuardRecord(copy, image->data(), image->size());
+        settingsImage_ = *image;
+        settingsKnown_ = true;
+    } else if (!settingsKnown_ && guardRecordPath(kSettingsCopy, copy)) {
+        readWholeFile(copy, settingsImage_);
+        settingsKnown_ = true;
+    }
+    if (std::optional<std::u16string> text = readLimitsText()) {
+        if (guardRecordPath(kLimitsCopy, copy) && (!limitsKnown_ || *text != limitsText_)) {
+            const std::vector<uint8_t> bytes = asBytes(*text);
+            writeGuardRecord(copy, bytes.data(), bytes.size());
+        }
+        limitsText_ = *text;
+        limitsKnown_ = true;
+    } else if (!limitsKnown_ && guardRecordPath(kLimitsCopy, copy)) {
+        std::vector<uint8_t> bytes;
+        readWholeFile(copy, bytes);
+        limitsText_ = asText(bytes);
+        limitsKnown_ = true;
+    }
+}
+
 void SessionGuard::follow() {
     const std::vector<DWORD> sessions = activeSessions();
     // A session someone switched away from keeps its module; the guard looks again once it is active.
     for (auto& entry : watches_)
         if (std::find(sessions.begin(), sessions.end(), entry.first) == sessions.end()) forgetModule(entry.second);
-    const Settings settings = currentSettings();
+    readParentsFiles();
+    Settings settings;
+    settings.load(settingsImage_);
     KeyValueDocument limits;
-    limits.parse(readLimitsFile());
-    for (DWORD session : sessions) followSession(session, watches_[session], settings, limits);
-}
-
-void SessionGuard::followSession(DWORD session, Watch& watch, const Settings& settings,
-                                 const KeyValueDocument& limits) {
-    HANDLE token = nullptr;
+    limits.parse(limitsText_);
+    std::map<std::string, UserLook> users;
     static const auto queryToken = systemFunction<decltype(&WTSQueryUserToken)>(L"wtsapi32.dll", "WTSQueryUserToken");
-    if (!queryToken || !queryToken(session, &token)) token = nullptr;  // nobody is logged on
-    // As found: a module started by this look was missing until now.
-    const bool moduleRan = watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT;
-    keepModule(session, watch, token, settings);
-    const std::u16string user = token ? userNameOf(token) : std::u16string();
-    keepLedger(session, watch, token, moduleRan, childSettings(settings, limits, user), calendarOf(limits, user));
-    if (token) CloseHandle(token);
+    for (DWORD session : sessions) {
+        HANDLE token = nullptr;
+        if (!queryToken || !queryToken(session, &token)) continue;  // nobody is logged on
+        Watch& watch = watches_[session];
+        if (!watch.seen && sessionLocked(session)) core_.sessionEvent(session, SessionEvent::Lock);
+        watch.seen = true;
+        const std::u16string name = userNameOf(token);
+        const std::string sid = sidOf(token);
+        if (name.empty() || sid.empty() || !isControlledUser(settings, name)) {
+            CloseHandle(token);
+            continue;
+        }
+        keepModule(session, watch, token);
+        UserLook& look = users[sid];
+        look.sessions.push_back(session);
+        if (look.token) CloseHandle(look.token);
+        look.token = token;
+        look.name = name;
+    }
+    for (auto& entry : users) {
+        followUser(entry.first, entry.second, limits);
+        CloseHandle(entry.second.token);
+    }
 }
 
-void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token, const Settings& settings) {
-    if (watch.module && WaitForSingleObject(watch.module, 0) == WAIT_TIMEOUT) return;
+void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
+    if (moduleRuns(watch)) return;
     forgetModule(watch);
-    if (HANDLE running = runningModuleIn(session)) {
-        watch.module = running;
-        // A module that was already there when the parents closed it may still be ending.
-        if (watch.left && startedAfter(running, watch.leftAt)) watch.left = false;
-        return;
-    }
-    if (watch.left || !token || !controlsUser(settings, token)) return;
-    watch.module = startModuleAs(token);
+    if (!core_.closedByParents(session)) watch.module = startAs(token, dataLocations().controlModulePath(), L"/control");
 }
 
-void SessionGuard::keepLedger(DWORD session, Watch& watch, HANDLE token, bool moduleRan, const Settings& settings,
-                              const WeeklyCalendar& calendar) {
+void SessionGuard::followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits) {
+    Settings common;
+    common.load(settingsImage_);
+    GuardRules rules{childSettings(common, limits, look.name), calendarOf(limits, look.name), 0};
     wchar_t path[MAX_PATH];
-    if (!token || !controlsUser(settings, token) || !ledgerPathOf(token, path)) {
-        watch.use = SessionUseCount{};
-        return;
+    ExtraTimeImage extra{};
+    if (ledgerPathOf(look.token, path, L"extra")) {
+        // Held open, the grant read last stands.
+        if (std::optional<std::vector<uint8_t>> image = readExistingFile(path))
+            extraTime_[user] = decodeExtraTime(image->data(), image->size());
     }
-    if (lstrcmpiW(path, watch.ledgerPath) != 0) {
-        lstrcpynW(watch.ledgerPath, path, MAX_PATH);
-        StateImage image{};
-        watch.ledger = StateRecord{};
-        decodeStateRecord(image.data(), readLedgerFile(path, image.data(), image.size()), watch.ledger);
-        watch.use = SessionUseCount{};
+    rules.extraTimeUntil = extraTime_[user];
+    if (!core_.knows(user)) {
+        StateImage state{};
+        CalendarImage calendar{};
+        StateRecord record;
+        decodeStateRecord(state.data(), readRecord(look.token, L"dat", state), record);
+        core_.know(user, record, decodeCalendarRecord(calendar.data(), readRecord(look.token, L"cal", calendar)));
     }
-    const uint64_t now = clock_();
-    const bool moduleRunning = moduleRan && !watch.left;
-    StateRecord next = watch.ledger;
-    StateRecord written;
-    if (moduleRunning && readUserState(token, written))
-        next = followModuleRecord(watch.ledger, written, now, settings.bedtimeMinutes, settings.sleepMinutes);
-    // Closed by the parents, the module is not missing: nothing counts until it runs again.
-    const bool inUse = !watch.locked && sessionInUse(session);
-    const bool counted = watch.use.look(next, now, inUse, moduleRunning || watch.left, settings);
-    const bool closed = keepCalendar(watch, token, now, moduleRunning, counted, settings, calendar);
-    if (watch.sleepTime.look(next, now, inUse && !watch.left, moduleRunning, settings, closed)) {
-        shutdown_();
-        CalendarRecord day = watch.calendar;
-        CalendarGate::countShutdown(calendar, day, localMinuteOf(now, calendar.zone));
-        storeCalendar(watch, token, day, settings, calendar);
+    const GuardClock now = clock_();
+    const GuardSteps steps = core_.look(user, look.sessions, rules, now, localMinuteOf(now.utc, rules.calendar.zone));
+    if (steps.turnOffScene || steps.sleepScene) {
+        const wchar_t* scene = steps.sleepScene ? L"/show:nessel-sleep" : L"/show:nessel-turnoff";
+        // The module shows its own; the guard stands in where it is missing.
+        for (uint32_t session : look.sessions)
+            if (!moduleRuns(watches_[session]))
+                if (HANDLE shown = startAs(look.token, sceneProgram(), scene)) CloseHandle(shown);
     }
-    if (encodeStateRecord(next) != encodeStateRecord(watch.ledger) &&
-        writeLedgerFile(watch.ledgerPath, encodeStateRecord(next)))
-        watch.ledger = next;
+    if (steps.shutdown || steps.forcedShutdown) shutdown_(steps.forcedShutdown);
+    if (steps.storeRecords) store(user, look.token, rules);
 }
 
-bool SessionGuard::keepCalendar(Watch& watch, HANDLE token, uint64_t now, bool moduleRunning, bool minuteCounted,
-                                const Settings& settings, const WeeklyCalendar& calendar) {
+void SessionGuard::store(const std::string& user, HANDLE token, const GuardRules& rules) {
+    const StateImage state = encodeStateRecord(core_.record(user));
+    const CalendarRecord& day = core_.calendar(user);
+    const CalendarImage calendar = encodeCalendarRecord(day);
     wchar_t path[MAX_PATH];
-    if (!ledgerPathOf(token, path, L"cal")) return false;
-    if (lstrcmpiW(path, watch.calendarPath) != 0) {
-        lstrcpynW(watch.calendarPath, path, MAX_PATH);
-        CalendarImage image{};
-        watch.calendar = decodeCalendarRecord(image.data(), readLedgerFile(path, image.data(), image.size()));
-    }
-    const LocalMinute local = localMinuteOf(now, calendar.zone);
-    CalendarRecord next = watch.calendar;
-    CalendarRecord written;
-    const bool moduleWrote = moduleRunning && readUserCalendar(token, written);
-    if (moduleWrote) next = stricterCalendarRecord(written, next, local);
-    const bool extraTime = extraTimeOf(token) > now;
-    if (minuteCounted && !extraTime) CalendarGate::countMinute(calendar, next, local - 1);
-    // The parents at the computer, in the running module's parents' mode, are not sent to bed.
-    const bool closed = calendar.restricts() && !extraTime && !(moduleWrote && written.parentsMode) &&
-                        !CalendarGate::allows(calendar, next, local);
-    storeCalendar(watch, token, next, settings, calendar);
-    return closed;
-}
-
-void SessionGuard::storeCalendar(Watch& watch, HANDLE token, const CalendarRecord& next, const Settings& settings,
-                                 const WeeklyCalendar& calendar) {
-    if (encodeCalendarRecord(next) == encodeCalendarRecord(watch.calendar) ||
-        !writeLedgerFile(watch.calendarPath, encodeCalendarRecord(next)))
-        return;
-    watch.calendar = next;
-    wchar_t path[MAX_PATH];
-    std::vector<uint8_t> history;
-    // A record that only remembers a close has counted no day yet.
-    if (next.budgetDay == 0 || !ledgerPathOf(token, path, L"csv")) return;
-    readWholeFile(path, history);
-    const int32_t budget = calendar.days[static_cast<size_t>(weekdayOf(next.budgetDay))].budgetMinutes;
-    const int32_t limit = budget >= 0 ? budget : settings.nesselDisabled ? -1 : settings.bedtimeMinutes;
-    const std::string text = withHistoryLine(std::string(history.begin(), history.end()), historyLine(next, limit));
+    // The guard's own copies first: the ones users read may be held open.
+    if (guardRecordPathOf(token, path, L"dat")) writeGuardRecord(path, state.data(), state.size());
+    if (guardRecordPathOf(token, path, L"cal")) writeGuardRecord(path, calendar.data(), calendar.size());
+    if (ledgerPathOf(token, path, L"dat")) writeLedgerFile(path, state);
+    if (ledgerPathOf(token, path, L"cal")) writeLedgerFile(path, calendar);
+    // A record that only remembers a close has counted no day yet; a history
+    // that cannot be read now is left for a later minute, never written anew.
+    if (day.budgetDay == 0 || !ledgerPathOf(token, path, L"csv")) return;
+    const std::optional<std::vector<uint8_t>> history = readExistingFile(path);
+    if (!history) return;
+    const int32_t budget = rules.calendar.days[static_cast<size_t>(weekdayOf(day.budgetDay))].budgetMinutes;
+    const int32_t limit = budget >= 0 ? budget : rules.settings.nesselDisabled ? -1 : rules.settings.bedtimeMinutes;
+    const std::string text = withHistoryLine(std::string(history->begin(), history->end()), historyLine(day, limit));
     writeLedgerFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
-
-void SessionGuard::parentsClose(DWORD session) {
-    Watch& watch = watches_[session];
-    watch.left = true;
-    GetSystemTimeAsFileTime(&watch.leftAt);
-}
-
-void SessionGuard::followAgain(DWORD session) { watches_[session].left = false; }
-
-void SessionGuard::sessionLogonOrLogoff(DWORD session) {
-    Watch& watch = watches_[session];
-    watch.left = false;
-    watch.locked = false;
-}
-
-void SessionGuard::sessionLocked(DWORD session, bool locked) { watches_[session].locked = locked; }

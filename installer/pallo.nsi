@@ -131,6 +131,7 @@ Section "Uninstall"
     Delete "$APPDATA\${DATA_FOLDER}\nessel20.cfg"
     Delete "$APPDATA\${DATA_FOLDER}\nessel20p.cfg"
     RMDir /r "$APPDATA\${DATA_FOLDER}\ledger"
+    RMDir /r "$APPDATA\${DATA_FOLDER}\guard"
     SetShellVarContext current
     RMDir /r "$APPDATA\${DATA_FOLDER}"
     RMDir "$APPDATA\Brenmoor"
