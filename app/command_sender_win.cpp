@@ -41,7 +41,7 @@ bool closeWindowsFirst(HWND window, UINT code, LPARAM flag, const wchar_t* passw
 // Whether the module is still there once a close had time to end it.
 bool moduleOutlivesClose() {
     for (DWORD waited = 0; waited < kCloseWaitMs; waited += kCloseLookMs) {
-        if (!findSuiteWindow(kControlWindowTitle)) return false;
+        if (!findControlWindow()) return false;
         Sleep(kCloseLookMs);
     }
     return true;

@@ -28,7 +28,7 @@ bool fileIsFree() {
 
 bool attempt() {
     if (isWideApiAvailable()) return fileIsFree();
-    return !findSuiteWindow(kControlWindowTitle);
+    return !findControlWindow();
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ void runExtraTimeSender(int minutes, bool (*isUserAnAdmin)()) {
         startProgram(L"qza.exe", (L"/extra:" + std::to_wstring(minutes)).c_str(), SW_SHOWNORMAL);
         return;
     }
-    HWND window = findSuiteWindow(kControlWindowTitle);
+    HWND window = findControlWindow();
     // One sender at a time prompts: a second one gives up silently.
     HANDLE mutex = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
     const bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;

@@ -8,6 +8,8 @@
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_requests_win.h"
 #include "resources/resource_ids.h"
+#include "settings/password_store_win.h"
+#include "shell/data_locations_win.h"
 
 // The service manager's defaults for LocalSystem and administrators; logged-on
 // and service users may only query it, not start, stop, pause it or send it
@@ -79,6 +81,7 @@ bool installGuardService() {
     ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &text);
     restartOnFailure(service);
     prepareLedgerFolder();  // where the parents' limits file goes, before anyone else makes it
+    keepDigestFromUsers(dataLocations().passwordPath());  // the guard checks passwords from now on
     const bool ready = restrictAccess(service) &&
                        (StartServiceW(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
     CloseServiceHandle(service);

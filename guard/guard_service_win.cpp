@@ -11,7 +11,8 @@
 #include "guard/guard_requests_win.h"
 #include "control/local_time_win.h"
 #include "control/shutdown_win.h"
-#include "common/system_function_win.h"
+#include "guard/awake_clock_win.h"
+#include "guard/guard_channel_server_win.h"
 #include "guard/session_guard_win.h"
 
 namespace {
@@ -55,20 +56,6 @@ void apply(SessionGuard& guard, const Notice& notice) {
     case WTS_CONSOLE_DISCONNECT:
     case WTS_REMOTE_DISCONNECT: guard.sessionEvent(notice.session, SessionEvent::Disconnect); break;
     }
-}
-
-// The time the computer has been awake: Windows 7's clock that stands still in
-// sleep and hibernation, or before it the tick count, which does not (the
-// guard hears of sleep all the same) and on XP wraps after 49 days (a look
-// that finds it gone back counts nothing).
-uint64_t awakeUnits() {
-    constexpr uint64_t kUnitsPerMs = 10'000;
-    static const auto unbiased =
-        systemFunction<BOOL(WINAPI*)(PULONGLONG)>(L"kernel32.dll", "QueryUnbiasedInterruptTime");
-    static const auto ticks = systemFunction<ULONGLONG(WINAPI*)()>(L"kernel32.dll", "GetTickCount64");
-    ULONGLONG units = 0;
-    if (unbiased && unbiased(&units)) return units;
-    return (ticks ? ticks() : GetTickCount()) * kUnitsPerMs;
 }
 
 GuardClock systemClock() { return {systemUtcNow(), awakeUnits()}; }
@@ -119,6 +106,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
     SessionGuard guard(&systemClock, &shutDownFromService);
+    GuardChannelServer channel;
     while (!gStopping) {
         std::vector<Notice> events;
         {
@@ -127,6 +115,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
         }
         for (const Notice& event : events) apply(guard, event);
         guard.follow();
+        channel.publishModules(guard.modules());
         WaitForSingleObject(gWake, kFollowMs);
     }
     reportState(SERVICE_STOPPED);

@@ -119,7 +119,7 @@ bool sessionLocked(DWORD session) {
 // A program of the suite (by its full path) as the token's user, on the
 // session's interactive desktop, in this program's folder, where the module
 // finds qz.exe for the scenes.
-HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* arguments) {
+HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* arguments, DWORD* id = nullptr) {
     wchar_t folder[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
@@ -141,6 +141,7 @@ HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* argumen
     if (environment) destroy(environment);
     if (!ok) return nullptr;
     CloseHandle(started.hThread);
+    if (id) *id = started.dwProcessId;
     return started.hProcess;
 }
 
@@ -176,6 +177,14 @@ SessionGuard::~SessionGuard() {
 void SessionGuard::forgetModule(Watch& watch) {
     if (watch.module) CloseHandle(watch.module);
     watch.module = nullptr;
+    watch.moduleId = 0;
+}
+
+std::map<uint32_t, uint32_t> SessionGuard::modules() const {
+    std::map<uint32_t, uint32_t> running;
+    for (const auto& entry : watches_)
+        if (moduleRuns(entry.second)) running[entry.first] = entry.second.moduleId;
+    return running;
 }
 
 bool SessionGuard::moduleRuns(const Watch& watch) {
@@ -253,7 +262,8 @@ void SessionGuard::follow() {
 void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
     if (moduleRuns(watch)) return;
     forgetModule(watch);
-    if (!core_.closedByParents(session)) watch.module = startAs(token, dataLocations().controlModulePath(), L"/control");
+    if (!core_.closedByParents(session))
+        watch.module = startAs(token, dataLocations().controlModulePath(), L"/control", &watch.moduleId);
 }
 
 void SessionGuard::followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits) {

@@ -37,10 +37,13 @@ public:
     void resume() { core_.resume(); }
     void parentsMode(DWORD session) { core_.parentsMode(session, true); }
     void parentsClose(DWORD session, bool closed) { core_.parentsClose(session, closed); }
+    // The process of the module the guard started in each session where one runs.
+    std::map<uint32_t, uint32_t> modules() const;
 
 private:
     struct Watch {
         HANDLE module = nullptr;  // the module the guard started
+        DWORD moduleId = 0;
         bool seen = false;
     };
     struct UserLook {

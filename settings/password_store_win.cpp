@@ -1,5 +1,8 @@
 #include "settings/password_store_win.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <optional>
 #include <vector>
 
@@ -9,7 +12,10 @@
 #include "settings/password.h"
 #include "common/whole_file_win.h"
 #include "shell/data_locations_win.h"
+#include "shell/guard_presence_win.h"
 #include "shell/messages_win.h"
+
+const wchar_t kGuardedDigestAccess[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
 namespace {
 
@@ -39,6 +45,10 @@ bool checkPasswordAt(const wchar_t* digestPath, const std::u16string& password) 
     std::optional<std::vector<uint8_t>> fileStart;
     HANDLE file =
         createFileU(digestPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    // A digest that is there but cannot be read now (held open, kept from this
+    // user) accepts nothing; only a missing one means no password is set.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+        return false;
     if (file != INVALID_HANDLE_VALUE) {
         std::vector<uint8_t> bytes(32);
         DWORD read = 0;
@@ -55,7 +65,24 @@ bool checkPassword(const std::u16string& password) { return checkPasswordAt(data
 bool storePasswordAt(const wchar_t* digestPath, const std::u16string& password) {
     setFileAttributesU(digestPath, FILE_ATTRIBUTE_NORMAL);
     const PasswordDigest digest = passwordDigest(password);
-    return writeWholeFile(digestPath, digest.data(), DWORD(digest.size()));
+    if (!writeWholeFile(digestPath, digest.data(), DWORD(digest.size()))) return false;
+    // Where the guard checks passwords, nobody else needs to read the digest.
+    return runningGuardProcess() == 0 || keepDigestFromUsers(digestPath);
+}
+
+bool keepDigestFromUsers(const wchar_t* digestPath) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kGuardedDigestAccess, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    PACL access = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
+    const bool kept = SetNamedSecurityInfoW(const_cast<wchar_t*>(digestPath), SE_FILE_OBJECT,
+                                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                            nullptr, access, nullptr) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return kept;
 }
 
 bool storePassword(const std::u16string& password) { return storePasswordAt(dataLocations().passwordPath(), password); }

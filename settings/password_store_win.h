@@ -8,9 +8,15 @@ bool checkPassword(const std::u16string& password);
 bool checkPasswordAt(const wchar_t* digestPath, const std::u16string& password);
 
 // Writes the password's digest, replacing the file atomically (also when it is
-// read-only or hidden).
+// read-only or hidden). Where the guard runs, only the system and
+// administrators may then read it.
 bool storePassword(const std::u16string& password);
 bool storePasswordAt(const wchar_t* digestPath, const std::u16string& password);
+
+// The digest's access where the guard checks passwords: users may not read
+// it, so no program of a child's can take it away to guess at.
+extern const wchar_t kGuardedDigestAccess[];
+bool keepDigestFromUsers(const wchar_t* digestPath);
 
 // Edit controls of the "Смена пароля" group of the settings dialogs.
 constexpr int kOldPasswordId = 1004;

@@ -1,13 +1,16 @@
 #include "shell/control_channel_win.h"
 
 #include <cwchar>
+#include <optional>
 
 #include "common/text_win.h"
 #include "content/random.h"
+#include "content/wipe.h"
 #include "shell/hand_over_file_win.h"
 #include "shell/privileges_win.h"
 #include "shell/control_commands.h"
 #include "shell/control_module_start_win.h"
+#include "shell/guard_channel_win.h"
 #include "shell/window_user_win.h"
 
 namespace {
@@ -56,9 +59,17 @@ HWND findSuiteWindow(const wchar_t* title) {
     return nullptr;
 }
 
+HWND findControlWindow() {
+    // Where the guard runs, its module is the session's: any program can make
+    // a window of that title and answer the window test.
+    const std::optional<GuardAnswer> guard = askGuard(GuardQuestion{GuardAsk::Module, {}});
+    if (guard && guard->moduleProcess != 0) return windowOfProcess(guard->moduleProcess, kControlWindowTitle);
+    return findSuiteWindow(kControlWindowTitle);
+}
+
 HWND locateControlWindow(bool mayStart) {
     for (int attempt = 0; attempt < kLocateAttempts; ++attempt) {
-        if (HWND window = findSuiteWindow(kControlWindowTitle)) return window;
+        if (HWND window = findControlWindow()) return window;
         if (!mayStart) return nullptr;
         if (attempt == 0 && startControlModule() != 0) return nullptr;
         Sleep(kLocatePauseMs);
@@ -71,6 +82,12 @@ int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password
         gCachedControlWindow = locateControlWindow(code != kCommandClose);
     if (!gCachedControlWindow) return kNoControlWindow;
     if (!password) return static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
+    // The guard takes the password and lets its module follow the command;
+    // the password reaches no file of the child's.
+    GuardQuestion grant{GuardAsk::Grant, reinterpret_cast<const char16_t*>(password)};
+    const std::optional<GuardAnswer> guard = askGuard(grant);
+    wipeText(grant.password);
+    if (guard) return guard->yes ? static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, 0)) : 0;
     WindowUser user;
     if (!controlWindowUser(gCachedControlWindow, user)) return kHandOverFailed;
     {

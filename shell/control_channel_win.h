@@ -16,12 +16,18 @@ bool passesWindowTest(HWND window);
 // window test with the right proof; windows that fail are skipped.
 HWND findSuiteWindow(const wchar_t* title);
 
+// The control module's window: where the guard runs, the one its module
+// shows; otherwise the first window of the title that answers the window test.
+HWND findControlWindow();
+
 // Finds the control module's window, starting the module once when allowed
 // and then looking for its window (32 looks, 250 ms apart).
 HWND locateControlWindow(bool mayStart);
 
-// Sends a command to the control module, with the password through the
-// hand-over file of the module's user when one is given. Nothing is sent when
+// Sends a command to the control module, with the password when one is
+// given: where the guard runs, to the guard, which lets its module follow the
+// command (the command then goes without one, and not at all when the guard
+// refuses the password); otherwise through the hand-over file of the module's user. Nothing is sent when
 // no control window was reached, or the password could not be handed over.
 constexpr int32_t kNoControlWindow = -1;
 constexpr int32_t kHandOverFailed = -2;

@@ -3,6 +3,7 @@
 // test's user and is found by its window.
 #include <windows.h>
 #include <sddl.h>
+#include <tlhelp32.h>
 #include <wtsapi32.h>
 
 #include <gtest/gtest.h>
@@ -22,14 +23,35 @@
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
+#include "support/fake_control_module.h"
 #include "support/suite.h"
 
 namespace {
 
+// The process of a window of the module's title that this process (with its
+// decoys) does not show.
 DWORD moduleProcess() {
-    DWORD id = 0;
-    if (HWND window = findSuiteWindow(kControlWindowTitle)) GetWindowThreadProcessId(window, &id);
-    return id;
+    for (HWND window = FindWindowW(nullptr, kControlWindowTitle); window;
+         window = FindWindowExW(nullptr, window, nullptr, kControlWindowTitle)) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        if (id != GetCurrentProcessId()) return id;
+    }
+    return 0;
+}
+
+// Every thread of the process suspended or resumed, as Resource Monitor does it.
+void suspendProcess(DWORD process, bool suspend) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == process)
+            if (HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+                suspend ? SuspendThread(thread) : ResumeThread(thread);
+                CloseHandle(thread);
+            }
+    CloseHandle(snapshot);
 }
 
 // The rights access rules (the guard's, the ledger folder's) give a group of users.
@@ -121,18 +143,27 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
     EXPECT_EQ(moduleProcess(), 0u) << "a module started for a user the settings leave alone";
 
     // For a controlled user it starts the module, and brings it back when it
-    // is ended as Task Manager ends it.
+    // is ended as Task Manager ends it, whatever window of its title answers
+    // the window test beside it.
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     DWORD first = 0, second = 0;
     ASSERT_TRUE(suite::waitUntil(10000, [&] { return (first = moduleProcess()) != 0; })) << "no module started";
-    suite::killProcessOf(findSuiteWindow(kControlWindowTitle));
-    EXPECT_TRUE(suite::waitUntil(10000, [&] { return (second = moduleProcess()) != 0 && second != first; }))
-        << "the module was not back within 10 s";
+    {
+        suite::FakeControlModule decoy;
+        HANDLE ended = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first);
+        TerminateProcess(ended, 1);
+        WaitForSingleObject(ended, 5000);
+        CloseHandle(ended);
+        EXPECT_TRUE(suite::waitUntil(10000, [&] { return (second = moduleProcess()) != 0 && second != first; }))
+            << "the module was not back within 10 s";
 
-    // The parents close it with their password: it stays closed.
-    ASSERT_TRUE(storePassword(u"pw"));
-    ASSERT_TRUE(suite::runAnsweringPassword(L"/close", L"pw"));
-    EXPECT_TRUE(suite::waitUntil(5000, [] { return moduleProcess() == 0; }));
+        // The parents close it with their password, which the guard takes:
+        // the decoy gets none and no command, and the module stays closed.
+        ASSERT_TRUE(storePassword(u"pw"));
+        ASSERT_TRUE(suite::runAnsweringPassword(L"/close", L"pw"));
+        EXPECT_TRUE(suite::waitUntil(5000, [] { return moduleProcess() == 0; }));
+        EXPECT_EQ(decoy.commands().size(), 0u) << decoy.commands()[0].code;
+    }
     Sleep(5000);
     EXPECT_EQ(moduleProcess(), 0u) << "the guard started the closed module again";
 
@@ -143,8 +174,8 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
 }
 
 // A decoy (the module's program in another role, its box left open) is not
-// taken for the module, and a module ended again and again for a minute
-// loses it all the same: the guard counts the minutes itself.
+// taken for the module, and a module suspended for a minute loses it all the
+// same: the guard counts the minutes itself.
 TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     StateRecord evening;
     evening.nesselMinutes = 30;
@@ -154,9 +185,10 @@ TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     HANDLE decoy = suite::start(dataLocations().controlModulePath(), L"/message:x");
     ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
     EXPECT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; })) << "the decoy kept the module out";
-    for (DWORD begun = GetTickCount(); GetTickCount() - begun < 66000; Sleep(50))
-        if (HWND module = findSuiteWindow(kControlWindowTitle)) suite::killProcessOf(module);
-    EXPECT_TRUE(suite::waitUntil(10000, [] { return ledgerMinutes() >= 31; })) << ledgerMinutes();
+    const DWORD module = moduleProcess();
+    suspendProcess(module, true);
+    EXPECT_TRUE(suite::waitUntil(75000, [] { return ledgerMinutes() >= 31; })) << ledgerMinutes();
+    suspendProcess(module, false);
     suite::killProcess(decoy);
 }
 

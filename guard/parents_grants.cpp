@@ -1,0 +1,23 @@
+#include "guard/parents_grants.h"
+
+GuardAnswer ParentsGrants::answer(const GuardQuestion& question, const ChannelClient& client,
+                                  const std::map<uint32_t, uint32_t>& modules, const PasswordCheck& passwordAccepted,
+                                  uint64_t nowMs) {
+    GuardAnswer answer;
+    const auto module = modules.find(client.session);
+    answer.moduleProcess = module == modules.end() ? 0 : module->second;
+    switch (question.ask) {
+    case GuardAsk::Module: answer.yes = answer.moduleProcess != 0; break;
+    case GuardAsk::Grant:
+        answer.yes = client.administrator && passwordAccepted(question.password);
+        if (answer.yes) grantedUntil_[client.session] = nowMs + kGrantMs;
+        break;
+    case GuardAsk::TakeGrant: {
+        const bool fromModule = answer.moduleProcess != 0 && (client.process == 0 || client.process == answer.moduleProcess);
+        const auto grant = grantedUntil_.find(client.session);
+        answer.yes = fromModule && grant != grantedUntil_.end() && nowMs < grant->second;
+        break;
+    }
+    }
+    return answer;
+}

@@ -1,0 +1,50 @@
+#include "shell/guard_channel_protocol.h"
+
+namespace {
+
+void put32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+uint32_t get32(const uint8_t* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
+    std::vector<uint8_t> bytes;
+    const size_t units = question.password.size() < kGuardPasswordLimit ? question.password.size() : kGuardPasswordLimit;
+    put32(bytes, static_cast<uint32_t>(question.ask));
+    put32(bytes, static_cast<uint32_t>(units));
+    for (size_t i = 0; i < units; ++i)
+        bytes.insert(bytes.end(), {static_cast<uint8_t>(question.password[i]),
+                                   static_cast<uint8_t>(question.password[i] >> 8)});
+    return bytes;
+}
+
+std::optional<GuardQuestion> decodeQuestion(const uint8_t* bytes, size_t size) {
+    if (size < 8) return std::nullopt;
+    const uint32_t ask = get32(bytes), units = get32(bytes + 4);
+    if (ask < static_cast<uint32_t>(GuardAsk::Module) || ask > static_cast<uint32_t>(GuardAsk::TakeGrant) ||
+        units > kGuardPasswordLimit || size != 8 + 2 * size_t{units})
+        return std::nullopt;
+    GuardQuestion question;
+    question.ask = static_cast<GuardAsk>(ask);
+    question.password.resize(units);
+    for (size_t i = 0; i < units; ++i)
+        question.password[i] = static_cast<char16_t>(bytes[8 + 2 * i] | bytes[9 + 2 * i] << 8);
+    return question;
+}
+
+std::vector<uint8_t> encodeAnswer(const GuardAnswer& answer) {
+    std::vector<uint8_t> bytes;
+    put32(bytes, answer.yes ? 1 : 0);
+    put32(bytes, answer.moduleProcess);
+    return bytes;
+}
+
+std::optional<GuardAnswer> decodeAnswer(const uint8_t* bytes, size_t size) {
+    if (size != kGuardAnswerSize) return std::nullopt;
+    return GuardAnswer{get32(bytes) == 1, get32(bytes + 4)};
+}

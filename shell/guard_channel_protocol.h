@@ -1,0 +1,39 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The guard's own channel, a named pipe of one message each way, by which
+// the suite's processes learn which window is their session's module and the
+// parents hand the guard their password, which then never reaches a file in
+// the child's folder. The guard learns who asks from the pipe itself (the
+// client's session, whether it runs as an administrator, its process),
+// never from the message.
+enum class GuardAsk : uint32_t {
+    Module = 1,     // anyone: the process of the guard's module in the asker's session
+    Grant = 2,      // an administrator, with the password: the module may follow a parents' command
+    TakeGrant = 3,  // the guard's module: whether the parents' password was given lately
+};
+
+struct GuardQuestion {
+    GuardAsk ask = GuardAsk::Module;
+    std::u16string password;  // Grant only
+};
+
+struct GuardAnswer {
+    bool yes = false;  // Grant: the password is right; TakeGrant: a grant stands
+    uint32_t moduleProcess = 0;
+};
+
+constexpr size_t kGuardPasswordLimit = 1024;  // code units, as the hand-over file takes
+// A question is 8 bytes and the password's UTF-16LE units; an answer 8 bytes.
+constexpr size_t kGuardQuestionLimit = 8 + 2 * kGuardPasswordLimit;
+constexpr size_t kGuardAnswerSize = 8;
+
+std::vector<uint8_t> encodeQuestion(const GuardQuestion& question);
+// Nothing for bytes that are not one whole question of a known kind.
+std::optional<GuardQuestion> decodeQuestion(const uint8_t* bytes, size_t size);
+std::vector<uint8_t> encodeAnswer(const GuardAnswer& answer);
+std::optional<GuardAnswer> decodeAnswer(const uint8_t* bytes, size_t size);

@@ -1,0 +1,61 @@
+// The guard's channel: who is answered what, and what a question may be.
+#include <gtest/gtest.h>
+
+#include "guard/parents_grants.h"
+
+namespace {
+
+constexpr uint32_t kModule = 500;
+
+bool rightPassword(const std::u16string& password) { return password == u"pw"; }
+
+}  // namespace
+
+// Session 1 runs the guard's module 500; session 2 none. A grant lasts 30 s,
+// for its own session and the guard's module alone.
+TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
+    using A = GuardAsk;
+    const std::map<uint32_t, uint32_t> modules{{1, kModule}};
+    const struct {
+        A ask;
+        const char16_t* password;
+        ChannelClient client;
+        uint64_t at;
+        bool yes;
+        uint32_t module;
+    } steps[] = {
+        {A::Module, u"", {2, false, 7}, 0, false, 0},
+        {A::Module, u"", {1, false, 7}, 0, true, kModule},
+        {A::TakeGrant, u"", {1, false, kModule}, 0, false, kModule},  // nothing granted yet
+        {A::Grant, u"pw", {1, false, 7}, 0, false, kModule},          // a child's program knows the password
+        {A::Grant, u"no", {1, true, 7}, 0, false, kModule},
+        {A::Grant, u"pw", {1, true, 7}, 1000, true, kModule},
+        {A::TakeGrant, u"", {1, false, 8}, 1000, false, kModule},      // a decoy in the session
+        {A::TakeGrant, u"", {2, false, kModule}, 1000, false, 0},      // another session
+        {A::TakeGrant, u"", {1, false, kModule}, 30'999, true, kModule},
+        {A::TakeGrant, u"", {1, false, 0}, 30'999, true, kModule},     // Windows XP cannot name the process
+        {A::TakeGrant, u"", {1, false, kModule}, 31'000, false, kModule},
+    };
+    ParentsGrants grants;
+    for (const auto& step : steps) {
+        const GuardAnswer answer = grants.answer({step.ask, step.password}, step.client, modules, &rightPassword, step.at);
+        EXPECT_EQ(answer.yes, step.yes) << int(step.ask) << " at " << step.at << " from " << step.client.process;
+        EXPECT_EQ(answer.moduleProcess, step.module);
+    }
+}
+
+TEST(ParentsGrants, AQuestionIsWholeOrNothing) {
+    const std::vector<uint8_t> grant = encodeQuestion({GuardAsk::Grant, u"Пароль"});
+    const std::optional<GuardQuestion> back = decodeQuestion(grant.data(), grant.size());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->password, u"Пароль");
+    std::vector<uint8_t> unknown = grant, tooLong = grant;
+    unknown[0] = 4;
+    tooLong[5] = 0x04;  // 1030 units
+    for (const auto& bytes : {unknown, tooLong, std::vector<uint8_t>(grant.begin(), grant.end() - 1)})
+        EXPECT_FALSE(decodeQuestion(bytes.data(), bytes.size()));
+    EXPECT_EQ(encodeQuestion({GuardAsk::Grant, std::u16string(2000, u'x')}).size(), kGuardQuestionLimit);
+    const std::vector<uint8_t> answer = encodeAnswer({true, 77});
+    EXPECT_EQ(decodeAnswer(answer.data(), answer.size())->moduleProcess, 77u);
+    EXPECT_FALSE(decodeAnswer(answer.data(), 7));
+}
