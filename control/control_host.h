@@ -39,7 +39,8 @@ public:
     // The wall-clock minute of a UTC moment, by the rules of the named time
     // zone (the computer's where it names none the system knows).
     virtual LocalMinute localMinute(uint64_t utc, const std::u16string& zone) = 0;
-    // The limits file's text (each child's week); empty where there is none.
+    // The limits file's text (each child's week); empty where there is none,
+    // the text read last where it cannot be read now.
     virtual std::u16string readLimits() = 0;
     // Reads the calendar file; returns the number of bytes read.
     virtual size_t readCalendar(uint8_t* bytes, size_t capacity) = 0;

@@ -91,6 +91,8 @@ protected:
         SetWindowTextW(hwnd(), kControlWindowTitle);
         SetWindowPos(hwnd(), nullptr, 0, 0, 1, 1, SWP_NOZORDER | SWP_NOACTIVATE);
         letControlMessageIn(hwnd());
+        // The icon's clicks come from the shell, which runs at the user's own level.
+        letMessageIn(hwnd(), kTrayCallbackMessage);
         smallIcon_ = loadSuiteIcon(true);
         largeIcon_ = loadSuiteIcon(false);
         registerSessionNotifications(hwnd());
@@ -211,7 +213,11 @@ private:
     }
 
     LocalMinute localMinute(uint64_t utc, const std::u16string& zone) override { return localMinuteOf(utc, zone); }
-    std::u16string readLimits() override { return readLimitsFile(); }
+    // Held open by another program, the limits read last stand.
+    std::u16string readLimits() override {
+        if (std::optional<std::u16string> text = readLimitsText()) limits_ = *text;
+        return limits_;
+    }
     size_t readCalendar(uint8_t* bytes, size_t capacity) override {
         std::vector<uint8_t> image;
         const size_t size = std::min<size_t>(readWholeFile(dataLocations().calendarPath(), image), capacity);
@@ -324,6 +330,7 @@ private:
     HICON largeIcon_ = nullptr;
     bool trayShown_ = false;
     std::wstring tip_;  // empty until the first time left
+    std::u16string limits_;
 };
 
 }  // namespace

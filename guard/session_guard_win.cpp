@@ -19,6 +19,7 @@
 #include "control/local_time_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
+#include "guard/module_protection_win.h"
 #include "guard/session_lock_flags.h"
 #include "settings/settings.h"
 #include "shell/data_locations_win.h"
@@ -118,7 +119,8 @@ bool sessionLocked(DWORD session) {
 
 // A program of the suite (by its full path) as the token's user, on the
 // session's interactive desktop, in this program's folder, where the module
-// finds qz.exe for the scenes.
+// finds qz.exe for the scenes; out of the child's hands where Windows can
+// keep it so.
 HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* arguments, DWORD* id = nullptr) {
     wchar_t folder[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
@@ -136,8 +138,14 @@ HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* argumen
     wchar_t desktop[] = L"winsta0\\default";
     startup.lpDesktop = desktop;
     PROCESS_INFORMATION started{};
-    const BOOL ok = CreateProcessAsUserW(token, program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                                         CREATE_UNICODE_ENVIRONMENT, environment, folder, &startup, &started);
+    HANDLE raised = raisedToken(token);
+    SECURITY_ATTRIBUTES protection;
+    const bool protect = moduleProcessAttributes(protection);
+    const BOOL ok = CreateProcessAsUserW(raised ? raised : token, program.c_str(), &commandLine[0],
+                                         protect ? &protection : nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                         environment, folder, &startup, &started);
+    if (protect) LocalFree(protection.lpSecurityDescriptor);
+    if (raised) CloseHandle(raised);
     if (environment) destroy(environment);
     if (!ok) return nullptr;
     CloseHandle(started.hThread);

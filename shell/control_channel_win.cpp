@@ -35,21 +35,23 @@ bool passesWindowTest(HWND window) {
 namespace {
 
 // Resolved at run time: Windows XP has no filter, Vista only the process-wide one.
-void letControlMessageInWhenElevated(HWND window) {
-    if (!isProcessElevated()) return;
+void letControlMessageInAboveMedium(HWND window) { letMessageIn(window, kControlMessage); }
+
+}  // namespace
+
+void (*letControlMessageIn)(HWND) = &letControlMessageInAboveMedium;
+
+void letMessageIn(HWND window, UINT message) {
+    if (!runsAboveMediumIntegrity()) return;
     constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the process-wide form
     using WindowFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     using ProcessFilterFn = BOOL(WINAPI*)(UINT, DWORD);
     HMODULE user = GetModuleHandleW(L"user32.dll");
     if (auto filter = reinterpret_cast<WindowFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))
-        filter(window, kControlMessage, kAllow, nullptr);
+        filter(window, message, kAllow, nullptr);
     else if (auto processFilter = reinterpret_cast<ProcessFilterFn>(GetProcAddress(user, "ChangeWindowMessageFilter")))
-        processFilter(kControlMessage, kAllow);
+        processFilter(message, kAllow);
 }
-
-}  // namespace
-
-void (*letControlMessageIn)(HWND) = &letControlMessageInWhenElevated;
 
 bool (*controlWindowUser)(HWND, WindowUser&) = &findWindowUser;
 

@@ -51,12 +51,16 @@ HWND windowFromCommandValue(int32_t value);
 // or their file cannot be reached: it never falls back on its own folder.
 extern bool (*controlWindowUser)(HWND controlWindow, WindowUser& user);
 
-// Windows (Vista on) drops messages sent to an elevated process from
-// processes of lower integrity. Every window that answers the window test
-// (the control module, the password prompt, the side window) calls this once
-// it has its title: where its process is elevated, the control message, and
-// only it, is let in from lower levels. Tests replace it.
+// Windows (Vista on) drops messages sent to a process above medium integrity
+// (elevated, or the guard's module) from processes of lower integrity. Every
+// window that answers the window test (the control module, the password
+// prompt, the side window) calls this once it has its title: where its
+// process runs above medium, the control message is let in from lower
+// levels. Tests replace it.
 extern void (*letControlMessageIn)(HWND window);
+// The same for one other message a window must hear from the user's own
+// programs; each caller names its reason.
+void letMessageIn(HWND window, UINT message);
 
 // Raises the window above all others without leaving it topmost.
 void bringWindowToFront(HWND window);

@@ -21,6 +21,21 @@ bool isProcessElevated(HANDLE process) {
     return elevated;
 }
 
+bool runsAboveMediumIntegrity() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    alignas(TOKEN_MANDATORY_LABEL) BYTE buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    bool above = false;
+    if (GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &size)) {
+        PSID level = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
+        const UCHAR parts = *GetSidSubAuthorityCount(level);
+        above = parts > 0 && *GetSidSubAuthority(level, parts - 1) > SECURITY_MANDATORY_MEDIUM_RID;
+    }
+    CloseHandle(token);
+    return above;
+}
+
 namespace {
 
 PSID userOfProcess(HANDLE process, TokenUserBuffer& buffer) {

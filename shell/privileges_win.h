@@ -8,6 +8,10 @@ bool isUserAnAdmin();
 // True when the process (this one unless given) runs with an elevated token
 // (Windows Vista on); false where the system cannot tell (Windows XP).
 bool isProcessElevated(HANDLE process = GetCurrentProcess());
+// Whether this process runs above medium integrity (elevated, or raised by
+// the guard), where Windows drops most messages from the user's own programs;
+// false before Vista, which has no integrity levels.
+bool runsAboveMediumIntegrity();
 
 // True when both processes run as the same user; false where either
 // process's user cannot be read.

@@ -17,6 +17,7 @@
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_requests_win.h"
+#include "guard/module_protection_win.h"
 #include "guard/session_guard_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
@@ -325,4 +326,21 @@ TEST(GuardAccess, OnlyAdministratorsMayStopTheGuardSendItRequestsOrChangeTheLedg
     for (WELL_KNOWN_SID_TYPE user : {WinBuiltinUsersSid, WinInteractiveSid, WinAuthenticatedUserSid, WinWorldSid})
         EXPECT_EQ(rightsOf(user, kGuardRecordsAccess), 0u) << user;
     EXPECT_EQ(rightsOf(WinBuiltinAdministratorsSid, kGuardRecordsAccess) & change, change);
+    // The module's process (Wine keeps no process rules and no integrity
+    // levels): its own user, as owner or not, may not end, suspend, write,
+    // debug or re-rule it; administrators may end it. It runs at high integrity.
+    const ACCESS_MASK hands = PROCESS_TERMINATE | PROCESS_SUSPEND_RESUME | PROCESS_VM_WRITE | PROCESS_VM_OPERATION |
+                              PROCESS_CREATE_THREAD | PROCESS_DUP_HANDLE | PROCESS_SET_INFORMATION | WRITE_DAC |
+                              WRITE_OWNER | DELETE;
+    for (WELL_KNOWN_SID_TYPE user : {WinInteractiveSid, WinCreatorOwnerRightsSid, WinAuthenticatedUserSid, WinWorldSid})
+        EXPECT_EQ(rightsOf(user, kModuleProcessAccess) & hands, 0u) << user;
+    EXPECT_NE(rightsOf(WinInteractiveSid, kModuleProcessAccess) & SYNCHRONIZE, 0u);
+    EXPECT_NE(rightsOf(WinBuiltinAdministratorsSid, kModuleProcessAccess) & PROCESS_TERMINATE, 0u);
+    PSID level = nullptr;
+    BYTE high[SECURITY_MAX_SID_SIZE];
+    DWORD highSize = sizeof high;
+    ASSERT_TRUE(ConvertStringSidToSidW(kModuleIntegrity, &level));
+    ASSERT_TRUE(CreateWellKnownSid(WinHighLabelSid, nullptr, high, &highSize));
+    EXPECT_TRUE(EqualSid(level, high));
+    LocalFree(level);
 }

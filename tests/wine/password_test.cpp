@@ -35,6 +35,12 @@ TEST_F(PasswordStore, ReadOnlyHiddenFileIsReplaced) {
     EXPECT_TRUE(storePassword(u"second"));
     EXPECT_TRUE(checkPassword(u"second"));
     EXPECT_FALSE(checkPassword(u"first"));
+    // Held open by another program, the digest accepts nothing, not even the
+    // empty password a missing one accepts.
+    HANDLE held = CreateFileW(dataLocations().passwordPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(checkPassword(u""));
+    EXPECT_FALSE(checkPassword(u"second"));
+    CloseHandle(held);
 }
 
 // A visible window with the three fields of the "Смена пароля" group.
