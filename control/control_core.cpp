@@ -126,6 +126,14 @@ void ControlCore::showTimeLeft(Moment now, LocalMinute local) {
         }
 }
 
+void ControlCore::followGuardCount() {
+    StateImage image{};
+    if (host_.readLedger(image.data(), image.size()) != image.size()) return;
+    StateRecord guard;
+    decodeStateRecord(image.data(), image.size(), guard);
+    state_.nesselMinutes = std::max(state_.nesselMinutes, guard.nesselMinutes);
+}
+
 void ControlCore::writeState() { host_.writeState(encodeStateRecord(state_)); }
 
 void ControlCore::minuteTick(Moment now) {
@@ -139,6 +147,7 @@ void ControlCore::minuteTick(Moment now) {
     const LocalMinute local = wallClock(now);
     if (!extraTime && !schedules_.sleepMode() && !schedules_.calendarClosing()) countCalendarMinute(local);
     const int32_t shutdownsBefore = schedules_.shutdownsAsked();
+    followGuardCount();
     if (!settings_.nesselDisabled && !extraTime) schedules_.nesselMinute(now, calendarCloses(local));
     if (schedules_.shutdownsAsked() != shutdownsBefore) CalendarGate::countShutdown(calendar_, calendarRecord_, local);
     storeCalendar();

@@ -50,6 +50,10 @@ private:
     void reloadSettings();
     void enterParentsMode();
     void writeState();
+    // The guard counts on its own: the module shows no more time than the
+    // guard's record leaves, so its icon, warnings and scenes keep the
+    // guard's time even after the module was frozen.
+    void followGuardCount();
     bool sceneMustClose() const;
     // Writes the calendar file where the record changed since it was last written.
     void storeCalendar();

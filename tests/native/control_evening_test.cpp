@@ -34,6 +34,20 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
     EXPECT_EQ(evening.host.starts.size(), 1u);
 }
 
+// A module frozen for a while, or ended and started again, is behind the
+// guard's count: it takes the guard's minutes, and bedtime comes with the guard's.
+TEST(NesselEvening, TheGuardsCountBringsBedtimeSooner) {
+    SimulatedEvening evening(withNessel());
+    evening.startModule();
+    evening.minutes(10);
+    StateRecord guard;
+    guard.nesselMinutes = 40;
+    const StateImage image = encodeStateRecord(guard);
+    evening.host.ledger.assign(image.begin(), image.end());
+    evening.minutes(5);
+    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{900});
+}
+
 TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown) {
     SimulatedEvening evening(withNessel());
     evening.startModule();

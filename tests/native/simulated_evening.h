@@ -82,7 +82,8 @@ public:
         return size;
     }
     size_t readState(uint8_t* bytes, size_t capacity) override { return readFile(stateFile, bytes, capacity); }
-    size_t readLedger(uint8_t*, size_t) override { return 0; }  // no guard
+    std::vector<uint8_t> ledger;  // the guard's record; none without a guard
+    size_t readLedger(uint8_t* bytes, size_t capacity) override { return readFile(ledger, bytes, capacity); }
     uint64_t extraTimeUntil = 0;                                // granted by the parents
     uint64_t readExtraTime() override { return extraTimeUntil; }
     std::vector<uint8_t> calendarLedger;  // the guard's copy
