@@ -67,10 +67,6 @@ void send(Request request) {
                 request.uninstall = false;
             }
             if (closing && moduleOutlivesClose()) tellGuard(kGuardFollowAgain);
-            // The guard counts on while the parents are at the computer unless
-            // an administrator's sender tells it.
-            if (request.code == kCommandParents && sendControlCommand(kCommandGetMode, 0, nullptr) == 0)
-                tellGuard(kGuardParentsMode);
         } else if (alone) {
             request.uninstall = false;
         }

@@ -62,7 +62,7 @@ std::optional<ChannelClient> clientOf(HANDLE pipe) {
 
 }  // namespace
 
-GuardChannelServer::GuardChannelServer() {
+GuardChannelServer::GuardChannelServer(GrantNotice onGrant) : onGrant_(onGrant) {
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &GuardChannelServer::serve, this, 0, nullptr);
 }
@@ -134,6 +134,7 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
                                 awakeUnits() / kUnitsPerMs);
     }
     wipeText(question->password);
+    if (question->ask == GuardAsk::Grant && answer.yes) onGrant_(client->session, question->command);
     const std::vector<uint8_t> reply = encodeAnswer(answer);
     OVERLAPPED writing{};
     writing.hEvent = event;

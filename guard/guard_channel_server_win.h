@@ -11,7 +11,9 @@
 // holds up neither the guard's loop nor the channel for long.
 class GuardChannelServer {
 public:
-    GuardChannelServer();
+    // Told of each parents' command granted, on the channel's thread.
+    using GrantNotice = void (*)(uint32_t session, uint32_t command);
+    explicit GuardChannelServer(GrantNotice onGrant);
     ~GuardChannelServer();
     GuardChannelServer(const GuardChannelServer&) = delete;
     GuardChannelServer& operator=(const GuardChannelServer&) = delete;
@@ -23,6 +25,7 @@ private:
     static DWORD WINAPI serve(void* self);
     void serveOne(HANDLE pipe, HANDLE event);
 
+    GrantNotice onGrant_;
     HANDLE stop_ = nullptr;
     HANDLE thread_ = nullptr;
     std::mutex lock_;

@@ -14,9 +14,6 @@ enum GuardRequest : DWORD {
     // The close did not happen (a wrong password): the guard follows the
     // session again.
     kGuardFollowAgain = 192,
-    // The parents are at the computer in the sender's session, in their mode:
-    // the guard counts nothing there until the session is locked or left.
-    kGuardParentsMode = 160,
 };
 // Sessions from this one on cannot be named in a request.
 constexpr DWORD kGuardRequestSessions = 64;

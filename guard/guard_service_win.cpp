@@ -14,6 +14,7 @@
 #include "guard/awake_clock_win.h"
 #include "guard/guard_channel_server_win.h"
 #include "guard/session_guard_win.h"
+#include "shell/control_commands.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ constexpr DWORD kFollowMs = 2000;
 
 // What the service manager told the guard, kept for its loop: a request
 // (GuardRequest), a session change (WTS_SESSION_*) with its session, or a
-// power change.
-enum : DWORD { kSuspend = 0x10000, kResume };
+// power change; and the parents' commands granted on the guard's channel.
+enum : DWORD { kSuspend = 0x10000, kResume, kParentsMode };
 struct Notice {
     DWORD what;
     DWORD session;
@@ -44,7 +45,7 @@ void apply(SessionGuard& guard, const Notice& notice) {
     switch (notice.what) {
     case kGuardParentsClose: guard.parentsClose(notice.session, true); break;
     case kGuardFollowAgain: guard.parentsClose(notice.session, false); break;
-    case kGuardParentsMode: guard.parentsMode(notice.session); break;
+    case kParentsMode: guard.parentsMode(notice.session); break;
     case kSuspend: guard.suspend(); break;
     case kResume: guard.resume(); break;
     case WTS_SESSION_LOGON: guard.sessionEvent(notice.session, SessionEvent::Logon); break;
@@ -59,6 +60,14 @@ void apply(SessionGuard& guard, const Notice& notice) {
 }
 
 GuardClock systemClock() { return {systemUtcNow(), awakeUnits()}; }
+
+// The parents, at the computer with their password, turned control off or
+// closed the module of their session.
+void onGrant(uint32_t session, uint32_t command) {
+    if (command == kCommandParents) keep(kParentsMode, session);
+    if (command == kCommandClose) keep(kGuardParentsClose, session);
+    SetEvent(gWake);
+}
 
 void reportState(DWORD state) {
     SERVICE_STATUS status{};
@@ -91,8 +100,6 @@ DWORD WINAPI onControl(DWORD control, DWORD eventType, void* eventData, void*) {
             keep(kGuardParentsClose, control - kGuardParentsClose);
         else if (control >= kGuardFollowAgain && control < kGuardFollowAgain + kGuardRequestSessions)
             keep(kGuardFollowAgain, control - kGuardFollowAgain);
-        else if (control >= kGuardParentsMode && control < kGuardParentsMode + kGuardRequestSessions)
-            keep(kGuardParentsMode, control - kGuardParentsMode);
         else
             return ERROR_CALL_NOT_IMPLEMENTED;
     }
@@ -106,7 +113,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
     SessionGuard guard(&systemClock, &shutDownFromService);
-    GuardChannelServer channel;
+    GuardChannelServer channel(&onGrant);
     while (!gStopping) {
         std::vector<Notice> events;
         {

@@ -86,7 +86,7 @@ int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password
     if (!password) return static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, argument));
     // The guard takes the password and lets its module follow the command;
     // the password reaches no file of the child's.
-    GuardQuestion grant{GuardAsk::Grant, reinterpret_cast<const char16_t*>(password)};
+    GuardQuestion grant{GuardAsk::Grant, reinterpret_cast<const char16_t*>(password), code};
     const std::optional<GuardAnswer> guard = askGuard(grant);
     wipeText(grant.password);
     if (guard) return guard->yes ? static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, 0)) : 0;

@@ -16,6 +16,7 @@ std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
     std::vector<uint8_t> bytes;
     const size_t units = question.password.size() < kGuardPasswordLimit ? question.password.size() : kGuardPasswordLimit;
     put32(bytes, static_cast<uint32_t>(question.ask));
+    put32(bytes, question.command);
     put32(bytes, static_cast<uint32_t>(units));
     for (size_t i = 0; i < units; ++i)
         bytes.insert(bytes.end(), {static_cast<uint8_t>(question.password[i]),
@@ -24,16 +25,17 @@ std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
 }
 
 std::optional<GuardQuestion> decodeQuestion(const uint8_t* bytes, size_t size) {
-    if (size < 8) return std::nullopt;
-    const uint32_t ask = get32(bytes), units = get32(bytes + 4);
+    if (size < kGuardQuestionHead) return std::nullopt;
+    const uint32_t ask = get32(bytes), units = get32(bytes + 8);
     if (ask < static_cast<uint32_t>(GuardAsk::Module) || ask > static_cast<uint32_t>(GuardAsk::TakeGrant) ||
-        units > kGuardPasswordLimit || size != 8 + 2 * size_t{units})
+        units > kGuardPasswordLimit || size != kGuardQuestionHead + 2 * size_t{units})
         return std::nullopt;
     GuardQuestion question;
     question.ask = static_cast<GuardAsk>(ask);
+    question.command = get32(bytes + 4);
     question.password.resize(units);
-    for (size_t i = 0; i < units; ++i)
-        question.password[i] = static_cast<char16_t>(bytes[8 + 2 * i] | bytes[9 + 2 * i] << 8);
+    const uint8_t* text = bytes + kGuardQuestionHead;
+    for (size_t i = 0; i < units; ++i) question.password[i] = static_cast<char16_t>(text[2 * i] | text[2 * i + 1] << 8);
     return question;
 }
 

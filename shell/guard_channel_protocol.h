@@ -20,6 +20,7 @@ enum class GuardAsk : uint32_t {
 struct GuardQuestion {
     GuardAsk ask = GuardAsk::Module;
     std::u16string password;  // Grant only
+    uint32_t command = 0;     // Grant only: the control command the parents send (ControlCommand)
 };
 
 struct GuardAnswer {
@@ -28,8 +29,10 @@ struct GuardAnswer {
 };
 
 constexpr size_t kGuardPasswordLimit = 1024;  // code units, as the hand-over file takes
-// A question is 8 bytes and the password's UTF-16LE units; an answer 8 bytes.
-constexpr size_t kGuardQuestionLimit = 8 + 2 * kGuardPasswordLimit;
+// A question is 12 bytes (what, the command, the password's length) and the
+// password's UTF-16LE units; an answer 8 bytes.
+constexpr size_t kGuardQuestionHead = 12;
+constexpr size_t kGuardQuestionLimit = kGuardQuestionHead + 2 * kGuardPasswordLimit;
 constexpr size_t kGuardAnswerSize = 8;
 
 std::vector<uint8_t> encodeQuestion(const GuardQuestion& question);

@@ -45,13 +45,14 @@ TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
 }
 
 TEST(ParentsGrants, AQuestionIsWholeOrNothing) {
-    const std::vector<uint8_t> grant = encodeQuestion({GuardAsk::Grant, u"Пароль"});
+    const std::vector<uint8_t> grant = encodeQuestion({GuardAsk::Grant, u"Пароль", 1027});
     const std::optional<GuardQuestion> back = decodeQuestion(grant.data(), grant.size());
     ASSERT_TRUE(back);
     EXPECT_EQ(back->password, u"Пароль");
+    EXPECT_EQ(back->command, 1027u);
     std::vector<uint8_t> unknown = grant, tooLong = grant;
     unknown[0] = 4;
-    tooLong[5] = 0x04;  // 1030 units
+    tooLong[9] = 0x04;  // 1030 units
     for (const auto& bytes : {unknown, tooLong, std::vector<uint8_t>(grant.begin(), grant.end() - 1)})
         EXPECT_FALSE(decodeQuestion(bytes.data(), bytes.size()));
     EXPECT_EQ(encodeQuestion({GuardAsk::Grant, std::u16string(2000, u'x')}).size(), kGuardQuestionLimit);
