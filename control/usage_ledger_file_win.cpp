@@ -118,7 +118,10 @@ bool replaceInFolder(const wchar_t* path, const uint8_t* bytes, size_t size, con
     wchar_t folder[MAX_PATH], fresh[MAX_PATH];
     if (!folderOf(path, folder) || !prepareFolder(folder, rules)) return false;
     if (std::swprintf(fresh, MAX_PATH, L"%ls.new", path) <= 0) return false;
-    HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A file of that name made beforehand (a link to another file, say) is
+    // never written through: only its name goes, and a new file is made.
+    DeleteFileW(fresh);
+    HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool whole = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size &&
