@@ -1,6 +1,7 @@
 #include "guard/session_guard_win.h"
 
 #include <sddl.h>
+#include <tlhelp32.h>
 #include <wtsapi32.h>
 #include <userenv.h>
 
@@ -115,6 +116,39 @@ bool sessionLocked(DWORD session) {
                         sessionFlagsSayLocked(info->level1.flags, version.dwMajorVersion, version.dwMinorVersion);
     freeSessionMemory(info);
     return locked;
+}
+
+// The token of the user logged on to the session; null for none. Where the
+// sessions' service does not answer (it does not run in Safe Mode), the
+// session's shell stands in: the first explorer.exe started there.
+HANDLE sessionUserToken(DWORD session) {
+    static const auto query = systemFunction<decltype(&WTSQueryUserToken)>(L"wtsapi32.dll", "WTSQueryUserToken");
+    HANDLE token = nullptr;
+    if (query && query(session, &token)) return token;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    FILETIME earliest{0xFFFFFFFF, 0x7FFFFFFF};
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        DWORD owner = 0;
+        if (lstrcmpiW(entry.szExeFile, L"explorer.exe") != 0 || !ProcessIdToSessionId(entry.th32ProcessID, &owner) ||
+            owner != session)
+            continue;
+        HANDLE shell = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
+        FILETIME created{}, exited{}, kernel{}, user{};
+        HANDLE found = nullptr;
+        if (shell && GetProcessTimes(shell, &created, &exited, &kernel, &user) &&
+            CompareFileTime(&created, &earliest) < 0 &&
+            OpenProcessToken(shell, TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY, &found)) {
+            if (token) CloseHandle(token);
+            token = found;
+            earliest = created;
+        }
+        if (shell) CloseHandle(shell);
+    }
+    CloseHandle(snapshot);
+    return token;
 }
 
 // A program of the suite (by its full path) as the token's user, on the
@@ -241,10 +275,9 @@ void SessionGuard::follow() {
     KeyValueDocument limits;
     limits.parse(limitsText_);
     std::map<std::string, UserLook> users;
-    static const auto queryToken = systemFunction<decltype(&WTSQueryUserToken)>(L"wtsapi32.dll", "WTSQueryUserToken");
     for (DWORD session : sessions) {
         HANDLE token = nullptr;
-        if (!queryToken || !queryToken(session, &token)) continue;  // nobody is logged on
+        if (!(token = sessionUserToken(session))) continue;  // nobody is logged on
         Watch& watch = watches_[session];
         if (!watch.seen && sessionLocked(session)) core_.sessionEvent(session, SessionEvent::Lock);
         watch.seen = true;
