@@ -25,6 +25,7 @@
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
 #include "support/fake_control_module.h"
+#include "support/module_thread.h"
 #include "support/suite.h"
 
 namespace {
@@ -191,6 +192,18 @@ TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     EXPECT_TRUE(suite::waitUntil(75000, [] { return ledgerMinutes() >= 31; })) << ledgerMinutes();
     suspendProcess(module, false);
     suite::killProcess(decoy);
+}
+
+// A module that ran before the guard (the Run key's) gives way at its next
+// minute to the one the guard starts.
+TEST_F(Guard, AModuleItDidNotStartGivesWay) {
+    ASSERT_TRUE(suite::writeSettings(Settings{}));
+    suite::ModuleThread early;
+    HWND window = early.start(300);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
+    EXPECT_TRUE(suite::waitUntil(10000, [&] { return !IsWindow(window); })) << "two modules stay";
+    EXPECT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; }));
 }
 
 // Inside the sleep time, with a module that exits as it starts, the guard (in
