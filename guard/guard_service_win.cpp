@@ -11,6 +11,7 @@
 #include "guard/guard_requests_win.h"
 #include "control/local_time_win.h"
 #include "control/shutdown_win.h"
+#include "common/system_function_win.h"
 #include "guard/awake_clock_win.h"
 #include "guard/guard_channel_server_win.h"
 #include "guard/session_guard_win.h"
@@ -60,6 +61,18 @@ void apply(SessionGuard& guard, const Notice& notice) {
 }
 
 GuardClock systemClock() { return {systemUtcNow(), awakeUnits()}; }
+
+void logOffSession(DWORD session) {
+    static const auto logOff = systemFunction<decltype(&WTSLogoffSession)>(L"wtsapi32.dll", "WTSLogoffSession");
+    if (logOff) logOff(WTS_CURRENT_SERVER_HANDLE, session, FALSE);
+}
+
+// Disconnected, the session waits behind the sign-in screen, everything in it kept.
+void lockSession(DWORD session) {
+    static const auto disconnect =
+        systemFunction<decltype(&WTSDisconnectSession)>(L"wtsapi32.dll", "WTSDisconnectSession");
+    if (disconnect) disconnect(WTS_CURRENT_SERVER_HANDLE, session, FALSE);
+}
 
 // The parents, at the computer with their password, turned control off or
 // closed the module of their session.
@@ -112,7 +125,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     if (!gStatusHandle) return;
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
-    SessionGuard guard(&systemClock, &shutDownFromService);
+    SessionGuard guard(&systemClock, {&shutDownFromService, &logOffSession, &lockSession});
     GuardChannelServer channel(&onGrant);
     while (!gStopping) {
         std::vector<Notice> events;

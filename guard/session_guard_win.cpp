@@ -20,6 +20,7 @@
 #include "control/local_time_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
+#include "guard/evening_ending.h"
 #include "guard/module_protection_win.h"
 #include "guard/session_lock_flags.h"
 #include "settings/settings.h"
@@ -194,6 +195,27 @@ std::wstring sceneProgram() {
     return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(path);
 }
 
+// Whether a user other than the given one (by SID) is logged on to any
+// session, on the screen or switched away from.
+bool otherUsersSessionOpen(const std::string& user) {
+    static const auto enumerate =
+        systemFunction<decltype(&WTSEnumerateSessionsW)>(L"wtsapi32.dll", "WTSEnumerateSessionsW");
+    WTS_SESSION_INFOW* info = nullptr;
+    DWORD count = 0;
+    if (!enumerate || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return false;
+    bool other = false;
+    for (DWORD i = 0; i < count && !other; ++i) {
+        if (info[i].State != WTSActive && info[i].State != WTSDisconnected && info[i].State != WTSConnected) continue;
+        if (HANDLE token = sessionUserToken(info[i].SessionId)) {
+            const std::string sid = sidOf(token);
+            other = !sid.empty() && sid != user;
+            CloseHandle(token);
+        }
+    }
+    freeSessionMemory(info);
+    return other;
+}
+
 }  // namespace
 
 std::vector<DWORD> activeSessions() {
@@ -335,8 +357,21 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
             if (!moduleRuns(watches_[session]))
                 if (HANDLE shown = startAs(look.token, sceneProgram(), scene)) CloseHandle(shown);
     }
-    if (steps.shutdown || steps.forcedShutdown) shutdown_(steps.forcedShutdown);
+    if (steps.shutdown || steps.forcedShutdown) endEvening(user, look, limits, steps.forcedShutdown);
     if (steps.storeRecords) store(user, look.token, rules);
+}
+
+void SessionGuard::endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits,
+                              bool force) {
+    switch (endActionFor(endingOf(limits, look.name), otherUsersSessionOpen(user))) {
+    case EndAction::ShutDown: ending_.shutDown(force); return;
+    case EndAction::LogOff:
+        for (uint32_t session : look.sessions) ending_.logOff(session);
+        return;
+    case EndAction::Lock:
+        for (uint32_t session : look.sessions) ending_.lock(session);
+        return;
+    }
 }
 
 void SessionGuard::store(const std::string& user, HANDLE token, const GuardRules& rules) {

@@ -11,7 +11,8 @@
 
 // The guard's hands: each look it finds the active sessions and their users,
 // hands GuardCore the time and what the service manager told it, and carries
-// out what the core decides. It keeps the module it started running in every
+// out what the core decides, ending the evening as the parents chose and
+// never ending another user's session. It keeps the module it started running in every
 // session of a user the settings control (another process of the same program
 // is not that module), starts the turn-off and sleep scenes itself where that
 // module is missing, asks for the shut-down, and keeps its records: its own
@@ -22,9 +23,14 @@
 class SessionGuard {
 public:
     using Clock = GuardClock (*)();
-    using Shutdown = void (*)(bool force);
-    // The service passes the system's clocks and shut-down; tests their own.
-    SessionGuard(Clock clock, Shutdown shutdown) : clock_(clock), shutdown_(shutdown) {}
+    // How an evening ends: the computer shut down, or a session logged off or locked.
+    struct Ending {
+        void (*shutDown)(bool force);
+        void (*logOff)(DWORD session);
+        void (*lock)(DWORD session);
+    };
+    // The service passes the system's clocks and endings; tests their own.
+    SessionGuard(Clock clock, Ending ending) : clock_(clock), ending_(ending) {}
     ~SessionGuard();
     SessionGuard(const SessionGuard&) = delete;
     SessionGuard& operator=(const SessionGuard&) = delete;
@@ -56,6 +62,7 @@ private:
     static bool moduleRuns(const Watch& watch);
     void keepModule(DWORD session, Watch& watch, HANDLE token);
     void followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits);
+    void endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits, bool force);
     void store(const std::string& user, HANDLE token, const GuardRules& rules);
     // The parents' files as last read; a file that cannot be read now keeps
     // the last copy, and the guard's own copy stands in at its start.
@@ -69,7 +76,7 @@ private:
     bool limitsKnown_ = false;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read
     Clock clock_;
-    Shutdown shutdown_;
+    Ending ending_;
 };
 
 // The sessions someone works in now: the console's and every active remote one.

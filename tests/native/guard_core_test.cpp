@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "guard/evening_ending.h"
 #include "guard/guard_core.h"
 #include "guard/session_lock_flags.h"
 #include "simulated_evening.h"
@@ -133,4 +134,22 @@ TEST(GuardCore, WindowsSevenReportsTheLockFlagsSwapped) {
     for (const auto& report : reports)
         EXPECT_EQ(sessionFlagsSayLocked(report.flags, report.major, report.minor), report.locked)
             << report.flags << " " << report.major << "." << report.minor;
+}
+
+// The parents' choice of ending, and the shut-down that would end another
+// user's session too turned into the child's log-off.
+TEST(GuardCore, TheEveningEndsTheChildsSessionAlone) {
+    KeyValueDocument limits;
+    limits.parse(u"end = lock\r\nМаша/end = LogOff\r\nПетя/end = switch off\r\n");
+    const struct {
+        const char16_t* child;
+        bool othersOpen;
+        EndAction action;
+    } endings[] = {{u"Маша", false, EndAction::LogOff}, {u"Вася", true, EndAction::Lock},
+                   {u"Петя", false, EndAction::ShutDown}, {u"Петя", true, EndAction::LogOff}};
+    for (const auto& ending : endings)
+        EXPECT_EQ(endActionFor(endingOf(limits, ending.child), ending.othersOpen), ending.action)
+            << int(ending.action) << ending.othersOpen;
+    KeyValueDocument none;
+    EXPECT_EQ(endingOf(none, u"Маша"), EveningEnding::Shutdown);
 }

@@ -105,6 +105,10 @@ uint64_t gGuardNow = 0;
 std::vector<std::pair<uint64_t, bool>> gShutdowns;  // the guard's clock at each, and whether forced
 GuardClock guardNow() { return {gGuardNow, gGuardNow}; }
 void recordShutdown(bool force) { gShutdowns.push_back({gGuardNow, force}); }
+std::vector<std::pair<char, DWORD>> gSessionEnds;  // 'L' logged off, 'K' locked, with the session
+void recordLogOff(DWORD session) { gSessionEnds.push_back({'L', session}); }
+void recordLock(DWORD session) { gSessionEnds.push_back({'K', session}); }
+const SessionGuard::Ending kRecordedEnding{&recordShutdown, &recordLogOff, &recordLock};
 using Shutdowns = std::vector<std::pair<uint64_t, bool>>;
 
 class Guard : public ::testing::Test {
@@ -219,10 +223,10 @@ TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
     asleep.sleepPending = true;
     asleep.lastActive = asleep.lastAwake = start - 600 * second;
     ASSERT_TRUE(writeLedgerFile(testUsersLedger().c_str(), encodeStateRecord(asleep)));
-    SessionGuard(&guardNow, &recordShutdown).follow();  // the guard's first look keeps its copy of the settings
+    SessionGuard(&guardNow, kRecordedEnding).follow();  // the guard's first look keeps its copy of the settings
     HANDLE held = CreateFileW(dataLocations().settingsPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    SessionGuard guard(&guardNow, &recordShutdown);
+    SessionGuard guard(&guardNow, kRecordedEnding);
     for (; gGuardNow < start + 240 * second; gGuardNow += 20 * second, Sleep(150)) guard.follow();
     CloseHandle(held);
     EXPECT_EQ(gShutdowns, (Shutdowns{{start + 180 * second, true}}));
@@ -244,7 +248,7 @@ TEST_F(Guard, FollowsEachSessionOnItsOwn) {
     evening.nesselMinutes = 30;
     evening.lastActive = evening.lastAwake = gGuardNow = suite::nowUtc();
     ASSERT_TRUE(writeLedgerFile(testUsersLedger().c_str(), encodeStateRecord(evening)));
-    SessionGuard guard(&guardNow, &recordShutdown);
+    SessionGuard guard(&guardNow, kRecordedEnding);
     const auto followFor = [&](uint64_t seconds) {
         for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(150))
             guard.follow();
@@ -283,7 +287,8 @@ TEST_F(Guard, FollowsEachSessionOnItsOwn) {
 // three minutes after the turn-off, but not inside the parents' extra time; a
 // day with a budget counts the minutes, into the guard's copy and the day's
 // line of the history. A module whose calendar file claims the parents' mode
-// changes nothing.
+// changes nothing. Where the parents chose to log the child off or lock the
+// session, that session alone ends, twice (the polite step and the forced one).
 TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
     ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
     ASSERT_TRUE(suite::writeSettings(nesselOn()));
@@ -298,7 +303,8 @@ TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
         suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
         writeLedgerFile(testUsersLedger(L"extra").c_str(), encodeExtraTime(extraUntil));
         gShutdowns.clear();
-        SessionGuard guard(&guardNow, &recordShutdown);
+        gSessionEnds.clear();
+        SessionGuard guard(&guardNow, kRecordedEnding);
         for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
             guard.follow();
     };
@@ -318,6 +324,13 @@ TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
     followFor(closed, 0);
     EXPECT_FALSE(gShutdowns.empty());
     EXPECT_EQ(copiedCalendar().usedMinutes, used);
+
+    const DWORD session = WTSGetActiveConsoleSessionId();
+    for (const auto& [ending, recorded] : {std::pair{L"logoff", 'L'}, {L"Lock", 'K'}}) {
+        followFor(closed + L"\r\nend = " + ending, 0, 420);
+        EXPECT_TRUE(gShutdowns.empty()) << ending;
+        EXPECT_EQ(gSessionEnds, (std::vector<std::pair<char, DWORD>>{{recorded, session}, {recorded, session}}));
+    }
 }
 
 // Wine neither keeps nor enforces a service's access rules: the rules
