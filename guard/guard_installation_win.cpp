@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/usage_ledger_file_win.h"
+#include "guard/event_log_win.h"
 #include "guard/guard_requests_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
@@ -82,6 +83,7 @@ bool installGuardService() {
     restartOnFailure(service);
     prepareLedgerFolder();  // where the parents' limits file goes, before anyone else makes it
     keepDigestFromUsers(dataLocations().passwordPath());  // the guard checks passwords from now on
+    registerEventSource();
     const bool ready = restrictAccess(service) &&
                        (StartServiceW(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
     CloseServiceHandle(service);
@@ -114,5 +116,6 @@ bool removeGuardService() {
         CloseServiceHandle(service);
     }
     CloseServiceHandle(manager);
+    if (none || removed) removeEventSource();
     return none || removed;
 }

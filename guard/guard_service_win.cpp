@@ -13,6 +13,7 @@
 #include "control/shutdown_win.h"
 #include "common/system_function_win.h"
 #include "guard/awake_clock_win.h"
+#include "guard/event_log_win.h"
 #include "guard/guard_channel_server_win.h"
 #include "guard/session_guard_win.h"
 #include "shell/control_commands.h"
@@ -125,7 +126,9 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     if (!gStatusHandle) return;
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
+    reportGuardEvent(kGuardStartedEvent, false);
     SessionGuard guard(&systemClock, {&shutDownFromService, &logOffSession, &lockSession});
+    if (GetSystemMetrics(SM_CLEANBOOT) != 0) guard.safeModeStart();
     GuardChannelServer channel(&onGrant);
     while (!gStopping) {
         std::vector<Notice> events;
@@ -138,6 +141,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
         channel.publishModules(guard.modules());
         WaitForSingleObject(gWake, kFollowMs);
     }
+    reportGuardEvent(kGuardStoppedEvent, false);
     reportState(SERVICE_STOPPED);
 }
 

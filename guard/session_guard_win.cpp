@@ -21,6 +21,7 @@
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/evening_ending.h"
+#include "guard/event_log_win.h"
 #include "guard/module_protection_win.h"
 #include "guard/session_lock_flags.h"
 #include "settings/settings.h"
@@ -33,6 +34,7 @@ constexpr DWORD kNameCapacity = 256;
 constexpr DWORD kNoSession = 0xFFFFFFFF;
 constexpr wchar_t kSettingsCopy[] = L"nessel20.cfg";
 constexpr wchar_t kLimitsCopy[] = L"limits.txt";
+constexpr wchar_t kTricksFile[] = L"tricks.csv";
 
 std::u16string userNameOf(HANDLE token) {
     TokenUserBuffer buffer;
@@ -267,9 +269,14 @@ void SessionGuard::readParentsFiles() {
             writeGuardRecord(copy, image->data(), image->size());
         settingsImage_ = *image;
         settingsKnown_ = true;
-    } else if (!settingsKnown_ && guardRecordPath(kSettingsCopy, copy)) {
-        readWholeFile(copy, settingsImage_);
-        settingsKnown_ = true;
+        settingsHeld_ = false;
+    } else {
+        if (!settingsHeld_) recordTrick(Trick::FileHeldOpen, u"", dataLocations().settingsPath());
+        settingsHeld_ = true;
+        if (!settingsKnown_ && guardRecordPath(kSettingsCopy, copy)) {
+            readWholeFile(copy, settingsImage_);
+            settingsKnown_ = true;
+        }
     }
     if (std::optional<std::u16string> text = readLimitsText()) {
         if (guardRecordPath(kLimitsCopy, copy) && (!limitsKnown_ || *text != limitsText_)) {
@@ -278,16 +285,73 @@ void SessionGuard::readParentsFiles() {
         }
         limitsText_ = *text;
         limitsKnown_ = true;
-    } else if (!limitsKnown_ && guardRecordPath(kLimitsCopy, copy)) {
-        std::vector<uint8_t> bytes;
-        readWholeFile(copy, bytes);
-        limitsText_ = asText(bytes);
-        limitsKnown_ = true;
+        limitsHeld_ = false;
+    } else {
+        if (!limitsHeld_) recordTrick(Trick::FileHeldOpen, u"", kLimitsCopy);
+        limitsHeld_ = true;
+        if (!limitsKnown_ && guardRecordPath(kLimitsCopy, copy)) {
+            std::vector<uint8_t> bytes;
+            readWholeFile(copy, bytes);
+            limitsText_ = asText(bytes);
+            limitsKnown_ = true;
+        }
     }
+}
+
+void SessionGuard::recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert) {
+    const GuardClock now = clock_();
+    wchar_t path[MAX_PATH];
+    if (guardRecordPath(kTricksFile, path))
+        if (std::optional<std::vector<uint8_t>> log = readExistingFile(path)) {
+            const std::string text =
+                withTrickLine(std::string(log->begin(), log->end()), trickLine(now.utc, child, trick));
+            writeGuardRecord(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+        }
+    const std::wstring who(child.begin(), child.end());
+    reportGuardEvent(kTrickEventBase + static_cast<uint32_t>(trick), true, insert.empty() ? who.c_str() : insert.c_str());
+}
+
+void SessionGuard::watchClock(GuardClock now) {
+    TIME_ZONE_INFORMATION zone{};
+    GetTimeZoneInformation(&zone);
+    const std::u16string name(reinterpret_cast<const char16_t*>(zone.StandardName));
+    const ClockWatch::Change change = clockWatch_.look(now, name);
+    if (change.clock) recordTrick(Trick::ClockChanged, u"", std::to_wstring(change.minutes));
+    if (change.zone) recordTrick(Trick::ZoneChanged, u"", zone.StandardName);
+}
+
+void SessionGuard::watchImitators(const std::vector<DWORD>& sessions) {
+    const wchar_t* module = dataLocations().controlModulePath();
+    const wchar_t* name = wcsrchr(module, L'\\');
+    name = name ? name + 1 : module;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    const std::map<uint32_t, uint32_t> ours = modules();
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        DWORD session = 0;
+        if (lstrcmpiW(entry.szExeFile, name) != 0 || !ProcessIdToSessionId(entry.th32ProcessID, &session) ||
+            std::find(sessions.begin(), sessions.end(), session) == sessions.end() ||
+            std::find(imitators_.begin(), imitators_.end(), entry.th32ProcessID) != imitators_.end())
+            continue;
+        const auto own = ours.find(session);
+        if (own != ours.end() && own->second == entry.th32ProcessID) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
+        wchar_t path[MAX_PATH] = L"";
+        if (process && programOfProcess(process, path) && lstrcmpiW(path, module) == 0) {
+            imitators_.push_back(entry.th32ProcessID);
+            recordTrick(Trick::ModuleImitated, watches_[session].user, L"");
+        }
+        if (process) CloseHandle(process);
+    }
+    CloseHandle(snapshot);
 }
 
 void SessionGuard::follow() {
     const std::vector<DWORD> sessions = activeSessions();
+    const GuardClock now = clock_();
+    watchClock(now);
     // A session someone switched away from keeps its module; the guard looks again once it is active.
     for (auto& entry : watches_)
         if (std::find(sessions.begin(), sessions.end(), entry.first) == sessions.end()) forgetModule(entry.second);
@@ -309,6 +373,7 @@ void SessionGuard::follow() {
             CloseHandle(token);
             continue;
         }
+        watch.user = name;
         keepModule(session, watch, token);
         UserLook& look = users[sid];
         look.sessions.push_back(session);
@@ -316,20 +381,27 @@ void SessionGuard::follow() {
         look.token = token;
         look.name = name;
     }
+    watchImitators(sessions);
     for (auto& entry : users) {
-        followUser(entry.first, entry.second, limits);
+        followUser(entry.first, entry.second, limits, now);
         CloseHandle(entry.second.token);
     }
 }
 
 void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
     if (moduleRuns(watch)) return;
+    // The module ends of itself with 0; ended from outside (Task Manager,
+    // taskkill) or broken, with something else.
+    DWORD exitCode = 0;
+    if (watch.module && GetExitCodeProcess(watch.module, &exitCode) && exitCode != 0 && !core_.closedByParents(session))
+        recordTrick(Trick::ModuleEnded, watch.user, L"");
     forgetModule(watch);
     if (!core_.closedByParents(session))
         watch.module = startAs(token, dataLocations().controlModulePath(), L"/control", &watch.moduleId);
 }
 
-void SessionGuard::followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits) {
+void SessionGuard::followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits,
+                              GuardClock now) {
     Settings common;
     common.load(settingsImage_);
     GuardRules rules{childSettings(common, limits, look.name), calendarOf(limits, look.name), 0};
@@ -348,7 +420,6 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
         decodeStateRecord(state.data(), readRecord(look.token, L"dat", state), record);
         core_.know(user, record, decodeCalendarRecord(calendar.data(), readRecord(look.token, L"cal", calendar)));
     }
-    const GuardClock now = clock_();
     const GuardSteps steps = core_.look(user, look.sessions, rules, now, localMinuteOf(now.utc, rules.calendar.zone));
     if (steps.turnOffScene || steps.sleepScene) {
         const wchar_t* scene = steps.sleepScene ? L"/show:nessel-sleep" : L"/show:nessel-turnoff";

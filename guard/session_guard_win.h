@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "guard/clock_watch.h"
 #include "guard/guard_core.h"
+#include "guard/trick_log.h"
 #include "scene/key_value_document.h"
 
 // The guard's hands: each look it finds the active sessions and their users,
@@ -39,10 +41,15 @@ public:
     void follow();
     // What the service manager told the service, and what administrators asked.
     void sessionEvent(DWORD session, SessionEvent event);
-    void suspend() { core_.suspend(); }
+    void suspend() {
+        core_.suspend();
+        clockWatch_.slept();
+    }
     void resume() { core_.resume(); }
     void parentsMode(DWORD session) { core_.parentsMode(session, true); }
     void parentsClose(DWORD session, bool closed) { core_.parentsClose(session, closed); }
+    // Windows started in Safe Mode, which a child may choose without a password.
+    void safeModeStart() { recordTrick(Trick::SafeMode, u"", L""); }
     // The process of the module the guard started in each session where one runs.
     std::map<uint32_t, uint32_t> modules() const;
 
@@ -51,6 +58,7 @@ private:
         HANDLE module = nullptr;  // the module the guard started
         DWORD moduleId = 0;
         bool seen = false;
+        std::u16string user;
     };
     struct UserLook {
         std::vector<uint32_t> sessions;
@@ -61,12 +69,17 @@ private:
     static void forgetModule(Watch& watch);
     static bool moduleRuns(const Watch& watch);
     void keepModule(DWORD session, Watch& watch, HANDLE token);
-    void followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits);
+    void followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits, GuardClock now);
     void endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits, bool force);
     void store(const std::string& user, HANDLE token, const GuardRules& rules);
     // The parents' files as last read; a file that cannot be read now keeps
     // the last copy, and the guard's own copy stands in at its start.
     void readParentsFiles();
+    // Each trick once: a file held open until it can be read again, an
+    // imitator once for its process, a module once for each end from outside.
+    void recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert);
+    void watchClock(GuardClock now);
+    void watchImitators(const std::vector<DWORD>& sessions);
 
     GuardCore core_;
     std::map<DWORD, Watch> watches_;
@@ -75,6 +88,9 @@ private:
     std::u16string limitsText_;
     bool limitsKnown_ = false;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read
+    bool settingsHeld_ = false, limitsHeld_ = false;
+    ClockWatch clockWatch_;
+    std::vector<DWORD> imitators_;
     Clock clock_;
     Ending ending_;
 };

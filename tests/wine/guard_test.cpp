@@ -15,10 +15,12 @@
 #include "control/local_time_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
+#include "guard/event_log_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_requests_win.h"
 #include "guard/module_protection_win.h"
 #include "guard/session_guard_win.h"
+#include "guard/trick_log.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
@@ -81,6 +83,11 @@ std::wstring testUsersLedger(const wchar_t* extension = L"dat") {
         path[0] = 0;
     if (token) CloseHandle(token);
     return path;
+}
+
+// The guard's record of the tricks it beat.
+std::string tricks() {
+    return suite::readBytes(std::wstring(dataLocations().commonFolder()) + L"\\guard\\tricks.csv");
 }
 
 CalendarRecord copiedCalendar() {
@@ -162,6 +169,7 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
         CloseHandle(ended);
         EXPECT_TRUE(suite::waitUntil(10000, [&] { return (second = moduleProcess()) != 0 && second != first; }))
             << "the module was not back within 10 s";
+        EXPECT_NE(tricks().find(";1\r\n"), std::string::npos) << "the module's end went unrecorded: " << tricks();
 
         // The parents close it with their password, which the guard takes:
         // the decoy gets none and no command, and the module stays closed.
@@ -173,7 +181,29 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
     Sleep(5000);
     EXPECT_EQ(moduleProcess(), 0u) << "the guard started the closed module again";
 
+    // Its events' source, with the Russian texts in qz.exe (Wine's log keeps no events).
+    HKEY source = nullptr;
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + std::wstring(kEventSource);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS);
+    wchar_t messages[MAX_PATH] = L"";
+    DWORD messagesSize = sizeof messages;
+    EXPECT_EQ(RegQueryValueExW(source, L"EventMessageFile", nullptr, nullptr, reinterpret_cast<BYTE*>(messages),
+                               &messagesSize),
+              ERROR_SUCCESS);
+    RegCloseKey(source);
+    HMODULE table = LoadLibraryExW(messages, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    wchar_t* text = nullptr;
+    const DWORD_PTR child[] = {reinterpret_cast<DWORD_PTR>(L"Маша")};
+    ASSERT_TRUE(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                               table, kTrickEventBase + static_cast<DWORD>(Trick::ModuleEnded),
+                               MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0,
+                               reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(child))));
+    EXPECT_EQ(std::wstring(text).find(L"Пользователь Маша: модуль контроля завершён"), 0u) << text;
+    LocalFree(text);
+    FreeLibrary(table);
+
     EXPECT_EQ(suite::run(suite::qzPath(), L"/remove-guard", 30000), 0u);
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS);
     CloseServiceHandle(service);
     EXPECT_EQ(OpenServiceW(manager, kGuardServiceName, SERVICE_QUERY_STATUS), nullptr) << "the guard is left";
     CloseServiceHandle(manager);
@@ -191,6 +221,7 @@ TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     HANDLE decoy = suite::start(dataLocations().controlModulePath(), L"/message:x");
     ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
     EXPECT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; })) << "the decoy kept the module out";
+    EXPECT_TRUE(suite::waitUntil(5000, [] { return tricks().find(";2\r\n") != std::string::npos; })) << tricks();
     const DWORD module = moduleProcess();
     suspendProcess(module, true);
     EXPECT_TRUE(suite::waitUntil(75000, [] { return ledgerMinutes() >= 31; })) << ledgerMinutes();

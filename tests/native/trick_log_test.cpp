@@ -1,0 +1,39 @@
+// The parents' record of the tricks the guard beat, and what it takes for a
+// change of the clock or the zone.
+#include <gtest/gtest.h>
+
+#include "guard/clock_watch.h"
+#include "guard/trick_log.h"
+#include "simulated_evening.h"
+
+TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
+    // kEveningStart: 2025-12-06 10:00 UTC.
+    EXPECT_EQ(trickLine(kEveningStart + 65 * kMinute + 59 * kSecond, u"Ма;ша\r\n", Trick::FileHeldOpen),
+              "2025-12-06 11:05;Маша;3");
+    EXPECT_EQ(trickLine(kEveningStart, u"\xD83D\xDE00\xD800", Trick::SafeMode), "2025-12-06 10:00;\xF0\x9F\x98\x80\xEF\xBF\xBD;6");
+    std::string log = "something else\r\n";
+    for (size_t i = 0; i < kKeptTricks + 2; ++i) log = withTrickLine(log, "line " + std::to_string(i));
+    EXPECT_EQ(log.substr(0, log.find("\r\n", log.find("\r\n") + 2)), std::string(kTrickHeader) + "\r\nline 2");
+    EXPECT_EQ(log.substr(log.size() - 10), "line 501\r\n");
+}
+
+TEST(TrickLog, TheClockIsChangedWhenItMovesOtherwiseThanTheAwakeClock) {
+    ClockWatch watch;
+    GuardClock now{kEveningStart, 1};
+    const auto step = [&](int64_t wall, int64_t awake, const std::u16string& zone = u"RTZ 2") {
+        now.utc += wall;
+        now.awake += awake;
+        return watch.look(now, zone);
+    };
+    EXPECT_FALSE(step(0, 0).clock);                        // the first look compares nothing
+    EXPECT_FALSE(step(2 * kSecond, 2 * kSecond).clock);    // an ordinary look
+    EXPECT_FALSE(step(100 * kSecond, 2 * kSecond).clock);  // a stalled look's slack
+    const ClockWatch::Change ahead = step(3 * kMinute, 2 * kSecond);
+    EXPECT_TRUE(ahead.clock);
+    EXPECT_EQ(ahead.minutes, 2);
+    EXPECT_EQ(step(0, 10 * kMinute).minutes, -10);  // set back
+    watch.slept();
+    EXPECT_FALSE(step(8 * 60 * kMinute, 2 * kSecond).clock);  // sleep stops the awake clock
+    EXPECT_FALSE(step(2 * kSecond, 2 * kSecond).zone);
+    EXPECT_TRUE(step(2 * kSecond, 2 * kSecond, u"Ekaterinburg").zone);
+}
