@@ -22,6 +22,12 @@ constexpr DWORD kFailureCountResetSeconds = 24 * 60 * 60;
 constexpr DWORD kStopWaitMs = 10000;
 constexpr DWORD kStopLookMs = 100;
 
+// Safe Mode starts only the services named by a key of these, whose default
+// value says "Service"; a child reaches Safe Mode without a password.
+constexpr const wchar_t* kSafeBootGroups[] = {L"SYSTEM\\CurrentControlSet\\Control\\SafeBoot\\Minimal\\",
+                                              L"SYSTEM\\CurrentControlSet\\Control\\SafeBoot\\Network\\"};
+constexpr wchar_t kSafeBootKind[] = L"Service";
+
 std::wstring loadText(UINT id) {
     wchar_t text[512] = L"";
     LoadStringW(GetModuleHandleW(nullptr), id, text, 512);
@@ -38,6 +44,33 @@ void restartOnFailure(SC_HANDLE service) {
     failure.cActions = 3;
     failure.lpsaActions = actions;
     ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure);
+}
+
+bool startInSafeMode() {
+    bool all = true;
+    for (const wchar_t* group : kSafeBootGroups) {
+        const std::wstring name = group + std::wstring(kGuardServiceName);
+        HKEY key;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS) {
+            all = false;
+            continue;
+        }
+        all = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kSafeBootKind),
+                             sizeof kSafeBootKind) == ERROR_SUCCESS &&
+              all;
+        RegCloseKey(key);
+    }
+    return all;
+}
+
+bool leaveSafeMode() {
+    bool all = true;
+    for (const wchar_t* group : kSafeBootGroups) {
+        const LONG status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, (group + std::wstring(kGuardServiceName)).c_str());
+        all = (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) && all;
+    }
+    return all;
 }
 
 bool restrictAccess(SC_HANDLE service) {
@@ -79,7 +112,7 @@ bool installGuardService() {
     ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &text);
     restartOnFailure(service);
     prepareLedgerFolder();  // where the parents' limits file goes, before anyone else makes it
-    const bool ready = restrictAccess(service) &&
+    const bool ready = restrictAccess(service) && startInSafeMode() &&
                        (StartServiceW(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
     CloseServiceHandle(service);
     return ready;
@@ -111,5 +144,5 @@ bool removeGuardService() {
         CloseServiceHandle(service);
     }
     CloseServiceHandle(manager);
-    return none || removed;
+    return leaveSafeMode() && (none || removed);
 }
