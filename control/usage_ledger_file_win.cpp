@@ -1,11 +1,11 @@
 #include "control/usage_ledger_file_win.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 #include <cwchar>
 
 #include "shell/data_locations_win.h"
+#include "shell/folder_access_win.h"
 #include "shell/process_identity_win.h"
 
 const wchar_t kLedgerFolderAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
@@ -21,29 +21,6 @@ bool folderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     if (!slash) return false;
     *slash = 0;
     return true;
-}
-
-// The folder with its access, made or taken over.
-bool prepareFolder(const wchar_t* folder) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLedgerFolderAccess, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return false;
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    bool ready = CreateDirectoryW(folder, &attributes) != FALSE;
-    if (!ready && GetLastError() == ERROR_ALREADY_EXISTS) {
-        PSID owner = nullptr;
-        PACL access = nullptr;
-        BOOL present = FALSE, defaulted = FALSE;
-        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-        GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
-        ready = SetNamedSecurityInfoW(const_cast<wchar_t*>(folder), SE_FILE_OBJECT,
-                                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                          PROTECTED_DACL_SECURITY_INFORMATION,
-                                      owner, nullptr, access, nullptr) == ERROR_SUCCESS;
-    }
-    LocalFree(descriptor);
-    return ready;
 }
 
 }  // namespace
@@ -85,7 +62,7 @@ bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
 bool prepareLedgerFolder() {
     wchar_t folder[MAX_PATH];
     const int length = std::swprintf(folder, MAX_PATH, L"%ls\\%ls", dataLocations().commonFolder(), kLedgerFolderName);
-    return length > 0 && length < MAX_PATH && prepareFolder(folder);
+    return length > 0 && length < MAX_PATH && prepareFolder(folder, kLedgerFolderAccess);
 }
 
 size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {
@@ -100,7 +77,7 @@ size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {
 
 bool writeLedgerFile(const wchar_t* path, const uint8_t* bytes, size_t size) {
     wchar_t folder[MAX_PATH], fresh[MAX_PATH];
-    if (!folderOf(path, folder) || !prepareFolder(folder)) return false;
+    if (!folderOf(path, folder) || !prepareFolder(folder, kLedgerFolderAccess)) return false;
     if (std::swprintf(fresh, MAX_PATH, L"%ls.new", path) <= 0) return false;
     HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

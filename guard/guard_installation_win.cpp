@@ -8,12 +8,16 @@
 #include "control/usage_ledger_file_win.h"
 #include "guard/guard_requests_win.h"
 #include "resources/resource_ids.h"
+#include "shell/data_locations_win.h"
+#include "shell/folder_access_win.h"
 
 // The service manager's defaults for LocalSystem and administrators; logged-on
 // and service users may only query it, not start, stop, pause it or send it
 // requests.
 const wchar_t kGuardServiceAccess[] =
     L"D:(A;;CCLCSWRPWPDTLOCRRC;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)(A;;CCLCSWLORC;;;IU)(A;;CCLCSWLORC;;;SU)";
+
+const wchar_t kCommonFolderAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)";
 
 namespace {
 
@@ -73,6 +77,19 @@ bool leaveSafeMode() {
     return all;
 }
 
+// The shared data folder may be a child's from before the installation, with
+// files of the suite's names in it, and so may the maker's folder that holds
+// it, whose owner could put another folder in its place: both are taken over
+// with all they hold.
+bool takeOverCommonFolder() {
+    const std::wstring common = dataLocations().commonFolder();
+    const size_t last = common.find_last_not_of(L'\\');
+    const size_t slash = last == std::wstring::npos ? last : common.rfind(L'\\', last);
+    if (slash == std::wstring::npos) return false;
+    return takeOverFolderTree(common.substr(0, slash).c_str(), kCommonFolderAccess) &&
+           takeOverFolderTree(common.c_str(), kCommonFolderAccess);
+}
+
 bool restrictAccess(SC_HANDLE service) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kGuardServiceAccess, SDDL_REVISION_1, &descriptor,
@@ -86,6 +103,9 @@ bool restrictAccess(SC_HANDLE service) {
 }  // namespace
 
 bool installGuardService() {
+    // First, so that the installer's copy of the module lands in a folder of the administrators' even where no
+    // service can be registered.
+    const bool folders = takeOverCommonFolder();
     wchar_t program[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return false;
@@ -112,7 +132,7 @@ bool installGuardService() {
     ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &text);
     restartOnFailure(service);
     prepareLedgerFolder();  // where the parents' limits file goes, before anyone else makes it
-    const bool ready = restrictAccess(service) && startInSafeMode() &&
+    const bool ready = folders && restrictAccess(service) && startInSafeMode() &&
                        (StartServiceW(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
     CloseServiceHandle(service);
     return ready;

@@ -1,11 +1,17 @@
 // What /install-guard leaves for a child with a standard account: the guard
-// in Safe Mode. Wine's registry is real.
+// in Safe Mode, and a shared data folder he cannot change though he may have
+// made it first. Wine's registry is real; Wine keeps no security descriptor
+// of a file (it maps one to the Unix mode bits), so the folder's rules are
+// read from the descriptor the installation gives it, as Windows would apply
+// them.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "guard/guard_installation_win.h"
 #include "support/suite.h"
 
 namespace {
@@ -21,11 +27,51 @@ std::wstring defaultValue(const wchar_t* key) {
                : L"<missing>";
 }
 
+bool isSid(PSID sid, WELL_KNOWN_SID_TYPE type) {
+    BYTE known[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof known;
+    return sid && CreateWellKnownSid(type, nullptr, known, &size) && EqualSid(sid, known);
+}
+
+constexpr ACCESS_MASK kChange = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                                FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+struct Held {
+    bool read = false, byAdministrators = false, isProtected = false;
+    ACCESS_MASK othersChange = 0;  // what anyone but the system and administrators may change
+    ACCESS_MASK usersGet = 0;
+};
+
+Held heldUnder(const wchar_t* rules) {
+    Held held;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    held.read = ConvertStringSecurityDescriptorToSecurityDescriptorW(rules, SDDL_REVISION_1, &descriptor, nullptr) &&
+                GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) &&
+                GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && dacl &&
+                GetSecurityDescriptorControl(descriptor, &control, &revision);
+    held.byAdministrators = isSid(owner, WinBuiltinAdministratorsSid);
+    held.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    for (DWORD i = 0; held.read && i < dacl->AceCount; ++i) {
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        if (isSid(&ace->SidStart, WinBuiltinUsersSid)) held.usersGet |= ace->Mask;
+        if (!isSid(&ace->SidStart, WinLocalSystemSid) && !isSid(&ace->SidStart, WinBuiltinAdministratorsSid))
+            held.othersChange |= ace->Mask & kChange;
+    }
+    LocalFree(descriptor);
+    return held;
+}
+
 }  // namespace
 
-TEST(GuardInstallation, RunsInSafeMode) {
-    suite::installControlModule();
-    Settings others;  // the guard starts no module for the test's user
+TEST(GuardInstallation, RunsInSafeModeAndTakesOverTheSharedDataFolder) {
+    suite::installControlModule();  // the folder exists, as a child may have made it
+    Settings others;                // the guard starts no module for the test's user
     others.selectedUsersOnly = 1;
     others.users = {u"someone-else"};
     ASSERT_TRUE(suite::writeSettings(others));
@@ -39,4 +85,12 @@ TEST(GuardInstallation, RunsInSafeMode) {
         EXPECT_EQ(values[i], L"Service") << kSafeBootKeys[i];
         EXPECT_EQ(defaultValue(kSafeBootKeys[i]), L"<missing>") << kSafeBootKeys[i] << " after the removal";
     }
+
+    const Held folder = heldUnder(kCommonFolderAccess);
+    ASSERT_TRUE(folder.read);
+    EXPECT_TRUE(folder.byAdministrators);
+    EXPECT_TRUE(folder.isProtected) << "users may create files in the folder above";
+    EXPECT_EQ(folder.othersChange, 0u);
+    EXPECT_EQ(folder.usersGet, static_cast<ACCESS_MASK>(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE))
+        << "users run the control module from it";
 }
