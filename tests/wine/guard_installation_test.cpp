@@ -36,37 +36,6 @@ bool isSid(PSID sid, WELL_KNOWN_SID_TYPE type) {
 constexpr ACCESS_MASK kChange = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
                                 FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
-struct Held {
-    bool read = false, byAdministrators = false, isProtected = false;
-    ACCESS_MASK othersChange = 0;  // what anyone but the system and administrators may change
-    ACCESS_MASK usersGet = 0;
-};
-
-Held heldUnder(const wchar_t* rules) {
-    Held held;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    BOOL present = FALSE, defaulted = FALSE;
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    held.read = ConvertStringSecurityDescriptorToSecurityDescriptorW(rules, SDDL_REVISION_1, &descriptor, nullptr) &&
-                GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) &&
-                GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && dacl &&
-                GetSecurityDescriptorControl(descriptor, &control, &revision);
-    held.byAdministrators = isSid(owner, WinBuiltinAdministratorsSid);
-    held.isProtected = (control & SE_DACL_PROTECTED) != 0;
-    ACCESS_ALLOWED_ACE* ace = nullptr;
-    for (DWORD i = 0; held.read && i < dacl->AceCount; ++i) {
-        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-        if (isSid(&ace->SidStart, WinBuiltinUsersSid)) held.usersGet |= ace->Mask;
-        if (!isSid(&ace->SidStart, WinLocalSystemSid) && !isSid(&ace->SidStart, WinBuiltinAdministratorsSid))
-            held.othersChange |= ace->Mask & kChange;
-    }
-    LocalFree(descriptor);
-    return held;
-}
-
 }  // namespace
 
 TEST(GuardInstallation, RunsInSafeModeAndTakesOverTheSharedDataFolder) {
@@ -86,11 +55,27 @@ TEST(GuardInstallation, RunsInSafeModeAndTakesOverTheSharedDataFolder) {
         EXPECT_EQ(defaultValue(kSafeBootKeys[i]), L"<missing>") << kSafeBootKeys[i] << " after the removal";
     }
 
-    const Held folder = heldUnder(kCommonFolderAccess);
-    ASSERT_TRUE(folder.read);
-    EXPECT_TRUE(folder.byAdministrators);
-    EXPECT_TRUE(folder.isProtected) << "users may create files in the folder above";
-    EXPECT_EQ(folder.othersChange, 0u);
-    EXPECT_EQ(folder.usersGet, static_cast<ACCESS_MASK>(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE))
-        << "users run the control module from it";
+    PSECURITY_DESCRIPTOR rules = nullptr;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kCommonFolderAccess, SDDL_REVISION_1, &rules,
+                                                                     nullptr) &&
+                GetSecurityDescriptorOwner(rules, &owner, &defaulted) &&
+                GetSecurityDescriptorDacl(rules, &present, &dacl, &defaulted) && dacl &&
+                GetSecurityDescriptorControl(rules, &control, &revision));
+    EXPECT_TRUE(isSid(owner, WinBuiltinAdministratorsSid));
+    EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "users may create files in the folder above";
+    ACCESS_ALLOWED_ACE* ace = nullptr;  // each an allowed one: a denied one could only take rights away
+    for (DWORD i = 0; i < dacl->AceCount && GetAce(dacl, i, reinterpret_cast<void**>(&ace)); ++i) {
+        if (isSid(&ace->SidStart, WinLocalSystemSid) || isSid(&ace->SidStart, WinBuiltinAdministratorsSid)) continue;
+        EXPECT_EQ(ace->Mask & kChange, 0u) << "rule " << i;
+        if (isSid(&ace->SidStart, WinBuiltinUsersSid)) {
+            EXPECT_EQ(ace->Mask, static_cast<ACCESS_MASK>(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE))
+                << "users run the control module from it";
+        }
+    }
+    LocalFree(rules);
 }
