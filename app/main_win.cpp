@@ -3,7 +3,13 @@
 
 #include "app/roles.h"
 #include "app/startup_win.h"
+#include "common/dll_search_win.h"
 #include "common/system_function_win.h"
+
+// Before any static object is built (the data locations load shell32), so
+// that, as far as the system allows, no DLL of this process comes from the
+// program's or the current folder unless named by its full path.
+__attribute__((constructor(101))) static void restrictDllSearchFirst() { restrictDllSearch(); }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* commandLine = GetCommandLineA();

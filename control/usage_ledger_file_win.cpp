@@ -1,11 +1,11 @@
 #include "control/usage_ledger_file_win.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 #include <cwchar>
 
 #include "shell/data_locations_win.h"
+#include "shell/folder_access_win.h"
 #include "shell/process_identity_win.h"
 
 const wchar_t kLedgerFolderAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
@@ -23,29 +23,6 @@ bool folderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     if (!slash) return false;
     *slash = 0;
     return true;
-}
-
-// The folder with its access, made or taken over.
-bool prepareFolder(const wchar_t* folder, const wchar_t* rules = kLedgerFolderAccess) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(rules, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return false;
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    bool ready = CreateDirectoryW(folder, &attributes) != FALSE;
-    if (!ready && GetLastError() == ERROR_ALREADY_EXISTS) {
-        PSID owner = nullptr;
-        PACL access = nullptr;
-        BOOL present = FALSE, defaulted = FALSE;
-        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-        GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
-        ready = SetNamedSecurityInfoW(const_cast<wchar_t*>(folder), SE_FILE_OBJECT,
-                                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                          PROTECTED_DACL_SECURITY_INFORMATION,
-                                      owner, nullptr, access, nullptr) == ERROR_SUCCESS;
-    }
-    LocalFree(descriptor);
-    return ready;
 }
 
 }  // namespace
@@ -88,7 +65,7 @@ bool ledgerFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
 bool prepareLedgerFolder() {
     wchar_t folder[MAX_PATH];
     const int length = std::swprintf(folder, MAX_PATH, L"%ls\\%ls", dataLocations().commonFolder(), kLedgerFolderName);
-    return length > 0 && length < MAX_PATH && prepareFolder(folder);
+    return length > 0 && length < MAX_PATH && prepareFolder(folder, kLedgerFolderAccess);
 }
 
 size_t readLedgerFile(const wchar_t* path, uint8_t* bytes, size_t capacity) {

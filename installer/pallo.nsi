@@ -62,14 +62,6 @@ Section "Pallo"
   !include "${PAYLOAD}"
   WriteUninstaller "$INSTDIR\uinst.exe"
 
-  ; A running control module keeps its file open: move it aside (a running
-  ; program may be renamed) and let Windows delete it at the next start.
-  CreateDirectory "$APPDATA\${DATA_FOLDER}"
-  Delete "$APPDATA\${DATA_FOLDER}\services.old"
-  Rename "$APPDATA\${DATA_FOLDER}\services.exe" "$APPDATA\${DATA_FOLDER}\services.old"
-  Delete /REBOOTOK "$APPDATA\${DATA_FOLDER}\services.old"
-  CopyFiles /SILENT "$INSTDIR\qz.exe" "$APPDATA\${DATA_FOLDER}\services.exe"
-
   ; "/run" from the program folder starts the module with that folder as its
   ; working directory, where it finds qz.exe for the scenes.
   WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\qz.exe" /run'
@@ -96,8 +88,17 @@ Section "Pallo"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\$(ShortcutUninstall).lnk" "$INSTDIR\qza.exe" "/uninstall"
 
   ; The guard service keeps the control module running in the console
-  ; session (qz.exe /guard, as LocalSystem).
+  ; session (qz.exe /guard, as LocalSystem). Installing it takes over the
+  ; shared data folder, which a user may have made first, so nothing goes
+  ; into that folder before.
   ExecWait '"$INSTDIR\qz.exe" /install-guard'
+
+  ; A running control module keeps its file open: move it aside (a running
+  ; program may be renamed) and let Windows delete it at the next start.
+  Delete "$APPDATA\${DATA_FOLDER}\services.old"
+  Rename "$APPDATA\${DATA_FOLDER}\services.exe" "$APPDATA\${DATA_FOLDER}\services.old"
+  Delete /REBOOTOK "$APPDATA\${DATA_FOLDER}\services.old"
+  CopyFiles /SILENT "$INSTDIR\qz.exe" "$APPDATA\${DATA_FOLDER}\services.exe"
 
   ; "/run" ends once the module is started: waiting for it makes the
   ; module's process exist when the installer ends.
