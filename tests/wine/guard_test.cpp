@@ -171,12 +171,17 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
             << "the module was not back within 10 s";
         EXPECT_NE(tricks().find(";1\r\n"), std::string::npos) << "the module's end went unrecorded: " << tricks();
 
-        // The parents close it with their password, which the guard takes:
-        // the decoy gets none and no command, and the module stays closed.
+        // The parents close it with their password, which the guard takes
+        // (the hand-over file is never needed), the decoy gets no command, and
+        // the module stays closed.
         ASSERT_TRUE(storePassword(u"pw"));
+        // A folder in the hand-over file's place: no password can go there.
+        DeleteFileW(dataLocations().handOverPath());
+        CreateDirectoryW(dataLocations().handOverPath(), nullptr);
         ASSERT_TRUE(suite::runAnsweringPassword(L"/close", L"pw"));
         EXPECT_TRUE(suite::waitUntil(5000, [] { return moduleProcess() == 0; }));
         EXPECT_EQ(decoy.commands().size(), 0u) << decoy.commands()[0].code;
+        RemoveDirectoryW(dataLocations().handOverPath());
     }
     Sleep(5000);
     EXPECT_EQ(moduleProcess(), 0u) << "the guard started the closed module again";
@@ -261,6 +266,7 @@ TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
     for (; gGuardNow < start + 240 * second; gGuardNow += 20 * second, Sleep(150)) guard.follow();
     CloseHandle(held);
     EXPECT_EQ(gShutdowns, (Shutdowns{{start + 180 * second, true}}));
+    EXPECT_NE(tricks().find(";3\r\n"), std::string::npos) << tricks();
 }
 
 // What Windows tells the service (said here to a guard in this process, with
