@@ -88,12 +88,16 @@ TEST_F(CodePageChangePassword, WrongOldPasswordAndUnconfirmedNewOne) {
 }
 
 TEST_F(ChangePassword, UnwritableDigestFileIsReported) {
-    // A folder in the digest file's place: nothing can be read from or written to it.
-    ASSERT_TRUE(CreateDirectoryW(dataLocations().passwordPath(), nullptr));
+    // Held by a reader that lets others read it but not replace it: the old
+    // password checks, the new one cannot be stored.
+    ASSERT_TRUE(storePassword(u""));
+    HANDLE held = CreateFileW(dataLocations().passwordPath(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     fill(L"", L"New", L"New");
     suite::BoxCloser notSaved(window);
     EXPECT_EQ(changePassword(window), 3);
     EXPECT_EQ(notSaved.seen().text, L"Не удалось сохранить файл конфигурации. Пароль не изменён.");
+    CloseHandle(held);
 }
 
 // The prompt's poll may start the control module when none answers; an
