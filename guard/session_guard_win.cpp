@@ -429,7 +429,10 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
                 if (HANDLE shown = startAs(look.token, sceneProgram(), scene)) CloseHandle(shown);
     }
     if (steps.shutdown || steps.forcedShutdown) endEvening(user, look, limits, steps.forcedShutdown);
-    if (steps.storeRecords) store(user, look.token, rules);
+    // A copy users read may be held open for a moment (a reader that does not
+    // share its deletion): it is written again at the next look.
+    bool& viewsStale = staleViews_[user];
+    if (steps.storeRecords || viewsStale) viewsStale = !store(user, look.token, rules);
 }
 
 void SessionGuard::endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits,
@@ -445,7 +448,7 @@ void SessionGuard::endEvening(const std::string& user, const UserLook& look, con
     }
 }
 
-void SessionGuard::store(const std::string& user, HANDLE token, const GuardRules& rules) {
+bool SessionGuard::store(const std::string& user, HANDLE token, const GuardRules& rules) {
     const StateImage state = encodeStateRecord(core_.record(user));
     const CalendarRecord& day = core_.calendar(user);
     const CalendarImage calendar = encodeCalendarRecord(day);
@@ -453,15 +456,16 @@ void SessionGuard::store(const std::string& user, HANDLE token, const GuardRules
     // The guard's own copies first: the ones users read may be held open.
     if (guardRecordPathOf(token, path, L"dat")) writeGuardRecord(path, state.data(), state.size());
     if (guardRecordPathOf(token, path, L"cal")) writeGuardRecord(path, calendar.data(), calendar.size());
-    if (ledgerPathOf(token, path, L"dat")) writeLedgerFile(path, state);
-    if (ledgerPathOf(token, path, L"cal")) writeLedgerFile(path, calendar);
+    bool views = ledgerPathOf(token, path, L"dat") && writeLedgerFile(path, state);
+    views = ledgerPathOf(token, path, L"cal") && writeLedgerFile(path, calendar) && views;
     // A record that only remembers a close has counted no day yet; a history
     // that cannot be read now is left for a later minute, never written anew.
-    if (day.budgetDay == 0 || !ledgerPathOf(token, path, L"csv")) return;
+    if (day.budgetDay == 0 || !ledgerPathOf(token, path, L"csv")) return views;
     const std::optional<std::vector<uint8_t>> history = readExistingFile(path);
-    if (!history) return;
+    if (!history) return views;
     const int32_t budget = rules.calendar.days[static_cast<size_t>(weekdayOf(day.budgetDay))].budgetMinutes;
     const int32_t limit = budget >= 0 ? budget : rules.settings.nesselDisabled ? -1 : rules.settings.bedtimeMinutes;
     const std::string text = withHistoryLine(std::string(history->begin(), history->end()), historyLine(day, limit));
     writeLedgerFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    return views;
 }

@@ -71,7 +71,8 @@ private:
     void keepModule(DWORD session, Watch& watch, HANDLE token);
     void followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits, GuardClock now);
     void endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits, bool force);
-    void store(const std::string& user, HANDLE token, const GuardRules& rules);
+    // Keeps the user's records; false where a copy users read could not be written.
+    bool store(const std::string& user, HANDLE token, const GuardRules& rules);
     // The parents' files as last read; a file that cannot be read now keeps
     // the last copy, and the guard's own copy stands in at its start.
     void readParentsFiles();
@@ -91,6 +92,7 @@ private:
     bool settingsHeld_ = false, limitsHeld_ = false;
     ClockWatch clockWatch_;
     std::vector<DWORD> imitators_;
+    std::map<std::string, bool> staleViews_;
     Clock clock_;
     Ending ending_;
 };
