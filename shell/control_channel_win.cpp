@@ -11,6 +11,7 @@
 #include "shell/control_commands.h"
 #include "shell/control_module_start_win.h"
 #include "shell/guard_channel_win.h"
+#include "shell/guard_presence_win.h"
 #include "shell/window_user_win.h"
 
 namespace {
@@ -90,6 +91,9 @@ int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password
     const std::optional<GuardAnswer> guard = askGuard(grant);
     wipeText(grant.password);
     if (guard) return guard->yes ? static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, 0)) : 0;
+    // A guard that runs but does not answer (its channel held busy) gets no
+    // password by another road: nothing is handed over.
+    if (runningGuardProcess() != 0) return kHandOverFailed;
     WindowUser user;
     if (!controlWindowUser(gCachedControlWindow, user)) return kHandOverFailed;
     {
