@@ -114,7 +114,7 @@ protected:
             // all but one give way. Where the guard runs, the module it
             // started for a controlled user is the session's, and no other.
             if (!guards_ && ((withoutName_ && lowerModuleWindowExists(hwnd())) ||
-                             (core_.isActive() && runningGuardProcess() != 0))) {
+                             (core_.isActive() && guardChannelOpen() && runningGuardProcess() != 0))) {
                 endDialog(IDOK);
                 return;
             }

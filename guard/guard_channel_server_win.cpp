@@ -45,10 +45,9 @@ std::optional<ChannelClient> clientOf(HANDLE pipe) {
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof administrators;
     BOOL member = FALSE;
-    const bool known =
-        GetTokenInformation(token, TokenSessionId, &client.session, sizeof client.session, &size) &&
-        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) &&
-        CheckTokenMembership(token, administrators, &member);
+    const bool known = GetTokenInformation(token, TokenSessionId, &client.session, sizeof client.session, &size) &&
+                       CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) &&
+                       CheckTokenMembership(token, administrators, &member);
     CloseHandle(token);
     if (!known) return std::nullopt;
     client.administrator = member != FALSE;
@@ -89,9 +88,10 @@ DWORD WINAPI GuardChannelServer::serve(void* self) {
         return 0;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     // One instance, made first: nobody else serves an instance of the name.
-    HANDLE pipe = CreateNamedPipeW(kGuardPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, kPipeBuffer, kPipeBuffer,
-                                   0, &attributes);
+    HANDLE pipe =
+        CreateNamedPipeW(kGuardPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, kPipeBuffer, kPipeBuffer, 0,
+                         &attributes);
     LocalFree(descriptor);
     if (pipe == INVALID_HANDLE_VALUE) return 0;
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -129,9 +129,9 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
     GuardAnswer answer;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        answer = grants_.answer(*question, *client, modules_,
-                                [](const std::u16string& password) { return checkPassword(password); },
-                                awakeUnits() / kUnitsPerMs);
+        answer = grants_.answer(
+            *question, *client, modules_, [](const std::u16string& password) { return checkPassword(password); },
+            awakeUnits() / kUnitsPerMs);
     }
     wipeText(question->password);
     if (question->ask == GuardAsk::Grant && answer.yes) onGrant_(client->session, question->command);

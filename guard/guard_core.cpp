@@ -125,8 +125,7 @@ void GuardCore::beginUse(User& user, const Settings& settings, uint64_t utc, Gua
     steps.storeRecords = true;
 }
 
-void GuardCore::countMinute(User& user, const GuardRules& rules, uint64_t utc, LocalMinute local,
-                            GuardSteps& steps) {
+void GuardCore::countMinute(User& user, const GuardRules& rules, uint64_t utc, LocalMinute local, GuardSteps& steps) {
     const Settings& settings = rules.settings;
     steps.storeRecords = true;
     if (settings.nesselDisabled || rules.extraTimeUntil > utc) return;  // extra time counts towards no limit

@@ -13,7 +13,8 @@ GuardAnswer ParentsGrants::answer(const GuardQuestion& question, const ChannelCl
         if (answer.yes) grantedUntil_[client.session] = nowMs + kGrantMs;
         break;
     case GuardAsk::TakeGrant: {
-        const bool fromModule = answer.moduleProcess != 0 && (client.process == 0 || client.process == answer.moduleProcess);
+        const bool fromModule =
+            answer.moduleProcess != 0 && (client.process == 0 || client.process == answer.moduleProcess);
         const auto grant = grantedUntil_.find(client.session);
         answer.yes = fromModule && grant != grantedUntil_.end() && nowMs < grant->second;
         break;

@@ -67,8 +67,7 @@ std::vector<uint8_t> asBytes(const std::u16string& text) {
 
 std::u16string asText(const std::vector<uint8_t>& bytes) {
     std::u16string text(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     return text;
 }
 
@@ -178,9 +177,9 @@ HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* argumen
     HANDLE raised = raisedToken(token);
     SECURITY_ATTRIBUTES protection;
     const bool protect = moduleProcessAttributes(protection);
-    const BOOL ok = CreateProcessAsUserW(raised ? raised : token, program.c_str(), &commandLine[0],
-                                         protect ? &protection : nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                                         environment, folder, &startup, &started);
+    const BOOL ok =
+        CreateProcessAsUserW(raised ? raised : token, program.c_str(), &commandLine[0], protect ? &protection : nullptr,
+                             nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, environment, folder, &startup, &started);
     if (protect) LocalFree(protection.lpSecurityDescriptor);
     if (raised) CloseHandle(raised);
     if (environment) destroy(environment);
@@ -308,7 +307,8 @@ void SessionGuard::recordTrick(Trick trick, const std::u16string& child, const s
             writeGuardRecord(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
         }
     const std::wstring who(child.begin(), child.end());
-    reportGuardEvent(kTrickEventBase + static_cast<uint32_t>(trick), true, insert.empty() ? who.c_str() : insert.c_str());
+    reportGuardEvent(kTrickEventBase + static_cast<uint32_t>(trick), true,
+                     insert.empty() ? who.c_str() : insert.c_str());
 }
 
 void SessionGuard::watchClock(GuardClock now) {

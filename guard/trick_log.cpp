@@ -11,7 +11,9 @@ namespace {
 
 constexpr int64_t kUnitsPerDay = 24 * 60 * kUnitsPerMinute;
 
-std::string twoDigits(int64_t value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
+std::string twoDigits(int64_t value) {
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
 
 std::string utf8Of(const std::u16string& text) {
     std::string out;

@@ -14,13 +14,14 @@ uint32_t get32(const uint8_t* bytes) {
 
 std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
     std::vector<uint8_t> bytes;
-    const size_t units = question.password.size() < kGuardPasswordLimit ? question.password.size() : kGuardPasswordLimit;
+    const size_t units =
+        question.password.size() < kGuardPasswordLimit ? question.password.size() : kGuardPasswordLimit;
     put32(bytes, static_cast<uint32_t>(question.ask));
     put32(bytes, question.command);
     put32(bytes, static_cast<uint32_t>(units));
     for (size_t i = 0; i < units; ++i)
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(question.password[i]),
-                                   static_cast<uint8_t>(question.password[i] >> 8)});
+        bytes.insert(bytes.end(),
+                     {static_cast<uint8_t>(question.password[i]), static_cast<uint8_t>(question.password[i] >> 8)});
     return bytes;
 }
 

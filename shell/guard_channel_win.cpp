@@ -20,14 +20,22 @@ bool servedByGuard(HANDLE pipe) {
 
 }  // namespace
 
+bool guardChannelOpen() {
+    // Without the pipe there is no guard to ask, and the service manager,
+    // which may be slow to answer a first question, is not asked either.
+    constexpr DWORD kLookMs = 1;
+    return WaitNamedPipeW(kGuardPipeName, kLookMs) || GetLastError() != ERROR_FILE_NOT_FOUND;
+}
+
 std::optional<GuardAnswer> askGuard(const GuardQuestion& question) {
-    if (runningGuardProcess() == 0) return std::nullopt;
+    if (!guardChannelOpen()) return std::nullopt;
     HANDLE pipe = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 2 && pipe == INVALID_HANDLE_VALUE; ++attempt) {
         // Identification is all the guard needs of the asker's token.
         pipe = CreateFileW(kGuardPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE && (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(kGuardPipeName, kPipeWaitMs)))
+        if (pipe == INVALID_HANDLE_VALUE &&
+            (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(kGuardPipeName, kPipeWaitMs)))
             return std::nullopt;
     }
     std::optional<GuardAnswer> answer;
@@ -36,7 +44,8 @@ std::optional<GuardAnswer> askGuard(const GuardQuestion& question) {
         std::vector<uint8_t> asked = encodeQuestion(question);
         uint8_t reply[kGuardAnswerSize];
         DWORD read = 0;
-        if (TransactNamedPipe(pipe, asked.data(), static_cast<DWORD>(asked.size()), reply, sizeof reply, &read, nullptr))
+        if (TransactNamedPipe(pipe, asked.data(), static_cast<DWORD>(asked.size()), reply, sizeof reply, &read,
+                              nullptr))
             answer = decodeAnswer(reply, read);
         wipeMemory(asked.data(), asked.size());
     }

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (encodeQuestion(*question) != std::vector<uint8_t>(data, data + size)) std::abort();
     ParentsGrants grants;
     const ChannelClient child{1, false, 9};
-    const GuardAnswer answer = grants.answer(*question, child, {{1, 9}}, [](const std::u16string&) { return true; }, 0);
+    const GuardAnswer answer = grants.answer(
+        *question, child, {{1, 9}}, [](const std::u16string&) { return true; }, 0);
     if (question->ask != GuardAsk::Module && answer.yes) std::abort();
     return 0;
 }

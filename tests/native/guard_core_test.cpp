@@ -31,8 +31,10 @@ struct Evening {
     void look() {
         const GuardSteps asked = core.look("child", {kSession}, rules, clock, clock.utc / kMinute);
         const std::string at = std::to_string(clock.awake / kMinute);
-        for (auto [wanted, tag] : {std::pair{asked.turnOffScene, "T"}, {asked.sleepScene, "Z"},
-                                   {asked.shutdown, "S"}, {asked.forcedShutdown, "F"}})
+        for (auto [wanted, tag] : {std::pair{asked.turnOffScene, "T"},
+                                   {asked.sleepScene, "Z"},
+                                   {asked.shutdown, "S"},
+                                   {asked.forcedShutdown, "F"}})
             if (wanted) steps += (steps.empty() ? "" : " ") + std::string(tag) + at;
     }
     void pass(uint64_t units, bool awake) {
@@ -78,12 +80,12 @@ TEST(GuardCore, CountsEveryMinuteOfUseAndCreditsOnlyTheRestItSaw) {
         const char* steps;
     } evenings[] = {
         {{{S::Use, 52}}, 52, "T45 S48 F50"},  // the turn-off, the shut-down 3 and forced 5 minutes later
-        {{{S::Use, 30}, {S::Locked, 20}, {S::Use, 2}}, 16, ""},      // a locked stretch is rest: 30 - 15
-        {{{S::Use, 30}, {S::Asleep, 60}, {S::Use, 2}}, 1, ""},       // so is sleep
-        {{{S::Use, 30}, {S::Stalled, 20}, {S::Use, 2}}, 52, "T50"},  // a stalled loop is not; one step a look
-        {{{S::Use, 30}, {S::ClockAhead, 120}, {S::Use, 2}}, 32, ""}, // nor a clock set ahead
-        {{{S::Use, 30}, {S::ParentsMode, 30}, {S::Use, 2}}, 9, ""},  // the parents' mode pauses and rests
-        {{{S::Use, 44}, {S::Extra, 30}, {S::Use, 2}}, 46, "T75"},    // extra time counts for nothing
+        {{{S::Use, 30}, {S::Locked, 20}, {S::Use, 2}}, 16, ""},             // a locked stretch is rest: 30 - 15
+        {{{S::Use, 30}, {S::Asleep, 60}, {S::Use, 2}}, 1, ""},              // so is sleep
+        {{{S::Use, 30}, {S::Stalled, 20}, {S::Use, 2}}, 52, "T50"},         // a stalled loop is not; one step a look
+        {{{S::Use, 30}, {S::ClockAhead, 120}, {S::Use, 2}}, 32, ""},        // nor a clock set ahead
+        {{{S::Use, 30}, {S::ParentsMode, 30}, {S::Use, 2}}, 9, ""},         // the parents' mode pauses and rests
+        {{{S::Use, 44}, {S::Extra, 30}, {S::Use, 2}}, 46, "T75"},           // extra time counts for nothing
         {{{S::Use, 46}, {S::Asleep, 10}, {S::Use, 4}}, 46, "T45 Z46 F49"},  // back inside the sleep time
         {{{S::Use, 46}, {S::Asleep, 61}, {S::Use, 4}}, 3, "T45"},           // after it: a new evening
     };
@@ -129,7 +131,7 @@ TEST(GuardCore, WindowsSevenReportsTheLockFlagsSwapped) {
         int32_t flags;
         uint32_t major, minor;
         bool locked;
-    } reports[] = {{0, 6, 2, true}, {1, 6, 2, false}, {0, 10, 0, true}, {1, 6, 1, true},
+    } reports[] = {{0, 6, 2, true},  {1, 6, 2, false},  {0, 10, 0, true},  {1, 6, 1, true},
                    {0, 6, 1, false}, {-1, 6, 1, false}, {-1, 10, 0, false}};
     for (const auto& report : reports)
         EXPECT_EQ(sessionFlagsSayLocked(report.flags, report.major, report.minor), report.locked)
@@ -145,8 +147,10 @@ TEST(GuardCore, TheEveningEndsTheChildsSessionAlone) {
         const char16_t* child;
         bool othersOpen;
         EndAction action;
-    } endings[] = {{u"Маша", false, EndAction::LogOff}, {u"Вася", true, EndAction::Lock},
-                   {u"Петя", false, EndAction::ShutDown}, {u"Петя", true, EndAction::LogOff}};
+    } endings[] = {{u"Маша", false, EndAction::LogOff},
+                   {u"Вася", true, EndAction::Lock},
+                   {u"Петя", false, EndAction::ShutDown},
+                   {u"Петя", true, EndAction::LogOff}};
     for (const auto& ending : endings)
         EXPECT_EQ(endActionFor(endingOf(limits, ending.child), ending.othersOpen), ending.action)
             << int(ending.action) << ending.othersOpen;

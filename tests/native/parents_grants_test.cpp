@@ -30,15 +30,16 @@ TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
         {A::Grant, u"pw", {1, false, 7}, 0, false, kModule},          // a child's program knows the password
         {A::Grant, u"no", {1, true, 7}, 0, false, kModule},
         {A::Grant, u"pw", {1, true, 7}, 1000, true, kModule},
-        {A::TakeGrant, u"", {1, false, 8}, 1000, false, kModule},      // a decoy in the session
-        {A::TakeGrant, u"", {2, false, kModule}, 1000, false, 0},      // another session
+        {A::TakeGrant, u"", {1, false, 8}, 1000, false, kModule},  // a decoy in the session
+        {A::TakeGrant, u"", {2, false, kModule}, 1000, false, 0},  // another session
         {A::TakeGrant, u"", {1, false, kModule}, 30'999, true, kModule},
-        {A::TakeGrant, u"", {1, false, 0}, 30'999, true, kModule},     // Windows XP cannot name the process
+        {A::TakeGrant, u"", {1, false, 0}, 30'999, true, kModule},  // Windows XP cannot name the process
         {A::TakeGrant, u"", {1, false, kModule}, 31'000, false, kModule},
     };
     ParentsGrants grants;
     for (const auto& step : steps) {
-        const GuardAnswer answer = grants.answer({step.ask, step.password}, step.client, modules, &rightPassword, step.at);
+        const GuardAnswer answer =
+            grants.answer({step.ask, step.password}, step.client, modules, &rightPassword, step.at);
         EXPECT_EQ(answer.yes, step.yes) << int(step.ask) << " at " << step.at << " from " << step.client.process;
         EXPECT_EQ(answer.moduleProcess, step.module);
     }

@@ -10,7 +10,8 @@ TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
     // kEveningStart: 2025-12-06 10:00 UTC.
     EXPECT_EQ(trickLine(kEveningStart + 65 * kMinute + 59 * kSecond, u"Ма;ша\r\n", Trick::FileHeldOpen),
               "2025-12-06 11:05;Маша;3");
-    EXPECT_EQ(trickLine(kEveningStart, u"\xD83D\xDE00\xD800", Trick::SafeMode), "2025-12-06 10:00;\xF0\x9F\x98\x80\xEF\xBF\xBD;6");
+    EXPECT_EQ(trickLine(kEveningStart, u"\xD83D\xDE00\xD800", Trick::SafeMode),
+              "2025-12-06 10:00;\xF0\x9F\x98\x80\xEF\xBF\xBD;6");
     std::string log = "something else\r\n";
     for (size_t i = 0; i < kKeptTricks + 2; ++i) log = withTrickLine(log, "line " + std::to_string(i));
     EXPECT_EQ(log.substr(0, log.find("\r\n", log.find("\r\n") + 2)), std::string(kTrickHeader) + "\r\nline 2");
