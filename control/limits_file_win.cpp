@@ -33,18 +33,10 @@ std::u16string fromNarrow(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-std::optional<std::u16string> readLimitsText() {
-    wchar_t path[MAX_PATH];
-    WIN32_FILE_ATTRIBUTE_DATA file{};
-    if (!ledgerFolderFile(kLimitsFileName, path)) return std::nullopt;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &file)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::u16string();
-        return std::nullopt;
-    }
-    if (file.nFileSizeHigh != 0 || file.nFileSizeLow > kLongestLimitsFile) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    if (file.nFileSizeLow != 0 && readWholeFile(path, bytes) == 0) return std::nullopt;
+bool limitsFilePath(wchar_t (&path)[MAX_PATH]) { return ledgerFolderFile(kLimitsFileName, path); }
+
+std::optional<std::u16string> limitsTextOf(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() > kLongestLimitsFile) return std::nullopt;
     if (!isUtf16(bytes)) return fromNarrow(bytes);
     // The units after the byte-order mark, which the text does not keep.
     std::u16string text(bytes.size() / 2 - 1, u'\0');
@@ -53,11 +45,18 @@ std::optional<std::u16string> readLimitsText() {
     return text;
 }
 
+std::optional<std::u16string> readLimitsText() {
+    wchar_t path[MAX_PATH];
+    if (!limitsFilePath(path)) return std::nullopt;
+    const std::optional<std::vector<uint8_t>> bytes = readExistingFile(path);
+    return bytes ? limitsTextOf(*bytes) : std::nullopt;
+}
+
 std::u16string readLimitsFile() { return readLimitsText().value_or(u""); }
 
 bool writeLimitsFile(const std::u16string& text) {
     wchar_t path[MAX_PATH];
-    if (!ledgerFolderFile(kLimitsFileName, path)) return false;
+    if (!limitsFilePath(path)) return false;
     std::vector<uint8_t> bytes{0xFF, 0xFE};
     for (char16_t unit : text) {
         bytes.push_back(static_cast<uint8_t>(unit & 0xFF));

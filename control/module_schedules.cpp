@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "control/break_credit.h"
+#include "control/nessel_steps.h"
 
 namespace {
 
 constexpr uint32_t kIdleMinuteSeconds = 40;  // a minute with older input counts as idle
-constexpr int32_t kSleepTicksBeforeShutdown = 3;
 // Minutes the calendar's turn-off scene waits for an exercise or a grumble on screen.
 constexpr int32_t kCalendarSceneWait = 2;
 constexpr int64_t kHeartbeatLimit = 3 * kUnitsPerSecond;
@@ -54,7 +54,7 @@ void ModuleSchedules::resynchronise(Moment now, int32_t offMinutes, bool calenda
 void ModuleSchedules::nesselMinute(Moment now, bool calendarClosed) {
     if (sleepMode_) {
         if (nesselPhase_ != NesselPhase::Counting) return;
-        if (++sleepTicks_ >= kSleepTicksBeforeShutdown) {
+        if (++sleepTicks_ >= kSleepTimeMinutesBeforeShutdown) {
             nesselPhase_ = NesselPhase::Held;
             host_.requestShutdown(true);
             ++shutdownsAsked_;
@@ -87,12 +87,13 @@ void ModuleSchedules::nesselMinute(Moment now, bool calendarClosed) {
         }
         if (sceneKind_ == SceneKind::Hopsa || sceneKind_ == SceneKind::Tolder) state_.nesselMinutes = bedtime - 1;
     }
-    if (nesselPhase_ == NesselPhase::TurnOffShown && state_.nesselMinutes >= bedtime + 3) {
+    if (nesselPhase_ == NesselPhase::TurnOffShown && state_.nesselMinutes >= bedtime + kShutdownAfterTurnOff) {
         nesselPhase_ = NesselPhase::ShutdownRequested;
         host_.requestShutdown(false);
         ++shutdownsAsked_;
     }
-    if (nesselPhase_ == NesselPhase::ShutdownRequested && state_.nesselMinutes >= bedtime + 5) {
+    if (nesselPhase_ == NesselPhase::ShutdownRequested &&
+        state_.nesselMinutes >= bedtime + kForcedShutdownAfterTurnOff) {
         nesselPhase_ = NesselPhase::ForcedShutdownRequested;
         host_.requestShutdown(true);
     }
@@ -107,11 +108,12 @@ void ModuleSchedules::calendarClosedMinute() {
         startNesselScene(false);
         nesselPhase_ = NesselPhase::TurnOffShown;
         calendarClosedMinutes_ = 0;
-    } else if (nesselPhase_ == NesselPhase::TurnOffShown && calendarClosedMinutes_ >= 3) {
+    } else if (nesselPhase_ == NesselPhase::TurnOffShown && calendarClosedMinutes_ >= kShutdownAfterTurnOff) {
         nesselPhase_ = NesselPhase::ShutdownRequested;
         host_.requestShutdown(false);
         ++shutdownsAsked_;
-    } else if (nesselPhase_ == NesselPhase::ShutdownRequested && calendarClosedMinutes_ >= 5) {
+    } else if (nesselPhase_ == NesselPhase::ShutdownRequested &&
+               calendarClosedMinutes_ >= kForcedShutdownAfterTurnOff) {
         nesselPhase_ = NesselPhase::ForcedShutdownRequested;
         host_.requestShutdown(true);
     }

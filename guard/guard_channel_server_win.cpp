@@ -7,6 +7,7 @@
 
 #include "common/system_function_win.h"
 #include "content/wipe.h"
+#include "control/usage_time.h"
 #include "guard/awake_clock_win.h"
 #include "settings/password_store_win.h"
 #include "shell/guard_channel_win.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr DWORD kAskerMs = 3000;
 constexpr DWORD kPipeBuffer = 4096;
-constexpr uint64_t kUnitsPerMs = 10'000;
 
 // Waits for an overlapped operation, giving up at the time limit or the stop.
 bool finished(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, HANDLE stop, DWORD& transferred) {
@@ -131,7 +131,7 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
         std::lock_guard<std::mutex> hold(lock_);
         answer = grants_.answer(
             *question, *client, modules_, [](const std::u16string& password) { return checkPassword(password); },
-            awakeUnits() / kUnitsPerMs);
+            awakeUnits() / (kUnitsPerSecond / 1000));
     }
     wipeText(question->password);
     if (question->ask == GuardAsk::Grant && answer.yes) onGrant_(client->session, question->command);

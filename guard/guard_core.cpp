@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "control/break_credit.h"
+#include "control/nessel_steps.h"
 #include "control/usage_time.h"
 
 void GuardCore::know(const std::string& user, const StateRecord& record, const CalendarRecord& calendar) {
@@ -34,8 +35,8 @@ void GuardCore::suspend() {
 
 void GuardCore::resume() { suspended_ = false; }
 
-void GuardCore::parentsMode(uint32_t session, bool on) {
-    sessions_[session].parentsMode = on;
+void GuardCore::parentsMode(uint32_t session) {
+    sessions_[session].parentsMode = true;
     sessions_[session].useBroken = true;
 }
 
@@ -49,33 +50,18 @@ bool GuardCore::closedByParents(uint32_t session) const {
     return found != sessions_.end() && found->second.parentsClosed;
 }
 
-bool GuardCore::inUse(const std::vector<uint32_t>& sessions) const {
-    if (suspended_) return false;
-    for (uint32_t id : sessions) {
-        const auto found = sessions_.find(id);
-        if (found == sessions_.end()) return true;
-        const Session& session = found->second;
-        if (!session.locked && session.connected && !session.parentsMode && !session.parentsClosed) return true;
-    }
-    return false;
-}
-
-bool GuardCore::useBroken(const std::vector<uint32_t>& sessions) {
-    bool broken = false;
-    for (uint32_t id : sessions) {
-        broken = broken || sessions_[id].useBroken;
-        sessions_[id].useBroken = false;
-    }
-    return broken;
-}
-
 GuardSteps GuardCore::look(const std::string& name, const std::vector<uint32_t>& sessions, const GuardRules& rules,
                            GuardClock now, LocalMinute local) {
     GuardSteps steps;
     User& user = users_[name];
     const Settings& settings = rules.settings;
-    const bool broken = useBroken(sessions);
-    const bool inUse = this->inUse(sessions);
+    bool broken = false, inUse = false;
+    for (uint32_t id : sessions) {
+        Session& session = sessions_[id];
+        broken = broken || session.useBroken;
+        inUse = inUse || (!suspended_ && session.inUse());
+        session.useBroken = false;
+    }
     if (!inUse) {
         steps.storeRecords = user.inUse;  // the end of use, for the rest that follows
         user.inUse = false;
@@ -161,13 +147,13 @@ void GuardCore::followLimit(User& user, bool limitReached, const GuardRules& rul
         steps.turnOffScene = true;
         return;
     case Phase::TurnOffShown:
-        if (++user.minutesPastLimit < kShutdownAfterMinutes) return;
+        if (++user.minutesPastLimit < kShutdownAfterTurnOff) return;
         user.phase = Phase::ShutdownAsked;
         steps.shutdown = true;
         CalendarGate::countShutdown(rules.calendar, user.calendar, local);
         return;
     case Phase::ShutdownAsked:
-        if (++user.minutesPastLimit < kForcedShutdownAfterMinutes) return;
+        if (++user.minutesPastLimit < kForcedShutdownAfterTurnOff) return;
         user.phase = Phase::ForcedAsked;
         steps.forcedShutdown = true;
         return;

@@ -45,10 +45,6 @@ struct GuardSteps {
 
 class GuardCore {
 public:
-    static constexpr int32_t kShutdownAfterMinutes = 3;
-    static constexpr int32_t kForcedShutdownAfterMinutes = 5;
-    static constexpr int32_t kSleepTimeMinutesBeforeShutdown = 3;
-
     // The records kept of a user, as last stored, before the user's first look.
     void know(const std::string& user, const StateRecord& record, const CalendarRecord& calendar);
     bool knows(const std::string& user) const { return users_.count(user) != 0; }
@@ -64,7 +60,7 @@ public:
     // (their mode, which ends when the session is locked, left or its user
     // changes) and the parents' close of the session's module (which lasts
     // until its user logs off or on).
-    void parentsMode(uint32_t session, bool on);
+    void parentsMode(uint32_t session);
     void parentsClose(uint32_t session, bool closed);
     bool closedByParents(uint32_t session) const;
 
@@ -84,6 +80,7 @@ private:
         bool parentsMode = false;
         bool parentsClosed = false;
         bool useBroken = false;  // use ended since the last look
+        bool inUse() const { return !locked && connected && !parentsMode && !parentsClosed; }
     };
     enum class Phase { Counting, TurnOffShown, ShutdownAsked, ForcedAsked };
     struct User {
@@ -98,8 +95,6 @@ private:
         int32_t minutesPastLimit = 0;
     };
 
-    bool inUse(const std::vector<uint32_t>& sessions) const;
-    bool useBroken(const std::vector<uint32_t>& sessions);
     void beginUse(User& user, const Settings& settings, uint64_t utc, GuardSteps& steps);
     void countMinute(User& user, const GuardRules& rules, uint64_t utc, LocalMinute local, GuardSteps& steps);
     void followLimit(User& user, bool limitReached, const GuardRules& rules, LocalMinute local, GuardSteps& steps);

@@ -87,10 +87,9 @@ void reportState(DWORD state) {
     SERVICE_STATUS status{};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
-    status.dwControlsAccepted =
-        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_SESSIONCHANGE |
-                                           SERVICE_ACCEPT_POWEREVENT
-                                     : 0;
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
+                                                               SERVICE_ACCEPT_SESSIONCHANGE | SERVICE_ACCEPT_POWEREVENT
+                                                         : 0;
     SetServiceStatus(gStatusHandle, &status);
 }
 
@@ -127,7 +126,7 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
     reportGuardEvent(kGuardStartedEvent, false);
-    SessionGuard guard(&systemClock, {&shutDownFromService, &logOffSession, &lockSession});
+    SessionGuard guard(&systemClock, {&showSceneAs, &shutDownFromService, &logOffSession, &lockSession});
     if (GetSystemMetrics(SM_CLEANBOOT) != 0) guard.safeModeStart();
     GuardChannelServer channel(&onGrant);
     while (!gStopping) {

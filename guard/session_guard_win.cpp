@@ -59,18 +59,6 @@ std::string sidOf(HANDLE token) {
     return sid;
 }
 
-std::vector<uint8_t> asBytes(const std::u16string& text) {
-    std::vector<uint8_t> bytes;
-    for (char16_t unit : text) bytes.insert(bytes.end(), {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)});
-    return bytes;
-}
-
-std::u16string asText(const std::vector<uint8_t>& bytes) {
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    return text;
-}
-
 // A record of the guard's own, or where it has none yet (a guard of an earlier
 // installation kept only the copy users read), that copy.
 template <size_t N>
@@ -112,7 +100,8 @@ bool sessionLocked(DWORD session) {
     if (!query || !query(WTS_CURRENT_SERVER_HANDLE, session, static_cast<WTS_INFO_CLASS>(kSessionInfoEx),
                          reinterpret_cast<LPWSTR*>(&info), &size))
         return false;
-    OSVERSIONINFOW version{sizeof version};
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
     GetVersionExW(&version);
     const bool locked = size >= sizeof *info && info->level == 1 &&
                         sessionFlagsSayLocked(info->level1.flags, version.dwMajorVersion, version.dwMinorVersion);
@@ -153,15 +142,27 @@ HANDLE sessionUserToken(DWORD session) {
     return token;
 }
 
+constexpr wchar_t kSceneProgram[] = L"qz.exe";
+
+// This program's folder, where the installation keeps qz.exe, the module's
+// working folder; empty where the path is too long.
+const std::wstring& ownFolder() {
+    static const std::wstring folder = [] {
+        wchar_t program[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+        const std::wstring path = length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(program, length);
+        return path.substr(0, path.rfind(L'\\') + 1);
+    }();
+    return folder;
+}
+
 // A program of the suite (by its full path) as the token's user, on the
 // session's interactive desktop, in this program's folder, where the module
 // finds qz.exe for the scenes; out of the child's hands where Windows can
 // keep it so.
 HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* arguments, DWORD* id = nullptr) {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    if (wchar_t* slash = wcsrchr(folder, L'\\')) slash[1] = 0;
+    const std::wstring& folder = ownFolder();
+    if (folder.empty()) return nullptr;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     void* environment = nullptr;
     static const auto create =
@@ -177,9 +178,9 @@ HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* argumen
     HANDLE raised = raisedToken(token);
     SECURITY_ATTRIBUTES protection;
     const bool protect = moduleProcessAttributes(protection);
-    const BOOL ok =
-        CreateProcessAsUserW(raised ? raised : token, program.c_str(), &commandLine[0], protect ? &protection : nullptr,
-                             nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, environment, folder, &startup, &started);
+    const BOOL ok = CreateProcessAsUserW(raised ? raised : token, program.c_str(), &commandLine[0],
+                                         protect ? &protection : nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                         environment, folder.c_str(), &startup, &started);
     if (protect) LocalFree(protection.lpSecurityDescriptor);
     if (raised) CloseHandle(raised);
     if (environment) destroy(environment);
@@ -189,49 +190,45 @@ HANDLE startAs(HANDLE token, const std::wstring& program, const wchar_t* argumen
     return started.hProcess;
 }
 
-// The scene program: this one, qz.exe in the installation's folder.
-std::wstring sceneProgram() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(path);
+// The sessions Windows lists, each with its state; none where it cannot tell.
+std::vector<std::pair<DWORD, WTS_CONNECTSTATE_CLASS>> listedSessions() {
+    static const auto enumerate =
+        systemFunction<decltype(&WTSEnumerateSessionsW)>(L"wtsapi32.dll", "WTSEnumerateSessionsW");
+    std::vector<std::pair<DWORD, WTS_CONNECTSTATE_CLASS>> sessions;
+    WTS_SESSION_INFOW* info = nullptr;
+    DWORD count = 0;
+    if (!enumerate || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return sessions;
+    for (DWORD i = 0; i < count; ++i) sessions.emplace_back(info[i].SessionId, info[i].State);
+    freeSessionMemory(info);
+    return sessions;
 }
 
 // Whether a user other than the given one (by SID) is logged on to any
 // session, on the screen or switched away from.
 bool otherUsersSessionOpen(const std::string& user) {
-    static const auto enumerate =
-        systemFunction<decltype(&WTSEnumerateSessionsW)>(L"wtsapi32.dll", "WTSEnumerateSessionsW");
-    WTS_SESSION_INFOW* info = nullptr;
-    DWORD count = 0;
-    if (!enumerate || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return false;
-    bool other = false;
-    for (DWORD i = 0; i < count && !other; ++i) {
-        if (info[i].State != WTSActive && info[i].State != WTSDisconnected && info[i].State != WTSConnected) continue;
-        if (HANDLE token = sessionUserToken(info[i].SessionId)) {
-            const std::string sid = sidOf(token);
-            other = !sid.empty() && sid != user;
-            CloseHandle(token);
-        }
+    for (const auto& [session, state] : listedSessions()) {
+        if (state != WTSActive && state != WTSDisconnected && state != WTSConnected) continue;
+        HANDLE token = sessionUserToken(session);
+        if (!token) continue;
+        const std::string sid = sidOf(token);
+        CloseHandle(token);
+        if (!sid.empty() && sid != user) return true;
     }
-    freeSessionMemory(info);
-    return other;
+    return false;
 }
 
 }  // namespace
+
+void showSceneAs(HANDLE token, const wchar_t* scene) {
+    if (HANDLE shown = startAs(token, ownFolder() + kSceneProgram, scene)) CloseHandle(shown);
+}
 
 std::vector<DWORD> activeSessions() {
     std::vector<DWORD> sessions;
     const DWORD console = WTSGetActiveConsoleSessionId();
     if (console != kNoSession) sessions.push_back(console);
-    WTS_SESSION_INFOW* info = nullptr;
-    DWORD count = 0;
-    static const auto enumerate =
-        systemFunction<decltype(&WTSEnumerateSessionsW)>(L"wtsapi32.dll", "WTSEnumerateSessionsW");
-    if (enumerate && enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) {
-        for (DWORD i = 0; i < count; ++i)
-            if (info[i].State == WTSActive && info[i].SessionId != console) sessions.push_back(info[i].SessionId);
-        freeSessionMemory(info);
-    }
+    for (const auto& [session, state] : listedSessions())
+        if (state == WTSActive && session != console) sessions.push_back(session);
     return sessions;
 }
 
@@ -261,39 +258,19 @@ void SessionGuard::sessionEvent(DWORD session, SessionEvent event) {
     if (event == SessionEvent::Logoff) forgetModule(watches_[session]);
 }
 
-void SessionGuard::readParentsFiles() {
+void SessionGuard::keepFile(KeptFile& kept, const wchar_t* original, const wchar_t* copyName) {
     wchar_t copy[MAX_PATH];
-    if (std::optional<std::vector<uint8_t>> image = readExistingFile(dataLocations().settingsPath())) {
-        if (guardRecordPath(kSettingsCopy, copy) && (!settingsKnown_ || *image != settingsImage_))
-            writeGuardRecord(copy, image->data(), image->size());
-        settingsImage_ = *image;
-        settingsKnown_ = true;
-        settingsHeld_ = false;
-    } else {
-        if (!settingsHeld_) recordTrick(Trick::FileHeldOpen, u"", dataLocations().settingsPath());
-        settingsHeld_ = true;
-        if (!settingsKnown_ && guardRecordPath(kSettingsCopy, copy)) {
-            readWholeFile(copy, settingsImage_);
-            settingsKnown_ = true;
-        }
+    if (std::optional<std::vector<uint8_t>> bytes = readExistingFile(original)) {
+        if (guardRecordPath(copyName, copy) && (!kept.known || *bytes != kept.bytes))
+            writeGuardRecord(copy, bytes->data(), bytes->size());
+        kept = KeptFile{std::move(*bytes), true, false};
+        return;
     }
-    if (std::optional<std::u16string> text = readLimitsText()) {
-        if (guardRecordPath(kLimitsCopy, copy) && (!limitsKnown_ || *text != limitsText_)) {
-            const std::vector<uint8_t> bytes = asBytes(*text);
-            writeGuardRecord(copy, bytes.data(), bytes.size());
-        }
-        limitsText_ = *text;
-        limitsKnown_ = true;
-        limitsHeld_ = false;
-    } else {
-        if (!limitsHeld_) recordTrick(Trick::FileHeldOpen, u"", kLimitsCopy);
-        limitsHeld_ = true;
-        if (!limitsKnown_ && guardRecordPath(kLimitsCopy, copy)) {
-            std::vector<uint8_t> bytes;
-            readWholeFile(copy, bytes);
-            limitsText_ = asText(bytes);
-            limitsKnown_ = true;
-        }
+    if (!kept.held) recordTrick(Trick::FileHeldOpen, u"", original);
+    kept.held = true;
+    if (!kept.known && guardRecordPath(copyName, copy)) {
+        readWholeFile(copy, kept.bytes);
+        kept.known = true;
     }
 }
 
@@ -355,11 +332,13 @@ void SessionGuard::follow() {
     // A session someone switched away from keeps its module; the guard looks again once it is active.
     for (auto& entry : watches_)
         if (std::find(sessions.begin(), sessions.end(), entry.first) == sessions.end()) forgetModule(entry.second);
-    readParentsFiles();
+    wchar_t limitsPath[MAX_PATH];
+    keepFile(settings_, dataLocations().settingsPath(), kSettingsCopy);
+    if (limitsFilePath(limitsPath)) keepFile(limits_, limitsPath, kLimitsCopy);
     Settings settings;
-    settings.load(settingsImage_);
+    settings.load(settings_.bytes);
     KeyValueDocument limits;
-    limits.parse(limitsText_);
+    limits.parse(limitsTextOf(limits_.bytes).value_or(u""));
     std::map<std::string, UserLook> users;
     for (DWORD session : sessions) {
         HANDLE token = nullptr;
@@ -383,13 +362,14 @@ void SessionGuard::follow() {
     }
     watchImitators(sessions);
     for (auto& entry : users) {
-        followUser(entry.first, entry.second, limits, now);
+        followUser(entry.first, entry.second, settings, limits, now);
         CloseHandle(entry.second.token);
     }
 }
 
 void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
-    if (moduleRuns(watch)) return;
+    watch.moduleSettled = moduleRuns(watch);
+    if (watch.moduleSettled) return;
     // The module ends of itself with 0; ended from outside (Task Manager,
     // taskkill) or broken, with something else.
     DWORD exitCode = 0;
@@ -400,13 +380,10 @@ void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
         watch.module = startAs(token, dataLocations().controlModulePath(), L"/control", &watch.moduleId);
 }
 
-void SessionGuard::followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits,
-                              GuardClock now) {
-    Settings common;
-    common.load(settingsImage_);
-    GuardRules rules{childSettings(common, limits, look.name), calendarOf(limits, look.name), 0};
+void SessionGuard::followUser(const std::string& user, const UserLook& look, const Settings& settings,
+                              const KeyValueDocument& limits, GuardClock now) {
+    GuardRules rules{childSettings(settings, limits, look.name), calendarOf(limits, look.name), 0};
     wchar_t path[MAX_PATH];
-    ExtraTimeImage extra{};
     if (ledgerPathOf(look.token, path, L"extra")) {
         // Held open, the grant read last stands.
         if (std::optional<std::vector<uint8_t>> image = readExistingFile(path))
@@ -423,10 +400,10 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
     const GuardSteps steps = core_.look(user, look.sessions, rules, now, localMinuteOf(now.utc, rules.calendar.zone));
     if (steps.turnOffScene || steps.sleepScene) {
         const wchar_t* scene = steps.sleepScene ? L"/show:nessel-sleep" : L"/show:nessel-turnoff";
-        // The module shows its own; the guard stands in where it is missing.
+        // A module that ran before this look shows its own; the guard stands in
+        // where it is missing or was only started again now.
         for (uint32_t session : look.sessions)
-            if (!moduleRuns(watches_[session]))
-                if (HANDLE shown = startAs(look.token, sceneProgram(), scene)) CloseHandle(shown);
+            if (!watches_[session].moduleSettled) ending_.showScene(look.token, scene);
     }
     if (steps.shutdown || steps.forcedShutdown) endEvening(user, look, limits, steps.forcedShutdown);
     // A copy users read may be held open for a moment (a reader that does not

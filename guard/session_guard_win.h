@@ -25,8 +25,10 @@
 class SessionGuard {
 public:
     using Clock = GuardClock (*)();
-    // How an evening ends: the computer shut down, or a session logged off or locked.
+    // How an evening ends: a scene of Tikko's shown to the token's user (the
+    // switch given), then the computer shut down, or a session logged off or locked.
     struct Ending {
+        void (*showScene)(HANDLE token, const wchar_t* scene);
         void (*shutDown)(bool force);
         void (*logOff)(DWORD session);
         void (*lock)(DWORD session);
@@ -46,7 +48,7 @@ public:
         clockWatch_.slept();
     }
     void resume() { core_.resume(); }
-    void parentsMode(DWORD session) { core_.parentsMode(session, true); }
+    void parentsMode(DWORD session) { core_.parentsMode(session); }
     void parentsClose(DWORD session, bool closed) { core_.parentsClose(session, closed); }
     // Windows started in Safe Mode, which a child may choose without a password.
     void safeModeStart() { recordTrick(Trick::SafeMode, u"", L""); }
@@ -57,6 +59,7 @@ private:
     struct Watch {
         HANDLE module = nullptr;  // the module the guard started
         DWORD moduleId = 0;
+        bool moduleSettled = false;  // the module was running when this look began
         bool seen = false;
         std::u16string user;
     };
@@ -69,13 +72,20 @@ private:
     static void forgetModule(Watch& watch);
     static bool moduleRuns(const Watch& watch);
     void keepModule(DWORD session, Watch& watch, HANDLE token);
-    void followUser(const std::string& user, const UserLook& look, const KeyValueDocument& limits, GuardClock now);
+    void followUser(const std::string& user, const UserLook& look, const Settings& settings,
+                    const KeyValueDocument& limits, GuardClock now);
     void endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits, bool force);
     // Keeps the user's records; false where a copy users read could not be written.
     bool store(const std::string& user, HANDLE token, const GuardRules& rules);
-    // The parents' files as last read; a file that cannot be read now keeps
-    // the last copy, and the guard's own copy stands in at its start.
-    void readParentsFiles();
+    // A parents' file as the guard last read it: while it cannot be read (held
+    // open by another program), the last copy stands, and at the guard's
+    // start its own copy in its records.
+    struct KeptFile {
+        std::vector<uint8_t> bytes;
+        bool known = false;
+        bool held = false;
+    };
+    void keepFile(KeptFile& kept, const wchar_t* original, const wchar_t* copyName);
     // Each trick once: a file held open until it can be read again, an
     // imitator once for its process, a module once for each end from outside.
     void recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert);
@@ -84,18 +94,18 @@ private:
 
     GuardCore core_;
     std::map<DWORD, Watch> watches_;
-    std::vector<uint8_t> settingsImage_;
-    bool settingsKnown_ = false;
-    std::u16string limitsText_;
-    bool limitsKnown_ = false;
+    KeptFile settings_, limits_;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read
-    bool settingsHeld_ = false, limitsHeld_ = false;
     ClockWatch clockWatch_;
     std::vector<DWORD> imitators_;
     std::map<std::string, bool> staleViews_;
     Clock clock_;
     Ending ending_;
 };
+
+// Starts qz.exe beside this program, as the module finds it, with the scene's
+// switch as the token's user: the service's way to show a scene.
+void showSceneAs(HANDLE token, const wchar_t* scene);
 
 // The sessions someone works in now: the console's and every active remote one.
 std::vector<DWORD> activeSessions();

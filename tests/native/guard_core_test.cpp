@@ -58,7 +58,7 @@ struct Evening {
             case Stretch::Stalled: clock.utc += units, clock.awake += units; break;
             case Stretch::ClockAhead: clock.utc += units; break;
             case Stretch::ParentsMode:
-                core.parentsMode(kSession, true), pass(units, true), core.sessionEvent(kSession, SessionEvent::Lock);
+                core.parentsMode(kSession), pass(units, true), core.sessionEvent(kSession, SessionEvent::Lock);
                 core.sessionEvent(kSession, SessionEvent::Unlock);
                 break;
             case Stretch::Extra: rules.extraTimeUntil = clock.utc + units + kSecond, pass(units, true); break;

@@ -86,9 +86,7 @@ std::wstring testUsersLedger(const wchar_t* extension = L"dat") {
 }
 
 // The guard's record of the tricks it beat.
-std::string tricks() {
-    return suite::readBytes(std::wstring(dataLocations().commonFolder()) + L"\\guard\\tricks.csv");
-}
+std::string tricks() { return suite::readBytes(std::wstring(dataLocations().commonFolder()) + L"\\guard\\tricks.csv"); }
 
 CalendarRecord copiedCalendar() {
     const std::string bytes = suite::readBytes(testUsersLedger(L"cal"));
@@ -115,7 +113,9 @@ void recordShutdown(bool force) { gShutdowns.push_back({gGuardNow, force}); }
 std::vector<std::pair<char, DWORD>> gSessionEnds;  // 'L' logged off, 'K' locked, with the session
 void recordLogOff(DWORD session) { gSessionEnds.push_back({'L', session}); }
 void recordLock(DWORD session) { gSessionEnds.push_back({'K', session}); }
-const SessionGuard::Ending kRecordedEnding{&recordShutdown, &recordLogOff, &recordLock};
+std::vector<std::wstring> gScenes;  // the scenes the guard showed itself
+void recordScene(HANDLE, const wchar_t* scene) { gScenes.push_back(scene); }
+const SessionGuard::Ending kRecordedEnding{&recordScene, &recordShutdown, &recordLogOff, &recordLock};
 using Shutdowns = std::vector<std::pair<uint64_t, bool>>;
 
 class Guard : public ::testing::Test {
@@ -188,7 +188,8 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
 
     // Its events' source, with the Russian texts in qz.exe (Wine's log keeps no events).
     HKEY source = nullptr;
-    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + std::wstring(kEventSource);
+    const std::wstring key =
+        L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + std::wstring(kEventSource);
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS);
     wchar_t messages[MAX_PATH] = L"";
     DWORD messagesSize = sizeof messages;
@@ -199,10 +200,11 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
     HMODULE table = LoadLibraryExW(messages, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     wchar_t* text = nullptr;
     const DWORD_PTR child[] = {reinterpret_cast<DWORD_PTR>(L"Маша")};
-    ASSERT_TRUE(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                               table, kTrickEventBase + static_cast<DWORD>(Trick::ModuleEnded),
-                               MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0,
-                               reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(child))));
+    ASSERT_TRUE(
+        FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                       table, kTrickEventBase + static_cast<DWORD>(Trick::ModuleEnded),
+                       MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0,
+                       reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(child))));
     EXPECT_EQ(std::wstring(text).find(L"Пользователь Маша: модуль контроля завершён"), 0u) << text;
     LocalFree(text);
     FreeLibrary(table);
@@ -262,9 +264,11 @@ TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
     SessionGuard(&guardNow, kRecordedEnding).follow();  // the guard's first look keeps its copy of the settings
     HANDLE held = CreateFileW(dataLocations().settingsPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    gScenes.clear();
     SessionGuard guard(&guardNow, kRecordedEnding);
     for (; gGuardNow < start + 240 * second; gGuardNow += 20 * second, Sleep(150)) guard.follow();
     CloseHandle(held);
+    EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/show:nessel-sleep"}) << "no scene where the module is missing";
     EXPECT_EQ(gShutdowns, (Shutdowns{{start + 180 * second, true}}));
     EXPECT_NE(tricks().find(";3\r\n"), std::string::npos) << tricks();
 }
@@ -341,12 +345,14 @@ TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
         writeLedgerFile(testUsersLedger(L"extra").c_str(), encodeExtraTime(extraUntil));
         gShutdowns.clear();
         gSessionEnds.clear();
+        gScenes.clear();
         SessionGuard guard(&guardNow, kRecordedEnding);
         for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
             guard.follow();
     };
     followFor(closed, 0);
     EXPECT_EQ(gShutdowns, (Shutdowns{{start + 240 * second, false}}));
+    EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/show:nessel-turnoff"});
     followFor(closed, gGuardNow + 3600 * second);
     EXPECT_TRUE(gShutdowns.empty());
     followFor(days[today % 7] + (L" = 00:00-24:00\r\n" + std::wstring(days[today % 7])) + L".minutes = 100", 0);
