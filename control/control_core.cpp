@@ -6,6 +6,7 @@
 #include "shell/control_commands.h"
 #include "control/child_limits.h"
 #include "control/controlled_user.h"
+#include "control/nessel_steps.h"
 #include "control/usage_ledger.h"
 
 namespace {
@@ -116,8 +117,9 @@ void ControlCore::showTimeLeft(Moment now, LocalMinute local) {
         if (schedules_.sleepMode() || schedules_.nesselPhase() != NesselPhase::Counting) left = 0;
         left += extra;
     }
-    // The turn-off scene gives three more minutes.
-    host_.showTimeLeft(left, left < 0 ? -1 : static_cast<int32_t>((local + left + 3) % kMinutesPerDay));
+    // The computer goes off the turn-off scene's minutes after the time left.
+    host_.showTimeLeft(left,
+                       left < 0 ? -1 : static_cast<int32_t>((local + left + kShutdownAfterTurnOff) % kMinutesPerDay));
     if (left > kFirstWarning || left < 0) warnedAt_ = -1;
     for (int32_t warning : {kFirstWarning, kLastWarning})
         if (left > 0 && left <= warning && (warnedAt_ < 0 || warnedAt_ > warning)) {

@@ -174,6 +174,8 @@ void runActions(ScriptTarget& self, const ActionScript& script, size_t& steps) {
         }
         case Action::Op::GotoExpression: gotoValue(target.get(), pop().value, a.number, a.flag, steps); break;
         case Action::Op::Push:
+            // One push may carry tens of thousands of values: each is a step.
+            if (!take(steps, a.values.size())) return;
             for (const ActionValue& v : a.values) stack.push_back({v, {}});
             break;
         case Action::Op::Pop: pop(); break;

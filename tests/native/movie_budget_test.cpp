@@ -61,6 +61,8 @@ const Case kCases[] = {
      0,
      {{kScript,
        join({hexBytes("8863ea0100"), Bytes(60000, 'x'), hexBytes("0096204e"), times(10000, hexBytes("0800"))})}}},
+    // 30,000 nulls pushed, and a jump back to push them again.
+    {"PushLoop", false, 0, {{kScript, join({hexBytes("963075"), Bytes(30000, 2), hexBytes("990200c88a00")})}}},
     {"JpegScans",
      false,
      0,
