@@ -2,9 +2,13 @@
 
 namespace {
 
+constexpr char16_t kHopsaCommon[] = u"c-hopsa-common.txt";
+
+// Each switch with its role and, for a scene, the scene's scripts.
 struct Switch {
     std::string_view text;
     Role role;
+    SceneRequest scene{};
 };
 
 constexpr Switch kSwitchOrder[] = {
@@ -16,13 +20,13 @@ constexpr Switch kSwitchOrder[] = {
     {"/exercise", Role::SettingsExercise},
     {"/tolder", Role::SettingsTolder},
     {"/pallo", Role::SettingsCombined},
-    {"/show:nessel-turnoff", Role::ShowNesselTurnoff},
-    {"/show:nessel-sleep", Role::ShowNesselSleep},
-    {"/show:hopsa-manual", Role::ShowHopsaManual},
-    {"/show:hopsa-usual", Role::ShowHopsaUsual},
-    {"/show:hopsa-first", Role::ShowHopsaFirst},
-    {"/show:tolder", Role::ShowTolder},
-    {"/show:test", Role::ShowTest},
+    {"/show:nessel-turnoff", Role::ShowNesselTurnoff, {u"c-nessel-turnoff.txt", nullptr, false}},
+    {"/show:nessel-sleep", Role::ShowNesselSleep, {u"c-nessel-sleep.txt", nullptr, false}},
+    {"/show:hopsa-manual", Role::ShowHopsaManual, {u"c-hopsa-manual.txt", kHopsaCommon, true}},
+    {"/show:hopsa-usual", Role::ShowHopsaUsual, {u"c-hopsa-usual.txt", kHopsaCommon, false}},
+    {"/show:hopsa-first", Role::ShowHopsaFirst, {u"c-hopsa-first.txt", kHopsaCommon, false}},
+    {"/show:tolder", Role::ShowTolder, {u"c-tolder.txt", nullptr, false}},
+    {"/show:test", Role::ShowTest, {u"c-test.txt", nullptr, true}},
     {"/uninstall", Role::Uninstall},
     {"/advtop", Role::SideWindow},
     {"/message:", Role::Message},
@@ -35,8 +39,6 @@ constexpr Switch kSwitchOrder[] = {
 
 constexpr std::string_view kMessageSwitch = "/message:";
 constexpr std::string_view kExtraTimeSwitch = "/extra:";
-constexpr char16_t kHopsaCommon[] = u"c-hopsa-common.txt";
-
 }  // namespace
 
 DispatchPlan planDispatch(std::string_view commandLine) {
@@ -70,16 +72,9 @@ int extraTimeMinutes(std::string_view commandLine) {
 }
 
 SceneRequest sceneFor(Role role) {
-    switch (role) {
-    case Role::ShowNesselTurnoff: return {u"c-nessel-turnoff.txt", nullptr, false};
-    case Role::ShowNesselSleep: return {u"c-nessel-sleep.txt", nullptr, false};
-    case Role::ShowHopsaManual: return {u"c-hopsa-manual.txt", kHopsaCommon, true};
-    case Role::ShowHopsaUsual: return {u"c-hopsa-usual.txt", kHopsaCommon, false};
-    case Role::ShowHopsaFirst: return {u"c-hopsa-first.txt", kHopsaCommon, false};
-    case Role::ShowTolder: return {u"c-tolder.txt", nullptr, false};
-    case Role::ShowTest: return {u"c-test.txt", nullptr, true};
-    default: return {};
-    }
+    for (const Switch& s : kSwitchOrder)
+        if (s.role == role) return s.scene;
+    return {};
 }
 
 bool needsOle(const DispatchPlan& plan) {
