@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr const char16_t* kWeekdays[7] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
-                                          u"friday", u"saturday", u"sunday"};
+constexpr const char16_t* kWeekdays[kDaysPerWeek] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
+                                                     u"friday", u"saturday", u"sunday"};
 
 // The user's own value, else the common one; nothing when neither is set.
 std::optional<std::u16string> valueFor(const KeyValueDocument& limits, const std::u16string& userName,
@@ -26,7 +26,9 @@ int32_t minutesOf(const std::u16string& text) {
     return minutes <= kMinutesPerDay ? minutes : -1;
 }
 
-std::u16string weekdayKey(size_t weekday) { return kWeekdays[weekday % 7]; }
+std::u16string weekdayKey(size_t weekday) { return kWeekdays[weekday % kDaysPerWeek]; }
+
+std::u16string budgetKeyOf(const std::u16string& hoursKey) { return hoursKey + u".minutes"; }
 
 std::u16string limitKeyOf(const std::u16string& userName, const std::u16string& key) {
     return userName.empty() ? key : userName + u"/" + key;
@@ -54,7 +56,7 @@ WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& 
                 week.days[day].restricted = true;
                 week.days[day].windows = std::move(*windows);
             }
-        if (const std::optional<std::u16string> budget = valueFor(limits, userName, name + u".minutes"))
+        if (const std::optional<std::u16string> budget = valueFor(limits, userName, budgetKeyOf(name)))
             week.days[day].budgetMinutes = minutesOf(*budget);
     }
     return week;

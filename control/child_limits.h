@@ -8,6 +8,9 @@
 
 // The key of a weekday's hours, 0 Monday .. 6 Sunday ("monday").
 std::u16string weekdayKey(size_t weekday);
+// The key of a day's budget of minutes, beside the key of its hours
+// ("monday.minutes", "Маша/monday.minutes").
+std::u16string budgetKeyOf(const std::u16string& hoursKey);
 // The key as a user's own ("Маша/monday"), or the common key for no name.
 std::u16string limitKeyOf(const std::u16string& userName, const std::u16string& key);
 // The value set at that level: the user's own (their name in any case), or

@@ -14,7 +14,8 @@
 // minutes skip or repeat.
 
 inline int32_t dayOf(LocalMinute at) { return static_cast<int32_t>(at / kMinutesPerDay); }
-inline int32_t weekdayOf(int32_t day) { return day % 7; }  // 0 Monday .. 6 Sunday
+constexpr int32_t kDaysPerWeek = 7;
+inline int32_t weekdayOf(int32_t day) { return day % kDaysPerWeek; }  // 0 Monday .. 6 Sunday
 
 // An allowed window, in minutes from its day's midnight. An end not after the
 // start lies on the next day: the window crosses midnight.
@@ -35,7 +36,7 @@ struct CalendarDay {
 std::optional<std::vector<AllowedWindow>> parseAllowedWindows(std::u16string_view text);
 
 struct WeeklyCalendar {
-    std::array<CalendarDay, 7> days;  // Monday first
+    std::array<CalendarDay, kDaysPerWeek> days;  // Monday first
     // The time zone whose wall clock the hours follow, as the parents saved it
     // (a child may change the computer's); empty: the computer's.
     std::u16string zone;

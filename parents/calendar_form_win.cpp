@@ -12,6 +12,7 @@
 #include "control/limits_text.h"
 #include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
+#include "control/week_entries.h"
 #include "parents/history_chart_win.h"
 #include "parents/history_export_win.h"
 #include "parents/week_picture_win.h"
@@ -65,7 +66,7 @@ void openCalendar(bool (*isUserAnAdmin)()) {
 
 bool CalendarForm::onInitDialog() {
     look_.apply(hwnd(), IDS_TITLE_CALENDAR);
-    for (int day = 0; day < 7; ++day) {
+    for (int day = 0; day < kDaysPerWeek; ++day) {
         SendDlgItemMessageW(hwnd(), IDC_CALENDAR_HOURS + day, EM_LIMITTEXT, kEntryCapacity, 0);
         SendDlgItemMessageW(hwnd(), IDC_CALENDAR_MINUTES + day, EM_LIMITTEXT, 4, 0);
     }
@@ -92,22 +93,13 @@ std::u16string CalendarForm::userAt(int level) const {
 }
 
 std::u16string CalendarForm::textWithEntries(int level, int& badEntry) const {
-    const std::u16string user = userAt(level);
-    std::u16string text = text_;
-    badEntry = 0;
-    for (int day = 0; day < 7; ++day) {
-        const std::u16string key = limitKeyOf(user, weekdayKey(static_cast<size_t>(day)));
-        const std::u16string hours = entryText(hwnd(), IDC_CALENDAR_HOURS + day);
-        if (hours.empty() || parseAllowedWindows(hours))
-            text = withLimit(text, key, hours);
-        else if (!badEntry)
-            badEntry = IDC_CALENDAR_HOURS + day;
-        const std::u16string minutes = entryText(hwnd(), IDC_CALENDAR_MINUTES + day);
-        if (minutes.empty() || minutesOf(minutes) >= 0)
-            text = withLimit(text, key + u".minutes", minutes);
-        else if (!badEntry)
-            badEntry = IDC_CALENDAR_MINUTES + day;
-    }
+    WeekEntries week;
+    for (int day = 0; day < kDaysPerWeek; ++day)
+        week[static_cast<size_t>(day)] = {entryText(hwnd(), IDC_CALENDAR_HOURS + day),
+                                          entryText(hwnd(), IDC_CALENDAR_MINUTES + day)};
+    std::optional<BadEntry> bad;
+    std::u16string text = withWeekEntries(text_, userAt(level), week, bad);
+    badEntry = !bad ? 0 : static_cast<int>(bad->day) + (bad->minutes ? IDC_CALENDAR_MINUTES : IDC_CALENDAR_HOURS);
     return text;
 }
 
@@ -130,15 +122,15 @@ void CalendarForm::showLevel(int level) {
     KeyValueDocument limits;
     limits.parse(text_);
     const std::u16string user = userAt(level);
-    for (int day = 0; day < 7; ++day) {
+    for (int day = 0; day < kDaysPerWeek; ++day) {
         const std::u16string key = weekdayKey(static_cast<size_t>(day));
         const std::u16string hours = limitSetFor(limits, user, key).value_or(u"");
-        const std::u16string minutes = limitSetFor(limits, user, key + u".minutes").value_or(u"");
+        const std::u16string minutes = limitSetFor(limits, user, budgetKeyOf(key)).value_or(u"");
         SetDlgItemTextW(hwnd(), IDC_CALENDAR_HOURS + day, reinterpret_cast<const wchar_t*>(hours.c_str()));
         SetDlgItemTextW(hwnd(), IDC_CALENDAR_MINUTES + day, reinterpret_cast<const wchar_t*>(minutes.c_str()));
         // A child's empty entry shows, greyed, what it takes from all users.
         for (const auto& [id, entry] :
-             {std::pair{IDC_CALENDAR_HOURS + day, key}, {IDC_CALENDAR_MINUTES + day, key + u".minutes"}}) {
+             {std::pair{IDC_CALENDAR_HOURS + day, key}, {IDC_CALENDAR_MINUTES + day, budgetKeyOf(key)}}) {
             const std::u16string inherited = user.empty() ? u"" : limitSetFor(limits, u"", entry).value_or(u"");
             SendDlgItemMessageW(hwnd(), id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(inherited.c_str()));
         }
@@ -167,7 +159,7 @@ bool CalendarForm::onCommand(int id, int code) {
             SendDlgItemMessageW(hwnd(), IDC_CALENDAR_USER, CB_SETCURSEL, static_cast<WPARAM>(level_), 0);
         return true;
     }
-    if (code == EN_CHANGE && id >= IDC_CALENDAR_HOURS && id < IDC_CALENDAR_MINUTES + 7) {
+    if (code == EN_CHANGE && id >= IDC_CALENDAR_HOURS && id < IDC_CALENDAR_MINUTES + kDaysPerWeek) {
         InvalidateRect(item(IDC_CALENDAR_WEEK), nullptr, FALSE);
         return true;
     }

@@ -38,7 +38,7 @@ void drawWeekPicture(const DRAWITEMSTRUCT& item, const WeeklyCalendar& week, HFO
     }
     // Each column asks the calendar itself, so the picture is the rule the
     // module keeps: day 7 is a Monday with a Sunday before it.
-    for (int day = 0; day < 7; ++day) {
+    for (int day = 0; day < kDaysPerWeek; ++day) {
         const int top = area.top + band + day * rowHeight + 1;
         const int bottom = top + rowHeight - 3;
         const LocalMinute midnight = LocalMinute{7 + day} * kMinutesPerDay;

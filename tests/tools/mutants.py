@@ -30,6 +30,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -86,16 +87,20 @@ def parse(list_path):
 
 def run(command, timeout=None, cwd=None, env=None):
     """(exit code, output); -1 when the command ran out of time. Whatever it
-    started goes with it."""
-    process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                               errors="replace", start_new_session=True)
-    try:
-        output, _ = process.communicate(timeout=timeout)
-        return process.returncode, output
-    except subprocess.TimeoutExpired:
-        os.killpg(process.pid, signal.SIGKILL)
-        output, _ = process.communicate()
-        return -1, output
+    started in its group goes with it. The output goes to a file, not a pipe:
+    a program it started that outlives it (a module a faulty test left
+    running) would hold a pipe open, and the run would wait for ever."""
+    with tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as output:
+        process = subprocess.Popen(command, cwd=cwd, env=env, stdout=output, stderr=subprocess.STDOUT,
+                                   start_new_session=True)
+        try:
+            code = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+            code = -1
+        output.seek(0)
+        return code, output.read()
 
 
 def check(command, what):

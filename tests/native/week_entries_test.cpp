@@ -1,0 +1,59 @@
+// The parents' week as typed, merged into the limits file's text.
+#include <gtest/gtest.h>
+
+#include "control/week_entries.h"
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::u16string user;
+    std::array<DayEntry, 2> monTue;  // the other days' entries are empty
+    std::u16string before, after;
+    std::optional<size_t> badDay;
+    bool badMinutes = false;
+};
+
+const Case kCases[] = {
+    {"SetsHoursAndBudget",
+     u"",
+     {{{u"15:00-20:30", u"120"}, {}}},
+     u"",
+     u"monday = 15:00-20:30\r\nmonday.minutes = 120\r\n",
+     {}},
+    {"AChildsOwnKeys", u"Маша", {{{}, {u"-", u""}}}, u"; note\r\n", u"; note\r\nМаша/tuesday = -\r\n", {}},
+    {"EmptyEntriesRemoveKeys",
+     u"",
+     {{{}, {}}},
+     u"monday = -\r\nsunday.minutes = 5\r\nzone = X\r\n",
+     u"zone = X\r\n",
+     {}},
+    {"ABadEntryKeepsItsKeyAndTheOthersAreSet",
+     u"",
+     {{{u"25:00-26:00", u"1441"}, {u"10:00-11:00", u"x"}}},
+     u"monday = -\r\n",
+     u"monday = -\r\ntuesday = 10:00-11:00\r\n",
+     0},
+    {"TheFirstBadIsTheMinutesBeforeALaterDay", u"", {{{u"", u"60 "}, {u"9", u""}}}, u"", u"", 0, true},
+};
+
+class WeekEntriesMerge : public testing::TestWithParam<Case> {};
+
+TEST_P(WeekEntriesMerge, SetsWhatReadsAndNamesTheFirstThatDoesNot) {
+    const Case& c = GetParam();
+    WeekEntries week;
+    week[0] = c.monTue[0];
+    week[1] = c.monTue[1];
+    std::optional<BadEntry> bad;
+    EXPECT_EQ(withWeekEntries(c.before, c.user, week, bad), c.after);
+    ASSERT_EQ(bad.has_value(), c.badDay.has_value());
+    if (bad) {
+        EXPECT_EQ(bad->day, *c.badDay);
+        EXPECT_EQ(bad->minutes, c.badMinutes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, WeekEntriesMerge, testing::ValuesIn(kCases),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
