@@ -4,9 +4,8 @@
 
 #include <string>
 
-#include "content/wipe.h"
 #include "resources/resource_ids.h"
-#include "settings/password_prompt_win.h"
+#include "settings/password_gate_win.h"
 #include "shell/control_channel_win.h"
 #include "app/control_module_file_win.h"
 #include "guard/guard_requests_win.h"
@@ -54,11 +53,9 @@ void send(Request request) {
         if (window) proveAdministrator(window);
     }
     if (request.needsPassword) {
-        // One sender at a time prompts: a second one gives up silently.
-        HANDLE mutex = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
-        bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
-        std::u16string password;
-        if (alone && askPassword(password)) {
+        // Where another sender prompts, or the prompt is cancelled, nothing
+        // more is done: the uninstaller neither.
+        const PasswordAsked asked = withParentsPassword(PromptKind::Sender, [&](const std::u16string& password) {
             // The guard service must not start again a module the parents close.
             const bool closing = request.code == kCommandClose && tellGuard(kGuardParentsClose);
             if (!closeWindowsFirst(window, request.code, 1, asWide(password)) ||
@@ -67,11 +64,8 @@ void send(Request request) {
                 request.uninstall = false;
             }
             if (closing && moduleOutlivesClose()) tellGuard(kGuardFollowAgain);
-        } else if (alone) {
-            request.uninstall = false;
-        }
-        wipeText(password);
-        if (mutex) CloseHandle(mutex);
+        });
+        if (asked != PasswordAsked::Given) return;
     } else {
         closeWindowsFirst(window, request.code, 0, nullptr);
         sendControlCommand(request.code, 0, nullptr);
@@ -88,10 +82,7 @@ void send(Request request) {
 void runCommandSender(Role role, const Settings& settings, bool (*isUserAnAdmin)()) {
     switch (role) {
     case Role::Close:
-        if (isUserAnAdmin())
-            send({kCommandClose, true, true, false});
-        else
-            startProgram(L"qza.exe", L"/close", SW_SHOWNORMAL);
+        if (elevatedHere(isUserAnAdmin, L"/close")) send({kCommandClose, true, true, false});
         return;
     case Role::Disable:
         if ((settings.requireAdmin || runningGuardProcess() != 0) && !isUserAnAdmin())

@@ -4,16 +4,14 @@
 
 #include <string>
 
-#include "content/wipe.h"
 #include "control/extra_time.h"
 #include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "resources/resource_ids.h"
-#include "settings/password_prompt_win.h"
+#include "settings/password_gate_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/control_commands.h"
 #include "shell/messages_win.h"
-#include "shell/start_program_win.h"
 #include "shell/window_user_win.h"
 
 namespace {
@@ -48,17 +46,9 @@ void runExtraTimeSender(int minutes, bool (*isUserAnAdmin)()) {
         errorBox(nullptr, IDS_EXTRA_TIME_FAILED, true);
         return;
     }
-    if (!isUserAnAdmin()) {
-        startProgram(L"qza.exe", (L"/extra:" + std::to_wstring(minutes)).c_str(), SW_SHOWNORMAL);
-        return;
-    }
+    if (!elevatedHere(isUserAnAdmin, (L"/extra:" + std::to_wstring(minutes)).c_str())) return;
     HWND window = findControlWindow();
-    // One sender at a time prompts: a second one gives up silently.
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
-    const bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
-    std::u16string password;
-    if (alone && askPassword(password) && !(window && grantTo(window, minutes)))
-        errorBox(nullptr, IDS_EXTRA_TIME_FAILED, true);
-    wipeText(password);
-    if (mutex) CloseHandle(mutex);
+    withParentsPassword(PromptKind::Sender, [&](const std::u16string&) {
+        if (!(window && grantTo(window, minutes))) errorBox(nullptr, IDS_EXTRA_TIME_FAILED, true);
+    });
 }

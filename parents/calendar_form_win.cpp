@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "common/whole_file_win.h"
-#include "content/wipe.h"
 #include "control/child_limits.h"
 #include "control/limits_file_win.h"
 #include "control/limits_text.h"
@@ -18,7 +17,7 @@
 #include "parents/week_picture_win.h"
 #include "scene/key_value_document.h"
 #include "settings/local_users_win.h"
-#include "settings/password_prompt_win.h"
+#include "settings/password_gate_win.h"
 #include "shell/control_channel_win.h"
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
@@ -47,21 +46,11 @@ std::string historyTextOf(const std::u16string& userName) {
 }  // namespace
 
 void openCalendar(bool (*isUserAnAdmin)()) {
-    if (!isUserAnAdmin()) {
-        startProgram(L"qza.exe", L"/calendar", SW_SHOWNORMAL);
-        return;
-    }
-    // One parents' week at a time: a second would save over the first's changes.
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"qz-tolder-CalendarMutex");
-    const bool alone = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
-    std::u16string password;
-    const bool allowed = alone && askPassword(password);
-    wipeText(password);
-    if (allowed) {
+    if (!elevatedHere(isUserAnAdmin, L"/calendar")) return;
+    withParentsPassword(PromptKind::Calendar, [](const std::u16string&) {
         CalendarForm form;
         form.runModal();
-    }
-    if (mutex) CloseHandle(mutex);
+    });
 }
 
 bool CalendarForm::onInitDialog() {

@@ -253,6 +253,8 @@ TEST_F(ControlChannel, ASenderReportsAFailedHandOverAndSendsNothingAndGivesUpWhi
     ASSERT_NE(suite::startControlModule(), nullptr);
     HANDLE prompting = CreateMutexW(nullptr, TRUE, L"qz-tolder-PasswordMutex");
     EXPECT_EQ(suite::run(suite::qzPath(), L"/disable", 5000), 0u);
+    // An uninstall gives up as well, before it would wait for the module to go.
+    EXPECT_EQ(suite::run(suite::qzPath(), L"/uninstall", 5000), 0u);
     CloseHandle(prompting);
     EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr);
     EXPECT_EQ(queryMode(), 1);
