@@ -12,24 +12,23 @@
 
 // The resident control module's logic: mode, minute tick, usage accounting,
 // commands of the control channel and the tray icon's rule. The control window
-// forwards its timers and messages here with the time of their arrival:
-//   WM_INITDIALOG        open the state file, start(now), then timers 0 and 1
-//   timer 0 / 1 / 2 / 4  refreshTrayIcon / minuteTick / watchdogTick / tolderSecondTick
-//   WM_CONTROL_COMMAND   command(code, lParam, hand-over password when carriesPassword, now)
-//   WM_WTSSESSION_CHANGE sessionChanged(wParam)
+// forwards its timers and messages here with the time of their arrival: its
+// start (with the state file open), the icon's first refresh, the minute,
+// the scene watchdog's and Tolder's seconds, the control message (with the
+// hand-over password where carriesPassword holds) and the session's changes.
 class ControlCore {
 public:
     ControlCore(ControlHost& host, std::u16string userName);
 
     // Window start-up, with the state file already opened: load the settings
-    // and resynchronise. The window then starts timer 0 and timer 1.
+    // and resynchronise. The window then starts the icon's refresh and the minute.
     void start(Moment now);
 
-    void minuteTick(Moment now);          // timer 1
-    void tolderSecondTick(Moment now);    // timer 4
-    void watchdogTick(Moment now);        // timer 2
-    void refreshTrayIcon();               // timer 0
-    void sessionChanged(uint32_t event);  // WM_WTSSESSION_CHANGE
+    void minuteTick(Moment now);
+    void tolderSecondTick(Moment now);
+    void watchdogTick(Moment now);
+    void refreshTrayIcon();
+    void sessionChanged(uint32_t event);  // a session change notice's event
 
     // Whether a command comes with a password in the hand-over file.
     static bool carriesPassword(int code, uint32_t argument);

@@ -52,10 +52,10 @@ public:
     // Ends the program started last if it still runs: a scene that stopped
     // reporting, so that a hung one never stays beside the next.
     virtual void endLastProgram() = 0;
-    // Timer 2, the one-second scene watchdog: stop it and start it anew.
+    // The one-second scene watchdog: stop it and start it anew.
     virtual void restartSceneWatchdog() = 0;
     virtual void stopSceneWatchdog() = 0;
-    // Timer 4, Tolder's one-second tick.
+    // Tolder's one-second tick.
     virtual void startTolderTimer() = 0;
     virtual void stopTolderTimer() = 0;
     virtual void requestShutdown(bool force) = 0;

@@ -1,39 +1,22 @@
 #include "control/control_module_win.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cwchar>
 #include <string>
-#include <memory>
-#include <optional>
-#include <vector>
 
 #include "content/wipe.h"
 #include "control/control_core.h"
-#include "control/control_host.h"
 #include "control/controlled_user_win.h"
-#include "control/extra_time.h"
-#include "shell/hand_over_password_win.h"
-#include "control/last_input_win.h"
-#include "control/limits_file_win.h"
-#include "control/local_time_win.h"
+#include "control/module_host_win.h"
+#include "control/module_tray_win.h"
 #include "control/session_notifications_win.h"
-#include "control/shutdown_win.h"
-#include "control/state_file_win.h"
-#include "control/usage_ledger_file_win.h"
 #include "control/tray_icon_win.h"
-#include "control/video_title_win.h"
 #include "resources/resource_ids.h"
-#include "settings/password_store_win.h"
-#include "common/whole_file_win.h"
 #include "shell/control_channel_win.h"
-#include "shell/data_locations_win.h"
 #include "shell/guard_channel_win.h"
 #include "shell/guard_presence_win.h"
-#include "shell/messages_win.h"
+#include "shell/hand_over_password_win.h"
 #include "shell/start_program_win.h"
 #include "ui/dialog_win.h"
-#include "ui/suite_icon_win.h"
 
 namespace {
 
@@ -57,7 +40,10 @@ bool lowerModuleWindowExists(HWND own) {
     return false;
 }
 
-constexpr UINT kShowExtraTimeMenu = WM_APP + 20;
+constexpr UINT kShowTrayMenu = WM_APP + 20;
+// A double click on the icon turns control off a moment later: the click
+// finishes before the new process's password prompt appears.
+constexpr UINT kDisableAfterDoubleClickMs = 500;
 
 enum Timer : UINT_PTR {
     kFirstTrayRefresh = 0,
@@ -68,22 +54,17 @@ enum Timer : UINT_PTR {
 };
 
 // The never-shown dialog whose title every other process looks for. It owns
-// the timers and the state file; the logic lives in ControlCore.
-class ControlModule : public Dialog, private ControlHost {
+// the timers and the icon; the logic lives in ControlCore, the system's side
+// in ModuleHost.
+class ControlModule : public Dialog, private ModuleHost {
 public:
     ControlModule(const ControlModuleOptions& options, bool withoutName, bool guards)
         : Dialog(IDD_CONTROL_MODULE),
-          options_(options),
+          ModuleHost(options, guards),
           withoutName_(withoutName),
-          guards_(guards),
+          tray_(options.trayTipShown),
           core_(*this, currentUserName()) {
         keepHidden();
-    }
-
-    ~ControlModule() override {
-        forgetLastProgram();
-        if (smallIcon_) DestroyIcon(smallIcon_);
-        if (largeIcon_) DestroyIcon(largeIcon_);
     }
 
 protected:
@@ -93,10 +74,9 @@ protected:
         letControlMessageIn(hwnd());
         // The icon's clicks come from the shell, which runs at the user's own level.
         letMessageIn(hwnd(), kTrayCallbackMessage);
-        smallIcon_ = loadSuiteIcon(true);
-        largeIcon_ = loadSuiteIcon(false);
+        tray_.attach(hwnd());
         registerSessionNotifications(hwnd());
-        stateFile_ = std::make_unique<StateFile>(dataLocations().statePath());
+        openStateFile();
         core_.start(currentMoment());
         setTimer(kFirstTrayRefresh, 0);
         setTimer(kMinute, options_.minuteMs);
@@ -146,19 +126,19 @@ protected:
             result = 0;
             return true;
         case kTrayCallbackMessage:
-            if (lParam == WM_LBUTTONDBLCLK) setTimer(kDelayedDisable, 500);
+            if (lParam == WM_LBUTTONDBLCLK) setTimer(kDelayedDisable, kDisableAfterDoubleClickMs);
             // The menu's own message loop runs after the shell's call has returned.
-            if (lParam == WM_RBUTTONUP) PostMessageW(hwnd(), kShowExtraTimeMenu, 0, 0);
+            if (lParam == WM_RBUTTONUP) PostMessageW(hwnd(), kShowTrayMenu, 0, 0);
             result = 0;
             return true;
-        case kShowExtraTimeMenu:
-            showExtraTimeMenu();
+        case kShowTrayMenu:
+            tray_.showMenu();
             result = 0;
             return true;
         case WM_PAINT: ShowWindow(hwnd(), SW_HIDE); return false;
-        case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(largeIcon_); return true;
+        case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(tray_.largeIcon()); return true;
         case WM_DESTROY:
-            stateFile_.reset();
+            closeStateFile();
             unregisterSessionNotifications(hwnd());
             return false;
         }
@@ -166,83 +146,6 @@ protected:
     }
 
 private:
-    uint32_t lastInputTick() override { return ::lastInputTick(); }
-    bool isVideoPlaying() override { return ::isVideoPlaying(); }
-
-    void loadSettings(Settings& settings) override {
-        std::vector<uint8_t> image;
-        readWholeFile(dataLocations().settingsPath(), image);
-        settings.load(image);
-    }
-
-    bool checkPassword(std::u16string_view password) override {
-        // Where the guard runs, the parents gave it their password; the
-        // digest is theirs alone to read.
-        if (guards_) {
-            const std::optional<GuardAnswer> guard = askGuard(GuardQuestion{GuardAsk::TakeGrant, {}});
-            if (guard) return guard->yes;
-        }
-        std::u16string copy(password);
-        const bool accepted = ::checkPassword(copy);
-        wipeText(copy);
-        return accepted;
-    }
-    uint32_t newChallenge() override { return drawChallenge(nullptr); }
-
-    size_t readState(uint8_t* bytes, size_t capacity) override {
-        return stateFile_ ? stateFile_->read(bytes, capacity) : 0;
-    }
-    void writeState(const StateImage& image) override {
-        if (stateFile_) stateFile_->write(image);
-    }
-    size_t readLedger(uint8_t* bytes, size_t capacity) override { return readOwnLedger(L"dat", bytes, capacity); }
-    size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
-        return readOwnLedger(L"cal", bytes, capacity);
-    }
-    uint64_t readExtraTime() override {
-        ExtraTimeImage image{};
-        return decodeExtraTime(image.data(), readOwnLedger(L"extra", image.data(), image.size()));
-    }
-    static size_t readOwnLedger(const wchar_t* extension, uint8_t* bytes, size_t capacity) {
-        HANDLE token = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return 0;
-        wchar_t path[MAX_PATH];
-        const bool found = ledgerPathOf(token, path, extension);
-        CloseHandle(token);
-        return found ? readLedgerFile(path, bytes, capacity) : 0;
-    }
-
-    LocalMinute localMinute(uint64_t utc, const std::u16string& zone) override { return localMinuteOf(utc, zone); }
-    // Held open by another program, the limits read last stand.
-    std::u16string readLimits() override {
-        if (std::optional<std::u16string> text = readLimitsText()) limits_ = *text;
-        return limits_;
-    }
-    size_t readCalendar(uint8_t* bytes, size_t capacity) override {
-        std::vector<uint8_t> image;
-        const size_t size = std::min<size_t>(readWholeFile(dataLocations().calendarPath(), image), capacity);
-        std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), bytes);
-        return size;
-    }
-    void writeCalendar(const CalendarImage& image) override {
-        writeWholeFile(dataLocations().calendarPath(), image.data(), static_cast<DWORD>(image.size()));
-    }
-
-    bool startProgram(std::u16string_view file, std::u16string_view parameters) override {
-        std::wstring wideFile(file.begin(), file.end()), wideParameters(parameters.begin(), parameters.end());
-        forgetLastProgram();
-        lastProgram_ = startProcess(wideFile.c_str(), wideParameters.c_str(), SW_SHOWNORMAL);
-        return lastProgram_ != nullptr;
-    }
-    void endLastProgram() override {
-        if (lastProgram_ && WaitForSingleObject(lastProgram_, 0) == WAIT_TIMEOUT) TerminateProcess(lastProgram_, 1);
-        forgetLastProgram();
-    }
-    void forgetLastProgram() {
-        if (lastProgram_) CloseHandle(lastProgram_);
-        lastProgram_ = nullptr;
-    }
-
     void restartSceneWatchdog() override {
         killTimer(kSceneWatchdog);
         setTimer(kSceneWatchdog, options_.secondMs);
@@ -250,65 +153,11 @@ private:
     void stopSceneWatchdog() override { killTimer(kSceneWatchdog); }
     void startTolderTimer() override { setTimer(kTolderSecond, options_.secondMs); }
     void stopTolderTimer() override { killTimer(kTolderSecond); }
-
-    void requestShutdown(bool force) override {
-        if (options_.shutdown)
-            options_.shutdown(force);
-        else
-            ::requestShutdown(force);
-    }
-
-    void showTrayIcon(bool shown) override {
-        trayShown_ = shown;
-        ::showTrayIcon(hwnd(), smallIcon_, shown, tip_.empty() ? caption().c_str() : tip_.c_str());
-    }
+    void showTrayIcon(bool shown) override { tray_.show(shown); }
     void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay) override {
-        std::wstring tip = caption();
-        if (minutesLeft == 0) {
-            tip = loadedString(IDS_TIME_UP);
-        } else if (minutesLeft > 0) {
-            wchar_t text[64];
-            std::swprintf(text, 64, loadedString(IDS_TIME_LEFT).c_str(), minutesLeft, offMinuteOfDay / 60,
-                          offMinuteOfDay % 60);
-            tip = text;
-        }
-        if (tip == tip_) return;
-        tip_ = tip;
-        if (trayShown_) setTrayTip(hwnd(), tip_.c_str());
-        if (options_.trayTipShown) options_.trayTipShown(tip_.c_str());
+        tray_.showTimeLeft(minutesLeft, offMinuteOfDay);
     }
-    void warnTimeLeft(int32_t minutesLeft) override {
-        wchar_t text[256];
-        std::swprintf(text, 256, loadedString(IDS_TIME_WARNING).c_str(), minutesLeft);
-        showTrayBalloon(hwnd(), loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
-    }
-    // The parents' extra time and their week, from the icon's menu: the sender
-    // and the dialog ask for the password.
-    static constexpr UINT kCalendarItem = 1;
-    void showExtraTimeMenu() {
-        HMENU menu = CreatePopupMenu();
-        if (!menu) return;
-        for (UINT minutes : {15u, 30u, 60u}) {
-            wchar_t text[64];
-            std::swprintf(text, 64, loadedString(IDS_EXTRA_TIME_ITEM).c_str(), minutes);
-            AppendMenuW(menu, MF_STRING, minutes, text);
-        }
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, kCalendarItem, loadedString(IDS_CALENDAR_ITEM).c_str());
-        POINT at{};
-        GetCursorPos(&at);
-        SetForegroundWindow(hwnd());  // so that a click elsewhere closes the menu
-        const UINT chosen = static_cast<UINT>(
-            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr));
-        PostMessageW(hwnd(), WM_NULL, 0, 0);
-        DestroyMenu(menu);
-        if (chosen == kCalendarItem)
-            ::startProgram(L"qz.exe", L"/calendar", SW_SHOWNORMAL);
-        else if (chosen)
-            ::startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(chosen)).c_str(), SW_SHOWNORMAL);
-    }
-    static std::wstring caption() { return loadedString(IDS_MODULE_CAPTION); }
-
+    void warnTimeLeft(int32_t minutesLeft) override { tray_.warn(minutesLeft); }
     void endModule() override { endDialog(IDOK); }
 
     Moment currentMoment() const {
@@ -320,17 +169,9 @@ private:
         return {(static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime, GetTickCount()};
     }
 
-    ControlModuleOptions options_;
     const bool withoutName_;
-    const bool guards_;  // the guard started this module
+    ModuleTray tray_;
     ControlCore core_;
-    std::unique_ptr<StateFile> stateFile_;
-    HANDLE lastProgram_ = nullptr;
-    HICON smallIcon_ = nullptr;
-    HICON largeIcon_ = nullptr;
-    bool trayShown_ = false;
-    std::wstring tip_;  // empty until the first time left
-    std::u16string limits_;
 };
 
 }  // namespace

@@ -43,7 +43,7 @@ public:
 
     void sceneReported(uint64_t utc);  // "Tikko Start" and "Tikko Work"
     void sceneComplete();              // "Tikko Complete"
-    void watchdogTick(uint64_t utc);   // timer 2
+    void watchdogTick(uint64_t utc);   // each second of the scene watchdog
     // A Nessel scene left over from before the counter went back below bedtime.
     bool nesselSceneObsolete() const;
     void leaveSleepMode() { sleepMode_ = false; }
