@@ -35,7 +35,7 @@ std::u16string decimal(int value) {
 }  // namespace
 
 int movieDurationMs(const std::string& time) {
-    if (time == "infinity") return -1;
+    if (time == "infinity") return kNoTimeLimit;
     int64_t parts[3] = {0, 0, 0};
     const int64_t unitMs[3] = {60000, 1000, 1};
     size_t at = 0;
@@ -44,7 +44,7 @@ int movieDurationMs(const std::string& time) {
         if (!scanNumber(time, at, parts[i])) break;
     }
     int64_t total = parts[0] * unitMs[0] + parts[1] * unitMs[1] + parts[2];
-    if (total < 0) return -1;
+    if (total < 0) return kNoTimeLimit;
     return static_cast<int>(std::min<int64_t>(total, INT_MAX));
 }
 

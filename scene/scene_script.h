@@ -8,7 +8,8 @@
 #include "scene/key_value_document.h"
 
 // One movie of a scene: its file name under "swf\" (may be empty) and how long
-// it plays; -1 means no time limit.
+// it plays, or without a time limit.
+constexpr int kNoTimeLimit = -1;
 struct MovieStep {
     std::u16string movieName;
     int durationMs = 0;

@@ -12,6 +12,7 @@
 #include "scene/player_version.h"
 #include "scene/player_version_win.h"
 #include "scene/scene_script_win.h"
+#include "scene/window_keys.h"
 #include "scene/window_shape.h"
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
@@ -23,6 +24,10 @@ namespace {
 
 enum Timer : UINT_PTR { kMovieTimer = 1, kPollTimer = 2, kIconTimer = 3 };
 constexpr UINT kPollMs = 1000;
+constexpr UINT kIconDelayMs = 100;  // Tikko's first frame does not wait for the icons
+// A player may open its movie more than once (to look at it, then to load
+// it); the placeholder serves that many opens and no other program's.
+constexpr unsigned kOpensOfAMovie = 2;
 
 const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -30,8 +35,6 @@ const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<cons
 void raiseToTop(HWND window) {
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
 }
-
-ScreenArea toArea(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // The suite's password prompt, if one is open: it must stay reachable above a
 // full-screen scene.
@@ -44,11 +47,51 @@ HWND passwordPrompt() {
     return nullptr;
 }
 
+// The cursor moved to the screen's right edge, halfway down, out of the way.
+void moveCursorAway() {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 65535;
+    input.mi.dy = 32767;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+// The screen a scene may cover: all of it, or what the taskbar leaves.
+ScreenArea sceneArea(bool coverTaskbar) {
+    RECT area;
+    GetWindowRect(GetDesktopWindow(), &area);
+    if (!coverTaskbar) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return {area.left, area.top, area.right, area.bottom};
+}
+
+// The window's style for its shape: a full-screen scene has no caption or
+// border, a maximised one can be sized, any other keeps a fixed frame.
+LONG styleFor(WindowShape shape, LONG style) {
+    switch (shape) {
+    case WindowShape::Fullscreen: return (style & ~(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME)) | DS_MODALFRAME;
+    case WindowShape::Maximized: return style | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    default: return (style & ~WS_THICKFRAME) | DS_MODALFRAME;
+    }
+}
+
+// Whether the scene's window, with its player control, can be created: it
+// ends while it starts, unseen.
+class SceneWindowProbe : public Dialog {
+public:
+    SceneWindowProbe() : Dialog(IDD_SCENE) {}
+
+protected:
+    bool onInitDialog() override {
+        endDialog(0);
+        return true;
+    }
+};
+
 class SceneDialog : public Dialog {
 public:
-    SceneDialog(std::u16string script, std::u16string commonScript, bool manual, bool checkOnly = false)
+    SceneDialog(std::u16string script, std::u16string commonScript, bool manual)
         : Dialog(IDD_SCENE),
-          checkOnly_(checkOnly),
           scriptName_(std::move(script)),
           commonScriptName_(std::move(commonScript)),
           manual_(manual),
@@ -61,16 +104,13 @@ public:
 
 protected:
     bool onInitDialog() override {
-        if (checkOnly_) {
-            endDialog(0);
-            return true;
-        }
-        setTimer(kIconTimer, 100);  // Tikko's first frame does not wait for the icons
+        setTimer(kIconTimer, kIconDelayMs);
         setCaptionForCodePage(hwnd(), IDS_TITLE_COMPUTER, 1251);
         script_.load(commonScriptName_);
         script_.load(scriptName_);
-        applyWindowKeys();
-        if (script_.document().flag(u"mute", false)) setSound(false);
+        keys_ = windowKeysOf(script_.document(), &toAnsiCodePage);
+        placeWindow();
+        if (keys_.mute) setSound(false);
         MoveWindow(item(IDC_MOVIE_PLAYER), 0, 0, clientWidth_, clientHeight_, TRUE);
         installFileHooks();
         hooksInstalled_ = true;
@@ -85,10 +125,9 @@ protected:
     void onOK() override {}
 
     void onCancel() override {
-        std::string action = toAnsiCodePage(script_.document().text(u"close", u"close"));
-        if (action == "close")
+        if (keys_.close == CloseAction::Close)
             endScene();
-        else if (action == "minimize")
+        else if (keys_.close == CloseAction::Minimize)
             ShowWindow(hwnd(), SW_MINIMIZE);
     }
 
@@ -119,37 +158,15 @@ private:
         SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     }
 
-    void applyWindowKeys() {
-        const KeyValueDocument& keys = script_.document();
-        std::string mode = toAnsiCodePage(keys.text(u"screen-size", u"1/3"));
-        bool hideCursor = keys.flag(u"hide-cursor", false);
-        bool hideTaskbar = keys.flag(u"hide-taskbar", false);
-
-        RECT area;
-        GetWindowRect(GetDesktopWindow(), &area);
-        if (hideCursor) {
-            INPUT input{};
-            input.type = INPUT_MOUSE;
-            input.mi.dx = 65535;
-            input.mi.dy = 32767;
-            input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-            SendInput(1, &input, sizeof input);
-        }
-        if (!hideTaskbar) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-
+    // The window's shape, style and place from the script's keys.
+    void placeWindow() {
+        if (keys_.hideCursor) moveCursorAway();
+        const ScreenArea area = sceneArea(keys_.hideTaskbar);
         // The frame is measured with the shape's own style, so that the client
         // area gets exactly the size the shape computes.
-        const std::string originalSize = keys.ansiText(u"original-size", &toAnsiCodePage);
-        const WindowShape shape = shapeWindow(mode, originalSize, toArea(area), 0, 0).shape;
-        LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
-        switch (shape) {
-        case WindowShape::Fullscreen:
-            style = (style & ~(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME)) | DS_MODALFRAME;
-            fullscreen_ = true;
-            break;
-        case WindowShape::Maximized: style |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX; break;
-        default: style = (style & ~WS_THICKFRAME) | DS_MODALFRAME; break;
-        }
+        const WindowShape shape = shapeWindow(keys_.screenSize, keys_.originalSize, area, 0, 0).shape;
+        const LONG style = styleFor(shape, GetWindowLongW(hwnd(), GWL_STYLE));
+        fullscreen_ = shape == WindowShape::Fullscreen;
         SetWindowLongW(hwnd(), GWL_STYLE, style);
         RECT frame{};
         AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongW(hwnd(), GWL_EXSTYLE));
@@ -159,15 +176,15 @@ private:
         if (shape == WindowShape::TemplateSize) {
             SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, keepHidden | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
         } else {
-            WindowPlacement place =
-                shapeWindow(mode, originalSize, toArea(area), frame.right - frame.left, frame.bottom - frame.top);
+            WindowPlacement place = shapeWindow(keys_.screenSize, keys_.originalSize, area, frame.right - frame.left,
+                                                frame.bottom - frame.top);
             SetWindowPos(hwnd(), HWND_TOPMOST, place.x, place.y, place.width, place.height, keepHidden);
         }
         RECT client;
         GetClientRect(hwnd(), &client);
         clientWidth_ = client.right;
         clientHeight_ = client.bottom;
-        if (shape == WindowShape::Maximized && !hideTaskbar) ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
+        if (shape == WindowShape::Maximized && !keys_.hideTaskbar) ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
     }
 
     bool playMovieStep() {
@@ -186,8 +203,8 @@ private:
         }
         const int delay = movie ? step->durationMs : 0;
         if (!movie) size = 0;
-        registerVirtualFile(placeholder.c_str(), std::move(movie), size, true, 2);
-        if (delay != -1) setTimer(kMovieTimer, static_cast<UINT>(delay));
+        registerVirtualFile(placeholder.c_str(), std::move(movie), size, true, kOpensOfAMovie);
+        if (delay != kNoTimeLimit) setTimer(kMovieTimer, static_cast<UINT>(delay));
         SendMessageW(item(IDC_MOVIE_PLAYER), WM_TIKKO_PUT_MOVIE, 0,
                      reinterpret_cast<LPARAM>(wideToAnsi(placeholder.c_str()).get()));
         return true;
@@ -226,10 +243,10 @@ private:
 
     void setSound(bool on) { SendMessageW(item(IDC_MOVIE_PLAYER), WM_TIKKO_SET_SOUND, on, 0); }
 
-    bool checkOnly_;
     std::u16string scriptName_, commonScriptName_;
     bool manual_;
     SceneScript script_;
+    WindowKeys keys_;
     HICON smallIcon_ = nullptr, largeIcon_ = nullptr;
     int clientWidth_ = 0, clientHeight_ = 0;
     std::string placeholderName_ = kFirstPlaceholderName;
@@ -240,8 +257,8 @@ private:
 }  // namespace
 
 bool canCreateSceneWindow() {
-    SceneDialog dialog(u"", u"", true, true);
-    return dialog.runModal() != -1;
+    SceneWindowProbe probe;
+    return probe.runModal() != -1;
 }
 
 void playScene(const wchar_t* script, const wchar_t* commonScript, bool manual) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "scene/placeholder_name.h"
+#include "scene/window_keys.h"
 #include "scene/window_shape.h"
 
 namespace {
@@ -86,5 +87,23 @@ TEST(WindowShape, HugeFractionsOnLargeScreensStayWithinRange) {
             EXPECT_EQ(p.x + p.width, 3840) << mode << " " << movie;
             EXPECT_EQ(p.y + p.height, 2160) << mode << " " << movie;
         }
+    }
+}
+
+TEST(WindowKeys, DefaultsAndTheCloseButtonsThreeActions) {
+    auto narrow = [](const std::u16string& text) { return std::string(text.begin(), text.end()); };
+    KeyValueDocument keys;
+    const WindowKeys plain = windowKeysOf(keys, narrow);
+    EXPECT_EQ(plain.screenSize, "1/3");
+    EXPECT_FALSE(plain.hideCursor || plain.hideTaskbar || plain.mute);
+    EXPECT_EQ(plain.close, CloseAction::Close);
+    for (auto [text, action] : {std::pair{u"minimize", CloseAction::Minimize},
+                                {u"nothing", CloseAction::Nothing},
+                                {u"close", CloseAction::Close}}) {
+        keys.parse(std::u16string(u"close = ") + text + u"\r\nmute = true\r\nscreen-size = full\r\n");
+        const WindowKeys set = windowKeysOf(keys, narrow);
+        EXPECT_EQ(set.close, action);
+        EXPECT_TRUE(set.mute);
+        EXPECT_EQ(set.screenSize, "full");
     }
 }
