@@ -10,7 +10,7 @@
 #include "control/control_module_win.h"
 #include "guard/guard_installation_win.h"
 #include "guard/guard_service_win.h"
-#include "parents/calendar_form_win.h"
+#include "calendar/dialog/calendar_form_win.h"
 #include "shell/privileges_win.h"
 #include "resources/resource_ids.h"
 #include "scene/show_window_win.h"

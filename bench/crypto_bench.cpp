@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "content/cipher.h"
-#include "content/digest.h"
+#include "crypto/cipher.h"
+#include "crypto/digest.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "common/text_win.h"
 #include "content/ordinary_handles.h"
 #include "content/probe_read.h"
-#include "content/random.h"
+#include "crypto/random.h"
 #include "content/virtual_file_table.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "content/cipher.h"
-#include "content/digest.h"
+#include "crypto/cipher.h"
+#include "crypto/digest.h"
 
 // The 31 bytes that key the archive cipher and prefix every check digest:
 // the key text with its terminating zero.

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "content/random.h"
+#include "crypto/random.h"
 
 constexpr size_t kMarkerSize = 32;
 using Marker = std::array<uint8_t, kMarkerSize>;

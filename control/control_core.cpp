@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "shell/control_commands.h"
-#include "control/child_limits.h"
+#include "calendar/child_limits.h"
 #include "control/controlled_user.h"
 #include "control/nessel_steps.h"
 #include "control/usage_ledger.h"

@@ -8,7 +8,7 @@
 #include "control/module_schedules.h"
 #include "control/state_record.h"
 #include "control/usage_time.h"
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 
 // The resident control module's logic: mode, minute tick, usage accounting,
 // commands of the control channel and the tray icon's rule. The control window

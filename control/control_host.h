@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "settings/settings.h"
-#include "control/calendar_record.h"
+#include "calendar/calendar_record.h"
 #include "control/state_record.h"
 
 // What the control window gives the control logic and does for it. The logic

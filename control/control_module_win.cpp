@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "control/control_core.h"
 #include "control/controlled_user_win.h"
 #include "control/module_host_win.h"

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "control/calendar_record.h"
+#include "calendar/calendar_record.h"
 
 // The wall-clock minute of a UTC FILETIME by a time zone's rules for that date
 // (daylight saving included): the zone the system's list has under that name

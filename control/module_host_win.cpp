@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/whole_file_win.h"
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "control/extra_time.h"
 #include "control/last_input_win.h"
 #include "control/limits_file_win.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "control/calendar_record.h"
+#include "calendar/calendar_record.h"
 
 // The history of a user's days, kept by the guard beside the ledgers as text
 // a spreadsheet opens ("<SID>.csv", semicolons, as a Russian spreadsheet

@@ -1,6 +1,6 @@
 #include "guard/evening_ending.h"
 
-#include "control/child_limits.h"
+#include "calendar/child_limits.h"
 #include "content/lower_case.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 // How the evening ends for a child, as the parents chose it in the limits
 // file ("end", or "<user>/end": "shutdown", "logoff" or "lock"; anything else

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/system_function_win.h"
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "control/usage_time.h"
 #include "guard/awake_clock_win.h"
 #include "settings/password_store_win.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "control/calendar_record.h"
+#include "calendar/calendar_record.h"
 #include "control/state_record.h"
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 #include "settings/settings.h"
 
 // The guard's rules: what it counts, what it credits as rest and when it ends

@@ -13,7 +13,7 @@
 
 #include "common/system_function_win.h"
 #include "common/whole_file_win.h"
-#include "control/child_limits.h"
+#include "calendar/child_limits.h"
 #include "control/controlled_user.h"
 #include "control/extra_time.h"
 #include "control/limits_file_win.h"

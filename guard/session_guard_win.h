@@ -9,7 +9,7 @@
 #include "guard/clock_watch.h"
 #include "guard/guard_core.h"
 #include "guard/trick_log.h"
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 // The guard's hands: each look it finds the active sessions and their users,
 // hands GuardCore the time and what the service manager told it, and carries

@@ -1,5 +1,5 @@
 #pragma once
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 // The content archive's "/ck/info.txt", read once per process; empty when missing.
 const KeyValueDocument& infoDocument();

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "content/random.h"
+#include "crypto/random.h"
 
 namespace {
 

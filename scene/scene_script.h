@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "content/random.h"
-#include "scene/key_value_document.h"
+#include "crypto/random.h"
+#include "common/key_value_document.h"
 
 // One movie of a scene: its file name under "swf\" (may be empty) and how long
 // it plays, or without a time limit.

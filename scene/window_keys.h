@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 // What a scene's script asks of its window: its shape ("screen-size",
 // "original-size", see window_shape.h), the cursor out of the way, the

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "content/digest.h"
-#include "content/wipe.h"
+#include "crypto/digest.h"
+#include "crypto/wipe.h"
 #include "shell/control_commands.h"
 
 PasswordDigest passwordDigest(const std::u16string& password) {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "settings/password_prompt_win.h"
 #include "shell/start_program_win.h"
 

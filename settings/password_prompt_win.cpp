@@ -1,7 +1,7 @@
 #include "settings/password_prompt_win.h"
 
 #include "common/text_win.h"
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "resources/resource_ids.h"
 #include "shell/control_commands.h"
 #include "settings/password_store_win.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/text_win.h"
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "resources/resource_ids.h"
 #include "settings/password.h"
 #include "common/whole_file_win.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "settings/local_users_win.h"
 #include "shell/privileges_win.h"
 #include "resources/resource_ids.h"

@@ -1,7 +1,7 @@
 #include "shell/control_commands.h"
 
-#include "content/digest.h"
-#include "content/random.h"
+#include "crypto/digest.h"
+#include "crypto/random.h"
 
 namespace {
 constexpr uint32_t kSmallestChallenge = 128;

@@ -1,7 +1,7 @@
 #include "shell/guard_channel_win.h"
 
 #include "common/system_function_win.h"
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "shell/guard_presence_win.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "common/text_win.h"
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "shell/hand_over_password.h"
 #include "shell/hand_over_file_win.h"
 #include "shell/data_locations_win.h"

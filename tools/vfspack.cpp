@@ -10,7 +10,7 @@
 
 #include "tools/writers/archive_writer.h"
 #include "content/lower_case.h"
-#include "content/random.h"
+#include "crypto/random.h"
 #include "tools/vfs_tool_support.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "../native/simulated_evening.h"
-#include "control/child_limits.h"
-#include "control/limits_text.h"
+#include "calendar/child_limits.h"
+#include "calendar/limits_text.h"
 #include "control/usage_history.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "content/cipher.h"
+#include "crypto/cipher.h"
 
 #include <gtest/gtest.h>
 

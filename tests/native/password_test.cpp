@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 #include "test_bytes.h"
 
 namespace {

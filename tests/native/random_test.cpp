@@ -1,4 +1,4 @@
-#include "content/random.h"
+#include "crypto/random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The parents' week as typed, merged into the limits file's text.
 #include <gtest/gtest.h>
 
-#include "control/week_entries.h"
+#include "calendar/week_entries.h"
 
 namespace {
 

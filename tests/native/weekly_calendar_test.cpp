@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "control/child_limits.h"
-#include "control/limits_text.h"
-#include "control/weekly_calendar.h"
+#include "calendar/child_limits.h"
+#include "calendar/limits_text.h"
+#include "calendar/weekly_calendar.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "content/archive_win.h"
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 #include "common/text_win.h"
 #include "shell/data_locations_win.h"
 #include "support/suite.h"

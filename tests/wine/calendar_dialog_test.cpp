@@ -10,7 +10,7 @@
 #include "control/local_time_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
-#include "parents/calendar_form_win.h"
+#include "calendar/dialog/calendar_form_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "shell/privileges_win.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "content/random.h"
-#include "content/wipe.h"
+#include "crypto/random.h"
+#include "crypto/wipe.h"
 #include "control/control_module_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "resources/resource_ids.h"

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "content/random.h"
+#include "crypto/random.h"
 #include "settings/password.h"
 #include "settings/password_prompt_win.h"
 #include "settings/password_store_win.h"

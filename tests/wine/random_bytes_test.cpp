@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "content/random.h"
+#include "crypto/random.h"
 
 TEST(RandomBytes, ProviderFillsEveryByte) {
     // A run of 64 bytes with some byte never changed over 8 fills has

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "content/random.h"
+#include "crypto/random.h"
 #include "content/vfs_codec.h"
 
 enum class Compression { Never, WhenSmaller, Always };

@@ -1,4 +1,4 @@
-#include "parents/week_picture_win.h"
+#include "calendar/dialog/week_picture_win.h"
 
 #include "ui/solid_fill_win.h"
 

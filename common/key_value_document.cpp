@@ -1,4 +1,4 @@
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "content/wipe.h"
+#include "crypto/wipe.h"
 
 void wipeMemory(void* data, size_t size) {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);

@@ -1,7 +1,7 @@
-#include "control/limits_text.h"
+#include "calendar/limits_text.h"
 
 #include "content/lower_case.h"
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "parents/history_export_win.h"
+#include "calendar/dialog/history_export_win.h"
 
 #include <commdlg.h>
 

@@ -1,7 +1,7 @@
-#include "control/week_entries.h"
+#include "calendar/week_entries.h"
 
-#include "control/child_limits.h"
-#include "control/limits_text.h"
+#include "calendar/child_limits.h"
+#include "calendar/limits_text.h"
 
 std::u16string withWeekEntries(std::u16string_view text, const std::u16string& userName, const WeekEntries& week,
                                std::optional<BadEntry>& bad) {

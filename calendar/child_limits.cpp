@@ -1,4 +1,4 @@
-#include "control/child_limits.h"
+#include "calendar/child_limits.h"
 
 #include "content/lower_case.h"
 

@@ -1,7 +1,7 @@
 // randomBytes for the native build, from the kernel's random device.
 #include <cstdio>
 
-#include "content/random.h"
+#include "crypto/random.h"
 
 void randomBytes(void* buffer, size_t length) {
     std::FILE* device = std::fopen("/dev/urandom", "rb");

@@ -1,5 +1,5 @@
 // Initial Blowfish P-array and S-boxes: the fractional hexadecimal digits of pi.
-#include "content/blowfish_tables.h"
+#include "crypto/blowfish_tables.h"
 
 // clang-format off
 

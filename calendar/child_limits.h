@@ -2,9 +2,9 @@
 #include <optional>
 #include <string>
 
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 #include "settings/settings.h"
-#include "scene/key_value_document.h"
+#include "common/key_value_document.h"
 
 // The key of a weekday's hours, 0 Monday .. 6 Sunday ("monday").
 std::u16string weekdayKey(size_t weekday);

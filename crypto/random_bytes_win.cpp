@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "content/random.h"
+#include "crypto/random.h"
 
 namespace {
 

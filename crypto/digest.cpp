@@ -1,4 +1,4 @@
-#include "content/digest.h"
+#include "crypto/digest.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "control/usage_history.h"
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 #include "resources/resource_ids.h"
 #include "settings/suite_dialog_look_win.h"
 #include "ui/dialog_win.h"

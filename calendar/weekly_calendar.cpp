@@ -1,4 +1,4 @@
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "control/calendar_record.h"
+#include "calendar/calendar_record.h"
 
 // The parents' week: for each weekday the hours the computer may be used and
 // a budget of used minutes. It reads the wall clock only as the host hands it

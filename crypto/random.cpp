@@ -1,4 +1,4 @@
-#include "content/random.h"
+#include "crypto/random.h"
 
 uint32_t randomUInt32(RandomSource source) {
     uint8_t bytes[4] = {};

@@ -1,4 +1,4 @@
-#include "parents/history_chart_win.h"
+#include "calendar/dialog/history_chart_win.h"
 
 #include <algorithm>
 #include <string>

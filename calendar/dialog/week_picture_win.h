@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 
 // The week at a glance, drawn into an owner-drawn control: a row a weekday,
 // Monday on top, beside that day's entries; hours 0 to 24 across, green where

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/weekly_calendar.h"
+#include "calendar/weekly_calendar.h"
 
 // What the parents typed for one weekday: its hours and its budget of minutes.
 struct DayEntry {

@@ -1,9 +1,9 @@
-#include "content/cipher.h"
+#include "crypto/cipher.h"
 
 #include <cstring>
 #include <vector>
 
-#include "content/blowfish_tables.h"
+#include "crypto/blowfish_tables.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "control/calendar_record.h"
+#include "calendar/calendar_record.h"
 
 #include <algorithm>
 

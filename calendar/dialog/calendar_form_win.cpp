@@ -1,4 +1,4 @@
-#include "parents/calendar_form_win.h"
+#include "calendar/dialog/calendar_form_win.h"
 
 #include <commctrl.h>
 
@@ -6,16 +6,16 @@
 #include <utility>
 
 #include "common/whole_file_win.h"
-#include "control/child_limits.h"
+#include "calendar/child_limits.h"
 #include "control/limits_file_win.h"
-#include "control/limits_text.h"
+#include "calendar/limits_text.h"
 #include "control/local_time_win.h"
 #include "control/usage_ledger_file_win.h"
-#include "control/week_entries.h"
-#include "parents/history_chart_win.h"
-#include "parents/history_export_win.h"
-#include "parents/week_picture_win.h"
-#include "scene/key_value_document.h"
+#include "calendar/week_entries.h"
+#include "calendar/dialog/history_chart_win.h"
+#include "calendar/dialog/history_export_win.h"
+#include "calendar/dialog/week_picture_win.h"
+#include "common/key_value_document.h"
 #include "settings/local_users_win.h"
 #include "settings/password_gate_win.h"
 #include "shell/control_channel_win.h"
