@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "common/text_win.h"
-#include "content/random.h"
-#include "content/wipe.h"
+#include "crypto/random.h"
+#include "crypto/wipe.h"
 #include "shell/hand_over_file_win.h"
 #include "shell/privileges_win.h"
 #include "shell/control_commands.h"
@@ -65,8 +65,11 @@ HWND findSuiteWindow(const wchar_t* title) {
 HWND findControlWindow() {
     // Where the guard runs, its module is the session's: any program can make
     // a window of that title and answer the window test.
+    // A guard whose channel does not answer (held busy) names no module, and
+    // no other window stands in for its module meanwhile.
     const std::optional<GuardAnswer> guard = askGuard(GuardQuestion{GuardAsk::Module, {}});
     if (guard && guard->moduleProcess != 0) return windowOfProcess(guard->moduleProcess, kControlWindowTitle);
+    if (!guard && guardChannelOpen()) return nullptr;
     return findSuiteWindow(kControlWindowTitle);
 }
 
@@ -90,7 +93,8 @@ int32_t sendControlCommand(UINT code, uint32_t argument, const wchar_t* password
     GuardQuestion grant{GuardAsk::Grant, reinterpret_cast<const char16_t*>(password), code};
     const std::optional<GuardAnswer> guard = askGuard(grant);
     wipeText(grant.password);
-    if (guard) return guard->yes ? static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, 0)) : 0;
+    if (guard)
+        return guard->yes ? static_cast<int32_t>(SendMessageA(gCachedControlWindow, kControlMessage, code, 0)) : 0;
     // A guard that runs but does not answer (its channel held busy) gets no
     // password by another road: nothing is handed over.
     if (runningGuardProcess() != 0) return kHandOverFailed;

@@ -25,6 +25,7 @@
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
 #include "shell/control_channel_win.h"
+#include "shell/guard_channel_win.h"
 #include "shell/data_locations_win.h"
 #include "support/fake_control_module.h"
 #include "support/module_thread.h"
@@ -182,6 +183,12 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
         EXPECT_TRUE(suite::waitUntil(5000, [] { return moduleProcess() == 0; }));
         EXPECT_EQ(decoy.commands().size(), 0u) << decoy.commands()[0].code;
         RemoveDirectoryW(dataLocations().handOverPath());
+        // While a program holds the guard's channel, the decoy does not stand in for its answer.
+        HANDLE holding =
+            CreateFileW(kGuardPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(holding, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(findControlWindow(), nullptr);
+        CloseHandle(holding);
     }
     Sleep(5000);
     EXPECT_EQ(moduleProcess(), 0u) << "the guard started the closed module again";

@@ -140,12 +140,13 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
 
     // The test scene plays from the installed folder: its window shows, and
     // it closes when the module asks every window to close.
-    HANDLE scene = suite::start(kProgramFolder + L"\\qz.exe", L"/show:test");
-    EXPECT_NE(suite::waitForWindow(GetACP() == 1251 ? L"Tikko" : L"Computer", 10000, L"#32770"), nullptr);
-    // The module the installer started gives way to the guard's, which takes the commands.
+    // The module the installer started gives way to the guard's, which takes
+    // the commands: the scene starts once that one is there, to ask it.
     HWND guardsModule = nullptr;
     for (int look = 0; look < 100 && !guardsModule; ++look, Sleep(100)) guardsModule = findControlWindow();
     ASSERT_NE(guardsModule, nullptr) << "the guard's module shows no window";
+    HANDLE scene = suite::start(kProgramFolder + L"\\qz.exe", L"/show:test");
+    EXPECT_NE(suite::waitForWindow(GetACP() == 1251 ? L"Tikko" : L"Computer", 10000, L"#32770"), nullptr);
     proveAdministrator(guardsModule);
     sendControlCommand(kCommandCloseAllWindows, 1, L"");
     EXPECT_EQ(WaitForSingleObject(scene, 5000), WAIT_OBJECT_0);
