@@ -102,10 +102,9 @@ struct SolidPainter {
     const Surface& surface;
     uint32_t color;
 
-    uint32_t* row(int y) const { return surface.pixels + static_cast<size_t>(y) * surface.stride; }
-    void span(int y, int x0, int x1, const uint8_t* cov) { blendSpan(row(y), x0, x1, cov, color); }
+    void span(int y, int x0, int x1, const uint8_t* cov) { blendSpan(surface.row(y), x0, x1, cov, color); }
     void run(int y, int x0, int x1, uint8_t c) {
-        uint32_t* r = row(y);
+        uint32_t* r = surface.row(y);
         uint32_t src = c == 255 ? color : scalePixel(color, c);
         if ((src >> 24) == 255) {
             std::fill(r + x0, r + x1, src);
@@ -122,9 +121,8 @@ struct SourcePainter {
     const Surface& surface;
     Source source;
 
-    uint32_t* row(int y) const { return surface.pixels + static_cast<size_t>(y) * surface.stride; }
     void span(int y, int x0, int x1, const uint8_t* cov) {
-        uint32_t* r = row(y);
+        uint32_t* r = surface.row(y);
         source.start(x0, y);
         for (int x = x0; x < x1; ++x) {
             uint32_t p = source.next();
@@ -136,7 +134,7 @@ struct SourcePainter {
         }
     }
     void run(int y, int x0, int x1, uint8_t c) {
-        uint32_t* r = row(y);
+        uint32_t* r = surface.row(y);
         uint32_t flat;
         if (source.constantOver(x0, x1, y, flat)) {
             SolidPainter{surface, flat}.run(y, x0, x1, c);
@@ -307,7 +305,7 @@ struct BlendingPainter {
     BlendMode mode;
 
     void span(int y, int x0, int x1, const uint8_t* cov) {
-        uint32_t* r = surface.pixels + static_cast<size_t>(y) * surface.stride;
+        uint32_t* r = surface.row(y);
         source.start(x0, y);
         for (int x = x0; x < x1; ++x) {
             uint32_t p = source.next(), c = cov[x - x0];
@@ -315,7 +313,7 @@ struct BlendingPainter {
         }
     }
     void run(int y, int x0, int x1, uint8_t c) {
-        uint32_t* r = surface.pixels + static_cast<size_t>(y) * surface.stride;
+        uint32_t* r = surface.row(y);
         source.start(x0, y);
         for (int x = x0; x < x1; ++x) {
             uint32_t p = source.next();
