@@ -1,5 +1,6 @@
 #include "player/render/paint.h"
 
+#include "player/render/blend_mode.h"
 #include "player/render/gradient_table.h"
 #include "player/render/paint_sources.h"
 #include "player/render/painters.h"
@@ -27,7 +28,7 @@ void paintFrom(const Source& source, CoverageRasterizer& rasterizer, const MaskV
 void paintFill(CoverageRasterizer& rasterizer, const MaskView& mask, const Movie& movie, const FillStyle& style,
                const DrawItem& item, Surface& surface, bool nonZero) {
     const ColorTransform& cx = item.colorTransform;
-    bool blended = item.blend != BlendMode::Normal && item.blend != BlendMode::Layer;
+    bool blended = !paintsOver(item.blend);
     if (style.kind == FillStyle::Kind::Solid) {
         uint32_t color = premultiplied(cx.apply(style.color));
         if (color == 0) {
