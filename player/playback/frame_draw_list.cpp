@@ -1,5 +1,7 @@
 #include "player/playback/frame_draw_list.h"
 
+#include "player/render/blend_mode.h"
+
 #include <utility>
 #include <vector>
 
@@ -80,11 +82,8 @@ void collectMaskShapes(const Movie& movie, const TimelineState& timeline, const 
 // (alpha, erase) are not drawn; the others blend each of its shapes.
 bool drawnBlend(BlendMode mode) { return mode != BlendMode::Alpha && mode != BlendMode::Erase; }
 
-BlendMode effectiveBlend(BlendMode own, BlendMode outer) {
-    bool plain = own == BlendMode::Normal || own == BlendMode::Layer || static_cast<uint8_t>(own) > 14 ||
-                 static_cast<uint8_t>(own) == 0;
-    return plain ? outer : own;
-}
+// An object whose own mode paints over takes the mode of the sprite it is in.
+BlendMode effectiveBlend(BlendMode own, BlendMode outer) { return paintsOver(own) ? outer : own; }
 
 // Walks one timeline back to front. A mask at depth d covers the objects
 // above it up to its clip depth, and everything they contain.

@@ -2,6 +2,7 @@
 
 #include "player/format/swf_movie.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -11,6 +12,8 @@
 struct Surface {
     uint32_t* pixels = nullptr;
     int width = 0, height = 0, stride = 0;
+
+    uint32_t* row(int y) const { return pixels + static_cast<size_t>(y) * stride; }
 };
 
 // One shape to draw: its place on the surface, its colour transform, the

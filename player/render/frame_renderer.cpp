@@ -44,8 +44,7 @@ void FrameRenderer::render(const Movie& movie, const DrawList& list, Surface& su
     if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return;
     uint32_t bg =
         0xFF000000u | (uint32_t(movie.background.r) << 16) | (uint32_t(movie.background.g) << 8) | movie.background.b;
-    for (int y = 0; y < surface.height; ++y)
-        std::fill_n(surface.pixels + static_cast<size_t>(y) * surface.stride, surface.width, bg);
+    for (int y = 0; y < surface.height; ++y) std::fill_n(surface.row(y), surface.width, bg);
     currentMask_ = -1;
     covered_ = 0;
     for (const DrawItem& item : list.items) {
