@@ -3,15 +3,35 @@
 #include <algorithm>
 
 namespace {
+// Instance names match as frame labels do: ASCII letters without case.
 bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+    const CaselessLess less;
+    return !less(a, b) && !less(b, a);
+}
+
+// A later command at the same depth changes the fields it carries and keeps the rest.
+void merge(PlaceCommand& placed, const PlaceCommand& change) {
+    if (change.characterId) placed.characterId = change.characterId;
+    if (change.matrix) placed.matrix = change.matrix;
+    if (change.colorTransform) placed.colorTransform = change.colorTransform;
+    if (change.clipDepth) placed.clipDepth = change.clipDepth;
+    if (change.ratio) placed.ratio = change.ratio;
+    if (change.name) placed.name = change.name;
+    if (change.blendMode) placed.blendMode = change.blendMode;
+    if (change.visible) placed.visible = change.visible;
+}
+
+// The command that gives an object its looks as they stand.
+PlaceCommand placement(const DisplayObject& obj) {
+    PlaceCommand p;
+    p.matrix = obj.matrix;
+    p.colorTransform = obj.colorTransform;
+    p.clipDepth = obj.clipDepth;
+    p.ratio = obj.ratio;
+    p.name = obj.name;
+    p.blendMode = obj.blendMode;
+    p.visible = obj.visible;
+    return p;
 }
 }  // namespace
 
@@ -108,15 +128,7 @@ void TimelineState::rebuild(int target) {
                 if (!p.move) {
                     if (p.characterId) standing[p.depth] = {p, f};
                 } else if (it != standing.end()) {
-                    PlaceCommand& s = it->second.cmd;
-                    if (p.characterId) s.characterId = p.characterId;
-                    if (p.matrix) s.matrix = p.matrix;
-                    if (p.colorTransform) s.colorTransform = p.colorTransform;
-                    if (p.ratio) s.ratio = p.ratio;
-                    if (p.name) s.name = p.name;
-                    if (p.clipDepth) s.clipDepth = p.clipDepth;
-                    if (p.blendMode) s.blendMode = p.blendMode;
-                    if (p.visible) s.visible = p.visible;
+                    merge(it->second.cmd, p);
                 }
             }
         }
@@ -129,17 +141,13 @@ void TimelineState::rebuild(int target) {
     }
     for (const auto& [depth, s] : standing) {
         auto existing = objects_.find(depth);
-        if (existing != objects_.end()) {
-            setProperties(*existing->second, s.cmd, true);
-        } else {
-            PlaceCommand fresh = s.cmd;
-            fresh.move = false;
-            place(fresh, s.placedFrame);
-        }
+        if (existing != objects_.end())
+            setProperties(*existing->second, s.cmd);
+        else
+            place(s.cmd, s.placedFrame);
     }
     for (const FrameCommand& c : timeline_.frames[target]) {
-        if (c.kind == FrameCommand::Kind::Actions)
-            playback_.queue.push_back({weak_from_this(), &timeline_.scripts[c.script]});
+        if (c.kind == FrameCommand::Kind::Actions) queueScript(timeline_.scripts[c.script]);
         if (c.kind == FrameCommand::Kind::StartSound) startSound(c);
     }
 }
@@ -150,19 +158,21 @@ void TimelineState::apply(const std::vector<FrameCommand>& commands, int frame, 
         case FrameCommand::Kind::Remove: objects_.erase(cmd.remove.depth); break;
         case FrameCommand::Kind::Place: place(cmd.place, frame); break;
         case FrameCommand::Kind::Actions:
-            if (runScripts) playback_.queue.push_back({weak_from_this(), &timeline_.scripts[cmd.script]});
+            if (runScripts) queueScript(timeline_.scripts[cmd.script]);
             break;
         case FrameCommand::Kind::StartSound:
             if (runScripts) startSound(cmd);
             break;
         case FrameCommand::Kind::InitActions: {
-            const ActionScript* script = &timeline_.scripts[cmd.script];
-            if (playback_.initialised.insert(script).second) playback_.queue.push_back({weak_from_this(), script});
+            const ActionScript& script = timeline_.scripts[cmd.script];
+            if (playback_.initialised.insert(&script).second) queueScript(script);
             break;
         }
         }
     }
 }
+
+void TimelineState::queueScript(const ActionScript& script) { playback_.queue.push_back({weak_from_this(), &script}); }
 
 std::unique_ptr<DisplayObject> TimelineState::instantiate(uint16_t characterId) {
     const Character* ch = movie_.character(characterId);
@@ -179,14 +189,15 @@ std::unique_ptr<DisplayObject> TimelineState::instantiate(uint16_t characterId) 
     return obj;
 }
 
-void TimelineState::setProperties(DisplayObject& obj, const PlaceCommand& cmd, bool all) {
-    if (cmd.matrix || all) obj.matrix = cmd.matrix.value_or(Matrix{});
-    if (cmd.colorTransform || all) obj.colorTransform = cmd.colorTransform.value_or(ColorTransform{});
-    if (cmd.name || all) obj.name = cmd.name.value_or(std::string());
-    if (cmd.blendMode || all) obj.blendMode = cmd.blendMode.value_or(BlendMode::Normal);
-    if (cmd.visible || all) obj.visible = cmd.visible.value_or(true);
-    if (cmd.clipDepth || all) obj.clipDepth = cmd.clipDepth.value_or(0);
-    if ((cmd.ratio || all) && obj.morphed) {
+// A field the command leaves out takes its default.
+void TimelineState::setProperties(DisplayObject& obj, const PlaceCommand& cmd) {
+    obj.matrix = cmd.matrix.value_or(Matrix{});
+    obj.colorTransform = cmd.colorTransform.value_or(ColorTransform{});
+    obj.name = cmd.name.value_or(std::string());
+    obj.blendMode = cmd.blendMode.value_or(BlendMode::Normal);
+    obj.visible = cmd.visible.value_or(true);
+    obj.clipDepth = cmd.clipDepth.value_or(0);
+    if (obj.morphed) {
         uint16_t ratio = cmd.ratio.value_or(0);
         if (ratio != obj.ratio) {
             const Character* ch = movie_.character(obj.characterId);
@@ -200,20 +211,16 @@ void TimelineState::place(const PlaceCommand& cmd, int frame) {
     auto existing = objects_.find(cmd.depth);
     if (cmd.move) {
         if (existing == objects_.end()) return;
+        PlaceCommand moved = placement(*existing->second);
+        merge(moved, cmd);
         if (cmd.characterId && *cmd.characterId != existing->second->characterId) {
             auto replacement = instantiate(*cmd.characterId);
             if (!replacement) return;
-            DisplayObject& old = *existing->second;
-            replacement->matrix = old.matrix;
-            replacement->colorTransform = old.colorTransform;
-            replacement->clipDepth = old.clipDepth;
-            replacement->name = old.name;
-            replacement->blendMode = old.blendMode;
-            replacement->visible = old.visible;
-            replacement->placedFrame = old.placedFrame;
+            replacement->placedFrame = existing->second->placedFrame;
+            moved.ratio = cmd.ratio;  // a new morph starts at the command's ratio, not the old one's
             existing->second = std::move(replacement);
         }
-        setProperties(*existing->second, cmd, false);
+        setProperties(*existing->second, moved);
         return;
     }
     if (!cmd.characterId) return;
@@ -221,6 +228,6 @@ void TimelineState::place(const PlaceCommand& cmd, int frame) {
     auto obj = instantiate(*cmd.characterId);
     if (!obj) return;
     obj->placedFrame = frame;
-    setProperties(*obj, cmd, true);
+    setProperties(*obj, cmd);
     objects_[cmd.depth] = std::move(obj);
 }

@@ -99,10 +99,11 @@ private:
     void seek(int frame);
     void rebuild(int frame);
     void apply(const std::vector<FrameCommand>& commands, int frame, bool runScripts);
+    void queueScript(const ActionScript& script);
     void startSound(const FrameCommand& cmd);
     void streamSound(int frame);
     void place(const PlaceCommand& cmd, int frame);
-    void setProperties(DisplayObject& obj, const PlaceCommand& cmd, bool all);
+    void setProperties(DisplayObject& obj, const PlaceCommand& cmd);
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId);
 
     const Movie& movie_;
