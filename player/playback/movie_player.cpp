@@ -13,7 +13,7 @@ constexpr size_t kScriptStepsPerTick = 100000;  // shared by the tick's scripts:
 
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, SoundEvents* sound) : movie_(std::move(movie)) {
     playback_.sound = sound;
-    gotoFrame(0);
+    replayTo(0);
 }
 
 void MoviePlayer::nextFrame() {
@@ -39,7 +39,7 @@ void MoviePlayer::runQueuedScripts() {
     playback_.queue.clear();
 }
 
-void MoviePlayer::gotoFrame(int frame) {
+void MoviePlayer::replayTo(int frame) {
     root_.reset();
     playback_.queue.clear();
     playback_.initialised.clear();

@@ -15,7 +15,7 @@ public:
     void nextFrame();
     // Plays from the start for that many ticks, so sprites and scripts match;
     // only the last tick's sounds are heard.
-    void gotoFrame(int frame);
+    void replayTo(int frame);
     int currentFrame() const { return root_->frame(); }
     int frameCount() const { return static_cast<int>(movie_->timeline.frames.size()); }
     const TimelineState& root() const { return *root_; }
