@@ -129,7 +129,7 @@ void setSource(cairo_t* cr, const FillStyle& f, const ColorTransform& cx) {
 
 void playerFrame(benchmark::State& state, bool withStrokes) {
     MoviePlayer player(demoMovie(withStrokes));
-    player.gotoFrame(kFrame);
+    player.replayTo(kFrame);
     std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
     Surface surface{pixels.data(), kWidth, kHeight, kWidth};
     FrameRenderer renderer;
@@ -142,7 +142,7 @@ void playerFrame(benchmark::State& state, bool withStrokes) {
 
 void cairoFrame(benchmark::State& state, bool withStrokes) {
     MoviePlayer player(demoMovie(withStrokes));
-    player.gotoFrame(kFrame);
+    player.replayTo(kFrame);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
     std::map<const Shape*, CairoShape> shapes;

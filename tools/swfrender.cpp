@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     MoviePlayer player(std::make_shared<const Movie>(std::move(*movie)));
-    player.gotoFrame(frame);
+    player.replayTo(frame);
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     Surface surface{pixels.data(), width, height, width};
     FrameRenderer renderer;

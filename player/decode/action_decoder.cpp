@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -91,6 +92,59 @@ std::vector<ActionValue> readPush(BitReader& in, const std::vector<SharedText>& 
     return values;
 }
 
+// The actions the interpreter follows, by code; every other code is Unknown.
+constexpr std::pair<uint8_t, Action::Op> kFollowed[] = {
+    {kNextFrame, Action::Op::NextFrame},
+    {kPrevFrame, Action::Op::PrevFrame},
+    {kPlay, Action::Op::Play},
+    {kStop, Action::Op::Stop},
+    {kPop, Action::Op::Pop},
+    {kGetVariable, Action::Op::GetVariable},
+    {kSetTarget2, Action::Op::SetTargetExpression},
+    {kCallFunction, Action::Op::CallFunction},
+    {kGetMember, Action::Op::GetMember},
+    {kCallMethod, Action::Op::CallMethod},
+    {kGotoFrame, Action::Op::GotoFrame},
+    {kSetTarget, Action::Op::SetTarget},
+    {kGotoLabel, Action::Op::GotoLabel},
+    {kPush, Action::Op::Push},
+    {kJump, Action::Op::Jump},
+    {kIf, Action::Op::If},
+    {kGotoFrame2, Action::Op::GotoExpression},
+};
+
+Action::Op opOf(uint8_t code) {
+    for (const auto& [followed, op] : kFollowed)
+        if (followed == code) return op;
+    return Action::Op::Unknown;
+}
+
+std::vector<SharedText> readPool(BitReader& body) {
+    std::vector<SharedText> pool;
+    size_t count = body.u16();
+    for (size_t i = 0; i < count && !body.overrun(); ++i)
+        pool.push_back(std::make_shared<const std::string>(body.cString()));
+    return pool;
+}
+
+// A Jump's or an If's byte offset becomes the index of the action there, or
+// the script's end for an offset past it; an offset inside a record, -1.
+void resolveJumps(std::vector<Action>& actions, const std::vector<size_t>& offsets,
+                  const std::vector<size_t>& jumpTargets, size_t end) {
+    for (size_t i = 0; i < actions.size(); ++i) {
+        Action& a = actions[i];
+        if (a.op != Action::Op::Jump && a.op != Action::Op::If) continue;
+        size_t target = jumpTargets[i];
+        a.number = -1;  // a target inside a record ends the script
+        if (target >= end) {
+            a.number = static_cast<int32_t>(actions.size());
+            continue;
+        }
+        auto found = std::lower_bound(offsets.begin(), offsets.end(), target);
+        if (found != offsets.end() && *found == target) a.number = static_cast<int32_t>(found - offsets.begin());
+    }
+}
+
 }  // namespace
 
 ActionScript decodeActions(const uint8_t* data, size_t size) {
@@ -109,51 +163,22 @@ ActionScript decodeActions(const uint8_t* data, size_t size) {
         BitReader body(payload, length);
         in.skip(length);
         Action a;
+        a.op = opOf(code);
         size_t target = 0;
         switch (code) {
-        case kNextFrame: a.op = Action::Op::NextFrame; break;
-        case kPrevFrame: a.op = Action::Op::PrevFrame; break;
-        case kPlay: a.op = Action::Op::Play; break;
-        case kStop: a.op = Action::Op::Stop; break;
-        case kPop: a.op = Action::Op::Pop; break;
-        case kGetVariable: a.op = Action::Op::GetVariable; break;
-        case kGetMember: a.op = Action::Op::GetMember; break;
-        case kCallMethod: a.op = Action::Op::CallMethod; break;
-        case kCallFunction: a.op = Action::Op::CallFunction; break;
-        case kSetTarget2: a.op = Action::Op::SetTargetExpression; break;
-        case kGotoFrame:
-            a.op = Action::Op::GotoFrame;
-            a.number = body.u16();
-            break;
+        case kGotoFrame: a.number = body.u16(); break;
         case kGotoLabel:
-            a.op = Action::Op::GotoLabel;
-            a.text = body.cString();
-            break;
-        case kSetTarget:
-            a.op = Action::Op::SetTarget;
-            a.text = body.cString();
-            break;
+        case kSetTarget: a.text = body.cString(); break;
         case kGotoFrame2: {
-            a.op = Action::Op::GotoExpression;
             uint8_t flags = body.u8();
             a.flag = flags & 0x01;
             if (flags & 0x02) a.number = body.u16();
             break;
         }
-        case kPush:
-            a.op = Action::Op::Push;
-            a.values = readPush(body, pool);
-            break;
-        case kConstantPool: {
-            pool.clear();
-            size_t count = body.u16();
-            for (size_t i = 0; i < count && !body.overrun(); ++i)
-                pool.push_back(std::make_shared<const std::string>(body.cString()));
-            break;
-        }
+        case kPush: a.values = readPush(body, pool); break;
+        case kConstantPool: pool = readPool(body); break;
         case kJump:
         case kIf: {
-            a.op = code == kJump ? Action::Op::Jump : Action::Op::If;
             int32_t delta = static_cast<int16_t>(body.u16());
             int64_t to = static_cast<int64_t>(in.position()) + delta;
             target = to < 0 ? size + 1 : static_cast<size_t>(to);
@@ -173,18 +198,6 @@ ActionScript decodeActions(const uint8_t* data, size_t size) {
         jumpTargets.push_back(target);
         script.actions.push_back(std::move(a));
     }
-    size_t end = in.position();
-    for (size_t i = 0; i < script.actions.size(); ++i) {
-        Action& a = script.actions[i];
-        if (a.op != Action::Op::Jump && a.op != Action::Op::If) continue;
-        size_t target = jumpTargets[i];
-        a.number = -1;  // a target inside a record ends the script
-        if (target >= end) {
-            a.number = static_cast<int32_t>(script.actions.size());
-            continue;
-        }
-        auto found = std::lower_bound(offsets.begin(), offsets.end(), target);
-        if (found != offsets.end() && *found == target) a.number = static_cast<int32_t>(found - offsets.begin());
-    }
+    resolveJumps(script.actions, offsets, jumpTargets, in.position());
     return script;
 }

@@ -141,7 +141,7 @@ TEST(Content, EveryMovieDecodesShowsTikkoFromFirstToLastFrameAndMovesSmoothly) {
         const int last = player.frameCount() - 1;
         ASSERT_GT(last, 24) << narrow(entry->name);
         for (int frame : {0, last / 2, last}) {
-            player.gotoFrame(frame);
+            player.replayTo(frame);
             const std::vector<uint32_t> pixels = renderPlayer(player, 160, 120).pixels;
             // Tikko's orange fur, and more than a flat picture.
             size_t fur = 0;
@@ -157,7 +157,7 @@ TEST(Content, EveryMovieDecodesShowsTikkoFromFirstToLastFrameAndMovesSmoothly) {
 
         // Every placed part, Tikko's limbs as well as captions, moves by small
         // steps: a pose that jumps between two frames shows as a jerk on screen.
-        player.gotoFrame(0);
+        player.replayTo(0);
         std::map<uint16_t, std::pair<Matrix, float>> previous;
         double worstTurn = 0, worstStep = 0;
         int worstFrame = 0;

@@ -85,7 +85,7 @@ TEST_P(MovieBudgets, PlaysOrIsRefusedAtOnce) {
     EXPECT_EQ(!movie, GetParam().refused);
     if (movie) {
         MoviePlayer player(movie);
-        player.gotoFrame(2);
+        player.replayTo(2);
         renderPlayer(player, 640, 480);
         EXPECT_LE(collectDrawList(player, Matrix{}).items.size(), 20000u);
     }

@@ -51,7 +51,7 @@ inline RenderedFrame renderFrame(const std::vector<uint8_t>& bytes, int width, i
     auto movie = decodeOrNull(bytes);
     if (!movie) return {};
     MoviePlayer player(movie);
-    player.gotoFrame(frame);
+    player.replayTo(frame);
     return renderPlayer(player, width, height);
 }
 
