@@ -1,6 +1,7 @@
 #include "control/control_module_win.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "crypto/wipe.h"
@@ -90,11 +91,7 @@ protected:
             core_.refreshTrayIcon();
             break;
         case kMinute:
-            // Modules that found the name taken and started at once all run:
-            // all but one give way. Where the guard runs, the module it
-            // started for a controlled user is the session's, and no other.
-            if (!guards_ && ((withoutName_ && lowerModuleWindowExists(hwnd())) ||
-                             (core_.isActive() && guardChannelOpen() && runningGuardProcess() != 0))) {
+            if (givesWay()) {
                 endDialog(IDOK);
                 return;
             }
@@ -146,6 +143,19 @@ protected:
     }
 
 private:
+    // Modules that found the name taken and started at once all run: all but
+    // one give way. Where the guard runs, the module it started for a
+    // controlled user is the session's, and no other: not one it did not
+    // start, nor one an earlier guard started before it was restarted.
+    bool givesWay() {
+        if (guards_) {
+            const std::optional<GuardAnswer> guard = askGuard(GuardQuestion{GuardAsk::Module, {}});
+            return guard && guard->moduleProcess != 0 && guard->moduleProcess != GetCurrentProcessId();
+        }
+        return (withoutName_ && lowerModuleWindowExists(hwnd())) ||
+               (core_.isActive() && guardChannelOpen() && runningGuardProcess() != 0);
+    }
+
     void restartSceneWatchdog() override {
         killTimer(kSceneWatchdog);
         setTimer(kSceneWatchdog, options_.secondMs);

@@ -329,9 +329,9 @@ void SessionGuard::follow() {
     const std::vector<DWORD> sessions = activeSessions();
     const GuardClock now = clock_();
     watchClock(now);
-    // A session someone switched away from keeps its module; the guard looks again once it is active.
-    for (auto& entry : watches_)
-        if (std::find(sessions.begin(), sessions.end(), entry.first) == sessions.end()) forgetModule(entry.second);
+    // A session someone switched away from keeps its module, and the guard
+    // its handle: once the session is active again, that one is its module
+    // still (forgotten, a second would start beside it).
     wchar_t limitsPath[MAX_PATH];
     keepFile(settings_, dataLocations().settingsPath(), kSettingsCopy);
     if (limitsFilePath(limitsPath)) keepFile(limits_, limitsPath, kLimitsCopy);

@@ -62,22 +62,36 @@ HWND findSuiteWindow(const wchar_t* title) {
     return nullptr;
 }
 
-HWND findControlWindow() {
+namespace {
+
+// The control module's window where one is found, and whether the guard
+// answers for the session's module: then nobody but the guard starts one.
+struct ModuleLook {
+    HWND window = nullptr;
+    bool guardsIt = false;
+};
+
+ModuleLook lookForControlWindow() {
     // Where the guard runs, its module is the session's: any program can make
-    // a window of that title and answer the window test.
-    // A guard whose channel does not answer (held busy) names no module, and
-    // no other window stands in for its module meanwhile.
+    // a window of that title and answer the window test. A guard whose
+    // channel does not answer (held busy) names no module, and no other
+    // window stands in for its module meanwhile.
     const std::optional<GuardAnswer> guard = askGuard(GuardQuestion{GuardAsk::Module, {}});
-    if (guard && guard->moduleProcess != 0) return windowOfProcess(guard->moduleProcess, kControlWindowTitle);
-    if (!guard && guardChannelOpen()) return nullptr;
-    return findSuiteWindow(kControlWindowTitle);
+    if (guard && guard->moduleProcess != 0) return {windowOfProcess(guard->moduleProcess, kControlWindowTitle), true};
+    if (!guard && guardChannelOpen()) return {nullptr, true};
+    return {findSuiteWindow(kControlWindowTitle), false};
 }
+
+}  // namespace
+
+HWND findControlWindow() { return lookForControlWindow().window; }
 
 HWND locateControlWindow(bool mayStart) {
     for (int attempt = 0; attempt < kLocateAttempts; ++attempt) {
-        if (HWND window = findControlWindow()) return window;
+        const ModuleLook look = lookForControlWindow();
+        if (look.window) return look.window;
         if (!mayStart) return nullptr;
-        if (attempt == 0 && startControlModule() != 0) return nullptr;
+        if (attempt == 0 && !look.guardsIt && startControlModule() != 0) return nullptr;
         Sleep(kLocatePauseMs);
     }
     return nullptr;

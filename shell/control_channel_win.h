@@ -21,7 +21,8 @@ HWND findSuiteWindow(const wchar_t* title);
 HWND findControlWindow();
 
 // Finds the control module's window, starting the module once when allowed
-// and then looking for its window (32 looks, 250 ms apart).
+// (never where the guard answers for the session's module: the guard starts
+// it) and then looking for its window (32 looks, 250 ms apart).
 HWND locateControlWindow(bool mayStart);
 
 // Sends a command to the control module, with the password when one is

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
+#include "shell/guard_channel_win.h"
 #include "guard/guard_requests_win.h"
 #include "support/suite.h"
 
@@ -143,7 +145,9 @@ TEST_F(Installer, SilentInstallPlacesTheSuiteAndAReinstallKeepsTheParentsFiles) 
     // The module the installer started gives way to the guard's, which takes
     // the commands: the scene starts once that one is there, to ask it.
     HWND guardsModule = nullptr;
-    for (int look = 0; look < 100 && !guardsModule; ++look, Sleep(100)) guardsModule = findControlWindow();
+    for (int look = 0; look < 100 && !guardsModule; ++look, Sleep(100))
+        if (const std::optional<GuardAnswer> guard = askGuard(GuardQuestion{GuardAsk::Module, {}}))
+            guardsModule = windowOfProcess(guard->moduleProcess, kControlWindowTitle);
     ASSERT_NE(guardsModule, nullptr) << "the guard's module shows no window";
     HANDLE scene = suite::start(kProgramFolder + L"\\qz.exe", L"/show:test");
     EXPECT_NE(suite::waitForWindow(GetACP() == 1251 ? L"Tikko" : L"Computer", 10000, L"#32770"), nullptr);
