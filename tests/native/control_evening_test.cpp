@@ -16,22 +16,30 @@ Requests shutdowns(const SimulatedHost& host) {
     return list;
 }
 
+// At every bedtime: the turn-off scene at its minute, the shut-down 3 minutes
+// and the forced one 5 minutes after it.
 TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
-    evening.minutes(44);
-    EXPECT_TRUE(evening.host.starts.empty());
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
+    for (int16_t bedtime : {1, 2, 45, 240}) {
+        SCOPED_TRACE(bedtime);
+        Settings settings = withNessel();
+        settings.bedtimeMinutes = bedtime;
+        SimulatedEvening evening(settings);
+        evening.startModule();
+        evening.minutes(bedtime - 1);
+        EXPECT_TRUE(evening.host.starts.empty());
+        EXPECT_EQ(evening.host.storedState().nesselMinutes, bedtime - 1);
 
-    evening.minutes(1);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
-    EXPECT_TRUE(evening.host.storedState().sleepPending);
-    evening.seconds(10);
-    EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
+        evening.minutes(1);
+        const uint64_t at = 60 * bedtime;
+        EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{at});
+        EXPECT_TRUE(evening.host.storedState().sleepPending);
+        evening.seconds(10);
+        EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
 
-    evening.minutes(10);
-    EXPECT_EQ(shutdowns(evening.host), (Requests{{2880, false}, {3000, true}}));
-    EXPECT_EQ(evening.host.starts.size(), 1u);
+        evening.minutes(10);
+        EXPECT_EQ(shutdowns(evening.host), (Requests{{at + 180, false}, {at + 300, true}}));
+        EXPECT_EQ(evening.host.starts.size(), 1u);
+    }
 }
 
 // A module frozen for a while, or ended and started again, is behind the
