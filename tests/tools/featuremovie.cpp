@@ -25,22 +25,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 constexpr int kTwips = 20;
 
-Bytes action(uint8_t code, const Bytes& payload = {}) {
-    Bytes out{code};
-    if (code >= 0x80) {
-        out.push_back(static_cast<uint8_t>(payload.size()));
-        out.push_back(static_cast<uint8_t>(payload.size() >> 8));
-        out.insert(out.end(), payload.begin(), payload.end());
-    }
-    return out;
-}
-
-Bytes text(const std::string& s) {
-    Bytes out(s.begin(), s.end());
-    out.push_back(0);
-    return out;
-}
-
 uint16_t square(SwfWriter& w, int x, int y, int width, int height, Rgba color) {
     return w.defineShape(filledRectangle(color, x * kTwips, y * kTwips, width * kTwips, height * kTwips));
 }
@@ -160,16 +144,16 @@ int main(int argc, char** argv) {
     placeWith(4, overlay, [](PlaceCommand& p) { p.blendMode = BlendMode::Multiply; });
     placeWith(5, shape, [](PlaceCommand& p) { p.ratio = 32768; });
     placeWith(6, sprite, [](PlaceCommand& p) { p.name = "mc"; });
-    t.actions(join({action(0x8B, text("mc")), action(0x07), action(0x8B, text(""))}));  // mc: stop
+    t.actions(join({act(0x8B, text("mc")), act(0x07), act(0x8B, text(""))}));  // mc: stop
     t.showFrame();
-    t.actions(join({action(0x8C, text("last")), action(0x06)}));  // gotoAndPlay("last")
+    t.actions(join({act(0x8C, text("last")), act(0x06)}));  // gotoAndPlay("last")
     t.showFrame();
     t.place(7, black);
     for (int i = 0; i < 3; ++i) t.showFrame();
     frameLabel(t, "last");
     t.remove(7);
     t.place(8, blue);
-    t.actions(action(0x07));
+    t.actions(act(0x07));
     t.showFrame();
 
     Bytes movie = lzmaMovie(w.finish(false));

@@ -1,12 +1,14 @@
 #pragma once
 // Pieces the programs that make test movies and the movie tests share: a
-// white stage, a rectangle of one colour, a lossless bitmap, the place,
-// remove and label tags only test movies hold, a whole file written.
+// white stage, a rectangle of one colour, an ellipse, a lossless bitmap, the
+// place, remove and label tags only test movies hold, action records, a whole
+// file written.
 #include "tools/writers/bit_writer.h"
 #include "tools/writers/swf_writer.h"
 
 #include <zlib.h>
 
+#include <cmath>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -24,6 +26,18 @@ inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int hei
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x, y, width, height);
     return s;
+}
+
+// An ellipse from eight quadratic arcs, their control points on the
+// circumscribed octagon.
+inline void ellipse(ShapeBuilder& s, double cx, double cy, double rx, double ry) {
+    const double pi = 3.14159265358979323846, k = 1.0 / std::cos(pi / 8);
+    s.moveTo(std::lround(cx + rx), std::lround(cy));
+    for (int i = 1; i <= 8; ++i) {
+        double a = i * pi / 4, am = a - pi / 8;
+        s.curveTo(std::lround(cx + rx * k * std::cos(am)), std::lround(cy + ry * k * std::sin(am)),
+                  std::lround(cx + rx * std::cos(a)), std::lround(cy + ry * std::sin(a)));
+    }
 }
 
 // A bitmap of straight (not premultiplied) 0xAARRGGBB pixels; alpha needs
@@ -101,6 +115,22 @@ inline void frameLabel(TimelineWriter& t, const std::string& name) {
     BitWriter w;
     w.cString(name);
     t.rawTag(SwfTag::FrameLabel, w.data());
+}
+
+// An action record: the code, then from code 0x80 on the payload's length and the payload.
+inline std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payload = {}) {
+    std::vector<uint8_t> out{code};
+    if (code < 0x80) return out;
+    out.insert(out.end(), {static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)});
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+// A zero-terminated string.
+inline std::vector<uint8_t> text(const std::string& s) {
+    std::vector<uint8_t> out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
 }
 
 // Writes the bytes (a string or a byte vector) as the whole file; false when it cannot.
