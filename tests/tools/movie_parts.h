@@ -12,6 +12,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A stage of that many pixels (100 x 100 unless told), white, 12 fps.
 inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
@@ -115,6 +117,41 @@ inline void frameLabel(TimelineWriter& t, const std::string& name) {
     BitWriter w;
     w.cString(name);
     t.rawTag(SwfTag::FrameLabel, w.data());
+}
+
+// A font of one glyph for "A" in DefineFont2 or DefineFont3: its outline,
+// the font's one-letter name, ascent, descent and the glyph's advance.
+inline uint16_t defineOneGlyphFont(SwfWriter& w, unsigned code, const std::vector<uint8_t>& glyph, char name,
+                                   int ascent, int descent, int advance) {
+    BitWriter b;
+    b.bytes({0x80 | 0x04, 0, 1, static_cast<uint8_t>(name)});  // layout, wide codes; no language
+    b.u16(1);
+    b.u16(4);  // glyph offset, then the code table's
+    b.u16(static_cast<uint32_t>(4 + glyph.size()));
+    b.bytes(glyph);
+    b.u16('A');
+    for (int v : {ascent, descent, 0, advance}) b.u16(static_cast<uint32_t>(v));
+    b.u8(0);   // glyph bounds: an empty rectangle
+    b.u16(0);  // no kerning
+    return w.define(code, b.data());
+}
+
+// A button of two records, the first shape shown up, the second over and
+// down; DefineButton2 adds colour transforms, DefineButton ends its no actions.
+inline uint16_t defineButton(SwfWriter& w, unsigned code, uint16_t up, uint16_t over) {
+    const bool second = code == SwfTag::DefineButton2;
+    BitWriter b;
+    if (second) b.bytes({0, 0, 0});  // no flags, no actions' offset
+    for (auto [states, shape] : {std::pair<unsigned, uint16_t>{0x01, up}, {0x02 | 0x04 | 0x08, over}}) {
+        b.u8(states);
+        b.u16(shape);
+        b.u16(1);
+        writeMatrix(b, Matrix{});
+        if (second) writeColorTransform(b, ColorTransform{}, true);
+    }
+    b.u8(0);
+    if (!second) b.u8(0);
+    return w.define(code, b.data());
 }
 
 // An action record: the code, then from code 0x80 on the payload's length and the payload.
