@@ -23,8 +23,7 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
         SCOPED_TRACE(bedtime);
         Settings settings = withNessel();
         settings.bedtimeMinutes = bedtime;
-        SimulatedEvening evening(settings);
-        evening.startModule();
+        StartedEvening evening(settings);
         evening.minutes(bedtime - 1);
         EXPECT_TRUE(evening.host.starts.empty());
         EXPECT_EQ(evening.host.storedState().nesselMinutes, bedtime - 1);
@@ -45,8 +44,7 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
 // A module frozen for a while, or ended and started again, is behind the
 // guard's count: it takes the guard's minutes, and bedtime comes with the guard's.
 TEST(NesselEvening, TheGuardsCountBringsBedtimeSooner) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.minutes(10);
     StateRecord guard;
     guard.nesselMinutes = 40;
@@ -57,8 +55,7 @@ TEST(NesselEvening, TheGuardsCountBringsBedtimeSooner) {
 }
 
 TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.minutes(50);  // turn-off at 45, forced shut-down requested at 50
     const uint64_t lastAwake = evening.host.storedState().lastAwake;
 
@@ -87,8 +84,7 @@ TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown
 }
 
 TEST(NesselEvening, AnIdleMinuteAtBedtimeIsNotCounted) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.seconds(44 * 60 + 10);
     evening.userActive = false;
     evening.seconds(80);  // the tick at 45:00 finds the last input 50 s old
@@ -130,8 +126,7 @@ TEST(NesselEvening, AMissingSceneProgramDoesNotStopTheShutdown) {
 }
 
 TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
-    SimulatedEvening evening(withHopsa());
-    evening.startModule();
+    StartedEvening evening(withHopsa());
     evening.minutes(50);
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{1800, 2700}));
@@ -217,8 +212,7 @@ TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
     for (const Case& c : {Case{true, 40, 14}, Case{true, 41, 13}, Case{false, 41, 14}}) {
         Settings settings = withHopsa();
         settings.skipIdleTime = c.skipIdleTime;
-        SimulatedEvening evening(settings);
-        evening.startModule();
+        StartedEvening evening(settings);
         evening.seconds(14 * 60 - c.idleSeconds);
         evening.userActive = false;
         evening.seconds(c.idleSeconds);
@@ -295,8 +289,7 @@ TEST(TolderEvening, SilentUntilTheFirstInputSinceTheResynchronisation) {
 }
 
 TEST(ControlEvening, LockedMinutesAreNotCountedAndNotCredited) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.minutes(10);
     evening.core().sessionChanged(7);  // locked
     evening.minutes(2);
@@ -323,8 +316,7 @@ TEST(ControlEvening, UsersOutsideTheListAreNeitherCountedNorShownTheIcon) {
         Settings settings = withNessel();
         settings.selectedUsersOnly = 1;
         settings.users = c.users;
-        SimulatedEvening evening(settings, u"kid");
-        evening.startModule();
+        StartedEvening evening(settings, u"kid");
         evening.minutes(5);
         EXPECT_EQ(evening.host.storedState().nesselMinutes, c.counted) << c.users.size();
         EXPECT_EQ(evening.host.trayChanges, 0);

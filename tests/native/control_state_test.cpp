@@ -174,8 +174,7 @@ TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
         size_t exercisesAtTheTick;
     };
     for (const Case& c : {Case{30, 0, 1}, Case{31, 0, 0}, Case{0, 60, 1}}) {
-        SimulatedEvening evening(withHopsa());
-        evening.startModule();
+        StartedEvening evening(withHopsa());
         evening.minutes(14);
         ASSERT_EQ(evening.host.storedState().hopsaMinutes, 14);
         evening.standByFor(c.standBySeconds);
