@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -111,82 +113,73 @@ TEST(VfsArchive, UncompressedItemIsCopiedEvenWhenItLooksLikeAZlibStream) {
     EXPECT_EQ(readText(archive.get(), u"inflated"), stream);
 }
 
-// Records whose sizes disagree with their item's bytes, or that point outside
-// the file, fail their item alone.
+// Records that disagree with their item's bytes or point outside the file
+// fail their item alone: what each reads and its check after. Each item is
+// read from the file once, a failed one not again, one outside it never.
 TEST(VfsArchive, RecordsThatDisagreeWithTheirItemFailItAlone) {
-    const std::string content(100, 'q');
+    using C = Compression;
+    using S = VfsCheckState;
+    using Damage = std::function<void(EncodedItem&, uint64_t & offset)>;
+    const std::string content(100, 'q'), refused = "<null>";
+    auto plain = [](uint32_t size) -> Damage { return [size](EncodedItem& i, uint64_t&) { i.plainSize = size; }; };
+    auto stored = [](uint32_t size) -> Damage { return [size](EncodedItem& i, uint64_t&) { i.storedSize = size; }; };
+    auto at = [](uint64_t offset) -> Damage { return [offset](EncodedItem&, uint64_t& o) { o = offset; }; };
+    // Too small, with the check of what a truncated read would give.
+    const Damage small = [&content](EncodedItem& i, uint64_t&) {
+        i.plainSize = 50;
+        i.checkValue = codec().checkValue(content.data(), 50);
+    };
+    const struct {
+        const char16_t* name;
+        Compression compression;
+        Damage damage;
+        std::string read;
+        S check;
+        bool outside = false;  // no item in the data area
+    } cases[] = {
+        {u"zexact", C::Always, {}, content, S::Verified},
+        {u"rexact", C::Never, {}, content, S::Verified},
+        {u"zsmall", C::Always, small, refused, S::Failed},
+        {u"rsmall", C::Never, small, content.substr(0, 50),
+         S::Verified},  // a copied item may hold more than its content
+        {u"zlarge", C::Always, plain(150), refused, S::Failed},
+        {u"rlarge", C::Never, plain(150), refused, S::Failed},
+        {u"plain", C::Always, plain(0xFFFFFFFE), refused, S::Failed},
+        {u"checked", C::Never, [](EncodedItem& i, uint64_t&) { i.checkValue ^= 1; }, refused, S::Failed},
+        {u"stored", C::Always, stored(0xFFFFFFFF), refused, S::Failed, true},
+        {u"offset", C::Always, at(0xFFFFFFFFFFFFFFF0ull), refused, S::Failed, true},
+        {u"beyond", C::Always, at(1 << 20), refused, S::Failed, true},
+        {u"tiny", C::Always, stored(7), refused, S::Unchecked, true},  // too short for its initial vector
+        {u"end", C::Never, {}, refused, S::Failed, true},              // starts at the file's end
+    };
     ArchiveBuilder builder;
     builder.file(u"real", "real");
-    for (Compression compression : {Compression::Always, Compression::Never}) {
-        const std::u16string kind = compression == Compression::Always ? u"z" : u"r";
-        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), compression, fixedBytes);
-        uint64_t offset = builder.add(item);
-        // Too small, with the check of what a truncated read would give.
-        EncodedItem small = item;
-        small.plainSize = 50;
-        small.checkValue = codec().checkValue(content.data(), 50);
-        appendVfsFileRecord(builder.directory, kind + u"small", offset, small);
-        EncodedItem large = item;
-        large.plainSize = 150;
-        appendVfsFileRecord(builder.directory, kind + u"large", offset, large);
-        appendVfsFileRecord(builder.directory, kind + u"exact", offset, item);
+    for (const auto& c : cases) {
+        EncodedItem item = encodeVfsItem(codec(), content.data(), content.size(), c.compression, fixedBytes);
+        uint64_t offset = c.outside ? builder.data.size() : builder.add(item);
+        if (c.damage) c.damage(item, offset);
+        appendVfsFileRecord(builder.directory, c.name, offset, item);
     }
-    const EncodedItem huge = encodeVfsItem(codec(), "x", 1, Compression::Always, fixedBytes);
-    EncodedItem hugePlain = huge, hugeStored = huge, tiny = huge;
-    hugePlain.plainSize = 0xFFFFFFFE;
-    hugeStored.storedSize = 0xFFFFFFFF;
-    tiny.storedSize = 7;
-    appendVfsFileRecord(builder.directory, u"plain", 0, hugePlain);
-    appendVfsFileRecord(builder.directory, u"stored", 0, hugeStored);
-    appendVfsFileRecord(builder.directory, u"offset", 0xFFFFFFFFFFFFFFF0ull, huge);
-    appendVfsFileRecord(builder.directory, u"beyond", 1 << 20, huge);
-    appendVfsFileRecord(builder.directory, u"tiny", 0, tiny);
-    std::unique_ptr<VfsArchive> archive = mounted(builder.build());
-    ASSERT_TRUE(archive);
-    uint32_t size = 0;
-    for (std::u16string_view path :
-         {u"zsmall", u"zlarge", u"rlarge", u"plain", u"stored", u"offset", u"beyond", u"tiny"}) {
-        EXPECT_FALSE(vfsReadFile(archive.get(), path, &size)) << std::string(path.begin(), path.end());
-        EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
-        // One too short for its initial vector is refused before it is read.
-        if (path != u"tiny") {
-            EXPECT_EQ(vfsFindEntry(archive.get(), path)->check, VfsCheckState::Failed);
-        }
-    }
-    EXPECT_EQ(readText(archive.get(), u"real"), "real");
-    // An item copied as it is may carry more payload than its content.
-    EXPECT_EQ(readText(archive.get(), u"rsmall"), content.substr(0, 50));
-    EXPECT_EQ(readText(archive.get(), u"zexact"), content);
-    EXPECT_EQ(readText(archive.get(), u"rexact"), content);
-}
-
-TEST(VfsArchive, CheckedOnFirstReadOnlyAndFailedOrOutsideItemsAreNotRead) {
-    ArchiveBuilder builder;
-    builder.file(u"good", "good content");
-    EncodedItem bad = encodeVfsItem(codec(), "bad", 3, Compression::Never, fixedBytes);
-    bad.checkValue ^= 1;
-    appendVfsFileRecord(builder.directory, u"bad", builder.add(bad), bad);
-    appendVfsFileRecord(builder.directory, u"beyond", builder.data.size(), bad);  // starts at the file's end
     auto owned = std::make_unique<TestSource>(builder.build());
     TestSource* source = owned.get();
     std::unique_ptr<VfsArchive> archive = VfsArchive::mount(std::move(owned), codec(), u"t.vfs");
     ASSERT_TRUE(archive);
-
-    uint32_t size = 0;
-    EXPECT_FALSE(vfsReadFile(archive.get(), u"bad", &size));
-    EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
-    int readsBefore = source->reads;
-    EXPECT_FALSE(vfsReadFile(archive.get(), u"bad", &size));
-    EXPECT_FALSE(vfsReadFile(archive.get(), u"beyond", &size));  // refused without a read
-    EXPECT_EQ(source->reads, readsBefore);
-
-    ASSERT_TRUE(vfsReadFile(archive.get(), u"good", &size));
-    EXPECT_EQ(vfsFindEntry(archive.get(), u"good")->check, VfsCheckState::Verified);
+    for (const auto& c : cases) {
+        const std::u16string_view name = c.name;
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        const int reads = source->reads;
+        EXPECT_EQ(readText(archive.get(), c.name), c.read);
+        EXPECT_EQ(vfsFindEntry(archive.get(), c.name)->check, c.check);
+        if (c.read == refused) {
+            EXPECT_EQ(archive->lastError(), kVfsCheckFailed);
+            EXPECT_EQ(readText(archive.get(), c.name), refused);
+        }
+        EXPECT_EQ(source->reads - reads, c.outside ? 0 : 1);
+    }
     // Once verified, the content is not checked again: a changed payload shows.
+    EXPECT_EQ(readText(archive.get(), u"real"), "real");
     source->bytes[archive->dataBase() + 8] ^= 0x40;
-    VfsBuffer again = vfsReadFile(archive.get(), u"good", &size);
-    ASSERT_TRUE(again);
-    EXPECT_NE(textOf(again, size), "good content");
+    EXPECT_NE(readText(archive.get(), u"real"), "real");
 }
 
 TEST(VfsArchive, HeaderNeedsMagicAndACheckedDirectory) {

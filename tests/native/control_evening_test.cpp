@@ -16,29 +16,35 @@ Requests shutdowns(const SimulatedHost& host) {
     return list;
 }
 
+// At every bedtime: the turn-off scene at its minute, the shut-down 3 minutes
+// and the forced one 5 minutes after it.
 TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
-    evening.minutes(44);
-    EXPECT_TRUE(evening.host.starts.empty());
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
+    for (int16_t bedtime : {1, 2, 45, 240}) {
+        SCOPED_TRACE(bedtime);
+        Settings settings = withNessel();
+        settings.bedtimeMinutes = bedtime;
+        StartedEvening evening(settings);
+        evening.minutes(bedtime - 1);
+        EXPECT_TRUE(evening.host.starts.empty());
+        EXPECT_EQ(evening.host.storedState().nesselMinutes, bedtime - 1);
 
-    evening.minutes(1);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
-    EXPECT_TRUE(evening.host.storedState().sleepPending);
-    evening.seconds(10);
-    EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
+        evening.minutes(1);
+        const uint64_t at = 60 * bedtime;
+        EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{at});
+        EXPECT_TRUE(evening.host.storedState().sleepPending);
+        evening.seconds(10);
+        EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
 
-    evening.minutes(10);
-    EXPECT_EQ(shutdowns(evening.host), (Requests{{2880, false}, {3000, true}}));
-    EXPECT_EQ(evening.host.starts.size(), 1u);
+        evening.minutes(10);
+        EXPECT_EQ(shutdowns(evening.host), (Requests{{at + 180, false}, {at + 300, true}}));
+        EXPECT_EQ(evening.host.starts.size(), 1u);
+    }
 }
 
 // A module frozen for a while, or ended and started again, is behind the
 // guard's count: it takes the guard's minutes, and bedtime comes with the guard's.
 TEST(NesselEvening, TheGuardsCountBringsBedtimeSooner) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.minutes(10);
     StateRecord guard;
     guard.nesselMinutes = 40;
@@ -49,8 +55,7 @@ TEST(NesselEvening, TheGuardsCountBringsBedtimeSooner) {
 }
 
 TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.minutes(50);  // turn-off at 45, forced shut-down requested at 50
     const uint64_t lastAwake = evening.host.storedState().lastAwake;
 
@@ -79,8 +84,7 @@ TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown
 }
 
 TEST(NesselEvening, AnIdleMinuteAtBedtimeIsNotCounted) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.seconds(44 * 60 + 10);
     evening.userActive = false;
     evening.seconds(80);  // the tick at 45:00 finds the last input 50 s old
@@ -122,8 +126,7 @@ TEST(NesselEvening, AMissingSceneProgramDoesNotStopTheShutdown) {
 }
 
 TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
-    SimulatedEvening evening(withHopsa());
-    evening.startModule();
+    StartedEvening evening(withHopsa());
     evening.minutes(50);
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
     EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{1800, 2700}));
@@ -209,8 +212,7 @@ TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
     for (const Case& c : {Case{true, 40, 14}, Case{true, 41, 13}, Case{false, 41, 14}}) {
         Settings settings = withHopsa();
         settings.skipIdleTime = c.skipIdleTime;
-        SimulatedEvening evening(settings);
-        evening.startModule();
+        StartedEvening evening(settings);
         evening.seconds(14 * 60 - c.idleSeconds);
         evening.userActive = false;
         evening.seconds(c.idleSeconds);
@@ -287,8 +289,7 @@ TEST(TolderEvening, SilentUntilTheFirstInputSinceTheResynchronisation) {
 }
 
 TEST(ControlEvening, LockedMinutesAreNotCountedAndNotCredited) {
-    SimulatedEvening evening(withNessel());
-    evening.startModule();
+    StartedEvening evening(withNessel());
     evening.minutes(10);
     evening.core().sessionChanged(7);  // locked
     evening.minutes(2);
@@ -315,8 +316,7 @@ TEST(ControlEvening, UsersOutsideTheListAreNeitherCountedNorShownTheIcon) {
         Settings settings = withNessel();
         settings.selectedUsersOnly = 1;
         settings.users = c.users;
-        SimulatedEvening evening(settings, u"kid");
-        evening.startModule();
+        StartedEvening evening(settings, u"kid");
         evening.minutes(5);
         EXPECT_EQ(evening.host.storedState().nesselMinutes, c.counted) << c.users.size();
         EXPECT_EQ(evening.host.trayChanges, 0);

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <tuple>
+#include <vector>
 
 #include "control/break_credit.h"
 #include "control/state_record.h"
@@ -9,31 +10,35 @@
 
 namespace {
 
-// Hand-written images: the writer gives them byte for byte, and the reader,
-// which ignores the reserved bytes 26-27, gives every field back.
+struct Image {
+    StateImage bytes;
+    StateRecord record;
+};
+
+// Two hand-written images whose records differ in every field.
+const Image kImages[] = {
+    {{0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,  // 0 lastActive
+      0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11,  // 8 lastAwake
+      0xfe, 0xff, 0xff, 0xff,                          // 16 nesselMinutes
+      0x24, 0x23, 0x22, 0x21,                          // 20 hopsaMinutes
+      0x01, 0x00, 0x00, 0x00},                         // 24 sleepPending, 25 firstExerciseDone, 26 reserved
+     {0x0102030405060708, 0x1112131415161718, -2, 0x21222324, true, false}},
+    {{0x38, 0x37, 0x36, 0x35, 0x34, 0x33, 0x32, 0x31, 0x48, 0x47, 0x46, 0x45, 0x44, 0x43,
+      0x42, 0x41, 0x54, 0x53, 0x52, 0x51, 0xfd, 0xff, 0xff, 0xff, 0x00, 0x01, 0x00, 0x00},
+     {0x3132333435363738, 0x4142434445464748, 0x51525354, -3, false, true}},
+};
+
+auto fields(const StateRecord& r) {
+    return std::make_tuple(r.lastActive, r.lastAwake, r.nesselMinutes, r.hopsaMinutes, r.sleepPending,
+                           r.firstExerciseDone);
+}
+
+// The writer gives the images byte for byte, and the reader, which ignores
+// the reserved bytes 26-27, gives every field back.
 TEST(StateRecord, HandWrittenImagesHoldEveryFieldAtItsOffset) {
-    struct Case {
-        StateImage image;
-        StateRecord record;
-    };
-    const Case cases[] = {
-        {{0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,  // 0 lastActive
-          0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11,  // 8 lastAwake
-          0xfe, 0xff, 0xff, 0xff,                          // 16 nesselMinutes
-          0x24, 0x23, 0x22, 0x21,                          // 20 hopsaMinutes
-          0x01, 0x00, 0x00, 0x00},                         // 24 sleepPending, 25 firstExerciseDone, 26 reserved
-         {0x0102030405060708, 0x1112131415161718, -2, 0x21222324, true, false}},
-        {{0x38, 0x37, 0x36, 0x35, 0x34, 0x33, 0x32, 0x31, 0x48, 0x47, 0x46, 0x45, 0x44, 0x43,
-          0x42, 0x41, 0x54, 0x53, 0x52, 0x51, 0xfd, 0xff, 0xff, 0xff, 0x00, 0x01, 0x00, 0x00},
-         {0x3132333435363738, 0x4142434445464748, 0x51525354, -3, false, true}},
-    };
-    auto fields = [](const StateRecord& r) {
-        return std::make_tuple(r.lastActive, r.lastAwake, r.nesselMinutes, r.hopsaMinutes, r.sleepPending,
-                               r.firstExerciseDone);
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(encodeStateRecord(c.record), c.image);
-        StateImage stored = c.image;
+    for (const Image& c : kImages) {
+        EXPECT_EQ(encodeStateRecord(c.record), c.bytes);
+        StateImage stored = c.bytes;
         stored[26] = 0xA5;
         stored[27] = 0x5A;
         StateRecord decoded;
@@ -42,37 +47,27 @@ TEST(StateRecord, HandWrittenImagesHoldEveryFieldAtItsOffset) {
     }
 }
 
+// Each image cut to every length and read over the other's record: the
+// fields it covers whole are read, the others keep their values.
 TEST(StateRecord, ShortImagesReplaceOnlyTheFieldsTheyCoverWhole) {
-    StateRecord filled;
-    filled.lastActive = 11;
-    filled.lastAwake = 22;
-    filled.nesselMinutes = 33;
-    filled.hopsaMinutes = 44;
-    filled.sleepPending = true;
-    filled.firstExerciseDone = true;
-    const StateImage zeros{};
-
-    StateRecord record = filled;
-    decodeStateRecord(zeros.data(), 0, record);
-    EXPECT_EQ(encodeStateRecord(record), encodeStateRecord(filled));
-
-    record = filled;
-    decodeStateRecord(zeros.data(), 19, record);  // ends inside nesselMinutes
-    EXPECT_EQ(record.lastActive, 0u);
-    EXPECT_EQ(record.lastAwake, 0u);
-    EXPECT_EQ(record.nesselMinutes, 33);
-    EXPECT_TRUE(record.sleepPending);
-
-    record = filled;
-    decodeStateRecord(zeros.data(), 25, record);
-    EXPECT_EQ(record.hopsaMinutes, 0);
-    EXPECT_FALSE(record.sleepPending);
-    EXPECT_TRUE(record.firstExerciseDone);
-
-    const uint8_t flags[26] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 255};
-    decodeStateRecord(flags, sizeof flags, record);
-    EXPECT_TRUE(record.sleepPending);
-    EXPECT_TRUE(record.firstExerciseDone);
+    for (size_t i = 0; i < 2; ++i) {
+        const StateRecord &from = kImages[i].record, &kept = kImages[1 - i].record;
+        StateImage bytes = kImages[i].bytes;
+        bytes[24] *= 7;  // a flag is set by any byte but 0
+        bytes[25] *= 255;
+        for (size_t size = 0; size <= kStateRecordSize; ++size) {
+            StateRecord want = kept, got = kept;
+            if (size >= 8) want.lastActive = from.lastActive;
+            if (size >= 16) want.lastAwake = from.lastAwake;
+            if (size >= 20) want.nesselMinutes = from.nesselMinutes;
+            if (size >= 24) want.hopsaMinutes = from.hopsaMinutes;
+            if (size >= 25) want.sleepPending = from.sleepPending;
+            if (size >= 26) want.firstExerciseDone = from.firstExerciseDone;
+            const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+            decodeStateRecord(cut.data(), size, got);  // on the heap: a read past the cut shows
+            EXPECT_EQ(fields(got), fields(want)) << "image " << i << " cut to " << size;
+        }
+    }
 }
 
 TEST(BreakCredit, SleepTimeBelowOneMinuteActsAsOneMinute) {
@@ -179,8 +174,7 @@ TEST(MinuteTick, OnlyAGapOfMoreThanNinetySecondsResynchronises) {
         size_t exercisesAtTheTick;
     };
     for (const Case& c : {Case{30, 0, 1}, Case{31, 0, 0}, Case{0, 60, 1}}) {
-        SimulatedEvening evening(withHopsa());
-        evening.startModule();
+        StartedEvening evening(withHopsa());
         evening.minutes(14);
         ASSERT_EQ(evening.host.storedState().hopsaMinutes, 14);
         evening.standByFor(c.standBySeconds);

@@ -45,21 +45,10 @@ TEST(FrameRenderer, SquareOffThePixelGridBlendsOnlyItsEdge) {
     expectPixels(f, {{11, 20, kRed}, {29, 20, kRed}, {9, 20, kWhite}, {31, 20, kWhite}});
 }
 
-void circle(ShapeBuilder& s, int cx, int cy, int r) {
-    // Eight quadratic arcs, control points on the circumscribed octagon.
-    s.moveTo(cx + r, cy);
-    for (int i = 1; i <= 8; ++i) {
-        double a = i * M_PI / 4, am = a - M_PI / 8;
-        double qx = cx + r * std::cos(a), qy = cy + r * std::sin(a);
-        double ctrlX = cx + r / std::cos(M_PI / 8) * std::cos(am), ctrlY = cy + r / std::cos(M_PI / 8) * std::sin(am);
-        s.curveTo(std::lround(ctrlX), std::lround(ctrlY), std::lround(qx), std::lround(qy));
-    }
-}
-
 TEST(FrameRenderer, CurvedEdgesFollowTheCircle) {
     ShapeBuilder s;
     s.setStyles(0, s.addSolidFill({255, 0, 0, 255}), 0);
-    circle(s, 1000, 1000, 600);  // centre (50, 50), radius 30 px
+    ellipse(s, 1000, 1000, 600, 600);  // centre (50, 50), radius 30 px
     RenderedFrame f = renderShape(s);
     double covered = 0;
     for (int y = 0; y < 100; ++y)

@@ -24,7 +24,7 @@ struct Step {
 
 struct Evening {
     GuardCore core;
-    GuardRules rules;
+    GuardRules rules{withNessel(), {}, 0};  // bedtime 45, sleep time 60
     GuardClock clock{kEveningStart, 1};
     std::string steps;  // "T12 S15 F17": what was asked, at which minute of the awake clock
 
@@ -69,9 +69,9 @@ struct Evening {
 
 }  // namespace
 
-// Bedtime 45, sleep time 60. Only what the service itself sees counts: no
-// module, state file or window message is an input. The look that ends a gap
-// the guard saw counts no time of its own.
+// Only what the service itself sees counts: no module, state file or window
+// message is an input. The look that ends a gap the guard saw counts no time
+// of its own.
 TEST(GuardCore, CountsEveryMinuteOfUseAndCreditsOnlyTheRestItSaw) {
     using S = Stretch;
     const struct {
@@ -91,7 +91,6 @@ TEST(GuardCore, CountsEveryMinuteOfUseAndCreditsOnlyTheRestItSaw) {
     };
     for (const auto& evening : evenings) {
         Evening played;
-        played.rules.settings = withNessel();
         played.play(evening.script);
         EXPECT_EQ(played.core.record("child").nesselMinutes, evening.nesselMinutes) << evening.steps;
         EXPECT_EQ(played.steps, evening.steps);
@@ -102,7 +101,6 @@ TEST(GuardCore, CountsEveryMinuteOfUseAndCreditsOnlyTheRestItSaw) {
 // only the moments between a look and a lock go uncounted.
 TEST(GuardCore, ShortLocksKeepTheMinuteInProgress) {
     Evening played;
-    played.rules.settings = withNessel();
     std::vector<Step> script;
     for (int i = 0; i < 10; ++i) script.insert(script.end(), {{Stretch::Use, 1}, {Stretch::Locked, 0}});
     played.play(script);
@@ -114,7 +112,6 @@ TEST(GuardCore, ShortLocksKeepTheMinuteInProgress) {
 // extra time takes back a turn-off in progress.
 TEST(GuardCore, HoldsTheCalendarAndOnlyTheParentsLiftIt) {
     Evening played;
-    played.rules.settings = withNessel();
     played.rules.calendar.days[static_cast<size_t>(weekdayOf(dayOf(kEveningStart / kMinute)))].restricted = true;
     played.play({{Stretch::Use, 2}});
     played.core.parentsClose(kSession, true);

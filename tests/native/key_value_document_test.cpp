@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,33 +30,26 @@ TEST(KeyValueDocument, EmptyTextsAndByteOrderMarkAddNothing) {
 
 // Each text read alone: the value each key then has (nullptr: no such key).
 TEST(KeyValueDocument, LinesSplitAtTheFirstEqualsAndOnlyCarriageReturnLineFeedEndsOne) {
-    struct Case {
+    const struct {
         std::u16string_view text;
-        std::u16string key;
-        const char16_t* value;
+        std::vector<std::pair<std::u16string, const char16_t*>> values;
+    } cases[] = {
+        {u" a = b = c \r\n=x", {{u"a", u"b = c"}, {u"", u"x"}}},
+        {u"lonely\r\n\tk\t=\t\r\n", {{u"lonely", u""}, {u"k", u""}}},
+        {u"  ;c=1\r\nx;y=1\r\nz=a;b", {{u"c", nullptr}, {u";c", nullptr}, {u"x;y", u"1"}, {u"z", u"a;b"}}},
+        {u"a=1\nb=2\n", {{u"a", u"1\nb=2"}, {u"b", nullptr}}},
+        {u"a=1\rb=2", {{u"a", u"1\rb=2"}}},
+        {u"a=1\r\nb=2", {{u"b", u"2"}}},
+        {std::u16string_view(u"a=1\r\n\0b=2", 9), {{u"b", nullptr}}},  // the text ends at a zero unit
     };
-    const Case cases[] = {
-        {u" a = b = c \r\n=x", u"a", u"b = c"},
-        {u" a = b = c \r\n=x", u"", u"x"},
-        {u"lonely\r\n\tk\t=\t\r\n", u"lonely", u""},
-        {u"lonely\r\n\tk\t=\t\r\n", u"k", u""},
-        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u"c", nullptr},
-        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u";c", nullptr},
-        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u"x;y", u"1"},
-        {u"  ;c=1\r\nx;y=1\r\nz=a;b", u"z", u"a;b"},
-        {u"a=1\nb=2\n", u"a", u"1\nb=2"},
-        {u"a=1\nb=2\n", u"b", nullptr},
-        {u"a=1\rb=2", u"a", u"1\rb=2"},
-        {u"a=1\r\nb=2", u"b", u"2"},
-        {std::u16string_view(u"a=1\r\n\0b=2", 9), u"b", nullptr},  // the text ends at a zero unit
-    };
-    for (const Case& c : cases) {
-        KeyValueDocument document = parsed(c.text);
-        EXPECT_EQ(document.contains(c.key), c.value != nullptr) << "case " << &c - cases;
-        if (c.value) {
-            EXPECT_EQ(document.text(c.key, u"fallback"), c.value) << "case " << &c - cases;
+    for (const auto& c : cases)
+        for (const auto& [key, value] : c.values) {
+            KeyValueDocument document = parsed(c.text);
+            EXPECT_EQ(document.contains(key), value != nullptr) << "case " << &c - cases << ", " << asciiText(key);
+            if (value) {
+                EXPECT_EQ(document.text(key, u"fallback"), value) << "case " << &c - cases << ", " << asciiText(key);
+            }
         }
-    }
     KeyValueDocument document = parsed(u"a=1\r\nb=2");
     EXPECT_EQ(document.text(u"absent", u"fallback"), u"fallback");
     document.remove(u"a");

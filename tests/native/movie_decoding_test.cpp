@@ -100,19 +100,7 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
         w.rawDefinition(SwfTag::DefineFontInfo, info);
         return id;
     }
-    b.bytes({0x80 | 0x04, 0, 1, 'F'});  // layout, wide codes; no language; the name "F"
-    b.u16(1);
-    b.u16(4);  // glyph offset, then the code table's
-    b.u16(static_cast<uint32_t>(4 + glyph.size()));
-    b.bytes(glyph);
-    b.u16('A');
-    b.u16(static_cast<uint32_t>(em * 0.8));  // ascent
-    b.u16(static_cast<uint32_t>(em * 0.2));  // descent
-    b.u16(0);
-    b.u16(static_cast<uint32_t>(em));  // advance
-    b.u8(0);                           // glyph bounds: an empty rectangle
-    b.u16(0);                          // no kerning
-    return w.define(code, b.data());
+    return defineOneGlyphFont(w, code, glyph, 'F', em * 4 / 5, em / 5, em);
 }
 
 // An edit field over the stage's top 30 pixels holding `text` in a 20-pixel font.
@@ -244,18 +232,7 @@ TEST(MovieDecoding, ButtonsShowTheirUpState) {
         SwfWriter w = stageWriter();
         uint16_t red = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
         uint16_t blue = squareShape(w, 50, 50, 50, {0, 0, 255, 255});
-        BitWriter b;
-        if (code == SwfTag::DefineButton2) b.bytes({0, 0, 0});  // no flags, no actions' offset
-        for (auto [state, shape] : {std::pair<unsigned, uint16_t>{0x01, red}, {0x02 | 0x04 | 0x08, blue}}) {
-            b.u8(state);
-            b.u16(shape);
-            b.u16(1);
-            writeMatrix(b, Matrix{});
-            if (code == SwfTag::DefineButton2) writeColorTransform(b, ColorTransform{}, true);
-        }
-        b.u8(0);
-        b.u8(0);  // no actions
-        w.timeline().place(1, w.define(code, b.data()));
+        w.timeline().place(1, defineButton(w, code, red, blue));
         expectPixels(shownFrame(w), {{25, 25, kRed}, {75, 75, kWhite}}, "tag " + std::to_string(code));
     }
 }

@@ -235,11 +235,6 @@ TEST(MovieBitReader, SkippingPastTheEndIsAnOverrun) {
 }
 
 // Action records for frame scripts.
-std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payload = {}) {
-    if (code < 0x80) return {code};
-    return join({{code, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)}, payload});
-}
-std::vector<uint8_t> text(const std::string& s) { return join({{s.begin(), s.end()}, {0}}); }
 std::vector<uint8_t> pushString(const std::string& s) { return act(0x96, join({{0}, text(s)})); }
 std::vector<uint8_t> pushInt(int32_t v) { return act(0x96, join({{7}, u32le(static_cast<uint32_t>(v))})); }
 std::vector<uint8_t> pushDouble(double v) {

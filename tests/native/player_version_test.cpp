@@ -21,20 +21,15 @@ int scan(Registry& registry) {
 
 }  // namespace
 
-TEST(PlayerVersion, NothingRegisteredTriesOneToThirtyTwo) {
-    Registry registry;
-    EXPECT_EQ(scan(registry), 0);
-    EXPECT_EQ(registry.highestTried, 32);
-}
-
+// From 1 on, the scan goes on 31 versions past the last it found.
 TEST(PlayerVersion, ScanGoesOnThirtyOneAfterTheLastHit) {
-    Registry registry{{7, 9}};
-    EXPECT_EQ(scan(registry), 9);
-    EXPECT_EQ(registry.highestTried, 40);
-
-    Registry gap{{10, 41}};
-    EXPECT_EQ(scan(gap), 41);
-
-    Registry tooFar{{33}};
-    EXPECT_EQ(scan(tooFar), 0);
+    const struct {
+        std::set<int> present;
+        int found, highestTried;
+    } cases[] = {{{}, 0, 32}, {{7, 9}, 9, 40}, {{10, 41}, 41, 72}, {{33}, 0, 32}};
+    for (const auto& c : cases) {
+        Registry registry{c.present};
+        EXPECT_EQ(scan(registry), c.found);
+        EXPECT_EQ(registry.highestTried, c.highestTried) << c.found;
+    }
 }

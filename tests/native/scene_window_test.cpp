@@ -14,45 +14,39 @@ using Box = std::array<int, 4>;  // x, y, width, height
 Box box(const WindowPlacement& p) { return {p.x, p.y, p.width, p.height}; }
 }  // namespace
 
-TEST(WindowShape, FractionOfTheAreaAtTheMoviesProportionsInTheBottomRightCorner) {
-    WindowPlacement p = shapeWindow("2/3", "640x480", kWorkArea, 8, 30);
-    EXPECT_EQ(p.shape, WindowShape::Fraction);
-    EXPECT_EQ(box(p), (Box{1280 - 861, 1000 - 670, 853 + 8, 640 + 30}));
-
-    // The default third of the area, 800x600 when the size is absent: the
-    // height limits on a wide screen.
-    WindowPlacement third = shapeWindow("1/3", "", ScreenArea{0, 0, 1920, 1040}, 0, 0);
-    EXPECT_EQ(third.height, 346);
-    EXPECT_EQ(third.width, 462);
+// Fractions of the area at the movie's proportions (800x600 when the size is
+// absent or cannot scale, a width alone keeping the default height), in the
+// bottom-right corner with the frame around them (the height limits on a
+// wide area); full screen covers the area, maximized puts the borders outside
+// it. Sizes truncate exactly at whole numbers: 1280 / 800 / 3 * 600 is 320.
+TEST(WindowShape, EachModeTakesItsShareOfTheArea) {
+    const ScreenArea wide{0, 0, 1920, 1040}, square{0, 0, 1280, 1024};
+    const struct {
+        const char *mode, *movie;
+        ScreenArea area;
+        int frameWidth, frameHeight;
+        WindowShape shape;
+        Box box;
+    } cases[] = {
+        {"2/3", "640x480", kWorkArea, 8, 30, WindowShape::Fraction, {1280 - 861, 1000 - 670, 853 + 8, 640 + 30}},
+        {"1/3", "", wide, 0, 0, WindowShape::Fraction, {1920 - 462, 1040 - 346, 462, 346}},
+        {"1/2", "", kWorkArea, 0, 0, WindowShape::Fraction, {640, 520, 640, 480}},
+        {"1/2", "0x0", kWorkArea, 0, 0, WindowShape::Fraction, {640, 520, 640, 480}},
+        {"1/1", "1600", kWorkArea, 0, 0, WindowShape::Fraction, {0, 520, 1280, 480}},
+        {"1/3", "", square, 0, 0, WindowShape::Fraction, {1280 - 426, 1024 - 320, 426, 320}},
+        {"fullscreen", "", square, 8, 30, WindowShape::Fullscreen, {0, 0, 1280, 1024}},
+        {"maximized", "", square, 9, 30, WindowShape::Maximized, {-4, -5, 1289, 1034}},
+    };
+    for (const auto& c : cases) {
+        const WindowPlacement p = shapeWindow(c.mode, c.movie, c.area, c.frameWidth, c.frameHeight);
+        EXPECT_EQ(p.shape, c.shape) << c.mode << " " << c.movie;
+        EXPECT_EQ(box(p), c.box) << c.mode << " " << c.movie;
+    }
 }
 
 TEST(WindowShape, UnreadableOrImpossibleFractionsKeepTheTemplate) {
     for (const char* mode : {"abc", "3", "1/0", "", "-1/3", "1/-3", "Fullscreen"})
         EXPECT_EQ(shapeWindow(mode, "640x480", kWorkArea, 8, 30).shape, WindowShape::TemplateSize) << mode;
-}
-
-TEST(WindowShape, MovieSizesThatCannotScaleFallBackToTheDefault) {
-    WindowPlacement zero = shapeWindow("1/2", "0x0", kWorkArea, 0, 0);
-    WindowPlacement fallback = shapeWindow("1/2", "", kWorkArea, 0, 0);
-    EXPECT_EQ(zero.width, fallback.width);
-    EXPECT_EQ(zero.height, fallback.height);
-    EXPECT_GT(zero.width, 0);
-    // A width alone keeps the default height.
-    WindowPlacement wide = shapeWindow("1/1", "1600", kWorkArea, 0, 0);
-    EXPECT_EQ(wide.width, 1280);
-    EXPECT_EQ(wide.height, 480);
-}
-
-TEST(WindowShape, FullscreenCoversTheAreaAndMaximizedPutsTheBordersOutside) {
-    ScreenArea area{0, 0, 1280, 1024};
-    WindowPlacement full = shapeWindow("fullscreen", "", area, 8, 30);
-    EXPECT_EQ(full.shape, WindowShape::Fullscreen);
-    EXPECT_EQ(full.width, 1280);
-    EXPECT_EQ(full.height, 1024);
-
-    WindowPlacement maximized = shapeWindow("maximized", "", area, 9, 30);
-    EXPECT_EQ(maximized.shape, WindowShape::Maximized);
-    EXPECT_EQ(box(maximized), (Box{-4, -5, 1289, 1034}));
 }
 
 TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {
@@ -66,22 +60,14 @@ TEST(PlaceholderName, CountsLikeAnOdometerAndStopsAtTheEnd) {
     }
 }
 
-TEST(WindowShape, TruncationIsExactAtWholeNumbers) {
-    // 1280 / 800 / 3 * 600 is exactly 320; rounding must not make it 319.
-    WindowPlacement p = shapeWindow("1/3", "", ScreenArea{0, 0, 1280, 1024}, 0, 0);
-    EXPECT_EQ(p.width, 426);
-    EXPECT_EQ(p.height, 320);
-    WindowPlacement huge = shapeWindow("2000000000/1", "2000000000x1", kWorkArea, 0, 0);
-    EXPECT_EQ(huge.shape, WindowShape::Fraction);
-}
-
-// Nonsense keys on a large screen in real pixels: the sizes stay positive
-// and the window keeps to the area's bottom-right corner.
+// Nonsense keys on a large screen in real pixels: still fractions, the sizes
+// stay positive and the window keeps to the area's bottom-right corner.
 TEST(WindowShape, HugeFractionsOnLargeScreensStayWithinRange) {
     const ScreenArea screen{0, 0, 3840, 2160};
-    for (const char* mode : {"1000000/1", "999999/2", "2147483647/1"}) {
-        for (const char* movie : {"800x600", "1x1000000", "1000000x1"}) {
+    for (const char* mode : {"1000000/1", "999999/2", "2147483647/1", "2000000000/1"}) {
+        for (const char* movie : {"800x600", "1x1000000", "1000000x1", "2000000000x1"}) {
             WindowPlacement p = shapeWindow(mode, movie, screen, 16, 39);
+            EXPECT_EQ(p.shape, WindowShape::Fraction) << mode << " " << movie;
             EXPECT_GT(p.width, 16) << mode << " " << movie;
             EXPECT_GT(p.height, 39) << mode << " " << movie;
             EXPECT_EQ(p.x + p.width, 3840) << mode << " " << movie;

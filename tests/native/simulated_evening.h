@@ -84,7 +84,7 @@ public:
     size_t readState(uint8_t* bytes, size_t capacity) override { return readFile(stateFile, bytes, capacity); }
     std::vector<uint8_t> ledger;  // the guard's record; none without a guard
     size_t readLedger(uint8_t* bytes, size_t capacity) override { return readFile(ledger, bytes, capacity); }
-    uint64_t extraTimeUntil = 0;                                // granted by the parents
+    uint64_t extraTimeUntil = 0;  // granted by the parents
     uint64_t readExtraTime() override { return extraTimeUntil; }
     std::vector<uint8_t> calendarLedger;  // the guard's copy
     size_t readCalendarLedger(uint8_t* bytes, size_t capacity) override {
@@ -272,4 +272,12 @@ private:
     int endsSeen_ = 0;
     size_t mostScenes_ = 0;
     uint64_t nextMinuteTick_ = 0;
+};
+
+// An evening whose control module has started.
+struct StartedEvening : SimulatedEvening {
+    explicit StartedEvening(Settings settings, std::u16string userName = u"kid")
+        : SimulatedEvening(std::move(settings), std::move(userName)) {
+        startModule();
+    }
 };

@@ -1,5 +1,6 @@
 #include "tests/tools/demo_character.h"
 
+#include "tests/tools/movie_parts.h"
 #include "tools/writers/swf_writer.h"
 
 #include <cmath>
@@ -7,17 +8,6 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-// An ellipse from eight quadratic arcs.
-void ellipse(ShapeBuilder& s, double cx, double cy, double rx, double ry) {
-    double k = 1.0 / std::cos(kPi / 8);
-    s.moveTo(std::lround(cx + rx), std::lround(cy));
-    for (int i = 1; i <= 8; ++i) {
-        double a = i * kPi / 4, am = a - kPi / 8;
-        s.curveTo(std::lround(cx + rx * k * std::cos(am)), std::lround(cy + ry * k * std::sin(am)),
-                  std::lround(cx + rx * std::cos(a)), std::lround(cy + ry * std::sin(a)));
-    }
-}
 
 Matrix gradientBox(double x, double y, double w, double h, double angle = 0) {
     Matrix m;

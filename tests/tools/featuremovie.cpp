@@ -25,22 +25,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 constexpr int kTwips = 20;
 
-Bytes action(uint8_t code, const Bytes& payload = {}) {
-    Bytes out{code};
-    if (code >= 0x80) {
-        out.push_back(static_cast<uint8_t>(payload.size()));
-        out.push_back(static_cast<uint8_t>(payload.size() >> 8));
-        out.insert(out.end(), payload.begin(), payload.end());
-    }
-    return out;
-}
-
-Bytes text(const std::string& s) {
-    Bytes out(s.begin(), s.end());
-    out.push_back(0);
-    return out;
-}
-
 uint16_t square(SwfWriter& w, int x, int y, int width, int height, Rgba color) {
     return w.defineShape(filledRectangle(color, x * kTwips, y * kTwips, width * kTwips, height * kTwips));
 }
@@ -53,25 +37,6 @@ uint16_t jpegBitmap(SwfWriter& w) {
     splitJpegTables(encodeJpeg(rgb, 16, 16), tables, image);
     w.rawDefinition(SwfTag::JpegTables, tables);
     return w.define(SwfTag::DefineBits, image);
-}
-
-// A font whose "A" is a square of 0.8 em, advancing one em.
-uint16_t squareFont(SwfWriter& w) {
-    Bytes glyph = filledRectangle({0, 0, 0, 255}, 0, -820, 820, 820).encodeOutline();
-    BitWriter b;
-    b.bytes({0x80 | 0x04, 0, 1, 'S'});  // layout, wide codes; no language; the name "S"
-    b.u16(1);
-    b.u16(4);
-    b.u16(static_cast<uint32_t>(4 + glyph.size()));
-    b.bytes(glyph);
-    b.u16('A');
-    b.u16(860);
-    b.u16(164);
-    b.u16(0);
-    b.u16(1024);
-    b.u8(0);
-    b.u16(0);
-    return w.define(SwfTag::DefineFont2, b.data());
 }
 
 uint16_t editField(SwfWriter& w, uint16_t font) {
@@ -87,21 +52,6 @@ uint16_t editField(SwfWriter& w, uint16_t font) {
     b.cString("");
     b.cString("AAAA");
     return w.define(SwfTag::DefineEditText, b.data());
-}
-
-uint16_t button(SwfWriter& w, uint16_t up, uint16_t over) {
-    BitWriter b;
-    b.u8(0);
-    b.u16(0);
-    for (auto [states, shape] : {std::pair<unsigned, uint16_t>{0x01, up}, {0x02 | 0x04 | 0x08, over}}) {
-        b.u8(states);
-        b.u16(shape);
-        b.u16(1);
-        writeMatrix(b, Matrix{});
-        writeColorTransform(b, ColorTransform{}, true);
-    }
-    b.u8(0);
-    return w.define(SwfTag::DefineButton2, b.data());
 }
 
 uint16_t morph(SwfWriter& w) {
@@ -131,9 +81,13 @@ int main(int argc, char** argv) {
     framed.setStyles(0, framed.addBitmapFill(photo, Matrix{200, 0, 0, 200, 20 * kTwips, 20 * kTwips}, false, false), 0);
     framed.rectangle(20 * kTwips, 20 * kTwips, 160 * kTwips, 120 * kTwips);
     uint16_t picture = w.defineShape(framed);
-    uint16_t field = editField(w, squareFont(w));
-    uint16_t knob =
-        button(w, square(w, 220, 110, 80, 80, {0, 255, 255, 255}), square(w, 220, 110, 80, 80, {255, 255, 0, 255}));
+    // An "A" of 0.8 em, advancing one em.
+    uint16_t font =
+        defineOneGlyphFont(w, SwfTag::DefineFont2, filledRectangle({0, 0, 0, 255}, 0, -820, 820, 820).encodeOutline(),
+                           'S', 860, 164, 1024);
+    uint16_t field = editField(w, font);
+    uint16_t knob = defineButton(w, SwfTag::DefineButton2, square(w, 220, 110, 80, 80, {0, 255, 255, 255}),
+                                 square(w, 220, 110, 80, 80, {255, 255, 0, 255}));
     uint16_t overlay = square(w, 280, 110, 100, 80, {255, 255, 0, 255});
     uint16_t shape = morph(w);
     TimelineWriter cycle;
@@ -160,16 +114,16 @@ int main(int argc, char** argv) {
     placeWith(4, overlay, [](PlaceCommand& p) { p.blendMode = BlendMode::Multiply; });
     placeWith(5, shape, [](PlaceCommand& p) { p.ratio = 32768; });
     placeWith(6, sprite, [](PlaceCommand& p) { p.name = "mc"; });
-    t.actions(join({action(0x8B, text("mc")), action(0x07), action(0x8B, text(""))}));  // mc: stop
+    t.actions(join({act(0x8B, text("mc")), act(0x07), act(0x8B, text(""))}));  // mc: stop
     t.showFrame();
-    t.actions(join({action(0x8C, text("last")), action(0x06)}));  // gotoAndPlay("last")
+    t.actions(join({act(0x8C, text("last")), act(0x06)}));  // gotoAndPlay("last")
     t.showFrame();
     t.place(7, black);
     for (int i = 0; i < 3; ++i) t.showFrame();
     frameLabel(t, "last");
     t.remove(7);
     t.place(8, blue);
-    t.actions(action(0x07));
+    t.actions(act(0x07));
     t.showFrame();
 
     Bytes movie = lzmaMovie(w.finish(false));

@@ -1,15 +1,19 @@
 #pragma once
 // Pieces the programs that make test movies and the movie tests share: a
-// white stage, a rectangle of one colour, a lossless bitmap, the place,
-// remove and label tags only test movies hold, a whole file written.
+// white stage, a rectangle of one colour, an ellipse, a lossless bitmap, the
+// place, remove and label tags only test movies hold, action records, a whole
+// file written.
 #include "tools/writers/bit_writer.h"
 #include "tools/writers/swf_writer.h"
 
 #include <zlib.h>
 
+#include <cmath>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A stage of that many pixels (100 x 100 unless told), white, 12 fps.
 inline SwfWriter stageWriter(int widthPx = 100, int heightPx = 100) {
@@ -24,6 +28,18 @@ inline ShapeBuilder filledRectangle(Rgba color, int x, int y, int width, int hei
     s.setStyles(0, s.addSolidFill(color), 0);
     s.rectangle(x, y, width, height);
     return s;
+}
+
+// An ellipse from eight quadratic arcs, their control points on the
+// circumscribed octagon.
+inline void ellipse(ShapeBuilder& s, double cx, double cy, double rx, double ry) {
+    const double pi = 3.14159265358979323846, k = 1.0 / std::cos(pi / 8);
+    s.moveTo(std::lround(cx + rx), std::lround(cy));
+    for (int i = 1; i <= 8; ++i) {
+        double a = i * pi / 4, am = a - pi / 8;
+        s.curveTo(std::lround(cx + rx * k * std::cos(am)), std::lround(cy + ry * k * std::sin(am)),
+                  std::lround(cx + rx * std::cos(a)), std::lround(cy + ry * std::sin(a)));
+    }
 }
 
 // A bitmap of straight (not premultiplied) 0xAARRGGBB pixels; alpha needs
@@ -101,6 +117,57 @@ inline void frameLabel(TimelineWriter& t, const std::string& name) {
     BitWriter w;
     w.cString(name);
     t.rawTag(SwfTag::FrameLabel, w.data());
+}
+
+// A font of one glyph for "A" in DefineFont2 or DefineFont3: its outline,
+// the font's one-letter name, ascent, descent and the glyph's advance.
+inline uint16_t defineOneGlyphFont(SwfWriter& w, unsigned code, const std::vector<uint8_t>& glyph, char name,
+                                   int ascent, int descent, int advance) {
+    BitWriter b;
+    b.bytes({0x80 | 0x04, 0, 1, static_cast<uint8_t>(name)});  // layout, wide codes; no language
+    b.u16(1);
+    b.u16(4);  // glyph offset, then the code table's
+    b.u16(static_cast<uint32_t>(4 + glyph.size()));
+    b.bytes(glyph);
+    b.u16('A');
+    for (int v : {ascent, descent, 0, advance}) b.u16(static_cast<uint32_t>(v));
+    b.u8(0);   // glyph bounds: an empty rectangle
+    b.u16(0);  // no kerning
+    return w.define(code, b.data());
+}
+
+// A button of two records, the first shape shown up, the second over and
+// down; DefineButton2 adds colour transforms, DefineButton ends its no actions.
+inline uint16_t defineButton(SwfWriter& w, unsigned code, uint16_t up, uint16_t over) {
+    const bool second = code == SwfTag::DefineButton2;
+    BitWriter b;
+    if (second) b.bytes({0, 0, 0});  // no flags, no actions' offset
+    for (auto [states, shape] : {std::pair<unsigned, uint16_t>{0x01, up}, {0x02 | 0x04 | 0x08, over}}) {
+        b.u8(states);
+        b.u16(shape);
+        b.u16(1);
+        writeMatrix(b, Matrix{});
+        if (second) writeColorTransform(b, ColorTransform{}, true);
+    }
+    b.u8(0);
+    if (!second) b.u8(0);
+    return w.define(code, b.data());
+}
+
+// An action record: the code, then from code 0x80 on the payload's length and the payload.
+inline std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payload = {}) {
+    std::vector<uint8_t> out{code};
+    if (code < 0x80) return out;
+    out.insert(out.end(), {static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)});
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+// A zero-terminated string.
+inline std::vector<uint8_t> text(const std::string& s) {
+    std::vector<uint8_t> out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
 }
 
 // Writes the bytes (a string or a byte vector) as the whole file; false when it cannot.
