@@ -59,7 +59,14 @@ cmd_setup() {
   if [ -z "$missing" ]; then log "setup: every package is installed"; return; fi
   log "setup: installing ${missing//$'\n'/ }"
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  apt-get update -q
+  # A mirror caught mid-sync fails an index now and then: try again, and go on
+  # with what arrived (the install names what is still missing).
+  local try
+  for try in 1 2 3; do
+    apt-get update -q && break
+    log "setup: the package lists did not all arrive (try $try of 3)"
+    sleep 10
+  done
   # shellcheck disable=SC2086  # one package a word
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
   local locale pattern=""
