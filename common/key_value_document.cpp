@@ -83,10 +83,3 @@ std::u16string KeyValueDocument::textWithBreaks(const std::u16string& key, std::
 }
 
 void KeyValueDocument::remove(const std::u16string& key) { pairs_.erase(key); }
-
-std::string asciiText(const std::u16string& text) {
-    std::string narrow(text.size(), '?');
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] < 0x80) narrow[i] = static_cast<char>(text[i]);
-    return narrow;
-}

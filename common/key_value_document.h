@@ -42,7 +42,3 @@ private:
 
 // Leading and trailing space, tab, CR and LF removed.
 std::u16string_view trimBlanks(std::u16string_view text);
-
-// Units below 0x80 kept, every other unit as '?': enough where a value is only
-// compared with ASCII words or scanned for numbers.
-std::string asciiText(const std::u16string& text);

@@ -52,8 +52,6 @@ std::optional<std::u16string> readLimitsText() {
     return bytes ? limitsTextOf(*bytes) : std::nullopt;
 }
 
-std::u16string readLimitsFile() { return readLimitsText().value_or(u""); }
-
 bool writeLimitsFile(const std::u16string& text) {
     wchar_t path[MAX_PATH];
     if (!limitsFilePath(path)) return false;

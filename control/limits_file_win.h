@@ -16,8 +16,6 @@ std::optional<std::u16string> readLimitsText();
 // The file's path, and the text of its bytes as read from it (nothing over 1 MiB).
 bool limitsFilePath(wchar_t (&path)[MAX_PATH]);
 std::optional<std::u16string> limitsTextOf(const std::vector<uint8_t>& bytes);
-// The text for a reader: empty where there is none or it cannot be read.
-std::u16string readLimitsFile();
 // Replaces the file whole, as UTF-16 with its byte-order mark, as the guard
 // writes its ledgers (the folder made with its access); false when it cannot.
 bool writeLimitsFile(const std::u16string& text);

@@ -31,52 +31,26 @@ inline uint32_t feistel(const BlowfishContext& c, uint32_t x) {
     return ((c.s[0][x >> 24] + c.s[1][(x >> 16) & 0xFF]) ^ c.s[2][(x >> 8) & 0xFF]) + c.s[3][x & 0xFF];
 }
 
-inline void encryptHalves(const BlowfishContext& c, uint32_t& left, uint32_t& right) {
-    const uint32_t* p = c.p;
-    uint32_t l = left ^ p[0];
+// The sixteen rounds with the subkeys taken in the order subkey(0..17) gives:
+// forwards they encrypt, backwards they decrypt.
+template <typename Subkey>
+inline void runRounds(const BlowfishContext& c, uint32_t& left, uint32_t& right, Subkey subkey) {
+    uint32_t l = left ^ subkey(0);
     uint32_t r = right;
-    r ^= feistel(c, l) ^ p[1];
-    l ^= feistel(c, r) ^ p[2];
-    r ^= feistel(c, l) ^ p[3];
-    l ^= feistel(c, r) ^ p[4];
-    r ^= feistel(c, l) ^ p[5];
-    l ^= feistel(c, r) ^ p[6];
-    r ^= feistel(c, l) ^ p[7];
-    l ^= feistel(c, r) ^ p[8];
-    r ^= feistel(c, l) ^ p[9];
-    l ^= feistel(c, r) ^ p[10];
-    r ^= feistel(c, l) ^ p[11];
-    l ^= feistel(c, r) ^ p[12];
-    r ^= feistel(c, l) ^ p[13];
-    l ^= feistel(c, r) ^ p[14];
-    r ^= feistel(c, l) ^ p[15];
-    l ^= feistel(c, r) ^ p[16];
-    left = r ^ p[17];
+    for (int i = 1; i < 17; i += 2) {
+        r ^= feistel(c, l) ^ subkey(i);
+        l ^= feistel(c, r) ^ subkey(i + 1);
+    }
+    left = r ^ subkey(17);
     right = l;
 }
 
+inline void encryptHalves(const BlowfishContext& c, uint32_t& left, uint32_t& right) {
+    runRounds(c, left, right, [&c](int i) { return c.p[i]; });
+}
+
 inline void decryptHalves(const BlowfishContext& c, uint32_t& left, uint32_t& right) {
-    const uint32_t* p = c.p;
-    uint32_t l = left ^ p[17];
-    uint32_t r = right;
-    r ^= feistel(c, l) ^ p[16];
-    l ^= feistel(c, r) ^ p[15];
-    r ^= feistel(c, l) ^ p[14];
-    l ^= feistel(c, r) ^ p[13];
-    r ^= feistel(c, l) ^ p[12];
-    l ^= feistel(c, r) ^ p[11];
-    r ^= feistel(c, l) ^ p[10];
-    l ^= feistel(c, r) ^ p[9];
-    r ^= feistel(c, l) ^ p[8];
-    l ^= feistel(c, r) ^ p[7];
-    r ^= feistel(c, l) ^ p[6];
-    l ^= feistel(c, r) ^ p[5];
-    r ^= feistel(c, l) ^ p[4];
-    l ^= feistel(c, r) ^ p[3];
-    r ^= feistel(c, l) ^ p[2];
-    l ^= feistel(c, r) ^ p[1];
-    left = r ^ p[0];
-    right = l;
+    runRounds(c, left, right, [&c](int i) { return c.p[17 - i]; });
 }
 
 size_t blowfishSetKey(void* context, const uint8_t* key, size_t keyLength) {

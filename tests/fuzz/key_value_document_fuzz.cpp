@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/key_value_document.h"
+#include "../native/ascii_text.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "scene/scene_script.h"
 #include "scene/window_shape.h"
+#include "../native/ascii_text.h"
 
 namespace {
 

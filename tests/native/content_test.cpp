@@ -5,6 +5,7 @@
 #include "player/player.h"
 #include "scene/scene_script.h"
 
+#include "ascii_text.h"
 #include "movie_test_support.h"
 
 #include <gtest/gtest.h>

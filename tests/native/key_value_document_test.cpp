@@ -1,5 +1,7 @@
 #include "common/key_value_document.h"
 
+#include "ascii_text.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,5 +1,7 @@
 #include "scene/scene_script.h"
 
+#include "ascii_text.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>

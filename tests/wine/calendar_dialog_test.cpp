@@ -122,7 +122,7 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
 
     EXPECT_EQ(suite::readBytes(limitsPath).substr(0, 2), "\xFF\xFE");
     const std::u16string owner = currentUserName();
-    EXPECT_EQ(readLimitsFile(), u"; school week\r\nmonday = 15:00-20:30\r\nmonday.minutes = 120\r\n" + owner +
+    EXPECT_EQ(readLimitsText(), u"; school week\r\nmonday = 15:00-20:30\r\nmonday.minutes = 120\r\n" + owner +
                                     u"/tuesday = -\r\n" + owner + u"/monday = -\r\n" + owner +
                                     u"/wednesday = 16:00-18:00\r\nsunday.minutes = 90\r\nzone = " +
                                     currentTimeZoneName() + u"\r\n")
@@ -187,7 +187,7 @@ TEST_F(CodePageCalendarDialog, FitsItsTextsAndTheScreen) {
     SetDlgItemTextW(dialog, IDC_CALENDAR_MINUTES, L"60");
     press(dialog, IDOK);
     ASSERT_TRUE(run.waitForEnd(5000));
-    EXPECT_EQ(readLimitsFile(),
+    EXPECT_EQ(readLimitsText(),
               reinterpret_cast<const char16_t*>(note) +
                   std::u16string(u"\r\nmonday = -\r\nzone = Ekaterinburg Standard Time\r\nmonday.minutes = 60\r\n"));
 }

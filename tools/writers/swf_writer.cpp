@@ -155,8 +155,7 @@ void appendTag(std::vector<uint8_t>& out, unsigned code, const std::vector<uint8
 uint32_t ShapeBuilder::addSolidFill(Rgba color) {
     FillStyle f;
     f.color = color;
-    groups_.back().fills.push_back(f);
-    return static_cast<uint32_t>(groups_.back().fills.size());
+    return addFill(f);
 }
 
 uint32_t ShapeBuilder::addLinearGradient(const Matrix& matrix, std::vector<GradientStop> stops) {
@@ -164,8 +163,7 @@ uint32_t ShapeBuilder::addLinearGradient(const Matrix& matrix, std::vector<Gradi
     f.kind = FillStyle::Kind::Linear;
     f.matrix = matrix;
     f.stops = std::move(stops);
-    groups_.back().fills.push_back(f);
-    return static_cast<uint32_t>(groups_.back().fills.size());
+    return addFill(f);
 }
 
 uint32_t ShapeBuilder::addRadialGradient(const Matrix& matrix, std::vector<GradientStop> stops) {
@@ -181,8 +179,7 @@ uint32_t ShapeBuilder::addBitmapFill(uint16_t bitmapId, const Matrix& matrix, bo
     f.matrix = matrix;
     f.repeat = repeat;
     f.smooth = smooth;
-    groups_.back().fills.push_back(f);
-    return static_cast<uint32_t>(groups_.back().fills.size());
+    return addFill(f);
 }
 
 uint32_t ShapeBuilder::addLineStyle(uint16_t width, Rgba color) {
