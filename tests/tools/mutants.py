@@ -141,9 +141,13 @@ def windows_dir(width):
     return os.path.join(WORK, "win" + width)
 
 
-def configure(width):
+def configure_native():
     check(["cmake", "-S", TREE, "-B", NATIVE, "-DCMAKE_BUILD_TYPE=Debug", "-DPALLO_SANITIZE=OFF"],
           "configuring the native build")
+
+
+def configure_windows(width):
+    """After the native build: the Windows build's configuration looks for its tools."""
     arch = "i686" if width == "32" else "x86_64"
     check(["cmake", "-S", TREE, "-B", windows_dir(width), f"-DCMAKE_TOOLCHAIN_FILE={TREE}/cmake/mingw-{arch}.cmake",
            "-DCMAKE_BUILD_TYPE=Release", f"-DPALLO_HOST_TOOLS={NATIVE}/bin"], "configuring the Windows build")
@@ -334,11 +338,14 @@ def main():
     started = time.monotonic()
     if args.build_only:
         prepare_tree()
-        configure(args.width)
+        configure_native()
         print("== building the copy", flush=True)
-        for what, (code, output) in (("native", build_native()), ("Windows", build_windows(args.width))):
-            if code != 0:
-                sys.exit(f"the copy's {what} build fails without faults:\n{output[-4000:]}")
+        code, output = build_native()
+        if code == 0:
+            configure_windows(args.width)
+            code, output = build_windows(args.width)
+        if code != 0:
+            sys.exit(f"the copy's build fails without faults:\n{output[-4000:]}")
         return
 
     faults = [f for f in parse(args.list) if any(text in f.name() for text in args.only.split("|"))]
