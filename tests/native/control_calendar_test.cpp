@@ -75,7 +75,7 @@ TEST(CalendarEvening, ExtraTimeHoldsTheLimitsThenTheyCloseAgain) {
     EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), (Seconds{2700, 4560}));
     EXPECT_EQ(evening.mostScenesAtOnce(), 1u);
     ASSERT_FALSE(host.shutdowns.empty());
-    EXPECT_EQ(host.shutdowns.front().second, 4560u + 180);  // none during the extra time
+    EXPECT_EQ(host.shutdowns.front().first, 4560u + 180);  // none during the extra time
 
     // Parents' mode is told to the guard through the calendar file, and taken back.
     evening.send(kCommandParents, 1);
