@@ -16,33 +16,32 @@ TEST(PasswordDigest, SaltThenUtf16LittleEndianUnits) {
               hexBytes("76571b148444004f4c7a7d776729d844d37342873d72e50aa432f11e4c370eba"));
 }
 
-// No file: only the empty password. The file of "Secret", written by hand,
-// holds its digest in digest order, and case matters. A file shorter than a
-// digest accepts everything, and only its first 32 bytes count.
-TEST(PasswordCheck, TheStoredDigestDecides) {
+TEST(PasswordCheck, MissingFileAcceptsOnlyTheEmptyPassword) {
+    EXPECT_TRUE(passwordAccepted(u"", std::nullopt));
+    EXPECT_FALSE(passwordAccepted(u"x", std::nullopt));
+}
+
+// The file of "Secret", written by hand: its digest in digest order.
+TEST(PasswordCheck, StoredDigestDecidesAndCaseMatters) {
     const auto stored = hexBytes("48d269fdb178c2bfea39e8dc0ce936963fa0261e67b24e8a37ca932d65c6a314");
-    auto lastByteChanged = stored, longer = stored;
+    EXPECT_TRUE(passwordAccepted(u"Secret", stored));
+    EXPECT_FALSE(passwordAccepted(u"secret", stored));
+    EXPECT_FALSE(passwordAccepted(u"", stored));
+    EXPECT_TRUE(passwordAccepted(u"", asBytes(passwordDigest(u""))));
+    auto lastByteChanged = stored;
     lastByteChanged[31] ^= 1;
-    longer.push_back(0x55);
-    const struct {
-        const char16_t* password;
-        std::optional<std::vector<uint8_t>> file;
-        bool accepted;
-    } cases[] = {
-        {u"", std::nullopt, true},
-        {u"x", std::nullopt, false},
-        {u"Secret", stored, true},
-        {u"secret", stored, false},
-        {u"", stored, false},
-        {u"", asBytes(passwordDigest(u"")), true},
-        {u"Secret", lastByteChanged, false},
-        {u"Secret", std::vector<uint8_t>(stored.rbegin(), stored.rend()), false},
-        {u"anything", std::vector<uint8_t>(stored.begin(), stored.begin() + 31), true},
-        {u"", std::vector<uint8_t>{}, true},
-        {u"Secret", longer, true},
-        {u"Secret!", longer, false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(passwordAccepted(c.password, c.file), c.accepted) << &c - cases;
+    EXPECT_FALSE(passwordAccepted(u"Secret", lastByteChanged));
+    EXPECT_FALSE(passwordAccepted(u"Secret", std::vector<uint8_t>(stored.rbegin(), stored.rend())));
+}
+
+TEST(PasswordCheck, ShortFileAcceptsEverythingAndOnlyThirtyTwoBytesCount) {
+    auto stored = asBytes(passwordDigest(u"Secret"));
+    const std::vector<uint8_t> shortFile(stored.begin(), stored.begin() + 31);
+    EXPECT_TRUE(passwordAccepted(u"anything", shortFile));
+    EXPECT_TRUE(passwordAccepted(u"", std::vector<uint8_t>{}));
+    stored.push_back(0x55);
+    EXPECT_TRUE(passwordAccepted(u"Secret", stored));
+    EXPECT_FALSE(passwordAccepted(u"Secret!", stored));
 }
 
 TEST(Wipe, EveryByteOfTheCopyIsZeroed) {
