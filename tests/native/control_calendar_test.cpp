@@ -46,18 +46,6 @@ TEST(CalendarEvening, ASchoolWeeksHoursAndBudgetAreKept) {
     EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), (Seconds{9000, 22 * 3600}));  // and at 16:00
 }
 
-// Stand-by across the end of the hours: the resynchronisation after it finds them closed.
-TEST(CalendarEvening, StandByAcrossTheHoursEndKeepsThemClosed) {
-    SimulatedEvening evening(withNessel());
-    evening.host.limits = u"saturday = 15:00-20:30\r\nkid/bedtime = 600";
-    evening.host.zoneMinutes = 8 * 60;  // 18:00
-    evening.startModule();
-    evening.minutes(140);
-    evening.standByFor(30 * 60);
-    evening.untilNextMinuteTick();
-    EXPECT_TRUE(evening.core().schedules().sleepMode());
-}
-
 // Extra time granted a minute into the turn-off scene: the scene closes,
 // nothing is shut down and nothing counts for 30 minutes, then the allowance
 // sends the child to bed again.
@@ -75,7 +63,7 @@ TEST(CalendarEvening, ExtraTimeHoldsTheLimitsThenTheyCloseAgain) {
     EXPECT_EQ(host.startSeconds(u"/show:nessel-turnoff"), (Seconds{2700, 4560}));
     EXPECT_EQ(evening.mostScenesAtOnce(), 1u);
     ASSERT_FALSE(host.shutdowns.empty());
-    EXPECT_EQ(host.shutdowns.front().second, 4560u + 180);  // none during the extra time
+    EXPECT_EQ(host.shutdowns.front().first, 4560u + 180);  // none during the extra time
 
     // Parents' mode is told to the guard through the calendar file, and taken back.
     evening.send(kCommandParents, 1);

@@ -7,14 +7,8 @@ namespace {
 
 using Seconds = std::vector<uint64_t>;
 
-using Requests = std::vector<std::pair<uint64_t, bool>>;
-
 // The shut-down requests: when, and whether forced.
-Requests shutdowns(const SimulatedHost& host) {
-    Requests list;
-    for (const auto& request : host.shutdowns) list.emplace_back(request.second, request.force);
-    return list;
-}
+using Requests = std::vector<std::pair<uint64_t, bool>>;
 
 // At every bedtime: the turn-off scene at its minute, the shut-down 3 minutes
 // and the forced one 5 minutes after it.
@@ -36,7 +30,7 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
         EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
 
         evening.minutes(10);
-        EXPECT_EQ(shutdowns(evening.host), (Requests{{at + 180, false}, {at + 300, true}}));
+        EXPECT_EQ(evening.host.shutdowns, (Requests{{at + 180, false}, {at + 300, true}}));
         EXPECT_EQ(evening.host.starts.size(), 1u);
     }
 }
@@ -67,7 +61,7 @@ TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown
     evening.seconds(15);
     EXPECT_EQ(evening.runningScenes(), 1u);  // not told to close: the sleep scene plays out
     evening.minutes(5);
-    EXPECT_EQ(shutdowns(evening.host), (Requests{{restartedAt + 180, true}}));
+    EXPECT_EQ(evening.host.shutdowns, (Requests{{restartedAt + 180, true}}));
     EXPECT_EQ(evening.host.storedState().lastAwake, lastAwake);  // sleep minutes are not awake minutes
 
     // Still inside the sleep time counted from the last awake minute...
@@ -92,7 +86,7 @@ TEST(NesselEvening, AnIdleMinuteAtBedtimeIsNotCounted) {
     EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
     EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
     evening.minutes(10);
-    EXPECT_EQ(shutdowns(evening.host), (Requests{{2940, false}, {3060, true}}));
+    EXPECT_EQ(evening.host.shutdowns, (Requests{{2940, false}, {3060, true}}));
 }
 
 TEST(NesselEvening, BedtimeDuringAGrumbleWaitsForTheGrumbleToEnd) {
@@ -111,7 +105,7 @@ TEST(NesselEvening, BedtimeDuringAGrumbleWaitsForTheGrumbleToEnd) {
     evening.minutes(1);
     EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2760});
     evening.minutes(5);
-    EXPECT_EQ(shutdowns(evening.host), (Requests{{2940, false}, {3060, true}}));
+    EXPECT_EQ(evening.host.shutdowns, (Requests{{2940, false}, {3060, true}}));
 }
 
 TEST(NesselEvening, AMissingSceneProgramDoesNotStopTheShutdown) {
@@ -121,7 +115,7 @@ TEST(NesselEvening, AMissingSceneProgramDoesNotStopTheShutdown) {
     evening.host.programsPresent = false;
     evening.startModule();
     evening.minutes(50);
-    EXPECT_EQ(shutdowns(evening.host), (Requests{{2880, false}, {3000, true}}));
+    EXPECT_EQ(evening.host.shutdowns, (Requests{{2880, false}, {3000, true}}));
     EXPECT_FALSE(evening.host.storedState().firstExerciseDone);
 }
 

@@ -6,6 +6,7 @@
 
 #include "control/break_credit.h"
 #include "control/state_record.h"
+#include "control/usage_ledger.h"
 #include "simulated_evening.h"
 
 namespace {
@@ -33,28 +34,19 @@ auto fields(const StateRecord& r) {
                            r.firstExerciseDone);
 }
 
-// The writer gives the images byte for byte, and the reader, which ignores
-// the reserved bytes 26-27, gives every field back.
-TEST(StateRecord, HandWrittenImagesHoldEveryFieldAtItsOffset) {
-    for (const Image& c : kImages) {
-        EXPECT_EQ(encodeStateRecord(c.record), c.bytes);
-        StateImage stored = c.bytes;
-        stored[26] = 0xA5;
-        stored[27] = 0x5A;
-        StateRecord decoded;
-        decodeStateRecord(stored.data(), stored.size(), decoded);
-        EXPECT_EQ(fields(decoded), fields(c.record));
-    }
-}
-
-// Each image cut to every length and read over the other's record: the
-// fields it covers whole are read, the others keep their values.
-TEST(StateRecord, ShortImagesReplaceOnlyTheFieldsTheyCoverWhole) {
+// The writer gives the images byte for byte. Each image, cut to every length,
+// is read over the other's record: the fields it covers whole are read, the
+// others keep their values; whole, it gives every field back, its reserved
+// bytes 26-27 ignored.
+TEST(StateRecord, ImagesHoldEveryFieldAtItsOffsetAndShortOnesOnlyWhatTheyCoverWhole) {
     for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(encodeStateRecord(kImages[i].record), kImages[i].bytes);
         const StateRecord &from = kImages[i].record, &kept = kImages[1 - i].record;
         StateImage bytes = kImages[i].bytes;
         bytes[24] *= 7;  // a flag is set by any byte but 0
         bytes[25] *= 255;
+        bytes[26] = 0xA5;
+        bytes[27] = 0x5A;
         for (size_t size = 0; size <= kStateRecordSize; ++size) {
             StateRecord want = kept, got = kept;
             if (size >= 8) want.lastActive = from.lastActive;
@@ -92,24 +84,29 @@ TEST(BreakCredit, ExtremeValuesStayInRange) {
     EXPECT_EQ(hopsaMinutesAfterBreak(10, 61, 120), 0);
 }
 
-// A module started on a state file that holds the first `size` bytes of `image`.
-struct Restart {
-    SimulatedEvening evening;
+// A deleted state file gives back neither minutes nor sleep time.
+TEST(UsageLedger, NoRecordIsKinderThanTheLedger) {
+    StateRecord ledger, own;
+    ledger.lastActive = ledger.lastAwake = own.lastActive = own.lastAwake = kEveningStart;
+    ledger.nesselMinutes = 40;
+    ledger.sleepPending = true;
+    own.nesselMinutes = 45;
+    EXPECT_EQ(stricterRecord(StateRecord{}, ledger).nesselMinutes, 40);
+    EXPECT_TRUE(stricterRecord(StateRecord{}, ledger).sleepPending);
+    EXPECT_EQ(stricterRecord(own, ledger).nesselMinutes, 45);
+}
 
-    explicit Restart(Settings settings = {}) : evening(std::move(settings)) {}
-
-    void startOn(const StateImage& image, size_t size = kStateRecordSize) {
-        evening.host.stateFile.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
-        evening.startModule();
-    }
-    // The record's last minute was counted `minutesAgo` before the start.
-    void startAfter(StateRecord record, int64_t minutesAgo, size_t size = kStateRecordSize) {
-        const int64_t ago = minutesAgo * static_cast<int64_t>(kMinute);
-        record.lastAwake = record.lastActive = evening.host.now.utc - static_cast<uint64_t>(ago);
-        startOn(encodeStateRecord(record), size);
-    }
-    StateRecord stored() const { return evening.host.storedState(); }
-};
+// Starts the module on a state file holding the first `size` bytes of
+// `record`, whose last minute was counted `minutesAgo` before the start.
+StateRecord restartAfter(SimulatedEvening& evening, StateRecord record, int64_t minutesAgo,
+                         size_t size = kStateRecordSize) {
+    const int64_t ago = minutesAgo * static_cast<int64_t>(kMinute);
+    record.lastAwake = record.lastActive = evening.host.now.utc - static_cast<uint64_t>(ago);
+    const StateImage image = encodeStateRecord(record);
+    evening.host.stateFile.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
+    evening.startModule();
+    return evening.host.storedState();
+}
 
 // Minutes off give Nessel minutes back in proportion, from bedtime - 3 at most;
 // a short break keeps the next exercise two minutes away, a longer one starts
@@ -138,17 +135,17 @@ TEST(Resynchronise, BreaksCreditTheCountersAndAClockSetBackwardsCreditsNothing) 
         StateRecord record;
         record.nesselMinutes = c.nessel;
         record.hopsaMinutes = c.hopsa;
-        Restart restart;
-        restart.startAfter(record, c.minutesAgo, c.fileSize);
-        EXPECT_EQ(restart.stored().nesselMinutes, c.wantNessel) << c.name;
-        EXPECT_EQ(restart.stored().hopsaMinutes, c.wantHopsa) << c.name;
-        EXPECT_EQ(restart.stored().lastActive, restart.evening.host.now.utc) << c.name;
+        SimulatedEvening evening{Settings{}};
+        const StateRecord stored = restartAfter(evening, record, c.minutesAgo, c.fileSize);
+        EXPECT_EQ(stored.nesselMinutes, c.wantNessel) << c.name;
+        EXPECT_EQ(stored.hopsaMinutes, c.wantHopsa) << c.name;
+        EXPECT_EQ(stored.lastActive, evening.host.now.utc) << c.name;
     }
     StateRecord sleeping;
     sleeping.sleepPending = true;
-    Restart backwards;
-    backwards.startAfter(sleeping, -120);
-    EXPECT_TRUE(backwards.evening.core().schedules().sleepMode());
+    SimulatedEvening backwards{Settings{}};
+    restartAfter(backwards, sleeping, -120);
+    EXPECT_TRUE(backwards.core().schedules().sleepMode());
 }
 
 TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
@@ -157,12 +154,14 @@ TEST(Resynchronise, DamagedRecordsNeitherOverflowNorLeaveCountersOutOfRange) {
     record.hopsaMinutes = INT_MAX;
     record.lastActive = UINT64_MAX;  // read as a very long break
     record.lastAwake = 1;
-    Restart damaged;
-    damaged.startOn(encodeStateRecord(record));
-    EXPECT_EQ(damaged.stored().nesselMinutes, 0);
-    EXPECT_EQ(damaged.stored().hopsaMinutes, 0);
-    damaged.evening.minutes(5);
-    EXPECT_GE(damaged.stored().nesselMinutes, 0);
+    SimulatedEvening damaged{Settings{}};
+    const StateImage image = encodeStateRecord(record);
+    damaged.host.stateFile.assign(image.begin(), image.end());
+    damaged.startModule();
+    EXPECT_EQ(damaged.host.storedState().nesselMinutes, 0);
+    EXPECT_EQ(damaged.host.storedState().hopsaMinutes, 0);
+    damaged.minutes(5);
+    EXPECT_GE(damaged.host.storedState().nesselMinutes, 0);
 }
 
 // A tick 90 s after the previous one counts its minute and brings the first

@@ -24,10 +24,7 @@ TEST(KeyValueDocument, EmptyTextsAndByteOrderMarkAddNothing) {
     EXPECT_EQ(parsed(u"\xFEFF").size(), 0u);
     EXPECT_EQ(parsed(u"\r\n \t\r\n;a=b\r\n").size(), 0u);
     // Only the first unit is a mark; a second one is text.
-    EXPECT_TRUE(parsed(u"\xFEFF\xFEFF"
-                       u"a=1")
-                    .contains(u"\xFEFF"
-                              u"a"));
+    EXPECT_TRUE(parsed(u"\uFEFF\uFEFFa=1").contains(u"\uFEFFa"));
 }
 
 // Each text read alone: the value each key then has (nullptr: no such key).

@@ -4,13 +4,12 @@
 
 #include <string>
 
-TEST(MessageCaption, CyrillicSystemsLoadTheModuleCaptionOrTheErrorWord) {
+// Cyrillic systems load the module's caption or the error word; the others
+// show "Info" only where an English caption exists.
+TEST(MessageCaption, CyrillicSystemsLoadACaptionOthersShowAnEnglishWord) {
     EXPECT_EQ(messageCaption(1251, 119, 123).stringId, 119);
     EXPECT_EQ(messageCaption(1251, 0, 0).stringId, 109);
     EXPECT_EQ(messageCaption(1251, 0, 123).stringId, 109);
-}
-
-TEST(MessageCaption, OtherSystemsShowInfoOnlyWithAnEnglishCaption) {
     for (unsigned codePage : {1252u, 437u, 65001u, 0u}) {
         MessageCaption withEnglish = messageCaption(codePage, 119, 123);
         EXPECT_EQ(withEnglish.stringId, 0);

@@ -58,20 +58,15 @@ TEST(Settings, HandWrittenImageHoldsEveryFieldAtItsOffset) {
     EXPECT_EQ(savedImage(s), bytes);
 }
 
-TEST(Settings, NamesLoadInOrderAndRemovingOneShortensTheFile) {
-    auto bytes = image(2, u"note", {u"Masha", u"Petya"});
+TEST(Settings, SavingOverALongerFileOrWithANameRemovedShortensIt) {
+    const auto bytes = image(2, u"note", {u"Masha", u"Petya"});
     Settings s;
     s.load(bytes);
-    EXPECT_EQ(s.reservedText, u"note");
-    EXPECT_EQ(s.users, (std::vector<std::u16string>{u"Masha", u"Petya"}));
-
     std::vector<uint8_t> saved(400, 0xAB);  // stale longer contents must go
     s.save(saved);
     EXPECT_EQ(saved, bytes);
-
     s.users.erase(s.users.begin());
     s.save(saved);
-    EXPECT_EQ(saved.size(), bytes.size() - 12);
     EXPECT_EQ(saved, image(1, u"note", {u"Petya"}));
 }
 

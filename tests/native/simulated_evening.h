@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/control_commands.h"
@@ -36,10 +37,6 @@ public:
         uint64_t second;  // seconds since the evening began
         std::u16string parameters;
     };
-    struct Shutdown {
-        uint64_t second;
-        bool force;
-    };
 
     Moment now{kEveningStart, 5'000'000};
     uint32_t lastInput = 5'000'000 - 60'000;  // the logon
@@ -59,7 +56,7 @@ public:
 
     std::vector<Start> starts;
     int programsEnded = 0;
-    std::vector<Shutdown> shutdowns;
+    std::vector<std::pair<uint64_t, bool>> shutdowns;  // the second each was asked for, and whether forced
     int stateWrites = 0;
     bool watchdogRunning = false;
     bool tolderTimerRunning = false;
@@ -116,7 +113,7 @@ public:
     void stopSceneWatchdog() override { watchdogRunning = false; }
     void startTolderTimer() override { tolderTimerRunning = true; }
     void stopTolderTimer() override { tolderTimerRunning = false; }
-    void requestShutdown(bool force) override { shutdowns.push_back({secondsSinceEvening(), force}); }
+    void requestShutdown(bool force) override { shutdowns.emplace_back(secondsSinceEvening(), force); }
     void showTrayIcon(bool shown) override {
         trayShown = shown;
         ++trayChanges;

@@ -37,23 +37,20 @@ const Case kCases[] = {
     {"TheFirstBadIsTheMinutesBeforeALaterDay", u"", {{{u"", u"60 "}, {u"9", u""}}}, u"", u"", 0, true},
 };
 
-class WeekEntriesMerge : public testing::TestWithParam<Case> {};
-
-TEST_P(WeekEntriesMerge, SetsWhatReadsAndNamesTheFirstThatDoesNot) {
-    const Case& c = GetParam();
-    WeekEntries week;
-    week[0] = c.monTue[0];
-    week[1] = c.monTue[1];
-    std::optional<BadEntry> bad;
-    EXPECT_EQ(withWeekEntries(c.before, c.user, week, bad), c.after);
-    ASSERT_EQ(bad.has_value(), c.badDay.has_value());
-    if (bad) {
-        EXPECT_EQ(bad->day, *c.badDay);
-        EXPECT_EQ(bad->minutes, c.badMinutes);
+TEST(WeekEntriesMerge, SetsWhatReadsAndNamesTheFirstThatDoesNot) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        WeekEntries week;
+        week[0] = c.monTue[0];
+        week[1] = c.monTue[1];
+        std::optional<BadEntry> bad;
+        EXPECT_EQ(withWeekEntries(c.before, c.user, week, bad), c.after);
+        ASSERT_EQ(bad.has_value(), c.badDay.has_value());
+        if (bad) {
+            EXPECT_EQ(bad->day, *c.badDay);
+            EXPECT_EQ(bad->minutes, c.badMinutes);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(, WeekEntriesMerge, testing::ValuesIn(kCases),
-                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
