@@ -22,12 +22,6 @@ namespace {
 // The title follows the code page, as the settings dialogs' do.
 std::wstring title() { return GetACP() == 1251 ? L"Расписание и история" : L"Schedule and History"; }
 
-std::wstring text(HWND dialog, int id) {
-    wchar_t buffer[256] = L"";
-    GetDlgItemTextW(dialog, id, buffer, 256);
-    return buffer;
-}
-
 std::wstring me() {
     const std::u16string name = currentUserName();
     return std::wstring(name.begin(), name.end());
@@ -59,8 +53,6 @@ void choose(HWND dialog, const std::wstring& user) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CALENDAR_USER, CBN_SELCHANGE), LPARAM(box));
 }
 
-void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
 bool isAllowedHours(int red, int green, int blue) { return red == 110 && green == 190 && blue == 110; }
 bool isBar(int red, int, int blue) { return blue > 150 && red < 100; }
 bool isBarOverLimit(int red, int green, int blue) { return red > 200 && green < 100 && blue < 100; }
@@ -86,19 +78,19 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
     suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
     HWND dialog = run.waitForWindow(title());
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"15:00-20:30");
-    EXPECT_EQ(text(dialog, IDC_CALENDAR_MINUTES), L"120");
+    EXPECT_EQ(suite::itemText(dialog, IDC_CALENDAR_HOURS), L"15:00-20:30");
+    EXPECT_EQ(suite::itemText(dialog, IDC_CALENDAR_MINUTES), L"120");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CALENDAR_EXPORT)));
     EXPECT_EQ(suite::shareOnScreen(GetDlgItem(dialog, IDC_CALENDAR_HISTORY), isBar), 0.0);
 
     suite::DialogThread second([] { openCalendar(&isUserAnAdmin); });
     EXPECT_TRUE(second.waitForEnd(3000)) << "a second week would save over this one";
     choose(dialog, user);
-    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"");  // as for all users, which it shows greyed
+    EXPECT_EQ(suite::itemText(dialog, IDC_CALENDAR_HOURS), L"");  // as for all users, which it shows greyed
     wchar_t inherited[32] = L"";
     SendDlgItemMessageW(dialog, IDC_CALENDAR_MINUTES, EM_GETCUEBANNER, WPARAM(inherited), 32);
     EXPECT_STREQ(inherited, L"120");
-    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS + 1), L"-");
+    EXPECT_EQ(suite::itemText(dialog, IDC_CALENDAR_HOURS + 1), L"-");
     HWND week = GetDlgItem(dialog, IDC_CALENDAR_WEEK), chart = GetDlgItem(dialog, IDC_CALENDAR_HISTORY);
     EXPECT_TRUE(suite::waitUntil(2000, [&] { return suite::shareOnScreen(chart, isBar) > 0; }));
     EXPECT_GT(suite::shareOnScreen(chart, isBarOverLimit), 0.0);
@@ -108,7 +100,7 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
     EXPECT_TRUE(suite::waitUntil(2000, [&] { return suite::shareOnScreen(week, isAllowedHours) < open * 0.97; }));
 
     SetDlgItemTextW(dialog, IDC_CALENDAR_HOURS + 2, L"25:00-26:00");
-    press(dialog, IDOK);
+    suite::press(dialog, IDOK);
     HWND refusal = suite::waitForOwnedBox(dialog, 5000);
     ASSERT_NE(refusal, nullptr) << "a wrong entry is pointed out";
     PostMessageW(refusal, WM_COMMAND, IDOK, 0);
@@ -116,7 +108,7 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
     SetDlgItemTextW(dialog, IDC_CALENDAR_HOURS + 2, L"16:00-18:00");
     choose(dialog, L"Все пользователи");
     SetDlgItemTextW(dialog, IDC_CALENDAR_MINUTES + 6, L"90");
-    press(dialog, IDOK);
+    suite::press(dialog, IDOK);
     ASSERT_TRUE(run.waitForEnd(5000));
     EXPECT_TRUE(module.waitFor(kCommandOptionsUpdate, 1, 2000)) << "Nessel reads the week at once";
 
@@ -148,14 +140,12 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAfterThePassword) {
     HWND dialog = run.waitForWindow(title());
     ASSERT_NE(dialog, nullptr);
     choose(dialog, me());
-    press(dialog, IDC_CALENDAR_EXPORT);
+    suite::press(dialog, IDC_CALENDAR_EXPORT);
     HWND save = suite::waitForOwnedBox(dialog, 5000);
     ASSERT_NE(save, nullptr);
     HWND name = GetDlgItem(save, 0x47c);  // the file name's box
     ASSERT_NE(name, nullptr);
-    wchar_t offered[MAX_PATH] = L"";
-    GetWindowTextW(name, offered, MAX_PATH);
-    EXPECT_EQ(offered, L"История " + me() + L".csv");
+    EXPECT_EQ(suite::windowTitle(name), L"История " + me() + L".csv");
     const std::wstring target = suite::tempPath(L"history-export.csv");
     DeleteFileW(target.c_str());
     SetWindowTextW(name, target.c_str());
@@ -177,7 +167,7 @@ TEST_F(CodePageCalendarDialog, FitsItsTextsAndTheScreen) {
     suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
     HWND dialog = run.waitForWindow(title());
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(text(dialog, IDC_CALENDAR_HOURS), L"-");
+    EXPECT_EQ(suite::itemText(dialog, IDC_CALENDAR_HOURS), L"-");
     EXPECT_EQ(suite::clippedTexts(dialog), std::vector<std::wstring>{});
     RECT area{}, placed{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -185,7 +175,7 @@ TEST_F(CodePageCalendarDialog, FitsItsTextsAndTheScreen) {
     EXPECT_TRUE(placed.left >= area.left && placed.top >= area.top && placed.right <= area.right &&
                 placed.bottom <= area.bottom);
     SetDlgItemTextW(dialog, IDC_CALENDAR_MINUTES, L"60");
-    press(dialog, IDOK);
+    suite::press(dialog, IDOK);
     ASSERT_TRUE(run.waitForEnd(5000));
     EXPECT_EQ(readLimitsText(),
               reinterpret_cast<const char16_t*>(note) +
@@ -202,9 +192,7 @@ TEST_F(CalendarDialog, LeavesAFileItCannotReadAsItIs) {
     suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
     HWND box = run.waitForAnyWindow();
     ASSERT_NE(box, nullptr);
-    wchar_t caption[64] = L"";
-    GetWindowTextW(box, caption, 64);
-    EXPECT_NE(caption, title()) << "a message, not the dialog";
+    EXPECT_NE(suite::windowTitle(box), title()) << "a message, not the dialog";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(run.waitForEnd(5000));
     EXPECT_EQ(suite::readBytes(limitsPath), huge + "monday = -\r\n");

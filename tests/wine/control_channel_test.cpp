@@ -227,7 +227,7 @@ TEST_F(ControlChannel, UninstallClosesTheModuleWaitsForItsFileAndStartsTheUninst
     // A module file that stays in use (a stand-in that ignores the close)
     // keeps the uninstaller from starting: the sender reports it instead.
     ASSERT_TRUE(DeleteFileW(log.c_str()));
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::useRecorderAsModule());
     HANDLE holder = suite::start(dataLocations().controlModulePath(), L"/stay");
     HANDLE sender = suite::start(program + L"\\qz.exe", L"/uninstall");
     EXPECT_EQ(WaitForSingleObject(sender, 4000), WAIT_TIMEOUT) << "the sender did not wait and report";
@@ -265,7 +265,7 @@ TEST_F(ControlChannel, ASenderReportsAFailedHandOverAndSendsNothingAndGivesUpWhi
     ASSERT_NE(prompt, nullptr);
     HWND box = nullptr;
     EXPECT_TRUE(suite::waitUntil(10000, [&] {
-        box = FindWindowW(L"#32770", GetACP() == 1251 ? L"Tolder" : L"Info");
+        box = FindWindowW(L"#32770", suite::infoCaption());
         return box && box != prompt && !suite::messageBoxText(box).empty();
     })) << "no message box";
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);

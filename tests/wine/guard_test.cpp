@@ -3,7 +3,6 @@
 // test's user and is found by its window.
 #include <windows.h>
 #include <sddl.h>
-#include <tlhelp32.h>
 #include <wtsapi32.h>
 
 #include <gtest/gtest.h>
@@ -43,20 +42,6 @@ DWORD moduleProcess() {
         if (id != GetCurrentProcessId()) return id;
     }
     return 0;
-}
-
-// Every thread of the process suspended or resumed, as Resource Monitor does it.
-void suspendProcess(DWORD process, bool suspend) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == process)
-            if (HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
-                suspend ? SuspendThread(thread) : ResumeThread(thread);
-                CloseHandle(thread);
-            }
-    CloseHandle(snapshot);
 }
 
 // The rights access rules (the guard's, the ledger folder's) give a group of users.
@@ -118,6 +103,13 @@ std::vector<std::wstring> gScenes;  // the scenes the guard showed itself
 void recordScene(HANDLE, const wchar_t* scene) { gScenes.push_back(scene); }
 const SessionGuard::Ending kRecordedEnding{&recordScene, &recordShutdown, &recordLogOff, &recordLock};
 using Shutdowns = std::vector<std::pair<uint64_t, bool>>;
+
+// A guard in this process looks every 20 s of its clock, for that long.
+constexpr uint64_t kSecond = 10'000'000;
+void follow(SessionGuard& guard, uint64_t seconds, DWORD pauseMs = 150) {
+    for (const uint64_t end = gGuardNow + seconds * kSecond; gGuardNow < end; gGuardNow += 20 * kSecond, Sleep(pauseMs))
+        guard.follow();
+}
 
 class Guard : public ::testing::Test {
 protected:
@@ -237,9 +229,9 @@ TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     EXPECT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; })) << "the decoy kept the module out";
     EXPECT_TRUE(suite::waitUntil(5000, [] { return tricks().find(";2\r\n") != std::string::npos; })) << tricks();
     const DWORD module = moduleProcess();
-    suspendProcess(module, true);
+    suite::suspendProcess(module, true);
     EXPECT_TRUE(suite::waitUntil(75000, [] { return ledgerMinutes() >= 31; })) << ledgerMinutes();
-    suspendProcess(module, false);
+    suite::suspendProcess(module, false);
     suite::killProcess(decoy);
 }
 
@@ -261,22 +253,22 @@ TEST_F(Guard, AModuleItDidNotStartGivesWay) {
 // also when it starts with the settings held open by another program: it goes
 // on from its own copy of them.
 TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::useRecorderAsModule());
     ASSERT_TRUE(suite::writeSettings(nesselOn()));
-    const uint64_t start = gGuardNow = suite::nowUtc(), second = 10'000'000;
+    const uint64_t start = gGuardNow = suite::nowUtc();
     StateRecord asleep;  // ten minutes into the hour of sleep time
     asleep.sleepPending = true;
-    asleep.lastActive = asleep.lastAwake = start - 600 * second;
+    asleep.lastActive = asleep.lastAwake = start - 600 * kSecond;
     ASSERT_TRUE(writeLedgerFile(testUsersLedger().c_str(), encodeStateRecord(asleep)));
     SessionGuard(&guardNow, kRecordedEnding).follow();  // the guard's first look keeps its copy of the settings
     HANDLE held = CreateFileW(dataLocations().settingsPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     gScenes.clear();
     SessionGuard guard(&guardNow, kRecordedEnding);
-    for (; gGuardNow < start + 240 * second; gGuardNow += 20 * second, Sleep(150)) guard.follow();
+    follow(guard, 240);
     CloseHandle(held);
     EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/show:nessel-sleep"}) << "no scene where the module is missing";
-    EXPECT_EQ(gShutdowns, (Shutdowns{{start + 180 * second, true}}));
+    EXPECT_EQ(gShutdowns, (Shutdowns{{start + 180 * kSecond, true}}));
     EXPECT_NE(tricks().find(";3\r\n"), std::string::npos) << tricks();
 }
 
@@ -287,28 +279,20 @@ TEST_F(Guard, HoldsTheSleepTimeWhenTheModuleEndsAtOnce) {
 TEST_F(Guard, FollowsEachSessionOnItsOwn) {
     const std::wstring log = std::wstring(dataLocations().controlModulePath()) + L".log";
     DeleteFileW(log.c_str());
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::useRecorderAsModule());
     Settings settings = nesselOn();
     settings.sleepMinutes = 1440;
     ASSERT_TRUE(suite::writeSettings(settings));
-    const uint64_t second = 10'000'000;
     StateRecord evening;
     evening.nesselMinutes = 30;
     evening.lastActive = evening.lastAwake = gGuardNow = suite::nowUtc();
     ASSERT_TRUE(writeLedgerFile(testUsersLedger().c_str(), encodeStateRecord(evening)));
     SessionGuard guard(&guardNow, kRecordedEnding);
     const auto followFor = [&](uint64_t seconds) {
-        for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(150))
-            guard.follow();
+        follow(guard, seconds);
         Sleep(1500);  // for the last module's note
     };
-    const auto starts = [&] {
-        const std::wstring recorded = suite::readLog(log);
-        size_t count = 0;
-        for (size_t at = recorded.find(L"/control"); at != std::wstring::npos; at = recorded.find(L"/control", at + 1))
-            ++count;
-        return count;
-    };
+    const auto starts = [&] { return suite::countOf(suite::readLog(log), L"/control"); };
     const DWORD session = WTSGetActiveConsoleSessionId();
     guard.sessionEvent(session, SessionEvent::Lock);
     followFor(180);
@@ -338,9 +322,9 @@ TEST_F(Guard, FollowsEachSessionOnItsOwn) {
 // changes nothing. Where the parents chose to log the child off or lock the
 // session, that session alone ends, twice (the polite step and the forced one).
 TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::useRecorderAsModule());
     ASSERT_TRUE(suite::writeSettings(nesselOn()));
-    const uint64_t start = gGuardNow = suite::nowUtc(), second = 10'000'000;
+    const uint64_t start = gGuardNow = suite::nowUtc();
     const int32_t today = static_cast<int32_t>(localMinuteOf(start) / kMinutesPerDay);
     const wchar_t* const days[] = {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"};
     const std::wstring closed = days[today % 7] + std::wstring(L" = -");
@@ -354,13 +338,12 @@ TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
         gSessionEnds.clear();
         gScenes.clear();
         SessionGuard guard(&guardNow, kRecordedEnding);
-        for (const uint64_t end = gGuardNow + seconds * second; gGuardNow < end; gGuardNow += 20 * second, Sleep(100))
-            guard.follow();
+        follow(guard, seconds, 100);
     };
     followFor(closed, 0);
-    EXPECT_EQ(gShutdowns, (Shutdowns{{start + 240 * second, false}}));
+    EXPECT_EQ(gShutdowns, (Shutdowns{{start + 240 * kSecond, false}}));
     EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/show:nessel-turnoff"});
-    followFor(closed, gGuardNow + 3600 * second);
+    followFor(closed, gGuardNow + 3600 * kSecond);
     EXPECT_TRUE(gShutdowns.empty());
     followFor(days[today % 7] + (L" = 00:00-24:00\r\n" + std::wstring(days[today % 7])) + L".minutes = 100", 0);
     EXPECT_GE(copiedCalendar().usedMinutes, 3);

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -88,15 +87,7 @@ TEST_F(ScenePlayer, AHungExerciseIsEndedBeforeTheNextStarts) {
     const DWORD firstId = suite::processOf(first);
     HANDLE firstProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, firstId);
     ASSERT_NE(firstProcess, nullptr);
-    HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(threads, &entry); more; more = Thread32Next(threads, &entry)) {
-        if (entry.th32OwnerProcessID != firstId) continue;
-        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
-        if (thread) SuspendThread(thread), CloseHandle(thread);
-    }
-    CloseHandle(threads);
+    suite::suspendProcess(firstId, true);
     EXPECT_NE(suite::waitForScene(10000, firstId), nullptr) << "no exercise after the hung one";
     EXPECT_TRUE(ends(firstProcess, 1000)) << "the hung scene stayed beside the next";
     TerminateProcess(firstProcess, 1);
@@ -165,7 +156,7 @@ TEST_F(ScenePlayer, AMissingMovieIsSkippedAndASceneWithoutAFirstMovieOrThePlayer
     suite::FakeControlModule module;
     ASSERT_TRUE(DeleteFileW((program_ + L"\\tikkoplay.dll").c_str()));
     HANDLE process = play(L"tolder");
-    HWND box = suite::waitForWindow(GetACP() == 1251 ? L"Tolder" : L"Info", 10000, L"#32770");
+    HWND box = suite::waitForWindow(suite::infoCaption(), 10000, L"#32770");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(suite::messageBoxText(box).rfind(L"Для работы программы необходимо установить", 0), 0u);
     PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,24 +32,12 @@ std::wstring titleOf(SettingsKind kind) {
     }
 }
 
-std::wstring text(HWND dialog, int id) {
-    wchar_t buffer[1100] = L"";
-    GetDlgItemTextW(dialog, id, buffer, 1100);
-    return buffer;
-}
-
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 LRESULT moduleCommand(UINT code, LPARAM argument = 0) {
     HWND window = FindWindowW(nullptr, kControlWindowTitle);
     return window ? SendMessageW(window, kControlMessage, code, argument) : -1;
 }
-
-// openSettings on a thread of the test.
-class SettingsRun : public suite::DialogThread {
-public:
-    explicit SettingsRun(SettingsKind kind) : DialogThread([kind] { openSettings(kind, &isUserAnAdmin); }) {}
-};
 
 // Every test starts from a fresh installation with the control module running.
 class SettingsDialogs : public ::testing::Test {
@@ -61,24 +50,24 @@ protected:
     // Nothing of the test stays: a control module installed but not running
     // would be started by the next test that sends a command.
     void TearDown() override {
+        run_.reset();
         suite::stopControlModules();
         suite::removeSuiteFiles();
         DeleteFileW(dataLocations().controlModulePath());
     }
-    // Answers the password prompt of the run.
-    static bool enterPassword(const SettingsRun& run, const wchar_t* password) {
-        HWND prompt = run.waitForWindow(L"Tolder");
-        if (!prompt) return false;
-        SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, password);
-        PostMessageW(prompt, WM_COMMAND, IDOK, 0);
-        return true;
+    // openSettings on a thread of the test (run_), past the password prompt
+    // when given the password; the dialog once it is shown, or null.
+    HWND open(SettingsKind kind, const wchar_t* password = nullptr) {
+        run_.emplace([kind] { openSettings(kind, &isUserAnAdmin); });
+        if (password && !suite::answerPasswordPrompt(password)) return nullptr;
+        return run_->waitForWindow(titleOf(kind));
     }
-    static void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     // Until the module reports the mode and the dialog shows it.
     static bool waitForMode(HWND dialog, LRESULT mode) {
         int shown = mode == 0 ? IDC_PARENTS_MODE : IDC_CHILD_MODE;
         return suite::waitUntil(3000, [&] { return moduleCommand(kCommandGetMode) == mode && checked(dialog, shown); });
     }
+    std::optional<suite::DialogThread> run_;
 };
 
 std::u16string listText(HWND list, int item) {
@@ -113,7 +102,7 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
         suite::waitForVisible(L"#32770", titleOf(SettingsKind::All).c_str(), 15000, [](HWND) { return true; });
     if (dialog) {
         // Which field shows which setting is tested natively.
-        EXPECT_EQ(text(dialog, IDC_ALL_BEDTIME), L"45");
+        EXPECT_EQ(suite::itemText(dialog, IDC_ALL_BEDTIME), L"45");
         EXPECT_TRUE(checked(dialog, IDC_REQUIRE_ADMIN));
         EXPECT_FALSE(checked(dialog, IDC_SELECTED_USERS));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_USER_LIST)));
@@ -136,8 +125,7 @@ TEST_F(SettingsDialogs, AFreshInstallationShowsTheDefaultsAndCancelSavesNothing)
 // read as 0; how a typed number is stored is tested natively (StoredMinutes).
 TEST_F(SettingsDialogs, TheCombinedDialogSavesEachFieldInItsSetting) {
     ASSERT_NE(suite::startControlModule(), nullptr);
-    SettingsRun run(SettingsKind::All);
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::All));
+    HWND dialog = open(SettingsKind::All);
     ASSERT_NE(dialog, nullptr);
     const std::pair<int, const wchar_t*> entries[] = {{IDC_ALL_BEDTIME, L"11"},
                                                       {IDC_ALL_SLEEP, L""},
@@ -147,7 +135,7 @@ TEST_F(SettingsDialogs, TheCombinedDialogSavesEachFieldInItsSetting) {
     for (const auto& [id, entry] : entries) SetDlgItemTextW(dialog, id, entry);
     for (int id : {IDC_ALL_SKIP_IDLE, IDC_ALL_NESSEL_DISABLED}) SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(run.waitForEnd(5000));
+    ASSERT_TRUE(run_->waitForEnd(5000));
 
     const Settings s = suite::readSettings();
     EXPECT_EQ((std::vector<int>{s.bedtimeMinutes, s.sleepMinutes, s.exerciseInterval, s.grumbleAfter, s.grumbleRepeat,
@@ -164,8 +152,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     stored.users = {u"Ghost", me};
     ASSERT_TRUE(suite::writeSettings(stored));
     ASSERT_NE(suite::startControlModule(), nullptr);
-    SettingsRun run(SettingsKind::Tolder);
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
+    HWND dialog = open(SettingsKind::Tolder);
     ASSERT_NE(dialog, nullptr);
 
     HWND list = GetDlgItem(dialog, IDC_USER_LIST);
@@ -190,7 +177,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     SendDlgItemMessageW(dialog, IDC_SELECTED_USERS, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowEnabled(list));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(run.waitForEnd(5000));
+    ASSERT_TRUE(run_->waitForEnd(5000));
 
     Settings saved = suite::readSettings();
     EXPECT_EQ(saved.users, std::vector<std::u16string>{me});
@@ -200,8 +187,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
 TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndCloseAllClosesItWithoutSaving) {
     HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
-    SettingsRun run(SettingsKind::Hopsa);
-    HWND hopsa = run.waitForWindow(titleOf(SettingsKind::Hopsa));
+    HWND hopsa = open(SettingsKind::Hopsa);
     ASSERT_NE(hopsa, nullptr);
     HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 1024, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -227,8 +213,8 @@ TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndCloseAllClosesItWithoutS
     proveAdministrator(module);
     ASSERT_EQ(sendControlCommand(kCommandCloseAllWindows, 1, L""), 0);
     DWORD asked = GetTickCount();
-    ASSERT_TRUE(run.waitForEnd(3000));
-    EXPECT_LE(run.endedAt() - asked, 700u);
+    ASSERT_TRUE(run_->waitForEnd(3000));
+    EXPECT_LE(run_->endedAt() - asked, 700u);
     EXPECT_FALSE(suite::exists(dataLocations().settingsPath()));
     EXPECT_EQ(moduleCommand(kCommandGetOptionsWindow), 0);
 }
@@ -236,9 +222,7 @@ TEST_F(SettingsDialogs, ASecondDialogRaisesTheOpenOneAndCloseAllClosesItWithoutS
 TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     ASSERT_TRUE(storePassword(u"Secret"));
     ASSERT_NE(suite::startControlModule(), nullptr);
-    SettingsRun run(SettingsKind::Nessel);
-    ASSERT_TRUE(enterPassword(run, L"Secret"));
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Nessel));
+    HWND dialog = open(SettingsKind::Nessel, L"Secret");
     ASSERT_NE(dialog, nullptr);
 
     const std::pair<int, std::wstring> entries[] = {{IDC_FIRST_MINUTES, L"30"},
@@ -253,7 +237,7 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     SendMessageW(box, WM_COMMAND, IDOK, 0);
     Sleep(100);
     EXPECT_TRUE(IsWindow(dialog));
-    for (const auto& [id, entry] : entries) EXPECT_EQ(text(dialog, id), entry) << id;
+    for (const auto& [id, entry] : entries) EXPECT_EQ(suite::itemText(dialog, id), entry) << id;
     EXPECT_FALSE(suite::exists(dataLocations().settingsPath()));
     EXPECT_TRUE(checkPassword(u"Secret"));
 
@@ -262,7 +246,7 @@ TEST_F(SettingsDialogs, AWrongOldPasswordKeepsTheEntriesAndSavesNothing) {
     SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"");
     SetDlgItemTextW(dialog, IDC_CONFIRM_PASSWORD, L"");
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(run.waitForEnd(5000));
+    ASSERT_TRUE(run_->waitForEnd(5000));
     EXPECT_TRUE(checkPassword(u""));
     EXPECT_EQ(suite::readSettings().bedtimeMinutes, 30);
 }
@@ -271,18 +255,16 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     ASSERT_TRUE(storePassword(u"pw"));
     HWND module = suite::startControlModule();
     ASSERT_NE(module, nullptr);
-    SettingsRun run(SettingsKind::Tolder);
-    ASSERT_TRUE(enterPassword(run, L"pw"));
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Tolder));
+    HWND dialog = open(SettingsKind::Tolder, L"pw");
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(checked(dialog, IDC_CHILD_MODE));
 
     // Posted as a click would be: a sent one could run inside the dialog's
     // own poll of the mode and be overtaken by the poll's older answer.
-    press(dialog, IDC_PARENTS_MODE);
+    suite::press(dialog, IDC_PARENTS_MODE);
     EXPECT_TRUE(waitForMode(dialog, 0));
     EXPECT_FALSE(checked(dialog, IDC_CHILD_MODE));
-    press(dialog, IDC_CHILD_MODE);
+    suite::press(dialog, IDC_CHILD_MODE);
     EXPECT_TRUE(waitForMode(dialog, 1));
     EXPECT_FALSE(checked(dialog, IDC_PARENTS_MODE));
 
@@ -297,12 +279,12 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
     // A password that cannot be handed over to the module's user is reported,
     // and nothing is sent (the seam stands in for a user whose folder cannot
     // be reached).
-    press(dialog, IDC_CHILD_MODE);
+    suite::press(dialog, IDC_CHILD_MODE);
     ASSERT_TRUE(waitForMode(dialog, 1));
     const auto systemLookup = controlWindowUser;
     controlWindowUser = [](HWND, WindowUser&) { return false; };
-    press(dialog, IDC_PARENTS_MODE);
-    HWND box = run.waitForWindow(GetACP() == 1251 ? L"Tolder" : L"Info");
+    suite::press(dialog, IDC_PARENTS_MODE);
+    HWND box = run_->waitForWindow(suite::infoCaption());
     controlWindowUser = systemLookup;
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(suite::messageBoxText(box).empty());
@@ -314,15 +296,14 @@ TEST_F(SettingsDialogs, ModeButtonsSwitchTheModuleWithThePassword) {
 TEST_F(SettingsDialogs, HelpStartsTheSideWindowAndSavedSettingsAreSentToTheModule) {
     suite::FakeControlModule module;
     suite::RecorderFolder program(L"help-program");
-    SettingsRun run(SettingsKind::Hopsa);
-    HWND dialog = run.waitForWindow(titleOf(SettingsKind::Hopsa));
+    HWND dialog = open(SettingsKind::Hopsa);
     ASSERT_NE(dialog, nullptr);
-    press(dialog, IDC_HELP_BUTTON);
+    suite::press(dialog, IDC_HELP_BUTTON);
     EXPECT_TRUE(program.waitFor(L"/advtop", 1, 5000));
     EXPECT_NE(program.recorded().find(L"\nshow 0\n"), std::wstring::npos) << "the help process starts hidden";
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(run.waitForEnd(5000));
+    ASSERT_TRUE(run_->waitForEnd(5000));
     EXPECT_TRUE(module.waitFor(kCommandOptionsUpdate, 1, 2000));
 }
 
@@ -332,11 +313,10 @@ class CodePageSettingsDialogs : public SettingsDialogs {};
 TEST_F(CodePageSettingsDialogs, TitlesFollowTheCodePage) {
     ASSERT_NE(suite::startControlModule(), nullptr);
     for (SettingsKind kind : {SettingsKind::All, SettingsKind::Nessel, SettingsKind::Hopsa, SettingsKind::Tolder}) {
-        SettingsRun run(kind);
-        HWND dialog = run.waitForWindow(titleOf(kind));
+        HWND dialog = open(kind);
         EXPECT_NE(dialog, nullptr) << int(kind);
         if (!dialog) continue;
-        EXPECT_EQ(text(dialog, IDC_SELECTED_USERS), L"Запускать для отдельных пользователей");
+        EXPECT_EQ(suite::itemText(dialog, IDC_SELECTED_USERS), L"Запускать для отдельных пользователей");
         // The icons, like the dialog, follow the DPI.
         EXPECT_EQ(iconWidth(HICON(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0))), GetSystemMetrics(SM_CXSMICON));
         EXPECT_EQ(iconWidth(HICON(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0))), GetSystemMetrics(SM_CXICON));
@@ -346,6 +326,6 @@ TEST_F(CodePageSettingsDialogs, TitlesFollowTheCodePage) {
         EXPECT_EQ(description.lfCharSet, RUSSIAN_CHARSET);
         EXPECT_EQ(suite::clippedTexts(dialog), std::vector<std::wstring>{}) << int(kind);
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        EXPECT_TRUE(run.waitForEnd(5000));
+        EXPECT_TRUE(run_->waitForEnd(5000));
     }
 }

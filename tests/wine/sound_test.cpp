@@ -30,11 +30,6 @@ std::wstring windowsPath(const std::string& unixPath) {
     return path;
 }
 
-std::vector<uint8_t> readAll(const std::wstring& path) {
-    std::string bytes = suite::readBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
 // The sound the programs started from now on play. A Wine program's children
 // take its Unix environment, not the Windows one it can change, so the
 // variable comes from CTest (tests/wine/CMakeLists.txt).
@@ -48,10 +43,10 @@ public:
     size_t bytes() const { return suite::readBytes(windowsPath(unixFile_)).size(); }
     // The left channel.
     std::vector<int16_t> left() const {
-        std::vector<uint8_t> raw = readAll(windowsPath(unixFile_));
+        const std::string raw = suite::readBytes(windowsPath(unixFile_));
         std::vector<int16_t> samples;
         for (size_t i = 0; i + 3 < raw.size(); i += 4)
-            samples.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8));
+            samples.push_back(static_cast<int16_t>(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8));
         return samples;
     }
 
@@ -253,8 +248,10 @@ TEST(SoundUnderWine, AnotherMovieOrMutingStopsTheSound) {
         WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
         SendMessageW(control, WM_TIKKO_PUT_MOVIE, 0, reinterpret_cast<LPARAM>(ansi));
     };
+    const std::vector<uint8_t> sounding =
+        eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0, uncompressed(tone(2.0, 22050))});
     SoundCapture capture;
-    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0, uncompressed(tone(2.0, 22050))}));
+    put(sounding);
     suite::pump(400);
     SwfWriter silent(8, TwipsRect{0, 2000, 0, 2000}, 20);
     silent.timeline().showFrame();
@@ -266,7 +263,7 @@ TEST(SoundUnderWine, AnotherMovieOrMutingStopsTheSound) {
     EXPECT_GT(sound.size() / kRate, 0.3);
     EXPECT_LT(sound.size() / kRate, 0.65) << "the first movie's sound went on";
     // Muted before its device opened: it never opens.
-    put(eventSoundMovie({{SoundCodec::LittleEndianPcm, 22050, true, false}, 0, uncompressed(tone(2.0, 22050))}));
+    put(sounding);
     SendMessageW(control, WM_TIKKO_SET_SOUND, FALSE, 0);
     size_t muted = capture.bytes();
     suite::pump(400);

@@ -79,7 +79,7 @@ bool recordShellStart(const wchar_t* file, const wchar_t* parameters, const wcha
 TEST(Startup, TheControlModuleIsStartedThroughTheShellAndNeverAsAnotherUser) {
     const DataLocations& paths = dataLocations();
     const std::wstring log = std::wstring(paths.controlModulePath()) + L".log";
-    ASSERT_TRUE(CopyFileW((suite::binDir() + L"\\recorder.exe").c_str(), paths.controlModulePath(), FALSE));
+    ASSERT_TRUE(suite::useRecorderAsModule());
     wchar_t directory[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, directory);
     struct Case {
@@ -117,22 +117,25 @@ TEST(Startup, TheControlModuleIsStartedThroughTheShellAndNeverAsAnotherUser) {
 
 // Without administrator rights the elevated copy runs no role at all, and the
 // settings and uninstall roles of the ordinary copy stop at message 115 too:
-// an unelevated administrator gets FALSE from the system's test.
-TEST(Startup, WithoutAdministratorRightsMessage115ShowsAndNoRoleRuns) {
+// an unelevated administrator gets FALSE from the system's test. For an
+// administrator the elevated copy runs its role.
+TEST(Startup, RolesForAdministratorsRunOnlyForAnAdministrator) {
     struct Case {
         const char* commandLine;
-        bool elevatedCopy;
+        bool elevatedCopy, admin;
     };
-    for (const Case& run :
-         {Case{"qza.exe /message:never", true}, Case{"qz.exe /pallo", false}, Case{"qz.exe /nessel", false},
-          Case{"qz.exe /exercise", false}, Case{"qz.exe /tolder", false}, Case{"qz.exe /uninstall", false}}) {
+    for (const Case& run : {Case{"qza.exe /message:never", true, false}, Case{"qz.exe /pallo", false, false},
+                            Case{"qz.exe /nessel", false, false}, Case{"qz.exe /exercise", false, false},
+                            Case{"qz.exe /tolder", false, false}, Case{"qz.exe /uninstall", false, false},
+                            Case{"qza.exe /message:granted", true, true}}) {
         SCOPED_TRACE(run.commandLine);
-        StartupChecks notAdmin{run.elevatedCopy ? +[] { return true; } : +[] { return false; }, [] { return false; }};
-        std::thread startup([&] { runStartup(run.commandLine, notAdmin); });
-        HWND box = suite::waitForWindow(GetACP() == 1251 ? L"Tolder" : L"Info", 10000, L"#32770");
+        auto yes = +[] { return true; }, no = +[] { return false; };
+        StartupChecks checks{run.elevatedCopy ? yes : no, run.admin ? yes : no};
+        std::thread startup([&] { runStartup(run.commandLine, checks); });
+        HWND box = suite::waitForWindow(run.admin ? L"Info" : suite::infoCaption(), 10000, L"#32770");
         EXPECT_NE(box, nullptr);
         if (box) {
-            EXPECT_EQ(suite::messageBoxText(box), kAdminRequired);
+            EXPECT_EQ(suite::messageBoxText(box), run.admin ? L"granted" : kAdminRequired);
         }
         // Whatever opened is cancelled, so that the role cannot block the test.
         for (HWND window; (window = FindWindowW(L"#32770", nullptr)) != nullptr; Sleep(100)) {
@@ -141,16 +144,6 @@ TEST(Startup, WithoutAdministratorRightsMessage115ShowsAndNoRoleRuns) {
         }
         startup.join();
     }
-}
-
-TEST(Startup, ElevatedCopyRunsItsRoleForAnAdministrator) {
-    StartupChecks admin{[] { return true; }, [] { return true; }};
-    std::thread startup([&] { runStartup("qza.exe /message:granted", admin); });
-    HWND box = suite::waitForWindow(L"Info", 10000, L"#32770");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(suite::messageBoxText(box), L"granted");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    startup.join();
 }
 
 TEST(Startup, OnlyTheFileNameQzaMakesTheElevatedCopy) {

@@ -30,38 +30,30 @@ protected:
     std::wstring folder, path;
 };
 
-TEST_F(WholeFile, FailedReplacementKeepsTheOldFileAndNoTemporary) {
-    auto old = bytes(30, 9), fresh = bytes(40, 3);
+// A reader that keeps the file open blocks the replacement for good: the old
+// file stays, with no temporary beside it. Once the reader is gone, the
+// shorter image replaces the longer one exactly.
+TEST_F(WholeFile, ReplacementWaitsForAReaderToCloseOrKeepsTheOldFile) {
+    auto old = bytes(30, 9), fresh = bytes(40, 3), shorter = bytes(12, 5);
     ASSERT_TRUE(writeWholeFile(path.c_str(), old.data(), DWORD(old.size())));
-    // A reader that keeps the file open blocks the replacement for good.
     HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(writeWholeFile(path.c_str(), fresh.data(), DWORD(fresh.size())));
-    CloseHandle(reader);
     std::vector<uint8_t> read;
     readWholeFile(path.c_str(), read);
     EXPECT_EQ(read, old);
     EXPECT_EQ(suite::filesIn(folder + L"\\*"), std::vector<std::wstring>{L"nessel20.cfg"});
-
     const std::wstring missingFolder = folder + L"\\absent\\nessel20.cfg";
     EXPECT_FALSE(writeWholeFile(missingFolder.c_str(), fresh.data(), DWORD(fresh.size())));
-}
 
-// The shorter image replaces the longer one exactly once the reader is gone.
-TEST_F(WholeFile, ReplacementWaitsForAReaderToClose) {
-    auto old = bytes(30, 9), fresh = bytes(12, 3);
-    ASSERT_TRUE(writeWholeFile(path.c_str(), old.data(), DWORD(old.size())));
-    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     std::thread closer([reader] {
         Sleep(150);
         CloseHandle(reader);
     });
-    EXPECT_TRUE(writeWholeFile(path.c_str(), fresh.data(), DWORD(fresh.size())));
+    EXPECT_TRUE(writeWholeFile(path.c_str(), shorter.data(), DWORD(shorter.size())));
     closer.join();
-    std::vector<uint8_t> read;
     readWholeFile(path.c_str(), read);
-    EXPECT_EQ(read, fresh);
+    EXPECT_EQ(read, shorter);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* classNa
 }
 
 HWND answerPasswordPrompt(const wchar_t* password) {
-    HWND prompt = waitForWindow(L"Tolder", 10000, L"#32770");
+    HWND prompt = waitForVisible(L"#32770", L"Tolder", 10000, [](HWND) { return true; });
     if (!prompt) return nullptr;
     SetDlgItemTextW(prompt, IDC_PASSWORD_EDIT, password);
     PostMessageW(prompt, WM_COMMAND, IDOK, 0);
@@ -163,6 +163,16 @@ std::wstring windowTitle(HWND window) {
     GetWindowTextW(window, text, 512);
     return text;
 }
+
+const wchar_t* infoCaption() { return GetACP() == 1251 ? L"Tolder" : L"Info"; }
+
+std::wstring itemText(HWND dialog, int id) {
+    wchar_t text[1100] = L"";  // room for the longest password
+    GetDlgItemTextW(dialog, id, text, 1100);
+    return text;
+}
+
+void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 bool clickCheckBox(HWND list, int item, UINT down) {
     RECT bounds{};
@@ -371,6 +381,10 @@ void stopControlModules() {
     CloseHandle(snapshot);
 }
 
+bool useRecorderAsModule() {
+    return CopyFileW((binDir() + L"\\recorder.exe").c_str(), dataLocations().controlModulePath(), FALSE) != FALSE;
+}
+
 std::string readBytes(const std::wstring& path) {
     HANDLE file =
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -466,12 +480,13 @@ std::wstring readLog(const std::wstring& path) {
 
 std::wstring RecorderFolder::recorded() const { return readLog(path_ + L"\\qz.exe.log"); }
 
-size_t RecorderFolder::count(const wchar_t* part) const {
-    const std::wstring text = recorded();
+size_t countOf(const std::wstring& text, const wchar_t* part) {
     size_t found = 0;
     for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++found;
     return found;
 }
+
+size_t RecorderFolder::count(const wchar_t* part) const { return countOf(recorded(), part); }
 
 bool RecorderFolder::waitFor(const wchar_t* part, size_t times, DWORD timeoutMs) const {
     return waitUntil(timeoutMs, [&] { return count(part) >= times; });
@@ -499,6 +514,19 @@ void killProcess(HANDLE process) {
 void killProcessOf(HWND window) {
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processOf(window));
     if (process) killProcess(process);
+}
+
+void suspendProcess(DWORD process, bool suspend) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == process)
+            if (HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+                suspend ? SuspendThread(thread) : ResumeThread(thread);
+                CloseHandle(thread);
+            }
+    CloseHandle(snapshot);
 }
 
 BoxCloser::BoxCloser(HWND owner)

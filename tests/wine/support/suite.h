@@ -38,8 +38,8 @@ bool waitUntil(DWORD timeoutMs, Condition holds) {
 }
 // Polls until a top-level window with this title (and class, when given) exists.
 HWND waitForWindow(const wchar_t* title, DWORD timeoutMs, const wchar_t* className = nullptr);
-// Types the password into the password prompt once it is there and confirms
-// it; the prompt, or null when none came within 10 s.
+// Types the password into the password prompt once it is shown (that is,
+// initialised) and confirms it; the prompt, or null when none came within 10 s.
 HWND answerPasswordPrompt(const wchar_t* password);
 // Runs qz.exe with the arguments, answering its password prompt; false where
 // no prompt came or the program did not end within 15 s.
@@ -78,6 +78,13 @@ HWND waitForOwnedBox(HWND owner, DWORD timeoutMs);
 // The message of a standard message box and its title.
 std::wstring messageBoxText(HWND box);
 std::wstring windowTitle(HWND window);
+// The caption of the suite's information boxes, which follows the code page.
+const wchar_t* infoCaption();
+// The text of a dialog's control.
+std::wstring itemText(HWND dialog, int id);
+// Clicks a dialog's button as the mouse would: posted, so that the click
+// cannot run inside a message the dialog is handling.
+void press(HWND dialog, int id);
 
 // Clicks an item's check box in a list view as the mouse would, with the
 // given button; false when the item shows no check box.
@@ -114,10 +121,16 @@ HWND startControlModule(const std::wstring& program = dataLocations().controlMod
 // Ends every running control module and waits until its process is gone.
 void stopControlModules();
 
+// Copies the recorder to the control module's place: a module that ends as
+// it starts and notes each start in "services.exe.log".
+bool useRecorderAsModule();
+
 // Reads a whole file; empty when it cannot be opened.
 std::string readBytes(const std::wstring& path);
 // The UTF-16 text the recorder writes to "<program>.log".
 std::wstring readLog(const std::wstring& path);
+// How often the part occurs in the text.
+size_t countOf(const std::wstring& text, const wchar_t* part);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
 bool writeBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool exists(const std::wstring& path);
@@ -163,6 +176,8 @@ DWORD processOf(HWND window);
 void killProcess(HANDLE process);
 // Ends the process of the window and waits for it.
 void killProcessOf(HWND window);
+// Every thread of the process suspended or resumed, as Resource Monitor does it.
+void suspendProcess(DWORD process, bool suspend);
 
 // Closes the next message box the window owns, from a thread of its own.
 class BoxCloser {
