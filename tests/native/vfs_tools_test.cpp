@@ -80,14 +80,9 @@ TEST_F(VfsTools, DamageAndMisuseAreReportedWithAFailingStatus) {
     write("a.txt", "some text that fills more than one block");
     const std::string archivePath = (root / "a.vfs").string();
     ASSERT_EQ(run("vfspack " + (root / "content").string() + " " + archivePath), 0);
-    {
-        std::fstream file(archivePath, std::ios::binary | std::ios::in | std::ios::out);
-        file.seekg(-4, std::ios::end);
-        char byte = 0;
-        file.read(&byte, 1);
-        file.seekp(-4, std::ios::end);
-        file.put(static_cast<char>(byte ^ 0x10));
-    }
+    std::string bytes = readBack(archivePath);
+    bytes[bytes.size() - 4] ^= 0x10;
+    std::ofstream(archivePath, std::ios::binary) << bytes;
     EXPECT_EQ(run("vfsls " + archivePath), 1);
     EXPECT_NE(readBack(root / "out.txt").find("DAMAGED a.txt"), std::string::npos);
     EXPECT_EQ(run("vfscat " + archivePath + " a.txt"), 1);
