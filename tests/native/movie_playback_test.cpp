@@ -65,14 +65,11 @@ TEST(MoviePlayback, DisplayListCommandsFrameByFrame) {
 
 TEST(MoviePlayback, SpritesAdvanceWithTheirParent) {
     SwfWriter w = stageWriter();
-    const Rgba colors[3] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
-    uint16_t squares[3];
-    for (int i = 0; i < 3; ++i) squares[i] = squareShape(w, 0, 0, 50, colors[i]);
-    TimelineWriter inner;
-    inner.place(1, squares[0]);
+    TimelineWriter inner;  // red, green, blue
+    inner.place(1, squareShape(w, 0, 0, 50, {255, 0, 0, 255}));
     inner.showFrame();
-    for (int i = 1; i < 3; ++i) {
-        inner.move(1, std::nullopt, std::nullopt, squares[i]);
+    for (Rgba next : {Rgba{0, 255, 0, 255}, Rgba{0, 0, 255, 255}}) {
+        inner.move(1, std::nullopt, std::nullopt, squareShape(w, 0, 0, 50, next));
         inner.showFrame();
     }
     uint16_t cycle = w.defineSprite(inner);
