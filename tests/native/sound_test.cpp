@@ -133,7 +133,7 @@ TEST(SoundFormats, DecodeAsOtherDecodersDo) {
         const char* name;
         Decoded decoded;
         int tolerance;           // MP3 decoders round their float synthesis differently
-        bool onePacket = false;  // an event sound of the first packet, a whole one
+        bool onePacket = false;  // the first packet alone, held against the reference's start
     };
     const Case cases[] = {
         {"uncompressed 8-bit", uncompressed(SoundCodec::LittleEndianPcm, false, false), 0},
