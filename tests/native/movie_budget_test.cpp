@@ -94,13 +94,11 @@ TEST_P(MovieBudgets, PlaysOrIsRefusedAtOnce) {
 
 INSTANTIATE_TEST_SUITE_P(, MovieBudgets, testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
 
-}  // namespace
-
-namespace {
 Bytes fuzzSeed(const char* name) {
     std::ifstream in(std::string(PALLO_SOURCE_DIR) + "/tests/fuzz/corpus/swf_player_fuzz/" + name, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
 }  // namespace
 
 // Inputs the fuzzer found too slow, kept with its seeds: each plays 24 ticks

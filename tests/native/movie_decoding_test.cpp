@@ -15,11 +15,8 @@ namespace {
 // encoder other than the player's decoder.
 std::vector<uint8_t> halfRedHalfBlueJpeg() {
     std::vector<uint8_t> rgb;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            bool left = x < 8;
-            rgb.insert(rgb.end(), {static_cast<uint8_t>(left ? 255 : 0), 0, static_cast<uint8_t>(left ? 0 : 255)});
-        }
+    for (int i = 0; i < 16 * 16; ++i)
+        rgb.insert(rgb.end(), {uint8_t(i % 16 < 8 ? 255 : 0), 0, uint8_t(i % 16 < 8 ? 0 : 255)});
     return encodeJpeg(rgb, 16, 16);
 }
 

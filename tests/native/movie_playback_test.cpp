@@ -65,14 +65,11 @@ TEST(MoviePlayback, DisplayListCommandsFrameByFrame) {
 
 TEST(MoviePlayback, SpritesAdvanceWithTheirParent) {
     SwfWriter w = stageWriter();
-    const Rgba colors[3] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
-    uint16_t squares[3];
-    for (int i = 0; i < 3; ++i) squares[i] = squareShape(w, 0, 0, 50, colors[i]);
-    TimelineWriter inner;
-    inner.place(1, squares[0]);
+    TimelineWriter inner;  // red, green, blue
+    inner.place(1, squareShape(w, 0, 0, 50, {255, 0, 0, 255}));
     inner.showFrame();
-    for (int i = 1; i < 3; ++i) {
-        inner.move(1, std::nullopt, std::nullopt, squares[i]);
+    for (Rgba next : {Rgba{0, 255, 0, 255}, Rgba{0, 0, 255, 255}}) {
+        inner.move(1, std::nullopt, std::nullopt, squareShape(w, 0, 0, 50, next));
         inner.showFrame();
     }
     uint16_t cycle = w.defineSprite(inner);
@@ -126,7 +123,9 @@ TEST(MoviePlayback, SelfPlacingSpritesStayBounded) {
     EXPECT_EQ(shown.at(5 * 20 + 2, 2), kWhite);
 }
 
-TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
+// Damage that leaves no movie to read; damage within a movie is the fuzzer's
+// (swf_player_fuzz).
+TEST(MoviePlayback, DamagedMoviesAreRefused) {
     DecodeError error;
     const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0};
     EXPECT_FALSE(decodeMovie(junk, sizeof junk, &error));
@@ -136,28 +135,6 @@ TEST(MoviePlayback, DamagedMoviesAreRefusedOrReadWithinBounds) {
     const uint8_t badZlib[] = {'C', 'W', 'S', 8, 100, 0, 0, 0, 1, 2, 3, 4, 5, 6};
     EXPECT_FALSE(decodeMovie(badZlib, sizeof badZlib, &error));
     EXPECT_EQ(error, DecodeError::BadCompression);
-
-    SwfWriter w = stageWriter();
-    uint16_t bitmap = defineBitmap(w, 4, 4, std::vector<uint32_t>(16, 0xFF00FF00u), false);
-    ShapeBuilder s;
-    s.setStyles(0, s.addBitmapFill(bitmap, Matrix{}), s.addLineStyle(20, {0, 0, 0, 255}));
-    s.moveTo(0, 0);
-    s.curveTo(2000, 0, 2000, 2000);
-    s.lineTo(0, 0);
-    w.timeline().place(1, w.defineShape(s, 4));
-    w.timeline().place(2, 77);  // no such character
-    w.timeline().showFrame();
-    for (bool compressed : {false, true}) {
-        std::vector<uint8_t> whole = w.finish(compressed);
-        ASSERT_EQ(renderFrame(whole, 30, 30).pixels.size(), 900u);
-        for (size_t cut = 0; cut < whole.size(); ++cut) {
-            std::vector<uint8_t> part(whole.begin(), whole.begin() + cut);
-            renderFrame(part, 30, 30);
-            std::vector<uint8_t> flipped = whole;
-            flipped[cut] ^= 0x5A;
-            renderFrame(flipped, 30, 30);
-        }
-    }
 }
 
 // Character 1 of a movie holding only this colour-mapped bitmap, one colour, every pixel 0.

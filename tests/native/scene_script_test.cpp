@@ -48,8 +48,7 @@ std::string nextStep(SceneScript& script) {
 }  // namespace
 
 TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
-    Scripts scripts;
-    scripts.files[u"c-test.txt"] = u"close=none";
+    Scripts scripts{{{u"c-test.txt", u"close=none"}}};
     SceneScript script = scripts.script();
     EXPECT_FALSE(script.load(u""));
     EXPECT_TRUE(scripts.reads.empty());
@@ -61,8 +60,7 @@ TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
 }
 
 TEST(SceneScript, OneMovieWithoutListPlaysOnceThenEnds) {
-    Scripts scripts;
-    scripts.files[u"c-tolder.txt"] = u"swf1=grumble.swf\r\ntime1=0:30:0";
+    Scripts scripts{{{u"c-tolder.txt", u"swf1=grumble.swf\r\ntime1=0:30:0"}}};
     SceneScript script = scripts.script();
     ASSERT_TRUE(script.load(u"c-tolder.txt"));
     EXPECT_FALSE(script.nextList());
@@ -74,8 +72,7 @@ TEST(SceneScript, OneMovieWithoutListPlaysOnceThenEnds) {
 }
 
 TEST(SceneScript, TimeWithoutMovieIsAnEmptyStepAndMovieWithoutTimeEndsTheRun) {
-    Scripts scripts;
-    scripts.files[u"c-test.txt"] = u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0";
+    Scripts scripts{{{u"c-test.txt", u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0"}}};
     SceneScript script = scripts.script();
     script.load(u"c-test.txt");
     EXPECT_EQ(nextStep(script), " for -1 ms");
@@ -85,11 +82,10 @@ TEST(SceneScript, TimeWithoutMovieIsAnEmptyStepAndMovieWithoutTimeEndsTheRun) {
 }
 
 TEST(SceneScript, ListFileRestartsMovieNumbering) {
-    Scripts scripts;
-    scripts.files[u"c-hopsa-common.txt"] = u"close=minimize\r\nswf-list1=a.txt";
-    scripts.files[u"c-hopsa-usual.txt"] =
-        u"close=close\r\nswf1=intro.swf\r\ntime1=0:1:0\r\nswf2=unplayed.swf\r\ntime2=0:2:0";
-    scripts.files[u"a.txt"] = u"swf2=a2.swf\r\ntime2=0:0:5\r\nswf1=a1.swf\r\ntime1=2\r\nclose=none";
+    Scripts scripts{
+        {{u"c-hopsa-common.txt", u"close=minimize\r\nswf-list1=a.txt"},
+         {u"c-hopsa-usual.txt", u"close=close\r\nswf1=intro.swf\r\ntime1=0:1:0\r\nswf2=unplayed.swf\r\ntime2=0:2:0"},
+         {u"a.txt", u"swf2=a2.swf\r\ntime2=0:0:5\r\nswf1=a1.swf\r\ntime1=2\r\nclose=none"}}};
     SceneScript script = scripts.script();
     script.load(u"c-hopsa-common.txt");
     script.load(u"c-hopsa-usual.txt");
@@ -108,10 +104,9 @@ TEST(SceneScript, ListFileRestartsMovieNumbering) {
 // A list of blank entries fails and resets the movie counter; a missing entry
 // fails its list, and the next list is tried.
 TEST(SceneScript, ListsWithoutAReadableEntryFail) {
-    Scripts scripts;
-    scripts.files[u"c-blank.txt"] = u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|";
-    scripts.files[u"c-gone.txt"] = u"swf-list1=gone.txt\r\nswf-list2=a.txt";
-    scripts.files[u"a.txt"] = u"swf1=a.swf\r\ntime1=1";
+    Scripts scripts{{{u"c-blank.txt", u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|"},
+                     {u"c-gone.txt", u"swf-list1=gone.txt\r\nswf-list2=a.txt"},
+                     {u"a.txt", u"swf1=a.swf\r\ntime1=1"}}};
     SceneScript blank = scripts.script();
     blank.load(u"c-blank.txt");
     blank.nextMovie();
@@ -128,11 +123,10 @@ TEST(SceneScript, ListsWithoutAReadableEntryFail) {
 
 TEST(SceneScript, ThreeEntriesAreChosenWithEqualChance) {
     seededGenerator.seed(20261206);
-    Scripts scripts;
-    scripts.files[u"a.txt"] = u"swf1=a";
-    scripts.files[u"b.txt"] = u"swf1=b";
-    scripts.files[u"c.txt"] = u"swf1=c";
-    scripts.files[u"c-test.txt"] = u"swf-list1= a.txt |b.txt|\tc.txt ";
+    Scripts scripts{{{u"a.txt", u"swf1=a"},
+                     {u"b.txt", u"swf1=b"},
+                     {u"c.txt", u"swf1=c"},
+                     {u"c-test.txt", u"swf-list1= a.txt |b.txt|\tc.txt "}}};
     std::map<std::u16string, int> counts;
     const int draws = 30000;
     for (int i = 0; i < draws; ++i) {

@@ -33,19 +33,14 @@ TEST(VirtualFileTable, MarkerBindsTheOldestMovieWithRoomUpToItsMaxMatches) {
     VirtualFileTable table;
     VirtualFile& older = table.add(movie(u"old", 10, 5, 1));
     VirtualFile& newer = table.add(movie(u"new", 10, 5, 3));
-    HandleState& one = table.track(1);
-    HandleState& two = table.track(2);
-    HandleState& three = table.track(3);
-    HandleState& four = table.track(4);
-    EXPECT_TRUE(one.probePending);
-    EXPECT_TRUE(table.bind(one, markerOf(5)));
-    EXPECT_TRUE(table.bind(two, markerOf(5)));
-    EXPECT_TRUE(table.bind(three, markerOf(5)));
-    EXPECT_FALSE(table.bind(four, markerOf(5)));
-    EXPECT_EQ(one.movie, &older);
-    EXPECT_EQ(two.movie, &newer);
-    EXPECT_EQ(four.movie, nullptr);
-    EXPECT_FALSE(four.probePending);
+    const VirtualFile* boundTo[] = {&older, &newer, &newer, nullptr};
+    for (uint32_t handle = 1; handle <= 4; ++handle) {
+        HandleState& state = table.track(handle);
+        EXPECT_TRUE(state.probePending);
+        EXPECT_EQ(table.bind(state, markerOf(5)), handle < 4);
+        EXPECT_EQ(state.movie, boundTo[handle - 1]) << handle;
+        EXPECT_FALSE(state.probePending);
+    }
     EXPECT_EQ(older.matchCount, 4u);
     EXPECT_EQ(newer.matchCount, 4u);
     EXPECT_EQ(older.openCount, 1u);
