@@ -40,7 +40,7 @@ std::string dateOf(int32_t day) {
     const int64_t dayOfMonth = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
     const int64_t month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
     const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    char text[16];
+    char text[40];  // room for any three numbers, though dates need 11
     std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(year),
                   static_cast<long long>(month), static_cast<long long>(dayOfMonth));
     return text;

@@ -263,7 +263,9 @@ TEST(VfsArchiveDamage, TruncatedOrFlippedArchivesGiveOriginalContentOrNothing) {
         std::unique_ptr<VfsArchive> archive = mounted(bytes);
         for (std::u16string_view path : {u"readme.txt", u"swf/a.swf", u"swf/b.swf", u"info/c-test.txt", u"empty"}) {
             const std::string content = readText(archive.get(), path);  // "<null>" without an archive
-            if (content != "<null>") ASSERT_EQ(content, readText(intact.get(), path));
+            if (content != "<null>") {
+                ASSERT_EQ(content, readText(intact.get(), path));
+            }
         }
     };
     for (size_t length = 0; length < original.size(); ++length)

@@ -117,7 +117,9 @@ TEST(Content, EveryChoiceOfEverySceneComesUpAndTheScenesLastAsLongAsMeant) {
             EXPECT_LE(seconds, scene.maxSeconds) << scene.name;
             sequences.insert(sequence);
         }
-        if (scene.sequences) EXPECT_EQ(sequences.size(), scene.sequences) << scene.name;
+        if (scene.sequences) {
+            EXPECT_EQ(sequences.size(), scene.sequences) << scene.name;
+        }
         EXPECT_GE(moviesPlayed.size(), scene.movies) << scene.name;
     }
     for (VfsEntry* entry = archive()->find(u"info")->firstChild; entry; entry = entry->next)

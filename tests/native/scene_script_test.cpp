@@ -22,6 +22,7 @@ void seededBytes(void* buffer, size_t length) {
 
 // Scripts by file name, served as the content store would under "info\".
 struct Scripts {
+    explicit Scripts(std::map<std::u16string, std::u16string> served) : files(std::move(served)) {}
     std::map<std::u16string, std::u16string> files;
     std::vector<std::u16string> reads;
 
