@@ -201,7 +201,7 @@ TEST(FrameRenderer, BitmapFillsRepeatOrClampAndSmooth) {
         SwfWriter w = stageWriter();
         uint16_t bitmap = defineBitmap(w, 2, 1, {0xFFFF0000u, c.right}, c.right >> 24 != 255);
         ShapeBuilder s;
-        s.setStyles(0, s.addBitmapFill(bitmap, c.m, c.repeat, c.smooth), 0);
+        s.setStyles(0, s.addFill(bitmapFill(bitmap, c.m, c.repeat, c.smooth)), 0);
         s.rectangle(0, 0, 2000, 2000);
         w.timeline().place(1, w.defineShape(s));
         RenderedFrame f = shownFrame(w);

@@ -26,7 +26,7 @@ RenderedFrame drawBitmapTag(unsigned code, const std::vector<uint8_t>& body, con
     if (!tables.empty()) w.rawDefinition(SwfTag::JpegTables, tables);
     uint16_t bitmap = w.define(code, body);
     ShapeBuilder s;
-    s.setStyles(0, s.addBitmapFill(bitmap, Matrix{125, 0, 0, 125, 0, 0}, false, false), 0);
+    s.setStyles(0, s.addFill(bitmapFill(bitmap, Matrix{125, 0, 0, 125, 0, 0}, false, false)), 0);
     s.rectangle(0, 0, 2000, 2000);
     w.timeline().place(1, w.defineShape(s));
     return shownFrame(w);

@@ -78,7 +78,9 @@ int main(int argc, char** argv) {
     SwfWriter w = stageWriter(400, 300);
     uint16_t photo = jpegBitmap(w);
     ShapeBuilder framed;
-    framed.setStyles(0, framed.addBitmapFill(photo, Matrix{200, 0, 0, 200, 20 * kTwips, 20 * kTwips}, false, false), 0);
+    framed.setStyles(0,
+                     framed.addFill(bitmapFill(photo, Matrix{200, 0, 0, 200, 20 * kTwips, 20 * kTwips}, false, false)),
+                     0);
     framed.rectangle(20 * kTwips, 20 * kTwips, 160 * kTwips, 120 * kTwips);
     uint16_t picture = w.defineShape(framed);
     // An "A" of 0.8 em, advancing one em.

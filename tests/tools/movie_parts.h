@@ -65,6 +65,17 @@ inline uint16_t defineBitmap(SwfWriter& w, int width, int height, const std::vec
 }
 
 // A mask for the depths above it up to clipDepth.
+// A bitmap fill of the character, for ShapeBuilder::addFill.
+inline FillStyle bitmapFill(uint16_t bitmapId, const Matrix& matrix, bool repeat = true, bool smooth = true) {
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmapId = bitmapId;
+    f.matrix = matrix;
+    f.repeat = repeat;
+    f.smooth = smooth;
+    return f;
+}
+
 inline void placeMask(TimelineWriter& t, uint16_t depth, uint16_t characterId, uint16_t clipDepth,
                       const std::optional<Matrix>& matrix = std::nullopt) {
     BitWriter w;

@@ -139,7 +139,7 @@ SwfWriter everything() {
     uint32_t linear = s.addLinearGradient(g, {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 100}}, {255, {0, 0, 255, 255}}});
     uint32_t radial = s.addRadialGradient(g, {{10, {1, 2, 3, 4}}, {240, {5, 6, 7, 8}}});
     const Matrix b{20, 0, 0, 20, 0, 0};
-    uint32_t bitmap = s.addBitmapFill(plainBitmap, b, true, true);
+    uint32_t bitmap = s.addFill(bitmapFill(plainBitmap, b, true, true));
     s.setStyles(linear, radial, 0);
     s.moveTo(0, 0);
     s.lineTo(4000, 0);
@@ -147,7 +147,7 @@ SwfWriter everything() {
     s.lineTo(4000, 3000);
     s.curveTo(-100, -200, 0, 0);
     s.newStyles();
-    uint32_t clipped = s.addBitmapFill(alphaBitmap, b, false, false);
+    uint32_t clipped = s.addFill(bitmapFill(alphaBitmap, b, false, false));
     s.addLineStyle(5, {9, 9, 9, 9});
     s.setStyles(clipped, 0, 1);
     s.moveTo(100, 100);

@@ -172,16 +172,6 @@ uint32_t ShapeBuilder::addRadialGradient(const Matrix& matrix, std::vector<Gradi
     return index;
 }
 
-uint32_t ShapeBuilder::addBitmapFill(uint16_t bitmapId, const Matrix& matrix, bool repeat, bool smooth) {
-    FillStyle f;
-    f.kind = FillStyle::Kind::Bitmap;
-    f.bitmapId = bitmapId;
-    f.matrix = matrix;
-    f.repeat = repeat;
-    f.smooth = smooth;
-    return addFill(f);
-}
-
 uint32_t ShapeBuilder::addLineStyle(uint16_t width, Rgba color) {
     LineStyle l;
     l.width = width;
@@ -430,7 +420,7 @@ uint16_t SwfWriter::define(unsigned code, const std::vector<uint8_t>& body) {
     BitWriter w;
     w.u16(nextId_);
     w.bytes(body);
-    appendTag(definitions_, code, w.data());
+    rawDefinition(code, w.data());
     return nextId_++;
 }
 

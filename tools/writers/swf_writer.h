@@ -13,7 +13,6 @@ public:
     uint32_t addSolidFill(Rgba color);
     uint32_t addLinearGradient(const Matrix& matrix, std::vector<GradientStop> stops);
     uint32_t addRadialGradient(const Matrix& matrix, std::vector<GradientStop> stops);
-    uint32_t addBitmapFill(uint16_t bitmapId, const Matrix& matrix, bool repeat = true, bool smooth = true);
     uint32_t addLineStyle(uint16_t width, Rgba color);
     uint32_t addLineStyle(const LineStyle& style);
     uint32_t addFill(const FillStyle& style);
