@@ -37,6 +37,9 @@ template <typename Subkey>
 inline void runRounds(const BlowfishContext& c, uint32_t& left, uint32_t& right, Subkey subkey) {
     uint32_t l = left ^ subkey(0);
     uint32_t r = right;
+    // Unrolled: the loop's own counting cost the archive's decryption up to a
+    // tenth more (64 MiB, i686, against the rounds written out).
+#pragma GCC unroll 8
     for (int i = 1; i < 17; i += 2) {
         r ^= feistel(c, l) ^ subkey(i);
         l ^= feistel(c, r) ^ subkey(i + 1);
