@@ -53,6 +53,21 @@ missing_packages() {
   for row in ru_RU.utf8 ja_JP.utf8; do locale -a 2>/dev/null | grep -qix "$row" || { echo locales; break; }; done
 }
 
+# A shared library must be at one version in both architectures. Where the
+# mirror's i386 index lags behind (a security index that did not arrive), the
+# i386 version is taken for both: the packages apt would leave unmet, pinned.
+multiarch_pins() {
+  local lagging name version
+  lagging=$(apt-get install -s -t bookworm --no-install-recommends "$@" 2>&1 |
+    grep -oE 'Depends: [a-z0-9.+-]+:i386' | sed -E 's/Depends: (.*):i386/\1/' | sort -u)
+  for name in $lagging; do
+    version=$(apt-cache policy "$name:i386" | awk '/Candidate:/ { print $2 }')
+    [ -n "$version" ] && [ "$version" != "(none)" ] && printf '%s ' "$name=$version" "$name:i386=$version"
+  done
+  [ -n "$lagging" ] && printf '%s ' --allow-downgrades
+  return 0
+}
+
 cmd_setup() {
   local missing
   missing=$(missing_packages | sort -u)
@@ -68,7 +83,7 @@ cmd_setup() {
     sleep 10
   done
   # shellcheck disable=SC2086  # one package a word
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -t bookworm $missing $(multiarch_pins $missing)
   local locale pattern=""
   for locale in "${locales[@]}"; do pattern+="${pattern:+|}$locale ${locale#*.}"; done
   sed -i -E "s/^# *($pattern)\$/\\1/" /etc/locale.gen
