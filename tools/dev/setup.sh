@@ -1,7 +1,7 @@
 # ./dev setup: what the project needs, each with the Debian package that
 # brings it; a command's name or a file that shows the package is there.
 readonly needs=(
-  "wine                               wine"
+  "/usr/bin/wine                      wine"
   "/usr/lib/wine/wine                 wine32:i386"
   "/usr/lib/wine/wine64               wine64"
   "/usr/share/wine/fonts/coue1255.fon fonts-wine"
