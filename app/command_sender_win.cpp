@@ -7,16 +7,14 @@
 #include "resources/resource_ids.h"
 #include "settings/password_gate_win.h"
 #include "shell/control_channel_win.h"
+#include "shell/guard_presence_win.h"
 #include "app/control_module_file_win.h"
-#include "guard/guard_requests_win.h"
 #include "shell/messages_win.h"
 #include "shell/start_program_win.h"
 
 namespace {
 
 constexpr DWORD kCloseAllPauseMs = 1250;
-constexpr DWORD kCloseWaitMs = 3000;
-constexpr DWORD kCloseLookMs = 100;
 
 struct Request {
     UINT code;
@@ -37,15 +35,6 @@ bool closeWindowsFirst(HWND window, UINT code, LPARAM flag, const wchar_t* passw
     return true;
 }
 
-// Whether the module is still there once a close had time to end it.
-bool moduleOutlivesClose() {
-    for (DWORD waited = 0; waited < kCloseWaitMs; waited += kCloseLookMs) {
-        if (!findControlWindow()) return false;
-        Sleep(kCloseLookMs);
-    }
-    return true;
-}
-
 void send(Request request) {
     HWND window = nullptr;
     if (request.proveAdministrator) {
@@ -56,14 +45,11 @@ void send(Request request) {
         // Where another sender prompts, or the prompt is cancelled, nothing
         // more is done: the uninstaller neither.
         const PasswordAsked asked = withParentsPassword(PromptKind::Sender, [&](const std::u16string& password) {
-            // The guard service must not start again a module the parents close.
-            const bool closing = request.code == kCommandClose && tellGuard(kGuardParentsClose);
             if (!closeWindowsFirst(window, request.code, 1, asWide(password)) ||
                 sendControlCommand(request.code, 1, asWide(password)) == kHandOverFailed) {
                 errorBox(nullptr, IDS_HAND_OVER_FAILED, true);
                 request.uninstall = false;
             }
-            if (closing && moduleOutlivesClose()) tellGuard(kGuardFollowAgain);
         });
         if (asked != PasswordAsked::Given) return;
     } else {

@@ -35,6 +35,9 @@ constexpr Switch kSwitchOrder[] = {
     {"/guard", Role::Guard},
     {"/extra:", Role::ExtraTime},
     {"/calendar", Role::Calendar},
+    {kProgramWarningSwitch, Role::ProgramWarning},
+    {kProgramCloseSwitch, Role::ProgramClose},
+    {"/program-ended", Role::ProgramEnded},
 };
 
 constexpr std::string_view kMessageSwitch = "/message:";
@@ -59,16 +62,19 @@ std::string_view messageText(std::string_view commandLine) {
     return commandLine.substr(at + kMessageSwitch.size());
 }
 
-int extraTimeMinutes(std::string_view commandLine) {
-    const size_t at = commandLine.find(kExtraTimeSwitch);
+uint32_t switchNumber(std::string_view commandLine, std::string_view switchText, uint32_t largest) {
+    const size_t at = commandLine.find(switchText);
     if (at == std::string_view::npos) return 0;
-    int minutes = 0;
-    size_t i = at + kExtraTimeSwitch.size();
-    for (; i < commandLine.size() && commandLine[i] >= '0' && commandLine[i] <= '9' && minutes <= kLongestExtraTime;
-         ++i)
-        minutes = minutes * 10 + (commandLine[i] - '0');
+    uint64_t number = 0;
+    size_t i = at + switchText.size();
+    for (; i < commandLine.size() && commandLine[i] >= '0' && commandLine[i] <= '9' && number <= largest; ++i)
+        number = number * 10 + static_cast<uint64_t>(commandLine[i] - '0');
     const bool ends = i == commandLine.size() || commandLine[i] == ' ';
-    return ends && minutes >= 1 && minutes <= kLongestExtraTime ? minutes : 0;
+    return ends && number >= 1 && number <= largest ? static_cast<uint32_t>(number) : 0;
+}
+
+int extraTimeMinutes(std::string_view commandLine) {
+    return static_cast<int>(switchNumber(commandLine, kExtraTimeSwitch, kLongestExtraTime));
 }
 
 SceneRequest sceneFor(Role role) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string_view>
 
 // What a process does, chosen by the switches on its command line.
@@ -27,6 +28,10 @@ enum class Role {
     RemoveGuard,   // "/remove-guard"
     ExtraTime,     // "/extra:MINUTES": the parents grant extra time
     Calendar,      // "/calendar": the parents' week and history
+    // What the guard tells the child of a program the parents limit:
+    ProgramWarning,  // "/program-warning:MINUTES": the minutes left today
+    ProgramClose,    // "/program-close:PROCESS": its windows asked to close, a minute to save
+    ProgramEnded,    // "/program-ended": it was ended, and why
 };
 
 struct DispatchPlan {
@@ -41,10 +46,15 @@ DispatchPlan planDispatch(std::string_view commandLine);
 // Everything after the first "/message:".
 std::string_view messageText(std::string_view commandLine);
 
-// The minutes after the first "/extra:" (digits, then a blank or the end), 1
-// to kLongestExtraTime; 0 for anything else.
+// The number after the first occurrence of a switch (digits, then a blank or
+// the end), 1 to `largest`; 0 for anything else.
+uint32_t switchNumber(std::string_view commandLine, std::string_view switchText, uint32_t largest);
+
+// The minutes after "/extra:", 1 to kLongestExtraTime; 0 for anything else.
 constexpr int kLongestExtraTime = 240;
 int extraTimeMinutes(std::string_view commandLine);
+constexpr std::string_view kProgramWarningSwitch = "/program-warning:";
+constexpr std::string_view kProgramCloseSwitch = "/program-close:";
 
 struct SceneRequest {
     const char16_t* script = nullptr;

@@ -24,7 +24,9 @@
 #include "shell/control_module_start_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/messages_win.h"
+#include "app/program_notes_win.h"
 #include "app/roles.h"
+#include "calendar/calendar_record.h"
 
 namespace {
 
@@ -66,6 +68,11 @@ int runRole(Role role, const std::string& commandLine, const Settings& settings,
     case Role::Guard: runGuardService(); return 0;
     case Role::InstallGuard: return installGuardService() ? 0 : 1;
     case Role::RemoveGuard: return removeGuardService() ? 0 : 1;
+    case Role::ProgramWarning:
+        warnOfProgramEnd(switchNumber(commandLine, kProgramWarningSwitch, kMinutesPerDay));
+        return 0;
+    case Role::ProgramClose: closeProgramWindows(switchNumber(commandLine, kProgramCloseSwitch, UINT32_MAX)); return 0;
+    case Role::ProgramEnded: tellProgramEnded(); return 0;
     case Role::Message: {
         std::string text(messageText(commandLine));
         MessageBoxA(nullptr, text.c_str(), "Info", MB_ICONINFORMATION);

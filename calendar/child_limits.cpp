@@ -7,13 +7,6 @@ namespace {
 constexpr const char16_t* kWeekdays[kDaysPerWeek] = {u"monday", u"tuesday",  u"wednesday", u"thursday",
                                                      u"friday", u"saturday", u"sunday"};
 
-// The user's own value, else the common one; nothing when neither is set.
-std::optional<std::u16string> valueFor(const KeyValueDocument& limits, const std::u16string& userName,
-                                       const std::u16string& key) {
-    if (std::optional<std::u16string> value = limitSetFor(limits, userName, key)) return value;
-    return limitSetFor(limits, u"", key);
-}
-
 }  // namespace
 
 int32_t minutesOf(const std::u16string& text) {
@@ -46,20 +39,31 @@ std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const 
     return std::nullopt;
 }
 
-WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName) {
+std::optional<std::u16string> limitFor(const KeyValueDocument& limits, const std::u16string& userName,
+                                       const std::u16string& key) {
+    if (std::optional<std::u16string> value = limitSetFor(limits, userName, key)) return value;
+    return limitSetFor(limits, u"", key);
+}
+
+WeeklyCalendar weekUnder(const KeyValueDocument& limits, const std::u16string& userName,
+                         const std::u16string& prefix) {
     WeeklyCalendar week;
-    week.zone = limitSetFor(limits, u"", kZoneKey).value_or(u"");
     for (size_t day = 0; day < week.days.size(); ++day) {
-        const std::u16string name = weekdayKey(day);
-        if (const std::optional<std::u16string> hours = valueFor(limits, userName, name))
+        const std::u16string name = prefix + weekdayKey(day);
+        if (const std::optional<std::u16string> hours = limitFor(limits, userName, name))
             if (std::optional<std::vector<AllowedWindow>> windows = parseAllowedWindows(*hours)) {
                 week.days[day].restricted = true;
                 week.days[day].windows = std::move(*windows);
             }
-        if (const std::optional<std::u16string> budget = valueFor(limits, userName, budgetKeyOf(name)))
+        if (const std::optional<std::u16string> budget = limitFor(limits, userName, budgetKeyOf(name)))
             week.days[day].budgetMinutes = minutesOf(*budget);
     }
+    week.zone = limitSetFor(limits, u"", kZoneKey).value_or(u"");
     return week;
+}
+
+WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName) {
+    return weekUnder(limits, userName, u"");
 }
 
 Settings childSettings(const Settings& common, const KeyValueDocument& limits, const std::u16string& userName) {

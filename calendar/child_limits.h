@@ -17,6 +17,9 @@ std::u16string limitKeyOf(const std::u16string& userName, const std::u16string& 
 // the common one for no name; nothing where none is set.
 std::optional<std::u16string> limitSetFor(const KeyValueDocument& limits, const std::u16string& userName,
                                           const std::u16string& key);
+// The user's own value, else the common one; nothing when neither is set.
+std::optional<std::u16string> limitFor(const KeyValueDocument& limits, const std::u16string& userName,
+                                       const std::u16string& key);
 // A day's minutes written as digits, 0 to 1440; -1 for anything else.
 int32_t minutesOf(const std::u16string& text);
 
@@ -29,6 +32,10 @@ constexpr char16_t kZoneKey[] = u"zone";
 // and the zone. A key that is absent or cannot be read leaves its day as
 // without a calendar: a damaged file never locks a child out.
 WeeklyCalendar calendarOf(const KeyValueDocument& limits, const std::u16string& userName);
+// The same week under keys that start with the prefix ("program.Игры.monday"),
+// with the calendar's zone.
+WeeklyCalendar weekUnder(const KeyValueDocument& limits, const std::u16string& userName,
+                         const std::u16string& prefix);
 
 // The settings for one Windows user: the common ones (nessel20.cfg), with the
 // user's own keys of the limits file over them: "<user>/bedtime", "/sleep",

@@ -40,8 +40,8 @@ void GuardCore::parentsMode(uint32_t session) {
     sessions_[session].useBroken = true;
 }
 
-void GuardCore::parentsClose(uint32_t session, bool closed) {
-    sessions_[session].parentsClosed = closed;
+void GuardCore::parentsClose(uint32_t session) {
+    sessions_[session].parentsClosed = true;
     sessions_[session].useBroken = true;
 }
 

@@ -56,12 +56,12 @@ public:
     void sessionEvent(uint32_t session, SessionEvent event);
     void suspend();
     void resume();
-    // Requests only administrators can send: the parents at the computer
+    // What the guard granted to the parents' password: the parents at the computer
     // (their mode, which ends when the session is locked, left or its user
     // changes) and the parents' close of the session's module (which lasts
     // until its user logs off or on).
     void parentsMode(uint32_t session);
-    void parentsClose(uint32_t session, bool closed);
+    void parentsClose(uint32_t session);
     bool closedByParents(uint32_t session) const;
 
     // One look at a user the settings control, logged on in the sessions

@@ -7,7 +7,7 @@
 
 #include "control/usage_ledger_file_win.h"
 #include "guard/event_log_win.h"
-#include "guard/guard_requests_win.h"
+#include "shell/guard_presence_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "shell/data_locations_win.h"

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "guard/guard_requests_win.h"
+#include "shell/guard_presence_win.h"
 #include "control/local_time_win.h"
 #include "control/shutdown_win.h"
 #include "common/system_function_win.h"
@@ -23,10 +23,11 @@ namespace {
 // A module ended in Task Manager is back within this and its own start.
 constexpr DWORD kFollowMs = 2000;
 
-// What the service manager told the guard, kept for its loop: a request
-// (GuardRequest), a session change (WTS_SESSION_*) with its session, or a
-// power change; and the parents' commands granted on the guard's channel.
-enum : DWORD { kSuspend = 0x10000, kResume, kParentsMode };
+// What the service manager told the guard, kept for its loop: a session
+// change (WTS_SESSION_*) with its session, or a power change; and the
+// parents' commands granted on the guard's channel, which is how the guard
+// learns of them: it grants only to the parents' password.
+enum : DWORD { kSuspend = 0x10000, kResume, kParentsMode, kParentsClose };
 struct Notice {
     DWORD what;
     DWORD session;
@@ -45,8 +46,7 @@ void keep(DWORD what, DWORD session) {
 
 void apply(SessionGuard& guard, const Notice& notice) {
     switch (notice.what) {
-    case kGuardParentsClose: guard.parentsClose(notice.session, true); break;
-    case kGuardFollowAgain: guard.parentsClose(notice.session, false); break;
+    case kParentsClose: guard.parentsClose(notice.session); break;
     case kParentsMode: guard.parentsMode(notice.session); break;
     case kSuspend: guard.suspend(); break;
     case kResume: guard.resume(); break;
@@ -79,7 +79,7 @@ void lockSession(DWORD session) {
 // closed the module of their session.
 void onGrant(uint32_t session, uint32_t command) {
     if (command == kCommandParents) keep(kParentsMode, session);
-    if (command == kCommandClose) keep(kGuardParentsClose, session);
+    if (command == kCommandClose) keep(kParentsClose, session);
     SetEvent(gWake);
 }
 
@@ -108,13 +108,7 @@ DWORD WINAPI onControl(DWORD control, DWORD eventType, void* eventData, void*) {
         if (eventType == PBT_APMRESUMEAUTOMATIC || eventType == PBT_APMRESUMESUSPEND) keep(kResume, 0);
         break;
     case SERVICE_CONTROL_INTERROGATE: break;
-    default:
-        if (control >= kGuardParentsClose && control < kGuardParentsClose + kGuardRequestSessions)
-            keep(kGuardParentsClose, control - kGuardParentsClose);
-        else if (control >= kGuardFollowAgain && control < kGuardFollowAgain + kGuardRequestSessions)
-            keep(kGuardFollowAgain, control - kGuardFollowAgain);
-        else
-            return ERROR_CALL_NOT_IMPLEMENTED;
+    default: return ERROR_CALL_NOT_IMPLEMENTED;
     }
     SetEvent(gWake);
     return NO_ERROR;

@@ -397,7 +397,11 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
         decodeStateRecord(state.data(), readRecord(look.token, L"dat", state), record);
         core_.know(user, record, decodeCalendarRecord(calendar.data(), readRecord(look.token, L"cal", calendar)));
     }
-    const GuardSteps steps = core_.look(user, look.sessions, rules, now, localMinuteOf(now.utc, rules.calendar.zone));
+    const LocalMinute local = localMinuteOf(now.utc, rules.calendar.zone);
+    const GuardSteps steps = core_.look(user, look.sessions, rules, now, local);
+    for (const std::wstring& renamed :
+         programs_.follow(user, look.name, look.token, look.sessions, limits, now, local, rules.extraTimeUntil > now.utc))
+        recordTrick(Trick::ProgramRenamed, look.name, renamed);
     if (steps.turnOffScene || steps.sleepScene) {
         const wchar_t* scene = steps.sleepScene ? L"/show:nessel-sleep" : L"/show:nessel-turnoff";
         // A module that ran before this look shows its own; the guard stands in

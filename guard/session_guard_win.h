@@ -8,6 +8,7 @@
 
 #include "guard/clock_watch.h"
 #include "guard/guard_core.h"
+#include "guard/program_guard_win.h"
 #include "guard/trick_log.h"
 #include "common/key_value_document.h"
 
@@ -26,7 +27,9 @@ class SessionGuard {
 public:
     using Clock = GuardClock (*)();
     // How an evening ends: a scene of Tikko's shown to the token's user (the
-    // switch given), then the computer shut down, or a session logged off or locked.
+    // switch given: qz.exe started as that user, which is also how the child
+    // hears of a limited program), then the computer shut down, or a session
+    // logged off or locked.
     struct Ending {
         void (*showScene)(HANDLE token, const wchar_t* scene);
         void (*shutDown)(bool force);
@@ -34,7 +37,7 @@ public:
         void (*lock)(DWORD session);
     };
     // The service passes the system's clocks and endings; tests their own.
-    SessionGuard(Clock clock, Ending ending) : clock_(clock), ending_(ending) {}
+    SessionGuard(Clock clock, Ending ending) : programs_(ending.showScene), clock_(clock), ending_(ending) {}
     ~SessionGuard();
     SessionGuard(const SessionGuard&) = delete;
     SessionGuard& operator=(const SessionGuard&) = delete;
@@ -49,7 +52,7 @@ public:
     }
     void resume() { core_.resume(); }
     void parentsMode(DWORD session) { core_.parentsMode(session); }
-    void parentsClose(DWORD session, bool closed) { core_.parentsClose(session, closed); }
+    void parentsClose(DWORD session) { core_.parentsClose(session); }
     // Windows started in Safe Mode, which a child may choose without a password.
     void safeModeStart() { recordTrick(Trick::SafeMode, u"", L""); }
     // The process of the module the guard started in each session where one runs.
@@ -93,6 +96,7 @@ private:
     void watchImitators(const std::vector<DWORD>& sessions);
 
     GuardCore core_;
+    ProgramGuard programs_;
     std::map<DWORD, Watch> watches_;
     KeptFile settings_, limits_;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read

@@ -13,6 +13,7 @@ enum class Trick : uint32_t {
     ClockChanged = 4,    // the wall clock jumped while the computer was awake
     ZoneChanged = 5,     // the computer's time zone changed
     SafeMode = 6,        // the computer started in Safe Mode
+    ProgramRenamed = 7,  // a limited program ran under another file name than the parents gave
 };
 
 // Events of the guard's own: started and stopped; a trick's is the base plus the trick.

@@ -114,7 +114,7 @@ TEST(GuardCore, HoldsTheCalendarAndOnlyTheParentsLiftIt) {
     Evening played;
     played.rules.calendar.days[static_cast<size_t>(weekdayOf(dayOf(kEveningStart / kMinute)))].restricted = true;
     played.play({{Stretch::Use, 2}});
-    played.core.parentsClose(kSession, true);
+    played.core.parentsClose(kSession);
     played.play({{Stretch::Use, 20}});
     EXPECT_EQ(played.steps, "T1");
     played.core.sessionEvent(kSession, SessionEvent::Logon);

@@ -94,6 +94,24 @@ TEST_P(MovieBudgets, PlaysOrIsRefusedAtOnce) {
 
 INSTANTIATE_TEST_SUITE_P(, MovieBudgets, testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
 
+// A frame that places more objects than one tick's work pays for: the tick
+// stops at its budget, and the rest of the list stays unmade.
+TEST(MovieTick, StopsAtItsWorkBudget) {
+    constexpr int kPlaced = 15000;  // under the cap on live objects, over a tick's work
+    SwfWriter w = stageWriter(640, 480);
+    const uint16_t square = squareShape(w, 0, 0, 10, {255, 0, 0, 255});
+    w.timeline().showFrame();
+    for (int depth = 1; depth <= kPlaced; ++depth) w.timeline().place(static_cast<uint16_t>(depth), square);
+    w.timeline().showFrame();
+    auto movie = decodeOrNull(w.finish(true));
+    ASSERT_TRUE(movie);
+    MoviePlayer player(movie);
+    player.nextFrame();
+    const size_t made = collectDrawList(player, Matrix{}).items.size();
+    EXPECT_GT(made, 0u);
+    EXPECT_LT(made, static_cast<size_t>(kPlaced));
+}
+
 Bytes fuzzSeed(const char* name) {
     std::ifstream in(std::string(PALLO_SOURCE_DIR) + "/tests/fuzz/corpus/swf_player_fuzz/" + name, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -9,6 +9,7 @@ TEST(Roles, EarlierSwitchWinsAndSwitchesAreCaseSensitiveSubstrings) {
                               {"qz.exe /show:test /uninstall", Role::ShowTest},
                               {"qz.exe /message:/run", Role::StartControlModule},
                               {"qz.exe /extra:30", Role::ExtraTime},
+                              {"qz.exe /program-close:7", Role::ProgramClose},
                               {"qz.exe /RUN", Role::None},
                               {"qz.exe x/palloy", Role::SettingsCombined},
                               {"qz.exe /show:hopsa", Role::None},
@@ -39,6 +40,9 @@ TEST(Roles, ExtraTimeIsAWholeNumberOfMinutesUpToFourHours) {
                                  {"/extra:", 0},
                                  {"/extra:99999999999", 0}})
         EXPECT_EQ(extraTimeMinutes(line), minutes) << line;
+    // A process's number takes all 32 bits, and no more.
+    EXPECT_EQ(switchNumber("/program-close:4294967295", kProgramCloseSwitch, UINT32_MAX), UINT32_MAX);
+    EXPECT_EQ(switchNumber("/program-close:4294967296", kProgramCloseSwitch, UINT32_MAX), 0u);
 }
 
 TEST(Roles, ManualFlagOnlyForHandStartedScenes) {

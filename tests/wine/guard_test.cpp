@@ -16,7 +16,7 @@
 #include "control/usage_ledger_file_win.h"
 #include "guard/event_log_win.h"
 #include "guard/guard_installation_win.h"
-#include "guard/guard_requests_win.h"
+#include "shell/guard_presence_win.h"
 #include "guard/module_protection_win.h"
 #include "guard/session_guard_win.h"
 #include "guard/trick_log.h"
@@ -298,7 +298,7 @@ TEST_F(Guard, FollowsEachSessionOnItsOwn) {
     followFor(180);
     EXPECT_EQ(ledgerMinutes(), 30) << "minutes counted while the session was locked";
     guard.sessionEvent(session, SessionEvent::Unlock);
-    guard.parentsClose(session + 1, true);
+    guard.parentsClose(session + 1);
     const size_t beforeOthersClose = starts();
     // The copy users read, held open meanwhile, loses the guard nothing.
     HANDLE held = CreateFileW(testUsersLedger().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -308,7 +308,7 @@ TEST_F(Guard, FollowsEachSessionOnItsOwn) {
     EXPECT_GE(ledgerMinutes(), 33);
     const size_t before = starts();
     EXPECT_GT(before, beforeOthersClose) << "a close in another session stopped this one's module";
-    guard.parentsClose(session, true);
+    guard.parentsClose(session);
     followFor(60);
     EXPECT_EQ(starts(), before) << "a module started after the parents closed it";
     DeleteFileW(log.c_str());
@@ -406,4 +406,60 @@ TEST(GuardAccess, OnlyAdministratorsMayStopTheGuardSendItRequestsOrChangeTheLedg
     ASSERT_TRUE(CreateWellKnownSid(WinHighLabelSid, nullptr, high, &highSize));
     EXPECT_TRUE(EqualSid(level, high));
     LocalFree(level);
+}
+
+// A program the parents limit to a minute today, followed by a guard in this
+// process (the test's clock; what it asks of the child's qz.exe recorded): a
+// renamed copy of qz.exe, known by its version information's product name,
+// is warned, asked to close, ended a minute later and at once when started
+// again, and its name goes into the tricks' record. The close the guard asks
+// for, run as the child's qz.exe runs it, closes the program's window.
+TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
+    ASSERT_TRUE(suite::useRecorderAsModule());
+    ASSERT_TRUE(suite::writeSettings(Settings{}));
+    gGuardNow = suite::nowUtc();
+    const int32_t today = static_cast<int32_t>(localMinuteOf(gGuardNow) / kMinutesPerDay);
+    const wchar_t* const days[] = {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"};
+    wchar_t limits[MAX_PATH];
+    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", limits));
+    const std::wstring group = L"program.\x0418\x0433\x0440\x044B";  // "Игры"
+    const std::wstring rules = L"\xFEFF" + group + L" = Pallo\r\n" + group + L"." + days[today % 7] + L".minutes = 1";
+    suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2));
+    const std::wstring game = std::wstring(dataLocations().commonFolder()) + L"\\homework.exe";
+    ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), game.c_str(), FALSE));
+    const auto exitOf = [](HANDLE process) {
+        DWORD code = STILL_ACTIVE;
+        WaitForSingleObject(process, 5000);
+        GetExitCodeProcess(process, &code);
+        CloseHandle(process);
+        return code;
+    };
+    const auto startGame = [&] {  // and wait until it shows its window
+        HANDLE started = suite::start(game, L"/message:x");
+        suite::waitForWindow(L"Info", 10000);
+        return started;
+    };
+    HANDLE played = startGame();
+    gScenes.clear();
+    SessionGuard guard(&guardNow, kRecordedEnding);
+    follow(guard, 140);  // looks 20 s apart count 10 s each: the minute is full at the last
+    const std::wstring close = L"/program-close:" + std::to_wstring(GetProcessId(played));
+    EXPECT_EQ(gScenes, (std::vector<std::wstring>{L"/program-warning:1", close}));
+    EXPECT_EQ(WaitForSingleObject(played, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "no minute to save";
+    follow(guard, 60);
+    EXPECT_EQ(exitOf(played), 1u) << "not ended after its minute to save";
+    played = startGame();
+    follow(guard, 20);
+    EXPECT_EQ(exitOf(played), 1u) << "started again after its limit";
+    EXPECT_EQ(gScenes.back(), L"/program-ended");
+    const std::string record = tricks();
+    size_t renamed = 0;
+    for (size_t at = 0; (at = record.find(";7\r\n", at)) != std::string::npos; ++at) ++renamed;
+    EXPECT_EQ(renamed, 2u) << record;
+
+    played = startGame();
+    HANDLE asking = suite::start(suite::qzPath(), L"/program-close:" + std::to_wstring(GetProcessId(played)));
+    EXPECT_EQ(exitOf(played), 0u) << "its window was not asked to close";
+    suite::killProcess(asking);
+    DeleteFileW(game.c_str());
 }

@@ -11,7 +11,7 @@
 #include "shell/control_channel_win.h"
 #include "shell/data_locations_win.h"
 #include "shell/guard_channel_win.h"
-#include "guard/guard_requests_win.h"
+#include "shell/guard_presence_win.h"
 #include "support/suite.h"
 
 namespace {

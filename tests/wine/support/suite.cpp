@@ -3,7 +3,7 @@
 #include "resources/resource_ids.h"
 
 #include "control/control_module_win.h"
-#include "guard/guard_requests_win.h"
+#include "shell/guard_presence_win.h"
 #include "shell/process_identity_win.h"
 #include "shell/control_channel_win.h"
 
@@ -340,8 +340,15 @@ HWND startControlModule(const std::wstring& program) {
 }
 
 void stopControlModules() {
-    // A guard service left running (the installer's) would start them again.
-    tellGuard(kGuardParentsClose);
+    // A guard service left running (the installer's) would start them again:
+    // it goes as the installer removes it.
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE guard = manager ? OpenServiceW(manager, kGuardServiceName, SERVICE_QUERY_STATUS) : nullptr;
+    if (guard) {
+        CloseServiceHandle(guard);
+        run(qzPath(), L"/remove-guard", 30000);
+    }
+    if (manager) CloseServiceHandle(manager);
     // A module may hold its mutex before its window is there, for as long as
     // it waits for another module's window (10 s).
     for (DWORD started = GetTickCount(); GetTickCount() - started < 15000;) {

@@ -1,0 +1,157 @@
+#include "guard/program_guard_win.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "common/system_function_win.h"
+#include "common/whole_file_win.h"
+#include "content/lower_case.h"
+#include "control/usage_ledger_file_win.h"
+#include "guard/program_records.h"
+#include "shell/data_locations_win.h"
+#include "shell/process_identity_win.h"
+
+namespace {
+
+constexpr wchar_t kRecordsExtension[] = L"prg";
+// Paths whose identity is kept; past this the cache starts again.
+constexpr size_t kKnownPaths = 1024;
+constexpr UINT kEndedExitCode = 1;
+constexpr DWORD kLimitedQuery = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION, from Windows Vista on
+
+std::u16string asText(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+// A name of the version information's first language, empty where it has none.
+std::u16string versionName(const std::vector<uint8_t>& info, const wchar_t* key) {
+    static const auto query = systemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    struct Translation {
+        WORD language, codePage;
+    }* translations = nullptr;
+    UINT size = 0;
+    void* block = const_cast<uint8_t*>(info.data());
+    if (!query || !query(block, L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &size) ||
+        size < sizeof *translations)
+        return {};
+    wchar_t subBlock[64];
+    wsprintfW(subBlock, L"\\StringFileInfo\\%04x%04x\\%s", translations->language, translations->codePage, key);
+    wchar_t* value = nullptr;
+    if (!query(block, subBlock, reinterpret_cast<void**>(&value), &size) || !value || size == 0) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(value), wcsnlen(value, size));
+}
+
+ProgramIdentity identityOfFile(const std::wstring& path) {
+    ProgramIdentity identity;
+    const size_t slash = path.rfind(L'\\');
+    identity.fileName = asText(path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1));
+    static const auto infoSize =
+        systemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    static const auto info = systemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    DWORD handle = 0;
+    const DWORD size = infoSize && info ? infoSize(path.c_str(), &handle) : 0;
+    std::vector<uint8_t> block(size);
+    if (size == 0 || !info(path.c_str(), 0, size, block.data())) return identity;
+    identity.originalFileName = versionName(block, L"OriginalFilename");
+    identity.internalName = versionName(block, L"InternalName");
+    identity.productName = versionName(block, L"ProductName");
+    return identity;
+}
+
+// The guard's own program and its module are never a program the parents limit.
+bool suitesOwn(const wchar_t* path) {
+    static const std::wstring guard = [] {
+        wchar_t own[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH);
+        return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(own, length);
+    }();
+    return lstrcmpiW(path, guard.c_str()) == 0 || lstrcmpiW(path, dataLocations().controlModulePath()) == 0;
+}
+
+void endProcess(DWORD id) {
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+        TerminateProcess(process, kEndedExitCode);
+        CloseHandle(process);
+    }
+}
+
+}  // namespace
+
+const ProgramIdentity& ProgramGuard::identityOf(const std::wstring& path) {
+    const auto known = identities_.find(path);
+    if (known != identities_.end()) return known->second;
+    if (identities_.size() >= kKnownPaths) identities_.clear();
+    return identities_[path] = identityOfFile(path);
+}
+
+std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<uint32_t>& sessions,
+                                                             const std::vector<ProgramGroup>& groups) {
+    std::vector<Process> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        DWORD session = 0;
+        if (!ProcessIdToSessionId(entry.th32ProcessID, &session) ||
+            std::find(sessions.begin(), sessions.end(), session) == sessions.end())
+            continue;
+        HANDLE process = OpenProcess(kLimitedQuery, FALSE, entry.th32ProcessID);
+        if (!process) process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);  // Windows XP
+        wchar_t path[MAX_PATH] = L"";
+        const bool named = process && programOfProcess(process, path);
+        if (process) CloseHandle(process);
+        if (!named || suitesOwn(path)) continue;
+        const int group = groupOfProgram(groups, identityOf(path));
+        if (group >= 0) found.push_back({entry.th32ProcessID, path, group});
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+std::vector<std::wstring> ProgramGuard::follow(const std::string& user, const std::u16string& name, HANDLE token,
+                                               const std::vector<uint32_t>& sessions, const KeyValueDocument& limits,
+                                               GuardClock now, LocalMinute local, bool extraTime) {
+    std::vector<std::wstring> renamed;
+    const std::vector<ProgramGroup> groups = programGroupsOf(limits, name);
+    if (groups.empty()) return renamed;
+    wchar_t path[MAX_PATH];
+    if (!stored_.count(user) && guardRecordPathOf(token, path, kRecordsExtension)) {
+        std::vector<uint8_t>& bytes = stored_[user];
+        if (std::optional<std::vector<uint8_t>> image = readExistingFile(path)) bytes = std::move(*image);
+        for (const auto& [group, record] : decodeProgramRecords(bytes.data(), bytes.size()))
+            watch_.know(user, group, record);
+    }
+    const std::vector<Process> processes = processesOf(sessions, groups);
+    std::vector<ProgramSight> sights(groups.size());
+    std::set<DWORD> stillRenamed;
+    for (const Process& process : processes) {
+        sights[process.group] = {true, true};
+        const std::vector<std::u16string>& names = groups[process.group].programs;
+        const std::u16string file = lowerCase(identityOf(process.path).fileName);
+        if (std::find(names.begin(), names.end(), file) != names.end()) continue;
+        stillRenamed.insert(process.id);
+        if (!renamed_.count(process.id)) renamed.push_back(process.path);
+    }
+    renamed_ = std::move(stillRenamed);  // a number Windows gives again is another process
+    const std::vector<ProgramSteps> steps = watch_.look(user, groups, sights, now.awake, local, extraTime);
+    for (size_t group = 0; group < steps.size(); ++group) {
+        const ProgramSteps& step = steps[group];
+        if (step.warning >= 0) tell_(token, (L"/program-warning:" + std::to_wstring(step.warning)).c_str());
+        for (const Process& process : processes) {
+            if (static_cast<size_t>(process.group) != group) continue;
+            if (step.askClose) tell_(token, (L"/program-close:" + std::to_wstring(process.id)).c_str());
+            if (step.end) endProcess(process.id);
+        }
+        if (step.refused) tell_(token, L"/program-ended");
+    }
+    store(user, token);
+    return renamed;
+}
+
+void ProgramGuard::store(const std::string& user, HANDLE token) {
+    std::vector<uint8_t> bytes = encodeProgramRecords(watch_.records(user));
+    wchar_t path[MAX_PATH];
+    if (bytes == stored_[user] || !guardRecordPathOf(token, path, kRecordsExtension)) return;
+    if (writeGuardRecord(path, bytes.data(), bytes.size())) stored_[user] = std::move(bytes);
+}

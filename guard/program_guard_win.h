@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "calendar/program_groups.h"
+#include "guard/guard_core.h"
+#include "guard/program_watch.h"
+
+// The guard's hands for the programs the parents limit. Each look it lists
+// the processes in a child's sessions, knows each program's file by its name
+// and by the names its version information gives (read once for each path),
+// hands ProgramWatch what it saw, and carries out the steps: the child's own
+// qz.exe warns, asks the program's windows to close and says why a program
+// ended, and the guard ends the processes itself. A service sees nothing of
+// the child's desktop, so every running process of a limited program counts
+// as one on the screen. The groups' records live in the guard's folder, so a
+// restart gives no minutes back.
+class ProgramGuard {
+public:
+    // qz.exe started as the token's user with the switch given.
+    using Tell = void (*)(HANDLE token, const wchar_t* switches);
+    explicit ProgramGuard(Tell tell) : tell_(tell) {}
+
+    // One look at a child (by SID, with the name the limits file knows and
+    // the sessions logged on). Gives the paths of limited programs found
+    // running under another name than the parents gave, once for each process.
+    std::vector<std::wstring> follow(const std::string& user, const std::u16string& name, HANDLE token,
+                                     const std::vector<uint32_t>& sessions, const KeyValueDocument& limits,
+                                     GuardClock now, LocalMinute local, bool extraTime);
+
+private:
+    struct Process {
+        DWORD id;
+        std::wstring path;
+        int group;
+    };
+    std::vector<Process> processesOf(const std::vector<uint32_t>& sessions, const std::vector<ProgramGroup>& groups);
+    const ProgramIdentity& identityOf(const std::wstring& path);
+    void store(const std::string& user, HANDLE token);
+
+    Tell tell_;
+    ProgramWatch watch_;
+    std::map<std::wstring, ProgramIdentity> identities_;  // by the file's path
+    std::map<std::string, std::vector<uint8_t>> stored_;  // each child's records as last written
+    std::set<DWORD> renamed_;                               // processes already reported
+};
