@@ -9,6 +9,7 @@
 #include "control/controlled_user_win.h"
 #include "control/module_host_win.h"
 #include "control/module_tray_win.h"
+#include "control/screen_sight_win.h"
 #include "control/session_notifications_win.h"
 #include "control/tray_icon_win.h"
 #include "resources/resource_ids.h"
@@ -52,7 +53,11 @@ enum Timer : UINT_PTR {
     kSceneWatchdog = 2,
     kTolderSecond = 4,
     kDelayedDisable = 5,
+    kScreenSight = 6,
 };
+// The guard counts a limited program's time between two of its looks, two
+// seconds apart, that both saw it on the screen.
+constexpr UINT kScreenSightMs = 2000;
 
 // The never-shown dialog whose title every other process looks for. It owns
 // the timers and the icon; the logic lives in ControlCore, the system's side
@@ -81,6 +86,7 @@ protected:
         core_.start(currentMoment());
         setTimer(kFirstTrayRefresh, 0);
         setTimer(kMinute, options_.minuteMs);
+        if (guards_) setTimer(kScreenSight, kScreenSightMs);
         return true;
     }
 
@@ -99,6 +105,7 @@ protected:
             break;
         case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
         case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
+        case kScreenSight: askGuard(screenSight()); break;
         case kDelayedDisable:
             killTimer(kDelayedDisable);
             ::startProgram(L"qz.exe", L"/disable", SW_SHOWNORMAL);

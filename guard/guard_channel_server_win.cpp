@@ -61,7 +61,8 @@ std::optional<ChannelClient> clientOf(HANDLE pipe) {
 
 }  // namespace
 
-GuardChannelServer::GuardChannelServer(GrantNotice onGrant) : onGrant_(onGrant) {
+GuardChannelServer::GuardChannelServer(GrantNotice onGrant, ScreenReports& screens)
+    : onGrant_(onGrant), screens_(screens) {
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &GuardChannelServer::serve, this, 0, nullptr);
 }
@@ -127,12 +128,15 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
     const std::optional<ChannelClient> client = question ? clientOf(pipe) : std::nullopt;
     if (!client) return;
     GuardAnswer answer;
+    const uint64_t nowMs = awakeUnits() / (kUnitsPerSecond / 1000);
     {
         std::lock_guard<std::mutex> hold(lock_);
         answer = grants_.answer(
             *question, *client, modules_, [](const std::u16string& password) { return checkPassword(password); },
-            awakeUnits() / (kUnitsPerSecond / 1000));
+            nowMs);
     }
+    if (question->ask == GuardAsk::Screen && answer.yes)
+        screens_.put(client->session, {std::move(question->onScreen), question->command, nowMs});
     wipeText(question->password);
     if (question->ask == GuardAsk::Grant && answer.yes) onGrant_(client->session, question->command);
     const std::vector<uint8_t> reply = encodeAnswer(answer);

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "guard/parents_grants.h"
+#include "guard/screen_reports.h"
 
 // Serves the guard's channel on a thread of its own, one asker at a time,
 // each given a few seconds, so that a program that connects and says nothing
@@ -13,7 +14,8 @@ class GuardChannelServer {
 public:
     // Told of each parents' command granted, on the channel's thread.
     using GrantNotice = void (*)(uint32_t session, uint32_t command);
-    explicit GuardChannelServer(GrantNotice onGrant);
+    // The module's reports of its screen go into `screens`, which outlives the server.
+    GuardChannelServer(GrantNotice onGrant, ScreenReports& screens);
     ~GuardChannelServer();
     GuardChannelServer(const GuardChannelServer&) = delete;
     GuardChannelServer& operator=(const GuardChannelServer&) = delete;
@@ -26,6 +28,7 @@ private:
     void serveOne(HANDLE pipe, HANDLE event);
 
     GrantNotice onGrant_;
+    ScreenReports& screens_;
     HANDLE stop_ = nullptr;
     HANDLE thread_ = nullptr;
     std::mutex lock_;

@@ -123,7 +123,7 @@ void GuardCore::countMinute(User& user, const GuardRules& rules, uint64_t utc, L
         return;
     }
     const bool closed = rules.calendar.restricts() && !CalendarGate::allows(rules.calendar, user.calendar, local);
-    if (!closed) {
+    if (!closed && !rules.freeTime) {
         CalendarGate::countMinute(rules.calendar, user.calendar, local - 1);
         ++user.record.nesselMinutes;
     }

@@ -32,6 +32,10 @@ struct GuardRules {
     Settings settings;  // the user's own
     WeeklyCalendar calendar;
     uint64_t extraTimeUntil = 0;  // UTC; 0 for none
+    // An always-allowed program (the school's) has the foreground: the
+    // minutes this look counts go towards no budget, though the hours and
+    // the sleep time still hold.
+    bool freeTime = false;
 };
 
 // What the guard is to do for a user after one look.

@@ -120,9 +120,10 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     gWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     reportState(SERVICE_RUNNING);
     reportGuardEvent(kGuardStartedEvent, false);
-    SessionGuard guard(&systemClock, {&showSceneAs, &shutDownFromService, &logOffSession, &lockSession});
+    ScreenReports screens;
+    SessionGuard guard(&systemClock, {&showSceneAs, &shutDownFromService, &logOffSession, &lockSession}, &screens);
     if (GetSystemMetrics(SM_CLEANBOOT) != 0) guard.safeModeStart();
-    GuardChannelServer channel(&onGrant);
+    GuardChannelServer channel(&onGrant, screens);
     while (!gStopping) {
         std::vector<Notice> events;
         {

@@ -19,6 +19,10 @@ GuardAnswer ParentsGrants::answer(const GuardQuestion& question, const ChannelCl
         answer.yes = fromModule && grant != grantedUntil_.end() && nowMs < grant->second;
         break;
     }
+    // What the screen shows frees time (an always-allowed program in front),
+    // so only a module known by its process may say it: on Windows XP, where
+    // the pipe names no process, nobody may.
+    case GuardAsk::Screen: answer.yes = answer.moduleProcess != 0 && client.process == answer.moduleProcess; break;
     }
     return answer;
 }

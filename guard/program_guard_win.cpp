@@ -109,12 +109,13 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
     return found;
 }
 
-std::vector<std::wstring> ProgramGuard::follow(const std::string& user, const std::u16string& name, HANDLE token,
-                                               const std::vector<uint32_t>& sessions, const KeyValueDocument& limits,
-                                               GuardClock now, LocalMinute local, bool extraTime) {
-    std::vector<std::wstring> renamed;
+ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16string& name, HANDLE token,
+                                        const std::vector<uint32_t>& sessions, const std::optional<ScreenReport>& screen,
+                                        const KeyValueDocument& limits, GuardClock now, LocalMinute local,
+                                        bool extraTime) {
+    Look look;
     const std::vector<ProgramGroup> groups = programGroupsOf(limits, name);
-    if (groups.empty()) return renamed;
+    if (groups.empty()) return look;
     wchar_t path[MAX_PATH];
     if (!stored_.count(user) && guardRecordPathOf(token, path, kRecordsExtension)) {
         std::vector<uint8_t>& bytes = stored_[user];
@@ -126,12 +127,16 @@ std::vector<std::wstring> ProgramGuard::follow(const std::string& user, const st
     std::vector<ProgramSight> sights(groups.size());
     std::set<DWORD> stillRenamed;
     for (const Process& process : processes) {
-        sights[process.group] = {true, true};
+        const bool shown = !screen || std::find(screen->onScreen.begin(), screen->onScreen.end(), process.id) !=
+                                          screen->onScreen.end();
+        sights[process.group].running = true;
+        sights[process.group].onScreen = sights[process.group].onScreen || shown;
+        look.freeTime = look.freeTime || (screen && groups[process.group].alwaysAllowed && screen->foreground == process.id);
         const std::vector<std::u16string>& names = groups[process.group].programs;
         const std::u16string file = lowerCase(identityOf(process.path).fileName);
         if (std::find(names.begin(), names.end(), file) != names.end()) continue;
         stillRenamed.insert(process.id);
-        if (!renamed_.count(process.id)) renamed.push_back(process.path);
+        if (!renamed_.count(process.id)) look.renamed.push_back(process.path);
     }
     renamed_ = std::move(stillRenamed);  // a number Windows gives again is another process
     const std::vector<ProgramSteps> steps = watch_.look(user, groups, sights, now.awake, local, extraTime);
@@ -146,7 +151,7 @@ std::vector<std::wstring> ProgramGuard::follow(const std::string& user, const st
         if (step.refused) tell_(token, L"/program-ended");
     }
     store(user, token);
-    return renamed;
+    return look;
 }
 
 void ProgramGuard::store(const std::string& user, HANDLE token) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "calendar/program_groups.h"
 #include "guard/guard_core.h"
 #include "guard/program_watch.h"
+#include "guard/screen_reports.h"
 
 // The guard's hands for the programs the parents limit. Each look it lists
 // the processes in a child's sessions, knows each program's file by its name
@@ -16,21 +18,29 @@
 // hands ProgramWatch what it saw, and carries out the steps: the child's own
 // qz.exe warns, asks the program's windows to close and says why a program
 // ended, and the guard ends the processes itself. A service sees nothing of
-// the child's desktop, so every running process of a limited program counts
-// as one on the screen. The groups' records live in the guard's folder, so a
-// restart gives no minutes back.
+// the child's desktop: the guard's module there says which processes have a
+// window on the screen and which one is in front. Without its word, every
+// running process of a limited program counts as one on the screen. The
+// groups' records live in the guard's folder, so a restart gives no minutes back.
 class ProgramGuard {
 public:
     // qz.exe started as the token's user with the switch given.
     using Tell = void (*)(HANDLE token, const wchar_t* switches);
     explicit ProgramGuard(Tell tell) : tell_(tell) {}
 
-    // One look at a child (by SID, with the name the limits file knows and
-    // the sessions logged on). Gives the paths of limited programs found
-    // running under another name than the parents gave, once for each process.
-    std::vector<std::wstring> follow(const std::string& user, const std::u16string& name, HANDLE token,
-                                     const std::vector<uint32_t>& sessions, const KeyValueDocument& limits,
-                                     GuardClock now, LocalMinute local, bool extraTime);
+    struct Look {
+        // Limited programs found running under another name than the
+        // parents gave, by path, once for each process.
+        std::vector<std::wstring> renamed;
+        // An always-allowed program has the foreground: this look's time
+        // counts towards none of the computer's budgets.
+        bool freeTime = false;
+    };
+    // One look at a child (by SID, with the name the limits file knows, the
+    // sessions logged on and what their screens show, where known).
+    Look follow(const std::string& user, const std::u16string& name, HANDLE token,
+                const std::vector<uint32_t>& sessions, const std::optional<ScreenReport>& screen,
+                const KeyValueDocument& limits, GuardClock now, LocalMinute local, bool extraTime);
 
 private:
     struct Process {

@@ -19,6 +19,7 @@
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
 #include "control/usage_history.h"
+#include "control/usage_time.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/evening_ending.h"
 #include "guard/event_log_win.h"
@@ -325,6 +326,18 @@ void SessionGuard::watchImitators(const std::vector<DWORD>& sessions) {
     CloseHandle(snapshot);
 }
 
+std::optional<ScreenReport> SessionGuard::screenOf(const std::vector<uint32_t>& sessions, GuardClock now) const {
+    if (!screens_ || sessions.empty()) return std::nullopt;
+    ScreenReport all;
+    for (uint32_t session : sessions) {
+        const std::optional<ScreenReport> report = screens_->fresh(session, now.awake / (kUnitsPerSecond / 1000));
+        if (!report) return std::nullopt;
+        all.onScreen.insert(all.onScreen.end(), report->onScreen.begin(), report->onScreen.end());
+        if (report->foreground) all.foreground = report->foreground;
+    }
+    return all;
+}
+
 void SessionGuard::follow() {
     const std::vector<DWORD> sessions = activeSessions();
     const GuardClock now = clock_();
@@ -398,10 +411,12 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
         core_.know(user, record, decodeCalendarRecord(calendar.data(), readRecord(look.token, L"cal", calendar)));
     }
     const LocalMinute local = localMinuteOf(now.utc, rules.calendar.zone);
+    const ProgramGuard::Look programs = programs_.follow(user, look.name, look.token, look.sessions,
+                                                         screenOf(look.sessions, now), limits, now, local,
+                                                         rules.extraTimeUntil > now.utc);
+    for (const std::wstring& renamed : programs.renamed) recordTrick(Trick::ProgramRenamed, look.name, renamed);
+    rules.freeTime = programs.freeTime;
     const GuardSteps steps = core_.look(user, look.sessions, rules, now, local);
-    for (const std::wstring& renamed :
-         programs_.follow(user, look.name, look.token, look.sessions, limits, now, local, rules.extraTimeUntil > now.utc))
-        recordTrick(Trick::ProgramRenamed, look.name, renamed);
     if (steps.turnOffScene || steps.sleepScene) {
         const wchar_t* scene = steps.sleepScene ? L"/show:nessel-sleep" : L"/show:nessel-turnoff";
         // A module that ran before this look shows its own; the guard stands in

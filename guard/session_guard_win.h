@@ -36,8 +36,10 @@ public:
         void (*logOff)(DWORD session);
         void (*lock)(DWORD session);
     };
-    // The service passes the system's clocks and endings; tests their own.
-    SessionGuard(Clock clock, Ending ending) : programs_(ending.showScene), clock_(clock), ending_(ending) {}
+    // The service passes the system's clocks and endings and what the modules
+    // say of their screens; tests their own, or no screens.
+    SessionGuard(Clock clock, Ending ending, const ScreenReports* screens = nullptr)
+        : programs_(ending.showScene), screens_(screens), clock_(clock), ending_(ending) {}
     ~SessionGuard();
     SessionGuard(const SessionGuard&) = delete;
     SessionGuard& operator=(const SessionGuard&) = delete;
@@ -94,9 +96,12 @@ private:
     void recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert);
     void watchClock(GuardClock now);
     void watchImitators(const std::vector<DWORD>& sessions);
+    // What the user's screens show, where each session's module said so lately.
+    std::optional<ScreenReport> screenOf(const std::vector<uint32_t>& sessions, GuardClock now) const;
 
     GuardCore core_;
     ProgramGuard programs_;
+    const ScreenReports* screens_;
     std::map<DWORD, Watch> watches_;
     KeptFile settings_, limits_;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read

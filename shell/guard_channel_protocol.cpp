@@ -1,5 +1,7 @@
 #include "shell/guard_channel_protocol.h"
 
+#include <algorithm>
+
 namespace {
 
 void put32(std::vector<uint8_t>& bytes, uint32_t value) {
@@ -14,10 +16,15 @@ uint32_t get32(const uint8_t* bytes) {
 
 std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
     std::vector<uint8_t> bytes;
-    const size_t units =
-        question.password.size() < kGuardPasswordLimit ? question.password.size() : kGuardPasswordLimit;
     put32(bytes, static_cast<uint32_t>(question.ask));
     put32(bytes, question.command);
+    if (question.ask == GuardAsk::Screen) {
+        const size_t count = std::min(question.onScreen.size(), kGuardScreenLimit);
+        put32(bytes, static_cast<uint32_t>(count));
+        for (size_t i = 0; i < count; ++i) put32(bytes, question.onScreen[i]);
+        return bytes;
+    }
+    const size_t units = std::min(question.password.size(), kGuardPasswordLimit);
     put32(bytes, static_cast<uint32_t>(units));
     for (size_t i = 0; i < units; ++i)
         bytes.insert(bytes.end(),
@@ -28,12 +35,17 @@ std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
 std::optional<GuardQuestion> decodeQuestion(const uint8_t* bytes, size_t size) {
     if (size < kGuardQuestionHead) return std::nullopt;
     const uint32_t ask = get32(bytes), units = get32(bytes + 8);
-    if (ask < static_cast<uint32_t>(GuardAsk::Module) || ask > static_cast<uint32_t>(GuardAsk::TakeGrant) ||
-        units > kGuardPasswordLimit || size != kGuardQuestionHead + 2 * size_t{units})
+    if (ask < static_cast<uint32_t>(GuardAsk::Module) || ask > static_cast<uint32_t>(GuardAsk::Screen))
         return std::nullopt;
     GuardQuestion question;
     question.ask = static_cast<GuardAsk>(ask);
     question.command = get32(bytes + 4);
+    if (question.ask == GuardAsk::Screen) {
+        if (units > kGuardScreenLimit || size != kGuardQuestionHead + 4 * size_t{units}) return std::nullopt;
+        for (size_t i = 0; i < units; ++i) question.onScreen.push_back(get32(bytes + kGuardQuestionHead + 4 * i));
+        return question;
+    }
+    if (units > kGuardPasswordLimit || size != kGuardQuestionHead + 2 * size_t{units}) return std::nullopt;
     question.password.resize(units);
     const uint8_t* text = bytes + kGuardQuestionHead;
     for (size_t i = 0; i < units; ++i) question.password[i] = static_cast<char16_t>(text[2 * i] | text[2 * i + 1] << 8);

@@ -15,12 +15,15 @@ enum class GuardAsk : uint32_t {
     Module = 1,     // anyone: the process of the guard's module in the asker's session
     Grant = 2,      // an administrator, with the password: the module may follow a parents' command
     TakeGrant = 3,  // the guard's module: whether the parents' password was given lately
+    Screen = 4,     // the guard's module: what its session's screen shows (the guard sees no desktop)
 };
 
 struct GuardQuestion {
     GuardAsk ask = GuardAsk::Module;
     std::u16string password;  // Grant only
-    uint32_t command = 0;     // Grant only: the control command the parents send (ControlCommand)
+    uint32_t command = 0;     // Grant: the control command the parents send (ControlCommand);
+                              // Screen: the process of the foreground window, 0 for none
+    std::vector<uint32_t> onScreen{};  // Screen only: the processes with a visible, not minimised window
 };
 
 struct GuardAnswer {
@@ -29,10 +32,12 @@ struct GuardAnswer {
 };
 
 constexpr size_t kGuardPasswordLimit = 1024;  // code units, as the hand-over file takes
-// A question is 12 bytes (what, the command, the password's length) and the
-// password's UTF-16LE units; an answer 8 bytes.
+constexpr size_t kGuardScreenLimit = 512;     // processes on the screen: past that, the rest goes unsaid
+// A question is 12 bytes (what, the command, how many follow) and the
+// password's UTF-16LE units or the processes' 32-bit numbers; an answer 8 bytes.
 constexpr size_t kGuardQuestionHead = 12;
 constexpr size_t kGuardQuestionLimit = kGuardQuestionHead + 2 * kGuardPasswordLimit;
+static_assert(4 * kGuardScreenLimit <= 2 * kGuardPasswordLimit, "a screen's report fits a question");
 constexpr size_t kGuardAnswerSize = 8;
 
 std::vector<uint8_t> encodeQuestion(const GuardQuestion& question);

@@ -35,6 +35,9 @@ TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
         {A::TakeGrant, u"", {1, false, kModule}, 30'999, true, kModule},
         {A::TakeGrant, u"", {1, false, 0}, 30'999, true, kModule},  // Windows XP cannot name the process
         {A::TakeGrant, u"", {1, false, kModule}, 31'000, false, kModule},
+        {A::Screen, u"", {1, false, kModule}, 0, true, kModule},  // only the module may say what the screen shows
+        {A::Screen, u"", {1, false, 7}, 0, false, kModule},
+        {A::Screen, u"", {1, false, 0}, 0, false, kModule},
     };
     ParentsGrants grants;
     for (const auto& step : steps) {
@@ -52,11 +55,17 @@ TEST(ParentsGrants, AQuestionIsWholeOrNothing) {
     EXPECT_EQ(back->password, u"Пароль");
     EXPECT_EQ(back->command, 1027u);
     std::vector<uint8_t> unknown = grant, tooLong = grant;
-    unknown[0] = 4;
+    unknown[0] = 5;
     tooLong[9] = 0x04;  // 1030 units
     for (const auto& bytes : {unknown, tooLong, std::vector<uint8_t>(grant.begin(), grant.end() - 1)})
         EXPECT_FALSE(decodeQuestion(bytes.data(), bytes.size()));
     EXPECT_EQ(encodeQuestion({GuardAsk::Grant, std::u16string(2000, u'x')}).size(), kGuardQuestionLimit);
+    // A screen's report: its processes, the foreground's, each 32 bits whole.
+    const std::vector<uint8_t> screen = encodeQuestion({GuardAsk::Screen, u"", 0x01020304, {7, 0xFFFFFFFF}});
+    EXPECT_EQ(decodeQuestion(screen.data(), screen.size())->onScreen, (std::vector<uint32_t>{7, 0xFFFFFFFF}));
+    EXPECT_EQ(decodeQuestion(screen.data(), screen.size())->command, 0x01020304u);
+    EXPECT_FALSE(decodeQuestion(screen.data(), screen.size() - 2));
+    EXPECT_EQ(encodeQuestion({GuardAsk::Screen, u"", 0, std::vector<uint32_t>(600, 1)}).size(), kGuardQuestionLimit);
     const std::vector<uint8_t> answer = encodeAnswer({true, 77});
     EXPECT_EQ(decodeAnswer(answer.data(), answer.size())->moduleProcess, 77u);
     EXPECT_FALSE(decodeAnswer(answer.data(), 7));

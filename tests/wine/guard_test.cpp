@@ -12,12 +12,14 @@
 
 #include "control/extra_time.h"
 #include "control/local_time_win.h"
+#include "control/screen_sight_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/event_log_win.h"
 #include "guard/guard_installation_win.h"
 #include "shell/guard_presence_win.h"
 #include "guard/module_protection_win.h"
+#include "guard/screen_reports.h"
 #include "guard/session_guard_win.h"
 #include "guard/trick_log.h"
 #include "resources/resource_ids.h"
@@ -411,9 +413,11 @@ TEST(GuardAccess, OnlyAdministratorsMayStopTheGuardSendItRequestsOrChangeTheLedg
 // A program the parents limit to a minute today, followed by a guard in this
 // process (the test's clock; what it asks of the child's qz.exe recorded): a
 // renamed copy of qz.exe, known by its version information's product name,
-// is warned, asked to close, ended a minute later and at once when started
-// again, and its name goes into the tricks' record. The close the guard asks
-// for, run as the child's qz.exe runs it, closes the program's window.
+// counts nothing while the module says it has no window on the screen, then
+// (the module silent) is warned, asked to close, ended a minute later and at
+// once when started again, and its name goes into the tricks' record. The
+// close the guard asks for, run as the child's qz.exe runs it, closes the
+// program's window.
 TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     ASSERT_TRUE(suite::useRecorderAsModule());
     ASSERT_TRUE(suite::writeSettings(Settings{}));
@@ -441,10 +445,17 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     };
     HANDLE played = startGame();
     gScenes.clear();
-    SessionGuard guard(&guardNow, kRecordedEnding);
+    ScreenReports screens;
+    SessionGuard guard(&guardNow, kRecordedEnding, &screens);
+    for (int look = 0; look < 10; ++look, gGuardNow += 20 * kSecond) {  // minimised
+        screens.put(WTSGetActiveConsoleSessionId(), {{}, 0, gGuardNow / 10'000});
+        guard.follow();
+    }
+    EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/program-warning:1"});
+    gScenes.clear();
     follow(guard, 140);  // looks 20 s apart count 10 s each: the minute is full at the last
     const std::wstring close = L"/program-close:" + std::to_wstring(GetProcessId(played));
-    EXPECT_EQ(gScenes, (std::vector<std::wstring>{L"/program-warning:1", close}));
+    EXPECT_EQ(gScenes, std::vector<std::wstring>{close});
     EXPECT_EQ(WaitForSingleObject(played, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "no minute to save";
     follow(guard, 60);
     EXPECT_EQ(exitOf(played), 1u) << "not ended after its minute to save";
@@ -463,3 +474,22 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     suite::killProcess(asking);
     DeleteFileW(game.c_str());
 }
+
+// What the guard's module tells the guard of its screen: the processes with a
+// visible, not minimised window, and the one in front.
+TEST(ScreenSight, SeesShownWindowsAndTheForegroundOnly) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"shown", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetForegroundWindow(window);
+    const auto shown = [] {
+        const std::vector<uint32_t> seen = screenSight().onScreen;
+        return std::count(seen.begin(), seen.end(), GetCurrentProcessId()) == 1;
+    };
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(screenSight().command, GetCurrentProcessId());
+    ShowWindow(window, SW_MINIMIZE);
+    EXPECT_FALSE(shown());
+    DestroyWindow(window);
+}
+
