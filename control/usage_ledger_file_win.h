@@ -35,6 +35,8 @@ extern const wchar_t kGuardRecordsAccess[];
 // A record of the token's user ("dat", "cal"), or of the parents' files by name.
 bool guardRecordPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* extension);
 bool guardRecordPath(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
+// The guard's record of the tricks it beat, in that folder (control/trick_log.h).
+constexpr wchar_t kTricksFileName[] = L"tricks.csv";
 // Replaces a record whole, as writeLedgerFile does, in the records' folder.
 bool writeGuardRecord(const wchar_t* path, const uint8_t* bytes, size_t size);
 

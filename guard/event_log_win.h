@@ -12,5 +12,5 @@ extern const wchar_t kEventSource[];
 bool registerEventSource();
 void removeEventSource();
 
-// Writes one event (guard/trick_log.h's ids) with the text put in for %1.
+// Writes one event (control/trick_log.h's ids) with the text put in for %1.
 void reportGuardEvent(uint32_t id, bool warning, const wchar_t* insert = L"");

@@ -35,7 +35,6 @@ constexpr DWORD kNameCapacity = 256;
 constexpr DWORD kNoSession = 0xFFFFFFFF;
 constexpr wchar_t kSettingsCopy[] = L"nessel20.cfg";
 constexpr wchar_t kLimitsCopy[] = L"limits.txt";
-constexpr wchar_t kTricksFile[] = L"tricks.csv";
 
 std::u16string userNameOf(HANDLE token) {
     TokenUserBuffer buffer;
@@ -278,7 +277,7 @@ void SessionGuard::keepFile(KeptFile& kept, const wchar_t* original, const wchar
 void SessionGuard::recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert) {
     const GuardClock now = clock_();
     wchar_t path[MAX_PATH];
-    if (guardRecordPath(kTricksFile, path))
+    if (guardRecordPath(kTricksFileName, path))
         if (std::optional<std::vector<uint8_t>> log = readExistingFile(path)) {
             const std::string text =
                 withTrickLine(std::string(log->begin(), log->end()), trickLine(now.utc, child, trick));

@@ -9,7 +9,7 @@
 #include "guard/clock_watch.h"
 #include "guard/guard_core.h"
 #include "guard/program_guard_win.h"
-#include "guard/trick_log.h"
+#include "control/trick_log.h"
 #include "common/key_value_document.h"
 
 // The guard's hands: each look it finds the active sessions and their users,

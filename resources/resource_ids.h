@@ -42,6 +42,10 @@
 #define IDS_PROGRAM_WARNING 157
 #define IDS_PROGRAM_CLOSING 158
 #define IDS_PROGRAM_ENDED 159
+// A trick's line in the parents' list: the base plus the trick's number.
+#define IDS_TRICK_BASE 160
+#define IDS_TRICKS_COLUMNS 170
+#define IDS_TRICKS_COMPUTER 171
 #define IDS_MODULE_NAME_ENGLISH 123
 #define IDS_TITLE_INSTALL_PLAYER 125
 #define IDS_TITLE_OPTIONS 132
@@ -124,6 +128,9 @@
 
 // The parents' week and history.
 #define IDD_CALENDAR 150
+#define IDD_TRICKS 151
+#define IDC_CALENDAR_TRICKS 1111
+#define IDC_TRICKS_LIST 1112
 #define IDC_CALENDAR_USER_LABEL 1100
 #define IDC_CALENDAR_USER 1101
 #define IDC_CALENDAR_WEEK_GROUP 1102

@@ -82,11 +82,12 @@ settings en_US.UTF-8 cp1252 exercise "Exercises Options"
 settings en_US.UTF-8 cp1252 tolder "Tolder Options"
 
 # The parents' week and a child's fortnight: a school week for every user, a
-# later Friday for the child, and two weeks of made-up use. Wine has one user,
-# whose SID is always this one; the dialog's user box takes the name's first
-# letter.
+# later Friday for the child, and two weeks of made-up use; then the tricks
+# the guard beat. Wine has one user, whose SID is always this one; the
+# dialog's user box takes the name's first letter.
 calendar() {
   local ledger="$WINEPREFIX/drive_c/ProgramData/Brenmoor/qz-tolder/ledger" user day limit dialog id
+  local guard="$WINEPREFIX/drive_c/ProgramData/Brenmoor/qz-tolder/guard"
   user=$(id -un)
   mkdir -p "$ledger"
   {
@@ -101,12 +102,18 @@ calendar() {
       printf '%s;%d;%d;%d;%d\r\n' "$(date -d "-$day days" +%F)" $(((day * 37) % 150 + 20)) $((day % 3)) $((day % 2)) $limit
     done
   } >"$ledger/S-1-5-21-0-0-0-1000.csv"
+  mkdir -p "$guard"
+  printf 'time;user;trick\r\n%s 16:12;%s;1\r\n%s 21:40;;4\r\n%s 17:05;%s;7\r\n' "$(date -d '-2 days' +%F)" "$user" \
+    "$(date -d '-1 days' +%F)" "$(date +%F)" "$user" >"$guard/tricks.csv"
   (cd "$program" && LC_ALL=$1 exec "$WINELOADER" qz.exe /calendar) >/dev/null 2>&1 &
   dialog=$!
   id=$(window_of "Расписание и история")
   xdotool windowfocus --sync "$id" type "${user:0:1}"
   sleep 1
   shoot "$id" "$out/calendar-$2.png"
+  # Backwards from the user box: help, cancel, OK, then the tricks' button.
+  xdotool key --window "$id" shift+Tab shift+Tab shift+Tab shift+Tab space
+  shoot "$(window_of "Попытки обойти")" "$out/tricks-$2.png"
   kill "$dialog"
   wait "$dialog" 2>/dev/null || true
 }

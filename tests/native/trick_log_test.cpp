@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "guard/clock_watch.h"
-#include "guard/trick_log.h"
+#include "control/trick_log.h"
 #include "simulated_evening.h"
 
 TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
@@ -16,6 +16,15 @@ TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
     for (size_t i = 0; i < kKeptTricks + 2; ++i) log = withTrickLine(log, "line " + std::to_string(i));
     EXPECT_EQ(log.substr(0, log.find("\r\n", log.find("\r\n") + 2)), std::string(kTrickHeader) + "\r\nline 2");
     EXPECT_EQ(log.substr(log.size() - 10), "line 501\r\n");
+
+    // Read back for the parents, the newest first, what is not a trick's line left out.
+    const std::vector<TrickEntry> read = tricksOf(std::string(kTrickHeader) +
+                                                  "\r\n2025-12-06 10:00;;6\r\nx;y;8\r\n;;\r\n2025-12-06 11:05;Маша;7\r\n");
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].child, "Маша");
+    EXPECT_EQ(read[0].trick, Trick::ProgramRenamed);
+    EXPECT_EQ(read[1].when, "2025-12-06 10:00");
+    EXPECT_EQ(read[1].trick, Trick::SafeMode);
 }
 
 TEST(TrickLog, TheClockIsChangedWhenItMovesOtherwiseThanTheAwakeClock) {

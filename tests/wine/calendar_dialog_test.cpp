@@ -8,6 +8,7 @@
 #include "control/controlled_user_win.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
+#include "control/trick_log.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "calendar/dialog/calendar_form_win.h"
@@ -122,8 +123,8 @@ TEST_F(CalendarDialog, AParentSetsAChildsWeekAndTheRestOfTheFileStays) {
 }
 
 // Behind the parents' password; the chosen child's history saved where the
-// parent says, under the name offered.
-TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAfterThePassword) {
+// parent says, under the name offered; the guard's tricks listed, the newest first.
+TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfterThePassword) {
     const std::string history = writeHistory();
     ASSERT_FALSE(history.empty());
     ASSERT_TRUE(storePassword(u"secret"));
@@ -151,6 +152,29 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAfterThePassword) {
     SetWindowTextW(name, target.c_str());
     PostMessageW(save, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(suite::waitUntil(5000, [&] { return suite::readBytes(target) == history; }));
+
+    wchar_t tricksPath[MAX_PATH];
+    ASSERT_TRUE(guardRecordPath(kTricksFileName, tricksPath));
+    CreateDirectoryW(std::wstring(tricksPath, wcsrchr(tricksPath, L'\\')).c_str(), nullptr);
+    suite::writeBytes(tricksPath, std::string(kTrickHeader) + "\r\n2026-12-01 10:00;;6\r\n2026-12-02 17:30;Маша;7\r\n");
+    suite::press(dialog, IDC_CALENDAR_TRICKS);
+    HWND tricks = suite::waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(tricks, nullptr);
+    HWND list = GetDlgItem(tricks, IDC_TRICKS_LIST);
+    const auto cell = [&](int row, int column) {
+        wchar_t text[128] = L"";
+        LVITEMW cellItem{};
+        cellItem.iSubItem = column;
+        cellItem.pszText = text;
+        cellItem.cchTextMax = 128;
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cellItem));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(cell(0, 1), L"Маша");
+    EXPECT_EQ(cell(0, 2), L"Программа запущена под другим именем");
+    EXPECT_EQ(cell(1, 0), L"2026-12-01 10:00");
+    PostMessageW(tricks, WM_COMMAND, IDOK, 0);
 }
 
 // Runs again on other code pages and at 144 and 192 DPI: every text fits and

@@ -21,7 +21,7 @@
 #include "guard/module_protection_win.h"
 #include "guard/screen_reports.h"
 #include "guard/session_guard_win.h"
-#include "guard/trick_log.h"
+#include "control/trick_log.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"

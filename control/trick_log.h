@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The tricks the guard beat, for the parents: each with its moment and the
 // child (empty where it is the computer's), as lines of "tricks.csv" in the
@@ -15,6 +16,7 @@ enum class Trick : uint32_t {
     SafeMode = 6,        // the computer started in Safe Mode
     ProgramRenamed = 7,  // a limited program ran under another file name than the parents gave
 };
+constexpr uint32_t kLastTrick = 7;
 
 // Events of the guard's own: started and stopped; a trick's is the base plus the trick.
 constexpr uint32_t kGuardStartedEvent = 1;
@@ -31,3 +33,12 @@ std::string trickLine(uint64_t utc, const std::u16string& child, Trick trick);
 // The log with the line added at its end, under its header, the oldest lines
 // past kKeptTricks dropped; a log without the header starts anew.
 std::string withTrickLine(const std::string& log, const std::string& line);
+
+// A line of the log, as the parents' dialog shows it.
+struct TrickEntry {
+    std::string when;   // "2026-12-09 18:05", UTC
+    std::string child;  // UTF-8; empty where it is the computer's
+    Trick trick;
+};
+// The log's tricks, the newest first; a line that is not one of a known trick is left out.
+std::vector<TrickEntry> tricksOf(const std::string& log);

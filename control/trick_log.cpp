@@ -1,4 +1,4 @@
-#include "guard/trick_log.h"
+#include "control/trick_log.h"
 
 #include <vector>
 
@@ -72,3 +72,18 @@ std::string withTrickLine(const std::string& log, const std::string& line) {
     for (const std::string& kept : lines) text += kept + "\r\n";
     return text;
 }
+
+std::vector<TrickEntry> tricksOf(const std::string& log) {
+    std::vector<TrickEntry> tricks;
+    const std::vector<std::string> lines = linesOf(log);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const size_t first = line->find(';'), last = line->rfind(';');
+        if (first == std::string::npos || first == last) continue;
+        const std::string id = line->substr(last + 1);
+        if (id.size() != 1 || id[0] < '1' || id[0] > static_cast<char>('0' + kLastTrick)) continue;
+        tricks.push_back({line->substr(0, first), line->substr(first + 1, last - first - 1),
+                          static_cast<Trick>(id[0] - '0')});
+    }
+    return tricks;
+}
+
