@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "control/extra_time.h"
-#include "control/local_time_win.h"
+#include "control/extra_time_file_win.h"
 #include "control/usage_ledger_file_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_gate_win.h"
@@ -31,10 +30,7 @@ bool extraTimePathOf(HWND window, wchar_t (&path)[MAX_PATH]) {
 
 bool grantTo(HWND window, int minutes) {
     wchar_t path[MAX_PATH];
-    if (!extraTimePathOf(window, path)) return false;
-    ExtraTimeImage image{};
-    const uint64_t until = decodeExtraTime(image.data(), readLedgerFile(path, image.data(), image.size()));
-    if (!writeLedgerFile(path, encodeExtraTime(extraTimeAfterGrant(until, systemUtcNow(), minutes)))) return false;
+    if (!extraTimePathOf(window, path) || !grantExtraTime(path, minutes)) return false;
     sendControlCommand(kCommandOptionsUpdate, 0, nullptr);
     return true;
 }

@@ -10,6 +10,9 @@
 #include "control/module_host_win.h"
 #include "control/module_tray_win.h"
 #include "control/screen_sight_win.h"
+#include "control/time_request_form_win.h"
+#include "control/usage_ledger_file_win.h"
+#include "common/whole_file_win.h"
 #include "control/session_notifications_win.h"
 #include "control/tray_icon_win.h"
 #include "resources/resource_ids.h"
@@ -34,6 +37,16 @@ bool moduleWindowAppears(DWORD waitMs) {
 
 // Another module's window with a lower handle value than this one's: a rule
 // on which every module of the session agrees.
+// This user's request for more time, as the guard keeps it.
+std::optional<TimeRequest> keptRequest() {
+    HANDLE token = nullptr;
+    wchar_t path[MAX_PATH];
+    const bool found = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && ledgerPathOf(token, path, L"ask");
+    if (token) CloseHandle(token);
+    const std::optional<std::vector<uint8_t>> image = found ? readExistingFile(path) : std::nullopt;
+    return image ? decodeTimeRequest(image->data(), image->size()) : std::nullopt;
+}
+
 bool lowerModuleWindowExists(HWND own) {
     for (HWND window = FindWindowW(nullptr, kControlWindowTitle); window;
          window = FindWindowExW(nullptr, window, nullptr, kControlWindowTitle))
@@ -87,6 +100,8 @@ protected:
         setTimer(kFirstTrayRefresh, 0);
         setTimer(kMinute, options_.minuteMs);
         if (guards_) setTimer(kScreenSight, kScreenSightMs);
+        const std::optional<TimeRequest> asked = keptRequest();
+        grantSeen_ = asked && asked->granted ? asked->at : 0;
         return true;
     }
 
@@ -102,6 +117,7 @@ protected:
                 return;
             }
             core_.minuteTick(currentMoment());
+            tellOfGrant();
             break;
         case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
         case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
@@ -136,7 +152,7 @@ protected:
             result = 0;
             return true;
         case kShowTrayMenu:
-            tray_.showMenu();
+            if (tray_.showMenu(guards_, keptRequest())) askForTime();
             result = 0;
             return true;
         case WM_PAINT: ShowWindow(hwnd(), SW_HIDE); return false;
@@ -163,6 +179,22 @@ private:
                (core_.isActive() && guardChannelOpen() && runningGuardProcess() != 0);
     }
 
+    // The child asks the parents, through the guard, which keeps the request.
+    void askForTime() {
+        TimeRequestForm form(hwnd());
+        if (form.runModal() != IDOK) return;
+        const std::optional<GuardAnswer> sent =
+            askGuard(GuardQuestion{GuardAsk::Request, form.reason(), static_cast<uint32_t>(form.minutes())});
+        tray_.tellOfRequest(sent && sent->yes ? IDS_ASK_SENT : IDS_ASK_FAILED);
+    }
+    // Once for each request the parents answered with extra time.
+    void tellOfGrant() {
+        const std::optional<TimeRequest> asked = keptRequest();
+        if (!asked || !asked->granted || asked->at == grantSeen_) return;
+        grantSeen_ = asked->at;
+        tray_.tellOfRequest(IDS_ASK_GRANTED);
+    }
+
     void restartSceneWatchdog() override {
         killTimer(kSceneWatchdog);
         setTimer(kSceneWatchdog, options_.secondMs);
@@ -187,6 +219,7 @@ private:
     }
 
     const bool withoutName_;
+    uint64_t grantSeen_ = 0;  // the request whose grant the child was told of
     ModuleTray tray_;
     ControlCore core_;
 };

@@ -12,8 +12,9 @@
 
 namespace {
 
-// The menu's items: the extra time the parents may grant, then their week.
-enum MenuItem : UINT { kNoItem = 0, kCalendarItem, kFirstExtraTimeItem };
+// The menu's items: the child's request, the extra time the parents may
+// grant, their week, and the child's way to ask.
+enum MenuItem : UINT { kNoItem = 0, kCalendarItem, kAskItem, kAskedItem, kFirstExtraTimeItem };
 constexpr UINT kExtraTimeMinutes[] = {15, 30, 60};
 
 std::wstring caption() { return loadedString(IDS_MODULE_CAPTION); }
@@ -60,9 +61,21 @@ void ModuleTray::warn(int32_t minutesLeft) {
     showTrayBalloon(window_, loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
 }
 
-void ModuleTray::showMenu() {
+void ModuleTray::tellOfRequest(UINT textId) {
+    showTrayBalloon(window_, loadedString(IDS_ASK_TITLE).c_str(), loadedString(textId).c_str());
+}
+
+bool ModuleTray::showMenu(bool canAsk, const std::optional<TimeRequest>& asked) {
     HMENU menu = CreatePopupMenu();
-    if (!menu) return;
+    if (!menu) return false;
+    const bool offered = asked && !asked->granted;
+    if (offered) {
+        wchar_t text[kReasonLimit + 64];
+        std::swprintf(text, std::size(text), loadedString(IDS_ASKED_ITEM).c_str(), asked->minutes,
+                      reinterpret_cast<const wchar_t*>(asked->reason.c_str()));
+        AppendMenuW(menu, MF_STRING, kAskedItem, text);
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    }
     UINT item = kFirstExtraTimeItem;
     for (UINT minutes : kExtraTimeMinutes) {
         wchar_t text[64];
@@ -71,6 +84,10 @@ void ModuleTray::showMenu() {
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kCalendarItem, loadedString(IDS_CALENDAR_ITEM).c_str());
+    if (canAsk) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kAskItem, loadedString(IDS_ASK_ITEM).c_str());
+    }
     POINT at{};
     GetCursorPos(&at);
     SetForegroundWindow(window_);  // so that a click elsewhere closes the menu
@@ -80,8 +97,11 @@ void ModuleTray::showMenu() {
     DestroyMenu(menu);
     if (chosen == kCalendarItem) {
         startProgram(L"qz.exe", L"/calendar", SW_SHOWNORMAL);
+    } else if (chosen == kAskedItem && offered) {
+        startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(asked->minutes)).c_str(), SW_SHOWNORMAL);
     } else if (chosen >= kFirstExtraTimeItem && chosen < kFirstExtraTimeItem + std::size(kExtraTimeMinutes)) {
         const UINT minutes = kExtraTimeMinutes[chosen - kFirstExtraTimeItem];
         startProgram(L"qz.exe", (L"/extra:" + std::to_wstring(minutes)).c_str(), SW_SHOWNORMAL);
     }
+    return chosen == kAskItem;
 }

@@ -2,7 +2,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "control/time_request.h"
 
 // The control module's icon in the notification area: its tip (the time
 // left), its warnings and its menu (the parents' extra time and week).
@@ -24,9 +27,13 @@ public:
     void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay);
     // A balloon that takes no focus: so many minutes left.
     void warn(int32_t minutesLeft);
+    // A balloon of the child's request for more time.
+    void tellOfRequest(UINT textId);
     // The icon's menu at the cursor; a chosen item starts its sender or the
-    // parents' week, which ask for the password.
-    void showMenu();
+    // parents' week, which ask for the password. A child's request not yet
+    // granted is offered to the parents first; where the child may ask (the
+    // guard's module), the menu offers it. True when the child chose to ask.
+    bool showMenu(bool canAsk, const std::optional<TimeRequest>& asked);
 
 private:
     void (*tipShown_)(const wchar_t* tip);

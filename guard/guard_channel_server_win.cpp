@@ -61,8 +61,8 @@ std::optional<ChannelClient> clientOf(HANDLE pipe) {
 
 }  // namespace
 
-GuardChannelServer::GuardChannelServer(GrantNotice onGrant, ScreenReports& screens)
-    : onGrant_(onGrant), screens_(screens) {
+GuardChannelServer::GuardChannelServer(GrantNotice onGrant, RequestNotice onRequest, ScreenReports& screens)
+    : onGrant_(onGrant), onRequest_(onRequest), screens_(screens) {
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &GuardChannelServer::serve, this, 0, nullptr);
 }
@@ -137,6 +137,8 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
     }
     if (question->ask == GuardAsk::Screen && answer.yes)
         screens_.put(client->session, {std::move(question->onScreen), question->command, nowMs});
+    if (question->ask == GuardAsk::Request && answer.yes)
+        onRequest_(client->session, static_cast<int32_t>(question->command), question->password);
     wipeText(question->password);
     if (question->ask == GuardAsk::Grant && answer.yes) onGrant_(client->session, question->command);
     const std::vector<uint8_t> reply = encodeAnswer(answer);

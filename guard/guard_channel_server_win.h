@@ -14,8 +14,10 @@ class GuardChannelServer {
 public:
     // Told of each parents' command granted, on the channel's thread.
     using GrantNotice = void (*)(uint32_t session, uint32_t command);
+    // Told of each child's request for more time, on the channel's thread.
+    using RequestNotice = void (*)(uint32_t session, int32_t minutes, const std::u16string& reason);
     // The module's reports of its screen go into `screens`, which outlives the server.
-    GuardChannelServer(GrantNotice onGrant, ScreenReports& screens);
+    GuardChannelServer(GrantNotice onGrant, RequestNotice onRequest, ScreenReports& screens);
     ~GuardChannelServer();
     GuardChannelServer(const GuardChannelServer&) = delete;
     GuardChannelServer& operator=(const GuardChannelServer&) = delete;
@@ -28,6 +30,7 @@ private:
     void serveOne(HANDLE pipe, HANDLE event);
 
     GrantNotice onGrant_;
+    RequestNotice onRequest_;
     ScreenReports& screens_;
     HANDLE stop_ = nullptr;
     HANDLE thread_ = nullptr;

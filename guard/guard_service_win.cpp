@@ -38,6 +38,12 @@ HANDLE gWake = nullptr;
 std::atomic<bool> gStopping{false};
 std::mutex gEventsLock;
 std::vector<Notice> gEvents;
+struct Request {
+    DWORD session;
+    int32_t minutes;
+    std::u16string reason;
+};
+std::vector<Request> gRequests;
 
 void keep(DWORD what, DWORD session) {
     std::lock_guard<std::mutex> lock(gEventsLock);
@@ -83,6 +89,15 @@ void onGrant(uint32_t session, uint32_t command) {
     SetEvent(gWake);
 }
 
+// A child asked the parents for more time, through the guard's module.
+void onRequest(uint32_t session, int32_t minutes, const std::u16string& reason) {
+    {
+        std::lock_guard<std::mutex> lock(gEventsLock);
+        gRequests.push_back({session, minutes, reason});
+    }
+    SetEvent(gWake);
+}
+
 void reportState(DWORD state) {
     SERVICE_STATUS status{};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -123,14 +138,17 @@ void WINAPI serviceMain(DWORD, LPWSTR*) {
     ScreenReports screens;
     SessionGuard guard(&systemClock, {&showSceneAs, &shutDownFromService, &logOffSession, &lockSession}, &screens);
     if (GetSystemMetrics(SM_CLEANBOOT) != 0) guard.safeModeStart();
-    GuardChannelServer channel(&onGrant, screens);
+    GuardChannelServer channel(&onGrant, &onRequest, screens);
     while (!gStopping) {
         std::vector<Notice> events;
+        std::vector<Request> requests;
         {
             std::lock_guard<std::mutex> lock(gEventsLock);
             events.swap(gEvents);
+            requests.swap(gRequests);
         }
         for (const Notice& event : events) apply(guard, event);
+        for (const Request& request : requests) guard.timeRequest(request.session, request.minutes, request.reason);
         guard.follow();
         channel.publishModules(guard.modules());
         WaitForSingleObject(gWake, kFollowMs);

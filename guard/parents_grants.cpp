@@ -20,9 +20,11 @@ GuardAnswer ParentsGrants::answer(const GuardQuestion& question, const ChannelCl
         break;
     }
     // What the screen shows frees time (an always-allowed program in front),
-    // so only a module known by its process may say it: on Windows XP, where
-    // the pipe names no process, nobody may.
-    case GuardAsk::Screen: answer.yes = answer.moduleProcess != 0 && client.process == answer.moduleProcess; break;
+    // and a request reaches the parents, so only a module known by its
+    // process may say either: on Windows XP, where the pipe names no process,
+    // nobody may.
+    case GuardAsk::Screen:
+    case GuardAsk::Request: answer.yes = answer.moduleProcess != 0 && client.process == answer.moduleProcess; break;
     }
     return answer;
 }

@@ -402,6 +402,7 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
             extraTime_[user] = decodeExtraTime(image->data(), image->size());
     }
     rules.extraTimeUntil = extraTime_[user];
+    followRequest(user, look, rules.extraTimeUntil, now);
     if (!core_.knows(user)) {
         StateImage state{};
         CalendarImage calendar{};
@@ -428,6 +429,37 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
     // share its deletion): it is written again at the next look.
     bool& viewsStale = staleViews_[user];
     if (steps.storeRecords || viewsStale) viewsStale = !store(user, look.token, rules);
+}
+
+void SessionGuard::timeRequest(DWORD session, int32_t minutes, const std::u16string& reason) {
+    if (requestableMinutes(minutes)) askedIn_[session] = {0, minutes, 0, false, reason.substr(0, kReasonLimit)};
+}
+
+void SessionGuard::followRequest(const std::string& user, const UserLook& look, uint64_t extraTimeUntil,
+                                 GuardClock now) {
+    wchar_t path[MAX_PATH];
+    if (!ledgerPathOf(look.token, path, L"ask")) return;
+    auto known = requests_.find(user);
+    if (known == requests_.end()) {  // the first look: as last kept
+        std::optional<TimeRequest> stored;
+        if (std::optional<std::vector<uint8_t>> image = readExistingFile(path))
+            stored = decodeTimeRequest(image->data(), image->size());
+        known = requests_.emplace(user, stored).first;
+    }
+    std::optional<TimeRequest>& kept = known->second;
+    std::optional<TimeRequest> request = kept;
+    for (uint32_t session : look.sessions) {
+        const auto asked = askedIn_.find(session);
+        if (asked == askedIn_.end()) continue;
+        request = asked->second;
+        request->at = now.utc;
+        request->extraTimeBefore = extraTimeUntil;
+        askedIn_.erase(asked);
+    }
+    if (request) request = answeredBy(*request, extraTimeUntil);
+    if (!request || (kept && kept->at == request->at && kept->granted == request->granted)) return;
+    const std::vector<uint8_t> bytes = encodeTimeRequest(*request);
+    if (writeLedgerFile(path, bytes.data(), bytes.size())) kept = request;
 }
 
 void SessionGuard::endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits,

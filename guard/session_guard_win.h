@@ -11,6 +11,7 @@
 #include "guard/program_guard_win.h"
 #include "control/trick_log.h"
 #include "common/key_value_document.h"
+#include "control/time_request.h"
 
 // The guard's hands: each look it finds the active sessions and their users,
 // hands GuardCore the time and what the service manager told it, and carries
@@ -55,6 +56,9 @@ public:
     void resume() { core_.resume(); }
     void parentsMode(DWORD session) { core_.parentsMode(session); }
     void parentsClose(DWORD session) { core_.parentsClose(session); }
+    // The session's child asked for more time: kept at the next look, over
+    // an earlier request, for the module and the parents to read.
+    void timeRequest(DWORD session, int32_t minutes, const std::u16string& reason);
     // Windows started in Safe Mode, which a child may choose without a password.
     void safeModeStart() { recordTrick(Trick::SafeMode, u"", L""); }
     // The process of the module the guard started in each session where one runs.
@@ -95,6 +99,8 @@ private:
     // imitator once for its process, a module once for each end from outside.
     void recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert);
     void watchClock(GuardClock now);
+    // Keeps the user's request, new or answered by the parents' extra time.
+    void followRequest(const std::string& user, const UserLook& look, uint64_t extraTimeUntil, GuardClock now);
     void watchImitators(const std::vector<DWORD>& sessions);
     // What the user's screens show, where each session's module said so lately.
     std::optional<ScreenReport> screenOf(const std::vector<uint32_t>& sessions, GuardClock now) const;
@@ -105,6 +111,8 @@ private:
     std::map<DWORD, Watch> watches_;
     KeptFile settings_, limits_;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read
+    std::map<DWORD, TimeRequest> askedIn_;       // requests not yet kept, by session
+    std::map<std::string, std::optional<TimeRequest>> requests_;  // each user's, as kept
     ClockWatch clockWatch_;
     std::vector<DWORD> imitators_;
     std::map<std::string, bool> staleViews_;

@@ -35,7 +35,7 @@ std::vector<uint8_t> encodeQuestion(const GuardQuestion& question) {
 std::optional<GuardQuestion> decodeQuestion(const uint8_t* bytes, size_t size) {
     if (size < kGuardQuestionHead) return std::nullopt;
     const uint32_t ask = get32(bytes), units = get32(bytes + 8);
-    if (ask < static_cast<uint32_t>(GuardAsk::Module) || ask > static_cast<uint32_t>(GuardAsk::Screen))
+    if (ask < static_cast<uint32_t>(GuardAsk::Module) || ask > static_cast<uint32_t>(GuardAsk::Request))
         return std::nullopt;
     GuardQuestion question;
     question.ask = static_cast<GuardAsk>(ask);

@@ -16,13 +16,15 @@ enum class GuardAsk : uint32_t {
     Grant = 2,      // an administrator, with the password: the module may follow a parents' command
     TakeGrant = 3,  // the guard's module: whether the parents' password was given lately
     Screen = 4,     // the guard's module: what its session's screen shows (the guard sees no desktop)
+    Request = 5,    // the guard's module: the child asks the parents for more time
 };
 
 struct GuardQuestion {
     GuardAsk ask = GuardAsk::Module;
-    std::u16string password;  // Grant only
+    std::u16string password;  // Grant: the parents' password; Request: what the time is for
     uint32_t command = 0;     // Grant: the control command the parents send (ControlCommand);
-                              // Screen: the process of the foreground window, 0 for none
+                              // Screen: the process of the foreground window, 0 for none;
+                              // Request: the minutes asked for
     std::vector<uint32_t> onScreen{};  // Screen only: the processes with a visible, not minimised window
 };
 

@@ -2,14 +2,19 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/whole_file_win.h"
 #include "calendar/child_limits.h"
 #include "control/limits_file_win.h"
 #include "calendar/limits_text.h"
 #include "control/local_time_win.h"
+#include "control/extra_time_file_win.h"
+#include "control/time_request.h"
 #include "control/usage_ledger_file_win.h"
 #include "calendar/week_entries.h"
 #include "calendar/dialog/history_chart_win.h"
@@ -26,6 +31,9 @@
 namespace {
 
 constexpr size_t kChartDays = 14;
+// Posted when the dialog first shows (a dialog shows only once its queue is
+// empty): the children's requests are then offered over it.
+constexpr UINT kOfferRequests = WM_APP + 1;
 constexpr int kEntryCapacity = 200;
 
 std::u16string entryText(HWND dialog, int id) {
@@ -140,6 +148,26 @@ WeeklyCalendar CalendarForm::shownWeek() const {
     return calendarOf(limits, userAt(level_));
 }
 
+// Each child's request for more time not yet granted, offered one by one:
+// yes grants it as the icon's extra time does.
+void CalendarForm::offerRequests() {
+    for (const std::u16string& user : users_) {
+        const wchar_t* name = reinterpret_cast<const wchar_t*>(user.c_str());
+        wchar_t path[MAX_PATH];
+        const std::optional<std::vector<uint8_t>> image =
+            ledgerPathOfUser(name, path, L"ask") ? readExistingFile(path) : std::nullopt;
+        const std::optional<TimeRequest> asked = image ? decodeTimeRequest(image->data(), image->size()) : std::nullopt;
+        if (!asked || asked->granted) continue;
+        std::vector<wchar_t> text(kReasonLimit + 256);
+        std::swprintf(text.data(), text.size(), loadedString(IDS_PARENTS_REQUEST).c_str(), name, asked->minutes,
+                      reinterpret_cast<const wchar_t*>(asked->reason.c_str()));
+        if (MessageBoxW(hwnd(), text.data(), loadedString(IDS_ASK_TITLE).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            continue;
+        if (!ledgerPathOfUser(name, path, L"extra") || !grantExtraTime(path, asked->minutes))
+            errorBox(hwnd(), IDS_EXTRA_TIME_FAILED, true);
+    }
+}
+
 bool CalendarForm::onCommand(int id, int code) {
     if (id == IDC_CALENDAR_USER && code == CBN_SELCHANGE) {
         const int chosen = static_cast<int>(SendDlgItemMessageW(hwnd(), IDC_CALENDAR_USER, CB_GETCURSEL, 0, 0));
@@ -188,7 +216,17 @@ void CalendarForm::onOK() {
     endDialog(IDOK);
 }
 
-bool CalendarForm::onMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+bool CalendarForm::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_SHOWWINDOW && wParam && !requestsOffered_) {
+        requestsOffered_ = true;
+        PostMessageW(hwnd(), kOfferRequests, 0, 0);
+        return false;
+    }
+    if (message == kOfferRequests) {
+        offerRequests();
+        result = 0;
+        return true;
+    }
     if (message != WM_DRAWITEM) return false;
     const auto& drawn = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(drawn.hwndItem, WM_GETFONT, 0, 0));

@@ -40,12 +40,14 @@ private:
     // Fills the page from the text and the history for the chosen user.
     void showLevel(int level);
     WeeklyCalendar shownWeek() const;
+    void offerRequests();
 
     SuiteDialogLook look_;
     std::vector<std::u16string> users_;
     std::u16string original_;
     std::u16string text_;
     int level_ = 0;
+    bool requestsOffered_ = false;
     std::string historyText_;  // the chosen user's, as exported
     std::vector<HistoryDay> history_;
 };

@@ -38,6 +38,8 @@ TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
         {A::Screen, u"", {1, false, kModule}, 0, true, kModule},  // only the module may say what the screen shows
         {A::Screen, u"", {1, false, 7}, 0, false, kModule},
         {A::Screen, u"", {1, false, 0}, 0, false, kModule},
+        {A::Request, u"доделать проект", {1, false, kModule}, 0, true, kModule},
+        {A::Request, u"", {1, false, 7}, 0, false, kModule},
     };
     ParentsGrants grants;
     for (const auto& step : steps) {
@@ -55,7 +57,7 @@ TEST(ParentsGrants, AQuestionIsWholeOrNothing) {
     EXPECT_EQ(back->password, u"Пароль");
     EXPECT_EQ(back->command, 1027u);
     std::vector<uint8_t> unknown = grant, tooLong = grant;
-    unknown[0] = 5;
+    unknown[0] = 6;
     tooLong[9] = 0x04;  // 1030 units
     for (const auto& bytes : {unknown, tooLong, std::vector<uint8_t>(grant.begin(), grant.end() - 1)})
         EXPECT_FALSE(decodeQuestion(bytes.data(), bytes.size()));

@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "control/time_request.h"
 #include "control/usage_history.h"
+#include "simulated_evening.h"
 
 namespace {
 
@@ -43,3 +45,24 @@ TEST(UsageHistory, TheChartReadsTheLastDaysBack) {
 }
 
 }  // namespace
+
+// A child's request for more time: answered by any later grant, and read
+// back whole or not at all.
+TEST(TimeRequest, AnsweredByALaterGrantAndReadWholeOrNotAtAll) {
+    const TimeRequest asked{kEveningStart, 30, kEveningStart - kMinute, false, u"доделать проект"};
+    EXPECT_FALSE(answeredBy(asked, kEveningStart - kMinute).granted) << "the grant before the request";
+    EXPECT_TRUE(answeredBy(asked, kEveningStart + 30 * kMinute).granted);
+    const std::vector<uint8_t> bytes = encodeTimeRequest(answeredBy(asked, kEveningStart + kMinute));
+    const std::optional<TimeRequest> read = decodeTimeRequest(bytes.data(), bytes.size());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->reason, asked.reason);
+    EXPECT_TRUE(read->granted);
+    EXPECT_EQ(read->extraTimeBefore, asked.extraTimeBefore);
+    for (size_t size : {size_t{0}, size_t{27}, bytes.size() - 1})
+        EXPECT_FALSE(decodeTimeRequest(bytes.data(), size)) << size;
+    std::vector<uint8_t> odd = bytes;
+    odd[8] = 20;  // minutes nobody may ask for
+    EXPECT_FALSE(decodeTimeRequest(odd.data(), odd.size()));
+    const TimeRequest wordy{0, 15, 0, false, std::u16string(500, u'x')};
+    EXPECT_EQ(decodeTimeRequest(encodeTimeRequest(wordy).data(), 28 + 2 * kReasonLimit)->reason.size(), kReasonLimit);
+}

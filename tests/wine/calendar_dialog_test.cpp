@@ -8,7 +8,9 @@
 #include "control/controlled_user_win.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
+#include "control/time_request.h"
 #include "control/trick_log.h"
+#include "control/extra_time.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "calendar/dialog/calendar_form_win.h"
@@ -175,6 +177,28 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfte
     EXPECT_EQ(cell(0, 2), L"Программа запущена под другим именем");
     EXPECT_EQ(cell(1, 0), L"2026-12-01 10:00");
     PostMessageW(tricks, WM_COMMAND, IDOK, 0);
+}
+
+// A child's request for more time is offered when the week opens: yes gives
+// the child that much extra time.
+TEST_F(CalendarDialog, OffersAChildsRequestForMoreTime) {
+    wchar_t asked[MAX_PATH], extra[MAX_PATH];
+    ASSERT_TRUE(prepareLedgerFolder() && ledgerPathOfUser(me().c_str(), asked, L"ask") &&
+                ledgerPathOfUser(me().c_str(), extra, L"extra"));
+    const std::vector<uint8_t> request = encodeTimeRequest({suite::nowUtc(), 30, 0, false, u"доделать проект"});
+    ASSERT_TRUE(writeLedgerFile(asked, request.data(), request.size()));
+    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
+    HWND dialog = run.waitForWindow(title());
+    ASSERT_NE(dialog, nullptr);
+    HWND offer = suite::waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(offer, nullptr) << "the request was not offered";
+    PostMessageW(offer, WM_COMMAND, IDYES, 0);
+    ExtraTimeImage image{};
+    EXPECT_TRUE(suite::waitUntil(5000, [&] {
+        return decodeExtraTime(image.data(), readLedgerFile(extra, image.data(), image.size())) >
+               suite::nowUtc() + 29 * 60 * 10'000'000ULL;
+    }));
+    suite::press(dialog, IDCANCEL);
 }
 
 // Runs again on other code pages and at 144 and 192 DPI: every text fits and

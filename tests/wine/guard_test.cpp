@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "control/extra_time.h"
+#include "control/extra_time_file_win.h"
+#include "control/time_request.h"
 #include "control/local_time_win.h"
 #include "control/screen_sight_win.h"
+#include "control/time_request_form_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/event_log_win.h"
@@ -475,6 +478,30 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     DeleteFileW(game.c_str());
 }
 
+// A child's request for more time, which the guard's module hands the
+// guard: kept for the module and the parents to read, and marked granted
+// once the parents give extra time. Minutes nobody may ask for are not kept.
+TEST_F(Guard, KeepsAChildsRequestUntilTheParentsGrantIt) {
+    ASSERT_TRUE(suite::useRecorderAsModule());
+    ASSERT_TRUE(suite::writeSettings(Settings{}));
+    gGuardNow = suite::nowUtc();
+    const auto kept = [] {
+        const std::string bytes = suite::readBytes(testUsersLedger(L"ask"));
+        return decodeTimeRequest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+    SessionGuard guard(&guardNow, kRecordedEnding);
+    guard.timeRequest(WTSGetActiveConsoleSessionId(), 30, u"доделать проект");
+    follow(guard, 20);
+    guard.timeRequest(WTSGetActiveConsoleSessionId(), 20, u"x");
+    follow(guard, 20);
+    ASSERT_TRUE(kept());
+    EXPECT_EQ(kept()->reason, u"доделать проект");
+    EXPECT_FALSE(kept()->granted);
+    ASSERT_TRUE(grantExtraTime(testUsersLedger(L"extra").c_str(), 30));
+    follow(guard, 20);
+    EXPECT_TRUE(kept()->granted);
+}
+
 // What the guard's module tells the guard of its screen: the processes with a
 // visible, not minimised window, and the one in front.
 TEST(ScreenSight, SeesShownWindowsAndTheForegroundOnly) {
@@ -491,5 +518,24 @@ TEST(ScreenSight, SeesShownWindowsAndTheForegroundOnly) {
     ShowWindow(window, SW_MINIMIZE);
     EXPECT_FALSE(shown());
     DestroyWindow(window);
+}
+
+// The child's request as the module's form takes it: the minutes chosen and
+// the words typed.
+TEST(TimeRequestForm, GivesTheMinutesChosenAndTheWordsTyped) {
+    int32_t minutes = 0;
+    std::u16string reason;
+    suite::DialogThread run([&] {
+        TimeRequestForm form(nullptr);
+        if (form.runModal() == IDOK) minutes = form.minutes(), reason = form.reason();
+    });
+    HWND form = run.waitForWindow(L"\x041F\x043E\x043F\x0440\x043E\x0441\x0438\x0442\x044C \x0435\x0449\x0451 \x0432\x0440\x0435\x043C\x0435\x043D\x0438");
+    ASSERT_NE(form, nullptr);
+    SendDlgItemMessageW(form, IDC_REQUEST_MINUTES, CB_SETCURSEL, 1, 0);
+    SetDlgItemTextW(form, IDC_REQUEST_REASON, L"project");
+    suite::press(form, IDOK);
+    ASSERT_TRUE(run.waitForEnd(5000));
+    EXPECT_EQ(minutes, 30);
+    EXPECT_EQ(reason, u"project");
 }
 
