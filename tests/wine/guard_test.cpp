@@ -432,19 +432,24 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     const std::wstring group = L"program.\x0418\x0433\x0440\x044B";  // "Игры"
     const std::wstring rules = L"\xFEFF" + group + L" = Pallo\r\n" + group + L"." + days[today % 7] + L".minutes = 1";
     suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2));
-    const std::wstring game = std::wstring(dataLocations().commonFolder()) + L"\\homework.exe";
+    const std::wstring game = suite::tempPath(L"homework.exe");
     ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), game.c_str(), FALSE));
-    const auto exitOf = [](HANDLE process) {
+    const auto exitOf = [](HANDLE process) {  // ended, if need be, for the tests after
         DWORD code = STILL_ACTIVE;
         WaitForSingleObject(process, 5000);
         GetExitCodeProcess(process, &code);
-        CloseHandle(process);
+        TerminateProcess(process, 0);
         return code;
     };
+    struct Games : std::vector<HANDLE> {
+        ~Games() {
+            for (HANDLE game : *this) suite::killProcess(game);
+        }
+    } games;
     const auto startGame = [&] {  // and wait until it shows its window
-        HANDLE started = suite::start(game, L"/message:x");
+        games.push_back(suite::start(game, L"/message:x"));
         suite::waitForWindow(L"Info", 10000);
-        return started;
+        return games.back();
     };
     HANDLE played = startGame();
     gScenes.clear();
