@@ -1,7 +1,5 @@
 #include "app/program_notes_win.h"
 
-#include <string>
-
 #include "resources/resource_ids.h"
 #include "shell/messages_win.h"
 
@@ -14,22 +12,21 @@ BOOL CALLBACK closeWindowOf(HWND window, LPARAM process) {
     return TRUE;
 }
 
-void tell(const std::wstring& text) {
-    MessageBoxW(nullptr, text.c_str(), loadedString(IDS_MODULE_CAPTION).c_str(), MB_ICONINFORMATION | MB_TOPMOST);
-}
+void tell(UINT textId) { messageBox(nullptr, textId, IDS_MODULE_CAPTION, IDS_MODULE_NAME_ENGLISH, false); }
 
 }  // namespace
 
+// The one note with a number in it: the caption is the module's name, ASCII on every code page.
 void warnOfProgramEnd(UINT minutesLeft) {
     wchar_t text[256];
     wsprintfW(text, loadedString(IDS_PROGRAM_WARNING).c_str(), minutesLeft);
-    tell(text);
+    MessageBoxW(nullptr, text, loadedString(IDS_MODULE_CAPTION).c_str(), MB_ICONINFORMATION | MB_TOPMOST);
 }
 
 void closeProgramWindows(DWORD process) {
     if (!process) return;
     EnumWindows(&closeWindowOf, static_cast<LPARAM>(process));
-    tell(loadedString(IDS_PROGRAM_CLOSING));
+    tell(IDS_PROGRAM_CLOSING);
 }
 
-void tellProgramEnded() { tell(loadedString(IDS_PROGRAM_ENDED)); }
+void tellProgramEnded() { tell(IDS_PROGRAM_ENDED); }

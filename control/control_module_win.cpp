@@ -11,8 +11,6 @@
 #include "control/module_tray_win.h"
 #include "control/screen_sight_win.h"
 #include "control/time_request_form_win.h"
-#include "control/usage_ledger_file_win.h"
-#include "common/whole_file_win.h"
 #include "control/session_notifications_win.h"
 #include "control/tray_icon_win.h"
 #include "resources/resource_ids.h"
@@ -37,16 +35,6 @@ bool moduleWindowAppears(DWORD waitMs) {
 
 // Another module's window with a lower handle value than this one's: a rule
 // on which every module of the session agrees.
-// This user's request for more time, as the guard keeps it.
-std::optional<TimeRequest> keptRequest() {
-    HANDLE token = nullptr;
-    wchar_t path[MAX_PATH];
-    const bool found = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) && ledgerPathOf(token, path, L"ask");
-    if (token) CloseHandle(token);
-    const std::optional<std::vector<uint8_t>> image = found ? readExistingFile(path) : std::nullopt;
-    return image ? decodeTimeRequest(image->data(), image->size()) : std::nullopt;
-}
-
 bool lowerModuleWindowExists(HWND own) {
     for (HWND window = FindWindowW(nullptr, kControlWindowTitle); window;
          window = FindWindowExW(nullptr, window, nullptr, kControlWindowTitle))

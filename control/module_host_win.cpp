@@ -81,6 +81,11 @@ uint64_t ModuleHost::readExtraTime() {
     return decodeExtraTime(image.data(), readOwnLedger(L"extra", image.data(), image.size()));
 }
 
+std::optional<TimeRequest> ModuleHost::keptRequest() const {
+    std::vector<uint8_t> image(kTimeRequestLimit);
+    return decodeTimeRequest(image.data(), readOwnLedger(L"ask", image.data(), image.size()));
+}
+
 LocalMinute ModuleHost::localMinute(uint64_t utc, const std::u16string& zone) { return localMinuteOf(utc, zone); }
 
 std::u16string ModuleHost::readLimits() {

@@ -2,9 +2,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "control/control_host.h"
+#include "control/time_request.h"
 #include "control/control_module_win.h"
 #include "control/state_file_win.h"
 
@@ -37,6 +39,9 @@ public:
     bool startProgram(std::u16string_view file, std::u16string_view parameters) override;
     void endLastProgram() override;
     void requestShutdown(bool force) override;
+
+    // This user's request for more time, as the guard keeps it.
+    std::optional<TimeRequest> keptRequest() const;
 
 protected:
     const ControlModuleOptions options_;

@@ -4,10 +4,6 @@
 
 #include "common/little_endian.h"
 
-namespace {
-constexpr size_t kHead = 28;
-}  // namespace
-
 bool requestableMinutes(int32_t minutes) {
     return std::find(std::begin(kRequestMinutes), std::end(kRequestMinutes), minutes) != std::end(kRequestMinutes);
 }
@@ -19,17 +15,17 @@ TimeRequest answeredBy(TimeRequest request, uint64_t extraTimeUntil) {
 
 std::vector<uint8_t> encodeTimeRequest(const TimeRequest& request) {
     const size_t units = std::min(request.reason.size(), kReasonLimit);
-    std::vector<uint8_t> bytes(kHead + 2 * units);
+    std::vector<uint8_t> bytes(kTimeRequestHead + 2 * units);
     putLittleEndian(&bytes[0], request.at, 8);
     putLittleEndian(&bytes[8], static_cast<uint32_t>(request.minutes), 4);
     putLittleEndian(&bytes[12], request.extraTimeBefore, 8);
     putLittleEndian(&bytes[20], request.granted ? 1 : 0, 8);
-    for (size_t i = 0; i < units; ++i) putLittleEndian(&bytes[kHead + 2 * i], request.reason[i], 2);
+    for (size_t i = 0; i < units; ++i) putLittleEndian(&bytes[kTimeRequestHead + 2 * i], request.reason[i], 2);
     return bytes;
 }
 
 std::optional<TimeRequest> decodeTimeRequest(const uint8_t* bytes, size_t size) {
-    if (size < kHead || (size - kHead) % 2 != 0 || (size - kHead) / 2 > kReasonLimit) return std::nullopt;
+    if (size < kTimeRequestHead || (size - kTimeRequestHead) % 2 != 0 || (size - kTimeRequestHead) / 2 > kReasonLimit) return std::nullopt;
     TimeRequest request;
     request.at = getLittleEndian(bytes, 8);
     request.minutes = static_cast<int32_t>(getLittleEndian(bytes + 8, 4));
@@ -37,6 +33,6 @@ std::optional<TimeRequest> decodeTimeRequest(const uint8_t* bytes, size_t size) 
     const uint64_t granted = getLittleEndian(bytes + 20, 8);
     if (granted > 1 || !requestableMinutes(request.minutes)) return std::nullopt;
     request.granted = granted == 1;
-    for (size_t at = kHead; at < size; at += 2) request.reason += static_cast<char16_t>(getLittleEndian(bytes + at, 2));
+    for (size_t at = kTimeRequestHead; at < size; at += 2) request.reason += static_cast<char16_t>(getLittleEndian(bytes + at, 2));
     return request;
 }

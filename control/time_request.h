@@ -20,6 +20,8 @@ struct TimeRequest {
 
 constexpr int32_t kRequestMinutes[] = {15, 30, 60};
 constexpr size_t kReasonLimit = 200;  // code units
+constexpr size_t kTimeRequestHead = 28;
+constexpr size_t kTimeRequestLimit = kTimeRequestHead + 2 * kReasonLimit;
 
 // Whether the minutes are ones a child may ask for.
 bool requestableMinutes(int32_t minutes);

@@ -5,6 +5,7 @@
 // 1601) and the 32-bit millisecond tick count, which wraps after 49.7 days.
 constexpr int64_t kUnitsPerSecond = 10'000'000;
 constexpr int64_t kUnitsPerMinute = 60 * kUnitsPerSecond;
+constexpr int64_t kUnitsPerMillisecond = kUnitsPerSecond / 1000;
 
 // One reading of both clocks, taken by the window when a timer or a command arrives.
 struct Moment {

@@ -11,5 +11,5 @@ uint64_t awakeUnits() {
     static const auto ticks = systemFunction<ULONGLONG(WINAPI*)()>(L"kernel32.dll", "GetTickCount64");
     ULONGLONG units = 0;
     if (unbiased && unbiased(&units)) return units;
-    return (ticks ? ticks() : GetTickCount()) * (kUnitsPerSecond / 1000);
+    return (ticks ? ticks() : GetTickCount()) * kUnitsPerMillisecond;
 }

@@ -128,7 +128,7 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
     const std::optional<ChannelClient> client = question ? clientOf(pipe) : std::nullopt;
     if (!client) return;
     GuardAnswer answer;
-    const uint64_t nowMs = awakeUnits() / (kUnitsPerSecond / 1000);
+    const uint64_t nowMs = awakeUnits() / kUnitsPerMillisecond;
     {
         std::lock_guard<std::mutex> hold(lock_);
         answer = grants_.answer(

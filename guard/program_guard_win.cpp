@@ -1,7 +1,5 @@
 #include "guard/program_guard_win.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <optional>
 
@@ -85,34 +83,31 @@ const ProgramIdentity& ProgramGuard::identityOf(const std::wstring& path) {
 }
 
 std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<uint32_t>& sessions,
+                                                             const std::vector<ListedProcess>& listed,
                                                              const std::vector<ProgramGroup>& groups) {
     std::vector<Process> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        DWORD session = 0;
-        if (!ProcessIdToSessionId(entry.th32ProcessID, &session) ||
-            std::find(sessions.begin(), sessions.end(), session) == sessions.end())
-            continue;
-        HANDLE process = OpenProcess(kLimitedQuery, FALSE, entry.th32ProcessID);
-        if (!process) process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);  // Windows XP
+    for (const ListedProcess& entry : listed) {
+        if (std::find(sessions.begin(), sessions.end(), entry.session) == sessions.end()) continue;
+        HANDLE process = OpenProcess(kLimitedQuery, FALSE, entry.id);
+        if (!process) process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.id);  // Windows XP
         wchar_t path[MAX_PATH] = L"";
         const bool named = process && programOfProcess(process, path);
         if (process) CloseHandle(process);
         if (!named || suitesOwn(path)) continue;
-        const int group = groupOfProgram(groups, identityOf(path));
-        if (group >= 0) found.push_back({entry.th32ProcessID, path, group});
+        const ProgramIdentity& identity = identityOf(path);
+        const int group = groupOfProgram(groups, identity);
+        if (group < 0) continue;
+        const std::vector<std::u16string>& names = groups[static_cast<size_t>(group)].programs;
+        const bool renamed = std::find(names.begin(), names.end(), lowerCase(identity.fileName)) == names.end();
+        found.push_back({entry.id, path, group, renamed});
     }
-    CloseHandle(snapshot);
     return found;
 }
 
 ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16string& name, HANDLE token,
-                                        const std::vector<uint32_t>& sessions, const std::optional<ScreenReport>& screen,
-                                        const KeyValueDocument& limits, GuardClock now, LocalMinute local,
-                                        bool extraTime) {
+                                        const std::vector<uint32_t>& sessions, const std::vector<ListedProcess>& listed,
+                                        const std::optional<ScreenReport>& screen, const KeyValueDocument& limits,
+                                        GuardClock now, LocalMinute local, bool extraTime) {
     Look look;
     const std::vector<ProgramGroup> groups = programGroupsOf(limits, name);
     if (groups.empty()) return look;
@@ -123,7 +118,7 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
         for (const auto& [group, record] : decodeProgramRecords(bytes.data(), bytes.size()))
             watch_.know(user, group, record);
     }
-    const std::vector<Process> processes = processesOf(sessions, groups);
+    const std::vector<Process> processes = processesOf(sessions, listed, groups);
     std::vector<ProgramSight> sights(groups.size());
     std::set<DWORD> stillRenamed;
     for (const Process& process : processes) {
@@ -132,9 +127,7 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
         sights[process.group].running = true;
         sights[process.group].onScreen = sights[process.group].onScreen || shown;
         look.freeTime = look.freeTime || (screen && groups[process.group].alwaysAllowed && screen->foreground == process.id);
-        const std::vector<std::u16string>& names = groups[process.group].programs;
-        const std::u16string file = lowerCase(identityOf(process.path).fileName);
-        if (std::find(names.begin(), names.end(), file) != names.end()) continue;
+        if (!process.renamed) continue;
         stillRenamed.insert(process.id);
         if (!renamed_.count(process.id)) look.renamed.push_back(process.path);
     }

@@ -11,6 +11,7 @@
 #include "guard/guard_core.h"
 #include "guard/program_watch.h"
 #include "guard/screen_reports.h"
+#include "shell/process_identity_win.h"
 
 // The guard's hands for the programs the parents limit. Each look it lists
 // the processes in a child's sessions, knows each program's file by its name
@@ -37,18 +38,23 @@ public:
         bool freeTime = false;
     };
     // One look at a child (by SID, with the name the limits file knows, the
-    // sessions logged on and what their screens show, where known).
+    // sessions logged on, the look's processes and what the sessions' screens
+    // show, where known).
     Look follow(const std::string& user, const std::u16string& name, HANDLE token,
-                const std::vector<uint32_t>& sessions, const std::optional<ScreenReport>& screen,
-                const KeyValueDocument& limits, GuardClock now, LocalMinute local, bool extraTime);
+                const std::vector<uint32_t>& sessions, const std::vector<ListedProcess>& listed,
+                const std::optional<ScreenReport>& screen, const KeyValueDocument& limits, GuardClock now,
+                LocalMinute local, bool extraTime);
 
 private:
     struct Process {
         DWORD id;
         std::wstring path;
         int group;
+        bool renamed;  // known by its version information alone
     };
-    std::vector<Process> processesOf(const std::vector<uint32_t>& sessions, const std::vector<ProgramGroup>& groups);
+    // The limited or always-allowed programs' processes in the sessions.
+    std::vector<Process> processesOf(const std::vector<uint32_t>& sessions, const std::vector<ListedProcess>& listed,
+                                     const std::vector<ProgramGroup>& groups);
     const ProgramIdentity& identityOf(const std::wstring& path);
     void store(const std::string& user, HANDLE token);
 

@@ -297,39 +297,33 @@ void SessionGuard::watchClock(GuardClock now) {
     if (change.zone) recordTrick(Trick::ZoneChanged, u"", zone.StandardName);
 }
 
-void SessionGuard::watchImitators(const std::vector<DWORD>& sessions) {
+void SessionGuard::watchImitators(const std::vector<DWORD>& sessions, const std::vector<ListedProcess>& processes) {
     const wchar_t* module = dataLocations().controlModulePath();
     const wchar_t* name = wcsrchr(module, L'\\');
     name = name ? name + 1 : module;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
     const std::map<uint32_t, uint32_t> ours = modules();
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        DWORD session = 0;
-        if (lstrcmpiW(entry.szExeFile, name) != 0 || !ProcessIdToSessionId(entry.th32ProcessID, &session) ||
-            std::find(sessions.begin(), sessions.end(), session) == sessions.end() ||
-            std::find(imitators_.begin(), imitators_.end(), entry.th32ProcessID) != imitators_.end())
+    for (const ListedProcess& listed : processes) {
+        if (lstrcmpiW(listed.name.c_str(), name) != 0 ||
+            std::find(sessions.begin(), sessions.end(), listed.session) == sessions.end() ||
+            std::find(imitators_.begin(), imitators_.end(), listed.id) != imitators_.end())
             continue;
-        const auto own = ours.find(session);
-        if (own != ours.end() && own->second == entry.th32ProcessID) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
+        const auto own = ours.find(listed.session);
+        if (own != ours.end() && own->second == listed.id) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, listed.id);
         wchar_t path[MAX_PATH] = L"";
         if (process && programOfProcess(process, path) && lstrcmpiW(path, module) == 0) {
-            imitators_.push_back(entry.th32ProcessID);
-            recordTrick(Trick::ModuleImitated, watches_[session].user, L"");
+            imitators_.push_back(listed.id);
+            recordTrick(Trick::ModuleImitated, watches_[listed.session].user, L"");
         }
         if (process) CloseHandle(process);
     }
-    CloseHandle(snapshot);
 }
 
 std::optional<ScreenReport> SessionGuard::screenOf(const std::vector<uint32_t>& sessions, GuardClock now) const {
     if (!screens_ || sessions.empty()) return std::nullopt;
     ScreenReport all;
     for (uint32_t session : sessions) {
-        const std::optional<ScreenReport> report = screens_->fresh(session, now.awake / (kUnitsPerSecond / 1000));
+        const std::optional<ScreenReport> report = screens_->fresh(session, now.awake / kUnitsPerMillisecond);
         if (!report) return std::nullopt;
         all.onScreen.insert(all.onScreen.end(), report->onScreen.begin(), report->onScreen.end());
         if (report->foreground) all.foreground = report->foreground;
@@ -372,9 +366,10 @@ void SessionGuard::follow() {
         look.token = token;
         look.name = name;
     }
-    watchImitators(sessions);
+    const std::vector<ListedProcess> processes = listedProcesses();  // one snapshot a look
+    watchImitators(sessions, processes);
     for (auto& entry : users) {
-        followUser(entry.first, entry.second, settings, limits, now);
+        followUser(entry.first, entry.second, settings, limits, processes, now);
         CloseHandle(entry.second.token);
     }
 }
@@ -393,7 +388,8 @@ void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
 }
 
 void SessionGuard::followUser(const std::string& user, const UserLook& look, const Settings& settings,
-                              const KeyValueDocument& limits, GuardClock now) {
+                              const KeyValueDocument& limits, const std::vector<ListedProcess>& processes,
+                              GuardClock now) {
     GuardRules rules{childSettings(settings, limits, look.name), calendarOf(limits, look.name), 0};
     wchar_t path[MAX_PATH];
     if (ledgerPathOf(look.token, path, L"extra")) {
@@ -411,9 +407,9 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
         core_.know(user, record, decodeCalendarRecord(calendar.data(), readRecord(look.token, L"cal", calendar)));
     }
     const LocalMinute local = localMinuteOf(now.utc, rules.calendar.zone);
-    const ProgramGuard::Look programs = programs_.follow(user, look.name, look.token, look.sessions,
-                                                         screenOf(look.sessions, now), limits, now, local,
-                                                         rules.extraTimeUntil > now.utc);
+    const ProgramGuard::Look programs =
+        programs_.follow(user, look.name, look.token, look.sessions, processes, screenOf(look.sessions, now), limits,
+                         now, local, rules.extraTimeUntil > now.utc);
     for (const std::wstring& renamed : programs.renamed) recordTrick(Trick::ProgramRenamed, look.name, renamed);
     rules.freeTime = programs.freeTime;
     const GuardSteps steps = core_.look(user, look.sessions, rules, now, local);

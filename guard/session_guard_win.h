@@ -11,6 +11,7 @@
 #include "guard/program_guard_win.h"
 #include "control/trick_log.h"
 #include "common/key_value_document.h"
+#include "shell/process_identity_win.h"
 #include "control/time_request.h"
 
 // The guard's hands: each look it finds the active sessions and their users,
@@ -82,7 +83,7 @@ private:
     static bool moduleRuns(const Watch& watch);
     void keepModule(DWORD session, Watch& watch, HANDLE token);
     void followUser(const std::string& user, const UserLook& look, const Settings& settings,
-                    const KeyValueDocument& limits, GuardClock now);
+                    const KeyValueDocument& limits, const std::vector<ListedProcess>& processes, GuardClock now);
     void endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits, bool force);
     // Keeps the user's records; false where a copy users read could not be written.
     bool store(const std::string& user, HANDLE token, const GuardRules& rules);
@@ -101,7 +102,7 @@ private:
     void watchClock(GuardClock now);
     // Keeps the user's request, new or answered by the parents' extra time.
     void followRequest(const std::string& user, const UserLook& look, uint64_t extraTimeUntil, GuardClock now);
-    void watchImitators(const std::vector<DWORD>& sessions);
+    void watchImitators(const std::vector<DWORD>& sessions, const std::vector<ListedProcess>& processes);
     // What the user's screens show, where each session's module said so lately.
     std::optional<ScreenReport> screenOf(const std::vector<uint32_t>& sessions, GuardClock now) const;
 

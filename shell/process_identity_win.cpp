@@ -1,5 +1,7 @@
 #include "shell/process_identity_win.h"
 
+#include <tlhelp32.h>
+
 #include "common/system_function_win.h"
 
 PSID userOfToken(HANDLE token, TokenUserBuffer& buffer) {
@@ -20,3 +22,19 @@ bool programOfProcess(HANDLE process, wchar_t (&path)[MAX_PATH]) {
     static const auto moduleName = systemFunction<ModuleNameFn>(L"psapi.dll", "GetModuleFileNameExW");
     return moduleName && moduleName(process, nullptr, path, MAX_PATH) != 0;
 }
+
+std::vector<ListedProcess> listedProcesses() {
+    std::vector<ListedProcess> listed;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return listed;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        DWORD session = 0;
+        if (ProcessIdToSessionId(entry.th32ProcessID, &session))
+            listed.push_back({entry.th32ProcessID, session, entry.szExeFile});
+    }
+    CloseHandle(snapshot);
+    return listed;
+}
+

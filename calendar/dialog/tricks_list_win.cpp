@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_win.h"
 #include "common/whole_file_win.h"
 #include "control/trick_log.h"
 #include "control/usage_ledger_file_win.h"
@@ -18,11 +19,7 @@ constexpr int kColumns = 3;
 constexpr int kColumnShares[kColumns] = {28, 20, 52};  // percent of the list's width
 
 std::u16string fromUtf8(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::u16string wide(static_cast<size_t>(size), u'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(&wide[0]),
-                        size);
-    return wide;
+    return reinterpret_cast<const char16_t*>(codePageToWide(CP_UTF8, text.c_str()).get());
 }
 
 std::u16string asText(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
