@@ -1,25 +1,19 @@
 #include "control/usage_history.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "control/csv_text.h"
+
 const char kHistoryHeader[] = "date;minutes;exercises;shutdowns;limit";
+const char kProgramHistoryHeader[] = "date;group;minutes;limit";
 
 namespace {
 
 constexpr int32_t kDaysFrom1601To1970 = 134774;
 constexpr size_t kDateLength = 10;
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find("\r\n", at);
-        lines.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
-        at = end == std::string::npos ? text.size() : end + 2;
-    }
-    return lines;
-}
 
 // The number written at the offset, saturated; -1 where none is.
 long numberAt(const std::string& line, size_t at) {
@@ -77,7 +71,7 @@ std::string historyLine(const CalendarRecord& day, int32_t limitMinutes) {
 }
 
 std::string withHistoryLine(const std::string& history, const std::string& line) {
-    std::vector<std::string> days = linesOf(history);
+    std::vector<std::string> days = csvLinesOf(history);
     if (days.empty() || days.front() != kHistoryHeader) days.assign(1, kHistoryHeader);
     days.erase(days.begin());
     const std::string date = line.substr(0, kDateLength);
@@ -94,11 +88,14 @@ std::string withHistoryLine(const std::string& history, const std::string& line)
     return text;
 }
 
-std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, size_t count) {
+namespace {
+
+// The days up to today from lines that read "date;minutes;...;limit".
+std::vector<HistoryDay> chartedDays(const std::vector<std::string>& lines, int32_t today, size_t count) {
     std::vector<HistoryDay> days(count);
     const int32_t first = today - static_cast<int32_t>(count) + 1;
     for (size_t i = 0; i < count; ++i) days[i].day = first + static_cast<int32_t>(i);
-    for (const std::string& line : linesOf(history)) {
+    for (const std::string& line : lines) {
         const int32_t day = dayOfDate(line.substr(0, kDateLength));
         if (day < first || day > today) continue;
         // date;minutes;exercises;shutdowns;limit
@@ -111,4 +108,54 @@ std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, si
         shown.limit = limit >= 0 && limit <= kMinutesPerDay ? static_cast<int32_t>(limit) : -1;
     }
     return days;
+}
+
+}  // namespace
+
+std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, size_t count) {
+    return chartedDays(csvLinesOf(history), today, count);
+}
+
+std::string programHistoryLine(int32_t day, const std::u16string& group, int32_t minutes, int32_t limitMinutes) {
+    return dateOf(day) + ";" + csvFieldOf(group) + ";" + std::to_string(minutes) + ";" +
+           (limitMinutes >= 0 ? std::to_string(limitMinutes) : "");
+}
+
+std::string withProgramHistoryLine(const std::string& history, const std::string& line) {
+    std::vector<std::string> lines = csvLinesOf(history);
+    if (lines.empty() || lines.front() != kProgramHistoryHeader) lines.assign(1, kProgramHistoryHeader);
+    lines.erase(lines.begin());
+    // A line's key is its date and group: all but its last two fields.
+    const auto keyOf = [](const std::string& text) {
+        const size_t limit = text.rfind(';');
+        return text.substr(0, limit == std::string::npos ? 0 : text.rfind(';', limit - 1) + 1);
+    };
+    const std::string key = keyOf(line);
+    size_t at = lines.size();
+    while (at > 0 && keyOf(lines[at - 1]) >= key) --at;
+    if (at < lines.size() && keyOf(lines[at]) == key)
+        lines[at] = line;
+    else
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+    // The newest date's kHistoryDays days are kept, whatever number of groups they hold.
+    // The kHistoryDays days up to the newest are kept, whatever number of groups
+    // they hold; a line without a date goes.
+    int32_t newest = 0;
+    for (const std::string& kept : lines) newest = std::max(newest, dayOfDate(kept.substr(0, kDateLength)));
+    const int32_t oldest = newest - static_cast<int32_t>(kHistoryDays) + 1;
+    std::string text = std::string(kProgramHistoryHeader) + "\r\n";
+    for (const std::string& kept : lines)
+        if (dayOfDate(kept.substr(0, kDateLength)) >= std::max(oldest, 0)) text += kept + "\r\n";
+    return text;
+}
+
+std::vector<HistoryDay> recentProgramDays(const std::string& history, const std::u16string& group, int32_t today,
+                                          size_t count) {
+    // The group's lines, without their group, read as the computer's are.
+    const std::string field = ";" + csvFieldOf(group) + ";";
+    std::vector<std::string> lines;
+    for (const std::string& line : csvLinesOf(history))
+        if (line.size() > kDateLength && line.compare(kDateLength, field.size(), field) == 0)
+            lines.push_back(line.substr(0, kDateLength) + line.substr(kDateLength + field.size() - 1));
+    return chartedDays(lines, today, count);
 }

@@ -40,3 +40,17 @@ struct HistoryDay {
 // The `count` days up to today, oldest first, from the history's lines; a day
 // without a line that can be read was not used.
 std::vector<HistoryDay> recentDays(const std::string& history, int32_t today, size_t count);
+
+// The minutes each group of programs took a day, kept beside the history as
+// "<SID>.programs.csv": a header line, then a line a day and group, oldest
+// first: the date, the group's name (UTF-8), its minutes and its limit that
+// day (empty where it had none).
+extern const char kProgramHistoryHeader[];
+std::string programHistoryLine(int32_t day, const std::u16string& group, int32_t minutes, int32_t limitMinutes);
+// The history with the line in place of the one of its date and group, or
+// among them by date; the days older than kHistoryDays before its newest line
+// are dropped. Text that is not such a history gives way to a fresh one.
+std::string withProgramHistoryLine(const std::string& history, const std::string& line);
+// A group's `count` days up to today, as recentDays gives the computer's.
+std::vector<HistoryDay> recentProgramDays(const std::string& history, const std::u16string& group, int32_t today,
+                                          size_t count);

@@ -37,6 +37,10 @@ bool guardRecordPathOf(HANDLE token, wchar_t (&path)[MAX_PATH], const wchar_t* e
 bool guardRecordPath(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
 // The guard's record of the tricks it beat, in that folder (control/trick_log.h).
 constexpr wchar_t kTricksFileName[] = L"tricks.csv";
+// The guard's list of the programs seen in the children's sessions (control/seen_programs.h).
+constexpr wchar_t kSeenProgramsFileName[] = L"programs.csv";
+// A user's ledger of their program groups' days (control/usage_history.h).
+constexpr wchar_t kProgramHistoryExtension[] = L"programs.csv";
 // Replaces a record whole, as writeLedgerFile does, in the records' folder.
 bool writeGuardRecord(const wchar_t* path, const uint8_t* bytes, size_t size);
 

@@ -6,6 +6,8 @@
 #include "common/system_function_win.h"
 #include "common/whole_file_win.h"
 #include "content/lower_case.h"
+#include "control/seen_programs.h"
+#include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/program_records.h"
 #include "shell/data_locations_win.h"
@@ -66,6 +68,18 @@ bool suitesOwn(const wchar_t* path) {
     return lstrcmpiW(path, guard.c_str()) == 0 || lstrcmpiW(path, dataLocations().controlModulePath()) == 0;
 }
 
+// Windows' own programs (the shell, its hosts) are no program a parent picks.
+bool windowsOwn(const wchar_t* path) {
+    static const std::wstring folder = [] {
+        wchar_t windows[MAX_PATH];
+        const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+        return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(windows, length) + L"\\";
+    }();
+    return !folder.empty() && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path,
+                                             static_cast<int>(std::min(wcslen(path), folder.size())), folder.c_str(),
+                                             static_cast<int>(folder.size())) == CSTR_EQUAL;
+}
+
 void endProcess(DWORD id) {
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
         TerminateProcess(process, kEndedExitCode);
@@ -84,8 +98,9 @@ const ProgramIdentity& ProgramGuard::identityOf(const std::wstring& path) {
 
 std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<uint32_t>& sessions,
                                                              const std::vector<ListedProcess>& listed,
-                                                             const std::vector<ProgramGroup>& groups) {
+                                                             const std::vector<ProgramGroup>& groups, int32_t today) {
     std::vector<Process> found;
+    std::vector<const ProgramIdentity*> seen;
     for (const ListedProcess& entry : listed) {
         if (std::find(sessions.begin(), sessions.end(), entry.session) == sessions.end()) continue;
         HANDLE process = OpenProcess(kLimitedQuery, FALSE, entry.id);
@@ -95,13 +110,53 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
         if (process) CloseHandle(process);
         if (!named || suitesOwn(path)) continue;
         const ProgramIdentity& identity = identityOf(path);
+        if (!windowsOwn(path) && seen_[lowerCase(identity.fileName)] != today) seen.push_back(&identity);
         const int group = groupOfProgram(groups, identity);
         if (group < 0) continue;
         const std::vector<std::u16string>& names = groups[static_cast<size_t>(group)].programs;
         const bool renamed = std::find(names.begin(), names.end(), lowerCase(identity.fileName)) == names.end();
         found.push_back({entry.id, path, group, renamed});
     }
+    storeSeen(seen, today);
     return found;
+}
+
+void ProgramGuard::storeSeen(const std::vector<const ProgramIdentity*>& seen, int32_t today) {
+    wchar_t path[MAX_PATH];
+    if (seen.empty() || !guardRecordPath(kSeenProgramsFileName, path)) return;
+    const std::optional<std::vector<uint8_t>> bytes = readExistingFile(path);
+    if (!bytes) return;  // held open now: noted at a later look
+    std::string list(bytes->begin(), bytes->end());
+    for (const ProgramIdentity* identity : seen) {
+        list = withSeenProgram(list, identity->fileName, identity->productName, today);
+        seen_[lowerCase(identity->fileName)] = today;
+    }
+    if (seen_.size() > kSeenProgramsKept * 2) seen_.clear();  // noted again at most once a day each
+    writeGuardRecord(path, reinterpret_cast<const uint8_t*>(list.data()), list.size());
+}
+
+void ProgramGuard::keepHistory(const std::string& user, HANDLE token, const std::vector<ProgramGroup>& groups) {
+    const std::map<std::u16string, CalendarRecord> records = watch_.records(user);
+    std::map<std::u16string, std::string>& written = historyLines_[user];
+    std::vector<std::pair<std::u16string, std::string>> lines;
+    for (const ProgramGroup& group : groups) {
+        const auto record = records.find(lowerCase(group.name));
+        if (record == records.end() || record->second.budgetDay == 0) continue;
+        const int32_t limit =
+            group.week.days[static_cast<size_t>(weekdayOf(record->second.budgetDay))].budgetMinutes;
+        std::string line = programHistoryLine(record->second.budgetDay, group.name, record->second.usedMinutes,
+                                              group.alwaysAllowed ? -1 : limit);
+        if (written[record->first] != line) lines.emplace_back(record->first, std::move(line));
+    }
+    wchar_t path[MAX_PATH];
+    if (lines.empty() || !ledgerPathOf(token, path, kProgramHistoryExtension)) return;
+    // A history that cannot be read now is left for a later look, never written anew.
+    const std::optional<std::vector<uint8_t>> bytes = readExistingFile(path);
+    if (!bytes) return;
+    std::string history(bytes->begin(), bytes->end());
+    for (const auto& [group, line] : lines) history = withProgramHistoryLine(history, line);
+    if (!writeLedgerFile(path, reinterpret_cast<const uint8_t*>(history.data()), history.size())) return;
+    for (auto& [group, line] : lines) written[group] = std::move(line);
 }
 
 ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16string& name, HANDLE token,
@@ -110,6 +165,7 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
                                         GuardClock now, LocalMinute local, bool extraTime) {
     Look look;
     const std::vector<ProgramGroup> groups = programGroupsOf(limits, name);
+    const std::vector<Process> processes = processesOf(sessions, listed, groups, dayOf(local));
     if (groups.empty()) return look;
     wchar_t path[MAX_PATH];
     if (!stored_.count(user) && guardRecordPathOf(token, path, kRecordsExtension)) {
@@ -118,7 +174,6 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
         for (const auto& [group, record] : decodeProgramRecords(bytes.data(), bytes.size()))
             watch_.know(user, group, record);
     }
-    const std::vector<Process> processes = processesOf(sessions, listed, groups);
     std::vector<ProgramSight> sights(groups.size());
     std::set<DWORD> stillRenamed;
     for (const Process& process : processes) {
@@ -144,6 +199,7 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
         if (step.refused) tell_(token, L"/program-ended");
     }
     store(user, token);
+    keepHistory(user, token, groups);
     return look;
 }
 

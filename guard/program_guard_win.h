@@ -22,7 +22,9 @@
 // the child's desktop: the guard's module there says which processes have a
 // window on the screen and which one is in front. Without its word, every
 // running process of a limited program counts as one on the screen. The
-// groups' records live in the guard's folder, so a restart gives no minutes back.
+// groups' records live in the guard's folder, so a restart gives no minutes
+// back; their days go to the child's program history beside the ledgers, and
+// the programs the children run to the list the parents pick names from.
 class ProgramGuard {
 public:
     // qz.exe started as the token's user with the switch given.
@@ -53,14 +55,20 @@ private:
         bool renamed;  // known by its version information alone
     };
     // The limited or always-allowed programs' processes in the sessions.
+    // Each program's file in the sessions is also noted among the programs seen.
     std::vector<Process> processesOf(const std::vector<uint32_t>& sessions, const std::vector<ListedProcess>& listed,
-                                     const std::vector<ProgramGroup>& groups);
+                                     const std::vector<ProgramGroup>& groups, int32_t today);
     const ProgramIdentity& identityOf(const std::wstring& path);
     void store(const std::string& user, HANDLE token);
+    // Each group's day into the child's program history, where it changed.
+    void keepHistory(const std::string& user, HANDLE token, const std::vector<ProgramGroup>& groups);
+    void storeSeen(const std::vector<const ProgramIdentity*>& seen, int32_t today);
 
     Tell tell_;
     ProgramWatch watch_;
     std::map<std::wstring, ProgramIdentity> identities_;  // by the file's path
     std::map<std::string, std::vector<uint8_t>> stored_;  // each child's records as last written
     std::set<DWORD> renamed_;                               // processes already reported
+    std::map<std::u16string, int32_t> seen_;                // the day each file name was last noted as seen
+    std::map<std::string, std::map<std::u16string, std::string>> historyLines_;  // each group's as last written
 };

@@ -94,7 +94,13 @@ calendar() {
     for day in monday tuesday wednesday thursday friday; do printf '%s = 15:00-20:30\r\n%s.minutes = 120\r\n' $day $day; done
     printf 'saturday = 10:00-21:30\r\nsaturday.minutes = 180\r\nsunday = 10:00-21:00\r\nsunday.minutes = 180\r\n'
     printf '%s/friday = 15:00-22:00, 23:00-00:30\r\n' "$user"
+    printf 'program.Игры = minecraft.exe | Roblox\r\nprogram.Школа = learn.exe\r\nprogram.Школа.always = on\r\n'
+    for day in monday tuesday wednesday thursday friday saturday sunday; do printf 'program.Игры.%s.minutes = 60\r\n' $day; done
   } >"$ledger/limits.txt"
+  {
+    printf 'date;group;minutes;limit\r\n'
+    for day in $(seq 13 -1 0); do printf '%s;Игры;%d;60\r\n' "$(date -d "-$day days" +%F)" $(((day * 23) % 70)); done
+  } >"$ledger/S-1-5-21-0-0-0-1000.programs.csv"
   {
     printf 'date;minutes;exercises;shutdowns;limit\r\n'
     for day in $(seq 13 -1 0); do
@@ -103,6 +109,8 @@ calendar() {
     done
   } >"$ledger/S-1-5-21-0-0-0-1000.csv"
   mkdir -p "$guard"
+  printf 'date;file;product\r\n%s;minecraft.exe;Minecraft\r\n%s;learn.exe;Учёба\r\n' "$(date +%F)" "$(date +%F)" \
+    >"$guard/programs.csv"
   printf 'time;user;trick\r\n%s 16:12;%s;1\r\n%s 21:40;;4\r\n%s 17:05;%s;7\r\n' "$(date -d '-2 days' +%F)" "$user" \
     "$(date -d '-1 days' +%F)" "$(date +%F)" "$user" >"$guard/tricks.csv"
   (cd "$program" && LC_ALL=$1 exec "$WINELOADER" qz.exe /calendar) >/dev/null 2>&1 &
@@ -111,8 +119,16 @@ calendar() {
   xdotool windowfocus --sync "$id" type "${user:0:1}"
   sleep 1
   shoot "$id" "$out/calendar-$2.png"
-  # Backwards from the user box: help, cancel, OK, then the tricks' button.
+  # Backwards from the user box: help, cancel, OK, the programs' button, then the tricks'.
   xdotool key --window "$id" shift+Tab shift+Tab shift+Tab shift+Tab space
+  local programs
+  programs=$(window_of "Программы")
+  sleep 1
+  shoot "$programs" "$out/programs-$2.png"
+  # The programs' window has the focus, and gives it back to its button.
+  xdotool key Escape
+  sleep 0.5
+  xdotool key shift+Tab space
   shoot "$(window_of "Попытки обойти")" "$out/tricks-$2.png"
   kill "$dialog"
   wait "$dialog" 2>/dev/null || true

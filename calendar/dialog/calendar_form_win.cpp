@@ -19,6 +19,7 @@
 #include "calendar/week_entries.h"
 #include "calendar/dialog/history_chart_win.h"
 #include "calendar/dialog/history_export_win.h"
+#include "calendar/dialog/programs_form_win.h"
 #include "calendar/dialog/tricks_list_win.h"
 #include "calendar/dialog/week_picture_win.h"
 #include "common/key_value_document.h"
@@ -185,6 +186,12 @@ bool CalendarForm::onCommand(int id, int code) {
     if (id == IDC_CALENDAR_EXPORT) {
         if (!exportHistory(hwnd(), reinterpret_cast<const wchar_t*>(userAt(level_).c_str()), historyText_))
             errorBox(hwnd(), IDS_CALENDAR_EXPORT_FAILED, false);
+        return true;
+    }
+    if (id == IDC_CALENDAR_PROGRAMS) {
+        if (!keepEntries()) return true;
+        ProgramsForm programs(hwnd(), text_, userAt(level_));
+        if (programs.runModal() == IDOK) text_ = programs.text();
         return true;
     }
     if (id == IDC_CALENDAR_TRICKS) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "guard/clock_watch.h"
+#include "control/seen_programs.h"
 #include "control/trick_log.h"
 #include "simulated_evening.h"
 
@@ -25,6 +26,25 @@ TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
     EXPECT_EQ(read[0].trick, Trick::ProgramRenamed);
     EXPECT_EQ(read[1].when, "2025-12-06 10:00");
     EXPECT_EQ(read[1].trick, Trick::SafeMode);
+}
+
+// The programs seen for the parents to pick from: the latest first, each
+// file once in any case, the oldest past the list's length dropped.
+TEST(SeenPrograms, TheLatestFirstEachOnce) {
+    std::string list = std::string(kSeenProgramsHeader) + "\r\ndamaged\r\n2026-12-0;x.exe;\r\n";
+    for (size_t i = 0; i < kSeenProgramsKept + 1; ++i)
+        list = withSeenProgram(list, u"p" + std::u16string(i + 1, u'x') + u".exe", u"", 155000);
+    list = withSeenProgram(list, u"Minecraft.EXE", u"Minecraft; Java", 155001);
+    list = withSeenProgram(list, u"pxx.exe", u"", 155002);
+    list = withSeenProgram(list, u"MINECRAFT.exe", u"Minecraft", 155003);
+    const std::vector<SeenProgram> seen = seenProgramsOf(list);
+    ASSERT_EQ(seen.size(), kSeenProgramsKept);
+    EXPECT_EQ(seen[0].fileName, "minecraft.exe");
+    EXPECT_EQ(seen[0].productName, "Minecraft");
+    EXPECT_EQ(seen[1].fileName, "pxx.exe");
+    EXPECT_EQ(seen[2].fileName, "p" + std::string(kSeenProgramsKept + 1, 'x') + ".exe");
+    EXPECT_EQ(seen.back().fileName, "p" + std::string(4, 'x') + ".exe");
+    EXPECT_TRUE(seenProgramsOf("date;x\r\n2026-12-01;a.exe;\r\n").empty()) << "not a list";
 }
 
 TEST(TrickLog, TheClockIsChangedWhenItMovesOtherwiseThanTheAwakeClock) {

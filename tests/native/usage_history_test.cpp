@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,24 @@ TEST(UsageHistory, TheChartReadsTheLastDaysBack) {
     for (const HistoryDay& day : days)
         if (day.minutes || day.limit >= 0) shown.emplace_back(day.minutes, day.limit);
     EXPECT_EQ(shown, (std::vector<std::pair<int32_t, int32_t>>{{45, -1}, {30, -1}, {200, 180}}));
+}
+
+// Each group's line a day, replaced by date and group; the groups' 120 days
+// up to the newest kept; a group's fortnight charted apart from the others'.
+TEST(UsageHistory, ProgramGroupsKeepTheirOwnDays) {
+    std::string history = "not a history";
+    for (int32_t day = 155000; day < 155130; ++day)
+        for (const char16_t* group : {u"Игры", u"Школа"})
+            history = withProgramHistoryLine(history, programHistoryLine(day, group, day % 50, 60));
+    history = withProgramHistoryLine(history, programHistoryLine(155129, u"Игры", 70, 60));
+    EXPECT_EQ(history.substr(0, history.find("\r\n") + 12), kProgramHistoryHeader + ("\r\n" + dateOf(155010)));
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1 + 2 * 120);
+    const std::vector<HistoryDay> games = recentProgramDays(history + "2026-12-0;Игры;5;\r\n", u"Игры", 155130, 3);
+    const std::vector<HistoryDay> school = recentProgramDays(history, u"Школа", 155130, 3);
+    EXPECT_EQ(games[1].minutes, 70);
+    EXPECT_EQ(games[1].limit, 60);
+    EXPECT_EQ(games[2].minutes, 0);
+    EXPECT_EQ(school[1].minutes, 155129 % 50);
 }
 
 }  // namespace

@@ -53,4 +53,28 @@ TEST(WeekEntriesMerge, SetsWhatReadsAndNamesTheFirstThatDoesNot) {
     }
 }
 
+// A group's names, its "always" and its week under its own keys, a child's
+// over all users'; a name the file could not hold sets nothing.
+TEST(WeekEntriesMerge, AGroupOfProgramsGoesUnderItsNameOrNotAtAll) {
+    ProgramEntries games{u"Игры", u"minecraft.exe | Roblox", u"", {}};
+    games.week[0] = {u"15:00-20:00", u"60"};
+    bool badName = false;
+    std::optional<BadEntry> bad;
+    EXPECT_EQ(withProgramEntries(u"program.Игры.always = on\r\n", u"Маша", games, badName, bad),
+              u"program.Игры.always = on\r\nМаша/program.Игры = minecraft.exe | Roblox\r\n"
+              u"Маша/program.Игры.monday = 15:00-20:00\r\nМаша/program.Игры.monday.minutes = 60\r\n");
+    EXPECT_FALSE(badName);
+    ProgramEntries school{u"Школа", u"learn.exe", u"on", {}};
+    school.week[1].minutes = u"x";
+    EXPECT_EQ(withProgramEntries(u"", u"", school, badName, bad),
+              u"program.Школа = learn.exe\r\nprogram.Школа.always = on\r\n");
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->day, 1u);
+    for (const char16_t* name : {u"", u"Игры.monday", u"a/b", u"a=b", u"a;b", u"a|b", u"[a]"}) {
+        games.group = name;
+        EXPECT_EQ(withProgramEntries(u"zone = X\r\n", u"", games, badName, bad), u"zone = X\r\n");
+        EXPECT_TRUE(badName) << std::string(games.group.begin(), games.group.end());
+    }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "control/controlled_user_win.h"
 #include "control/limits_file_win.h"
 #include "control/local_time_win.h"
+#include "control/seen_programs.h"
 #include "control/time_request.h"
 #include "control/trick_log.h"
 #include "control/extra_time.h"
@@ -177,6 +178,60 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfte
     EXPECT_EQ(cell(0, 2), L"Программа запущена под другим именем");
     EXPECT_EQ(cell(1, 0), L"2026-12-01 10:00");
     PostMessageW(tricks, WM_COMMAND, IDOK, 0);
+}
+
+// A child's group of programs from the week: the group all users have shown
+// with its names greyed, the child's fortnight of it drawn, a program the
+// children ran picked, a name the file cannot hold refused, and the week's OK
+// writing the child's keys.
+TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan) {
+    const std::wstring user = me();
+    wchar_t seen[MAX_PATH], history[MAX_PATH];
+    const std::wstring rules = L"\xFEFFprogram.Игры = roblox.exe\r\n";
+    ASSERT_TRUE(writeLimits(std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2)) != L"");
+    ASSERT_TRUE(guardRecordPath(kSeenProgramsFileName, seen) &&
+                ledgerPathOfUser(user.c_str(), history, kProgramHistoryExtension));
+    CreateDirectoryW(std::wstring(seen, wcsrchr(seen, L'\\')).c_str(), nullptr);
+    const int32_t today = dayOf(localMinuteOf(systemUtcNow()));
+    suite::writeBytes(seen, withSeenProgram("", u"Minecraft.exe", u"Minecraft", today));
+    suite::writeBytes(history, withProgramHistoryLine("", programHistoryLine(today, u"Игры", 90, 60)));
+    suite::FakeControlModule module;
+    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
+    HWND dialog = run.waitForWindow(title());
+    ASSERT_NE(dialog, nullptr);
+    choose(dialog, user);
+    suite::press(dialog, IDC_CALENDAR_PROGRAMS);
+    HWND programs = suite::waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(programs, nullptr);
+    EXPECT_EQ(suite::itemText(programs, IDC_PROGRAMS_GROUP), L"Игры");
+    EXPECT_EQ(suite::clippedTexts(programs), std::vector<std::wstring>{});
+    wchar_t inherited[32] = L"";
+    SendDlgItemMessageW(programs, IDC_PROGRAMS_NAMES, EM_GETCUEBANNER, WPARAM(inherited), 32);
+    EXPECT_STREQ(inherited, L"roblox.exe");
+    HWND chart = GetDlgItem(programs, IDC_PROGRAMS_HISTORY);
+    EXPECT_TRUE(suite::waitUntil(2000, [&] { return suite::shareOnScreen(chart, isBarOverLimit) > 0; }));
+    HWND picker = GetDlgItem(programs, IDC_PROGRAMS_SEEN);
+    SendMessageW(picker, CB_SETCURSEL, 1, 0);
+    SendMessageW(programs, WM_COMMAND, MAKEWPARAM(IDC_PROGRAMS_SEEN, CBN_SELCHANGE), LPARAM(picker));
+    EXPECT_EQ(suite::itemText(programs, IDC_PROGRAMS_NAMES), L"minecraft.exe");
+    SetDlgItemTextW(programs, IDC_PROGRAMS_MINUTES + 1, L"60");
+    SetDlgItemTextW(programs, IDC_PROGRAMS_GROUP, L"Игры.x");
+    SendMessageW(programs, WM_COMMAND, MAKEWPARAM(IDC_PROGRAMS_GROUP, CBN_EDITCHANGE), 0);
+    suite::press(programs, IDOK);
+    HWND refusal = suite::waitForOwnedBox(programs, 5000);
+    ASSERT_NE(refusal, nullptr) << "a name the file cannot hold";
+    PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(suite::waitUntil(3000, [&] { return !IsWindow(refusal); }));
+    SetDlgItemTextW(programs, IDC_PROGRAMS_GROUP, L"Игры");
+    SendMessageW(programs, WM_COMMAND, MAKEWPARAM(IDC_PROGRAMS_GROUP, CBN_EDITCHANGE), 0);
+    suite::press(programs, IDOK);
+    ASSERT_TRUE(suite::waitUntil(3000, [&] { return !IsWindow(programs); }));
+    suite::press(dialog, IDOK);
+    ASSERT_TRUE(run.waitForEnd(5000));
+    const std::u16string owner = currentUserName();
+    EXPECT_EQ(readLimitsText(), u"program.Игры = roblox.exe\r\n" + owner + u"/program.Игры = minecraft.exe\r\n" +
+                                    owner + u"/program.Игры.tuesday.minutes = 60\r\nzone = " + currentTimeZoneName() +
+                                    u"\r\n");
 }
 
 // A child's request for more time is offered when the week opens: yes gives

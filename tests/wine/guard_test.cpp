@@ -475,6 +475,10 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     size_t renamed = 0;
     for (size_t at = 0; (at = record.find(";7\r\n", at)) != std::string::npos; ++at) ++renamed;
     EXPECT_EQ(renamed, 2u) << record;
+    const std::string history = suite::readBytes(testUsersLedger(L"programs.csv"));
+    EXPECT_NE(history.find(dateOf(today) + ";\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B;1;1\r\n"), std::string::npos) << history;
+    const std::string seen = suite::readBytes(std::wstring(dataLocations().commonFolder()) + L"\\guard\\programs.csv");
+    EXPECT_NE(seen.find(";homework.exe;"), std::string::npos) << "not offered to the parents: " << seen;
 
     played = startGame();
     HANDLE asking = suite::start(suite::qzPath(), L"/program-close:" + std::to_wstring(GetProcessId(played)));
