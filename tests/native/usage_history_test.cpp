@@ -50,17 +50,17 @@ TEST(UsageHistory, TheChartReadsTheLastDaysBack) {
 TEST(UsageHistory, ProgramGroupsKeepTheirOwnDays) {
     std::string history = "not a history";
     for (int32_t day = 155000; day < 155130; ++day)
-        for (const char16_t* group : {u"Игры", u"Школа"})
+        for (const char16_t* group : {u"Игры", u"Кино"})  // names of one length: only the name tells them apart
             history = withProgramHistoryLine(history, programHistoryLine(day, group, day % 50, 60));
     history = withProgramHistoryLine(history, programHistoryLine(155129, u"Игры", 70, 60));
     EXPECT_EQ(history.substr(0, history.find("\r\n") + 12), kProgramHistoryHeader + ("\r\n" + dateOf(155010)));
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1 + 2 * 120);
     const std::vector<HistoryDay> games = recentProgramDays(history + "2026-12-0;Игры;5;\r\n", u"Игры", 155130, 3);
-    const std::vector<HistoryDay> school = recentProgramDays(history, u"Школа", 155130, 3);
+    const std::vector<HistoryDay> films = recentProgramDays(history, u"Кино", 155130, 3);
     EXPECT_EQ(games[1].minutes, 70);
     EXPECT_EQ(games[1].limit, 60);
     EXPECT_EQ(games[2].minutes, 0);
-    EXPECT_EQ(school[1].minutes, 155129 % 50);
+    EXPECT_EQ(films[1].minutes, 155129 % 50);
 }
 
 }  // namespace
