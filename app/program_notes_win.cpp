@@ -1,16 +1,10 @@
 #include "app/program_notes_win.h"
 
+#include "control/program_windows_win.h"
 #include "resources/resource_ids.h"
 #include "shell/messages_win.h"
 
 namespace {
-
-BOOL CALLBACK closeWindowOf(HWND window, LPARAM process) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == static_cast<DWORD>(process) && IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
-    return TRUE;
-}
 
 void tell(UINT textId) { messageBox(nullptr, textId, IDS_MODULE_CAPTION, IDS_MODULE_NAME_ENGLISH, false); }
 
@@ -25,7 +19,7 @@ void warnOfProgramEnd(UINT minutesLeft) {
 
 void closeProgramWindows(DWORD process) {
     if (!process) return;
-    EnumWindows(&closeWindowOf, static_cast<LPARAM>(process));
+    askWindowsToClose(process);
     tell(IDS_PROGRAM_CLOSING);
 }
 

@@ -9,6 +9,7 @@
 #include "control/controlled_user_win.h"
 #include "control/module_host_win.h"
 #include "control/module_tray_win.h"
+#include "control/program_windows_win.h"
 #include "control/screen_sight_win.h"
 #include "control/time_request_form_win.h"
 #include "control/session_notifications_win.h"
@@ -109,7 +110,9 @@ protected:
             break;
         case kSceneWatchdog: core_.watchdogTick(currentMoment()); break;
         case kTolderSecond: core_.tolderSecondTick(currentMoment()); break;
-        case kScreenSight: askGuard(screenSight()); break;
+        case kScreenSight:
+            if (const std::optional<GuardAnswer> answer = askGuard(screenSight())) followNote(*answer);
+            break;
         case kDelayedDisable:
             killTimer(kDelayedDisable);
             ::startProgram(L"qz.exe", L"/disable", SW_SHOWNORMAL);
@@ -165,6 +168,19 @@ private:
         }
         return (withoutName_ && lowerModuleWindowExists(hwnd())) ||
                (core_.isActive() && guardChannelOpen() && runningGuardProcess() != 0);
+    }
+
+    // What the guard has this module say or do for a program the parents limit.
+    void followNote(const GuardAnswer& answer) {
+        switch (answer.note) {
+        case GuardNote::ProgramWarning: tray_.tellOfProgram(IDS_PROGRAM_WARNING, answer.noteValue); break;
+        case GuardNote::ProgramClose:
+            askWindowsToClose(answer.noteValue);
+            tray_.tellOfProgram(IDS_PROGRAM_CLOSING, 0);
+            break;
+        case GuardNote::ProgramEnded: tray_.tellOfProgram(IDS_PROGRAM_ENDED, 0); break;
+        case GuardNote::None: break;
+        }
     }
 
     // The child asks the parents, through the guard, which keeps the request.

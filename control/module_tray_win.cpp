@@ -61,6 +61,12 @@ void ModuleTray::warn(int32_t minutesLeft) {
     showTrayBalloon(window_, loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
 }
 
+void ModuleTray::tellOfProgram(UINT textId, uint32_t minutesLeft) {
+    wchar_t text[256];
+    std::swprintf(text, 256, loadedString(textId).c_str(), minutesLeft);
+    showTrayBalloon(window_, loadedString(IDS_TIME_WARNING_TITLE).c_str(), text);
+}
+
 void ModuleTray::tellOfRequest(UINT textId) {
     showTrayBalloon(window_, loadedString(IDS_ASK_TITLE).c_str(), loadedString(textId).c_str());
 }

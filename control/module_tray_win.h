@@ -27,6 +27,9 @@ public:
     void showTimeLeft(int32_t minutesLeft, int32_t offMinuteOfDay);
     // A balloon that takes no focus: so many minutes left.
     void warn(int32_t minutesLeft);
+    // A balloon of a program the parents limit: the minutes it has left
+    // (a text with "%u"), its windows asked to close, or its end.
+    void tellOfProgram(UINT textId, uint32_t minutesLeft);
     // A balloon of the child's request for more time.
     void tellOfRequest(UINT textId);
     // The icon's menu at the cursor; a chosen item starts its sender or the

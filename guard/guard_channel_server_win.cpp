@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "common/system_function_win.h"
@@ -135,8 +136,10 @@ void GuardChannelServer::serveOne(HANDLE pipe, HANDLE event) {
             *question, *client, modules_, [](const std::u16string& password) { return checkPassword(password); },
             nowMs);
     }
-    if (question->ask == GuardAsk::Screen && answer.yes)
+    if (question->ask == GuardAsk::Screen && answer.yes) {
         screens_.put(client->session, {std::move(question->onScreen), question->command, nowMs});
+        std::tie(answer.note, answer.noteValue) = screens_.takeNote(client->session, nowMs);
+    }
     if (question->ask == GuardAsk::Request && answer.yes)
         onRequest_(client->session, static_cast<int32_t>(question->command), question->password);
     wipeText(question->password);

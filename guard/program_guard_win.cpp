@@ -9,6 +9,7 @@
 #include "control/seen_programs.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
+#include "control/usage_time.h"
 #include "guard/program_records.h"
 #include "shell/data_locations_win.h"
 #include "shell/process_identity_win.h"
@@ -115,10 +116,21 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
         if (group < 0) continue;
         const std::vector<std::u16string>& names = groups[static_cast<size_t>(group)].programs;
         const bool renamed = std::find(names.begin(), names.end(), lowerCase(identity.fileName)) == names.end();
-        found.push_back({entry.id, path, group, renamed});
+        found.push_back({entry.id, entry.session, path, group, renamed});
     }
     storeSeen(seen, today);
     return found;
+}
+
+void ProgramGuard::tell(HANDLE token, const std::vector<uint32_t>& sessions, uint64_t nowMs, GuardNote note,
+                        uint32_t value, const std::wstring& switches) {
+    bool left = false;
+    for (uint32_t session : sessions)
+        if (screens_ && screens_->fresh(session, nowMs)) {
+            screens_->leaveNote(session, note, value, nowMs);
+            left = true;
+        }
+    if (!left) tell_(token, switches.c_str());
 }
 
 void ProgramGuard::storeSeen(const std::vector<const ProgramIdentity*>& seen, int32_t today) {
@@ -188,15 +200,20 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
     }
     renamed_ = std::move(stillRenamed);  // a number Windows gives again is another process
     const std::vector<ProgramSteps> steps = watch_.look(user, groups, sights, now.awake, local, extraTime);
+    const uint64_t nowMs = now.awake / kUnitsPerMillisecond;
     for (size_t group = 0; group < steps.size(); ++group) {
         const ProgramSteps& step = steps[group];
-        if (step.warning >= 0) tell_(token, (L"/program-warning:" + std::to_wstring(step.warning)).c_str());
+        if (step.warning >= 0)
+            tell(token, sessions, nowMs, GuardNote::ProgramWarning, static_cast<uint32_t>(step.warning),
+                 L"/program-warning:" + std::to_wstring(step.warning));
         for (const Process& process : processes) {
             if (static_cast<size_t>(process.group) != group) continue;
-            if (step.askClose) tell_(token, (L"/program-close:" + std::to_wstring(process.id)).c_str());
+            if (step.askClose)
+                tell(token, {process.session}, nowMs, GuardNote::ProgramClose, process.id,
+                     L"/program-close:" + std::to_wstring(process.id));
             if (step.end) endProcess(process.id);
         }
-        if (step.refused) tell_(token, L"/program-ended");
+        if (step.refused) tell(token, sessions, nowMs, GuardNote::ProgramEnded, 0, L"/program-ended");
     }
     store(user, token);
     keepHistory(user, token, groups);

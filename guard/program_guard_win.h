@@ -16,9 +16,10 @@
 // The guard's hands for the programs the parents limit. Each look it lists
 // the processes in a child's sessions, knows each program's file by its name
 // and by the names its version information gives (read once for each path),
-// hands ProgramWatch what it saw, and carries out the steps: the child's own
-// qz.exe warns, asks the program's windows to close and says why a program
-// ended, and the guard ends the processes itself. A service sees nothing of
+// hands ProgramWatch what it saw, and carries out the steps: the guard's
+// module in the child's session (else the child's own qz.exe) warns, asks the
+// program's windows to close and says why a program ended, and the guard ends
+// the processes itself. A service sees nothing of
 // the child's desktop: the guard's module there says which processes have a
 // window on the screen and which one is in front. Without its word, every
 // running process of a limited program counts as one on the screen. The
@@ -29,7 +30,8 @@ class ProgramGuard {
 public:
     // qz.exe started as the token's user with the switch given.
     using Tell = void (*)(HANDLE token, const wchar_t* switches);
-    explicit ProgramGuard(Tell tell) : tell_(tell) {}
+    // The notes go to the modules that report their screens, where there are.
+    ProgramGuard(Tell tell, ScreenReports* screens) : tell_(tell), screens_(screens) {}
 
     struct Look {
         // Limited programs found running under another name than the
@@ -50,6 +52,7 @@ public:
 private:
     struct Process {
         DWORD id;
+        uint32_t session;
         std::wstring path;
         int group;
         bool renamed;  // known by its version information alone
@@ -62,9 +65,14 @@ private:
     void store(const std::string& user, HANDLE token);
     // Each group's day into the child's program history, where it changed.
     void keepHistory(const std::string& user, HANDLE token, const std::vector<ProgramGroup>& groups);
+    // Tells the child through the module of each session that reports its
+    // screen (Tikko's quiet balloon), else through the child's own qz.exe.
+    void tell(HANDLE token, const std::vector<uint32_t>& sessions, uint64_t nowMs, GuardNote note, uint32_t value,
+              const std::wstring& switches);
     void storeSeen(const std::vector<const ProgramIdentity*>& seen, int32_t today);
 
     Tell tell_;
+    ScreenReports* screens_;
     ProgramWatch watch_;
     std::map<std::wstring, ProgramIdentity> identities_;  // by the file's path
     std::map<std::string, std::vector<uint8_t>> stored_;  // each child's records as last written

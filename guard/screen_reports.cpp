@@ -12,3 +12,21 @@ std::optional<ScreenReport> ScreenReports::fresh(uint32_t session, uint64_t nowM
         return std::nullopt;
     return found->second;
 }
+
+void ScreenReports::leaveNote(uint32_t session, GuardNote note, uint32_t value, uint64_t nowMs) {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::deque<Note>& notes = notes_[session];
+    notes.push_back({note, value, nowMs});
+    if (notes.size() > kNotesKept) notes.pop_front();
+}
+
+std::pair<GuardNote, uint32_t> ScreenReports::takeNote(uint32_t session, uint64_t nowMs) {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::deque<Note>& notes = notes_[session];
+    while (!notes.empty()) {
+        const Note note = notes.front();
+        notes.pop_front();
+        if (nowMs >= note.atMs && nowMs - note.atMs <= kFreshMs) return {note.note, note.value};
+    }
+    return {GuardNote::None, 0};
+}

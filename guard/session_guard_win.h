@@ -39,9 +39,10 @@ public:
         void (*lock)(DWORD session);
     };
     // The service passes the system's clocks and endings and what the modules
-    // say of their screens; tests their own, or no screens.
-    SessionGuard(Clock clock, Ending ending, const ScreenReports* screens = nullptr)
-        : programs_(ending.showScene), screens_(screens), clock_(clock), ending_(ending) {}
+    // say of their screens, where the guard leaves its notes for them; tests
+    // their own, or no screens.
+    SessionGuard(Clock clock, Ending ending, ScreenReports* screens = nullptr)
+        : programs_(ending.showScene, screens), screens_(screens), clock_(clock), ending_(ending) {}
     ~SessionGuard();
     SessionGuard(const SessionGuard&) = delete;
     SessionGuard& operator=(const SessionGuard&) = delete;
@@ -108,7 +109,7 @@ private:
 
     GuardCore core_;
     ProgramGuard programs_;
-    const ScreenReports* screens_;
+    ScreenReports* screens_;
     std::map<DWORD, Watch> watches_;
     KeptFile settings_, limits_;
     std::map<std::string, uint64_t> extraTime_;  // each user's, as last read

@@ -56,10 +56,17 @@ std::vector<uint8_t> encodeAnswer(const GuardAnswer& answer) {
     std::vector<uint8_t> bytes;
     put32(bytes, answer.yes ? 1 : 0);
     put32(bytes, answer.moduleProcess);
+    put32(bytes, static_cast<uint32_t>(answer.note));
+    put32(bytes, answer.noteValue);
     return bytes;
 }
 
 std::optional<GuardAnswer> decodeAnswer(const uint8_t* bytes, size_t size) {
-    if (size != kGuardAnswerSize) return std::nullopt;
-    return GuardAnswer{get32(bytes) == 1, get32(bytes + 4)};
+    if (size != kGuardAnswerSize && size != kGuardAnswerWithoutNote) return std::nullopt;
+    GuardAnswer answer{get32(bytes) == 1, get32(bytes + 4)};
+    if (size == kGuardAnswerSize && get32(bytes + 8) <= kLastGuardNote) {
+        answer.note = static_cast<GuardNote>(get32(bytes + 8));
+        answer.noteValue = get32(bytes + 12);
+    }
+    return answer;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "guard/parents_grants.h"
+#include "guard/screen_reports.h"
 
 namespace {
 
@@ -68,7 +69,28 @@ TEST(ParentsGrants, AQuestionIsWholeOrNothing) {
     EXPECT_EQ(decodeQuestion(screen.data(), screen.size())->command, 0x01020304u);
     EXPECT_FALSE(decodeQuestion(screen.data(), screen.size() - 2));
     EXPECT_EQ(encodeQuestion({GuardAsk::Screen, u"", 0, std::vector<uint32_t>(600, 1)}).size(), kGuardQuestionLimit);
-    const std::vector<uint8_t> answer = encodeAnswer({true, 77});
-    EXPECT_EQ(decodeAnswer(answer.data(), answer.size())->moduleProcess, 77u);
-    EXPECT_FALSE(decodeAnswer(answer.data(), 7));
+    // An answer with its note; an older guard's, without; a note of no known kind is none.
+    std::vector<uint8_t> answer = encodeAnswer({true, 77, GuardNote::ProgramClose, 0xFFFFFFFC});
+    EXPECT_EQ(decodeAnswer(answer.data(), answer.size())->noteValue, 0xFFFFFFFCu);
+    EXPECT_EQ(decodeAnswer(answer.data(), answer.size())->note, GuardNote::ProgramClose);
+    EXPECT_EQ(decodeAnswer(answer.data(), 8)->moduleProcess, 77u);
+    EXPECT_EQ(decodeAnswer(answer.data(), 8)->note, GuardNote::None);
+    for (size_t size : {size_t{7}, size_t{12}, size_t{15}}) EXPECT_FALSE(decodeAnswer(answer.data(), size)) << size;
+    answer[8] = 4;
+    EXPECT_EQ(decodeAnswer(answer.data(), answer.size())->note, GuardNote::None);
+}
+
+// The guard's notes for a session's module: the oldest first, each once,
+// none told late, and no more kept than a silent module could ever take.
+TEST(ScreenReports, NotesAreTakenOnceInOrderAndNeverLate) {
+    ScreenReports reports;
+    reports.leaveNote(1, GuardNote::ProgramWarning, 10, 1000);
+    reports.leaveNote(1, GuardNote::ProgramClose, 4242, 2000);
+    reports.leaveNote(2, GuardNote::ProgramEnded, 0, 2000);
+    EXPECT_EQ(reports.takeNote(1, 3000), std::make_pair(GuardNote::ProgramWarning, 10u));
+    EXPECT_EQ(reports.takeNote(1, 12'000), std::make_pair(GuardNote::ProgramClose, 4242u));
+    EXPECT_EQ(reports.takeNote(1, 12'000).first, GuardNote::None);
+    EXPECT_EQ(reports.takeNote(2, 12'001).first, GuardNote::None) << "told late";
+    for (uint32_t i = 0; i < ScreenReports::kNotesKept + 1; ++i) reports.leaveNote(3, GuardNote::ProgramWarning, i, 0);
+    EXPECT_EQ(reports.takeNote(3, 0).second, 1u);
 }

@@ -416,9 +416,10 @@ TEST(GuardAccess, OnlyAdministratorsMayStopTheGuardSendItRequestsOrChangeTheLedg
 // A program the parents limit to a minute today, followed by a guard in this
 // process (the test's clock; what it asks of the child's qz.exe recorded): a
 // renamed copy of qz.exe, known by its version information's product name,
-// counts nothing while the module says it has no window on the screen, then
-// (the module silent) is warned, asked to close, ended a minute later and at
-// once when started again, and its name goes into the tricks' record. The
+// counts nothing while the module says it has no window on the screen, and
+// is warned through that module; then (the module silent, the child's qz.exe
+// told instead) it is asked to close, ended a minute later and at once when
+// started again, and its name goes into the tricks' record. The
 // close the guard asks for, run as the child's qz.exe runs it, closes the
 // program's window.
 TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
@@ -455,12 +456,16 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     gScenes.clear();
     ScreenReports screens;
     SessionGuard guard(&guardNow, kRecordedEnding, &screens);
+    std::vector<std::pair<GuardNote, uint32_t>> notes;  // the module that reports its screen is left them, for its balloons
     for (int look = 0; look < 10; ++look, gGuardNow += 20 * kSecond) {  // minimised
         screens.put(WTSGetActiveConsoleSessionId(), {{}, 0, gGuardNow / 10'000});
         guard.follow();
+        for (auto note = screens.takeNote(WTSGetActiveConsoleSessionId(), gGuardNow / 10'000);
+             note.first != GuardNote::None; note = screens.takeNote(WTSGetActiveConsoleSessionId(), gGuardNow / 10'000))
+            notes.push_back(note);
     }
-    EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/program-warning:1"});
-    gScenes.clear();
+    EXPECT_EQ(notes, (std::vector<std::pair<GuardNote, uint32_t>>{{GuardNote::ProgramWarning, 1}}));
+    EXPECT_EQ(gScenes, std::vector<std::wstring>{});
     follow(guard, 140);  // looks 20 s apart count 10 s each: the minute is full at the last
     const std::wstring close = L"/program-close:" + std::to_wstring(GetProcessId(played));
     EXPECT_EQ(gScenes, std::vector<std::wstring>{close});
@@ -484,6 +489,34 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     HANDLE asking = suite::start(suite::qzPath(), L"/program-close:" + std::to_wstring(GetProcessId(played)));
     EXPECT_EQ(exitOf(played), 0u) << "its window was not asked to close";
     suite::killProcess(asking);
+    DeleteFileW(game.c_str());
+}
+
+// The guard service and its module, over the real channel: a program whose
+// time today is none has its window closed by the module, which the guard
+// left the close with its answer to the module's report of the screen. No
+// message box of the child's qz.exe says it: the module's balloon does.
+TEST_F(Guard, HasItsModuleCloseALimitedProgram) {
+    ASSERT_TRUE(suite::writeSettings(Settings{}));
+    ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
+    ASSERT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; })) << "no module started";
+    const std::wstring game = suite::tempPath(L"game.exe");
+    ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), game.c_str(), FALSE));
+    HANDLE played = suite::start(game, L"/message:x");
+    ASSERT_NE(suite::waitForWindow(L"Info", 10000), nullptr);
+    Sleep(4000);  // the module's reports of its screen have begun
+    // The game's time today runs out as it plays.
+    wchar_t limits[MAX_PATH];
+    ASSERT_TRUE(ledgerFolderFile(L"limits.txt", limits));
+    std::wstring rules = L"\xFEFFprogram.games = game.exe\r\n";
+    for (const wchar_t* day : {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"})
+        rules += L"program.games." + std::wstring(day) + L".minutes = 0\r\n";
+    suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2));
+    DWORD code = STILL_ACTIVE;
+    EXPECT_EQ(WaitForSingleObject(played, 20000), WAIT_OBJECT_0);
+    EXPECT_TRUE(GetExitCodeProcess(played, &code) && code == 0) << "ended, not asked to close: " << code;
+    EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr) << "told by the child's qz.exe, not the module";
+    suite::killProcess(played);
     DeleteFileW(game.c_str());
 }
 
