@@ -16,6 +16,7 @@
 #include "control/local_time_win.h"
 #include "control/screen_sight_win.h"
 #include "control/time_request_form_win.h"
+#include "control/tray_icon_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
 #include "guard/event_log_win.h"
@@ -494,9 +495,10 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
 
 // The guard service and its module, over the real channel: a program whose
 // time today is none has its window closed by the module, which the guard
-// left the close with its answer to the module's report of the screen. No
-// message box of the child's qz.exe says it: the module's balloon does.
-TEST_F(Guard, HasItsModuleCloseALimitedProgram) {
+// left the close with its answer to the module's report of the screen (no
+// message box of the child's qz.exe says it: the module's balloon does); the
+// child's request for more time, made in the module's menu, is kept by the guard.
+TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
     ASSERT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; })) << "no module started";
@@ -518,6 +520,25 @@ TEST_F(Guard, HasItsModuleCloseALimitedProgram) {
     EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr) << "told by the child's qz.exe, not the module";
     suite::killProcess(played);
     DeleteFileW(game.c_str());
+
+    HWND module = findControlWindow();
+    ASSERT_NE(module, nullptr);
+    PostMessageW(module, kTrayCallbackMessage, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(
+        suite::waitUntil(3000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }));
+    PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);  // the last item: ask for more
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    HWND form = suite::waitForWindow(L"Попросить ещё времени", 5000);
+    ASSERT_NE(form, nullptr);
+    SetDlgItemTextW(form, IDC_REQUEST_REASON, L"доделать проект");
+    suite::press(form, IDOK);
+    std::optional<TimeRequest> kept;
+    EXPECT_TRUE(suite::waitUntil(10000, [&] {
+        const std::string bytes = suite::readBytes(testUsersLedger(L"ask"));
+        return (kept = decodeTimeRequest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())).has_value();
+    }));
+    EXPECT_EQ(kept ? kept->reason : u"", u"доделать проект");
 }
 
 // A child's request for more time, which the guard's module hands the
