@@ -16,6 +16,17 @@ std::string twoDigits(int64_t value) {
     return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
 }
 
+// The moment "2026-12-09 18:05" names; 0 where it names none.
+uint64_t utcOf(const std::string& when) {
+    const int32_t day = dayOfDate(when.substr(0, 10));
+    if (day < 0 || when.size() != 16 || when[10] != ' ' || when[13] != ':') return 0;
+    for (size_t at : {11, 12, 14, 15})
+        if (when[at] < '0' || when[at] > '9') return 0;
+    const int64_t hour = (when[11] - '0') * 10 + (when[12] - '0'), minute = (when[14] - '0') * 10 + (when[15] - '0');
+    if (hour > 23 || minute > 59) return 0;
+    return static_cast<uint64_t>(day * kUnitsPerDay + (hour * 60 + minute) * kUnitsPerMinute);
+}
+
 }  // namespace
 
 std::string trickLine(uint64_t utc, const std::u16string& child, Trick trick) {
@@ -44,8 +55,8 @@ std::vector<TrickEntry> tricksOf(const std::string& log) {
         if (first == std::string::npos || first == last) continue;
         const std::string id = line->substr(last + 1);
         if (id.size() != 1 || id[0] < '1' || id[0] > static_cast<char>('0' + kLastTrick)) continue;
-        tricks.push_back({line->substr(0, first), line->substr(first + 1, last - first - 1),
-                          static_cast<Trick>(id[0] - '0')});
+        const std::string when = line->substr(0, first);
+        tricks.push_back({when, utcOf(when), line->substr(first + 1, last - first - 1), static_cast<Trick>(id[0] - '0')});
     }
     return tricks;
 }

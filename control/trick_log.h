@@ -37,6 +37,7 @@ std::string withTrickLine(const std::string& log, const std::string& line);
 // A line of the log, as the parents' dialog shows it.
 struct TrickEntry {
     std::string when;   // "2026-12-09 18:05", UTC
+    uint64_t utc;       // the same moment in 100 ns units since 1601; 0 where it does not read
     std::string child;  // UTF-8; empty where it is the computer's
     Trick trick;
 };

@@ -24,6 +24,20 @@ std::u16string fromUtf8(const std::string& text) {
 
 std::u16string asText(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
+// The moment on this computer's clock and in its user's format; the log's
+// own UTC text where it cannot be told.
+std::u16string localWhen(const TrickEntry& trick) {
+    FILETIME utc{static_cast<DWORD>(trick.utc), static_cast<DWORD>(trick.utc >> 32)};
+    SYSTEMTIME system{}, local{};
+    wchar_t date[64], time[64];
+    if (trick.utc == 0 || !FileTimeToSystemTime(&utc, &system) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &system, &local) ||
+        !GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 64) ||
+        !GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, time, 64))
+        return fromUtf8(trick.when + " UTC");
+    return asText(std::wstring(date) + L" " + time);
+}
+
 }  // namespace
 
 TricksList::TricksList(HWND parent) : Dialog(IDD_TRICKS, parent) {}
@@ -46,7 +60,7 @@ bool TricksList::onInitDialog() {
     const std::vector<TrickEntry> tricks = log ? tricksOf(std::string(log->begin(), log->end())) : std::vector<TrickEntry>{};
     for (const TrickEntry& trick : tricks) {
         const int row = list_.insertItem(list_.itemCount(), L"");
-        list_.setItemText(row, 0, fromUtf8(trick.when));
+        list_.setItemText(row, 0, localWhen(trick));
         list_.setItemText(row, 1, trick.child.empty() ? asText(loadedString(IDS_TRICKS_COMPUTER)) : fromUtf8(trick.child));
         list_.setItemText(row, 2, asText(loadedString(IDS_TRICK_BASE + static_cast<UINT>(trick.trick))));
     }

@@ -25,6 +25,10 @@ TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
     EXPECT_EQ(read[0].child, "Маша");
     EXPECT_EQ(read[0].trick, Trick::ProgramRenamed);
     EXPECT_EQ(read[1].when, "2025-12-06 10:00");
+    EXPECT_EQ(read[1].utc, kEveningStart);
+    EXPECT_EQ(read[0].utc, kEveningStart + 65 * kMinute);
+    for (const char* when : {"2025-12-06 24:00", "2025-12-06 10:60", "2025-12-06T10:00", "2025-12-06 1:000"})
+        EXPECT_EQ(tricksOf(std::string(kTrickHeader) + "\r\n" + when + ";;6\r\n")[0].utc, 0u) << when;
     EXPECT_EQ(read[1].trick, Trick::SafeMode);
 }
 
