@@ -34,6 +34,9 @@ struct ProgramIdentity {
     std::u16string originalFileName;
     std::u16string internalName;
     std::u16string productName;
+    // What a copy keeps though renamed and without version information: the
+    // file's size and the digest of its ends (raw bytes); empty where unread.
+    std::string fingerprint;
 };
 // The first group that knows the program by any of its names, in any case; -1 for none.
 int groupOfProgram(const std::vector<ProgramGroup>& groups, const ProgramIdentity& program);

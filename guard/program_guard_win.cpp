@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/little_endian.h"
 #include "common/system_function_win.h"
+#include "crypto/digest.h"
 #include "common/whole_file_win.h"
 #include "content/lower_case.h"
 #include "control/seen_programs.h"
@@ -17,6 +19,7 @@
 namespace {
 
 constexpr wchar_t kRecordsExtension[] = L"prg";
+constexpr wchar_t kFingerprintsFileName[] = L"fingerprints.dat";
 // Paths whose identity is kept; past this the cache starts again.
 constexpr size_t kKnownPaths = 1024;
 constexpr UINT kEndedExitCode = 1;
@@ -42,10 +45,41 @@ std::u16string versionName(const std::vector<uint8_t>& info, const wchar_t* key)
     return std::u16string(reinterpret_cast<const char16_t*>(value), wcsnlen(value, size));
 }
 
+// The file's size and the digest of its ends; empty where it cannot be read.
+std::string fingerprintOf(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    LARGE_INTEGER size{};
+    std::vector<uint8_t> ends;
+    bool read = GetFileSizeEx(file, &size);
+    const uint64_t length = read ? static_cast<uint64_t>(size.QuadPart) : 0;
+    const uint64_t head = std::min<uint64_t>(length, kFingerprintedBytes);
+    const uint64_t tail = std::min<uint64_t>(length - head, kFingerprintedBytes);
+    for (const auto& [offset, count] : {std::pair{uint64_t{0}, head}, {length - tail, tail}}) {
+        LARGE_INTEGER at{};
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        const size_t start = ends.size();
+        ends.resize(start + count);
+        DWORD got = 0;
+        read = read && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+               (count == 0 || (ReadFile(file, ends.data() + start, static_cast<DWORD>(count), &got, nullptr) && got == count));
+    }
+    CloseHandle(file);
+    uint8_t sizeBytes[8];
+    putLittleEndian(sizeBytes, length, 8);
+    std::string fingerprint(kFingerprintSize, '\0');
+    if (!read || hashDigest(&sha256Descriptor, fingerprint.data(), static_cast<int>(kFingerprintSize), ends.data(),
+                            ends.size(), sizeBytes, sizeof sizeBytes) != static_cast<int>(kFingerprintSize))
+        return {};
+    return fingerprint;
+}
+
 ProgramIdentity identityOfFile(const std::wstring& path) {
     ProgramIdentity identity;
     const size_t slash = path.rfind(L'\\');
     identity.fileName = asText(path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1));
+    identity.fingerprint = fingerprintOf(path);
     static const auto infoSize =
         systemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
     static const auto info = systemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
@@ -102,6 +136,7 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
                                                              const std::vector<ProgramGroup>& groups, int32_t today) {
     std::vector<Process> found;
     std::vector<const ProgramIdentity*> seen;
+    if (!fingerprintsRead_) storeFingerprints();  // the fingerprints learned before this start
     for (const ListedProcess& entry : listed) {
         if (std::find(sessions.begin(), sessions.end(), entry.session) == sessions.end()) continue;
         HANDLE process = OpenProcess(kLimitedQuery, FALSE, entry.id);
@@ -112,14 +147,27 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
         if (!named || suitesOwn(path)) continue;
         const ProgramIdentity& identity = identityOf(path);
         if (!windowsOwn(path) && seen_[lowerCase(identity.fileName)] != today) seen.push_back(&identity);
-        const int group = groupOfProgram(groups, identity);
-        if (group < 0) continue;
-        const std::vector<std::u16string>& names = groups[static_cast<size_t>(group)].programs;
-        const bool renamed = std::find(names.begin(), names.end(), lowerCase(identity.fileName)) == names.end();
-        found.push_back({entry.id, entry.session, path, group, renamed});
+        const ProgramMatch match = fingerprints_.match(groups, identity);
+        if (match.group >= 0) found.push_back({entry.id, entry.session, path, match.group, match.renamed});
     }
     storeSeen(seen, today);
+    storeFingerprints();
     return found;
+}
+
+void ProgramGuard::storeFingerprints() {
+    wchar_t path[MAX_PATH];
+    if (!guardRecordPath(kFingerprintsFileName, path)) return;
+    if (!fingerprintsRead_) {
+        // Held open, it is read at a later look, and never written over meanwhile.
+        const std::optional<std::vector<uint8_t>> bytes = readExistingFile(path);
+        if (!bytes) return;
+        fingerprints_.decode(bytes->data(), bytes->size());
+        fingerprintsRead_ = true;
+    }
+    std::vector<uint8_t> bytes = fingerprints_.encode();
+    if (bytes != fingerprintsStored_ && writeGuardRecord(path, bytes.data(), bytes.size()))
+        fingerprintsStored_ = std::move(bytes);
 }
 
 void ProgramGuard::tell(HANDLE token, const std::vector<uint32_t>& sessions, uint64_t nowMs, GuardNote note,

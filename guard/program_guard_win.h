@@ -9,13 +9,15 @@
 
 #include "calendar/program_groups.h"
 #include "guard/guard_core.h"
+#include "guard/program_fingerprints.h"
 #include "guard/program_watch.h"
 #include "guard/screen_reports.h"
 #include "shell/process_identity_win.h"
 
 // The guard's hands for the programs the parents limit. Each look it lists
-// the processes in a child's sessions, knows each program's file by its name
-// and by the names its version information gives (read once for each path),
+// the processes in a child's sessions, knows each program's file by its name,
+// by the names its version information gives and by the fingerprint of a file
+// once seen under a name the parents gave (read once for each path),
 // hands ProgramWatch what it saw, and carries out the steps: the guard's
 // module in the child's session (else the child's own qz.exe) warns, asks the
 // program's windows to close and says why a program ended, and the guard ends
@@ -69,6 +71,9 @@ private:
     // screen (Tikko's quiet balloon), else through the child's own qz.exe.
     void tell(HANDLE token, const std::vector<uint32_t>& sessions, uint64_t nowMs, GuardNote note, uint32_t value,
               const std::wstring& switches);
+    // Reads the fingerprints learned before, at the first look that can, then
+    // keeps them where they changed.
+    void storeFingerprints();
     void storeSeen(const std::vector<const ProgramIdentity*>& seen, int32_t today);
 
     Tell tell_;
@@ -77,6 +82,9 @@ private:
     std::map<std::wstring, ProgramIdentity> identities_;  // by the file's path
     std::map<std::string, std::vector<uint8_t>> stored_;  // each child's records as last written
     std::set<DWORD> renamed_;                               // processes already reported
+    ProgramFingerprints fingerprints_;
+    bool fingerprintsRead_ = false;
+    std::vector<uint8_t> fingerprintsStored_;
     std::map<std::u16string, int32_t> seen_;                // the day each file name was last noted as seen
     std::map<std::string, std::map<std::u16string, std::string>> historyLines_;  // each group's as last written
 };

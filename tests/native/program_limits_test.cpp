@@ -11,6 +11,7 @@
 #include "calendar/program_groups.h"
 #include "guard/guard_core.h"
 #include "guard/evening_ending.h"
+#include "guard/program_fingerprints.h"
 #include "guard/program_records.h"
 #include "guard/program_watch.h"
 #include "simulated_evening.h"
@@ -50,12 +51,12 @@ TEST(ProgramGroups, EachChildGetsTheCommonGroupsWithTheirOwnOverThem) {
         ProgramIdentity program;
         int group;
     } known[] = {
-        {{u"MINECRAFT.EXE", u"", u"", u""}, 2},
-        {{u"homework.exe", u"Minecraft.exe", u"", u""}, 2},
-        {{u"homework.exe", u"", u"", u"roblox"}, 2},
-        {{u"homework.exe", u"", u"learn.exe", u""}, 1},
-        {{u"homework.exe", u"", u"", u""}, -1},
-        {{u"", u"", u"", u""}, -1},
+        {{u"MINECRAFT.EXE", u"", u"", u"", {}}, 2},
+        {{u"homework.exe", u"Minecraft.exe", u"", u"", {}}, 2},
+        {{u"homework.exe", u"", u"", u"roblox", {}}, 2},
+        {{u"homework.exe", u"", u"learn.exe", u"", {}}, 1},
+        {{u"homework.exe", u"", u"", u"", {}}, -1},
+        {{u"", u"", u"", u"", {}}, -1},
     };
     for (const auto& c : known) EXPECT_EQ(groupOfProgram(masha, c.program), c.group) << &c - known;
 }
@@ -119,6 +120,48 @@ TEST(ProgramRecords, ACutFileGivesItsWholeEntries) {
         EXPECT_EQ(read.size(), cut == bytes.size() ? 2u : cut >= kFirstEntry ? 1u : 0u) << cut;
     }
     EXPECT_EQ(decodeProgramRecords(bytes.data(), bytes.size()).at(u"игры").usedMinutes, 45);
+}
+
+// A file seen under a name the parents gave is known by its fingerprint under
+// any other, its limited group before an always-allowed one that names it;
+// the fingerprints kept, the oldest dropped past their number, a cut file read
+// to its last whole entry.
+TEST(ProgramFingerprints, ARenamedCopyWithoutVersionNamesIsStillTheGame) {
+    const std::vector<ProgramGroup> groups = programGroupsOf(kFamily, u"");  // School, Игры
+    const std::string game(kFingerprintSize, 'g'), learn(kFingerprintSize, 'l');
+    const auto program = [](const char16_t* name, const std::string& fingerprint) {
+        ProgramIdentity identity;
+        identity.fileName = name;
+        identity.fingerprint = fingerprint;
+        return identity;
+    };
+    const struct {
+        ProgramIdentity program;
+        int group;
+        bool renamed;
+    } kLooks[] = {
+        {program(u"x.exe", game), -1, false},  // not seen under its name yet
+        {program(u"Minecraft.EXE", game), 1, false},
+        {program(u"x.exe", game), 1, true},
+        {program(u"learn.exe", game), 1, true},
+        {program(u"learn.exe", learn), 0, false},
+        {program(u"y.exe", learn), 0, true},
+        {program(u"roblox", ""), 1, false},
+    };
+    ProgramFingerprints known;
+    for (const auto& look : kLooks) {
+        const ProgramMatch match = known.match(groups, look.program);
+        EXPECT_EQ(std::make_pair(match.group, match.renamed), std::make_pair(look.group, look.renamed))
+            << std::string(look.program.fileName.begin(), look.program.fileName.end());
+    }
+    const std::vector<uint8_t> bytes = known.encode();
+    ProgramFingerprints read;
+    read.decode(bytes.data(), bytes.size() - 1);
+    EXPECT_EQ(read.match(groups, program(u"z.exe", game)).group, 1);
+    EXPECT_EQ(read.match(groups, program(u"z.exe", learn)).group, -1) << "the cut entry";
+    for (size_t i = 0; i < ProgramFingerprints::kKept; ++i)
+        read.match(groups, program(u"minecraft.exe", (std::to_string(i) + game).substr(0, kFingerprintSize)));
+    EXPECT_EQ(read.match(groups, program(u"z.exe", game)).group, -1) << "the oldest is kept past its number";
 }
 
 // An hour and a half a day at the computer, an hour of it for games; the

@@ -496,8 +496,9 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
 // The guard service and its module, over the real channel: a program whose
 // time today is none has its window closed by the module, which the guard
 // left the close with its answer to the module's report of the screen (no
-// message box of the child's qz.exe says it: the module's balloon does); the
-// child's request for more time, made in the module's menu, is kept by the guard.
+// message box of the child's qz.exe says it: the module's balloon does), and
+// a copy of it under another name ended at once; the child's request for more
+// time, made in the module's menu, is kept by the guard.
 TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
@@ -519,6 +520,16 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     EXPECT_TRUE(GetExitCodeProcess(played, &code) && code == 0) << "ended, not asked to close: " << code;
     EXPECT_EQ(FindWindowW(L"#32770", L"Tolder"), nullptr) << "told by the child's qz.exe, not the module";
     suite::killProcess(played);
+    // A copy under a name neither the parents nor its version information
+    // gives is known by its file's fingerprint, and ended at once.
+    const std::wstring copy = suite::tempPath(L"other.exe");
+    ASSERT_TRUE(CopyFileW(game.c_str(), copy.c_str(), FALSE));
+    Sleep(4000);  // a look or two sees the game gone: its time is over
+    played = suite::start(copy, L"/message:x");
+    EXPECT_EQ(WaitForSingleObject(played, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(GetExitCodeProcess(played, &code) && code == 1) << "not ended: " << code;
+    suite::killProcess(played);
+    DeleteFileW(copy.c_str());
     DeleteFileW(game.c_str());
 
     HWND module = findControlWindow();
@@ -531,6 +542,8 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     HWND form = suite::waitForWindow(L"Попросить ещё времени", 5000);
     ASSERT_NE(form, nullptr);
+    // Found by its title, the form may still be making its controls: it shows once it has them.
+    ASSERT_TRUE(suite::waitUntil(5000, [&] { return IsWindowVisible(form) != FALSE; }));
     SetDlgItemTextW(form, IDC_REQUEST_REASON, L"доделать проект");
     suite::press(form, IDOK);
     std::optional<TimeRequest> kept;

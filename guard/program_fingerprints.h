@@ -1,0 +1,45 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "calendar/program_groups.h"
+
+// The files the guard saw run under a name the parents gave, by their
+// fingerprint, so that a copy renamed and without version information is
+// still known: a game renamed "learn.exe" is still the game.
+
+// A fingerprint is the SHA-256 of the file's size (8 bytes, little-endian)
+// and of its first and last kFingerprintedBytes.
+constexpr size_t kFingerprintSize = 32;
+constexpr size_t kFingerprintedBytes = size_t{1} << 20;
+
+struct ProgramMatch {
+    int group = -1;        // -1: in no group
+    bool renamed = false;  // its file's name is not one the group gives
+};
+
+class ProgramFingerprints {
+public:
+    static constexpr size_t kKept = 256;  // fingerprints learned, past which the oldest goes
+
+    // The program's group: by its names, or by the name its file was first
+    // seen under. Where the two differ, a limited group wins over an
+    // always-allowed one. A program known by its own file's name teaches its
+    // fingerprint.
+    ProgramMatch match(const std::vector<ProgramGroup>& groups, const ProgramIdentity& program);
+
+    // Each fingerprint, then the name (a 16-bit count of UTF-16 units and the
+    // units, little-endian), the oldest first. Decoding adds a file's to those
+    // learned since; a cut file gives its whole entries.
+    std::vector<uint8_t> encode() const;
+    void decode(const uint8_t* bytes, size_t size);
+
+private:
+    void learn(const std::string& fingerprint, const std::u16string& fileName);
+
+    std::map<std::string, std::u16string> names_;  // by fingerprint: the file's name, in lower case
+    std::vector<std::string> order_;               // the fingerprints, the oldest learned first
+};
