@@ -15,8 +15,9 @@ enum class Trick : uint32_t {
     ZoneChanged = 5,     // the computer's time zone changed
     SafeMode = 6,        // the computer started in Safe Mode
     ProgramRenamed = 7,  // a limited program ran under another file name than the parents gave
+    ProgramCopied = 8,   // a limited program ran from a copy of its file elsewhere
 };
-constexpr uint32_t kLastTrick = 7;
+constexpr uint32_t kLastTrick = 8;
 
 // Events of the guard's own: started and stopped; a trick's is the base plus the trick.
 constexpr uint32_t kGuardStartedEvent = 1;

@@ -19,6 +19,7 @@ constexpr size_t kFingerprintedBytes = size_t{1} << 20;
 struct ProgramMatch {
     int group = -1;        // -1: in no group
     bool renamed = false;  // its file's name is not one the group gives
+    bool copied = false;   // its file, under its own name, lies elsewhere than where it was first seen
 };
 
 class ProgramFingerprints {
@@ -28,18 +29,23 @@ public:
     // The program's group: by its names, or by the name its file was first
     // seen under. Where the two differ, a limited group wins over an
     // always-allowed one. A program known by its own file's name teaches its
-    // fingerprint.
-    ProgramMatch match(const std::vector<ProgramGroup>& groups, const ProgramIdentity& program);
+    // fingerprint and its path (in any case).
+    ProgramMatch match(const std::vector<ProgramGroup>& groups, const ProgramIdentity& program,
+                       const std::u16string& path);
 
-    // Each fingerprint, then the name (a 16-bit count of UTF-16 units and the
-    // units, little-endian), the oldest first. Decoding adds a file's to those
+    // Each fingerprint, then the name and the path (each a 16-bit count of
+    // UTF-16 units and the units, little-endian), the oldest first. Decoding adds a file's to those
     // learned since; a cut file gives its whole entries.
     std::vector<uint8_t> encode() const;
     void decode(const uint8_t* bytes, size_t size);
 
 private:
-    void learn(const std::string& fingerprint, const std::u16string& fileName);
+    struct Seen {
+        std::u16string fileName;  // in lower case
+        std::u16string path;      // in lower case
+    };
+    void learn(const std::string& fingerprint, Seen seen);
 
-    std::map<std::string, std::u16string> names_;  // by fingerprint: the file's name, in lower case
+    std::map<std::string, Seen> names_;            // by fingerprint
     std::vector<std::string> order_;               // the fingerprints, the oldest learned first
 };

@@ -147,8 +147,12 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
         if (!named || suitesOwn(path)) continue;
         const ProgramIdentity& identity = identityOf(path);
         if (!windowsOwn(path) && seen_[lowerCase(identity.fileName)] != today) seen.push_back(&identity);
-        const ProgramMatch match = fingerprints_.match(groups, identity);
-        if (match.group >= 0) found.push_back({entry.id, entry.session, path, match.group, match.renamed});
+        const ProgramMatch match = fingerprints_.match(groups, identity, asText(path));
+        if (match.group < 0) continue;
+        const std::optional<Trick> trick = match.renamed  ? std::optional(Trick::ProgramRenamed)
+                                           : match.copied ? std::optional(Trick::ProgramCopied)
+                                                          : std::nullopt;
+        found.push_back({entry.id, entry.session, path, match.group, trick});
     }
     storeSeen(seen, today);
     storeFingerprints();
@@ -235,18 +239,19 @@ ProgramGuard::Look ProgramGuard::follow(const std::string& user, const std::u16s
             watch_.know(user, group, record);
     }
     std::vector<ProgramSight> sights(groups.size());
-    std::set<DWORD> stillRenamed;
+    std::set<std::pair<DWORD, std::wstring>> stillNoted;
     for (const Process& process : processes) {
         const bool shown = !screen || std::find(screen->onScreen.begin(), screen->onScreen.end(), process.id) !=
                                           screen->onScreen.end();
         sights[process.group].running = true;
         sights[process.group].onScreen = sights[process.group].onScreen || shown;
         look.freeTime = look.freeTime || (screen && groups[process.group].alwaysAllowed && screen->foreground == process.id);
-        if (!process.renamed) continue;
-        stillRenamed.insert(process.id);
-        if (!renamed_.count(process.id)) look.renamed.push_back(process.path);
+        if (!process.trick) continue;
+        // A number Windows gives again, even before the next look, is another process.
+        stillNoted.emplace(process.id, process.path);
+        if (!noted_.count({process.id, process.path})) look.tricks.emplace_back(*process.trick, process.path);
     }
-    renamed_ = std::move(stillRenamed);  // a number Windows gives again is another process
+    noted_ = std::move(stillNoted);
     const std::vector<ProgramSteps> steps = watch_.look(user, groups, sights, now.awake, local, extraTime);
     const uint64_t nowMs = now.awake / kUnitsPerMillisecond;
     for (size_t group = 0; group < steps.size(); ++group) {

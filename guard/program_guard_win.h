@@ -4,10 +4,12 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "calendar/program_groups.h"
+#include "control/trick_log.h"
 #include "guard/guard_core.h"
 #include "guard/program_fingerprints.h"
 #include "guard/program_watch.h"
@@ -37,8 +39,8 @@ public:
 
     struct Look {
         // Limited programs found running under another name than the
-        // parents gave, by path, once for each process.
-        std::vector<std::wstring> renamed;
+        // parents gave, or copied elsewhere, by path, once for each process.
+        std::vector<std::pair<Trick, std::wstring>> tricks;
         // An always-allowed program has the foreground: this look's time
         // counts towards none of the computer's budgets.
         bool freeTime = false;
@@ -57,7 +59,7 @@ private:
         uint32_t session;
         std::wstring path;
         int group;
-        bool renamed;  // known by its version information alone
+        std::optional<Trick> trick;  // renamed (known by its version information or fingerprint) or copied
     };
     // The limited or always-allowed programs' processes in the sessions.
     // Each program's file in the sessions is also noted among the programs seen.
@@ -81,7 +83,7 @@ private:
     ProgramWatch watch_;
     std::map<std::wstring, ProgramIdentity> identities_;  // by the file's path
     std::map<std::string, std::vector<uint8_t>> stored_;  // each child's records as last written
-    std::set<DWORD> renamed_;                               // processes already reported
+    std::set<std::pair<DWORD, std::wstring>> noted_;       // processes whose trick is already reported, with their paths
     ProgramFingerprints fingerprints_;
     bool fingerprintsRead_ = false;
     std::vector<uint8_t> fingerprintsStored_;

@@ -276,12 +276,15 @@ void SessionGuard::keepFile(KeptFile& kept, const wchar_t* original, const wchar
 
 void SessionGuard::recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert) {
     const GuardClock now = clock_();
+    // A log held open for a moment (the parents' list reading it) takes the line at a later trick.
+    if (unwrittenTricks_.size() < kKeptTricks) unwrittenTricks_.push_back(trickLine(now.utc, child, trick));
     wchar_t path[MAX_PATH];
     if (guardRecordPath(kTricksFileName, path))
         if (std::optional<std::vector<uint8_t>> log = readExistingFile(path)) {
-            const std::string text =
-                withTrickLine(std::string(log->begin(), log->end()), trickLine(now.utc, child, trick));
-            writeGuardRecord(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+            std::string text(log->begin(), log->end());
+            for (const std::string& line : unwrittenTricks_) text = withTrickLine(text, line);
+            if (writeGuardRecord(path, reinterpret_cast<const uint8_t*>(text.data()), text.size()))
+                unwrittenTricks_.clear();
         }
     const std::wstring who(child.begin(), child.end());
     reportGuardEvent(kTrickEventBase + static_cast<uint32_t>(trick), true,
@@ -410,7 +413,7 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
     const ProgramGuard::Look programs =
         programs_.follow(user, look.name, look.token, look.sessions, processes, screenOf(look.sessions, now), limits,
                          now, local, rules.extraTimeUntil > now.utc);
-    for (const std::wstring& renamed : programs.renamed) recordTrick(Trick::ProgramRenamed, look.name, renamed);
+    for (const auto& [trick, path] : programs.tricks) recordTrick(trick, look.name, path);
     rules.freeTime = programs.freeTime;
     const GuardSteps steps = core_.look(user, look.sessions, rules, now, local);
     if (steps.turnOffScene || steps.sleepScene) {

@@ -100,6 +100,7 @@ private:
     // Each trick once: a file held open until it can be read again, an
     // imitator once for its process, a module once for each end from outside.
     void recordTrick(Trick trick, const std::u16string& child, const std::wstring& insert);
+    std::vector<std::string> unwrittenTricks_;  // lines the log could not take yet, the oldest first
     void watchClock(GuardClock now);
     // Keeps the user's request, new or answered by the parents' extra time.
     void followRequest(const std::string& user, const UserLook& look, uint64_t extraTimeUntil, GuardClock now);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calendar/child_limits.h"
@@ -123,10 +124,10 @@ TEST(ProgramRecords, ACutFileGivesItsWholeEntries) {
 }
 
 // A file seen under a name the parents gave is known by its fingerprint under
-// any other, its limited group before an always-allowed one that names it;
-// the fingerprints kept, the oldest dropped past their number, a cut file read
-// to its last whole entry.
-TEST(ProgramFingerprints, ARenamedCopyWithoutVersionNamesIsStillTheGame) {
+// any other, its limited group before an always-allowed one that names it, and
+// under its own name elsewhere as a copy; the fingerprints kept, the oldest
+// dropped past their number, a cut file read to its last whole entry.
+TEST(ProgramFingerprints, ARenamedOrCopiedFileWithoutVersionNamesIsStillTheGame) {
     const std::vector<ProgramGroup> groups = programGroupsOf(kFamily, u"");  // School, Игры
     const std::string game(kFingerprintSize, 'g'), learn(kFingerprintSize, 'l');
     const auto program = [](const char16_t* name, const std::string& fingerprint) {
@@ -135,33 +136,38 @@ TEST(ProgramFingerprints, ARenamedCopyWithoutVersionNamesIsStillTheGame) {
         identity.fingerprint = fingerprint;
         return identity;
     };
+    const std::u16string games = u"C:\\Games\\";
     const struct {
         ProgramIdentity program;
+        std::u16string folder;
         int group;
-        bool renamed;
+        bool renamed, copied;
     } kLooks[] = {
-        {program(u"x.exe", game), -1, false},  // not seen under its name yet
-        {program(u"Minecraft.EXE", game), 1, false},
-        {program(u"x.exe", game), 1, true},
-        {program(u"learn.exe", game), 1, true},
-        {program(u"learn.exe", learn), 0, false},
-        {program(u"y.exe", learn), 0, true},
-        {program(u"roblox", ""), 1, false},
+        {program(u"x.exe", game), games, -1, false, false},  // not seen under its name yet
+        {program(u"Minecraft.EXE", game), games, 1, false, false},
+        {program(u"minecraft.exe", game), u"c:\\games\\", 1, false, false},
+        {program(u"minecraft.exe", game), u"C:\\Users\\Маша\\", 1, false, true},
+        {program(u"x.exe", game), games, 1, true, false},
+        {program(u"learn.exe", game), games, 1, true, false},
+        {program(u"learn.exe", learn), games, 0, false, false},
+        {program(u"y.exe", learn), games, 0, true, false},
+        {program(u"roblox", ""), games, 1, false, false},
     };
     ProgramFingerprints known;
     for (const auto& look : kLooks) {
-        const ProgramMatch match = known.match(groups, look.program);
-        EXPECT_EQ(std::make_pair(match.group, match.renamed), std::make_pair(look.group, look.renamed))
-            << std::string(look.program.fileName.begin(), look.program.fileName.end());
+        const ProgramMatch match = known.match(groups, look.program, look.folder + look.program.fileName);
+        EXPECT_EQ(std::make_tuple(match.group, match.renamed, match.copied),
+                  std::make_tuple(look.group, look.renamed, look.copied))
+            << &look - kLooks;
     }
     const std::vector<uint8_t> bytes = known.encode();
     ProgramFingerprints read;
     read.decode(bytes.data(), bytes.size() - 1);
-    EXPECT_EQ(read.match(groups, program(u"z.exe", game)).group, 1);
-    EXPECT_EQ(read.match(groups, program(u"z.exe", learn)).group, -1) << "the cut entry";
+    EXPECT_TRUE(read.match(groups, program(u"Minecraft.exe", game), u"D:\\Minecraft.exe").copied);
+    EXPECT_EQ(read.match(groups, program(u"z.exe", learn), u"").group, -1) << "the cut entry";
     for (size_t i = 0; i < ProgramFingerprints::kKept; ++i)
-        read.match(groups, program(u"minecraft.exe", (std::to_string(i) + game).substr(0, kFingerprintSize)));
-    EXPECT_EQ(read.match(groups, program(u"z.exe", game)).group, -1) << "the oldest is kept past its number";
+        read.match(groups, program(u"minecraft.exe", (std::to_string(i) + game).substr(0, kFingerprintSize)), u"");
+    EXPECT_EQ(read.match(groups, program(u"z.exe", game), u"").group, -1) << "the oldest is kept past its number";
 }
 
 // An hour and a half a day at the computer, an hour of it for games; the

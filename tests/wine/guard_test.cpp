@@ -420,7 +420,8 @@ TEST(GuardAccess, OnlyAdministratorsMayStopTheGuardSendItRequestsOrChangeTheLedg
 // counts nothing while the module says it has no window on the screen, and
 // is warned through that module; then (the module silent, the child's qz.exe
 // told instead) it is asked to close, ended a minute later and at once when
-// started again, and its name goes into the tricks' record. The
+// started again, and its name goes into the tricks' record (twice, though
+// the record was held open at the first). The
 // close the guard asks for, run as the child's qz.exe runs it, closes the
 // program's window.
 TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
@@ -458,6 +459,11 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     ScreenReports screens;
     SessionGuard guard(&guardNow, kRecordedEnding, &screens);
     std::vector<std::pair<GuardNote, uint32_t>> notes;  // the module that reports its screen is left them, for its balloons
+    // The tricks' log held open meanwhile: the first renamed copy's line waits for the next trick.
+    const std::wstring log = std::wstring(dataLocations().commonFolder()) + L"\\guard\\tricks.csv";
+    CreateDirectoryW(std::wstring(dataLocations().commonFolder()).append(L"\\guard").c_str(), nullptr);
+    suite::writeBytes(log, std::string(kTrickHeader) + "\r\n");
+    HANDLE held = CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     for (int look = 0; look < 10; ++look, gGuardNow += 20 * kSecond) {  // minimised
         screens.put(WTSGetActiveConsoleSessionId(), {{}, 0, gGuardNow / 10'000});
         guard.follow();
@@ -465,6 +471,7 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
              note.first != GuardNote::None; note = screens.takeNote(WTSGetActiveConsoleSessionId(), gGuardNow / 10'000))
             notes.push_back(note);
     }
+    CloseHandle(held);
     EXPECT_EQ(notes, (std::vector<std::pair<GuardNote, uint32_t>>{{GuardNote::ProgramWarning, 1}}));
     EXPECT_EQ(gScenes, std::vector<std::wstring>{});
     follow(guard, 140);  // looks 20 s apart count 10 s each: the minute is full at the last
@@ -497,8 +504,9 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
 // time today is none has its window closed by the module, which the guard
 // left the close with its answer to the module's report of the screen (no
 // message box of the child's qz.exe says it: the module's balloon does), and
-// a copy of it under another name ended at once; the child's request for more
-// time, made in the module's menu, is kept by the guard.
+// its copies under another name and in another folder ended at once and
+// noted among the tricks; the child's request for more time, made in the
+// module's menu, is kept by the guard.
 TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
@@ -529,8 +537,21 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     EXPECT_EQ(WaitForSingleObject(played, 10000), WAIT_OBJECT_0);
     EXPECT_TRUE(GetExitCodeProcess(played, &code) && code == 1) << "not ended: " << code;
     suite::killProcess(played);
-    DeleteFileW(copy.c_str());
-    DeleteFileW(game.c_str());
+    // A copy under its own name in another folder is ended too, and noted as one.
+    const std::wstring folder = suite::tempPath(L"elsewhere");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copied = folder + L"\\game.exe";
+    ASSERT_TRUE(CopyFileW(game.c_str(), copied.c_str(), FALSE));
+    played = suite::start(copied, L"/message:x");
+    EXPECT_EQ(WaitForSingleObject(played, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(GetExitCodeProcess(played, &code) && code == 1) << "not ended: " << code;
+    suite::killProcess(played);
+    Sleep(1000);  // the look that ended it notes it when done; reading meanwhile would hold the log
+    const std::string noted = tricks();
+    EXPECT_NE(noted.find(";7\r\n"), std::string::npos) << noted;
+    EXPECT_NE(noted.find(";8\r\n"), std::string::npos) << noted;
+    for (const std::wstring& file : {copy, copied, game}) DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 
     HWND module = findControlWindow();
     ASSERT_NE(module, nullptr);
