@@ -54,9 +54,11 @@ std::vector<TrickEntry> tricksOf(const std::string& log) {
         const size_t first = line->find(';'), last = line->rfind(';');
         if (first == std::string::npos || first == last) continue;
         const std::string id = line->substr(last + 1);
-        if (id.size() != 1 || id[0] < '1' || id[0] > static_cast<char>('0' + kLastTrick)) continue;
+        if (id.empty() || id.size() > 2 || id.find_first_not_of("0123456789") != std::string::npos) continue;
+        const uint32_t trick = static_cast<uint32_t>(std::stoul(id));
+        if (trick < 1 || trick > kLastTrick) continue;
         const std::string when = line->substr(0, first);
-        tricks.push_back({when, utcOf(when), line->substr(first + 1, last - first - 1), static_cast<Trick>(id[0] - '0')});
+        tricks.push_back({when, utcOf(when), line->substr(first + 1, last - first - 1), static_cast<Trick>(trick)});
     }
     return tricks;
 }

@@ -16,8 +16,9 @@ enum class Trick : uint32_t {
     SafeMode = 6,        // the computer started in Safe Mode
     ProgramRenamed = 7,  // a limited program ran under another file name than the parents gave
     ProgramCopied = 8,   // a limited program ran from a copy of its file elsewhere
+    ModuleSilent = 9,    // the guard's module stopped answering while it ran: suspended, or hung
 };
-constexpr uint32_t kLastTrick = 8;
+constexpr uint32_t kLastTrick = 9;
 
 // Events of the guard's own: started and stopped; a trick's is the base plus the trick.
 constexpr uint32_t kGuardStartedEvent = 1;

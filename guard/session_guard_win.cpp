@@ -35,6 +35,9 @@ constexpr DWORD kNameCapacity = 256;
 constexpr DWORD kNoSession = 0xFFFFFFFF;
 constexpr wchar_t kSettingsCopy[] = L"nessel20.cfg";
 constexpr wchar_t kLimitsCopy[] = L"limits.txt";
+// A module that reports its screen every two seconds and has said nothing for
+// this long, while its process runs, is stopped: a stall of a busy moment is shorter.
+constexpr uint64_t kModuleSilenceMs = 30'000;
 
 std::u16string userNameOf(HANDLE token) {
     TokenUserBuffer buffer;
@@ -240,6 +243,8 @@ void SessionGuard::forgetModule(Watch& watch) {
     if (watch.module) CloseHandle(watch.module);
     watch.module = nullptr;
     watch.moduleId = 0;
+    watch.heardAtMs = 0;
+    watch.silenceNoted = false;
 }
 
 std::map<uint32_t, uint32_t> SessionGuard::modules() const {
@@ -362,7 +367,7 @@ void SessionGuard::follow() {
             continue;
         }
         watch.user = name;
-        keepModule(session, watch, token);
+        keepModule(session, watch, token, now);
         UserLook& look = users[sid];
         look.sessions.push_back(session);
         if (look.token) CloseHandle(look.token);
@@ -377,9 +382,23 @@ void SessionGuard::follow() {
     }
 }
 
-void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token) {
+void SessionGuard::noteSilence(DWORD session, Watch& watch, GuardClock now) {
+    const uint64_t nowMs = now.awake / kUnitsPerMillisecond;
+    if (const std::optional<ScreenReport> report = screens_ ? screens_->fresh(session, nowMs) : std::nullopt) {
+        watch.heardAtMs = report->atMs;
+        watch.silenceNoted = false;
+    } else if (watch.heardAtMs != 0 && !watch.silenceNoted && nowMs - watch.heardAtMs > kModuleSilenceMs) {
+        recordTrick(Trick::ModuleSilent, watch.user, L"");
+        watch.silenceNoted = true;
+    }
+}
+
+void SessionGuard::keepModule(DWORD session, Watch& watch, HANDLE token, GuardClock now) {
     watch.moduleSettled = moduleRuns(watch);
-    if (watch.moduleSettled) return;
+    if (watch.moduleSettled) {
+        noteSilence(session, watch, now);
+        return;
+    }
     // The module ends of itself with 0; ended from outside (Task Manager,
     // taskkill) or broken, with something else.
     DWORD exitCode = 0;

@@ -71,6 +71,8 @@ private:
         HANDLE module = nullptr;  // the module the guard started
         DWORD moduleId = 0;
         bool moduleSettled = false;  // the module was running when this look began
+        uint64_t heardAtMs = 0;      // the module's last report of its screen heard, on the awake clock; 0 for none
+        bool silenceNoted = false;
         bool seen = false;
         std::u16string user;
     };
@@ -82,7 +84,10 @@ private:
 
     static void forgetModule(Watch& watch);
     static bool moduleRuns(const Watch& watch);
-    void keepModule(DWORD session, Watch& watch, HANDLE token);
+    void keepModule(DWORD session, Watch& watch, HANDLE token, GuardClock now);
+    // A module that reported its screen, then fell silent while it runs
+    // (its threads suspended, or hung), is noted once for each silence.
+    void noteSilence(DWORD session, Watch& watch, GuardClock now);
     void followUser(const std::string& user, const UserLook& look, const Settings& settings,
                     const KeyValueDocument& limits, const std::vector<ListedProcess>& processes, GuardClock now);
     void endEvening(const std::string& user, const UserLook& look, const KeyValueDocument& limits, bool force);

@@ -20,7 +20,7 @@ TEST(TrickLog, LinesAreDatedNamedAndTheOldestGo) {
 
     // Read back for the parents, the newest first, what is not a trick's line left out.
     const std::vector<TrickEntry> read = tricksOf(std::string(kTrickHeader) +
-                                                  "\r\n2025-12-06 10:00;;6\r\nx;y;9\r\n;;\r\n2025-12-06 11:05;Маша;7\r\n");
+                                                  "\r\n2025-12-06 10:00;;6\r\nx;y;10\r\n;;\r\n2025-12-06 11:05;Маша;7\r\n");
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0].child, "Маша");
     EXPECT_EQ(read[0].trick, Trick::ProgramRenamed);

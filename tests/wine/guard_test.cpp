@@ -223,7 +223,7 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
 
 // A decoy (the module's program in another role, its box left open) is not
 // taken for the module, and a module suspended for a minute loses it all the
-// same: the guard counts the minutes itself.
+// same: the guard counts the minutes itself, and notes the module's silence.
 TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     StateRecord evening;
     evening.nesselMinutes = 30;
@@ -235,9 +235,11 @@ TEST_F(Guard, ADecoyOrAnEndedModuleChangesNoMinute) {
     EXPECT_TRUE(suite::waitUntil(10000, [] { return moduleProcess() != 0; })) << "the decoy kept the module out";
     EXPECT_TRUE(suite::waitUntil(5000, [] { return tricks().find(";2\r\n") != std::string::npos; })) << tricks();
     const DWORD module = moduleProcess();
+    Sleep(5000);  // the guard has heard the module report its screen: its silence is news
     suite::suspendProcess(module, true);
     EXPECT_TRUE(suite::waitUntil(75000, [] { return ledgerMinutes() >= 31; })) << ledgerMinutes();
     suite::suspendProcess(module, false);
+    EXPECT_NE(tricks().find(";9\r\n"), std::string::npos) << "its silence went unnoted: " << tricks();
     suite::killProcess(decoy);
 }
 
