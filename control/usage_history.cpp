@@ -15,6 +15,39 @@ namespace {
 constexpr int32_t kDaysFrom1601To1970 = 134774;
 constexpr size_t kDateLength = 10;
 
+std::string dateKey(const std::string& line) { return line.substr(0, kDateLength); }
+
+// A group's line's key: its date and group, all but its last two fields.
+std::string dateAndGroupKey(const std::string& line) {
+    const size_t limit = line.rfind(';');
+    return line.substr(0, limit == std::string::npos || limit == 0 ? 0 : line.rfind(';', limit - 1) + 1);
+}
+
+// The record's lines under its header (text without it starts anew), with the
+// line in place of the one of its key, else among them in the order of their
+// keys, which start with the date and sort as text: a later line than the new
+// one (a clock set back) stays after it.
+std::vector<std::string> linesWith(const std::string& text, const char* header, const std::string& line,
+                                   std::string (*keyOf)(const std::string&)) {
+    std::vector<std::string> lines = csvLinesOf(text);
+    if (lines.empty() || lines.front() != header) lines.assign(1, header);
+    lines.erase(lines.begin());
+    const std::string key = keyOf(line);
+    size_t at = lines.size();
+    while (at > 0 && keyOf(lines[at - 1]) >= key) --at;
+    if (at < lines.size() && keyOf(lines[at]) == key)
+        lines[at] = line;
+    else
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+    return lines;
+}
+
+std::string textOf(const char* header, const std::vector<std::string>& lines) {
+    std::string text = std::string(header) + "\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
 // The number written at the offset, saturated; -1 where none is.
 long numberAt(const std::string& line, size_t at) {
     if (at >= line.size() || line[at] < '0' || line[at] > '9') return -1;
@@ -71,21 +104,9 @@ std::string historyLine(const CalendarRecord& day, int32_t limitMinutes) {
 }
 
 std::string withHistoryLine(const std::string& history, const std::string& line) {
-    std::vector<std::string> days = csvLinesOf(history);
-    if (days.empty() || days.front() != kHistoryHeader) days.assign(1, kHistoryHeader);
-    days.erase(days.begin());
-    const std::string date = line.substr(0, kDateLength);
-    // Dates sort as text; a line of a later date than the new one (a clock set back) stays.
-    size_t at = days.size();
-    while (at > 0 && days[at - 1].substr(0, kDateLength) >= date) --at;
-    if (at < days.size() && days[at].substr(0, kDateLength) == date)
-        days[at] = line;
-    else
-        days.insert(days.begin() + static_cast<std::ptrdiff_t>(at), line);
+    std::vector<std::string> days = linesWith(history, kHistoryHeader, line, dateKey);
     if (days.size() > kHistoryDays) days.erase(days.begin(), days.end() - kHistoryDays);
-    std::string text = std::string(kHistoryHeader) + "\r\n";
-    for (const std::string& day : days) text += day + "\r\n";
-    return text;
+    return textOf(kHistoryHeader, days);
 }
 
 namespace {
@@ -122,31 +143,16 @@ std::string programHistoryLine(int32_t day, const std::u16string& group, int32_t
 }
 
 std::string withProgramHistoryLine(const std::string& history, const std::string& line) {
-    std::vector<std::string> lines = csvLinesOf(history);
-    if (lines.empty() || lines.front() != kProgramHistoryHeader) lines.assign(1, kProgramHistoryHeader);
-    lines.erase(lines.begin());
-    // A line's key is its date and group: all but its last two fields.
-    const auto keyOf = [](const std::string& text) {
-        const size_t limit = text.rfind(';');
-        return text.substr(0, limit == std::string::npos ? 0 : text.rfind(';', limit - 1) + 1);
-    };
-    const std::string key = keyOf(line);
-    size_t at = lines.size();
-    while (at > 0 && keyOf(lines[at - 1]) >= key) --at;
-    if (at < lines.size() && keyOf(lines[at]) == key)
-        lines[at] = line;
-    else
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
-    // The newest date's kHistoryDays days are kept, whatever number of groups they hold.
-    // The kHistoryDays days up to the newest are kept, whatever number of groups
-    // they hold; a line without a date goes.
+    std::vector<std::string> lines = linesWith(history, kProgramHistoryHeader, line, dateAndGroupKey);
+    // The kHistoryDays days up to the newest are kept, whatever number of
+    // groups they hold; a line without a date goes.
     int32_t newest = 0;
     for (const std::string& kept : lines) newest = std::max(newest, dayOfDate(kept.substr(0, kDateLength)));
-    const int32_t oldest = newest - static_cast<int32_t>(kHistoryDays) + 1;
-    std::string text = std::string(kProgramHistoryHeader) + "\r\n";
-    for (const std::string& kept : lines)
-        if (dayOfDate(kept.substr(0, kDateLength)) >= std::max(oldest, 0)) text += kept + "\r\n";
-    return text;
+    const int32_t oldest = std::max(newest - static_cast<int32_t>(kHistoryDays) + 1, 0);
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [&](const std::string& kept) { return dayOfDate(kept.substr(0, kDateLength)) < oldest; }),
+                lines.end());
+    return textOf(kProgramHistoryHeader, lines);
 }
 
 std::vector<HistoryDay> recentProgramDays(const std::string& history, const std::u16string& group, int32_t today,

@@ -56,6 +56,7 @@ void ProgramFingerprints::learn(const std::string& fingerprint, Seen seen) {
         order_.erase(order_.begin());
     }
     names_[fingerprint] = std::move(seen);
+    ++learnedCount_;
     order_.push_back(fingerprint);
 }
 

@@ -38,6 +38,8 @@ public:
     // learned since; a cut file gives its whole entries.
     std::vector<uint8_t> encode() const;
     void decode(const uint8_t* bytes, size_t size);
+    // How many fingerprints were ever learned: a keeper writes only when it grew.
+    uint64_t learnedCount() const { return learnedCount_; }
 
 private:
     struct Seen {
@@ -48,4 +50,5 @@ private:
 
     std::map<std::string, Seen> names_;            // by fingerprint
     std::vector<std::string> order_;               // the fingerprints, the oldest learned first
+    uint64_t learnedCount_ = 0;
 };

@@ -161,7 +161,9 @@ std::vector<ProgramGuard::Process> ProgramGuard::processesOf(const std::vector<u
 
 void ProgramGuard::storeFingerprints() {
     wchar_t path[MAX_PATH];
-    if (!guardRecordPath(kFingerprintsFileName, path)) return;
+    if ((fingerprintsRead_ && fingerprints_.learnedCount() == fingerprintsStored_) ||
+        !guardRecordPath(kFingerprintsFileName, path))
+        return;
     if (!fingerprintsRead_) {
         // Held open, it is read at a later look, and never written over meanwhile.
         const std::optional<std::vector<uint8_t>> bytes = readExistingFile(path);
@@ -169,9 +171,8 @@ void ProgramGuard::storeFingerprints() {
         fingerprints_.decode(bytes->data(), bytes->size());
         fingerprintsRead_ = true;
     }
-    std::vector<uint8_t> bytes = fingerprints_.encode();
-    if (bytes != fingerprintsStored_ && writeGuardRecord(path, bytes.data(), bytes.size()))
-        fingerprintsStored_ = std::move(bytes);
+    const std::vector<uint8_t> bytes = fingerprints_.encode();
+    if (writeGuardRecord(path, bytes.data(), bytes.size())) fingerprintsStored_ = fingerprints_.learnedCount();
 }
 
 void ProgramGuard::tell(HANDLE token, const std::vector<uint32_t>& sessions, uint64_t nowMs, GuardNote note,

@@ -86,7 +86,7 @@ private:
     std::set<std::pair<DWORD, std::wstring>> noted_;       // processes whose trick is already reported, with their paths
     ProgramFingerprints fingerprints_;
     bool fingerprintsRead_ = false;
-    std::vector<uint8_t> fingerprintsStored_;
+    uint64_t fingerprintsStored_ = 0;  // the learned count the guard's file holds
     std::map<std::u16string, int32_t> seen_;                // the day each file name was last noted as seen
     std::map<std::string, std::map<std::u16string, std::string>> historyLines_;  // each group's as last written
 };

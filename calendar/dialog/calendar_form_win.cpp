@@ -21,6 +21,7 @@
 #include "calendar/dialog/history_export_win.h"
 #include "calendar/dialog/programs_form_win.h"
 #include "calendar/dialog/tricks_list_win.h"
+#include "calendar/dialog/week_fields_win.h"
 #include "calendar/dialog/week_picture_win.h"
 #include "common/key_value_document.h"
 #include "settings/local_users_win.h"
@@ -31,17 +32,10 @@
 
 namespace {
 
-constexpr size_t kChartDays = 14;
 // Posted when the dialog first shows (a dialog shows only once its queue is
 // empty): the children's requests are then offered over it.
 constexpr UINT kOfferRequests = WM_APP + 1;
-constexpr int kEntryCapacity = 200;
-
-std::u16string entryText(HWND dialog, int id) {
-    wchar_t text[kEntryCapacity + 1] = L"";
-    GetDlgItemTextW(dialog, id, text, kEntryCapacity + 1);
-    return std::u16string(trimBlanks(reinterpret_cast<const char16_t*>(text)));
-}
+constexpr WeekFields kWeek(IDC_CALENDAR_HOURS, IDC_CALENDAR_MINUTES);
 
 // The user's history as the guard keeps it; its header alone where there is none yet.
 std::string historyTextOf(const std::u16string& userName) {
@@ -65,10 +59,7 @@ void openCalendar(bool (*isUserAnAdmin)()) {
 
 bool CalendarForm::onInitDialog() {
     look_.apply(hwnd(), IDS_TITLE_CALENDAR);
-    for (int day = 0; day < kDaysPerWeek; ++day) {
-        SendDlgItemMessageW(hwnd(), IDC_CALENDAR_HOURS + day, EM_LIMITTEXT, kEntryCapacity, 0);
-        SendDlgItemMessageW(hwnd(), IDC_CALENDAR_MINUTES + day, EM_LIMITTEXT, 4, 0);
-    }
+    kWeek.limitText(hwnd());
     HWND userBox = item(IDC_CALENDAR_USER);
     SendMessageW(userBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loadedString(IDS_CALENDAR_ALL_USERS).c_str()));
     enumerateLocalUsers(users_);
@@ -91,24 +82,15 @@ std::u16string CalendarForm::userAt(int level) const {
                                                                     : std::u16string();
 }
 
-std::u16string CalendarForm::textWithEntries(int level, int& badEntry) const {
-    WeekEntries week;
-    for (int day = 0; day < kDaysPerWeek; ++day)
-        week[static_cast<size_t>(day)] = {entryText(hwnd(), IDC_CALENDAR_HOURS + day),
-                                          entryText(hwnd(), IDC_CALENDAR_MINUTES + day)};
-    std::optional<BadEntry> bad;
-    std::u16string text = withWeekEntries(text_, userAt(level), week, bad);
-    badEntry = !bad ? 0 : static_cast<int>(bad->day) + (bad->minutes ? IDC_CALENDAR_MINUTES : IDC_CALENDAR_HOURS);
-    return text;
+std::u16string CalendarForm::textWithEntries(int level, std::optional<BadEntry>& bad) const {
+    return withWeekEntries(text_, userAt(level), kWeek.entries(hwnd()), bad);
 }
 
 bool CalendarForm::keepEntries() {
-    int badEntry = 0;
-    std::u16string text = textWithEntries(level_, badEntry);
-    if (badEntry) {
-        SetFocus(item(badEntry));
-        SendDlgItemMessageW(hwnd(), badEntry, EM_SETSEL, 0, -1);
-        errorBox(hwnd(), IDS_CALENDAR_BAD_ENTRY, false);
+    std::optional<BadEntry> bad;
+    std::u16string text = textWithEntries(level_, bad);
+    if (bad) {
+        kWeek.pointOut(hwnd(), *bad);
         return false;
     }
     text_ = std::move(text);
@@ -121,19 +103,7 @@ void CalendarForm::showLevel(int level) {
     KeyValueDocument limits;
     limits.parse(text_);
     const std::u16string user = userAt(level);
-    for (int day = 0; day < kDaysPerWeek; ++day) {
-        const std::u16string key = weekdayKey(static_cast<size_t>(day));
-        const std::u16string hours = limitSetFor(limits, user, key).value_or(u"");
-        const std::u16string minutes = limitSetFor(limits, user, budgetKeyOf(key)).value_or(u"");
-        SetDlgItemTextW(hwnd(), IDC_CALENDAR_HOURS + day, reinterpret_cast<const wchar_t*>(hours.c_str()));
-        SetDlgItemTextW(hwnd(), IDC_CALENDAR_MINUTES + day, reinterpret_cast<const wchar_t*>(minutes.c_str()));
-        // A child's empty entry shows, greyed, what it takes from all users.
-        for (const auto& [id, entry] :
-             {std::pair{IDC_CALENDAR_HOURS + day, key}, {IDC_CALENDAR_MINUTES + day, budgetKeyOf(key)}}) {
-            const std::u16string inherited = user.empty() ? u"" : limitSetFor(limits, u"", entry).value_or(u"");
-            SendDlgItemMessageW(hwnd(), id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(inherited.c_str()));
-        }
-    }
+    kWeek.show(hwnd(), limits, user, u"");
     historyText_ = user.empty() ? std::string() : historyTextOf(user);
     const int32_t today = dayOf(localMinuteOf(systemUtcNow(), limitSetFor(limits, u"", kZoneKey).value_or(u"")));
     history_ = user.empty() ? std::vector<HistoryDay>() : recentDays(historyText_, today, kChartDays);
@@ -143,9 +113,9 @@ void CalendarForm::showLevel(int level) {
 }
 
 WeeklyCalendar CalendarForm::shownWeek() const {
-    int badEntry = 0;
+    std::optional<BadEntry> bad;
     KeyValueDocument limits;
-    limits.parse(textWithEntries(level_, badEntry));
+    limits.parse(textWithEntries(level_, bad));
     return calendarOf(limits, userAt(level_));
 }
 

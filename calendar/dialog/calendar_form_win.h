@@ -1,10 +1,12 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "control/usage_history.h"
+#include "calendar/week_entries.h"
 #include "calendar/weekly_calendar.h"
 #include "resources/resource_ids.h"
 #include "settings/suite_dialog_look_win.h"
@@ -31,9 +33,9 @@ protected:
 private:
     // The chosen user's name; empty for all users.
     std::u16string userAt(int level) const;
-    // The text with the entries on the page set for the level; badEntry the
-    // first entry that cannot be read (0 when all can), which is left out.
-    std::u16string textWithEntries(int level, int& badEntry) const;
+    // The text with the entries on the page set for the level; `bad` the
+    // first entry that cannot be read, which is left out.
+    std::u16string textWithEntries(int level, std::optional<BadEntry>& bad) const;
     // Takes the page's entries into the text; false, with the entry pointed
     // out, when one cannot be read.
     bool keepEntries();

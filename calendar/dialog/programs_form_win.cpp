@@ -9,6 +9,7 @@
 
 #include "calendar/child_limits.h"
 #include "calendar/dialog/history_chart_win.h"
+#include "calendar/dialog/week_fields_win.h"
 #include "calendar/program_groups.h"
 #include "calendar/week_entries.h"
 #include "common/key_value_document.h"
@@ -23,20 +24,13 @@
 
 namespace {
 
-constexpr size_t kChartDays = 14;
-constexpr int kEntryCapacity = 200;
+constexpr WeekFields kWeek(IDC_PROGRAMS_HOURS, IDC_PROGRAMS_MINUTES);
 constexpr int kNamesCapacity = 1000;
 constexpr size_t kSeenShown = 30;
 constexpr wchar_t kNameSeparator[] = L" | ";
 
 std::u16string asText(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-std::u16string entryText(HWND dialog, int id, int capacity = kEntryCapacity) {
-    std::wstring text(static_cast<size_t>(capacity) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetDlgItemTextW(dialog, id, text.data(), capacity + 1)));
-    return std::u16string(trimBlanks(asText(text)));
-}
 
 std::wstring fromUtf8(const std::string& text) { return codePageToWide(CP_UTF8, text.c_str()).get(); }
 
@@ -54,10 +48,7 @@ bool ProgramsForm::onInitDialog() {
     const std::wstring who = user_.empty() ? loadedString(IDS_CALENDAR_ALL_USERS) : asWide(user_);
     SetDlgItemTextW(hwnd(), IDC_PROGRAMS_USER, who.c_str());
     SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_NAMES, EM_LIMITTEXT, kNamesCapacity, 0);
-    for (int day = 0; day < kDaysPerWeek; ++day) {
-        SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_HOURS + day, EM_LIMITTEXT, kEntryCapacity, 0);
-        SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_MINUTES + day, EM_LIMITTEXT, 4, 0);
-    }
+    kWeek.limitText(hwnd());
     KeyValueDocument limits;
     limits.parse(text_);
     const std::vector<ProgramGroup> groups = programGroupsOf(limits, user_);
@@ -83,10 +74,7 @@ bool ProgramsForm::onInitDialog() {
 }
 
 bool ProgramsForm::keepEntries() {
-    ProgramEntries entries{group_, entryText(hwnd(), IDC_PROGRAMS_NAMES, kNamesCapacity), u"", {}};
-    for (int day = 0; day < kDaysPerWeek; ++day)
-        entries.week[static_cast<size_t>(day)] = {entryText(hwnd(), IDC_PROGRAMS_HOURS + day),
-                                                  entryText(hwnd(), IDC_PROGRAMS_MINUTES + day)};
+    ProgramEntries entries{group_, fieldText(hwnd(), IDC_PROGRAMS_NAMES, kNamesCapacity), u"", kWeek.entries(hwnd())};
     KeyValueDocument limits;
     limits.parse(text_);
     const std::u16string alwaysKey = kProgramKeyPrefix + group_ + kAlwaysAllowedKey;
@@ -101,12 +89,13 @@ bool ProgramsForm::keepEntries() {
     bool badName = false;
     std::optional<BadEntry> bad;
     std::u16string text = withProgramEntries(text_, user_, entries, badName, bad);
-    const int badEntry = badName ? IDC_PROGRAMS_GROUP
-                         : !bad  ? 0
-                                 : static_cast<int>(bad->day) + (bad->minutes ? IDC_PROGRAMS_MINUTES : IDC_PROGRAMS_HOURS);
-    if (badEntry) {
-        SetFocus(item(badEntry));
-        errorBox(hwnd(), badName ? IDS_PROGRAMS_BAD_NAME : IDS_CALENDAR_BAD_ENTRY, false);
+    if (badName) {
+        SetFocus(item(IDC_PROGRAMS_GROUP));
+        errorBox(hwnd(), IDS_PROGRAMS_BAD_NAME, false);
+        return false;
+    }
+    if (bad) {
+        kWeek.pointOut(hwnd(), *bad);
         return false;
     }
     text_ = std::move(text);
@@ -118,19 +107,12 @@ void ProgramsForm::showGroup(const std::u16string& group) {
     KeyValueDocument limits;
     limits.parse(text_);
     const std::u16string key = kProgramKeyPrefix + group;
-    const auto show = [&](int id, const std::u16string& entry) {
-        const std::u16string own = group.empty() ? u"" : limitSetFor(limits, user_, entry).value_or(u"");
-        SetDlgItemTextW(hwnd(), id, asWide(own));
-        // A child's empty entry shows, greyed, what it takes from all users.
-        const std::u16string inherited = user_.empty() || group.empty() ? u"" : limitSetFor(limits, u"", entry).value_or(u"");
-        SendDlgItemMessageW(hwnd(), id, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(asWide(inherited)));
-    };
-    show(IDC_PROGRAMS_NAMES, key);
-    for (int day = 0; day < kDaysPerWeek; ++day) {
-        const std::u16string hours = key + u"." + weekdayKey(static_cast<size_t>(day));
-        show(IDC_PROGRAMS_HOURS + day, hours);
-        show(IDC_PROGRAMS_MINUTES + day, budgetKeyOf(hours));
-    }
+    // No group yet: every field empty.
+    const KeyValueDocument shown = group.empty() ? KeyValueDocument() : limits;
+    SetDlgItemTextW(hwnd(), IDC_PROGRAMS_NAMES, asWide(limitSetFor(shown, user_, key).value_or(u"")));
+    const std::u16string inherited = user_.empty() ? u"" : limitSetFor(shown, u"", key).value_or(u"");
+    SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_NAMES, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(asWide(inherited)));
+    kWeek.show(hwnd(), shown, user_, key + u".");
     CheckDlgButton(hwnd(), IDC_PROGRAMS_ALWAYS,
                    !group.empty() && limitFor(limits, user_, key + kAlwaysAllowedKey) == u"on" ? BST_CHECKED
                                                                                             : BST_UNCHECKED);
@@ -141,7 +123,7 @@ void ProgramsForm::showGroup(const std::u16string& group) {
 }
 
 void ProgramsForm::addProgram(const std::wstring& name) {
-    std::u16string names = entryText(hwnd(), IDC_PROGRAMS_NAMES, kNamesCapacity);
+    std::u16string names = fieldText(hwnd(), IDC_PROGRAMS_NAMES, kNamesCapacity);
     if (!names.empty()) names += asText(kNameSeparator);
     names += asText(name);
     SetDlgItemTextW(hwnd(), IDC_PROGRAMS_NAMES, asWide(names));
@@ -169,15 +151,15 @@ void ProgramsForm::addProgramFile() {
 bool ProgramsForm::onCommand(int id, int code) {
     if (id == IDC_PROGRAMS_GROUP && code == CBN_SELCHANGE) {
         const LRESULT chosen = SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_GROUP, CB_GETCURSEL, 0, 0);
-        wchar_t name[kEntryCapacity + 1] = L"";
-        if (chosen < 0 || SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_GROUP, CB_GETLBTEXTLEN, chosen, 0) > kEntryCapacity)
+        wchar_t name[kFieldCapacity + 1] = L"";
+        if (chosen < 0 || SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_GROUP, CB_GETLBTEXTLEN, chosen, 0) > kFieldCapacity)
             return true;
         SendDlgItemMessageW(hwnd(), IDC_PROGRAMS_GROUP, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(name));
         if (keepEntries()) showGroup(asText(name));
         return true;
     }
     if (id == IDC_PROGRAMS_GROUP && code == CBN_EDITCHANGE) {
-        group_ = entryText(hwnd(), IDC_PROGRAMS_GROUP);
+        group_ = fieldText(hwnd(), IDC_PROGRAMS_GROUP);
         return true;
     }
     if (id == IDC_PROGRAMS_SEEN && code == CBN_SELCHANGE) {

@@ -184,7 +184,8 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfte
 
 // A child's group of programs from the week: the group all users have shown
 // with its names greyed, the child's fortnight of it drawn, a program the
-// children ran picked, and the week's OK writing the child's keys.
+// children ran and a program's file picked, and the week's OK writing the
+// child's keys.
 TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan) {
     const std::wstring user = me();
     wchar_t seen[MAX_PATH], history[MAX_PATH];
@@ -215,13 +216,20 @@ TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan)
     SendMessageW(picker, CB_SETCURSEL, 1, 0);
     SendMessageW(programs, WM_COMMAND, MAKEWPARAM(IDC_PROGRAMS_SEEN, CBN_SELCHANGE), LPARAM(picker));
     EXPECT_EQ(suite::itemText(programs, IDC_PROGRAMS_NAMES), L"minecraft.exe");
+    suite::press(programs, IDC_PROGRAMS_FILE);  // a program's file: its name is added
+    HWND open = suite::waitForOwnedBox(programs, 5000);
+    ASSERT_NE(open, nullptr);
+    SetWindowTextW(GetDlgItem(open, 0x47c), suite::qzPath().c_str());
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(suite::waitUntil(
+        5000, [&] { return suite::itemText(programs, IDC_PROGRAMS_NAMES) == L"minecraft.exe | qz.exe"; }));
     SetDlgItemTextW(programs, IDC_PROGRAMS_MINUTES + 1, L"60");
     suite::press(programs, IDOK);
     ASSERT_TRUE(suite::waitUntil(3000, [&] { return !IsWindow(programs); }));
     suite::press(dialog, IDOK);
     ASSERT_TRUE(run.waitForEnd(5000));
     const std::u16string owner = currentUserName();
-    EXPECT_EQ(readLimitsText(), u"program.Игры = roblox.exe\r\n" + owner + u"/program.Игры = minecraft.exe\r\n" +
+    EXPECT_EQ(readLimitsText(), u"program.Игры = roblox.exe\r\n" + owner + u"/program.Игры = minecraft.exe | qz.exe\r\n" +
                                     owner + u"/program.Игры.tuesday.minutes = 60\r\nzone = " + currentTimeZoneName() +
                                     u"\r\n");
 }
