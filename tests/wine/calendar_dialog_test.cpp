@@ -189,8 +189,7 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfte
 TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan) {
     const std::wstring user = me();
     wchar_t seen[MAX_PATH], history[MAX_PATH];
-    const std::wstring rules = L"\xFEFFprogram.Игры = roblox.exe\r\n";
-    ASSERT_TRUE(writeLimits(std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2)) != L"");
+    ASSERT_NE(suite::writeLimits(L"program.Игры = roblox.exe\r\n"), L"");
     ASSERT_TRUE(guardRecordPath(kSeenProgramsFileName, seen) &&
                 ledgerPathOfUser(user.c_str(), history, kProgramHistoryExtension));
     CreateDirectoryW(std::wstring(seen, wcsrchr(seen, L'\\')).c_str(), nullptr);

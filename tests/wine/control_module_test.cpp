@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "calendar/child_limits.h"
 #include "crypto/random.h"
 #include "crypto/wipe.h"
 #include "control/control_module_win.h"
-#include "control/usage_ledger_file_win.h"
 #include "resources/resource_ids.h"
 #include "settings/password_store_win.h"
 #include "settings/settings.h"
@@ -174,11 +174,8 @@ TEST_F(ControlModuleRun, APasswordLeavesNoCopyInMemory) {
 // tip counts down to the turn-off scene, which comes at 20:30 (minutes of half
 // a second).
 void ControlModuleRun::expectTheHoursToEndAt2030(const std::wstring& zoneLine, WORD weekday, const SYSTEMTIME& start) {
-    const wchar_t* const days[] = {L"sunday", L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday"};
-    const std::wstring limits = L"\xFEFF" + zoneLine + days[weekday] + L" = 15:00-20:30\r\n";
-    wchar_t path[MAX_PATH];
-    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", path));
-    ASSERT_TRUE(suite::writeBytes(path, std::string(reinterpret_cast<const char*>(limits.data()), limits.size() * 2)));
+    const std::u16string day = weekdayKey((weekday + 6) % 7);  // from Sunday's 0 to Monday's
+    ASSERT_NE(suite::writeLimits(zoneLine + std::wstring(day.begin(), day.end()) + L" = 15:00-20:30\r\n"), L"");
     FILETIME utc;
     ASSERT_TRUE(SystemTimeToFileTime(&start, &utc));
     ControlModuleOptions options = nesselNotingTips(600);

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "calendar/child_limits.h"
 #include "control/extra_time.h"
 #include "control/extra_time_file_win.h"
 #include "control/time_request.h"
 #include "control/local_time_win.h"
 #include "control/screen_sight_win.h"
-#include "control/time_request_form_win.h"
 #include "control/tray_icon_win.h"
 #include "control/usage_history.h"
 #include "control/usage_ledger_file_win.h"
@@ -90,6 +90,12 @@ int ledgerMinutes() {  // -1 while there is no ledger
     const std::string bytes = suite::readBytes(testUsersLedger());
     decodeStateRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record);
     return record.nesselMinutes;
+}
+
+// The key of today's hours in the limits file ("monday").
+std::wstring todaysKey() {
+    const std::u16string key = weekdayKey(localMinuteOf(suite::nowUtc()) / kMinutesPerDay % 7);
+    return std::wstring(key.begin(), key.end());
 }
 
 Settings nesselOn() {
@@ -334,13 +340,9 @@ TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
     ASSERT_TRUE(suite::writeSettings(nesselOn()));
     const uint64_t start = gGuardNow = suite::nowUtc();
     const int32_t today = static_cast<int32_t>(localMinuteOf(start) / kMinutesPerDay);
-    const wchar_t* const days[] = {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"};
-    const std::wstring closed = days[today % 7] + std::wstring(L" = -");
-    wchar_t limits[MAX_PATH];
-    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", limits));
+    const std::wstring closed = todaysKey() + L" = -";
     const auto followFor = [&](const std::wstring& rules, uint64_t extraUntil, uint64_t seconds = 300) {
-        const std::wstring text = L"\xFEFF" + rules;
-        suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+        suite::writeLimits(rules);
         writeLedgerFile(testUsersLedger(L"extra").c_str(), encodeExtraTime(extraUntil));
         gShutdowns.clear();
         gSessionEnds.clear();
@@ -353,7 +355,7 @@ TEST_F(Guard, HoldsTheCalendarAndKeepsItsRecordAndHistory) {
     EXPECT_EQ(gScenes, std::vector<std::wstring>{L"/show:nessel-turnoff"});
     followFor(closed, gGuardNow + 3600 * kSecond);
     EXPECT_TRUE(gShutdowns.empty());
-    followFor(days[today % 7] + (L" = 00:00-24:00\r\n" + std::wstring(days[today % 7])) + L".minutes = 100", 0);
+    followFor(todaysKey() + L" = 00:00-24:00\r\n" + todaysKey() + L".minutes = 100", 0);
     EXPECT_GE(copiedCalendar().usedMinutes, 3);
     const std::string history = suite::readBytes(testUsersLedger(L"csv")), day = dateOf(today) + ";";
     EXPECT_EQ(history.substr(0, history.find("\r\n") + 2 + day.size()), kHistoryHeader + ("\r\n" + day)) << history;
@@ -431,12 +433,8 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     gGuardNow = suite::nowUtc();
     const int32_t today = static_cast<int32_t>(localMinuteOf(gGuardNow) / kMinutesPerDay);
-    const wchar_t* const days[] = {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"};
-    wchar_t limits[MAX_PATH];
-    ASSERT_TRUE(prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", limits));
     const std::wstring group = L"program.\x0418\x0433\x0440\x044B";  // "Игры"
-    const std::wstring rules = L"\xFEFF" + group + L" = Pallo\r\n" + group + L"." + days[today % 7] + L".minutes = 1";
-    suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2));
+    ASSERT_NE(suite::writeLimits(group + L" = Pallo\r\n" + group + L"." + todaysKey() + L".minutes = 1"), L"");
     const std::wstring game = suite::tempPath(L"homework.exe");
     ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), game.c_str(), FALSE));
     const auto exitOf = [](HANDLE process) {  // ended, if need be, for the tests after
@@ -508,7 +506,7 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
 // message box of the child's qz.exe says it: the module's balloon does), and
 // its copies under another name and in another folder ended at once and
 // noted among the tricks; the child's request for more time, made in the
-// module's menu, is kept by the guard.
+// module's menu, is kept by the guard with the minutes chosen and the words typed.
 TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     ASSERT_EQ(suite::run(suite::qzPath(), L"/install-guard", 30000), 0u);
@@ -519,12 +517,7 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     ASSERT_NE(suite::waitForWindow(L"Info", 10000), nullptr);
     Sleep(4000);  // the module's reports of its screen have begun
     // The game's time today runs out as it plays.
-    wchar_t limits[MAX_PATH];
-    ASSERT_TRUE(ledgerFolderFile(L"limits.txt", limits));
-    std::wstring rules = L"\xFEFFprogram.games = game.exe\r\n";
-    for (const wchar_t* day : {L"monday", L"tuesday", L"wednesday", L"thursday", L"friday", L"saturday", L"sunday"})
-        rules += L"program.games." + std::wstring(day) + L".minutes = 0\r\n";
-    suite::writeBytes(limits, std::string(reinterpret_cast<const char*>(rules.data()), rules.size() * 2));
+    suite::writeLimits(L"program.games = game.exe\r\nprogram.games." + todaysKey() + L".minutes = 0\r\n");
     DWORD code = STILL_ACTIVE;
     EXPECT_EQ(WaitForSingleObject(played, 20000), WAIT_OBJECT_0);
     EXPECT_TRUE(GetExitCodeProcess(played, &code) && code == 0) << "ended, not asked to close: " << code;
@@ -563,6 +556,7 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     ASSERT_NE(form, nullptr);
     // Found by its title, the form may still be making its controls: it shows once it has them.
     ASSERT_TRUE(suite::waitUntil(5000, [&] { return IsWindowVisible(form) != FALSE; }));
+    SendDlgItemMessageW(form, IDC_REQUEST_MINUTES, CB_SETCURSEL, 1, 0);
     SetDlgItemTextW(form, IDC_REQUEST_REASON, L"доделать проект");
     suite::press(form, IDOK);
     std::optional<TimeRequest> kept;
@@ -571,6 +565,7 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
         return (kept = decodeTimeRequest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())).has_value();
     }));
     EXPECT_EQ(kept ? kept->reason : u"", u"доделать проект");
+    EXPECT_EQ(kept ? kept->minutes : 0, 30);
 }
 
 // A child's request for more time, which the guard's module hands the
@@ -613,24 +608,5 @@ TEST(ScreenSight, SeesShownWindowsAndTheForegroundOnly) {
     ShowWindow(window, SW_MINIMIZE);
     EXPECT_FALSE(shown());
     DestroyWindow(window);
-}
-
-// The child's request as the module's form takes it: the minutes chosen and
-// the words typed.
-TEST(TimeRequestForm, GivesTheMinutesChosenAndTheWordsTyped) {
-    int32_t minutes = 0;
-    std::u16string reason;
-    suite::DialogThread run([&] {
-        TimeRequestForm form(nullptr);
-        if (form.runModal() == IDOK) minutes = form.minutes(), reason = form.reason();
-    });
-    HWND form = run.waitForWindow(L"\x041F\x043E\x043F\x0440\x043E\x0441\x0438\x0442\x044C \x0435\x0449\x0451 \x0432\x0440\x0435\x043C\x0435\x043D\x0438");
-    ASSERT_NE(form, nullptr);
-    SendDlgItemMessageW(form, IDC_REQUEST_MINUTES, CB_SETCURSEL, 1, 0);
-    SetDlgItemTextW(form, IDC_REQUEST_REASON, L"project");
-    suite::press(form, IDOK);
-    ASSERT_TRUE(run.waitForEnd(5000));
-    EXPECT_EQ(minutes, 30);
-    EXPECT_EQ(reason, u"project");
 }
 

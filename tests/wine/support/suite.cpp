@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 
 #include "control/control_module_win.h"
+#include "control/usage_ledger_file_win.h"
 #include "shell/guard_presence_win.h"
 #include "shell/process_identity_win.h"
 #include "shell/control_channel_win.h"
@@ -423,6 +424,15 @@ bool writeBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
 }
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring writeLimits(const std::wstring& text) {
+    const std::wstring marked = L"\xFEFF" + text;
+    wchar_t path[MAX_PATH];
+    return prepareLedgerFolder() && ledgerFolderFile(L"limits.txt", path) &&
+                   writeBytes(path, std::string(reinterpret_cast<const char*>(marked.data()), marked.size() * 2))
+               ? path
+               : L"";
+}
 
 std::wstring tempPath(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = L"";

@@ -134,6 +134,8 @@ size_t countOf(const std::wstring& text, const wchar_t* part);
 bool writeBytes(const std::wstring& path, const std::string& bytes);
 bool writeBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool exists(const std::wstring& path);
+// The parents' limits file, written as UTF-16 with its mark; its path, or empty.
+std::wstring writeLimits(const std::wstring& text);
 // A name in the system's temporary folder.
 std::wstring tempPath(const wchar_t* name);
 // Dispatches the thread's messages for that long.
