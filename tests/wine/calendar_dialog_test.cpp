@@ -182,13 +182,14 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfte
     PostMessageW(tricks, WM_COMMAND, IDOK, 0);
 }
 
-// A child's group of programs from the week: the group all users have shown
-// with its names greyed, the child's fortnight of it drawn, a program the
-// children ran and a program's file picked, and the week's OK writing the
-// child's keys.
-TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan) {
+// The child's request for more time offered as the week opens (yes gives
+// that much extra time), then a group of programs: the group all users have
+// shown with its names greyed, the child's fortnight of it drawn, a program
+// the children ran and a program's file picked, and the week's OK writing
+// the child's keys.
+TEST_F(CalendarDialog, AParentGivesTheTimeAChildAskedForAndTheGamesAnHour) {
     const std::wstring user = me();
-    wchar_t seen[MAX_PATH], history[MAX_PATH];
+    wchar_t seen[MAX_PATH], history[MAX_PATH], asked[MAX_PATH], extra[MAX_PATH];
     ASSERT_NE(suite::writeLimits(L"program.Игры = roblox.exe\r\n"), L"");
     ASSERT_TRUE(guardRecordPath(kSeenProgramsFileName, seen) &&
                 ledgerPathOfUser(user.c_str(), history, kProgramHistoryExtension));
@@ -196,10 +197,21 @@ TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan)
     const int32_t today = dayOf(localMinuteOf(systemUtcNow()));
     suite::writeBytes(seen, withSeenProgram("", u"Minecraft.exe", u"Minecraft", today));
     suite::writeBytes(history, withProgramHistoryLine("", programHistoryLine(today, u"Игры", 90, 60)));
+    ASSERT_TRUE(ledgerPathOfUser(user.c_str(), asked, L"ask") && ledgerPathOfUser(user.c_str(), extra, L"extra"));
+    const std::vector<uint8_t> request = encodeTimeRequest({suite::nowUtc(), 30, 0, false, u"доделать проект"});
+    ASSERT_TRUE(writeLedgerFile(asked, request.data(), request.size()));
     suite::FakeControlModule module;
     suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
     HWND dialog = run.waitForWindow(title());
     ASSERT_NE(dialog, nullptr);
+    HWND offer = suite::waitForOwnedBox(dialog, 5000);
+    ASSERT_NE(offer, nullptr) << "the request was not offered";
+    PostMessageW(offer, WM_COMMAND, IDYES, 0);
+    ExtraTimeImage image{};
+    EXPECT_TRUE(suite::waitUntil(5000, [&] {
+        return decodeExtraTime(image.data(), readLedgerFile(extra, image.data(), image.size())) >
+               suite::nowUtc() + 29 * 60 * 10'000'000ULL;
+    }));
     choose(dialog, user);
     suite::press(dialog, IDC_CALENDAR_PROGRAMS);
     HWND programs = suite::waitForOwnedBox(dialog, 5000);
@@ -231,28 +243,6 @@ TEST_F(CalendarDialog, AParentGivesAChildsGamesAnHourFromTheProgramsTheChildRan)
     EXPECT_EQ(readLimitsText(), u"program.Игры = roblox.exe\r\n" + owner + u"/program.Игры = minecraft.exe | qz.exe\r\n" +
                                     owner + u"/program.Игры.tuesday.minutes = 60\r\nzone = " + currentTimeZoneName() +
                                     u"\r\n");
-}
-
-// A child's request for more time is offered when the week opens: yes gives
-// the child that much extra time.
-TEST_F(CalendarDialog, OffersAChildsRequestForMoreTime) {
-    wchar_t asked[MAX_PATH], extra[MAX_PATH];
-    ASSERT_TRUE(prepareLedgerFolder() && ledgerPathOfUser(me().c_str(), asked, L"ask") &&
-                ledgerPathOfUser(me().c_str(), extra, L"extra"));
-    const std::vector<uint8_t> request = encodeTimeRequest({suite::nowUtc(), 30, 0, false, u"доделать проект"});
-    ASSERT_TRUE(writeLedgerFile(asked, request.data(), request.size()));
-    suite::DialogThread run([] { openCalendar(&isUserAnAdmin); });
-    HWND dialog = run.waitForWindow(title());
-    ASSERT_NE(dialog, nullptr);
-    HWND offer = suite::waitForOwnedBox(dialog, 5000);
-    ASSERT_NE(offer, nullptr) << "the request was not offered";
-    PostMessageW(offer, WM_COMMAND, IDYES, 0);
-    ExtraTimeImage image{};
-    EXPECT_TRUE(suite::waitUntil(5000, [&] {
-        return decodeExtraTime(image.data(), readLedgerFile(extra, image.data(), image.size())) >
-               suite::nowUtc() + 29 * 60 * 10'000'000ULL;
-    }));
-    suite::press(dialog, IDCANCEL);
 }
 
 // Runs again on other code pages and at 144 and 192 DPI: every text fits and

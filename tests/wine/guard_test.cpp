@@ -92,6 +92,12 @@ int ledgerMinutes() {  // -1 while there is no ledger
     return record.nesselMinutes;
 }
 
+// The child's request for more time, as the guard keeps it.
+std::optional<TimeRequest> keptRequest() {
+    const std::string bytes = suite::readBytes(testUsersLedger(L"ask"));
+    return decodeTimeRequest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
 // The key of today's hours in the limits file ("monday").
 std::wstring todaysKey() {
     const std::u16string key = weekdayKey(localMinuteOf(suite::nowUtc()) / kMinutesPerDay % 7);
@@ -560,10 +566,7 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     SetDlgItemTextW(form, IDC_REQUEST_REASON, L"доделать проект");
     suite::press(form, IDOK);
     std::optional<TimeRequest> kept;
-    EXPECT_TRUE(suite::waitUntil(10000, [&] {
-        const std::string bytes = suite::readBytes(testUsersLedger(L"ask"));
-        return (kept = decodeTimeRequest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())).has_value();
-    }));
+    EXPECT_TRUE(suite::waitUntil(10000, [&] { return (kept = keptRequest()).has_value(); }));
     EXPECT_EQ(kept ? kept->reason : u"", u"доделать проект");
     EXPECT_EQ(kept ? kept->minutes : 0, 30);
 }
@@ -575,21 +578,17 @@ TEST_F(Guard, KeepsAChildsRequestUntilTheParentsGrantIt) {
     ASSERT_TRUE(suite::useRecorderAsModule());
     ASSERT_TRUE(suite::writeSettings(Settings{}));
     gGuardNow = suite::nowUtc();
-    const auto kept = [] {
-        const std::string bytes = suite::readBytes(testUsersLedger(L"ask"));
-        return decodeTimeRequest(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    };
     SessionGuard guard(&guardNow, kRecordedEnding);
     guard.timeRequest(WTSGetActiveConsoleSessionId(), 30, u"доделать проект");
     follow(guard, 20);
     guard.timeRequest(WTSGetActiveConsoleSessionId(), 20, u"x");
     follow(guard, 20);
-    ASSERT_TRUE(kept());
-    EXPECT_EQ(kept()->reason, u"доделать проект");
-    EXPECT_FALSE(kept()->granted);
+    ASSERT_TRUE(keptRequest());
+    EXPECT_EQ(keptRequest()->reason, u"доделать проект");
+    EXPECT_FALSE(keptRequest()->granted);
     ASSERT_TRUE(grantExtraTime(testUsersLedger(L"extra").c_str(), 30));
     follow(guard, 20);
-    EXPECT_TRUE(kept()->granted);
+    EXPECT_TRUE(keptRequest()->granted);
 }
 
 // What the guard's module tells the guard of its screen: the processes with a
