@@ -6,26 +6,41 @@
 
 namespace {
 
-// Each shape tag's colours are read in FillRuleFollowsTheShapeTag.
-TEST(FrameRenderer, RedSquareFillsExactlyItsPixels) {
-    SwfWriter w = stageWriter();
-    w.timeline().place(1, squareShape(w, 20, 30, 40, {255, 0, 0, 255}));
-    RenderedFrame f = shownFrame(w);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 100; ++x) {
-            bool inside = x >= 20 && x < 60 && y >= 30 && y < 70;
-            ASSERT_EQ(f.at(x, y), inside ? kRed : kWhite) << x << "," << y;
-        }
+// A shape of one rectangle over the whole stage filled with the style.
+ShapeBuilder filledWith(const FillStyle& fill) {
+    ShapeBuilder s;
+    s.setStyles(0, s.addFill(fill), 0);
+    s.rectangle(0, 0, 2000, 2000);
+    return s;
 }
 
-TEST(FrameRenderer, ShapesBeyondEverySurfaceEdgeAreClippedNotLost) {
-    SwfWriter w = stageWriter();
-    w.timeline().place(1, squareShape(w, -50, -50, 200, {255, 0, 0, 255}));
-    // A thin sliver far outside on the left, crossing every row.
-    w.timeline().place(2, w.defineShape(filledRectangle({0, 0, 255, 255}, -2000000, -20000, 20, 80000)));
-    RenderedFrame f = shownFrame(w, 37, 23);
-    for (int y = 0; y < 23; ++y)
-        for (int x = 0; x < 37; ++x) ASSERT_EQ(f.at(x, y), kRed) << x << "," << y;
+// A linear gradient from red to blue, centred on the stage and `span` twips wide.
+FillStyle redToBlue(float span, bool linearRgb = false) {
+    FillStyle g;
+    g.kind = FillStyle::Kind::Linear;
+    g.stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    g.linearRgb = linearRgb;
+    g.matrix = Matrix{span / 32768, 0, 0, span / 32768, 1000, 1000};
+    return g;
+}
+
+// A square fills exactly its pixels; one beyond every surface edge, and a
+// sliver far outside on the left crossing every row, are clipped, not lost.
+// Each shape tag's colours are read in FillRuleFollowsTheShapeTag.
+TEST(FrameRenderer, SquaresFillExactlyTheirPixelsAndAreClippedNotLost) {
+    for (bool beyond : {false, true}) {
+        SwfWriter w = stageWriter();
+        const Rgba red{255, 0, 0, 255};
+        w.timeline().place(1, beyond ? squareShape(w, -50, -50, 200, red) : squareShape(w, 20, 30, 40, red));
+        if (beyond)
+            w.timeline().place(2, w.defineShape(filledRectangle({0, 0, 255, 255}, -2000000, -20000, 20, 80000)));
+        RenderedFrame f = shownFrame(w, beyond ? 37 : 100, beyond ? 23 : 100);
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x) {
+                bool inside = beyond || (x >= 20 && x < 60 && y >= 30 && y < 70);
+                ASSERT_EQ(f.at(x, y), inside ? kRed : kWhite) << x << "," << y;
+            }
+    }
     // A triangle with its apex above the surface: its right edge enters at the
     // top (x 50) and leaves through the right border (y 50).
     ShapeBuilder s;
@@ -40,9 +55,8 @@ TEST(FrameRenderer, ShapesBeyondEverySurfaceEdgeAreClippedNotLost) {
 TEST(FrameRenderer, SquareOffThePixelGridBlendsOnlyItsEdge) {
     // x from 10.5 to 30.5
     RenderedFrame f = renderShape(filledRectangle({255, 0, 0, 255}, 10 * 20 + 10, 10 * 20, 20 * 20, 20 * 20));
-    EXPECT_TRUE(near(f.at(10, 20), 0xFF8080, 2));
-    EXPECT_TRUE(near(f.at(30, 20), 0xFF8080, 2));
-    expectPixels(f, {{11, 20, kRed}, {29, 20, kRed}, {9, 20, kWhite}, {31, 20, kWhite}});
+    expectPixels(f, {{9, 20, kWhite}, {10, 20, 0xFF8080, 2}, {11, 20, kRed}});
+    expectPixels(f, {{29, 20, kRed}, {30, 20, 0xFF8080, 2}, {31, 20, kWhite}});
 }
 
 TEST(FrameRenderer, CurvedEdgesFollowTheCircle) {
@@ -78,9 +92,7 @@ TEST(FrameRenderer, ADiagonalSharedEdgeLetsNothingBelowShowThrough) {
     s.setStyles(blue, 0, 0);
     s.lineTo(1800, 200);
     s.lineTo(200, 200);
-    Matrix mirrored;  // left and right swapped: the inside of each fill changes side
-    mirrored.a = -1;
-    mirrored.tx = 2000;
+    const Matrix mirrored{-1, 0, 0, 1, 2000, 0};  // left and right swapped: the inside of each fill changes side
     for (const Matrix& m : {Matrix{}, mirrored}) {
         RenderedFrame f = renderShape(s, 3, false, m);
         int mixed = 0;
@@ -110,30 +122,17 @@ TEST(FrameRenderer, DepthNotPlacementOrdersAndAlphaBlendsOverWhatIsBelow) {
     SwfWriter w = stageWriter();
     w.timeline().place(5, squareShape(w, 40, 40, 60, {255, 0, 0, 128}));
     w.timeline().place(2, squareShape(w, 0, 0, 60, {0, 0, 255, 255}));
-    RenderedFrame f = shownFrame(w);
-    EXPECT_TRUE(near(f.at(80, 80), 0xFF7F7F, 1)) << std::hex << f.at(80, 80);
-    EXPECT_TRUE(near(f.at(50, 50), 0x80007F, 1)) << std::hex << f.at(50, 50);
-    EXPECT_EQ(f.at(20, 20), kBlue);
+    expectPixels(shownFrame(w), {{80, 80, 0xFF7F7F, 1}, {50, 50, 0x80007F, 1}, {20, 20, kBlue}});
 }
 
 TEST(FrameRenderer, ColourTransformsChangeEveryChannel) {
     SwfWriter w = stageWriter();
     uint16_t red = squareShape(w, 0, 0, 50, {255, 0, 0, 255});
-    ColorTransform toGreen;
-    toGreen.mul[0] = 0;
-    toGreen.add[1] = 255;
-    w.timeline().place(1, red, std::nullopt, toGreen);
-    ColorTransform half;
-    half.mul[3] = 0.5f;
-    w.timeline().place(2, red, shifted(50, 0), half);
-    ColorTransform noRed;  // the first place tag has no alpha terms
-    noRed.mul[0] = 0.5f;
-    noRed.add[2] = 100;
-    placeV1(w.timeline(), 3, red, shifted(0, 50), noRed);
-    RenderedFrame f = shownFrame(w);
-    expectPixels(f, {{25, 25, kGreen}, {75, 75, kWhite}});
-    EXPECT_TRUE(near(f.at(75, 25), 0xFF7F7F, 1)) << std::hex << f.at(75, 25);
-    EXPECT_TRUE(near(f.at(25, 75), 0x800064, 1)) << std::hex << f.at(25, 75);
+    w.timeline().place(1, red, std::nullopt, ColorTransform{{0, 1, 1, 1}, {0, 255, 0, 0}});  // to green
+    w.timeline().place(2, red, shifted(50, 0), ColorTransform{{1, 1, 1, 0.5f}, {}});         // half
+    // Half the red and some blue; the first place tag has no alpha terms.
+    placeV1(w.timeline(), 3, red, shifted(0, 50), ColorTransform{{0.5f, 1, 1, 1}, {0, 0, 100, 0}});
+    expectPixels(shownFrame(w), {{25, 25, kGreen}, {75, 75, kWhite}, {75, 25, 0xFF7F7F, 1}, {25, 75, 0x800064, 1}});
 }
 
 TEST(FrameRenderer, MasksShowOnlyTheDepthsTheyClip) {
@@ -164,49 +163,24 @@ TEST(FrameRenderer, NestedMasksIntersect) {
 }
 
 TEST(FrameRenderer, BitmapFillsRepeatOrClampAndSmooth) {
-    struct Probe {
-        int x, y;
-        uint32_t want;
-        int tolerance;
-    };
     struct Case {
-        const char* name;
         uint32_t right;  // the right pixel of the 2 x 1 bitmap; the left one is red
-        bool repeat, smooth;
-        Matrix m;
-        std::vector<Probe> probes;
+        bool clampedAndSmoothed;
+        std::vector<Pixel> pixels;
     };
-    // One bitmap pixel becomes 10 x 10 screen pixels, or 50 x 100 clamped at the ends.
+    // One bitmap pixel becomes 10 x 10 screen pixels repeated, or 50 x 100 clamped at the ends.
     const Case cases[] = {
-        {"repeated",
-         0xFF0000FFu,
-         true,
-         false,
-         Matrix{200, 0, 0, 200, 0, 0},
-         {{5, 5, kRed, 0}, {15, 5, kBlue, 1}, {25, 95, kRed, 0}, {95, 45, kBlue, 1}}},
-        {"repeated, half transparent",
-         0x800000FFu,
-         true,
-         false,
-         Matrix{200, 0, 0, 200, 0, 0},
-         {{5, 5, kRed, 0}, {15, 5, 0x7F7FFF, 1}, {95, 45, 0x7F7FFF, 1}}},
-        {"smoothed and clamped",
-         0xFF0000FFu,
-         false,
-         true,
-         Matrix{1000, 0, 0, 2000, 0, 0},
-         {{5, 50, kRed, 0}, {37, 50, 0xBF0040, 4}, {50, 50, 0x7F0080, 3}, {95, 50, kBlue, 0}}},
+        {0xFF0000FFu, false, {{5, 5, kRed}, {15, 5, kBlue, 1}, {25, 95, kRed}, {95, 45, kBlue, 1}}},
+        {0x800000FFu, false, {{5, 5, kRed}, {15, 5, 0x7F7FFF, 1}, {95, 45, 0x7F7FFF, 1}}},
+        {0xFF0000FFu, true, {{5, 50, kRed}, {37, 50, 0xBF0040, 4}, {50, 50, 0x7F0080, 3}, {95, 50, kBlue}}},
     };
     for (const Case& c : cases) {
         SwfWriter w = stageWriter();
         uint16_t bitmap = defineBitmap(w, 2, 1, {0xFFFF0000u, c.right}, c.right >> 24 != 255);
-        ShapeBuilder s;
-        s.setStyles(0, s.addFill(bitmapFill(bitmap, c.m, c.repeat, c.smooth)), 0);
-        s.rectangle(0, 0, 2000, 2000);
-        w.timeline().place(1, w.defineShape(s));
-        RenderedFrame f = shownFrame(w);
-        for (const Probe& p : c.probes)
-            EXPECT_TRUE(near(f.at(p.x, p.y), p.want, p.tolerance)) << c.name << std::hex << " got " << f.at(p.x, p.y);
+        const bool s = c.clampedAndSmoothed;
+        const Matrix m{s ? 1000.0f : 200, 0, 0, s ? 2000.0f : 200};
+        w.timeline().place(1, w.defineShape(filledWith(bitmapFill(bitmap, m, !s, s))));
+        expectPixels(shownFrame(w), c.pixels, s ? "clamped" : "repeated");
     }
 }
 
@@ -241,80 +215,46 @@ TEST(FrameRenderer, FillRuleFollowsTheShapeTag) {
 // Spreads, radial and focal gradients are drawn beside librsvg's in
 // SwfFidelity; SVG's pictures do not mix in linear light.
 TEST(FrameRenderer, GradientsMixInLinearLightWhenAsked) {
-    for (bool linearRgb : {false, true}) {
-        FillStyle g;
-        g.kind = FillStyle::Kind::Linear;
-        g.stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
-        g.linearRgb = linearRgb;
-        g.matrix = Matrix{1000.0f / 32768, 0, 0, 1000.0f / 32768, 1000, 1000};  // from x 25 to 75
-        ShapeBuilder s;
-        s.setStyles(0, s.addFill(g), 0);
-        s.rectangle(0, 0, 2000, 2000);
-        uint32_t middle = renderShape(s, 4).at(50, 50);
-        EXPECT_TRUE(near(middle, linearRgb ? 0xBC00BC : 0x7F0080, 6)) << std::hex << middle;
-    }
+    for (bool linearRgb : {false, true})
+        expectPixels(renderShape(filledWith(redToBlue(1000, linearRgb)), 4),
+                     {{50, 50, linearRgb ? 0xBC00BCu : 0x7F0080u, 6}});
 }
 
+// Caps and joins of a 10-pixel line, black, or painted with a gradient: red
+// at its left end, blue at its right.
 TEST(FrameRenderer, LineCapsJoinsAndStrokeFills) {
     using Cap = LineStyle::Cap;
     using Join = LineStyle::Join;
-    struct Probe {
-        int x, y;
-        bool inked;
-    };
+    constexpr uint32_t kInk = 0;
     struct Case {
         const char* name;
         bool peak;  // a path up to a peak and down, else a straight line
         Cap cap;
         Join join;
-        std::vector<Probe> probes;
+        std::vector<Pixel> pixels;
         float miterLimit = 3;
+        bool painted = false;
     };
     const Case cases[] = {
-        {"no cap", false, Cap::None, Join::Round, {{83, 50, false}, {78, 50, true}}},
-        {"square cap", false, Cap::Square, Join::Round, {{83, 50, true}, {84, 46, true}}},
-        {"round cap", false, Cap::Round, Join::Round, {{83, 50, true}, {84, 46, false}}},
-        {"miter join", true, Cap::None, Join::Miter, {{50, 16, true}, {50, 12, true}}},
-        {"round join", true, Cap::None, Join::Round, {{50, 16, true}, {50, 12, false}}},
-        {"bevel join", true, Cap::None, Join::Bevel, {{50, 16, false}, {50, 19, true}}},
-        {"miter beyond its limit", true, Cap::None, Join::Miter, {{50, 16, false}, {50, 19, true}}, 2},
+        {"no cap", false, Cap::None, Join::Round, {{83, 50, kWhite}, {78, 50, kInk}}},
+        {"square cap", false, Cap::Square, Join::Round, {{83, 50, kInk}, {84, 46, kInk}}},
+        {"round cap", false, Cap::Round, Join::Round, {{83, 50, kInk}, {84, 46, kWhite}}},
+        {"miter join", true, Cap::None, Join::Miter, {{50, 16, kInk}, {50, 12, kInk}}},
+        {"round join", true, Cap::None, Join::Round, {{50, 16, kInk}, {50, 12, kWhite}}},
+        {"bevel join", true, Cap::None, Join::Bevel, {{50, 16, kWhite}, {50, 19, kInk}}},
+        {"miter beyond its limit", true, Cap::None, Join::Miter, {{50, 16, kWhite}, {50, 19, kInk}}, 2},
+        {"gradient", false, Cap::Round, Join::Round, {{21, 50, kRed, 8}, {78, 50, kBlue, 8}}, 3, true},
     };
     for (const Case& c : cases) {
-        LineStyle l;
-        l.width = 200;  // 10 pixels
-        l.color = {0, 0, 0, 255};
-        l.startCap = l.endCap = c.cap;
-        l.join = c.join;
-        l.miterLimit = c.miterLimit;
+        LineStyle l{200, {0, 0, 0, 255}, c.cap, c.cap, c.join, c.miterLimit, true, {}};
+        if (c.painted) l.fill = redToBlue(1200);
         ShapeBuilder s;
         s.setStyles(0, 0, s.addLineStyle(l));
-        if (c.peak) {
-            s.moveTo(400, 1600);
-            s.lineTo(1000, 400);
-            s.lineTo(1600, 1600);
-        } else {
-            s.moveTo(400, 1000);
-            s.lineTo(1600, 1000);
-        }
-        RenderedFrame f = renderShape(s, 4);
-        for (const Probe& p : c.probes)
-            EXPECT_EQ(f.at(p.x, p.y), p.inked ? 0u : kWhite) << c.name << " at " << p.x << "," << p.y;
+        s.moveTo(400, c.peak ? 1600 : 1000);
+        if (c.peak) s.lineTo(1000, 400);
+        s.lineTo(1600, c.peak ? 1600 : 1000);
+        expectPixels(renderShape(s, 4), c.pixels, c.name);
     }
-    // A stroke painted with a gradient: red at its left end, blue at its right.
-    LineStyle l;
-    l.width = 200;
-    FillStyle g;
-    g.kind = FillStyle::Kind::Linear;
-    g.stops = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
-    g.matrix = Matrix{1200.0f / 32768, 0, 0, 1200.0f / 32768, 1000, 1000};
-    l.fill = g;
-    ShapeBuilder s;
-    s.setStyles(0, 0, s.addLineStyle(l));
-    s.moveTo(400, 1000);
-    s.lineTo(1600, 1000);
-    RenderedFrame f = renderShape(s, 4);
-    EXPECT_TRUE(near(f.at(21, 50), kRed, 8)) << std::hex << f.at(21, 50);
-    EXPECT_TRUE(near(f.at(78, 50), kBlue, 8)) << std::hex << f.at(78, 50);
 }
 
 TEST(FrameRenderer, BlendModesAndVisibility) {
@@ -335,14 +275,10 @@ TEST(FrameRenderer, BlendModesAndVisibility) {
     for (const Case& c : cases) {
         SwfWriter w = stageWriter();
         w.timeline().place(1, squareShape(w, 0, 0, 50, {0, 255, 0, 255}));
-        PlaceCommand red;
-        red.depth = 2;
-        red.characterId = squareShape(w, 0, 0, 100, {255, 0, 0, 255});
-        red.blendMode = c.mode;
-        red.visible = c.visible;
-        placeObject(w.timeline(), red);
-        int mode = c.mode ? static_cast<int>(*c.mode) : 0;
-        expectPixels(shownFrame(w), {{25, 25, c.overGreen}, {75, 75, c.overWhite}}, "mode " + std::to_string(mode));
+        const uint16_t red = squareShape(w, 0, 0, 100, {255, 0, 0, 255});
+        placeObject(w.timeline(), PlaceCommand{2, false, red, {}, {}, {}, {}, {}, c.mode, c.visible});
+        expectPixels(shownFrame(w), {{25, 25, c.overGreen}, {75, 75, c.overWhite}},
+                     "case " + std::to_string(&c - cases));
     }
 }
 

@@ -35,41 +35,33 @@ Tags zeroBitGlyphs(int records) {
 
 struct Case {
     const char* name;
-    bool refused;
-    uint16_t placed;
     Tags tags;
+    uint16_t placed = 0;
+    bool refused = false;
 };
 
 // A morph whose line is painted with bitmap 1; a 1024 x 1024 progressive JPEG of 5,000 empty scans.
 const char* kMorph = "010000000000000f0000000001280050000800400100000001000100";
-const char* kJpeg = "0100ffd8ffdb004300";
-const char* kJpegFrame = "ffc2000b080400040001011100ffc400140001";
-const unsigned kScript = SwfTag::DoAction;
+const Bytes kJpegScans =
+    join({hexBytes("0100ffd8ffdb004300"), Bytes(64, 1), hexBytes("ffc2000b080400040001011100ffc400140001"),
+          Bytes(16, 0), times(5000, hexBytes("ffda0008010100000000")), hexBytes("ffd9")});
+Tags script(const Bytes& actions) { return {{SwfTag::DoAction, actions}}; }
 
 const Case kCases[] = {
-    {"MorphBitmapLine", false, 1, {{SwfTag::DefineMorphShape2, hexBytes(kMorph)}}},
-    {"JumpTargets", false, 0, {{kScript, times(50000, hexBytes("9902000000"))}}},
-    {"FontInfoFlood", false, 0,
-     with({{SwfTag::DefineFont, join({hexBytes("0100"), times(32767, hexBytes("feff"))})}}, 5000,
-          SwfTag::DefineFontInfo, hexBytes("01000000"))},
-    {"LongTargetPath", false, 0, {{kScript, join({hexBytes("8be903"), Bytes(1000, '/'), hexBytes("009902000ffc")})}}},
-    {"LabelLookups", false, 0,
-     with({{kScript, hexBytes("8c08006d697373696e6700990200f0ff")}}, 2000, SwfTag::FrameLabel,
-          join({Bytes(30, 'A'), hexBytes("00")}))},
+    {"MorphBitmapLine", {{SwfTag::DefineMorphShape2, hexBytes(kMorph)}}, 1},
+    {"JumpTargets", script(times(50000, hexBytes("9902000000")))},
+    {"FontInfoFlood", with({{SwfTag::DefineFont, join({hexBytes("0100"), times(32767, hexBytes("feff"))})}}, 5000,
+                           SwfTag::DefineFontInfo, hexBytes("01000000"))},
+    {"LongTargetPath", script(join({hexBytes("8be903"), Bytes(1000, '/'), hexBytes("009902000ffc")}))},
+    {"LabelLookups", with(script(hexBytes("8c08006d697373696e6700990200f0ff")), 2000, SwfTag::FrameLabel,
+                          join({Bytes(30, 'A'), hexBytes("00")}))},
     {"PooledStrings",
-     false,
-     0,
-     {{kScript,
-       join({hexBytes("8863ea0100"), Bytes(60000, 'x'), hexBytes("0096204e"), times(10000, hexBytes("0800"))})}}},
+     script(join({hexBytes("8863ea0100"), Bytes(60000, 'x'), hexBytes("0096204e"), times(10000, hexBytes("0800"))}))},
     // 30,000 nulls pushed, and a jump back to push them again.
-    {"PushLoop", false, 0, {{kScript, join({hexBytes("963075"), Bytes(30000, 2), hexBytes("990200c88a00")})}}},
-    {"JpegScans",
-     false,
-     0,
-     {{SwfTag::DefineBitsJpeg2, join({hexBytes(kJpeg), Bytes(64, 1), hexBytes(kJpegFrame), Bytes(16, 0),
-                                      times(5000, hexBytes("ffda0008010100000000")), hexBytes("ffd9")})}}},
-    {"MillionGlyphs", false, 2, zeroBitGlyphs(3922)},
-    {"GlyphFlood", true, 2, zeroBitGlyphs(16000)},
+    {"PushLoop", script(join({hexBytes("963075"), Bytes(30000, 2), hexBytes("990200c88a00")}))},
+    {"JpegScans", {{SwfTag::DefineBitsJpeg2, kJpegScans}}},
+    {"MillionGlyphs", zeroBitGlyphs(3922), 2},
+    {"GlyphFlood", zeroBitGlyphs(16000), 2, true},
 };
 
 class MovieBudgets : public testing::TestWithParam<Case> {};

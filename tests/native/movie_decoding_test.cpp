@@ -43,19 +43,16 @@ TEST(MovieDecoding, JpegBitmapsInEveryTag) {
         std::vector<uint8_t> body, tables;
         uint32_t left, right;
     };
-    std::vector<Case> cases;
-    cases.push_back({"tables apart", SwfTag::DefineBits, image, tables, kRed, kBlue});
-    std::vector<uint8_t> strayMarkers = {0xFF, 0xD9, 0xFF, 0xD8};  // written by old tools before the image
-    cases.push_back({"whole, stray markers", SwfTag::DefineBitsJpeg2, join({strayMarkers, jpeg}), {}, kRed, kBlue});
-    std::vector<uint8_t> size = u32le(static_cast<uint32_t>(jpeg.size())), deblocking = {0, 1};
-    cases.push_back({"alpha plane", SwfTag::DefineBitsJpeg3, join({size, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF});
-    cases.push_back(
-        {"fourth with alpha", SwfTag::DefineBitsJpeg4, join({size, deblocking, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF});
-    for (const Case& c : cases) {
-        RenderedFrame f = drawBitmapTag(c.code, c.body, c.tables);
-        EXPECT_TRUE(near(f.at(20, 50), c.left, 24)) << c.name << std::hex << " left " << f.at(20, 50);
-        EXPECT_TRUE(near(f.at(80, 50), c.right, 24)) << c.name << std::hex << " right " << f.at(80, 50);
-    }
+    const std::vector<uint8_t> size = u32le(static_cast<uint32_t>(jpeg.size())), deblocking = {0, 1};
+    const std::vector<uint8_t> strayMarkers = {0xFF, 0xD9, 0xFF, 0xD8};  // written by old tools before the image
+    const Case cases[] = {
+        {"tables apart", SwfTag::DefineBits, image, tables, kRed, kBlue},
+        {"whole, stray markers", SwfTag::DefineBitsJpeg2, join({strayMarkers, jpeg}), {}, kRed, kBlue},
+        {"alpha plane", SwfTag::DefineBitsJpeg3, join({size, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF},
+        {"fourth with alpha", SwfTag::DefineBitsJpeg4, join({size, deblocking, jpeg, alpha}), {}, 0xFF7F7F, 0x7F7FFF},
+    };
+    for (const Case& c : cases)
+        expectPixels(drawBitmapTag(c.code, c.body, c.tables), {{20, 50, c.left, 24}, {80, 50, c.right, 24}}, c.name);
 }
 
 TEST(MovieDecoding, APaletteIndexPastThePaletteIsTransparent) {
@@ -87,14 +84,11 @@ std::vector<uint8_t> squareGlyph(int em) { return filledRectangle({0, 0, 0, 255}
 uint16_t defineFont(SwfWriter& w, unsigned code) {
     int em = code == SwfTag::DefineFont3 ? 20480 : 1024;
     std::vector<uint8_t> glyph = squareGlyph(em);
-    BitWriter b;
     if (code == SwfTag::DefineFont) {
-        b.u16(2);  // offset of the only glyph
-        b.bytes(glyph);
-        uint16_t id = w.define(code, b.data());
+        const uint16_t id = w.define(code, join({{2, 0}, glyph}));  // the only glyph's offset, then the glyph
         // The font, its one-letter name "F", narrow codes, and the glyph's code.
-        std::vector<uint8_t> info = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 1, 'F', 0, 'A'};
-        w.rawDefinition(SwfTag::DefineFontInfo, info);
+        w.rawDefinition(SwfTag::DefineFontInfo,
+                        {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 1, 'F', 0, 'A'});
         return id;
     }
     return defineOneGlyphFont(w, code, glyph, 'F', em * 4 / 5, em / 5, em);
@@ -104,13 +98,11 @@ uint16_t defineFont(SwfWriter& w, unsigned code) {
 uint16_t defineEditText(SwfWriter& w, uint16_t font, const std::string& text, int align, bool outlines) {
     BitWriter b;
     writeRectangle(b, 2000, 600);
-    b.u8(0x80 | 0x04 | 0x01);            // text, colour, font
-    b.u8(0x20 | (outlines ? 0x01 : 0));  // layout, embedded outlines
+    b.bytes({0x80 | 0x04 | 0x01, static_cast<uint8_t>(0x20 | (outlines ? 0x01 : 0))});  // text, colour, font; layout
     b.u16(font);
     b.u16(400);
-    b.bytes({0, 128, 0, 255});
-    b.u8(static_cast<uint32_t>(align));
-    for (int i = 0; i < 4; ++i) b.u16(0);  // margins, indent and leading
+    // Dark green, the alignment, no margins, indent or leading.
+    b.bytes({0, 128, 0, 255, static_cast<uint8_t>(align), 0, 0, 0, 0, 0, 0, 0, 0});
     b.cString("field");
     b.cString(text);
     return w.define(SwfTag::DefineEditText, b.data());
@@ -154,9 +146,7 @@ TEST(MovieDecoding, StaticTextPlacesGlyphsByAdvance) {
         b.bits(0, 5);  // empty bounds
         b.align();
         writeMatrix(b, shifted(0, 30));
-        b.u8(1);                          // glyph index bits
-        b.u8(12);                         // advance bits
-        b.u8(0x80 | 0x08 | 0x04 | 0x01);  // font, colour, x offset
+        b.bytes({1, 12, 0x80 | 0x08 | 0x04 | 0x01});  // glyph index and advance bits; font, colour, x offset
         b.u16(font);
         b.bytes({0, 0, 255});
         if (code == SwfTag::DefineText2) b.u8(255);
@@ -218,8 +208,7 @@ TEST(MovieDecoding, MorphShapesFollowTheRatio) {
         }
         std::vector<uint8_t> movie = w.finish(false);
         EXPECT_EQ(renderFrame(movie, 100, 100, 0).at(10, 10), kRed) << code;
-        EXPECT_TRUE(near(renderFrame(movie, 100, 100, 1).at(50, 50), 0x7F0080, 2)) << code;
-        EXPECT_EQ(renderFrame(movie, 100, 100, 1).at(10, 10), kWhite) << code;
+        expectPixels(renderFrame(movie, 100, 100, 1), {{50, 50, 0x7F0080, 2}, {10, 10, kWhite}}, std::to_string(code));
         EXPECT_EQ(renderFrame(movie, 100, 100, 2).at(90, 90), kBlue) << code;
     }
 }

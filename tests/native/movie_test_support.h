@@ -5,7 +5,6 @@
 #include "tools/writers/swf_writer.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <memory>
 #include <optional>
@@ -20,14 +19,25 @@ struct RenderedFrame {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu; }
 };
 
+inline int channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 255); }
+
+inline bool near(uint32_t got, uint32_t want, int tolerance) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(channel(got, shift) - channel(want, shift)) > tolerance) return false;
+    return true;
+}
+
 struct Pixel {
     int x, y;
     uint32_t colour;
+    int tolerance = 0;  // in each channel
 };
 
-// Expects each pixel of the frame to have exactly its colour.
-inline void expectPixels(const RenderedFrame& f, std::initializer_list<Pixel> pixels, const std::string& what = {}) {
-    for (const Pixel& p : pixels) EXPECT_EQ(f.at(p.x, p.y), p.colour) << what << " at " << p.x << "," << p.y;
+// Expects each pixel of the frame to have its colour, within its tolerance.
+inline void expectPixels(const RenderedFrame& f, const std::vector<Pixel>& pixels, const std::string& what = {}) {
+    for (const Pixel& p : pixels)
+        EXPECT_TRUE(near(f.at(p.x, p.y), p.colour, p.tolerance))
+            << what << " at " << p.x << "," << p.y << std::hex << ": " << f.at(p.x, p.y) << " for " << p.colour;
 }
 
 inline std::shared_ptr<const Movie> decodeOrNull(const std::vector<uint8_t>& bytes) {
@@ -37,10 +47,7 @@ inline std::shared_ptr<const Movie> decodeOrNull(const std::vector<uint8_t>& byt
 
 // The player's current frame.
 inline RenderedFrame renderPlayer(const MoviePlayer& player, int width = 100, int height = 100) {
-    RenderedFrame out;
-    out.width = width;
-    out.height = height;
-    out.pixels.assign(static_cast<size_t>(width) * height, 0);
+    RenderedFrame out{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
     Surface surface{out.pixels.data(), width, height, width};
     FrameRenderer renderer;
     drawCurrentFrame(renderer, player, surface);
@@ -77,22 +84,6 @@ inline RenderedFrame renderShape(const ShapeBuilder& s, int version = 3, bool no
 // A square in pixels.
 inline uint16_t squareShape(SwfWriter& w, int x, int y, int size, Rgba color) {
     return w.defineShape(filledRectangle(color, x * 20, y * 20, size * 20, size * 20));
-}
-
-inline int channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 255); }
-
-inline bool near(uint32_t got, uint32_t want, int tolerance) {
-    for (int shift : {0, 8, 16})
-        if (std::abs(channel(got, shift) - channel(want, shift)) > tolerance) return false;
-    return true;
-}
-
-inline std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> out(size);
-    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
-    out.resize(size);
-    return out;
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;

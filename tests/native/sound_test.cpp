@@ -52,12 +52,6 @@ std::vector<uint8_t> readFile(const std::string& name) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<int16_t> littleEndianSamples(const std::vector<uint8_t>& bytes) {
-    std::vector<int16_t> s(bytes.size() / 2);
-    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    return s;
-}
-
 // The audio packets of an FLV file, each without its one-byte audio header.
 std::vector<std::vector<uint8_t>> flvAudioPackets(const std::vector<uint8_t>& flv) {
     std::vector<std::vector<uint8_t>> packets;
@@ -106,7 +100,10 @@ Decoded ffmpegs(const std::string& tone, const std::string& file,
                 const std::function<std::vector<int16_t>(const std::vector<uint8_t>&)>& decode) {
     ffmpeg("-f lavfi -i sine=frequency=440:sample_rate=22050:" + tone + " " + file);
     ffmpeg("-i " + file + " -f s16le " + file + ".raw");
-    return {decode(readFile(file)), littleEndianSamples(readFile(file + ".raw"))};
+    const std::vector<uint8_t> raw = readFile(file + ".raw");  // little-endian samples
+    Decoded d{decode(readFile(file)), std::vector<int16_t>(raw.size() / 2)};
+    for (size_t i = 0; i < d.want.size(); ++i) d.want[i] = static_cast<int16_t>(raw[2 * i] | raw[2 * i + 1] << 8);
+    return d;
 }
 
 }  // namespace
@@ -196,14 +193,12 @@ TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
     };
     struct Case {
         const char* name;
-        std::function<void(SoundMixer&)> start;
+        std::vector<std::shared_ptr<const SoundClip>> clips;  // started as sounds 1, 2, ...
+        SoundStart how;
         std::vector<Check> checks;
-        bool endsIdle = true;
+        bool streamed = false;  // handed to stream 1 instead, which stays busy
     };
-    auto play = [](std::shared_ptr<const SoundClip> clip, SoundStart how = {}) {
-        return [clip, how](SoundMixer& m) { m.start(1, clip, how); };
-    };
-    SoundStart looped, cut, cutQuarterRate, shaped;
+    SoundStart once, looped, cut, cutQuarterRate, shaped;
     looped.loops = 3;
     cut.inPoint = 20;
     cut.outPoint = 70;
@@ -211,53 +206,33 @@ TEST(SoundMixer, MixesLoopsCutsAndShapesSounds) {
     cutQuarterRate.outPoint = 68;
     shaped.envelope = {{0, 0, 32768}, {100, 32768, 0}};
     const Case cases[] = {
-        {"a sound plays once", play(level(1000, 100)), {{0, 1000, 1000}, {99, 1000, 1000}, {100, 0, 0}}},
-        {"loops repeat it", play(level(1000, 100), looped), {{299, 1000, 1000}, {300, 0, 0}}},
-        {"in and out points cut it", play(level(1000, 100), cut), {{49, 1000, 1000}, {50, 0, 0}}},
-        {"points count at 44.1 kHz in a sound of another rate",
-         play(level(1000, 100, 11025), cutQuarterRate),
-         {{47, 1000, 1000}, {48, 0, 0}}},
-        {"a quarter rate lasts four times as long", play(level(1000, 100, 11025)), {{399, 1000, 1000}, {400, 0, 0}}},
-        {"an envelope fades each side",
-         play(level(1000, 200), shaped),
+        {"a sound plays once", {level(1000, 100)}, once, {{0, 1000, 1000}, {99, 1000, 1000}, {100, 0, 0}}},
+        {"loops repeat it", {level(1000, 100)}, looped, {{299, 1000, 1000}, {300, 0, 0}}},
+        {"in and out points cut it", {level(1000, 100)}, cut, {{49, 1000, 1000}, {50, 0, 0}}},
+        {"points count at 44.1 kHz", {level(1000, 100, 11025)}, cutQuarterRate, {{47, 1000, 1000}, {48, 0, 0}}},
+        {"a quarter rate lasts four times as long", {level(1000, 100, 11025)}, once, {{399, 1000, 1000}, {400, 0, 0}}},
+        {"an envelope fades",
+         {level(1000, 200)},
+         shaped,
          {{0, 0, 1000}, {50, 500, 500}, {100, 1000, 0}, {150, 1000, 0}}},
-        {"stereo keeps its sides", play(level(1000, 100, 44100, 2)), {{10, 1000, -1000}}},
-        {"sounds at once add up",
-         [](SoundMixer& m) {
-             m.start(1, level(1000, 100), {});
-             m.start(2, level(2000, 50), {});
-         },
-         {{0, 3000, 3000}, {50, 1000, 1000}}},
-        {"the sum is clipped",
-         [](SoundMixer& m) {
-             m.start(1, level(30000, 10), {});
-             m.start(2, level(30000, 10), {});
-         },
-         {{0, 32767, 32767}}},
-        {"at most 32 voices sound at once",
-         [](SoundMixer& m) {
-             for (uint16_t id = 1; id <= 40; ++id) m.start(id, level(100, 10), {});
-         },
-         {{0, 3200, 3200}}},
-        {"a stream keeps its last ten seconds",
-         [](SoundMixer& m) {
-             m.stream(1, *level(1000, 44100));
-             m.stream(1, *level(2000, 441000));
-         },
-         {{0, 2000, 2000}},
-         false},
+        {"stereo keeps its sides", {level(1000, 100, 44100, 2)}, once, {{10, 1000, -1000}}},
+        {"sounds at once add up", {level(1000, 100), level(2000, 50)}, once, {{0, 3000, 3000}, {50, 1000, 1000}}},
+        {"the sum is clipped", {level(30000, 10), level(30000, 10)}, once, {{0, 32767, 32767}}},
+        {"at most 32 voices sound at once", std::vector(40, level(100, 10)), once, {{0, 3200, 3200}}},
+        {"a stream keeps ten seconds", {level(1000, 44100), level(2000, 441000)}, once, {{0, 2000, 2000}}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SoundMixer mixer;
-        c.start(mixer);
+        for (size_t i = 0; i < c.clips.size(); ++i)
+            c.streamed ? mixer.stream(1, *c.clips[i]) : mixer.start(static_cast<uint16_t>(i + 1), c.clips[i], c.how);
         std::vector<int16_t> out(2 * 1000);
         mixer.mix(out.data(), 1000);
         for (const Check& check : c.checks) {
             EXPECT_NEAR(out[2 * check.frame], check.left, 2) << "left at " << check.frame;
             EXPECT_NEAR(out[2 * check.frame + 1], check.right, 2) << "right at " << check.frame;
         }
-        EXPECT_EQ(mixer.idle(), c.endsIdle);
+        EXPECT_EQ(mixer.idle(), !c.streamed);
     }
 }
 
@@ -268,10 +243,7 @@ constexpr size_t kTickFrames = 4410;  // output frames of one movie frame
 
 EncodedSound levelSound(int16_t value, size_t frames) {
     EncodedSound sound{{SoundCodec::LittleEndianPcm, 11025, true, false}, static_cast<uint32_t>(frames), {}};
-    for (size_t i = 0; i < frames; ++i) {
-        sound.data.push_back(static_cast<uint8_t>(value));
-        sound.data.push_back(static_cast<uint8_t>(value >> 8));
-    }
+    for (size_t i = 0; i < frames; ++i) sound.data.insert(sound.data.end(), {uint8_t(value), uint8_t(value >> 8)});
     return sound;
 }
 
@@ -322,9 +294,7 @@ TEST(MovieSound, FramesStartStopAndStreamTheirSounds) {
          2,
          [](SwfWriter& w, TimelineWriter& t, int f, uint16_t id) {
              if (f > 0) return;
-             std::vector<uint8_t> classes{
-                 1, 0, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 'B', 'e', 'e', 'p', 0};
-             w.rawDefinition(SwfTag::SymbolClass, classes);
+             w.rawDefinition(SwfTag::SymbolClass, {1, 0, uint8_t(id), uint8_t(id >> 8), 'B', 'e', 'e', 'p', 0});
              SoundStart s;
              s.className = "Beep";
              startSound(t, s);

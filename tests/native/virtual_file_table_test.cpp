@@ -76,12 +76,19 @@ TEST(VirtualFileTable, BoundReadsAndSeeksStayInsideTheMovie) {
     EXPECT_EQ(table.seekBound(state, 20, 7), 0u);
 }
 
+// A movie without bytes binds but serves nothing from memory.
 TEST(VirtualFileTable, LastBoundCloseReleasesTheMovie) {
     VirtualFileTable table;
     table.add(movie(u"kept", 10, 1));
-    VirtualFile keep = movie(u"stays", 10, 2);
+    VirtualFile keep = movie(u"stays", 10, 2), empty = movie(u"e", 0, 4);
     keep.deleteOnLastClose = false;
     table.add(std::move(keep));
+    empty.data.reset();
+    table.add(std::move(empty));
+    HandleState& bare = table.track(5);
+    ASSERT_TRUE(table.bind(bare, markerOf(4)));
+    EXPECT_FALSE(bare.servedFromMemory());
+    EXPECT_TRUE(table.forget(5).has_value());
     ASSERT_TRUE(table.bind(table.track(1), markerOf(1)));
     ASSERT_TRUE(table.bind(table.track(2), markerOf(1)));
     ASSERT_TRUE(table.bind(table.track(3), markerOf(2)));
@@ -103,17 +110,6 @@ TEST(VirtualFileTable, LastBoundCloseReleasesTheMovie) {
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all.front().path, u"stays");
     EXPECT_TRUE(table.empty());
-}
-
-TEST(VirtualFileTable, MovieWithoutBytesBindsButServesNothingFromMemory) {
-    VirtualFileTable table;
-    VirtualFile empty = movie(u"e", 0, 4);
-    empty.data.reset();
-    table.add(std::move(empty));
-    HandleState& state = table.track(1);
-    ASSERT_TRUE(table.bind(state, markerOf(4)));
-    EXPECT_FALSE(state.servedFromMemory());
-    EXPECT_TRUE(table.forget(1).has_value());
 }
 
 TEST(VirtualFileTable, MarkersComeFromTheSourceAndDifferWhenItFails) {

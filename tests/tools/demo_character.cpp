@@ -9,16 +9,15 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// A turn by the angle, scaled by sx and sy, then moved.
+Matrix turned(double angle, double sx = 1, double sy = 1, double tx = 0, double ty = 0) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    return {static_cast<float>(sx * c), static_cast<float>(sx * s), static_cast<float>(-sy * s),
+            static_cast<float>(sy * c), static_cast<float>(tx),     static_cast<float>(ty)};
+}
+
 Matrix gradientBox(double x, double y, double w, double h, double angle = 0) {
-    Matrix m;
-    double sx = w / 32768.0, sy = h / 32768.0;
-    m.a = static_cast<float>(sx * std::cos(angle));
-    m.b = static_cast<float>(sx * std::sin(angle));
-    m.c = static_cast<float>(-sy * std::sin(angle));
-    m.d = static_cast<float>(sy * std::cos(angle));
-    m.tx = static_cast<float>(x + w / 2);
-    m.ty = static_cast<float>(y + h / 2);
-    return m;
+    return turned(angle, w / 32768.0, h / 32768.0, x + w / 2, y + h / 2);
 }
 
 uint16_t scenery(SwfWriter& w) {
@@ -164,40 +163,21 @@ std::vector<uint8_t> demoCharacterMovie(bool compressed) {
     // A waving arm: 24 frames swinging back and forth.
     TimelineWriter wave;
     for (int f = 0; f < 24; ++f) {
-        double angle = -0.9 - 0.6 * std::sin(f * 2 * kPi / 24);
-        Matrix m;
-        m.a = static_cast<float>(std::cos(angle));
-        m.b = static_cast<float>(std::sin(angle));
-        m.c = static_cast<float>(-std::sin(angle));
-        m.d = static_cast<float>(std::cos(angle));
-        if (f == 0)
-            wave.place(1, armId, m);
-        else
-            wave.move(1, m);
+        const Matrix m = turned(-0.9 - 0.6 * std::sin(f * 2 * kPi / 24));
+        f ? wave.move(1, m) : wave.place(1, armId, m);
         wave.showFrame();
     }
     uint16_t waveId = w.defineSprite(wave);
 
     TimelineWriter& t = w.timeline();
     t.place(1, sceneryId);
-    Matrix still;
-    still.tx = 5500;
-    still.ty = 5400;
-    still.a = still.d = 0.95f;
-    t.place(2, armId, still);
+    t.place(2, armId, Matrix{0.95f, 0, 0, 0.95f, 5500, 5400});
     t.place(3, bodyId);
-    Matrix shoulder;
-    shoulder.tx = 10300;
-    shoulder.ty = 5000;
-    t.place(4, waveId, shoulder);
+    t.place(4, waveId, Matrix{1, 0, 0, 1, 10300, 5000});
     for (int f = 0; f < 48; ++f) {
         // The head bobs and a shadowed copy of the whole figure breathes.
-        Matrix h;
-        h.ty = static_cast<float>(std::lround(80 * std::sin(f * 2 * kPi / 48)));
-        if (f == 0)
-            t.place(5, headId, h);
-        else
-            t.move(5, h);
+        const Matrix h{1, 0, 0, 1, 0, static_cast<float>(std::lround(80 * std::sin(f * 2 * kPi / 48)))};
+        f ? t.move(5, h) : t.place(5, headId, h);
         t.showFrame();
     }
     return w.finish(compressed);

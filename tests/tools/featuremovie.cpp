@@ -106,16 +106,9 @@ int main(int argc, char** argv) {
     t.place(1, picture);
     t.place(2, field);
     t.place(3, knob);
-    auto placeWith = [&t](uint16_t depth, uint16_t id, void (*set)(PlaceCommand&)) {
-        PlaceCommand place;
-        place.depth = depth;
-        place.characterId = id;
-        set(place);
-        placeObject(t, place);
-    };
-    placeWith(4, overlay, [](PlaceCommand& p) { p.blendMode = BlendMode::Multiply; });
-    placeWith(5, shape, [](PlaceCommand& p) { p.ratio = 32768; });
-    placeWith(6, sprite, [](PlaceCommand& p) { p.name = "mc"; });
+    placeObject(t, PlaceCommand{4, false, overlay, {}, {}, {}, {}, {}, BlendMode::Multiply, {}});
+    placeObject(t, PlaceCommand{5, false, shape, {}, {}, {}, 32768, {}, {}, {}});  // halfway
+    placeObject(t, PlaceCommand{6, false, sprite, {}, {}, {}, {}, "mc", {}, {}});
     t.actions(join({act(0x8B, text("mc")), act(0x07), act(0x8B, text(""))}));  // mc: stop
     t.showFrame();
     t.actions(join({act(0x8C, text("last")), act(0x06)}));  // gotoAndPlay("last")

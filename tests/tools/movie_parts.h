@@ -1,6 +1,6 @@
 #pragma once
 // Pieces the programs that make test movies and the movie tests share: a
-// white stage, a rectangle of one colour, an ellipse, a lossless bitmap, the
+// white stage, a rectangle of one colour, an ellipse, zlib data, a lossless bitmap, the
 // place, remove and label tags only test movies hold, action records, a whole
 // file written.
 #include "tools/writers/bit_writer.h"
@@ -42,29 +42,31 @@ inline void ellipse(ShapeBuilder& s, double cx, double cy, double rx, double ry)
     }
 }
 
+inline std::vector<uint8_t> zlibPacked(const std::vector<uint8_t>& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> out(size);
+    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+    out.resize(size);
+    return out;
+}
+
 // A bitmap of straight (not premultiplied) 0xAARRGGBB pixels; alpha needs
 // DefineBitsLossless2.
 inline uint16_t defineBitmap(SwfWriter& w, int width, int height, const std::vector<uint32_t>& argb, bool withAlpha) {
     std::vector<uint8_t> raw;
-    raw.reserve(argb.size() * 4);
     for (uint32_t p : argb) {
         uint32_t a = withAlpha ? p >> 24 : 255;
         auto mul = [a](uint32_t v) { return static_cast<uint8_t>((v * a + 127) / 255); };
         raw.insert(raw.end(), {static_cast<uint8_t>(a), mul((p >> 16) & 255), mul((p >> 8) & 255), mul(p & 255)});
     }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> packed(packedSize);
-    compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9);
-    packed.resize(packedSize);
     BitWriter b;
     b.u8(5);  // 32-bit pixels
     b.u16(static_cast<uint32_t>(width));
     b.u16(static_cast<uint32_t>(height));
-    b.bytes(packed);
+    b.bytes(zlibPacked(raw));
     return w.define(withAlpha ? SwfTag::DefineBitsLossless2 : SwfTag::DefineBitsLossless, b.data());
 }
 
-// A mask for the depths above it up to clipDepth.
 // A bitmap fill of the character, for ShapeBuilder::addFill.
 inline FillStyle bitmapFill(uint16_t bitmapId, const Matrix& matrix, bool repeat = true, bool smooth = true) {
     FillStyle f;
@@ -74,17 +76,6 @@ inline FillStyle bitmapFill(uint16_t bitmapId, const Matrix& matrix, bool repeat
     f.repeat = repeat;
     f.smooth = smooth;
     return f;
-}
-
-inline void placeMask(TimelineWriter& t, uint16_t depth, uint16_t characterId, uint16_t clipDepth,
-                      const std::optional<Matrix>& matrix = std::nullopt) {
-    BitWriter w;
-    w.u8(0x02 | 0x40 | (matrix ? 0x04 : 0));
-    w.u16(depth);
-    w.u16(characterId);
-    if (matrix) writeMatrix(w, *matrix);
-    w.u16(clipDepth);
-    t.rawTag(SwfTag::PlaceObject2, w.data());
 }
 
 // The original PlaceObject tag (colour transform without alpha).
@@ -117,18 +108,25 @@ inline void placeObject(TimelineWriter& t, const PlaceCommand& p) {
     t.rawTag(third ? SwfTag::PlaceObject3 : SwfTag::PlaceObject2, w.data());
 }
 
-inline void removeV1(TimelineWriter& t, uint16_t characterId, uint16_t depth) {
-    BitWriter w;
-    w.u16(characterId);
-    w.u16(depth);
-    t.rawTag(SwfTag::RemoveObject, w.data());
+// A mask for the depths above it up to clipDepth.
+inline void placeMask(TimelineWriter& t, uint16_t depth, uint16_t characterId, uint16_t clipDepth,
+                      const std::optional<Matrix>& matrix = std::nullopt) {
+    placeObject(t, PlaceCommand{depth, false, characterId, matrix, {}, clipDepth, {}, {}, {}, {}});
 }
 
-inline void frameLabel(TimelineWriter& t, const std::string& name) {
-    BitWriter w;
-    w.cString(name);
-    t.rawTag(SwfTag::FrameLabel, w.data());
+inline void removeV1(TimelineWriter& t, uint16_t characterId, uint16_t depth) {
+    t.rawTag(SwfTag::RemoveObject,
+             {uint8_t(characterId), uint8_t(characterId >> 8), uint8_t(depth), uint8_t(depth >> 8)});
 }
+
+// A zero-terminated string.
+inline std::vector<uint8_t> text(const std::string& s) {
+    std::vector<uint8_t> out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
+}
+
+inline void frameLabel(TimelineWriter& t, const std::string& name) { t.rawTag(SwfTag::FrameLabel, text(name)); }
 
 // A font of one glyph for "A" in DefineFont2 or DefineFont3: its outline,
 // the font's one-letter name, ascent, descent and the glyph's advance.
@@ -171,13 +169,6 @@ inline std::vector<uint8_t> act(uint8_t code, const std::vector<uint8_t>& payloa
     if (code < 0x80) return out;
     out.insert(out.end(), {static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)});
     out.insert(out.end(), payload.begin(), payload.end());
-    return out;
-}
-
-// A zero-terminated string.
-inline std::vector<uint8_t> text(const std::string& s) {
-    std::vector<uint8_t> out(s.begin(), s.end());
-    out.push_back(0);
     return out;
 }
 

@@ -14,26 +14,22 @@ namespace {
 constexpr int kWidth = 4000, kHeight = 3000;  // twips: 200 x 150 pixels
 
 std::string rgb(Rgba c) {
-    std::ostringstream out;
-    out << "rgb(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
-    return out.str();
+    return "rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
 }
 
 // One picture: a path in twips with a fill or a stroke, in both forms.
 struct Picture {
     std::string name;
     std::vector<std::pair<int, int>> points;  // a polyline; closed when filled
-    std::vector<std::vector<std::pair<int, int>>> extraContours;
-    std::optional<FillStyle> fill;
-    std::optional<LineStyle> line;
+    std::optional<FillStyle> fill = {};
+    std::optional<LineStyle> line = {};
     bool nonZero = false;
+    std::vector<std::vector<std::pair<int, int>>> extraContours = {};
 };
 
 std::string gradientSvg(const FillStyle& f) {
     std::ostringstream out;
-    const char* spread = f.spread == FillStyle::Spread::Reflect  ? "reflect"
-                         : f.spread == FillStyle::Spread::Repeat ? "repeat"
-                                                                 : "pad";
+    static const char* const kSpreads[] = {"pad", "reflect", "repeat"};
     // The pictures' gradients are scaled and moved, never turned: the
     // geometry is given in place, without a gradient transform.
     const Matrix& m = f.matrix;
@@ -44,7 +40,7 @@ std::string gradientSvg(const FillStyle& f) {
     else
         out << "<radialGradient id='g' gradientUnits='userSpaceOnUse' cx='" << m.tx << "' cy='" << m.ty << "' r='" << r
             << "' fx='" << m.tx + f.focal * r << "' fy='" << m.ty << "'";
-    out << " spreadMethod='" << spread << "'>";
+    out << " spreadMethod='" << kSpreads[static_cast<int>(f.spread)] << "'>";
     for (const GradientStop& s : f.stops)
         out << "<stop offset='" << s.ratio / 255.0 << "' stop-color='" << rgb(s.color) << "'/>";
     out << (f.kind == FillStyle::Kind::Linear ? "</linearGradient>" : "</radialGradient>");
@@ -91,12 +87,8 @@ void write(const std::string& dir, const Picture& p) {
         svg << " fill='none'";
     if (p.line) {
         const LineStyle& l = *p.line;
-        const char* cap = l.startCap == LineStyle::Cap::None     ? "butt"
-                          : l.startCap == LineStyle::Cap::Square ? "square"
-                                                                 : "round";
-        const char* join = l.join == LineStyle::Join::Bevel   ? "bevel"
-                           : l.join == LineStyle::Join::Miter ? "miter"
-                                                              : "round";
+        static const char *const kCaps[] = {"round", "butt", "square"}, *const kJoins[] = {"round", "bevel", "miter"};
+        const char *cap = kCaps[static_cast<int>(l.startCap)], *join = kJoins[static_cast<int>(l.join)];
         svg << " stroke='" << (l.fill ? "url(#g)" : rgb(l.color)) << "' stroke-width='" << l.width
             << "' stroke-linecap='" << cap << "' stroke-linejoin='" << join << "' stroke-miterlimit='" << l.miterLimit
             << "'";
@@ -135,47 +127,37 @@ int main(int argc, char** argv) {
     };
     using Kind = FillStyle::Kind;
     using Spread = FillStyle::Spread;
-    std::vector<Picture> pictures;
-    pictures.push_back({"twin-gradient-linear-pad", box, {}, gradient(Kind::Linear, Spread::Pad, 0, 1600), {}, false});
-    pictures.push_back(
-        {"twin-gradient-linear-reflect", box, {}, gradient(Kind::Linear, Spread::Reflect, 0, 1000), {}, false});
-    pictures.push_back(
-        {"twin-gradient-linear-repeat", box, {}, gradient(Kind::Linear, Spread::Repeat, 0, 1000), {}, false});
-    pictures.push_back({"twin-gradient-radial", box, {}, gradient(Kind::Radial, Spread::Pad, 0, 2400), {}, false});
-    pictures.push_back(
-        {"twin-gradient-radial-repeat", box, {}, gradient(Kind::Radial, Spread::Repeat, 0, 1200), {}, false});
-    pictures.push_back({"twin-gradient-focal", box, {}, gradient(Kind::Radial, Spread::Pad, 0.6f, 2400), {}, false});
-    auto stroke = [&](LineStyle::Cap cap, LineStyle::Join join, float limit) {
+    using Cap = LineStyle::Cap;
+    using Join = LineStyle::Join;
+    auto stroke = [&](Cap cap, Join join, float limit, uint16_t width = 320) {
         LineStyle l;
-        l.width = 320;
+        l.width = width;
         l.color = {20, 40, 160, 255};
         l.startCap = l.endCap = cap;
         l.join = join;
         l.miterLimit = limit;
         return l;
     };
-    pictures.push_back(
-        {"twin-stroke-butt-miter", peak, {}, {}, stroke(LineStyle::Cap::None, LineStyle::Join::Miter, 4), false});
-    pictures.push_back(
-        {"twin-stroke-square-bevel", peak, {}, {}, stroke(LineStyle::Cap::Square, LineStyle::Join::Bevel, 4), false});
-    pictures.push_back(
-        {"twin-stroke-round-round", peak, {}, {}, stroke(LineStyle::Cap::Round, LineStyle::Join::Round, 4), false});
-    pictures.push_back({"twin-stroke-miter-limit",
-                        {{600, 2600}, {2000, 400}, {2200, 2600}},
-                        {},
-                        {},
-                        stroke(LineStyle::Cap::None, LineStyle::Join::Miter, 2),
-                        false});
-    LineStyle painted = stroke(LineStyle::Cap::Round, LineStyle::Join::Round, 4);
-    painted.width = 400;
+    LineStyle painted = stroke(Cap::Round, Join::Round, 4, 400);
     painted.fill = gradient(Kind::Linear, Spread::Pad, 0, 2800);
-    pictures.push_back({"twin-stroke-gradient", peak, {}, {}, painted, false});
     FillStyle green;
     green.color = {40, 140, 40, 255};
-    pictures.push_back({"twin-fill-even-odd-star", star(), {}, green, {}, false});
-    pictures.push_back({"twin-fill-non-zero-star", star(), {}, green, {}, true});
-    pictures.push_back(
-        {"twin-fill-even-odd-hole", box, {{{1000, 800}, {3000, 800}, {3000, 2200}, {1000, 2200}}}, green, {}, false});
+    const Picture pictures[] = {
+        {"twin-gradient-linear-pad", box, gradient(Kind::Linear, Spread::Pad, 0, 1600)},
+        {"twin-gradient-linear-reflect", box, gradient(Kind::Linear, Spread::Reflect, 0, 1000)},
+        {"twin-gradient-linear-repeat", box, gradient(Kind::Linear, Spread::Repeat, 0, 1000)},
+        {"twin-gradient-radial", box, gradient(Kind::Radial, Spread::Pad, 0, 2400)},
+        {"twin-gradient-radial-repeat", box, gradient(Kind::Radial, Spread::Repeat, 0, 1200)},
+        {"twin-gradient-focal", box, gradient(Kind::Radial, Spread::Pad, 0.6f, 2400)},
+        {"twin-stroke-butt-miter", peak, {}, stroke(Cap::None, Join::Miter, 4)},
+        {"twin-stroke-square-bevel", peak, {}, stroke(Cap::Square, Join::Bevel, 4)},
+        {"twin-stroke-round-round", peak, {}, stroke(Cap::Round, Join::Round, 4)},
+        {"twin-stroke-miter-limit", {{600, 2600}, {2000, 400}, {2200, 2600}}, {}, stroke(Cap::None, Join::Miter, 2)},
+        {"twin-stroke-gradient", peak, {}, painted},
+        {"twin-fill-even-odd-star", star(), green},
+        {"twin-fill-non-zero-star", star(), green, {}, true},
+        {"twin-fill-even-odd-hole", box, green, {}, false, {{{1000, 800}, {3000, 800}, {3000, 2200}, {1000, 2200}}}},
+    };
     for (const Picture& p : pictures) write(dir, p);
     return 0;
 }

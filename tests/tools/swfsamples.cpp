@@ -13,16 +13,6 @@
 
 namespace {
 
-const char* fillKind(FillStyle::Kind k) {
-    switch (k) {
-    case FillStyle::Kind::Solid: return "solid";
-    case FillStyle::Kind::Linear: return "linear";
-    case FillStyle::Kind::Radial: return "radial";
-    case FillStyle::Kind::Bitmap: return "bitmap";
-    }
-    return "?";
-}
-
 std::string matrixText(const Matrix& m) {
     std::ostringstream out;
     out << "[" << std::lround(m.a * 65536) << "," << std::lround(m.b * 65536) << "," << std::lround(m.c * 65536) << ","
@@ -35,7 +25,8 @@ std::string colorText(Rgba c) {
 }
 
 std::string fillText(const FillStyle& f) {
-    std::string out = fillKind(f.kind);
+    static const char* const kKinds[] = {"solid", "linear", "radial", "bitmap"};
+    std::string out = kKinds[static_cast<int>(f.kind)];
     if (f.kind == FillStyle::Kind::Solid) return out + ":" + colorText(f.color);
     out += ":" + matrixText(f.matrix);
     if (f.kind == FillStyle::Kind::Bitmap)
@@ -48,11 +39,10 @@ void summarizeTimeline(std::ostringstream& out, const Timeline& t) {
     out << "[";
     for (size_t f = 0; f < t.frames.size(); ++f) {
         out << (f ? "," : "") << "[";
-        bool first = true;
+        int shown = 0;
         for (const FrameCommand& c : t.frames[f]) {
             if (c.kind == FrameCommand::Kind::Actions || c.kind == FrameCommand::Kind::InitActions) continue;
-            out << (first ? "" : ",") << "\"";
-            first = false;
+            out << (shown++ ? "," : "") << "\"";
             if (c.kind == FrameCommand::Kind::Remove) {
                 out << "remove:" << c.remove.depth;
             } else {
@@ -82,10 +72,9 @@ std::string summarize(const Movie& m) {
         << m.frameRect.xMax << "," << m.frameRect.yMin << "," << m.frameRect.yMax << "]"
         << ",\"background\":[" << int(m.background.r) << "," << int(m.background.g) << "," << int(m.background.b)
         << "],\"characters\":{";
-    bool first = true;
+    int written = 0;
     for (const auto& [id, ch] : m.characters) {
-        out << (first ? "" : ",") << "\"" << id << "\":";
-        first = false;
+        out << (written++ ? "," : "") << "\"" << id << "\":";
         if (ch->kind == Character::Kind::Shape) {
             const Shape& s = ch->shape;
             out << "{\"kind\":\"shape\",\"bounds\":[" << s.bounds.xMin << "," << s.bounds.xMax << "," << s.bounds.yMin
