@@ -40,10 +40,12 @@ struct Scripts {
     }
 };
 
-// The script's next step as "movie for N ms", or "none".
-std::string nextStep(SceneScript& script) {
-    std::optional<MovieStep> step = script.nextMovie();
-    return step ? asciiText(step->movieName) + " for " + std::to_string(step->durationMs) + " ms" : "none";
+// The script's next steps, at most `most`, up to the first none: " movie ms" each.
+std::string steps(SceneScript& script, int most = 9) {
+    std::string played;
+    for (std::optional<MovieStep> step; most-- > 0 && (step = script.nextMovie());)
+        played += " " + asciiText(step->movieName) + " " + std::to_string(step->durationMs);
+    return played;
 }
 
 }  // namespace
@@ -60,26 +62,21 @@ TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
     EXPECT_EQ(script.document().text(u"close"), u"none");
 }
 
-TEST(SceneScript, OneMovieWithoutListPlaysOnceThenEnds) {
-    Scripts scripts{{{u"c-tolder.txt", u"swf1=grumble.swf\r\ntime1=0:30:0"}}};
-    SceneScript script = scripts.script();
-    ASSERT_TRUE(script.load(u"c-tolder.txt"));
-    EXPECT_FALSE(script.nextList());
-    EXPECT_EQ(nextStep(script), "grumble.swf for 30000 ms");
-    EXPECT_EQ(nextStep(script), "none");
-    EXPECT_FALSE(script.nextList());
-    EXPECT_FALSE(script.document().contains(u"swf1"));
-    EXPECT_FALSE(script.document().contains(u"time1"));
-}
-
-TEST(SceneScript, TimeWithoutMovieIsAnEmptyStepAndMovieWithoutTimeEndsTheRun) {
-    Scripts scripts{{{u"c-test.txt", u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0"}}};
-    SceneScript script = scripts.script();
-    script.load(u"c-test.txt");
-    EXPECT_EQ(nextStep(script), " for -1 ms");
-    EXPECT_EQ(nextStep(script), "none");
-    EXPECT_EQ(script.movieCounter(), 2);
-    EXPECT_FALSE(script.document().contains(u"swf2"));
+// One movie without a list plays once; a time without a movie is an empty
+// step, a movie without a time ends the run. What is played leaves the document.
+TEST(SceneScript, MoviesPlayInOrderUntilOneWithoutATime) {
+    Scripts scripts{{{u"c-tolder.txt", u"swf1=grumble.swf\r\ntime1=0:30:0"},
+                     {u"c-test.txt", u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0"}}};
+    SceneScript tolder = scripts.script(), test = scripts.script();
+    ASSERT_TRUE(tolder.load(u"c-tolder.txt"));
+    EXPECT_FALSE(tolder.nextList());
+    EXPECT_EQ(steps(tolder), " grumble.swf 30000");
+    EXPECT_FALSE(tolder.nextList());
+    EXPECT_FALSE(tolder.document().contains(u"swf1") || tolder.document().contains(u"time1"));
+    test.load(u"c-test.txt");
+    EXPECT_EQ(steps(test), "  -1");
+    EXPECT_EQ(test.movieCounter(), 2);
+    EXPECT_FALSE(test.document().contains(u"swf2"));
 }
 
 TEST(SceneScript, ListFileRestartsMovieNumbering) {
@@ -91,13 +88,11 @@ TEST(SceneScript, ListFileRestartsMovieNumbering) {
     script.load(u"c-hopsa-common.txt");
     script.load(u"c-hopsa-usual.txt");
     EXPECT_EQ(script.document().text(u"close"), u"close");
-    EXPECT_EQ(nextStep(script), "intro.swf for 1000 ms");
+    EXPECT_EQ(steps(script, 1), " intro.swf 1000");
     ASSERT_TRUE(script.nextList());
     EXPECT_EQ(script.movieCounter(), 0);
     EXPECT_EQ(script.document().text(u"close"), u"none");
-    EXPECT_EQ(nextStep(script), "a1.swf for 120000 ms");
-    EXPECT_EQ(nextStep(script), "a2.swf for 5 ms");
-    EXPECT_EQ(nextStep(script), "none");
+    EXPECT_EQ(steps(script), " a1.swf 120000 a2.swf 5");
     EXPECT_FALSE(script.nextList());
     EXPECT_EQ(script.listCounter(), 2);
 }
