@@ -28,30 +28,45 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
     }
 }
 
-// Bedtime comes sooner by the guard's count where the module fell behind it
-// (frozen, or ended and started again); an idle minute at its tick, or a
-// grumble on screen, puts it off; a missing scene program stops no shut-down.
-TEST(NesselEvening, BedtimeComesWithTheMinutesThatCount) {
+// Evenings as scripts, with the scenes and shut-downs each brought.
+TEST(ControlEvening, EachScriptBringsItsScenesAndShutDowns) {
     const struct {
         std::vector<E::Stretch> script;
         const char* log;
+        bool nessel = true;
+        int16_t exerciseInterval = 0;  // none: no exercises
         int sceneSeconds = 20;
         bool programs = true;
     } evenings[] = {
+        // Bedtime comes sooner by the guard's count where the module fell behind
+        // it (frozen, or ended and started again); an idle minute at its tick, or
+        // a grumble on screen, puts it off; a missing scene program stops no shut-down.
         {{{E::Use, 600}, {E::Guard, 40}, {E::Use, 300}}, " nessel-turnoff@900"},
         {{{E::Use, 2650}, {E::Idle, 80}, {E::Use, 600}}, " nessel-turnoff@2700 S@2940 F@3060"},
-        {{{E::Use, 2480}, {E::Idle, 190}, {E::Use, 390}}, " tolder@2640 nessel-turnoff@2760 S@2940 F@3060", 90},
-        {{{E::Use, 3000}}, " S@2880 F@3000", 20, false},
+        {{{E::Use, 2480}, {E::Idle, 190}, {E::Use, 390}},
+         " tolder@2640 nessel-turnoff@2760 S@2940 F@3060",
+         true,
+         0,
+         90},
+        {{{E::Use, 3000}}, " S@2880 F@3000", true, 15, 20, false},
+        // One exercise at a time: a tick that finds one on screen misses its turn,
+        // and the count starts again when the exercise ends.
+        {{{E::Use, 300}}, " hopsa-first@60 hopsa-usual@180 hopsa-usual@300", false, 1, 90},
+        {{{E::Use, 300}}, " hopsa-first@120 hopsa-usual@300", false, 2, 90},
+        // No grumble before the first input since the module started.
+        {{{E::Idle, 600}, {E::Use, 1}, {E::Idle, 179}}, " tolder@780", false},
     };
     for (const auto& c : evenings) {
-        Settings settings = withNessel();
-        settings.hopsaDisabled = c.programs;  // without the programs, exercises are due too
+        Settings settings;
+        settings.nesselDisabled = !c.nessel;
+        settings.hopsaDisabled = c.exerciseInterval == 0;
+        settings.exerciseInterval = c.exerciseInterval;
         SimulatedEvening evening(settings);
         evening.sceneBehaviour.lengthSeconds = c.sceneSeconds;
         evening.host.programsPresent = c.programs;
         evening.startModule();
         evening.play(c.script);
-        EXPECT_EQ(evening.host.log, c.log);
+        EXPECT_EQ(evening.host.log, c.log) << &c - evenings;
     }
 }
 
@@ -86,21 +101,6 @@ TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
     evening.host.stateFile.clear();  // a new user account
     evening.play({{E::Off, 1}, {E::Use, 900}});
     EXPECT_EQ(evening.host.log, " hopsa-first@900 hopsa-usual@1800 hopsa-usual@2700 hopsa-usual@3840 hopsa-first@4800");
-}
-
-// One exercise at a time: a tick that finds one on screen misses its turn,
-// and the count starts again when the exercise ends.
-TEST(HopsaEvening, ALongExerciseDelaysTheNextOne) {
-    for (auto [interval, log] :
-         {std::pair{1, " hopsa-first@60 hopsa-usual@180 hopsa-usual@300"}, {2, " hopsa-first@120 hopsa-usual@300"}}) {
-        Settings settings = withHopsa();
-        settings.exerciseInterval = static_cast<int16_t>(interval);
-        SimulatedEvening evening(settings);
-        evening.sceneBehaviour.lengthSeconds = 90;
-        evening.startModule();
-        evening.minutes(5);
-        EXPECT_EQ(evening.host.log, log);
-    }
 }
 
 // A scene last heard at 901 is missed for more than 3 s at 905; the new one,
@@ -172,17 +172,6 @@ TEST(TolderEvening, AnUnsetRepeatASilentSceneAndAVideo) {
     video.host.videoOpen = false;
     video.play({{E::Idle, 60}});
     EXPECT_EQ(video.host.scenesStarted, 1u);
-}
-
-TEST(TolderEvening, SilentUntilTheFirstInputSinceTheResynchronisation) {
-    SimulatedEvening evening{Settings{}};
-    evening.userActive = false;
-    evening.startModule();
-    evening.play({{E::Idle, 600}});
-    EXPECT_EQ(evening.host.log, "");
-    evening.input();
-    evening.play({{E::Idle, 180}});
-    EXPECT_EQ(evening.host.log, " tolder@780");
 }
 
 TEST(ControlEvening, LockedMinutesAreNotCountedAndNotCredited) {
