@@ -50,18 +50,6 @@ std::string steps(SceneScript& script, int most = 9) {
 
 }  // namespace
 
-TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
-    Scripts scripts{{{u"c-test.txt", u"close=none"}}};
-    SceneScript script = scripts.script();
-    EXPECT_FALSE(script.load(u""));
-    EXPECT_TRUE(scripts.reads.empty());
-    EXPECT_FALSE(script.load(u"c-missing.txt"));
-    EXPECT_EQ(script.document().size(), 0u);
-    EXPECT_TRUE(script.load(u"c-test.txt"));
-    EXPECT_EQ(scripts.reads.back(), u"info\\c-test.txt");
-    EXPECT_EQ(script.document().text(u"close"), u"none");
-}
-
 // One movie without a list plays once; a time without a movie is an empty
 // step, a movie without a time ends the run. What is played leaves the document.
 TEST(SceneScript, MoviesPlayInOrderUntilOneWithoutATime) {
@@ -97,12 +85,21 @@ TEST(SceneScript, ListFileRestartsMovieNumbering) {
     EXPECT_EQ(script.listCounter(), 2);
 }
 
-// A list of blank entries fails and resets the movie counter; a missing entry
+// Scripts are read under "info\"; an empty name or a missing file is none. A
+// list of blank entries fails and resets the movie counter; a missing entry
 // fails its list, and the next list is tried.
-TEST(SceneScript, ListsWithoutAReadableEntryFail) {
+TEST(SceneScript, NothingUnreadableIsTaken) {
     Scripts scripts{{{u"c-blank.txt", u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|"},
                      {u"c-gone.txt", u"swf-list1=gone.txt\r\nswf-list2=a.txt"},
                      {u"a.txt", u"swf1=a.swf\r\ntime1=1"}}};
+    SceneScript script = scripts.script();
+    EXPECT_FALSE(script.load(u""));
+    EXPECT_TRUE(scripts.reads.empty());
+    EXPECT_FALSE(script.load(u"c-missing.txt"));
+    EXPECT_EQ(script.document().size(), 0u);
+    EXPECT_TRUE(script.load(u"a.txt"));
+    EXPECT_EQ(scripts.reads.back(), u"info\\a.txt");
+    EXPECT_EQ(script.document().text(u"time1"), u"1");
     SceneScript blank = scripts.script();
     blank.load(u"c-blank.txt");
     blank.nextMovie();
