@@ -1,14 +1,12 @@
-// Whole evenings replayed second by second through the control logic.
+// Whole evenings replayed second by second through the control logic, each
+// judged by the host's log of scenes started and shut-downs asked for.
 #include <gtest/gtest.h>
 
 #include "simulated_evening.h"
 
 namespace {
 
-using Seconds = std::vector<uint64_t>;
-
-// The shut-down requests: when, and whether forced.
-using Requests = std::vector<std::pair<uint64_t, bool>>;
+using E = SimulatedEvening;
 
 // At every bedtime: the turn-off scene at its minute, the shut-down 3 minutes
 // and the forced one 5 minutes after it.
@@ -19,159 +17,103 @@ TEST(NesselEvening, TurnOffSceneThenNormalAndForcedShutdown) {
         settings.bedtimeMinutes = bedtime;
         StartedEvening evening(settings);
         evening.minutes(bedtime - 1);
-        EXPECT_TRUE(evening.host.starts.empty());
         EXPECT_EQ(evening.host.storedState().nesselMinutes, bedtime - 1);
-
         evening.minutes(1);
-        const uint64_t at = 60 * bedtime;
-        EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{at});
         EXPECT_TRUE(evening.host.storedState().sleepPending);
         evening.seconds(10);
         EXPECT_EQ(evening.runningScenes(), 1u);  // the turn-off scene may play
-
         evening.minutes(10);
-        EXPECT_EQ(evening.host.shutdowns, (Requests{{at + 180, false}, {at + 300, true}}));
-        EXPECT_EQ(evening.host.starts.size(), 1u);
+        const auto at = [&](int minutes) { return std::to_string(60 * bedtime + 60 * minutes); };
+        EXPECT_EQ(evening.host.log, " nessel-turnoff@" + at(0) + " S@" + at(3) + " F@" + at(5));
     }
 }
 
-// A module frozen for a while, or ended and started again, is behind the
-// guard's count: it takes the guard's minutes, and bedtime comes with the guard's.
-TEST(NesselEvening, TheGuardsCountBringsBedtimeSooner) {
-    StartedEvening evening(withNessel());
-    evening.minutes(10);
-    StateRecord guard;
-    guard.nesselMinutes = 40;
-    const StateImage image = encodeStateRecord(guard);
-    evening.host.ledger.assign(image.begin(), image.end());
-    evening.minutes(5);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{900});
+// Evenings as scripts, with the scenes and shut-downs each brought.
+TEST(ControlEvening, EachScriptBringsItsScenesAndShutDowns) {
+    const struct {
+        std::vector<E::Stretch> script;
+        const char* log;
+        bool nessel = true;
+        int16_t exerciseInterval = 0;  // none: no exercises
+        int sceneSeconds = 20;
+        bool programs = true;
+    } evenings[] = {
+        // Bedtime comes sooner by the guard's count where the module fell behind
+        // it (frozen, or ended and started again); an idle minute at its tick, or
+        // a grumble on screen, puts it off; a missing scene program stops no shut-down.
+        {{{E::Use, 600}, {E::Guard, 40}, {E::Use, 300}}, " nessel-turnoff@900"},
+        {{{E::Use, 2650}, {E::Idle, 80}, {E::Use, 600}}, " nessel-turnoff@2700 S@2940 F@3060"},
+        {{{E::Use, 2480}, {E::Idle, 190}, {E::Use, 390}},
+         " tolder@2640 nessel-turnoff@2760 S@2940 F@3060",
+         true,
+         0,
+         90},
+        {{{E::Use, 3000}}, " S@2880 F@3000", true, 15, 20, false},
+        // One exercise at a time: a tick that finds one on screen misses its turn,
+        // and the count starts again when the exercise ends.
+        {{{E::Use, 300}}, " hopsa-first@60 hopsa-usual@180 hopsa-usual@300", false, 1, 90},
+        {{{E::Use, 300}}, " hopsa-first@120 hopsa-usual@300", false, 2, 90},
+        // No grumble before the first input since the module started.
+        {{{E::Idle, 600}, {E::Use, 1}, {E::Idle, 179}}, " tolder@780", false},
+    };
+    for (const auto& c : evenings) {
+        Settings settings;
+        settings.nesselDisabled = !c.nessel;
+        settings.hopsaDisabled = c.exerciseInterval == 0;
+        settings.exerciseInterval = c.exerciseInterval;
+        SimulatedEvening evening(settings);
+        evening.sceneBehaviour.lengthSeconds = c.sceneSeconds;
+        evening.host.programsPresent = c.programs;
+        evening.startModule();
+        evening.play(c.script);
+        EXPECT_EQ(evening.host.log, c.log) << &c - evenings;
+    }
 }
 
 TEST(NesselEvening, RestartInsideTheSleepTimeGetsTheSleepSceneAndAForcedShutdown) {
     StartedEvening evening(withNessel());
     evening.minutes(50);  // turn-off at 45, forced shut-down requested at 50
     const uint64_t lastAwake = evening.host.storedState().lastAwake;
-
-    evening.switchOffFor(30);
-    evening.host.shutdowns.clear();
-    evening.startModule();
-    const uint64_t restartedAt = evening.host.secondsSinceEvening();
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-sleep"), Seconds{restartedAt});
-    evening.seconds(15);
-    EXPECT_EQ(evening.runningScenes(), 1u);  // not told to close: the sleep scene plays out
+    evening.play({{E::Off, 30}, {E::Use, 15}});
+    EXPECT_EQ(evening.runningScenes(),
+              1u);  // not told to close: the sleep scene plays out
     evening.minutes(5);
-    EXPECT_EQ(evening.host.shutdowns, (Requests{{restartedAt + 180, true}}));
-    EXPECT_EQ(evening.host.storedState().lastAwake, lastAwake);  // sleep minutes are not awake minutes
-
-    // Still inside the sleep time counted from the last awake minute...
-    evening.switchOffFor(20);
-    evening.startModule();
+    EXPECT_EQ(evening.host.storedState().lastAwake,
+              lastAwake);  // sleep minutes are not awake minutes
+    // Still inside the sleep time counted from the last awake minute, then over:
+    // a fresh evening.
+    evening.play({{E::Off, 20}});
     EXPECT_TRUE(evening.core().schedules().sleepMode());
-    // ...and over once it has passed: a fresh evening.
-    evening.switchOffFor(5);
-    evening.startModule();
+    evening.play({{E::Off, 5}});
     EXPECT_FALSE(evening.core().schedules().sleepMode());
     EXPECT_EQ(evening.host.storedState().nesselMinutes, 0);
     EXPECT_FALSE(evening.host.storedState().sleepPending);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-sleep").size(), 2u);  // none for a fresh evening
+    EXPECT_EQ(evening.host.log,
+              " nessel-turnoff@2700 S@2880 F@3000 "
+              "nessel-sleep@4800 F@4980 nessel-sleep@6315");
 }
 
-TEST(NesselEvening, AnIdleMinuteAtBedtimeIsNotCounted) {
-    StartedEvening evening(withNessel());
-    evening.seconds(44 * 60 + 10);
-    evening.userActive = false;
-    evening.seconds(80);  // the tick at 45:00 finds the last input 50 s old
-    evening.userActive = true;
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2700});
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
-    evening.minutes(10);
-    EXPECT_EQ(evening.host.shutdowns, (Requests{{2940, false}, {3060, true}}));
-}
-
-TEST(NesselEvening, BedtimeDuringAGrumbleWaitsForTheGrumbleToEnd) {
-    SimulatedEvening evening(withNessel());
-    evening.sceneBehaviour.lengthSeconds = 90;
-    evening.startModule();
-    evening.seconds(41 * 60 + 20);
-    evening.userActive = false;
-    evening.seconds(190);  // 160 s idle at the tick of 44:00: a grumble until about 45:31
-    evening.userActive = true;
-    evening.seconds(30);  // back at 44:30; bedtime is reached at 45:00
-    ASSERT_EQ(evening.host.startSeconds(u"/show:tolder"), Seconds{2640});
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 44);
-    EXPECT_TRUE(evening.host.startSeconds(u"/show:nessel-turnoff").empty());
-
-    evening.minutes(1);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:nessel-turnoff"), Seconds{2760});
-    evening.minutes(5);
-    EXPECT_EQ(evening.host.shutdowns, (Requests{{2940, false}, {3060, true}}));
-}
-
-TEST(NesselEvening, AMissingSceneProgramDoesNotStopTheShutdown) {
-    Settings settings = withNessel();
-    settings.hopsaDisabled = 0;
-    SimulatedEvening evening(settings);
-    evening.host.programsPresent = false;
-    evening.startModule();
-    evening.minutes(50);
-    EXPECT_EQ(evening.host.shutdowns, (Requests{{2880, false}, {3000, true}}));
-    EXPECT_FALSE(evening.host.storedState().firstExerciseDone);
-}
-
+// The first exercise once ever (again for a new account), then one every
+// interval, counted on across a short break.
 TEST(HopsaEvening, ExerciseEveryIntervalAndTheFirstSceneOnlyOnceEver) {
     StartedEvening evening(withHopsa());
-    evening.minutes(50);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{1800, 2700}));
-    EXPECT_TRUE(evening.host.storedState().firstExerciseDone);
-    EXPECT_EQ(evening.host.storedState().hopsaMinutes, 5);
-
-    evening.switchOffFor(4);
-    evening.startModule();
-    evening.minutes(10);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), 1u);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual").size(), 3u);
-
+    evening.play({{E::Use, 3000}, {E::Off, 4}, {E::Use, 600}});
     evening.host.stateFile.clear();  // a new user account
-    evening.switchOffFor(1);
-    evening.startModule();
-    evening.minutes(15);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first").size(), 2u);
+    evening.play({{E::Off, 1}, {E::Use, 900}});
+    EXPECT_EQ(evening.host.log, " hopsa-first@900 hopsa-usual@1800 hopsa-usual@2700 hopsa-usual@3840 hopsa-first@4800");
 }
 
-// One exercise at a time: a tick that finds one on screen misses its turn,
-// and the count starts again when the exercise ends.
-TEST(HopsaEvening, ALongExerciseDelaysTheNextOne) {
-    struct Case {
-        int16_t interval;
-        Seconds first, usual;
-    };
-    for (const Case& c : {Case{1, {60}, {180, 300}}, Case{2, {120}, {300}}}) {
-        Settings settings = withHopsa();
-        settings.exerciseInterval = c.interval;
-        SimulatedEvening evening(settings);
-        evening.sceneBehaviour.lengthSeconds = 90;
-        evening.startModule();
-        evening.minutes(5);
-        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), c.first) << c.interval;
-        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), c.usual) << c.interval;
-    }
-}
-
+// A scene last heard at 901 is missed for more than 3 s at 905; the new one,
+// slow to report, is not started a second time.
 TEST(HopsaEvening, AnExerciseThatStopsReportingIsEndedAndStartedAgainOnce) {
-    for (bool hangs : {false, true}) {
+    SceneBehaviour dies{1, 20}, hangs{1, 20};
+    dies.diesAfterStart = hangs.hangsAfterStart = true;
+    for (const SceneBehaviour& stops : {dies, hangs}) {
         SimulatedEvening evening(withHopsa());
-        SceneBehaviour stops{1, 20};
-        (hangs ? stops.hangsAfterStart : stops.diesAfterStart) = true;
         evening.nextScenes = {stops, SceneBehaviour{3, 20}};
         evening.startModule();
-        evening.minutes(15);
-        evening.seconds(30);
-        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
-        // Last heard at 901, missed for more than 3 s at 905; the new scene is slow to
-        // report but is not started a second time.
-        EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), Seconds{905});
+        evening.seconds(15 * 60 + 30);
+        EXPECT_EQ(evening.host.log, " hopsa-first@900 hopsa-usual@905");
         EXPECT_EQ(evening.mostScenesAtOnce(), 1u) << "a hung scene was left beside the next";
         EXPECT_EQ(evening.runningScenes(), 0u);
         EXPECT_EQ(evening.core().schedules().sceneKind(), SceneKind::None);
@@ -179,121 +121,68 @@ TEST(HopsaEvening, AnExerciseThatStopsReportingIsEndedAndStartedAgainOnce) {
     }
 }
 
-TEST(HopsaEvening, AnExerciseThatNeverReportsIsStartedAgainOnceThenWaitsForTheNextInterval) {
-    SimulatedEvening evening(withHopsa());
-    SceneBehaviour silent;
-    silent.secondsToStart = 1 << 30;  // hung, or no player: an error box stays instead of the scene
-    evening.nextScenes = {silent, SceneBehaviour{}};
-    evening.startModule();
-    evening.minutes(15);
-    evening.seconds(40);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-first"), Seconds{900});
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), Seconds{916});
-    EXPECT_EQ(evening.core().schedules().sceneKind(), SceneKind::None) << "the second one played to its end";
-
-    // From now on no scene ever reports: one start again per exercise, no more.
-    evening.sceneBehaviour = silent;
-    evening.minutes(30);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:hopsa-usual"), (Seconds{916, 1800, 1816, 2700, 2716}));
-}
-
 TEST(HopsaEvening, SkipIdleTimeCountsAMinuteWithInputUpTo40SecondsOld) {
-    struct Case {
-        bool skipIdleTime;
-        uint64_t idleSeconds;
-        int32_t expectedMinutes;
-    };
-    for (const Case& c : {Case{true, 40, 14}, Case{true, 41, 13}, Case{false, 41, 14}}) {
+    for (auto [skip, idle, counted] : {std::tuple{true, 40, 14}, {true, 41, 13}, {false, 41, 14}}) {
         Settings settings = withHopsa();
-        settings.skipIdleTime = c.skipIdleTime;
+        settings.skipIdleTime = skip;
         StartedEvening evening(settings);
-        evening.seconds(14 * 60 - c.idleSeconds);
-        evening.userActive = false;
-        evening.seconds(c.idleSeconds);
-        EXPECT_EQ(evening.host.storedState().hopsaMinutes, c.expectedMinutes) << c.skipIdleTime << " " << c.idleSeconds;
+        evening.play({{E::Use, 14 * 60 - uint64_t(idle)}, {E::Idle, uint64_t(idle)}});
+        EXPECT_EQ(evening.host.storedState().hopsaMinutes, counted) << skip << " " << idle;
     }
 }
 
+// Grumbles after the last input at 2:20: the first after 160 s of idleness.
 class TolderEvening : public ::testing::TestWithParam<uint32_t> {};
 
-// Starts of "/show:tolder", in seconds of idleness, after the last input at 2:20.
-Seconds grumblesAfterInputStopsAt140(SimulatedEvening& evening, uint64_t idleSeconds) {
+std::string idleFrom140(SimulatedEvening& evening, uint64_t idleSeconds) {
     evening.sceneBehaviour.lengthSeconds = 10;
     evening.startModule();
-    evening.seconds(140);
-    evening.userActive = false;
-    evening.seconds(idleSeconds);
-    Seconds idle;
-    for (uint64_t second : evening.host.startSeconds(u"/show:tolder")) idle.push_back(second - 140);
-    return idle;
+    evening.play({{E::Use, 140}, {E::Idle, idleSeconds}});
+    return evening.host.log;
 }
 
 TEST_P(TolderEvening, GrumblesComeAtShrinkingIntervalsUntilInput) {
     SimulatedEvening evening{Settings{}};
     evening.bootedAt(GetParam());
-    EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 315), (Seconds{160, 220, 250, 270, 285, 300, 315}));
+    EXPECT_EQ(idleFrom140(evening, 315),
+              " tolder@300 tolder@360 tolder@390 tolder@410 tolder@425 tolder@440 tolder@455");
     EXPECT_TRUE(evening.host.tolderTimerRunning);
-
-    evening.userActive = true;
-    evening.seconds(1);
+    evening.play({{E::Use, 1}});
     EXPECT_FALSE(evening.host.tolderTimerRunning);
     evening.minutes(10);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder").size(), 7u);
+    EXPECT_EQ(evening.host.scenesStarted, 7u);
 }
 
 // An ordinary boot, and one whose tick count wraps during the idle stretch.
 INSTANTIATE_TEST_SUITE_P(Boots, TolderEvening, ::testing::Values(5'000'000u, 0xFFFFFFFFu - 299'000u));
 
-TEST(TolderEvening, RepeatZeroGrumblesEvery15Seconds) {
-    Settings settings;
-    settings.grumbleRepeat = 0;
-    SimulatedEvening evening(settings);
-    EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 205), (Seconds{160, 175, 190, 205}));
-}
-
-TEST(TolderEvening, AGrumbleThatNeverReportsIsTriedOnceMorePerIdleStretch) {
-    SimulatedEvening evening{Settings{}};
-    evening.sceneBehaviour.secondsToStart = 1 << 30;  // no player: an error box instead of the scene
-    EXPECT_EQ(grumblesAfterInputStopsAt140(evening, 600), (Seconds{160, 220}));
-    evening.userActive = true;
-    evening.seconds(1);
-    evening.userActive = false;
-    evening.seconds(300);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder").size(), 4u);
-}
-
-TEST(TolderEvening, SilentWhileAVideoTitleIsOpen) {
-    SimulatedEvening evening{Settings{}};
-    evening.host.videoOpen = true;
-    EXPECT_TRUE(grumblesAfterInputStopsAt140(evening, 600).empty());
-    evening.host.videoOpen = false;
-    evening.minutes(1);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder").size(), 1u);
-}
-
-TEST(TolderEvening, SilentUntilTheFirstInputSinceTheResynchronisation) {
-    SimulatedEvening evening{Settings{}};
-    evening.userActive = false;
-    evening.startModule();
-    evening.minutes(10);
-    EXPECT_TRUE(evening.host.starts.empty());
-    evening.input();
-    evening.minutes(3);
-    EXPECT_EQ(evening.host.startSeconds(u"/show:tolder"), Seconds{780});
+// Every 15 s with no repeat set; a grumble that never reports is tried once
+// more an idle stretch; none while a video title is open.
+TEST(TolderEvening, AnUnsetRepeatASilentSceneAndAVideo) {
+    Settings repeatZero;
+    repeatZero.grumbleRepeat = 0;
+    SimulatedEvening zero(repeatZero), silent{Settings{}}, video{Settings{}};
+    EXPECT_EQ(idleFrom140(zero, 205), " tolder@300 tolder@315 tolder@330 tolder@345");
+    silent.sceneBehaviour.secondsToStart = 1 << 30;  // no player: an error box instead of the scene
+    EXPECT_EQ(idleFrom140(silent, 600), " tolder@300 tolder@360");
+    silent.play({{E::Use, 1}, {E::Idle, 300}});
+    EXPECT_EQ(silent.host.scenesStarted, 4u);
+    video.host.videoOpen = true;
+    EXPECT_EQ(idleFrom140(video, 600), "");
+    video.host.videoOpen = false;
+    video.play({{E::Idle, 60}});
+    EXPECT_EQ(video.host.scenesStarted, 1u);
 }
 
 TEST(ControlEvening, LockedMinutesAreNotCountedAndNotCredited) {
     StartedEvening evening(withNessel());
     evening.minutes(10);
-    evening.core().sessionChanged(7);  // locked
-    evening.minutes(2);
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 10);
-    evening.core().sessionChanged(3);  // other events change nothing
-    evening.minutes(1);
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 10);
-    evening.core().sessionChanged(8);
-    evening.minutes(1);
-    EXPECT_EQ(evening.host.storedState().nesselMinutes, 11);
+    for (auto [event, minutes, counted] :
+         {std::tuple{7u, 2, 10}, {3u, 1, 10}, {8u, 1, 11}}) {  // locked, other, unlocked
+        evening.core().sessionChanged(event);
+        evening.minutes(minutes);
+        EXPECT_EQ(evening.host.storedState().nesselMinutes, counted) << event;
+    }
     evening.core().sessionChanged(2);
     EXPECT_FALSE(evening.core().sessionActive());
     evening.core().sessionChanged(1);

@@ -7,28 +7,23 @@
 
 namespace {
 
-// A sparse address space: runs of bytes at given addresses.
-class FakeMemory {
-public:
+// A sparse address space: runs of bytes, and little-endian values, at given addresses.
+struct FakeMemory : std::map<uint64_t, uint8_t> {
     void put(uint64_t address, std::vector<uint8_t> bytes) {
-        for (uint8_t b : bytes) memory_[address++] = b;
+        for (uint8_t b : bytes) (*this)[address++] = b;
     }
     void putValue(uint64_t address, uint64_t value, int size = 4) {
-        for (int i = 0; i < size; ++i) memory_[address + i] = uint8_t(value >> (8 * i));
+        for (int i = 0; i < size; ++i) (*this)[address + i] = uint8_t(value >> (8 * i));
     }
     ReadProcessBytes reader() const {
         return [this](uint64_t address, void* out, size_t length) {
             for (size_t i = 0; i < length; ++i) {
-                auto found = memory_.find(address + i);
-                if (found == memory_.end()) return false;
-                static_cast<uint8_t*>(out)[i] = found->second;
+                if (!count(address + i)) return false;
+                static_cast<uint8_t*>(out)[i] = at(address + i);
             }
             return true;
         };
     }
-
-private:
-    std::map<uint64_t, uint8_t> memory_;
 };
 
 using Chain = std::vector<uint64_t>;
@@ -43,14 +38,6 @@ TEST(ImportMatch, HotPatchedIndirectJumpLeadsToTheImplementation) {
     memory.put(0x7B01EEE0, realCode());
     EXPECT_EQ(jumpChain(0x7B60D390, memory.reader(), CodeWidth::X86), (Chain{0x7B60D390, 0x7B01EEE0}));
     EXPECT_EQ(jumpChain(0x7B01EEE0, memory.reader(), CodeWidth::X86), (Chain{0x7B01EEE0}));
-}
-
-TEST(ImportMatch, RelativeJumpsAreFollowedBothWays) {
-    FakeMemory memory;
-    memory.put(0x1000, {0xE9, 0xFB, 0x0F, 0x00, 0x00});                           // to 0x1000 + 5 + 0xFFB = 0x2000
-    memory.put(0x2000, {0xEB, 0xFE - 0x10, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90});  // to 0x2002 - 0x12 = 0x1FF0
-    memory.put(0x1FF0, {0xC3, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(jumpChain(0x1000, memory.reader(), CodeWidth::X86), (Chain{0x1000, 0x2000, 0x1FF0}));
 }
 
 TEST(ImportMatch, X64IndirectJumpsReadTheirSlotRelativeToTheNextInstruction) {
@@ -70,8 +57,13 @@ TEST(ImportMatch, X64IndirectJumpsReadTheirSlotRelativeToTheNextInstruction) {
     EXPECT_EQ(jumpChain(0x5000, memory.reader(), CodeWidth::X86), (Chain{0x5000}));
 }
 
-TEST(ImportMatch, ChainStopsAtLoopsAndUnreadableMemory) {
+// Relative jumps are followed both ways; a chain stops at loops and unreadable memory.
+TEST(ImportMatch, RelativeJumpsAreFollowedUpToLoopsAndUnreadableMemory) {
     FakeMemory memory;
+    memory.put(0x1000, {0xE9, 0xFB, 0x0F, 0x00, 0x00});                           // to 0x1000 + 5 + 0xFFB = 0x2000
+    memory.put(0x2000, {0xEB, 0xFE - 0x10, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90});  // to 0x2002 - 0x12 = 0x1FF0
+    memory.put(0x1FF0, {0xC3, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(jumpChain(0x1000, memory.reader(), CodeWidth::X86), (Chain{0x1000, 0x2000, 0x1FF0}));
     memory.put(0x3000, {0xEB, 0xFE, 0, 0, 0, 0, 0, 0});  // jumps to itself
     EXPECT_EQ(jumpChain(0x3000, memory.reader(), CodeWidth::X86).size(), 1u);
     memory.put(0x4000, {0xFF, 0x25, 0x00, 0x50, 0x00, 0x00, 0, 0});  // slot 0x5000 unreadable

@@ -84,13 +84,17 @@ TEST(KeyValueDocument, NumberScansLikeADecimalConversion) {
         EXPECT_EQ(document.number(key, 5), want) << std::string(key.begin(), key.end());
 }
 
-TEST(KeyValueDocument, TextWithBreaksReplacesEverySeparator) {
-    KeyValueDocument document = parsed(u"list=a.txt|b.txt||c\r\nnl=a\nb");
+// Every separator replaced by a line break (one contained in CR LF once, not
+// forever); ANSI text through the given conversion.
+TEST(KeyValueDocument, TextWithBreaksAndAnsiText) {
+    KeyValueDocument document = parsed(u"list=a.txt|b.txt||c\r\nnl=a\nb\r\nname=\x0416z");
     EXPECT_EQ(document.textWithBreaks(u"list"), u"a.txt\r\nb.txt\r\n\r\nc");
     EXPECT_EQ(document.textWithBreaks(u"absent"), u"");
     EXPECT_EQ(document.textWithBreaks(u"list", u"."), u"a\r\ntxt|b\r\ntxt||c");
-    // A separator contained in CR LF is replaced once, not forever.
     EXPECT_EQ(document.textWithBreaks(u"nl", u"\n"), u"a\r\nb");
+    EXPECT_EQ(document.ansiText(u"list", asciiText), "a.txt|b.txt||c");
+    EXPECT_EQ(document.ansiText(u"name", asciiText), "?z");
+    EXPECT_EQ(document.ansiText(u"absent", asciiText), "");
 }
 
 TEST(KeyValueDocument, BytesAreLittleEndianAndAnOddLastByteIsIgnored) {
@@ -100,11 +104,4 @@ TEST(KeyValueDocument, BytesAreLittleEndianAndAnOddLastByteIsIgnored) {
     EXPECT_EQ(document.text(u"k"), u"\x0416");
     document.parseBytes(bytes, 1);
     EXPECT_EQ(document.size(), 1u);
-}
-
-TEST(KeyValueDocument, AnsiTextGoesThroughTheGivenConversion) {
-    KeyValueDocument document = parsed(u"size=1/3\r\nname=\x0416z");
-    EXPECT_EQ(document.ansiText(u"size", asciiText), "1/3");
-    EXPECT_EQ(document.ansiText(u"name", asciiText), "?z");
-    EXPECT_EQ(document.ansiText(u"absent", asciiText), "");
 }

@@ -1,7 +1,5 @@
 // The programs parents limit: the groups a child's limits give, the names that
-// know a program, a group's minutes played in looks two seconds apart, and a
-// school week as the guard's loop plays it: the computer's rules, the
-// programs' and the end of the evening together.
+// know a program, and days played as the guard's loop plays them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,62 +50,11 @@ TEST(ProgramGroups, EachChildGetsTheCommonGroupsWithTheirOwnOverThem) {
         ProgramIdentity program;
         int group;
     } known[] = {
-        {{u"MINECRAFT.EXE", u"", u"", u"", {}}, 2},
-        {{u"homework.exe", u"Minecraft.exe", u"", u"", {}}, 2},
-        {{u"homework.exe", u"", u"", u"roblox", {}}, 2},
-        {{u"homework.exe", u"", u"learn.exe", u"", {}}, 1},
-        {{u"homework.exe", u"", u"", u"", {}}, -1},
-        {{u"", u"", u"", u"", {}}, -1},
+        {{u"MINECRAFT.EXE", u"", u"", u"", {}}, 2},      {{u"homework.exe", u"Minecraft.exe", u"", u"", {}}, 2},
+        {{u"homework.exe", u"", u"", u"roblox", {}}, 2}, {{u"homework.exe", u"", u"learn.exe", u"", {}}, 1},
+        {{u"homework.exe", u"", u"", u"", {}}, -1},      {{u"", u"", u"", u"", {}}, -1},
     };
     for (const auto& c : known) EXPECT_EQ(groupOfProgram(masha, c.program), c.group) << &c - known;
-}
-
-// A group's day played look by look: "W10@50" a warning of 10 minutes left at
-// the 50th minute, "C" the close asked, "E" the program ended, "R" a start refused.
-struct Play {
-    ProgramWatch watch;
-    std::vector<ProgramGroup> groups = programGroupsOf(kFamily, u"Ваня");
-    uint64_t awake = 1;
-    const LocalMinute monday = static_cast<LocalMinute>(kEveningStart / kMinute) + 2 * kMinutesPerDay - 10 * 60;
-    LocalMinute local = monday + 10 * 60;
-    std::string steps;
-
-    // The guard stalled, or the computer slept without its word.
-    void stall(int count) {
-        awake += count * kMinute;
-        local += count;
-    }
-    // The guard's end takes the program away: later looks see it no more.
-    void minutes(int count, ProgramSight games, bool extraTime = false) {
-        for (int look = 0; look < count * 30; ++look) {
-            awake += 2 * kSecond;
-            if (look % 30 == 29) ++local;
-            const std::vector<ProgramSteps> asked =
-                watch.look("child", groups, {{games.running, games.running}, games}, awake, local, extraTime);
-            EXPECT_EQ(asked[0].askClose || asked[0].end || asked[0].warning >= 0, false) << "always allowed";
-            const ProgramSteps& step = asked[1];
-            const std::string at = "@" + std::to_string(awake / kMinute);
-            if (step.warning >= 0) steps += " W" + std::to_string(step.warning) + at;
-            if (step.askClose) steps += " C" + at;
-            if (step.end) steps += std::string(step.refused ? " R" : " E") + at;
-            if (step.end) games = {};
-        }
-    }
-};
-
-TEST(ProgramWatch, AGameIsWarnedAskedToCloseAndEndedAndOnlyTimeOnTheScreenCounts) {
-    Play day;
-    day.minutes(20, {true, false});  // minimised behind homework: nothing counts
-    day.minutes(20, {true, true}, true);  // extra time counts towards nothing
-    day.stall(30);  // gives ten seconds at most
-    day.minutes(70, {true, true});  // played on after the close
-    day.minutes(1, {true, true});   // started again
-    EXPECT_EQ(day.steps, " W10@119 W3@126 C@129 E@130 R@140");
-    day.local = day.monday + kMinutesPerDay + 12 * 60;  // Tuesday noon: outside its hours
-    day.minutes(1, {true, true});
-    day.local = day.monday + kMinutesPerDay + 15 * 60 + 30;  // open again, for 90 minutes
-    day.minutes(1, {true, true});
-    EXPECT_EQ(day.steps, " W10@119 W3@126 C@129 E@130 R@140 R@141");
 }
 
 // The guard's file of the groups' records: each whole entry of a cut file is
@@ -178,42 +125,53 @@ const KeyValueDocument kWeek = limitsOf(
     u"program.Игры = minecraft.exe\r\nprogram.Игры.monday.minutes = 60\r\nprogram.Игры.tuesday.minutes = 60\r\n"
     u"program.Игры.wednesday.minutes = 60\r\nprogram.Игры.thursday.minutes = 60\r\n"
     u"program.Игры.friday.minutes = 60\r\nprogram.Школа = learn.exe\r\nprogram.Школа.always = on\r\n");
-constexpr size_t kGames = 0, kSchool = 1;
 constexpr uint32_t kChildsSession = 2;  // the parent's is session 1, switched away from
 constexpr uint64_t kLook = 2 * kSecond;
 
+// A child's days as the guard's loop plays them, a look every two seconds:
+// the computer's rules, the programs' and the end of the evening together.
+// The steps read "W10@90": a warning of 10 minutes left at the 90th minute of
+// the day's use; "C" the close asked, "E" the game ended, "R" a start refused,
+// "T" the turn-off scene, "L", "S" or "K" the evening's end.
 struct Week {
     GuardCore core;
     ProgramWatch watch;
-    const std::vector<ProgramGroup> groups = programGroupsOf(kWeek, u"Маша");
-    GuardRules rules{childSettings(withNessel(), kWeek, u"Маша"), calendarOf(kWeek, u"Маша"), 0};
+    const KeyValueDocument& limits;
+    const std::u16string child;
+    const std::vector<ProgramGroup> groups = programGroupsOf(limits, child);
+    const size_t games = groups[0].name == u"Игры" ? 0 : 1, school = 1 - games;
+    GuardRules rules{childSettings(withNessel(), limits, child), calendarOf(limits, child), 0};
     GuardClock clock{kEveningStart + 2 * 24 * 60 * kMinute + 5 * 60 * kMinute, 1};  // Monday 15:00
     uint64_t dayStart = 0;
-    Week() { rules.settings.bedtimeMinutes = 600; }  // the calendar's budget ends the day
-    bool gameRunning = false, ended = false;
-    std::string steps;  // "W10@90": what was asked, at which minute of the day's use
+    bool ended = false;
+    std::string steps;
 
-    // Minutes of use with the school's program in front, or the game, or
-    // something else; the game ends when the guard ends it.
-    void use(int minutes, bool schoolInFront, bool game) {
-        gameRunning = game;
+    explicit Week(const KeyValueDocument& limits = kWeek, std::u16string child = u"Маша")
+        : limits(limits), child(child) {
+        rules.settings.bedtimeMinutes = 600;  // the calendar's budget ends the day
+    }
+    // Minutes of use with the game running (and on the screen or not), the
+    // school's program in front or not; the game ends when the guard ends it.
+    void use(int minutes, ProgramSight game, bool schoolInFront = false, bool extraTime = false) {
         for (int look = 0; look < minutes * 60 / 2 && !ended; ++look) {
             clock.utc += kLook;
             clock.awake += kLook;
             const LocalMinute local = static_cast<LocalMinute>(clock.utc / kMinute);
             const std::string at = "@" + std::to_string((clock.awake - dayStart) / kMinute);
             std::vector<ProgramSight> sights(groups.size());
-            sights[kGames] = {gameRunning, gameRunning};
-            sights[kSchool] = {true, schoolInFront};
-            const ProgramSteps played = watch.look("masha", groups, sights, clock.awake, local, false)[kGames];
+            sights[games] = game;
+            sights[school] = {true, schoolInFront};
+            const std::vector<ProgramSteps> asked = watch.look("masha", groups, sights, clock.awake, local, extraTime);
+            EXPECT_EQ(asked[school].askClose || asked[school].end || asked[school].warning >= 0, false);
+            const ProgramSteps& played = asked[games];
             if (played.warning >= 0) steps += " W" + std::to_string(played.warning) + at;
             if (played.askClose) steps += " C" + at;
-            if (played.end) steps += " E" + at, gameRunning = false;
+            if (played.end) steps += std::string(played.refused ? " R" : " E") + at, game = {};
             rules.freeTime = schoolInFront;
-            const GuardSteps asked = core.look("masha", {kChildsSession}, rules, clock, local);
-            if (asked.turnOffScene) steps += " T" + at;
-            if (asked.shutdown) {
-                const EndAction action = endActionFor(endingOf(kWeek, u"Маша"), true);
+            const GuardSteps told = core.look("masha", {kChildsSession}, rules, clock, local);
+            if (told.turnOffScene) steps += " T" + at;
+            if (told.shutdown) {
+                const EndAction action = endActionFor(endingOf(limits, child), true);
                 steps += (action == EndAction::LogOff ? " L" : action == EndAction::ShutDown ? " S" : " K") + at;
                 core.sessionEvent(kChildsSession, SessionEvent::Logoff);
                 ended = true;
@@ -229,6 +187,24 @@ struct Week {
     }
 };
 
+// A game is warned, asked to close and ended, and only its time on the
+// screen counts: not minimised behind homework, not in extra time, not a
+// stalled loop's; a start after the end, or outside its hours, is refused.
+TEST(ProgramWatch, AGameIsWarnedAskedToCloseAndEndedAndOnlyTimeOnTheScreenCounts) {
+    Week day(kFamily, u"Ваня");
+    day.use(20, {true, false});
+    day.use(20, {true, true}, false, true);
+    day.clock.utc += 30 * kMinute, day.clock.awake += 30 * kMinute;  // a stall: ten seconds count at most
+    day.use(70, {true, true});                                       // played on after the close
+    day.use(1, {true, true});                                        // started again
+    EXPECT_EQ(day.steps, " W10@119 W3@126 C@129 E@130 R@140");
+    day.clock.utc = kEveningStart + 3 * 24 * 60 * kMinute + 2 * 60 * kMinute;  // Tuesday noon: outside its hours
+    day.use(1, {true, true});
+    day.clock.utc += 3 * 60 * kMinute + 30 * kMinute;  // open again, for 90 minutes
+    day.use(1, {true, true});
+    EXPECT_EQ(day.steps, " W10@119 W3@126 C@129 E@130 R@140 R@141");
+}
+
 }  // namespace
 
 // Each day: 40 minutes of homework, the game played past its hour (warned at
@@ -239,9 +215,9 @@ struct Week {
 TEST(SchoolWeek, AnHourOfGamesHomeworkFreeAndTheParentsSessionKept) {
     Week week;
     for (int day = 0; day < 5; ++day) {
-        week.use(40, true, false);
-        week.use(70, false, true);
-        week.use(60, false, false);
+        week.use(40, {}, true);
+        week.use(70, {true, true});
+        week.use(60, {});
         week.nextDay();
     }
     const std::string day = " W10@90 W3@97 C@100 E@101 T@130 L@133 |";

@@ -40,46 +40,31 @@ struct Scripts {
     }
 };
 
-// The script's next step as "movie for N ms", or "none".
-std::string nextStep(SceneScript& script) {
-    std::optional<MovieStep> step = script.nextMovie();
-    return step ? asciiText(step->movieName) + " for " + std::to_string(step->durationMs) + " ms" : "none";
+// The script's next steps, at most `most`, up to the first none: " movie ms" each.
+std::string steps(SceneScript& script, int most = 9) {
+    std::string played;
+    for (std::optional<MovieStep> step; most-- > 0 && (step = script.nextMovie());)
+        played += " " + asciiText(step->movieName) + " " + std::to_string(step->durationMs);
+    return played;
 }
 
 }  // namespace
 
-TEST(SceneScript, LoadReadsUnderInfoAndIgnoresMissingOrEmptyNames) {
-    Scripts scripts{{{u"c-test.txt", u"close=none"}}};
-    SceneScript script = scripts.script();
-    EXPECT_FALSE(script.load(u""));
-    EXPECT_TRUE(scripts.reads.empty());
-    EXPECT_FALSE(script.load(u"c-missing.txt"));
-    EXPECT_EQ(script.document().size(), 0u);
-    EXPECT_TRUE(script.load(u"c-test.txt"));
-    EXPECT_EQ(scripts.reads.back(), u"info\\c-test.txt");
-    EXPECT_EQ(script.document().text(u"close"), u"none");
-}
-
-TEST(SceneScript, OneMovieWithoutListPlaysOnceThenEnds) {
-    Scripts scripts{{{u"c-tolder.txt", u"swf1=grumble.swf\r\ntime1=0:30:0"}}};
-    SceneScript script = scripts.script();
-    ASSERT_TRUE(script.load(u"c-tolder.txt"));
-    EXPECT_FALSE(script.nextList());
-    EXPECT_EQ(nextStep(script), "grumble.swf for 30000 ms");
-    EXPECT_EQ(nextStep(script), "none");
-    EXPECT_FALSE(script.nextList());
-    EXPECT_FALSE(script.document().contains(u"swf1"));
-    EXPECT_FALSE(script.document().contains(u"time1"));
-}
-
-TEST(SceneScript, TimeWithoutMovieIsAnEmptyStepAndMovieWithoutTimeEndsTheRun) {
-    Scripts scripts{{{u"c-test.txt", u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0"}}};
-    SceneScript script = scripts.script();
-    script.load(u"c-test.txt");
-    EXPECT_EQ(nextStep(script), " for -1 ms");
-    EXPECT_EQ(nextStep(script), "none");
-    EXPECT_EQ(script.movieCounter(), 2);
-    EXPECT_FALSE(script.document().contains(u"swf2"));
+// One movie without a list plays once; a time without a movie is an empty
+// step, a movie without a time ends the run. What is played leaves the document.
+TEST(SceneScript, MoviesPlayInOrderUntilOneWithoutATime) {
+    Scripts scripts{{{u"c-tolder.txt", u"swf1=grumble.swf\r\ntime1=0:30:0"},
+                     {u"c-test.txt", u"time1=infinity\r\nswf2=b.swf\r\nswf3=c.swf\r\ntime3=1:0:0"}}};
+    SceneScript tolder = scripts.script(), test = scripts.script();
+    ASSERT_TRUE(tolder.load(u"c-tolder.txt"));
+    EXPECT_FALSE(tolder.nextList());
+    EXPECT_EQ(steps(tolder), " grumble.swf 30000");
+    EXPECT_FALSE(tolder.nextList());
+    EXPECT_FALSE(tolder.document().contains(u"swf1") || tolder.document().contains(u"time1"));
+    test.load(u"c-test.txt");
+    EXPECT_EQ(steps(test), "  -1");
+    EXPECT_EQ(test.movieCounter(), 2);
+    EXPECT_FALSE(test.document().contains(u"swf2"));
 }
 
 TEST(SceneScript, ListFileRestartsMovieNumbering) {
@@ -91,23 +76,30 @@ TEST(SceneScript, ListFileRestartsMovieNumbering) {
     script.load(u"c-hopsa-common.txt");
     script.load(u"c-hopsa-usual.txt");
     EXPECT_EQ(script.document().text(u"close"), u"close");
-    EXPECT_EQ(nextStep(script), "intro.swf for 1000 ms");
+    EXPECT_EQ(steps(script, 1), " intro.swf 1000");
     ASSERT_TRUE(script.nextList());
     EXPECT_EQ(script.movieCounter(), 0);
     EXPECT_EQ(script.document().text(u"close"), u"none");
-    EXPECT_EQ(nextStep(script), "a1.swf for 120000 ms");
-    EXPECT_EQ(nextStep(script), "a2.swf for 5 ms");
-    EXPECT_EQ(nextStep(script), "none");
+    EXPECT_EQ(steps(script), " a1.swf 120000 a2.swf 5");
     EXPECT_FALSE(script.nextList());
     EXPECT_EQ(script.listCounter(), 2);
 }
 
-// A list of blank entries fails and resets the movie counter; a missing entry
+// Scripts are read under "info\"; an empty name or a missing file is none. A
+// list of blank entries fails and resets the movie counter; a missing entry
 // fails its list, and the next list is tried.
-TEST(SceneScript, ListsWithoutAReadableEntryFail) {
+TEST(SceneScript, NothingUnreadableIsTaken) {
     Scripts scripts{{{u"c-blank.txt", u"swf1=a.swf\r\ntime1=1\r\nswf-list1= | \t|"},
                      {u"c-gone.txt", u"swf-list1=gone.txt\r\nswf-list2=a.txt"},
                      {u"a.txt", u"swf1=a.swf\r\ntime1=1"}}};
+    SceneScript script = scripts.script();
+    EXPECT_FALSE(script.load(u""));
+    EXPECT_TRUE(scripts.reads.empty());
+    EXPECT_FALSE(script.load(u"c-missing.txt"));
+    EXPECT_EQ(script.document().size(), 0u);
+    EXPECT_TRUE(script.load(u"a.txt"));
+    EXPECT_EQ(scripts.reads.back(), u"info\\a.txt");
+    EXPECT_EQ(script.document().text(u"time1"), u"1");
     SceneScript blank = scripts.script();
     blank.load(u"c-blank.txt");
     blank.nextMovie();

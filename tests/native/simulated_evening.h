@@ -17,6 +17,7 @@
 constexpr uint64_t kEveningStart = 134'094'888'000'000'000ULL;
 constexpr uint64_t kSecond = 10'000'000ULL;
 constexpr uint64_t kMinute = 60 * kSecond;
+using Seconds = std::vector<uint64_t>;
 
 // Settings with one module switched on besides the default ones.
 inline Settings withNessel() {
@@ -33,11 +34,6 @@ inline Settings withHopsa() {
 
 class SimulatedHost : public ControlHost {
 public:
-    struct Start {
-        uint64_t second;  // seconds since the evening began
-        std::u16string parameters;
-    };
-
     Moment now{kEveningStart, 5'000'000};
     uint32_t lastInput = 5'000'000 - 60'000;  // the logon
     bool videoOpen = false;
@@ -54,9 +50,9 @@ public:
     int32_t tipLeft = -2, tipOff = -2;  // the icon's tip
     std::vector<int32_t> warnings;
 
-    std::vector<Start> starts;
+    size_t scenesStarted = 0;
+    std::string log;  // " nessel-turnoff@2700 S@2880 F@3000": scenes started and shut-downs asked, at their second
     int programsEnded = 0;
-    std::vector<std::pair<uint64_t, bool>> shutdowns;  // the second each was asked for, and whether forced
     int stateWrites = 0;
     bool watchdogRunning = false;
     bool tolderTimerRunning = false;
@@ -105,7 +101,8 @@ public:
     void warnTimeLeft(int32_t minutesLeft) override { warnings.push_back(minutesLeft); }
     bool startProgram(std::u16string_view, std::u16string_view parameters) override {
         if (!programsPresent) return false;
-        starts.push_back({secondsSinceEvening(), std::u16string(parameters)});
+        ++scenesStarted;
+        note(std::string(parameters.begin() + 6, parameters.end()));  // the scene's name after "/show:"
         return true;
     }
     void endLastProgram() override { ++programsEnded; }
@@ -113,7 +110,8 @@ public:
     void stopSceneWatchdog() override { watchdogRunning = false; }
     void startTolderTimer() override { tolderTimerRunning = true; }
     void stopTolderTimer() override { tolderTimerRunning = false; }
-    void requestShutdown(bool force) override { shutdowns.emplace_back(secondsSinceEvening(), force); }
+    void requestShutdown(bool force) override { note(force ? "F" : "S"); }
+    void note(const std::string& what) { log += " " + what + "@" + std::to_string(secondsSinceEvening()); }
     void showTrayIcon(bool shown) override {
         trayShown = shown;
         ++trayChanges;
@@ -125,12 +123,6 @@ public:
         StateRecord record;
         decodeStateRecord(stateFile.data(), stateFile.size(), record);
         return record;
-    }
-    std::vector<uint64_t> startSeconds(std::u16string_view parameters) const {
-        std::vector<uint64_t> seconds;
-        for (const Start& start : starts)
-            if (start.parameters == parameters) seconds.push_back(start.second);
-        return seconds;
     }
 };
 
@@ -204,6 +196,28 @@ public:
         return core_->command(code, argument, password, host.now);
     }
 
+    // A script of stretches: seconds of use or of idleness, minutes switched
+    // off (the module started again after them), the guard's count of minutes.
+    enum Act { Use, Idle, Off, Guard };
+    struct Stretch {
+        Act act;
+        uint64_t count;
+    };
+    void play(const std::vector<Stretch>& script) {
+        for (const Stretch& stretch : script) {
+            if (stretch.act == Off) switchOffFor(stretch.count), startModule();
+            if (stretch.act == Guard) {
+                StateRecord guard;
+                guard.nesselMinutes = static_cast<int32_t>(stretch.count);
+                const StateImage image = encodeStateRecord(guard);
+                host.ledger.assign(image.begin(), image.end());
+            }
+            userActive = stretch.act != Idle;
+            if (stretch.act == Use || stretch.act == Idle) seconds(stretch.count);
+        }
+        userActive = true;
+    }
+
     size_t runningScenes() const {
         size_t running = 0;
         for (const Scene& scene : scenes_) running += scene.alive ? 1 : 0;
@@ -222,9 +236,7 @@ private:
         host.now.utc += kSecond;
         host.now.tick += 1000;
         if (userActive) input();
-        for (size_t i = known_; i < host.starts.size(); ++i)
-            if (host.starts[i].parameters.rfind(u"/show:", 0) == 0) scenes_.push_back(Scene{nextBehaviour()});
-        known_ = host.starts.size();
+        for (; known_ < host.scenesStarted; ++known_) scenes_.push_back(Scene{nextBehaviour()});
         mostScenes_ = std::max(mostScenes_, runningScenes());
         for (Scene& scene : scenes_) playSceneSecond(scene);
         if (host.tolderTimerRunning) core_->tolderSecondTick(host.now);

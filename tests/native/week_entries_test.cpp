@@ -5,50 +5,37 @@
 
 namespace {
 
-struct Case {
-    const char* name;
-    std::u16string user;
-    std::array<DayEntry, 2> monTue;  // the other days' entries are empty
-    std::u16string before, after;
-    std::optional<size_t> badDay;
-    bool badMinutes = false;
-};
-
-const Case kCases[] = {
-    {"SetsHoursAndBudget",
-     u"",
-     {{{u"15:00-20:30", u"120"}, {}}},
-     u"",
-     u"monday = 15:00-20:30\r\nmonday.minutes = 120\r\n",
-     {}},
-    {"AChildsOwnKeys", u"Маша", {{{}, {u"-", u""}}}, u"; note\r\n", u"; note\r\nМаша/tuesday = -\r\n", {}},
-    {"EmptyEntriesRemoveKeys",
-     u"",
-     {{{}, {}}},
-     u"monday = -\r\nsunday.minutes = 5\r\nzone = X\r\n",
-     u"zone = X\r\n",
-     {}},
-    {"ABadEntryKeepsItsKeyAndTheOthersAreSet",
-     u"",
-     {{{u"25:00-26:00", u"1441"}, {u"10:00-11:00", u"x"}}},
-     u"monday = -\r\n",
-     u"monday = -\r\ntuesday = 10:00-11:00\r\n",
-     0},
-    {"TheFirstBadIsTheMinutesBeforeALaterDay", u"", {{{u"", u"60 "}, {u"9", u""}}}, u"", u"", 0, true},
-};
-
+// Monday's and Tuesday's entries (the other days' are empty) merged into a
+// text for a user; the first bad entry's day, and whether its minutes are bad.
 TEST(WeekEntriesMerge, SetsWhatReadsAndNamesTheFirstThatDoesNot) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
+    const struct {
+        std::u16string user;
+        DayEntry monday, tuesday;
+        std::u16string before, after;
+        std::optional<size_t> badDay;
+        bool badMinutes = false;
+    } cases[] = {
+        {u"", {u"15:00-20:30", u"120"}, {}, u"", u"monday = 15:00-20:30\r\nmonday.minutes = 120\r\n", {}},
+        // a child's own keys; empty entries remove keys
+        {u"Маша", {}, {u"-", u""}, u"; note\r\n", u"; note\r\nМаша/tuesday = -\r\n", {}},
+        {u"", {}, {}, u"monday = -\r\nsunday.minutes = 5\r\nzone = X\r\n", u"zone = X\r\n", {}},
+        // a bad entry keeps its key, the others are set; the minutes come before a later day
+        {u"",
+         {u"25:00-26:00", u"1441"},
+         {u"10:00-11:00", u"x"},
+         u"monday = -\r\n",
+         u"monday = -\r\ntuesday = 10:00-11:00\r\n",
+         0},
+        {u"", {u"", u"60 "}, {u"9", u""}, u"", u"", 0, true},
+    };
+    for (const auto& c : cases) {
         WeekEntries week;
-        week[0] = c.monTue[0];
-        week[1] = c.monTue[1];
+        week[0] = c.monday, week[1] = c.tuesday;
         std::optional<BadEntry> bad;
-        EXPECT_EQ(withWeekEntries(c.before, c.user, week, bad), c.after);
+        EXPECT_EQ(withWeekEntries(c.before, c.user, week, bad), c.after) << &c - cases;
         ASSERT_EQ(bad.has_value(), c.badDay.has_value());
         if (bad) {
-            EXPECT_EQ(bad->day, *c.badDay);
-            EXPECT_EQ(bad->minutes, c.badMinutes);
+            EXPECT_EQ(std::make_pair(bad->day, bad->minutes), std::make_pair(*c.badDay, c.badMinutes));
         }
     }
 }
