@@ -1,5 +1,7 @@
 #include "guard/parents_grants.h"
 
+#include "control/time_request.h"
+
 GuardAnswer ParentsGrants::answer(const GuardQuestion& question, const ChannelClient& client,
                                   const std::map<uint32_t, uint32_t>& modules, const PasswordCheck& passwordAccepted,
                                   uint64_t nowMs) {
@@ -22,9 +24,12 @@ GuardAnswer ParentsGrants::answer(const GuardQuestion& question, const ChannelCl
     // What the screen shows frees time (an always-allowed program in front),
     // and a request reaches the parents, so only a module known by its
     // process may say either: on Windows XP, where the pipe names no process,
-    // nobody may.
+    // nobody may. A request is for minutes the parents may be asked for.
     case GuardAsk::Screen:
-    case GuardAsk::Request: answer.yes = answer.moduleProcess != 0 && client.process == answer.moduleProcess; break;
+    case GuardAsk::Request:
+        answer.yes = answer.moduleProcess != 0 && client.process == answer.moduleProcess &&
+                     (question.ask == GuardAsk::Screen || requestableMinutes(static_cast<int32_t>(question.command)));
+        break;
     }
     return answer;
 }

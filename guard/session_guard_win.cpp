@@ -450,7 +450,7 @@ void SessionGuard::followUser(const std::string& user, const UserLook& look, con
 }
 
 void SessionGuard::timeRequest(DWORD session, int32_t minutes, const std::u16string& reason) {
-    if (requestableMinutes(minutes)) askedIn_[session] = {0, minutes, 0, false, reason.substr(0, kReasonLimit)};
+    askedIn_[session] = {0, minutes, 0, false, reason.substr(0, kReasonLimit)};
 }
 
 void SessionGuard::followRequest(const std::string& user, const UserLook& look, uint64_t extraTimeUntil,

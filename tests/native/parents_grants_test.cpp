@@ -24,6 +24,7 @@ TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
         uint64_t at;
         bool yes;
         uint32_t module;
+        uint32_t minutes = 30;
     } steps[] = {
         {A::Module, u"", {2, false, 7}, 0, false, 0},
         {A::Module, u"", {1, false, 7}, 0, true, kModule},
@@ -41,11 +42,12 @@ TEST(ParentsGrants, OnlyTheParentsGrantAndOnlyTheGuardsModuleTakes) {
         {A::Screen, u"", {1, false, 0}, 0, false, kModule},
         {A::Request, u"доделать проект", {1, false, kModule}, 0, true, kModule},
         {A::Request, u"", {1, false, 7}, 0, false, kModule},
+        {A::Request, u"", {1, false, kModule}, 0, false, kModule, 20},  // minutes nobody may ask for
     };
     ParentsGrants grants;
     for (const auto& step : steps) {
         const GuardAnswer answer =
-            grants.answer({step.ask, step.password}, step.client, modules, &rightPassword, step.at);
+            grants.answer({step.ask, step.password, step.minutes}, step.client, modules, &rightPassword, step.at);
         EXPECT_EQ(answer.yes, step.yes) << int(step.ask) << " at " << step.at << " from " << step.client.process;
         EXPECT_EQ(answer.moduleProcess, step.module);
     }
