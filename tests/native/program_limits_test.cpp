@@ -78,10 +78,7 @@ TEST(ProgramFingerprints, ARenamedOrCopiedFileWithoutVersionNamesIsStillTheGame)
     const std::vector<ProgramGroup> groups = programGroupsOf(kFamily, u"");  // School, Игры
     const std::string game(kFingerprintSize, 'g'), learn(kFingerprintSize, 'l');
     const auto program = [](const char16_t* name, const std::string& fingerprint) {
-        ProgramIdentity identity;
-        identity.fileName = name;
-        identity.fingerprint = fingerprint;
-        return identity;
+        return ProgramIdentity{name, u"", u"", u"", fingerprint};
     };
     const std::u16string games = u"C:\\Games\\";
     const struct {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -204,16 +205,13 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
     EXPECT_EQ(moduleProcess(), 0u) << "the guard started the closed module again";
 
     // Its events' source, with the Russian texts in qz.exe (Wine's log keeps no events).
-    HKEY source = nullptr;
     const std::wstring key =
         L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + std::wstring(kEventSource);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS);
     wchar_t messages[MAX_PATH] = L"";
     DWORD messagesSize = sizeof messages;
-    EXPECT_EQ(RegQueryValueExW(source, L"EventMessageFile", nullptr, nullptr, reinterpret_cast<BYTE*>(messages),
-                               &messagesSize),
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"EventMessageFile", RRF_RT_ANY, nullptr, messages,
+                           &messagesSize),
               ERROR_SUCCESS);
-    RegCloseKey(source);
     HMODULE table = LoadLibraryExW(messages, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     wchar_t* text = nullptr;
     const DWORD_PTR child[] = {reinterpret_cast<DWORD_PTR>(L"Маша")};
@@ -227,7 +225,8 @@ TEST_F(Guard, KeepsTheModuleRunningUntilTheParentsCloseIt) {
     FreeLibrary(table);
 
     EXPECT_EQ(suite::run(suite::qzPath(), L"/remove-guard", 30000), 0u);
-    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS);
+    EXPECT_NE(RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"EventMessageFile", RRF_RT_ANY, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
     CloseServiceHandle(service);
     EXPECT_EQ(OpenServiceW(manager, kGuardServiceName, SERVICE_QUERY_STATUS), nullptr) << "the guard is left";
     CloseServiceHandle(manager);
@@ -443,17 +442,14 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     ASSERT_NE(suite::writeLimits(group + L" = Pallo\r\n" + group + L"." + todaysKey() + L".minutes = 1"), L"");
     const std::wstring game = suite::tempPath(L"homework.exe");
     ASSERT_TRUE(CopyFileW(suite::qzPath().c_str(), game.c_str(), FALSE));
-    const auto exitOf = [](HANDLE process) {  // ended, if need be, for the tests after
+    const auto exitOf = [](HANDLE process) {
         DWORD code = STILL_ACTIVE;
         WaitForSingleObject(process, 5000);
         GetExitCodeProcess(process, &code);
-        TerminateProcess(process, 0);
         return code;
     };
-    struct Games : std::vector<HANDLE> {
-        ~Games() {
-            for (HANDLE game : *this) suite::killProcess(game);
-        }
+    struct Games : std::vector<HANDLE> {  // each ended, whatever fails, for the tests after
+        ~Games() { std::for_each(begin(), end(), &suite::killProcess); }
     } games;
     const auto startGame = [&] {  // and wait until it shows its window
         games.push_back(suite::start(game, L"/message:x"));
@@ -470,11 +466,12 @@ TEST_F(Guard, EndsALimitedProgramUnderAnyName) {
     CreateDirectoryW(std::wstring(dataLocations().commonFolder()).append(L"\\guard").c_str(), nullptr);
     suite::writeBytes(log, std::string(kTrickHeader) + "\r\n");
     HANDLE held = CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD session = WTSGetActiveConsoleSessionId();
     for (int look = 0; look < 10; ++look, gGuardNow += 20 * kSecond) {  // minimised
-        screens.put(WTSGetActiveConsoleSessionId(), {{}, 0, gGuardNow / 10'000});
+        screens.put(session, {{}, 0, gGuardNow / 10'000});
         guard.follow();
-        for (auto note = screens.takeNote(WTSGetActiveConsoleSessionId(), gGuardNow / 10'000);
-             note.first != GuardNote::None; note = screens.takeNote(WTSGetActiveConsoleSessionId(), gGuardNow / 10'000))
+        for (auto note = screens.takeNote(session, gGuardNow / 10'000); note.first != GuardNote::None;
+             note = screens.takeNote(session, gGuardNow / 10'000))
             notes.push_back(note);
     }
     CloseHandle(held);
