@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -57,8 +58,7 @@ TEST(UsageHistory, ProgramGroupsKeepTheirOwnDays) {
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1 + 2 * 120);
     const std::vector<HistoryDay> games = recentProgramDays(history + "2026-12-0;Игры;5;\r\n", u"Игры", 155130, 3);
     const std::vector<HistoryDay> films = recentProgramDays(history, u"Кино", 155130, 3);
-    EXPECT_EQ(games[1].minutes, 70);
-    EXPECT_EQ(games[1].limit, 60);
+    EXPECT_EQ(std::make_pair(games[1].minutes, games[1].limit), std::make_pair(70, 60));
     EXPECT_EQ(games[2].minutes, 0);
     EXPECT_EQ(films[1].minutes, 155129 % 50);
 }
@@ -74,9 +74,8 @@ TEST(TimeRequest, AnsweredByALaterGrantAndReadWholeOrNotAtAll) {
     const std::vector<uint8_t> bytes = encodeTimeRequest(answeredBy(asked, kEveningStart + kMinute));
     const std::optional<TimeRequest> read = decodeTimeRequest(bytes.data(), bytes.size());
     ASSERT_TRUE(read);
-    EXPECT_EQ(read->reason, asked.reason);
-    EXPECT_TRUE(read->granted);
-    EXPECT_EQ(read->extraTimeBefore, asked.extraTimeBefore);
+    EXPECT_EQ(std::make_tuple(read->reason, read->granted, read->extraTimeBefore),
+              std::make_tuple(asked.reason, true, asked.extraTimeBefore));
     for (size_t size : {size_t{0}, size_t{27}, bytes.size() - 1})
         EXPECT_FALSE(decodeTimeRequest(bytes.data(), size)) << size;
     std::vector<uint8_t> odd = bytes;

@@ -164,21 +164,12 @@ TEST_F(CalendarDialog, TheHistoryIsExportedForASpreadsheetAndTheTricksListedAfte
     HWND tricks = suite::waitForOwnedBox(dialog, 5000);
     ASSERT_NE(tricks, nullptr);
     HWND list = GetDlgItem(tricks, IDC_TRICKS_LIST);
-    const auto cell = [&](int row, int column) {
-        wchar_t text[128] = L"";
-        LVITEMW cellItem{};
-        cellItem.iSubItem = column;
-        cellItem.pszText = text;
-        cellItem.cchTextMax = 128;
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cellItem));
-        return std::wstring(text);
-    };
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
-    EXPECT_EQ(cell(0, 1), L"Маша");
-    EXPECT_EQ(cell(0, 2), L"Программа запущена под другим именем");
+    EXPECT_EQ(suite::listCell(list, 0, 1), L"Маша");
+    EXPECT_EQ(suite::listCell(list, 0, 2), L"Программа запущена под другим именем");
     // In the user's date format on the computer's clock (Wine's zone here is UTC).
-    EXPECT_EQ(cell(1, 0).find(L"2026-12-01"), std::wstring::npos) << cell(1, 0);
-    EXPECT_NE(cell(1, 0).find(L"2026"), std::wstring::npos) << cell(1, 0);
+    EXPECT_EQ(suite::listCell(list, 1).find(L"2026-12-01"), std::wstring::npos) << suite::listCell(list, 1);
+    EXPECT_NE(suite::listCell(list, 1).find(L"2026"), std::wstring::npos) << suite::listCell(list, 1);
     PostMessageW(tricks, WM_COMMAND, IDOK, 0);
 }
 

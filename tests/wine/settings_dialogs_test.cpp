@@ -70,15 +70,6 @@ protected:
     std::optional<suite::DialogThread> run_;
 };
 
-std::u16string listText(HWND list, int item) {
-    wchar_t buffer[260] = L"";
-    LVITEMW cell{};
-    cell.pszText = buffer;
-    cell.cchTextMax = 260;
-    SendMessageW(list, LVM_GETITEMTEXTW, item, LPARAM(&cell));
-    return reinterpret_cast<const char16_t*>(buffer);
-}
-
 bool listChecked(HWND list, int item) {
     return (SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
@@ -163,7 +154,7 @@ TEST_F(SettingsDialogs, UsersFollowTheAccountsOfTheComputer) {
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), LRESULT(accounts.size()));
     int mine = -1;
     for (int item = 0; item < int(accounts.size()); ++item) {
-        EXPECT_EQ(listText(list, item), accounts[item]);
+        EXPECT_EQ(suite::listCell(list, item), std::wstring(accounts[item].begin(), accounts[item].end()));
         EXPECT_EQ(listChecked(list, item), accounts[item] == me);
         if (accounts[item] == me) mine = item;
     }

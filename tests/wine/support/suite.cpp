@@ -175,6 +175,16 @@ std::wstring itemText(HWND dialog, int id) {
 
 void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
+std::wstring listCell(HWND list, int item, int column) {
+    wchar_t text[260] = L"";
+    LVITEMW cell{};
+    cell.iSubItem = column;
+    cell.pszText = text;
+    cell.cchTextMax = 260;
+    SendMessageW(list, LVM_GETITEMTEXTW, item, LPARAM(&cell));
+    return text;
+}
+
 bool clickCheckBox(HWND list, int item, UINT down) {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;

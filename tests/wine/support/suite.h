@@ -86,6 +86,9 @@ std::wstring itemText(HWND dialog, int id);
 // cannot run inside a message the dialog is handling.
 void press(HWND dialog, int id);
 
+// The text of a list view's cell.
+std::wstring listCell(HWND list, int item, int column = 0);
+
 // Clicks an item's check box in a list view as the mouse would, with the
 // given button; false when the item shows no check box.
 bool clickCheckBox(HWND list, int item, UINT down = WM_LBUTTONDOWN);
