@@ -568,7 +568,10 @@ TEST_F(Guard, TalksWithItsModuleOverTheChannel) {
     EXPECT_EQ(kept ? kept->reason : u"", u"доделать проект");
     EXPECT_EQ(kept ? kept->minutes : 0, 30);
     ASSERT_TRUE(grantExtraTime(testUsersLedger(L"extra").c_str(), 30));
-    EXPECT_TRUE(suite::waitUntil(10000, [] { return keptRequest() && keptRequest()->granted; }))
+    EXPECT_TRUE(suite::waitUntil(10000, [] {
+        const std::optional<TimeRequest> answered = keptRequest();
+        return answered && answered->granted;
+    }))
         << "not marked granted";
 }
 
