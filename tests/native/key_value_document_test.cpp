@@ -39,7 +39,7 @@ TEST(KeyValueDocument, LinesSplitAtTheFirstEqualsAndOnlyCarriageReturnLineFeedEn
         {u"a=1\nb=2\n", {{u"a", u"1\nb=2"}, {u"b", nullptr}}},
         {u"a=1\rb=2", {{u"a", u"1\rb=2"}}},
         {u"a=1\r\nb=2", {{u"b", u"2"}}},
-        {std::u16string_view(u"a=1\r\n\0b=2", 9), {{u"b", nullptr}}},  // the text ends at a zero unit
+        {std::u16string_view(u"a=1\0\r\nb=2", 9), {{u"a", u"1"}, {u"b", nullptr}}},  // the text ends at a zero unit
     };
     for (const auto& c : cases)
         for (const auto& [key, value] : c.values) {
